@@ -1,0 +1,25 @@
+// State of the CAT link: the command and reply texts, the poll cycle, the
+// link watchdog and the pass-through port.
+#pragma once
+
+#include <string>
+
+struct CatState {
+    std::string cmdText;        // command to send (";" appended by sendCommand); also config line buffer
+    std::string replyText;      // last text read from the radio or the simulator (capacity 256)
+    std::string lastFreqCmd;    // last frequency-setting command sent, with ";"
+    std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
+    int skipNextSend = 0;       // 1 = the next sendCommand is swallowed (set by the split key)
+    int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick
+    int pollSelect = 0;         // next poll query: 0 frequency, 1 meter
+    int silentPolls = 0;        // consecutive silent collections, held at 19
+    int connected = 0;          // 1 = radio state read and "connected" spoken
+    int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
+    int rigModel = 23;          // model from the "ID" answer; 100 = reduced-feature radio
+    std::string bridgeInbox;    // pass-through text accumulated until a ";"
+    std::string bridgeChunk;    // last piece read from the pass-through port
+    int bridgeScan = 0;         // position of ";" in bridgeInbox (1-based, 0 = none)
+    int bridgeUsed = 0;         // 1 from a pass-through command until the next key press
+};
+
+extern CatState catState;

@@ -1,0 +1,29 @@
+// The numbered serial-port table (256 slots) over the platform's serial devices.
+#pragma once
+
+#include <string>
+
+constexpr int kPortSlots = 256;
+
+// Opens port number (1..256) at baud: 1 opened, 0 not. A failure leaves the slot as it was.
+int portOpen(int number, int baud);
+// Closes the port in the slot and empties it; an empty slot is left alone.
+void portClose(int number);
+// Mode -1: reads return at once with whatever is received.
+void portSetReadTimeouts(int number, int mode);
+// Keeps the speed; data bits, parity, stop code (1 one stop bit, else two).
+void portSetLine(int number, int dataBits, int parity, int stopCode);
+// Received bytes waiting (clears line errors); 0 for an empty slot.
+int portBytesWaiting(int number);
+// Takes at most maximum waiting bytes into text, without waiting; returns the count.
+int portRead(int number, std::string& text, int maximum);
+// Writes length characters of text; returns the count written.
+int portWrite(int number, const std::string& text, int length);
+// The open sequence used for the radio port and the pass-through port:
+// close, open at baudRate, reads that never wait, 8 data bits, no parity,
+// the configured stop code.
+void openPortSequence(int number);
+// Name a Windows backend would give port n: "COM9", or "\\.\COM10" from 10 on.
+std::string portPlatformName(int number);
+// Closes every slot (tests, shutdown).
+void closeAllPorts();

@@ -1,0 +1,11 @@
+// Offline simulator: canned answers from the program's own state.
+#pragma once
+
+// Seeds the random generator from the platform's tick count.
+void seedSimulator();
+// Next random fraction in [0, 1) from the linear congruential generator.
+double simulatorRandom();
+// The answer readReply gives for cmdText while simMode is 1 (into replyText).
+void simulateReply();
+// The answer the poll collects while simMode is 1 (into replyText).
+void simulatePollReply();

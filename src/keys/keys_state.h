@@ -1,0 +1,20 @@
+// State of the key dispatcher and of the multi-key commands it starts.
+#pragma once
+
+#include <string>
+
+struct KeysState {
+    int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close
+    int eventParam = 0;       // virtual-key code of a key event
+    int keyCode = 0;          // key being handled, after normalisation
+    int keyHeld = 0;          // 1 from a handled key-down to its key-up
+    int adjustTarget = 0;     // pending entry / control stepped by Up and Down
+    int entryActive = 0;      // frequency entry in progress
+    int entryPoint = 0;       // point typed in the frequency entry
+    int entryFraction = 0;    // fraction digits typed
+    std::string entryZeros;   // leading fraction zeros typed
+    std::string menuNumber;   // extended-menu number digits
+    std::string menuValue;    // extended-menu value digits
+};
+
+extern KeysState keysState;

@@ -1,0 +1,4 @@
+// The printable memory-bank report memory.txt.
+#pragma once
+
+void writeMemoryReport();

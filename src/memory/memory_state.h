@@ -1,0 +1,18 @@
+// Memory channels and the state of the channel store and recall commands.
+#pragma once
+
+#include <string>
+
+struct MemoryState {
+    int channelBank = 0;             // bank of the channel command, -1 = bank digit expected
+    int channelAction = 0;           // 1 store pending, 2 recall pending
+    int recalledBank = 99;           // bank of the last recalled channel, 99 = none
+    int recalledSlot = 0;            // slot of the last recalled channel
+    std::string memoryChannels[100]; // channel records, bank * 10 + slot; "9" = empty
+
+    MemoryState() {
+        for (auto& c : memoryChannels) c = "9";
+    }
+};
+
+extern MemoryState memoryState;

@@ -1,0 +1,254 @@
+// The fake platform backend for tests: a virtual clock, scripted events, an
+// in-memory file system, recorded prompts and texts, and serial ports whose
+// bytes tests feed and read.
+#include "platform/platform_fake.h"
+
+#include "platform/platform.h"
+
+namespace fake {
+
+namespace {
+State g;
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+struct OpenFile {
+    std::string path;
+    int mode = 0;          // 1 read, 2 write, 3 append
+    std::size_t pos = 0;   // read position
+    bool used = false;
+};
+std::vector<OpenFile> openFiles(1);
+}  // namespace
+
+State& state() { return g; }
+
+void reset() {
+    g = State{};
+    openFiles.assign(1, OpenFile{});
+}
+
+void pushEvent(int kind, int param) { g.events.emplace_back(kind, param); }
+void pushKey(int vk) {
+    pushEvent(kEventKeyDown, vk);
+    pushEvent(kEventKeyUp, vk);
+}
+void pushTick() { pushEvent(kEventTick, 0); }
+void advance(std::int64_t ms) { g.nowMs += ms; }
+
+void feed(int port, const std::string& bytes) { g.ports[port].incoming += bytes; }
+
+std::string takeWritten(int port) {
+    std::string out = g.ports[port].written;
+    g.ports[port].written.clear();
+    return out;
+}
+
+std::vector<std::string> takePrompts() {
+    std::vector<std::string> names;
+    for (const Prompt& p : g.prompts) {
+        std::string n = p.path;
+        auto slash = n.find_last_of("/\\");
+        if (slash != std::string::npos) n = n.substr(slash + 1);
+        if (n.size() > 4 && lower(n.substr(n.size() - 4)) == ".wav") n.resize(n.size() - 4);
+        names.push_back(n);
+    }
+    g.prompts.clear();
+    return names;
+}
+
+std::string textAt(int x, int y) {
+    for (auto it = g.texts.rbegin(); it != g.texts.rend(); ++it)
+        if (it->x == x && it->y == y) return it->text;
+    return {};
+}
+
+void setFile(const std::string& path, const std::string& content) { g.files[path].content = content; }
+bool hasFile(const std::string& path) { return g.files.count(path) > 0; }
+std::string fileContent(const std::string& path) {
+    auto it = g.files.find(path);
+    return it == g.files.end() ? std::string() : it->second.content;
+}
+
+}  // namespace fake
+
+using fake::g;
+
+bool platWindowOpen(const std::string& title, int x, int y, int width, int height) {
+    g.windowOpen = true;
+    g.windowTitle = title;
+    g.windowX = x;
+    g.windowY = y;
+    g.windowW = width;
+    g.windowH = height;
+    return true;
+}
+void platWindowClose() { g.windowOpen = false; }
+
+void platTextFont(const std::string& face, int points, int weight) {
+    g.fontFace = points > 0 ? face : std::string();
+    g.fontPoints = points;
+    g.fontWeight = weight;
+}
+void platTextAt(int x, int y, const std::string& text) {
+    g.texts.push_back({x, y, g.fontFace, g.fontPoints, g.fontWeight, text});
+}
+
+void platTimerStart(int periodMs) { g.timerPeriodMs = periodMs; }
+void platTimerStop() { g.timerPeriodMs = 0; }
+
+bool platWaitEvent(int& kind, int& param) {
+    if (g.nextEvent >= g.events.size()) return false;
+    kind = g.events[g.nextEvent].first;
+    param = g.events[g.nextEvent].second;
+    ++g.nextEvent;
+    return true;
+}
+
+void platPlayWav(const std::string& path, bool wait) {
+    g.prompts.push_back({path, wait, g.nowMs});
+    const std::string key = fake::lower(path);
+    if (g.missingWavs.count(key)) return;
+    if (wait) {
+        auto it = g.wavMs.find(key);
+        if (it != g.wavMs.end()) g.nowMs += it->second;
+    }
+}
+
+int platSerialOpen(int portNumber, int baud) {
+    auto& p = g.ports[portNumber];
+    if (!p.openable || p.open || portNumber < 1) return 0;
+    p.open = true;
+    p.baud = baud;
+    p.dataBits = 8;
+    p.parity = 0;
+    p.stopCode = 1;
+    ++p.opens;
+    return portNumber;
+}
+void platSerialClose(int handle) {
+    auto it = g.ports.find(handle);
+    if (it != g.ports.end()) it->second.open = false;
+}
+void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open) return;
+    it->second.dataBits = dataBits;
+    it->second.parity = parity;
+    it->second.stopCode = stopCode;
+}
+int platSerialWaiting(int handle) {
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open) return 0;
+    return static_cast<int>(it->second.incoming.size());
+}
+int platSerialRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open || maxBytes <= 0) return 0;
+    std::string& in = it->second.incoming;
+    const std::size_t n = std::min<std::size_t>(in.size(), static_cast<std::size_t>(maxBytes));
+    text = in.substr(0, n);
+    in.erase(0, n);
+    return static_cast<int>(n);
+}
+int platSerialWrite(int handle, const std::string& text) {
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open) return 0;
+    it->second.written += text;
+    if (g.responder) g.responder(handle, text);
+    return static_cast<int>(text.size());
+}
+
+// --- files -----------------------------------------------------------------
+
+namespace {
+int newHandle(const std::string& path, int mode) {
+    for (std::size_t i = 1; i < fake::openFiles.size(); ++i)
+        if (!fake::openFiles[i].used) {
+            fake::openFiles[i] = {path, mode, 0, true};
+            return static_cast<int>(i);
+        }
+    fake::openFiles.push_back({path, mode, 0, true});
+    return static_cast<int>(fake::openFiles.size() - 1);
+}
+fake::OpenFile* fileOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) >= fake::openFiles.size()) return nullptr;
+    fake::OpenFile* f = &fake::openFiles[handle];
+    return f->used ? f : nullptr;
+}
+bool writable(const std::string& path) {
+    return !g.readOnlyDirectory && g.unwritablePaths.count(path) == 0;
+}
+}  // namespace
+
+int platFileOpenRead(const std::string& path) {
+    if (!g.files.count(path)) return 0;
+    return newHandle(path, 1);
+}
+int platFileOpenWrite(const std::string& path) {
+    if (!writable(path)) return 0;
+    g.files[path].content.clear();
+    return newHandle(path, 2);
+}
+int platFileOpenAppend(const std::string& path) {
+    if (!writable(path)) return 0;
+    g.files[path];
+    return newHandle(path, 3);
+}
+bool platFileReadLine(int handle, std::string& line) {
+    line.clear();
+    fake::OpenFile* f = fileOf(handle);
+    if (!f || f->mode != 1) return false;
+    const std::string& c = g.files[f->path].content;
+    if (f->pos >= c.size()) return false;
+    while (f->pos < c.size() && c[f->pos] != '\r' && c[f->pos] != '\n') line += c[f->pos++];
+    if (f->pos < c.size() && c[f->pos] == '\r') {
+        ++f->pos;
+        if (f->pos < c.size() && c[f->pos] == '\n') ++f->pos;
+    } else if (f->pos < c.size() && c[f->pos] == '\n') {
+        ++f->pos;
+    }
+    return true;
+}
+bool platFileWrite(int handle, const std::string& bytes) {
+    fake::OpenFile* f = fileOf(handle);
+    if (!f || f->mode == 1) return false;
+    std::string& c = g.files[f->path].content;
+    if (g.diskSpace >= 0 && static_cast<long long>(bytes.size()) > g.diskSpace) {
+        c += bytes.substr(0, static_cast<std::size_t>(g.diskSpace));
+        g.diskSpace = 0;
+        return false;
+    }
+    if (g.diskSpace >= 0) g.diskSpace -= static_cast<long long>(bytes.size());
+    c += bytes;
+    return true;
+}
+bool platFileSync(int handle) { return fileOf(handle) != nullptr && !g.failSync; }
+void platFileClose(int handle) {
+    fake::OpenFile* f = fileOf(handle);
+    if (f) f->used = false;
+}
+bool platFileDelete(const std::string& path) {
+    if (g.readOnlyDirectory) return false;
+    return g.files.erase(path) > 0;
+}
+bool platFileRename(const std::string& from, const std::string& to) {
+    if (g.readOnlyDirectory || g.failRename || !g.files.count(from)) return false;
+    g.files[to] = g.files[from];
+    g.files.erase(from);
+    ++g.renames[to];
+    return true;
+}
+bool platFileExists(const std::string& path) { return g.files.count(path) > 0; }
+
+std::int64_t platTickMs() { return g.nowMs; }
+PlatDateTime platLocalDateTime() { return {7, 12, 2026, 9, 5, 3}; }
+std::string platEnv(const std::string& name) {
+    auto it = g.env.find(name);
+    return it == g.env.end() ? std::string() : it->second;
+}

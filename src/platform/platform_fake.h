@@ -1,0 +1,100 @@
+// Test control of the fake platform backend: tests feed it events, serial
+// bytes, files, WAV durations and faults, and read back what the program
+// printed, played and wrote. Time is virtual: it moves only when a waiting
+// prompt plays or a test advances it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+struct Prompt {
+    std::string path;  // as passed to platPlayWav, e.g. "wave/on.wav"
+    bool wait;
+    std::int64_t atMs; // virtual time when it started
+};
+
+struct Text {
+    int x, y;
+    std::string face;  // "" = the window's default font
+    int points, weight;
+    std::string text;
+};
+
+struct Port {
+    bool openable = true;        // false: platSerialOpen fails (held by another program)
+    bool open = false;
+    int baud = 0, dataBits = 8, parity = 0, stopCode = 1;
+    std::string written;         // every byte written, in order
+    std::string incoming;        // bytes waiting to be read
+    int opens = 0;               // successful opens
+};
+
+struct File {
+    std::string content;
+};
+
+struct State {
+    std::int64_t nowMs = 0;
+    // window
+    bool windowOpen = false;
+    std::string windowTitle;
+    int windowX = 0, windowY = 0, windowW = 0, windowH = 0;
+    std::string fontFace;
+    int fontPoints = 0, fontWeight = 0;
+    std::vector<Text> texts;
+    // events and timer
+    std::vector<std::pair<int, int>> events;  // queued (kind, param), taken from the front
+    std::size_t nextEvent = 0;
+    int timerPeriodMs = 0;
+    // sound
+    std::vector<Prompt> prompts;
+    std::map<std::string, int> wavMs;          // lower-case path -> duration; absent = 0 ms
+    std::set<std::string> missingWavs;         // lower-case paths that sound nothing
+    // serial ports by number (handle = number)
+    std::map<int, Port> ports;
+    // Called after every write to a port with the bytes written; may queue
+    // answers with feed(). A virtual radio for tests.
+    std::function<void(int port, const std::string& bytes)> responder;
+    // files
+    std::map<std::string, File> files;
+    std::set<std::string> unwritablePaths;     // open for writing fails
+    bool readOnlyDirectory = false;            // every create, rename and delete fails
+    long long diskSpace = -1;                  // bytes left for writes; -1 = unlimited
+    bool failSync = false;
+    bool failRename = false;
+    std::map<std::string, int> renames;        // count of renames onto each path
+    // environment
+    std::map<std::string, std::string> env;
+};
+
+State& state();
+// Everything empty, time 0, no ports opened, every port openable.
+void reset();
+
+void pushEvent(int kind, int param = 0);
+void pushKey(int vk);            // key down then key up
+void pushTick();
+void advance(std::int64_t ms);
+
+// Bytes for the program to read from port n.
+void feed(int port, const std::string& bytes);
+// What was written to port n, and clears it.
+std::string takeWritten(int port);
+
+// Prompt names played since the last call (path without "wave/" and ".wav"),
+// and clears the list.
+std::vector<std::string> takePrompts();
+// The last text printed at x,y ("" when none).
+std::string textAt(int x, int y);
+
+void setFile(const std::string& path, const std::string& content);
+bool hasFile(const std::string& path);
+std::string fileContent(const std::string& path);
+
+}  // namespace fake

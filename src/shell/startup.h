@@ -1,0 +1,10 @@
+// Program entry, the configuration file, the message loop and shutdown.
+#pragma once
+
+// The whole program: start-up, loop, shutdown. simulator = 1 for rigvox-sim.
+// Returns the exit code (0).
+int runProgram(int simulator);
+// Reads the nine lines of rigvox.cfg; false when it cannot be opened.
+bool readConfiguration();
+// The shutdown steps after the loop ends.
+void shutdownProgram();

@@ -1,0 +1,18 @@
+// The voice-prompt player: prompt names to WAV files, and the optional speech log.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Plays prompt name (".wav" added when it has none, letter case ignored),
+// waiting for its end unless wait is false. Appends the name to the file
+// named by RIGVOX_SPEECH_LOG when set.
+void playPrompt(std::string_view name, bool wait = true);
+// The reply pause: "delay", waiting.
+void speakDelay();
+// The file path a prompt name resolves to (waveDir + lower-case name [+ ".wav"]).
+std::string promptPath(std::string_view name);
+// Speaks each character of text as its own prompt (digits).
+void speakDigits(std::string_view text);
+// Closes the speech log (tests, shutdown).
+void closeSpeechLog();
