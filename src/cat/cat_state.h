@@ -23,3 +23,7 @@ struct CatState {
 };
 
 extern CatState catState;
+
+// The reduced-feature radio (model number 100): no F-key functions, no
+// extended menu, no filter, CTCSS or squelch commands, fixed power.
+inline bool reducedFeatureRadio() { return catState.rigModel == 100; }

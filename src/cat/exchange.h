@@ -15,12 +15,19 @@ void readReply();
 void sendText(std::string_view text);
 // The query pattern: cmdText = text, sendCommand, speakDelay, readReply.
 void queryRadio(std::string_view text);
-// Finds letters in replyText at p (1-based); when found, field = the length
-// characters from p + offset and returns true. Otherwise field is empty and
-// returns false.
+// Reply picking. p = the 1-based position of the first occurrence of letters
+// in replyText; the field is the length characters from p + offset (the
+// piece that exists when it reaches past the end; to the end when length is
+// negative).
+// replyField: when letters are found, field = that piece and returns true
+// (the piece may be empty); otherwise field is empty and returns false.
 bool replyField(std::string_view letters, int offset, int length, std::string& field);
-// As replyField, then the field read with the number reader and rounded;
-// returns fallback when the letters are absent.
+// replyNumber: true when letters are found and the field leads with a number
+// (blanks, optional "-", a digit); value = that number read by the number
+// reader and rounded. An absent answer, an empty field or a garbled one
+// ("AG0?;") gives false and leaves value alone.
+bool replyNumber(std::string_view letters, int offset, int length, int& value);
+// replyValue: the number of replyNumber, or fallback when there is none.
 int replyValue(std::string_view letters, int offset, int length, int fallback);
 // One step of the pass-through port; called by the poll on every tick while
 // bridgePort is above 0.

@@ -1,6 +1,158 @@
 // The full radio-state query run on the first frequency answer after a (re)connection.
 #include "cat/state_query.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include <string>
 
-void queryRadioState() {}
+#include "cat/exchange.h"
+#include "cat/serial_port.h"
+#include "radio/toggles.h"
+#include "screen/display.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
+#include "speech/readouts.h"
+
+namespace {
+
+constexpr int kDefaultAfGain = 80;      // set when the radio does not tell its AF gain
+constexpr int kBandRecordVfoB = 16;     // VFO B's 11 digits in a band record
+constexpr int kFrequencyDigits = 11;
+constexpr int kPowerDigits = 3;
+
+// Offsets of the values after the answers' two letters.
+constexpr int kAfGainOffset = 3;        // "AG0" + 3 digits
+constexpr int kTunerOffset = 3;         // "AC" + P1 P2 P3: P2 is the tuner in line
+constexpr int kSwitchOffset = 2;        // "VX", "NR", "PR" + 1 digit
+constexpr int kMonitorOffset = 2;       // "ML" + 3 digits
+constexpr int kMonitorLength = 3;
+
+// The current band's record, empty outside the 14 bands (band 99).
+std::string currentBandRecord() {
+    const auto& R = radioState;
+    if (R.band < 1 || R.band > 14) return {};
+    return R.bandTable[R.band];
+}
+
+// The digit of a one-character switch answer is "1" for on.
+int switchAnswer(std::string_view letters, int previous) {
+    std::string field;
+    if (!replyField(letters, kSwitchOffset, 1, field)) return previous;
+    return field == "1" ? 1 : 0;
+}
+
+void readGains() {
+    auto& R = radioState;
+    queryRadio("AG0");
+    if (!replyNumber("AG", kAfGainOffset, 3, R.afGain)) {
+        R.afGain = kDefaultAfGain;
+        sendText("AG0" + zeroPad(kDefaultAfGain, 3));
+    }
+    // The reduced-feature radio's RF gain scale is shorter; 54 is its full gain.
+    if (reducedFeatureRadio()) {
+        R.rfGain = 40;
+        sendText("RG054");
+    } else {
+        R.rfGain = 255;
+        sendText("RG255");
+    }
+}
+
+// The band's preamp flag "1" ends with the preamp on, anything else off:
+// togglePreamp flips preampOn, so it is set to the opposite first.
+void restorePreamp() {
+    auto& R = radioState;
+    R.preampOn = rightText(currentBandRecord(), 1) == "1" ? 0 : 1;
+    togglePreamp();
+}
+
+void sendFixedSettings() {
+    auto& R = radioState;
+    sendText("RA00");  // attenuator off
+    sendText("NB0");   // noise blanker off
+    sendText("FW1500");
+    sendText("PC" + zeroPad(R.txPower, kPowerDigits));
+    sendText("FR0");   // receive on VFO A
+}
+
+void readMirroredSettings() {
+    auto& R = radioState;
+    queryRadio("AC");
+    R.tunerState = replyValue("AC", kTunerOffset, 1, 0);
+
+    queryRadio("VX");
+    int vox = 0;
+    if (replyNumber("VX", kSwitchOffset, 1, vox)) {
+        if (vox > 1) vox = 0;
+        // The radio's VX switch is break-in in CW and VOX in the voice modes.
+        if (R.mode == 3)
+            R.breakInState = vox;
+        else
+            R.voxState = vox;
+    }
+    updateStatusRow();
+
+    queryRadio("NR");
+    R.nrState = switchAnswer("NR", R.nrState);
+    updateStatusRow();
+
+    queryRadio("ML");
+    std::string level;
+    // Only three digits are a level the monitor key can send back.
+    if (replyField("ML", kMonitorOffset, kMonitorLength, level) && static_cast<int>(level.size()) == kMonitorLength &&
+        allDigits(level)) {
+        R.monitorLevel = level;
+        R.monitorOn = 1;
+    } else {
+        R.monitorLevel = catState.rigModel == 22 ? "128" : "007";
+        R.monitorOn = 0;
+    }
+
+    queryRadio("PR");
+    R.procState = switchAnswer("PR", R.procState);
+}
+
+void restoreToneAndSplit() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (R.toneCode != "999") {
+        sendText("TN" + R.toneCode);
+        sendText("CN" + R.toneCode);
+        sendText("CT1");
+        playPrompt("ctcss");
+        // The tone code is "0" and the two-digit tone number; the number is spoken.
+        for (int position = 2; position <= 3; ++position) {
+            const std::string digit = midText(R.toneCode, position, 1);
+            if (!digit.empty()) playPrompt(digit);
+        }
+    }
+    // Split is a repeater matter: only AM and FM narrow bring it back.
+    std::string closing = "RX0";
+    if (R.mode == 4 || R.mode == 5) {
+        R.splitState = R.bandSplitFlag;
+        if (R.splitState > 0) {
+            R.splitFreqCmd = C.lastFreqCmd;
+            sendText("FT1");  // transmit on VFO B
+            playPrompt("split");
+            closing = "FB" + midText(currentBandRecord(), kBandRecordVfoB, kFrequencyDigits);
+        }
+    }
+    sendText(closing);
+}
+
+}  // namespace
+
+void queryRadioState() {
+    auto& S = shellState;
+    speakFrequency();
+    speakMode();
+    readGains();
+    if (!reducedFeatureRadio()) {
+        restorePreamp();
+        sendFixedSettings();
+        readMirroredSettings();
+        restoreToneAndSplit();
+    }
+    updateStatusRow();
+    // The other program's port is (re)opened only once the radio answers.
+    if (S.bridgePort > 0) openPortSequence(S.bridgePort);
+}

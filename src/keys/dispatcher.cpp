@@ -1,6 +1,517 @@
-// The one event handler and the key chain.
+// The one event handler: the key-down preamble and the key chain, whose
+// order is the behaviour of every key.
 #include "keys/dispatcher.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include <string>
 
-void handleEvent() {}
+#include "cat/exchange.h"
+#include "cat/poll.h"
+#include "keys/frequency_entry.h"
+#include "keys/menu.h"
+#include "keys/meters.h"
+#include "keys/transmit_keys.h"
+#include "memory/channels.h"
+#include "platform/platform.h"
+#include "radio/band_table.h"
+#include "radio/mode_filter.h"
+#include "radio/toggles.h"
+#include "radio/up_down.h"
+#include "screen/display.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
+#include "speech/readouts.h"
+
+namespace {
+
+// adjustTarget values the chain sets or tests.
+constexpr int kTargetTuning = 0;
+constexpr int kTargetBand = 1;
+constexpr int kTargetFilter = 2;
+constexpr int kTargetPower = 3;
+constexpr int kTargetRfGain = 4;
+constexpr int kTargetAfGain = 7;
+constexpr int kTargetMenuNumber = 8;
+constexpr int kTargetMenuValue = 9;
+constexpr int kTargetLevel = 10;
+constexpr int kTargetKeyer = 11;
+constexpr int kTargetExtended = 14;
+
+constexpr int kBand6m = 11, kBand2m = 12, kBand70cm = 13, kBandGeneral = 14;
+constexpr int kFirstFmBand = 10;          // FM in the mode cycle from 10 m up
+constexpr int kFmOutsideBandsHz = 27000000;
+
+// --- key tests on keyCode -------------------------------------------------
+
+bool isKey(int vk) { return keysState.keyCode == vk; }
+bool isLetter(char c) { return keysState.keyCode == vkLetter(c); }
+bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk9; }
+bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
+bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
+bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
+
+// --- preamble --------------------------------------------------------------
+
+// The debug log's line for the key as pressed (before normalisation).
+void logKey() {
+    const int code = keysState.keyCode;
+    std::string line = "*";
+    if (code == kVkEnter) line += "C/R";
+    else if (code == kVkPeriod) line += ".";
+    else if (code == kVkSpace) line += "(sp)";
+    else {
+        line += static_cast<char>(code);
+        if (code >= kVkPad0 && code <= kVkPad9) line += " (" + plainNumber(code - kVkPad0) + ")";
+    }
+    debugLine(line);
+}
+
+// The keypad and the bracket keys act as the main keys they stand for.
+void normaliseKey() {
+    auto& K = keysState;
+    if (K.keyCode == kVkCloseBracket) K.keyCode = kVkEquals;
+    if (K.keyCode == kVkOpenBracket) K.keyCode = kVkMinus;
+    catState.cmdText.clear();
+    if (K.keyCode >= kVkPad0 && K.keyCode <= kVkPad9) K.keyCode = K.keyCode - kVkPad0 + kVk0;
+    if (K.keyCode == kVkPadPoint) K.keyCode = kVkPeriod;
+}
+
+// --- small commands of the chain -------------------------------------------
+
+// X, T, S, U after B: 6 m, 2 m, 70 cm and general coverage, as far as the
+// radio's coverage reaches.
+void bandSelectLetter() {
+    auto& S = shellState;
+    auto& K = keysState;
+    auto& R = radioState;
+    if (isLetter('U')) {
+        K.adjustTarget = kTargetTuning;
+        R.toneCode = "999";
+        R.band = kBandGeneral;
+        playPrompt("band");
+        recallBand();
+        return;
+    }
+    int target = 0;
+    if (isLetter('X') && S.bandCoverage != "1") target = kBand6m;
+    if (isLetter('T') && (S.bandCoverage == "2" || S.bandCoverage == "7")) target = kBand2m;
+    if (isLetter('S') && S.bandCoverage == "7") target = kBand70cm;
+    if (target != 0) {
+        R.toneCode = "999";
+        R.band = target;
+        recallBand();
+    } else {
+        playPrompt("band");
+        playPrompt("na");
+    }
+    K.adjustTarget = kTargetTuning;
+}
+
+// O: every function that is on, the tone, and the tuner.
+void optionsReadout() {
+    const auto& R = radioState;
+    playPrompt("options");
+    auto onlyIfOn = [](bool on, const char* name) {
+        if (!on) return;
+        playPrompt(name);
+        playPrompt("on");
+    };
+    onlyIfOn(R.preampOn == 1, "preamp");
+    onlyIfOn(R.attOn == 1, "at");
+    onlyIfOn(R.nbOn == 1, "nb");
+    onlyIfOn(R.nrState == 1, "nr");
+    onlyIfOn(R.notchOn == 1, "notch");
+    onlyIfOn(R.procState == 1 && isSsb(), "spc");
+    onlyIfOn(R.breakInState == 1 && R.mode == kModeCw, "bkin");
+    onlyIfOn(R.voxState == 1, "vox");
+    onlyIfOn(R.monitorOn == 1, "mon");
+    if (R.toneCode != "999") {
+        playPrompt("ctcss");
+        for (int i = 2; i <= static_cast<int>(R.toneCode.size()); ++i) playPrompt(midText(R.toneCode, i, 1));
+    }
+    playPrompt("tuner");
+    playPrompt("is");
+    if (R.tunerState == 1) playPrompt("on");
+    else if (R.tunerState == 0) playPrompt("off");
+}
+
+// F9: transmit monitor on (at the level read from the radio) or off.
+void monitorToggle() {
+    auto& C = catState;
+    auto& R = radioState;
+    playPrompt("mon");
+    if (R.monitorOn == 1) {
+        playPrompt("off");
+        R.monitorOn = 0;
+        C.cmdText = "ML000";
+        R.levelTarget = 0;
+    } else {
+        playPrompt("on");
+        putText(C.cmdText, "ML" + R.monitorLevel);
+        R.monitorOn = 1;
+    }
+    sendCommand();
+    updateStatusRow();
+}
+
+// L: the level keys move the noise blanker or noise reduction level.
+void levelReadout() {
+    auto& R = radioState;
+    if (R.levelTarget < 1) return;
+    keysState.adjustTarget = kTargetLevel;
+    if (R.levelTarget == 2) playPrompt("nb");
+    if (R.levelTarget == 3) playPrompt("nr");
+    playPrompt("lev");
+}
+
+// Back from keyer-speed mode to the mode it interrupted, break-in restored.
+void leaveKeyerMode() {
+    auto& R = radioState;
+    keysState.adjustTarget = kTargetTuning;
+    R.mode = R.savedMode;
+    setMode();
+}
+
+// K: keyer-speed mode on (CW, speed read from the radio, break-in off while
+// the speed is set) or off.
+void keyerSpeedKey() {
+    auto& K = keysState;
+    auto& R = radioState;
+    playPrompt("ks");
+    if (K.adjustTarget == kTargetKeyer) {
+        leaveKeyerMode();
+        playPrompt("off");
+        speakKeyerSpeed();
+        if (R.breakInState == 1) sendText("BI1");
+        return;
+    }
+    R.savedMode = R.mode;
+    R.mode = kModeCw;
+    setMode();
+    K.adjustTarget = kTargetKeyer;
+    queryRadio("KS");
+    // "KS" and three digits; a partial answer keeps the speed we had.
+    std::string speed;
+    if (replyField("KS", 2, 3, speed) && speed.size() == 3 && allDigits(speed)) R.keyerSpeed = textInt(speed);
+    playPrompt("on");
+    sendText("BI0");
+    speakKeyerSpeed();
+}
+
+// The key after X: M swaps FM narrow and FM wide; every key re-sends and
+// speaks the mode.
+void extendedCommand() {
+    auto& R = radioState;
+    if (isLetter('M') && R.mode == kModeFmNarrow) R.mode = kModeFm;
+    else if (isLetter('M') && R.mode == kModeFm) R.mode = kModeFmNarrow;
+    setMode();
+    speakMode();
+    keysState.adjustTarget = kTargetTuning;
+}
+
+// M: LSB, USB, CW, AM, FM narrow, back to LSB; FM only from 10 m up (or
+// above 27 MHz outside the bands); the reduced radio stops after CW.
+void modeCycle() {
+    auto& R = radioState;
+    R.mode = R.mode + 1;
+    if (reducedFeatureRadio() && R.mode == kModeAm) R.mode = kModeLsb;
+    if (R.mode >= 6) R.mode = kModeLsb;
+    if (R.mode == kModeFmNarrow &&
+        (R.band < kFirstFmBand || (R.band == kNoBand && R.freqHz < kFmOutsideBandsHz)))
+        R.mode = kModeLsb;
+    setMode();
+    speakMode();
+}
+
+// Q: the radio back to receive; the loop ends after this key.
+void quitKey() {
+    shellState.running = 0;
+    sendText("RX");
+    playPrompt("quit");
+}
+
+// --- the key chain ----------------------------------------------------------
+//
+// Each key runs down these rows in order. A row that ends the key returns;
+// the others act and let the key go on, so later rows may act on it too.
+// Rows 1 to 14 work without a radio; from row 15 on every key needs one.
+void runKeyChain() {
+    auto& C = catState;
+    auto& K = keysState;
+    auto& M = memoryState;
+    auto& R = radioState;
+    auto& S = shellState;
+
+    // Row 1: X, T, S, U after B pick 6 m, 2 m, 70 cm, general coverage.
+    if (K.adjustTarget == kTargetBand && (isLetter('X') || isLetter('T') || isLetter('S') || isLetter('U'))) {
+        bandSelectLetter();
+        return;
+    }
+    // Row 2: O, the options readout.
+    if (isLetter('O')) {
+        optionsReadout();
+        return;
+    }
+    // Row 3: F9, the transmit monitor.
+    if (isKey(vkF(9))) {
+        monitorToggle();
+        return;
+    }
+    // Row 4: any key but K, Up and Down leaves keyer-speed mode quietly.
+    if (K.adjustTarget == kTargetKeyer && !isLetter('K') && !isUpOrDown()) {
+        leaveKeyerMode();
+        if (R.breakInState == 1) sendText("BI1");
+    }
+    // Row 5: any key but Up and Down ends the ALC watch; F11 ends only that.
+    if (R.alcAnnounce >= 1 && !isUpOrDown()) {
+        endAlcWatch();
+        if (isKey(vkF(11))) return;
+    }
+    // Row 6: U, the next stored channel of the bank last recalled.
+    if (isLetter('U')) {
+        if (M.recalledBank != 99) channelStep();
+        return;
+    }
+    // Row 7: only U, S and F keep the last recall for U.
+    if (!isLetter('S') && !isLetter('F')) M.recalledBank = 99;
+    // Row 8: L, the noise level for the Up and Down keys.
+    if (isLetter('L')) {
+        levelReadout();
+        return;
+    }
+    // Row 9: Space, transmit on or off.
+    if (isKey(kVkSpace)) {
+        transmitKey();
+        return;
+    }
+    // Row 10: K, keyer-speed mode; leaving ends the key, entering goes on
+    // (only rows 13 and 15 can still act on it).
+    if (isLetter('K')) {
+        const bool leaving = K.adjustTarget == kTargetKeyer;
+        keyerSpeedKey();
+        if (leaving) return;
+    }
+    // Row 11: I in FM, tone entry or tone off.
+    if (isLetter('I') && (R.mode == kModeFmNarrow || R.mode == kModeFm)) {
+        toneKey();
+        return;
+    }
+    // Row 12: Enter commits a tone entry unless a frequency entry is open.
+    if (isKey(kVkEnter) && R.ctcssOn == 1 && K.entryActive == 0) {
+        commitTone();
+        return;
+    }
+    // Row 13: any key but a digit and B cancels a pending channel command.
+    if (M.channelAction >= 1 && !isDigitKey() && !isLetter('B')) cancelChannelCommand();
+    // Row 14: Q, quit.
+    if (isLetter('Q')) {
+        quitKey();
+        return;
+    }
+    // Row 15: nothing below works without a radio.
+    if (C.connected == 0) {
+        playPrompt("nc");
+        return;
+    }
+    // Row 16: N, the extended menu.
+    if (isLetter('N')) {
+        startMenuEntry();
+        return;
+    }
+    // Row 17: A, AF gain on the Up and Down keys.
+    if (isLetter('A')) {
+        K.adjustTarget = kTargetAfGain;
+        playPrompt("ag");
+        return;
+    }
+    // Row 18: C, channel store; the slot digit follows.
+    if (isLetter('C')) {
+        M.channelAction = 1;
+        playPrompt("sch");
+    }
+    // Row 19: G, channel recall from bank 0 unless B picks another.
+    if (isLetter('G')) {
+        M.channelBank = 0;
+        M.channelAction = 2;
+        playPrompt("gch");
+    }
+    // Row 20: E, start a typed frequency.
+    if (isLetter('E')) startFrequencyEntry();
+    // Row 21: the point of a typed frequency.
+    if (isKey(kVkPeriod)) {
+        frequencyEntryPoint();
+        return;
+    }
+    // Row 22: Enter after the menu number.
+    if (isKey(kVkEnter) && K.adjustTarget == kTargetMenuNumber) {
+        menuNumberEntered();
+        return;
+    }
+    // Row 23: Enter after the menu value.
+    if (isKey(kVkEnter) && K.adjustTarget == kTargetMenuValue) {
+        menuValueEntered();
+        return;
+    }
+    // Row 24: Enter commits a typed frequency.
+    if (isKey(kVkEnter) && R.freqMHz != 999) {
+        commitFrequencyEntry();
+        return;
+    }
+    // Row 25: V, split on or off; the frequency send of row 47 follows
+    // (outside every band the split key refuses and nothing is sent).
+    if (isLetter('V')) {
+        const bool refused = !bandHasRecord(R.band);
+        splitKey();
+        if (refused) return;
+    }
+    // Row 26: Z, zero beat in CW, zero frequency otherwise.
+    if (isLetter('Z')) {
+        zeroKey();
+        return;
+    }
+    // Row 27: F1 to F5, the receiver switches.
+    if (isKey(vkF(1))) return togglePreamp();
+    if (isKey(vkF(2))) return toggleAttenuator();
+    if (isKey(vkF(3))) return toggleNoiseBlanker();
+    if (isKey(vkF(4))) return toggleNoiseReduction();
+    if (isKey(vkF(5))) return toggleNotch();
+    // Row 28: F6 has no function.
+    if (isKey(vkF(6))) return;
+    // Row 29: F7, the speech processor in SSB only.
+    if (isKey(vkF(7))) {
+        if (!isSsb()) {
+            playPrompt("na");
+            return;
+        }
+        toggleProcessor();
+    }
+    // Row 30: F8, VOX (break-in in CW).
+    if (isKey(vkF(8))) return toggleVox();
+    // Row 31: F12, the antenna tuner.
+    if (isKey(vkF(12))) return tunerKey();
+    // Row 32: - after B goes to 6 m.
+    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && S.bandCoverage != "1") {
+        storeBand();
+        R.band = kBand6m;
+        recallBand();
+        K.adjustTarget = kTargetTuning;
+        return;
+    }
+    // Row 33: digits feed whichever entry is pending; only the menu entries
+    // stay open afterwards.
+    if (isDigitKey()) {
+        onDigitKey();
+        if (K.adjustTarget != kTargetMenuNumber && K.adjustTarget != kTargetMenuValue) K.adjustTarget = kTargetTuning;
+        return;
+    }
+    // Row 34: H, the help text, played while the next keys are handled.
+    if (isLetter('H')) playPrompt("help.wav", false);
+    // Row 35: F, the frequency readout (the other VFO after X).
+    if (isLetter('F')) return frequencyReadout();
+    // Row 36: P, the power on the Up and Down keys.
+    if (isLetter('P')) {
+        playPrompt("Power");
+        K.adjustTarget = kTargetPower;
+        speakPower();
+        return;
+    }
+    // Row 37: F11, microphone gain and the ALC watch.
+    if (isKey(vkF(11))) return startAlcWatch();
+    // Row 38: R, RF gain on the Up and Down keys.
+    if (isLetter('R')) {
+        playPrompt("rf");
+        K.adjustTarget = kTargetRfGain;
+        return;
+    }
+    // Row 39: S, the S-meter (the SWR while transmitting or tuning).
+    if (isLetter('S')) return meterKey();
+    // Row 40: T, the tune sequence.
+    if (isLetter('T')) return tuneKey();
+    // Row 41: B, the bank digit of a channel command, or band select.
+    if (isLetter('B')) {
+        if (M.channelAction >= 1) {
+            playPrompt("bank");
+            M.channelBank = -1;
+        } else {
+            K.adjustTarget = kTargetBand;
+            playPrompt("band");
+            speakBand();
+            storeBand();
+        }
+        return;
+    }
+    // Row 42: W, the filter width on the Up and Down keys (SSB and CW).
+    if (isLetter('W')) {
+        if (reducedFeatureRadio()) {
+            playPrompt("bw");
+            playPrompt("na");
+        } else if (R.mode <= kModeCw) {
+            K.adjustTarget = kTargetFilter;
+            speakBandwidth();
+        }
+        return;
+    }
+    // Row 43: X, extended commands on or off.
+    if (isLetter('X')) {
+        playPrompt("extcm");
+        if (K.adjustTarget != kTargetExtended) {
+            K.adjustTarget = kTargetExtended;
+            playPrompt("on");
+        } else {
+            K.adjustTarget = kTargetTuning;
+            playPrompt("off");
+        }
+        return;
+    }
+    // Row 44: the one key after X.
+    if (K.adjustTarget == kTargetExtended) return extendedCommand();
+    // Row 45: M, the mode cycle.
+    if (isLetter('M')) return modeCycle();
+    // Row 46: Up and Down step the chosen control.
+    if (isKey(kVkUp)) stepUp();
+    if (isKey(kVkDown)) stepDown();
+    // Row 47: tuning and filter state: the tuning step, then the frequency
+    // sent again for every key that gets here.
+    if (K.adjustTarget == kTargetTuning || K.adjustTarget == kTargetFilter) tuningKeys();
+}
+
+// The key-down procedure: the preamble, then the key chain.
+void keyDown() {
+    auto& C = catState;
+    auto& K = keysState;
+    auto& R = radioState;
+    // A held key repeats key-downs; it runs its command once.
+    if (K.keyHeld == 1) return;
+    K.keyCode = K.eventParam;
+    if (reducedFeatureRadio() && isFKey()) {
+        playPrompt("na");
+        return;
+    }
+    // Shift alone does nothing and does not hold the next key back.
+    if (isKey(kVkShift)) return;
+    K.keyHeld = 1;
+    C.bridgeUsed = 0;
+    if (shellState.debugLog == 1) logKey();
+    if (R.tuning == 1 && !isLetter('T') && !isLetter('S')) {
+        playPrompt("ton");
+        return;
+    }
+    normaliseKey();
+    if (isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin)) return;
+    // A tone entry that got no digit is abandoned by the first other key.
+    if (R.ctcssOn == 1 && R.toneCode == "999" && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
+    runKeyChain();
+}
+
+}  // namespace
+
+void handleEvent() {
+    auto& K = keysState;
+    switch (K.eventKind) {
+        case kEventClose: shellState.running = 0; break;
+        case kEventKeyDown: keyDown(); break;
+        case kEventKeyUp: K.keyHeld = 0; break;
+        case kEventTick: pollTick(); break;
+        default: break;
+    }
+}

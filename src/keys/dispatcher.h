@@ -12,5 +12,14 @@ enum VirtualKey {
 constexpr int vkLetter(char c) { return c; }
 constexpr int vkF(int n) { return kVkF1 + n - 1; }
 
-// Handles eventKind/eventParam: close, key down, key up, timer tick.
+// Mode numbers as the key commands use them.
+enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmNarrow = 5, kModeFm = 7 };
+// Band number for a frequency outside every band.
+constexpr int kNoBand = 99;
+// Bands with a record in the band table.
+constexpr bool bandHasRecord(int band) { return band >= 1 && band <= 14; }
+
+// The window's one event handler, for eventKind/eventParam: close
+// (running 0), key down (the key chain), key up (keyHeld 0), timer tick
+// (pollTick). Never re-entered.
 void handleEvent();

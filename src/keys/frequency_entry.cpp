@@ -1,12 +1,202 @@
-// Frequency entry, readout, zero and the tuning keys.
+// Frequency entry (E, digits, point, Enter), the frequency readout (F), the
+// zero key (Z) and the tuning keys of the last row of the key chain.
 #include "keys/frequency_entry.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include <string>
 
-void startFrequencyEntry() {}
-void frequencyEntryPoint() {}
-void commitFrequencyEntry() {}
-void frequencyEntryDigit() {}
-void frequencyReadout() {}
-void zeroKey() {}
-void tuningKeys() {}
+#include "cat/exchange.h"
+#include "keys/dispatcher.h"
+#include "radio/band_table.h"
+#include "radio/mode_filter.h"
+#include "radio/toggles.h"
+#include "radio/vfo_split.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
+#include "speech/readouts.h"
+
+namespace {
+
+constexpr int kLowestEntryMHz = 1;
+constexpr int kHighestEntryMHz = 439;
+constexpr int kFmToAmBelowMHz = 25;   // FM narrow is not used below 25 MHz: AM instead
+constexpr int kLastFmPageBand = 11;   // Page Up/Down step 12.5 kHz in FM narrow above 6 m
+constexpr int kSquelchStep = 5;
+constexpr int kSquelchTop = 255;
+
+bool isModeNumber(int m) {
+    return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow ||
+           m == kModeFm;
+}
+
+// Fraction digits typed after the point, in the order typed.
+std::string typedFraction() {
+    const auto& K = keysState;
+    return K.entryZeros + (K.entryFraction > 0 ? plainNumber(K.entryFraction) : std::string());
+}
+
+// The typed frequency in hertz: whole MHz, then the fraction digits as the
+// leading digits of the six below the point.
+long long typedHz() {
+    std::string fraction = leftText(typedFraction(), kMaxFractionDigits);
+    while (fraction.size() < static_cast<std::size_t>(kMaxFractionDigits)) fraction += '0';
+    return radioState.freqMHz * 1000000LL + textInt(fraction);
+}
+
+void speakDigitKey(int digit) { playPrompt(std::string(1, static_cast<char>('0' + digit))); }
+
+// Speaks each character of toneCode after the first as a prompt of its own.
+void speakToneDigits() {
+    const std::string& code = radioState.toneCode;
+    for (int i = 2; i <= static_cast<int>(code.size()); ++i) playPrompt(midText(code, i, 1));
+}
+
+// Left and Right in FM narrow: the squelch instead of the frequency.
+void squelchStep(int delta) {
+    auto& R = radioState;
+    R.squelchLevel += delta;
+    if (R.squelchLevel > kSquelchTop) {
+        R.squelchLevel = kSquelchTop;
+        playPrompt("max");
+    } else if (R.squelchLevel < 1) {
+        R.squelchLevel = 0;
+        playPrompt("0");
+    }
+    sendText("SQ0" + zeroPad(R.squelchLevel, 3));
+}
+
+int pageStepHz() {
+    const auto& R = radioState;
+    const bool fmChannels = R.mode == kModeFmNarrow && R.band > kLastFmPageBand && R.band != kNoBand;
+    return fmChannels ? 12500 : 10000;
+}
+
+int fineStepHz() { return radioState.mode == kModeCw ? 10 : 100; }
+
+}  // namespace
+
+void startFrequencyEntry() {
+    auto& K = keysState;
+    auto& R = radioState;
+    R.freqMHz = 0;
+    K.entryFraction = 0;
+    K.entryZeros.clear();
+    K.adjustTarget = 0;
+    playPrompt("EF");
+    K.entryPoint = 0;
+    K.entryActive = 1;
+}
+
+void frequencyEntryPoint() {
+    auto& K = keysState;
+    K.entryPoint = 1;
+    K.entryZeros.clear();
+    playPrompt("point");
+}
+
+void frequencyEntryDigit() {
+    auto& K = keysState;
+    auto& R = radioState;
+    if (K.entryActive <= 0 || K.keyCode < kVk0 || K.keyCode > kVk9) return;
+    const int d = K.keyCode - kVk0;
+    if (K.entryPoint == 0) {
+        R.freqMHz = R.freqMHz * 10 + d;
+    } else {
+        // Six fraction digits reach 1 Hz; a seventh would widen the command.
+        if (static_cast<int>(typedFraction().size()) >= kMaxFractionDigits) {
+            playPrompt("max");
+            return;
+        }
+        if (K.entryFraction == 0 && d == 0) K.entryZeros += '0';
+        K.entryFraction = K.entryFraction * 10 + d;
+    }
+    speakDigitKey(d);
+    if (R.freqMHz > kHighestEntryMHz || R.freqMHz < kLowestEntryMHz) {
+        playPrompt("invalid");
+        K.entryActive = 0;
+    }
+}
+
+void commitFrequencyEntry() {
+    auto& K = keysState;
+    auto& R = radioState;
+    if (K.entryActive == 0) return;
+    K.entryActive = 0;
+    R.quietTicks = 0;
+
+    bandOfMHz();
+    const bool inBand = bandHasRecord(R.band);
+    // Outside every band there is no record to take a mode from: the
+    // current mode stays.
+    if (inBand) {
+        const int recorded = textInt(midText(R.bandTable[R.band], 2, 1));
+        if (isModeNumber(recorded)) R.mode = recorded;
+        if (R.freqMHz < kFmToAmBelowMHz && R.mode == kModeFmNarrow) R.mode = kModeAm;
+    }
+    setMode();
+    if (R.band == kNoBand) R.splitState = 0;
+
+    sendText(frequencyCommand(R.splitState == 0 ? "FA" : "FB", typedHz()));
+
+    // The band's own preamp setting; outside every band the preamp goes off
+    // and no record is touched.
+    if (inBand) R.preampOn = rightText(R.bandTable[R.band], 1) == "1" ? 0 : 1;
+    else R.preampOn = 1;
+    togglePreamp();
+    playPrompt("ok");
+}
+
+void frequencyReadout() {
+    auto& K = keysState;
+    auto& R = radioState;
+    const bool otherVfo = K.adjustTarget == 14;
+    // The extended state reads the VFO not in use: split flips for the
+    // readout and is put back straight after it.
+    if (otherVfo) {
+        R.splitState = 1 - R.splitState;
+        if (R.splitState == -1) playPrompt("vfoa");
+    }
+    speakFrequency();
+    if (otherVfo) R.splitState = 1 - R.splitState;
+    speakMode();
+    if (R.ctcssOn == 1) {
+        const std::string first = leftText(R.toneCode, 1);
+        playPrompt(first == "N" || first == "R" ? "dcs" : "ctcss");
+        speakToneDigits();
+    }
+    K.adjustTarget = 0;
+}
+
+void zeroKey() {
+    playPrompt("0");
+    playPrompt("ok");
+    // CW has the radio's own zero beat; the other modes round the frequency.
+    if (radioState.mode == kModeCw) sendText("CA01");
+    else zeroFrequency();
+}
+
+void tuningKeys() {
+    const auto& K = keysState;
+    auto& R = radioState;
+    long long hz = R.freqHz;
+    switch (K.keyCode) {
+        case kVkEquals:
+        case kVkPadPlus: hz += 1000000; break;
+        case kVkMinus:
+        case kVkPadMinus: hz -= 1000000; break;
+        case kVkPageUp: hz += pageStepHz(); break;
+        case kVkPageDown: hz -= pageStepHz(); break;
+        case kVkRight:
+            if (R.mode == kModeFmNarrow) return squelchStep(kSquelchStep);
+            hz += fineStepHz();
+            break;
+        case kVkLeft:
+            if (R.mode == kModeFmNarrow) return squelchStep(-kSquelchStep);
+            hz -= fineStepHz();
+            break;
+        default: break;
+    }
+    // Every key that gets here sends the frequency again, stepped or not.
+    moveFrequency(hz);
+    sendWorkingFrequency();
+}

@@ -1,9 +1,98 @@
-// Extended menu access: menu number, read-back, value set.
+// Extended menu access: the radio's numbered setup menu reached by the "EX"
+// command, number first, then a value to set or Enter alone to hear it.
 #include "keys/menu.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include "cat/exchange.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
 
-void startMenuEntry() {}
-void menuNumberEntered() {}
-void menuValueEntered() {}
-void menuDigit() {}
+namespace {
+
+// Model 24 numbers its menus with five digits and separates the value by a
+// blank; every other model uses three digits and "0000".
+constexpr int kFiveDigitMenuModel = 24;
+
+bool fiveDigitMenus() { return catState.rigModel == kFiveDigitMenuModel; }
+
+// "EX", the number and the separator: the read query, and the set command
+// without its value.
+std::string menuCommand() {
+    return "EX" + keysState.menuNumber + (fiveDigitMenus() ? " " : "0000");
+}
+
+// Speaks the value characters of the "EX" answer in replyText: digits as
+// their prompts, "." as "point", anything else (letters, blanks) skipped.
+void speakMenuReply() {
+    const int at = findText(catState.replyText, "EX");
+    if (at == 0) return;
+    const std::string reply = midText(catState.replyText, at);
+    const int last = findText(reply, ";") - 1;
+    const int first = fiveDigitMenus() ? 9 : 10;  // first value character after "EX"
+    for (int i = first; i <= last; ++i) {
+        const std::string c = midText(reply, i, 1);
+        if (c == ".") playPrompt("point");
+        else if (allDigits(c)) playPrompt(c);
+    }
+}
+
+}  // namespace
+
+void startMenuEntry() {
+    auto& K = keysState;
+    if (reducedFeatureRadio()) {
+        playPrompt("na");
+        return;
+    }
+    playPrompt("mn");
+    K.adjustTarget = 8;
+    K.menuNumber.clear();
+}
+
+void menuDigit() {
+    auto& K = keysState;
+    if (K.keyCode < '0' || K.keyCode > '9') return;
+    const std::string digit(1, static_cast<char>(K.keyCode));
+    if (K.adjustTarget == 8) {
+        K.menuNumber += digit;
+        capText(K.menuNumber);
+    } else if (K.adjustTarget == 9) {
+        K.menuValue += digit;
+        capText(K.menuValue);
+    } else {
+        return;
+    }
+    playPrompt(digit);
+}
+
+void menuNumberEntered() {
+    auto& K = keysState;
+    K.adjustTarget = 9;
+    const std::size_t wanted = fiveDigitMenus() ? 5 : 3;
+    if (K.menuNumber.size() != wanted) {
+        playPrompt("invalid");
+        K.adjustTarget = 0;
+        return;
+    }
+    playPrompt("mp");
+    K.menuValue.clear();
+}
+
+void menuValueEntered() {
+    auto& K = keysState;
+    auto& C = catState;
+    C.busy = 1;  // the poll must not take the menu's answer
+    if (K.menuValue.empty()) {
+        speakDelay();
+        readReply();  // whatever the radio sent before the query is not the answer
+        queryRadio(menuCommand());
+        speakMenuReply();
+    } else if (static_cast<int>(K.menuValue.size()) > kMenuValueMaxDigits) {
+        playPrompt("invalid");
+    } else {
+        sendText(menuCommand() + K.menuValue);
+        playPrompt("ok");
+    }
+    K.adjustTarget = 0;
+    C.busy = 0;
+}

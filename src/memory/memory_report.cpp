@@ -1,6 +1,71 @@
-// The printable memory-bank report memory.txt.
+// The printable memory-bank report memory.txt: every stored channel, grouped
+// by bank, rewritten whole after each save of the memory file.
 #include "memory/memory_report.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include "memory/channels.h"
+#include "platform/platform.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
 
-void writeMemoryReport() {}
+namespace {
+
+constexpr const char* kReportFileName = "memory.txt";
+
+// Report text by mode digit; index 0 and 8, 9 add nothing. "C4FM" (6) is
+// never set by the program but may come from a channel written elsewhere.
+constexpr const char* kModeColumn[10] = {"",       "  LSB",  "  USB", "  CW", "  AM",
+                                         "  FMN",  "  C4FM", "  FMW", "",     ""};
+
+bool writeLine(int handle, std::string_view text) {
+    std::string line(text);
+    line += "\r\n";
+    return platFileWrite(handle, line);
+}
+
+}  // namespace
+
+std::string reportFrequency(std::string_view mhzDigits, std::string_view fractionDigits) {
+    std::string fraction(fractionDigits);
+    while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
+    if (fraction.empty()) fraction = "0";
+    return plainNumber(textInt(mhzDigits)) + "." + fraction;
+}
+
+std::string channelReportLine(int slot, std::string_view record) {
+    std::string line = "Slot " + plainNumber(slot) + " ";
+    line += "A=" + reportFrequency(midText(record, 6, 5), midText(record, 11, 6));
+    line += "  B=" + reportFrequency(midText(record, 18, 5), midText(record, 23, 6));
+    const std::string modeDigit = midText(record, 2, 1);
+    if (allDigits(modeDigit)) line += kModeColumn[modeDigit[0] - '0'];
+    line += midText(record, 1, 1) == "1" ? "    split  " : std::string(11, ' ');
+    const std::string tone = midText(record, 30, 2);
+    if (tone != "99") line += "CTSS=" + tone;
+    return line;
+}
+
+void writeMemoryReport() {
+    const auto& M = memoryState;
+    platFileDelete(kReportFileName);
+    const int file = platFileOpenWrite(kReportFileName);
+    if (file <= 0) return;  // the report is a convenience; the memory file does not depend on it
+
+    // Stop writing at the first failure (a full disk); the file is rewritten
+    // whole at the next save anyway.
+    bool ok = writeLine(file, "Memory Bank Information") && writeLine(file, "  ");
+    bool anyStored = false;
+    for (int bank = 0; bank < 10 && ok; ++bank) {
+        bool headed = false;
+        for (int slot = 0; slot < 10 && ok; ++slot) {
+            const std::string& record = M.memoryChannels[bank * 10 + slot];
+            if (isEmptyChannel(record)) continue;
+            if (!headed) {
+                ok = writeLine(file, "  ") && writeLine(file, "Bank" + plainNumber(bank));
+                headed = true;
+            }
+            ok = ok && writeLine(file, channelReportLine(slot, record));
+        }
+        anyStored = anyStored || headed;
+    }
+    if (ok && !anyStored) writeLine(file, "Empty");
+    platFileClose(file);
+}

@@ -1,4 +1,15 @@
 // The printable memory-bank report memory.txt.
 #pragma once
 
+#include <string>
+#include <string_view>
+
+// Rewrites memory.txt from memoryChannels: title, banks with stored channels,
+// or "Empty". A file that cannot be created is skipped silently.
 void writeMemoryReport();
+
+// The listing line of a stored channel record in the given slot.
+std::string channelReportLine(int slot, std::string_view record);
+// "A=" style frequency text: whole MHz from five digits, ".", six fraction
+// digits with trailing zeros dropped (at least one kept).
+std::string reportFrequency(std::string_view mhzDigits, std::string_view fractionDigits);

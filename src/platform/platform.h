@@ -73,6 +73,9 @@ int platSerialRead(int handle, std::string& text, int maxBytes);
 // Writes all of text, retrying partial and interrupted writes. Returns the
 // count written.
 int platSerialWrite(int handle, const std::string& text);
+// True once the device behind the handle has gone (unplugged, hung up, I/O
+// error), so the port layer can close and reopen it. False on a bad handle.
+bool platSerialGone(int handle);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Files

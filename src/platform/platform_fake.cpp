@@ -127,6 +127,7 @@ int platSerialOpen(int portNumber, int baud) {
     p.dataBits = 8;
     p.parity = 0;
     p.stopCode = 1;
+    p.gone = false;  // a fresh open reaches the device again
     ++p.opens;
     return portNumber;
 }
@@ -162,6 +163,10 @@ int platSerialWrite(int handle, const std::string& text) {
     it->second.written += text;
     if (g.responder) g.responder(handle, text);
     return static_cast<int>(text.size());
+}
+bool platSerialGone(int handle) {
+    auto it = g.ports.find(handle);
+    return it != g.ports.end() && it->second.open && it->second.gone;
 }
 
 // --- files -----------------------------------------------------------------

@@ -33,6 +33,7 @@ struct Port {
     std::string written;         // every byte written, in order
     std::string incoming;        // bytes waiting to be read
     int opens = 0;               // successful opens
+    bool gone = false;           // the device has gone (platSerialGone reports it)
 };
 
 struct File {

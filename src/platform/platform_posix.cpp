@@ -1,20 +1,466 @@
-// The real backend on POSIX: serial devices (termios) and files.
+// The real backend on POSIX: serial devices (termios), files, clock and
+// environment. Every system call is retried on EINTR; nothing throws.
 #include "platform/platform.h"
+#include "platform/platform_real.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
-int platSerialOpen(int, int) { return 0; }
-void platSerialClose(int) {}
-void platSerialSetLine(int, int, int, int) {}
-int platSerialWaiting(int) { return 0; }
-int platSerialRead(int, std::string&, int) { return 0; }
-int platSerialWrite(int, const std::string&) { return 0; }
-int platFileOpenRead(const std::string&) { return 0; }
-int platFileOpenWrite(const std::string&) { return 0; }
-int platFileOpenAppend(const std::string&) { return 0; }
-bool platFileReadLine(int, std::string&) { return false; }
-bool platFileWrite(int, const std::string&) { return false; }
-bool platFileSync(int) { return false; }
-void platFileClose(int) {}
-bool platFileDelete(const std::string&) { return false; }
-bool platFileRename(const std::string&, const std::string&) { return false; }
-bool platFileExists(const std::string&) { return false; }
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// [SECTION] Small helpers
+
+std::string slashes(const std::string& path) {
+    std::string p = path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+bool pathExists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+void closeFd(int fd) {
+    // close() is not retried on EINTR: on Linux the descriptor is gone either way.
+    if (fd >= 0) ::close(fd);
+}
+
+// Milliseconds since an arbitrary start on the monotonic clock.
+std::int64_t monotonicMs() {
+    struct timespec ts;
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] Letter-case free path lookup (prompt files)
+// ---------------------------------------------------------------------------
+
+std::string platreal::findPathNoCase(const std::string& path) {
+    const std::string p = slashes(path);
+    if (p.empty()) return {};
+    if (pathExists(p)) return p;
+
+    // Walk the parts; keep each one that exists, else look for its
+    // case-insensitive twin in the directory reached so far.
+    std::string found = p[0] == '/' ? "/" : "";
+    std::size_t pos = p[0] == '/' ? 1 : 0;
+    while (pos <= p.size()) {
+        std::size_t slash = p.find('/', pos);
+        if (slash == std::string::npos) slash = p.size();
+        const std::string part = p.substr(pos, slash - pos);
+        pos = slash + 1;
+        if (part.empty()) continue;
+        const std::string direct = found + part;
+        if (pathExists(direct)) {
+            found = direct;
+        } else {
+            DIR* dir = ::opendir(found.empty() ? "." : found.c_str());
+            if (!dir) return {};
+            std::string match;
+            while (struct dirent* entry = ::readdir(dir)) {
+                if (::strcasecmp(entry->d_name, part.c_str()) == 0) {
+                    match = entry->d_name;
+                    break;
+                }
+            }
+            ::closedir(dir);
+            if (match.empty()) return {};
+            found += match;
+        }
+        if (slash < p.size()) found += '/';
+    }
+    return found;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Serial devices
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct SerialSlot {
+    int fd = -1;         // -1 = free slot
+    bool gone = false;   // the device hung up or failed with an I/O error
+};
+std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+
+SerialSlot* serialOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
+    SerialSlot* s = &serialSlots[handle - 1];
+    return s->fd >= 0 ? s : nullptr;
+}
+
+// An errno that means the device itself has gone away (unplugged USB
+// adapter, closed pseudo-terminal master), not a passing condition.
+bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EBADF; }
+
+// The device for port n: "comN" (or "COMN") in the working directory when
+// present, e.g. a link to /dev/ttyUSB0 or a pseudo-terminal; otherwise the
+// n-th built-in port /dev/ttyS<n-1>.
+std::string serialDeviceName(int portNumber) {
+    const std::string number = std::to_string(portNumber);
+    for (const std::string& name : {"com" + number, "COM" + number})
+        if (pathExists(name)) return name;
+    return "/dev/ttyS" + std::to_string(portNumber - 1);
+}
+
+struct BaudRate {
+    int baud;
+    speed_t code;
+};
+constexpr BaudRate kBaudRates[] = {
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},
+#ifdef B460800
+    {460800, B460800},   {500000, B500000},   {576000, B576000},   {921600, B921600},
+    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+    {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+#endif
+};
+
+int dataBitsFlag(int dataBits) {
+    switch (dataBits) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+    }
+}
+
+bool setAttributes(int fd, const struct termios& tio) {
+    int r;
+    do r = ::tcsetattr(fd, TCSANOW, &tio);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+}  // namespace
+
+long platreal::speedConstant(int baud) {
+    for (const BaudRate& r : kBaudRates)
+        if (r.baud == baud) return static_cast<long>(r.code);
+    return -1;
+}
+
+int platSerialOpen(int portNumber, int baud) {
+    if (portNumber < 1 || portNumber > 256) return 0;
+    const long speed = platreal::speedConstant(baud);
+    if (speed < 0) return 0;
+
+    const std::string device = serialDeviceName(portNumber);
+    int fd;
+    do fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+
+    // Exclusive: the lock keeps out any other opener that locks (including
+    // a second open of ours, and programs running as root, which TIOCEXCL
+    // does not stop); TIOCEXCL keeps out ordinary programs that do not lock.
+    struct termios tio;
+    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::tcgetattr(fd, &tio) != 0) {
+        closeFd(fd);
+        return 0;
+    }
+    ::ioctl(fd, TIOCEXCL);
+
+    // Raw bytes, 8 data bits, no parity, one stop bit, the receiver on and
+    // modem lines ignored; reads return at once with what is there.
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    struct termios check;
+    if (::cfsetispeed(&tio, static_cast<speed_t>(speed)) != 0 ||
+        ::cfsetospeed(&tio, static_cast<speed_t>(speed)) != 0 || !setAttributes(fd, tio) ||
+        ::tcgetattr(fd, &check) != 0 || ::cfgetospeed(&check) != static_cast<speed_t>(speed)) {
+        // tcsetattr succeeds when any part took effect: a speed the device
+        // refused only shows when read back.
+        closeFd(fd);
+        return 0;
+    }
+
+    for (std::size_t i = 0; i < serialSlots.size(); ++i)
+        if (serialSlots[i].fd < 0) {
+            serialSlots[i] = {fd, false};
+            return static_cast<int>(i + 1);
+        }
+    serialSlots.push_back({fd, false});
+    return static_cast<int>(serialSlots.size());
+}
+
+void platSerialClose(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    closeFd(s->fd);  // also drops the lock
+    *s = SerialSlot{};
+}
+
+void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    struct termios tio;
+    if (::tcgetattr(s->fd, &tio) != 0) return;
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+    tio.c_cflag |= dataBitsFlag(dataBits);
+    if (parity == 1) tio.c_cflag |= PARENB | PARODD;
+    if (parity == 2) tio.c_cflag |= PARENB;
+    if (stopCode != 1) tio.c_cflag |= CSTOPB;
+    setAttributes(s->fd, tio);
+}
+
+bool platSerialGone(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return false;
+    if (s->gone) return true;
+    struct pollfd p = {s->fd, POLLIN, 0};
+    int r;
+    do r = ::poll(&p, 1, 0);
+    while (r < 0 && errno == EINTR);
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) s->gone = true;
+    return s->gone;
+}
+
+int platSerialWaiting(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return 0;
+    // Line errors on Linux arrive as counters or in-band bytes, never as a
+    // state that blocks the port, so there is nothing to clear here.
+    int count = 0;
+    if (::ioctl(s->fd, FIONREAD, &count) != 0) {
+        if (deviceGoneError(errno)) s->gone = true;
+        return 0;
+    }
+    return count > 0 ? count : 0;
+}
+
+int platSerialRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    SerialSlot* s = serialOf(handle);
+    if (!s || maxBytes <= 0) return 0;
+    char buffer[4096];
+    while (static_cast<int>(text.size()) < maxBytes) {
+        const std::size_t want =
+            std::min(sizeof buffer, static_cast<std::size_t>(maxBytes) - text.size());
+        const ssize_t n = ::read(s->fd, buffer, want);
+        if (n > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && deviceGoneError(errno)) s->gone = true;
+        break;  // nothing more waiting (EAGAIN or end)
+    }
+    return static_cast<int>(text.size());
+}
+
+int platSerialWrite(int handle, const std::string& text) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return 0;
+    // A stuck device (flow control held, nobody reading a pseudo-terminal)
+    // must not freeze the program: give up after about a second.
+    constexpr std::int64_t kWriteLimitMs = 1000;
+    const std::int64_t deadline = monotonicMs() + kWriteLimitMs;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(s->fd, text.data() + done, text.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const std::int64_t left = deadline - monotonicMs();
+            if (left <= 0) break;
+            struct pollfd p = {s->fd, POLLOUT, 0};
+            const int r = ::poll(&p, 1, static_cast<int>(left));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                s->gone = true;
+                break;
+            }
+            continue;
+        }
+        if (n < 0 && deviceGoneError(errno)) s->gone = true;
+        break;
+    }
+    return static_cast<int>(done);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Files
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Longest line kept by platFileReadLine; the rest of a longer line is read
+// and dropped, so a file without line ends cannot exhaust memory. Every
+// caller keeps at most 255 characters anyway.
+constexpr std::size_t kLineKeep = 65536;
+
+struct FileSlot {
+    int fd = -1;             // -1 = free slot
+    bool reading = false;
+    std::vector<char> buffer;  // read-ahead of a reading file
+    std::size_t pos = 0, end = 0;
+    bool eof = false;
+};
+std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+
+FileSlot* fileOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
+    FileSlot* f = &fileSlots[handle - 1];
+    return f->fd >= 0 ? f : nullptr;
+}
+
+int openFile(const std::string& path, int flags, bool reading) {
+    int fd;
+    do fd = ::open(slashes(path).c_str(), flags | O_CLOEXEC, 0644);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) return 0;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        closeFd(fd);
+        return 0;
+    }
+    FileSlot slot;
+    slot.fd = fd;
+    slot.reading = reading;
+    for (std::size_t i = 0; i < fileSlots.size(); ++i)
+        if (fileSlots[i].fd < 0) {
+            fileSlots[i] = std::move(slot);
+            return static_cast<int>(i + 1);
+        }
+    fileSlots.push_back(std::move(slot));
+    return static_cast<int>(fileSlots.size());
+}
+
+// Refills the read-ahead; false at end of file or on a read error.
+bool refill(FileSlot& f) {
+    if (f.eof) return false;
+    if (f.buffer.empty()) f.buffer.resize(8192);
+    f.pos = f.end = 0;
+    ssize_t n;
+    do n = ::read(f.fd, f.buffer.data(), f.buffer.size());
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        f.eof = true;
+        return false;
+    }
+    f.end = static_cast<std::size_t>(n);
+    return true;
+}
+
+}  // namespace
+
+int platFileOpenRead(const std::string& path) { return openFile(path, O_RDONLY, true); }
+int platFileOpenWrite(const std::string& path) {
+    return openFile(path, O_WRONLY | O_CREAT | O_TRUNC, false);
+}
+int platFileOpenAppend(const std::string& path) {
+    return openFile(path, O_WRONLY | O_CREAT | O_APPEND, false);
+}
+
+bool platFileReadLine(int handle, std::string& line) {
+    line.clear();
+    FileSlot* f = fileOf(handle);
+    if (!f || !f->reading) return false;
+    bool any = false;
+    for (;;) {
+        if (f->pos >= f->end && !refill(*f)) return any;
+        const char c = f->buffer[f->pos++];
+        any = true;
+        if (c == '\n') return true;
+        if (c == '\r') {
+            // CR LF is one line end, even when the LF sits in the next block.
+            if (f->pos >= f->end && !refill(*f)) return true;
+            if (f->buffer[f->pos] == '\n') ++f->pos;
+            return true;
+        }
+        if (line.size() < kLineKeep) line += c;
+    }
+}
+
+bool platFileWrite(int handle, const std::string& bytes) {
+    FileSlot* f = fileOf(handle);
+    if (!f || f->reading) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(f->fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        return false;  // disk full, I/O error
+    }
+    return true;
+}
+
+bool platFileSync(int handle) {
+    FileSlot* f = fileOf(handle);
+    if (!f) return false;
+    int r;
+    do r = ::fsync(f->fd);
+    while (r != 0 && errno == EINTR);
+    return r == 0;
+}
+
+void platFileClose(int handle) {
+    FileSlot* f = fileOf(handle);
+    if (!f) return;
+    closeFd(f->fd);
+    *f = FileSlot{};
+}
+
+bool platFileDelete(const std::string& path) { return ::unlink(slashes(path).c_str()) == 0; }
+
+bool platFileRename(const std::string& from, const std::string& to) {
+    return ::rename(slashes(from).c_str(), slashes(to).c_str()) == 0;
+}
+
+bool platFileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(slashes(path).c_str(), &st) == 0;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Clock and environment
+// ---------------------------------------------------------------------------
+
+std::int64_t platTickMs() { return monotonicMs(); }
+
+PlatDateTime platLocalDateTime() {
+    const time_t now = ::time(nullptr);
+    struct tm t;
+    if (!::localtime_r(&now, &t)) return {1, 1, 1970, 0, 0, 0};
+    return {t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+std::string platEnv(const std::string& name) {
+    const char* v = ::getenv(name.c_str());
+    return v ? std::string(v) : std::string();
+}

@@ -1,15 +1,554 @@
-// The real backend on SDL2: window, text, events and timer, sound, clock.
+// The real backend on SDL2: the window and its text (SDL2_ttf, fonts found
+// through fontconfig), key and close events, the periodic tick, and WAV
+// playback. One thread: the tick is not an SDL timer but a deadline that
+// platWaitEvent sleeps towards.
 #include "platform/platform.h"
+#include "platform/platform_real.h"
+#include "platform/tick_timer.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
-bool platWindowOpen(const std::string&, int, int, int, int) { return false; }
-void platWindowClose() {}
-void platTextFont(const std::string&, int, int) {}
-void platTextAt(int, int, const std::string&) {}
-void platTimerStart(int) {}
-void platTimerStop() {}
-bool platWaitEvent(int&, int&) { return false; }
-void platPlayWav(const std::string&, bool) {}
-PlatDateTime platLocalDateTime() { return {}; }
-std::string platEnv(const std::string&) { return {}; }
-std::int64_t platTickMs() { return 0; }
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// [SECTION] Backend state
+// ---------------------------------------------------------------------------
+
+// The window's default font, used before any font is chosen (banner and
+// help lines): a plain proportional face, small enough that the longest help
+// line fits the 950-pixel window.
+constexpr const char* kDefaultFace = "sans";
+constexpr int kDefaultPoints = 10;
+constexpr int kDefaultWeight = 400;
+
+struct CachedFont {
+    std::string face;  // lower case
+    int points = 0;
+    int weight = 0;    // after rounding to the faces the system offers
+    TTF_Font* font = nullptr;  // null: could not be opened (not retried)
+};
+
+struct Backend {
+    bool eventsReady = false;  // SDL event queue up (with or without video)
+    bool eventsFailed = false;
+    SDL_Window* window = nullptr;
+    SDL_Surface* canvas = nullptr;  // the persistent drawing, shown on present
+    bool dirty = false;             // canvas changed since last shown
+    bool ttfReady = false;
+    unsigned hdpi = 96, vdpi = 96;
+    std::string face;               // current font choice; points 0 = default
+    int points = 0, weight = 0;
+    std::vector<CachedFont> fonts;
+    TickTimer timer;
+    // sound
+    bool audioTried = false;
+    SDL_AudioDeviceID audio = 0;    // 0 = no usable device: waiting prompts sleep
+    SDL_AudioSpec audioSpec{};
+    bool cleanupRegistered = false;
+};
+Backend b;
+
+void cleanup() {
+    if (b.audio) SDL_CloseAudioDevice(b.audio);
+    b.audio = 0;
+    for (CachedFont& f : b.fonts)
+        if (f.font) TTF_CloseFont(f.font);
+    b.fonts.clear();
+    if (b.canvas) SDL_FreeSurface(b.canvas);
+    b.canvas = nullptr;
+    if (b.window) SDL_DestroyWindow(b.window);
+    b.window = nullptr;
+    if (b.ttfReady) TTF_Quit();
+    b.ttfReady = false;
+    SDL_Quit();
+}
+
+void registerCleanup() {
+    if (b.cleanupRegistered) return;
+    b.cleanupRegistered = true;
+    std::atexit(cleanup);
+}
+
+// The event queue is needed even without a window: ticks still come
+// through platWaitEvent, and SIGINT/SIGTERM arrive as a close request.
+bool ensureEvents() {
+    if (b.eventsReady) return true;
+    if (b.eventsFailed) return false;
+    // Closing the window is reported once, as its own close event; SDL_QUIT
+    // then means only a signal.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) {
+        b.eventsFailed = true;
+        return false;
+    }
+    registerCleanup();
+    b.eventsReady = true;
+    return true;
+}
+
+void present() {
+    b.dirty = false;
+    if (!b.window || !b.canvas) return;
+    SDL_Surface* screen = SDL_GetWindowSurface(b.window);
+    if (!screen) return;
+    SDL_BlitSurface(b.canvas, nullptr, screen, nullptr);
+    SDL_UpdateWindowSurface(b.window);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Fonts
+// ---------------------------------------------------------------------------
+
+// fontconfig weight for a weight on the 100..900 scale. Below regular the
+// regular face is asked for: the thin and extra-light faces some families
+// carry are hard to read, and the usual substitute faces have no light
+// weight anyway.
+int fcWeight(int weight) {
+    if (weight < 400) weight = 400;
+    if (weight > 1000) weight = 1000;
+    return FcWeightFromOpenType(weight);
+}
+
+// Opens face at points and weight through fontconfig; null when no font
+// file could be opened.
+TTF_Font* openFont(const std::string& face, int points, int weight) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return nullptr;
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, fcWeight(weight));
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return nullptr;
+
+    TTF_Font* font = nullptr;
+    FcChar8* file = nullptr;
+    int index = 0, gotWeight = FC_WEIGHT_REGULAR;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &gotWeight);
+        font = TTF_OpenFontIndexDPI(reinterpret_cast<const char*>(file), points, index, b.hdpi,
+                                    b.vdpi);
+    }
+    FcPatternDestroy(match);
+    // A family without a bold face still shows bold when bold was asked for.
+    if (font && weight >= 600 && gotWeight < FC_WEIGHT_DEMIBOLD)
+        TTF_SetFontStyle(font, TTF_STYLE_BOLD);
+    return font;
+}
+
+TTF_Font* cachedFont(std::string face, int points, int weight) {
+    for (char& c : face) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const int roundedWeight = weight >= 600 ? 700 : 400;  // the weights faces offer
+    for (const CachedFont& f : b.fonts)
+        if (f.face == face && f.points == points && f.weight == roundedWeight) return f.font;
+    CachedFont f{face, points, roundedWeight, openFont(face, points, roundedWeight)};
+    b.fonts.push_back(f);
+    return f.font;
+}
+
+TTF_Font* currentFont() {
+    if (!b.ttfReady) return nullptr;
+    TTF_Font* font = nullptr;
+    if (b.points > 0) font = cachedFont(b.face.empty() ? kDefaultFace : b.face, b.points, b.weight);
+    if (!font) font = cachedFont(kDefaultFace, kDefaultPoints, kDefaultWeight);
+    return font;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Events
+// ---------------------------------------------------------------------------
+
+// Turns an SDL event into one for the handler; false for events the
+// program does not see (mouse, text input, focus and so on).
+bool translate(const SDL_Event& e, int& kind, int& param) {
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        // Auto-repeat comes as further key-downs; the handler's held-key
+        // lock ignores them, as it does on the system this program began on.
+        kind = e.type == SDL_KEYDOWN ? kEventKeyDown : kEventKeyUp;
+        param = platreal::virtualKey(e.key.keysym.sym, e.key.keysym.scancode);
+        return true;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            kind = kEventClose;
+            param = 0;
+            return true;
+        }
+        // Exposed, shown, restored: the window's pixels must be drawn again.
+        b.dirty = true;
+        return false;
+    case SDL_QUIT:  // SIGINT or SIGTERM: shut down in order, as the close box does
+        kind = kEventClose;
+        param = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Sound
+// ---------------------------------------------------------------------------
+
+bool ensureAudio() {
+    if (b.audioTried) return b.audio != 0;
+    b.audioTried = true;
+    registerCleanup();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    SDL_AudioSpec want{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    // A small device buffer keeps the seam between the prompts of one
+    // spoken sentence short.
+    want.samples = 512;
+    want.callback = nullptr;  // queued audio
+    b.audio = SDL_OpenAudioDevice(nullptr, 0, &want, &b.audioSpec,
+                                  SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (b.audio == 0) return false;
+    SDL_PauseAudioDevice(b.audio, 0);
+    return true;
+}
+
+struct Wav {
+    SDL_AudioSpec spec{};
+    Uint8* data = nullptr;
+    Uint32 length = 0;
+    ~Wav() {
+        if (data) SDL_FreeWAV(data);
+    }
+    std::int64_t durationMs() const {
+        const int frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+        if (frameBytes <= 0 || spec.freq <= 0) return 0;
+        return static_cast<std::int64_t>(length / frameBytes) * 1000 / spec.freq;
+    }
+};
+
+// Loads the WAV at path (letter case ignored); false when missing or not a
+// WAV SDL can read.
+bool loadWav(const std::string& path, Wav& wav) {
+    const std::string file = platreal::findPathNoCase(path);
+    if (file.empty()) return false;
+    return SDL_LoadWAV(file.c_str(), &wav.spec, &wav.data, &wav.length) != nullptr;
+}
+
+// The WAV's sound in the device's format; empty when it cannot be converted.
+std::vector<Uint8> convertForDevice(const Wav& wav) {
+    std::vector<Uint8> out;
+    const SDL_AudioSpec& d = b.audioSpec;
+    SDL_AudioStream* stream = SDL_NewAudioStream(wav.spec.format, wav.spec.channels, wav.spec.freq,
+                                                 d.format, d.channels, d.freq);
+    if (!stream) return out;
+    if (SDL_AudioStreamPut(stream, wav.data, static_cast<int>(wav.length)) == 0 &&
+        SDL_AudioStreamFlush(stream) == 0) {
+        const int available = SDL_AudioStreamAvailable(stream);
+        if (available > 0) {
+            out.resize(static_cast<std::size_t>(available));
+            const int got = SDL_AudioStreamGet(stream, out.data(), available);
+            out.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        }
+    }
+    SDL_FreeAudioStream(stream);
+    return out;
+}
+
+// Holds the program until the queued prompt has sounded. The queue drains
+// about one device buffer before the sound ends, and returning then lets the
+// next prompt of a sentence follow without a gap. A driver that swallows
+// audio at once (the dummy driver) still makes the prompt take its length,
+// and a device that stopped consuming cannot hold the program for ever.
+void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
+    const SDL_AudioSpec& d = b.audioSpec;
+    const std::int64_t bufferMs = d.freq > 0 ? std::int64_t(d.samples) * 1000 / d.freq : 0;
+    const std::int64_t soonest = startMs + std::max<std::int64_t>(0, durationMs - bufferMs);
+    const std::int64_t latest = startMs + durationMs + 1000;
+    const int frameBytes = SDL_AUDIO_BITSIZE(d.format) / 8 * d.channels;
+    const std::int64_t bytesPerSecond = std::int64_t(frameBytes) * d.freq;
+    for (;;) {
+        const std::int64_t now = platTickMs();
+        const Uint32 queued = SDL_GetQueuedAudioSize(b.audio);
+        if (queued == 0 && now >= soonest) return;
+        if (now >= latest) {
+            SDL_ClearQueuedAudio(b.audio);
+            return;
+        }
+        std::int64_t sleep = queued > 0 && bytesPerSecond > 0
+                                 ? std::int64_t(queued) * 1000 / bytesPerSecond
+                                 : soonest - now;
+        sleep = std::clamp<std::int64_t>(sleep, 1, latest - now);
+        SDL_Delay(static_cast<Uint32>(sleep));
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] Window and text
+// ---------------------------------------------------------------------------
+
+bool platWindowOpen(const std::string& title, int x, int y, int width, int height) {
+    platWindowClose();
+    if (!ensureEvents()) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    b.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
+    if (!b.window) return false;
+    SDL_StopTextInput();  // keys only: no input method, no text events
+
+    b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
+    if (b.canvas) SDL_FillRect(b.canvas, nullptr, SDL_MapRGB(b.canvas->format, 255, 255, 255));
+
+    // Point sizes follow the display's pixels per inch; displays that do
+    // not say (or say nonsense) are taken as 96.
+    float ddpi = 0, hdpi = 0, vdpi = 0;
+    const int display = SDL_GetWindowDisplayIndex(b.window);
+    if (display >= 0 && SDL_GetDisplayDPI(display, &ddpi, &hdpi, &vdpi) == 0 && vdpi >= 48 &&
+        vdpi <= 480 && hdpi >= 48 && hdpi <= 480) {
+        b.hdpi = static_cast<unsigned>(hdpi + 0.5f);
+        b.vdpi = static_cast<unsigned>(vdpi + 0.5f);
+    } else {
+        b.hdpi = b.vdpi = 96;
+    }
+    if (!b.ttfReady && TTF_Init() == 0) b.ttfReady = true;
+    present();
+    return true;
+}
+
+void platWindowClose() {
+    if (b.canvas) SDL_FreeSurface(b.canvas);
+    b.canvas = nullptr;
+    if (b.window) SDL_DestroyWindow(b.window);
+    b.window = nullptr;
+    b.dirty = false;
+}
+
+void platTextFont(const std::string& face, int points, int weight) {
+    b.face = face;
+    b.points = points > 0 ? points : 0;
+    b.weight = weight;
+}
+
+void platTextAt(int x, int y, const std::string& text) {
+    if (!b.canvas || text.empty()) return;
+    TTF_Font* font = currentFont();
+    if (!font) return;
+    // Shaded: the glyphs' whole box is painted white first, so the text
+    // covers whatever was drawn there before.
+    const SDL_Color black{0, 0, 0, 255}, white{255, 255, 255, 255};
+    SDL_Surface* rendered = TTF_RenderText_Shaded(font, text.c_str(), black, white);
+    if (!rendered) return;
+    SDL_Rect where{x, y, rendered->w, rendered->h};
+    SDL_BlitSurface(rendered, nullptr, b.canvas, &where);
+    SDL_FreeSurface(rendered);
+    b.dirty = true;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Timer and event wait
+// ---------------------------------------------------------------------------
+
+void platTimerStart(int periodMs) {
+    if (periodMs <= 0)
+        b.timer.stop();
+    else
+        b.timer.start(platTickMs(), periodMs);
+}
+
+void platTimerStop() { b.timer.stop(); }
+
+bool platWaitEvent(int& kind, int& param) {
+    if (!ensureEvents()) {
+        // No event queue at all: only the timer can wake the program.
+        if (!b.timer.running()) return false;
+        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        if (wait > 0) SDL_Delay(static_cast<Uint32>(wait));
+        b.timer.takeTick(platTickMs());
+        kind = kEventTick;
+        param = 0;
+        return true;
+    }
+    for (;;) {
+        // Window events first, in the order they came.
+        SDL_Event e;
+        while (SDL_PollEvent(&e))
+            if (translate(e, kind, param)) return true;
+        // Then at most one tick, however many fell due while the last
+        // handler ran.
+        if (b.timer.takeTick(platTickMs())) {
+            kind = kEventTick;
+            param = 0;
+            return true;
+        }
+        // The handler has finished drawing: show it, then sleep until the
+        // next event or the next tick.
+        if (b.dirty) present();
+        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        const int got = wait < 0 ? SDL_WaitEvent(&e)
+                                 : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<std::int64_t>(
+                                                                wait, INT_MAX)));
+        if (got && translate(e, kind, param)) return true;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Sound
+// ---------------------------------------------------------------------------
+
+void platPlayWav(const std::string& path, bool wait) {
+    // What was drawn before a spoken answer should be on screen while it
+    // is spoken.
+    if (wait && b.dirty) present();
+    Wav wav;
+    if (!loadWav(path, wav)) return;
+    const std::int64_t durationMs = wav.durationMs();
+    if (!ensureAudio()) {
+        // No sound device (headless machine): a waiting prompt still takes
+        // its time, because the reply pause depends on it.
+        if (wait && durationMs > 0) SDL_Delay(static_cast<Uint32>(durationMs));
+        return;
+    }
+    const std::vector<Uint8> sound = convertForDevice(wav);
+    // At most one prompt sounds at a time: a new one cuts off the last.
+    SDL_ClearQueuedAudio(b.audio);
+    if (sound.empty()) return;
+    const std::int64_t startMs = platTickMs();
+    if (SDL_QueueAudio(b.audio, sound.data(), static_cast<Uint32>(sound.size())) != 0) {
+        if (wait) SDL_Delay(static_cast<Uint32>(durationMs));
+        return;
+    }
+    if (wait) waitForPlayback(startMs, durationMs);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Key codes and test views
+// ---------------------------------------------------------------------------
+
+int platreal::virtualKey(int sdlKeycode, int sdlScancode) {
+    // Keys whose place, not their label, decides: the keypad (its digits
+    // whatever the NumLock state, which a blind operator cannot see),
+    // function, editing and modifier keys.
+    const SDL_Scancode sc = static_cast<SDL_Scancode>(sdlScancode);
+    switch (sc) {
+    case SDL_SCANCODE_KP_0: return 96;
+    case SDL_SCANCODE_KP_1: return 97;
+    case SDL_SCANCODE_KP_2: return 98;
+    case SDL_SCANCODE_KP_3: return 99;
+    case SDL_SCANCODE_KP_4: return 100;
+    case SDL_SCANCODE_KP_5: return 101;
+    case SDL_SCANCODE_KP_6: return 102;
+    case SDL_SCANCODE_KP_7: return 103;
+    case SDL_SCANCODE_KP_8: return 104;
+    case SDL_SCANCODE_KP_9: return 105;
+    case SDL_SCANCODE_KP_MULTIPLY: return 106;
+    case SDL_SCANCODE_KP_PLUS: return 107;
+    case SDL_SCANCODE_KP_MINUS: return 109;
+    case SDL_SCANCODE_KP_PERIOD:
+    case SDL_SCANCODE_KP_DECIMAL:
+    case SDL_SCANCODE_KP_COMMA: return 110;
+    case SDL_SCANCODE_KP_DIVIDE: return 111;
+    case SDL_SCANCODE_KP_ENTER:
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_RETURN2: return 13;
+    case SDL_SCANCODE_BACKSPACE: return 8;
+    case SDL_SCANCODE_TAB: return 9;
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT: return 16;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return 17;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: return 18;
+    case SDL_SCANCODE_PAUSE: return 19;
+    case SDL_SCANCODE_CAPSLOCK: return 20;
+    case SDL_SCANCODE_ESCAPE: return 27;
+    case SDL_SCANCODE_SPACE: return 32;
+    case SDL_SCANCODE_PAGEUP: return 33;
+    case SDL_SCANCODE_PAGEDOWN: return 34;
+    case SDL_SCANCODE_END: return 35;
+    case SDL_SCANCODE_HOME: return 36;
+    case SDL_SCANCODE_LEFT: return 37;
+    case SDL_SCANCODE_UP: return 38;
+    case SDL_SCANCODE_RIGHT: return 39;
+    case SDL_SCANCODE_DOWN: return 40;
+    case SDL_SCANCODE_PRINTSCREEN: return 44;
+    case SDL_SCANCODE_INSERT: return 45;
+    case SDL_SCANCODE_DELETE: return 46;
+    case SDL_SCANCODE_LGUI: return 91;
+    case SDL_SCANCODE_RGUI: return 92;
+    case SDL_SCANCODE_APPLICATION: return 93;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
+    case SDL_SCANCODE_SCROLLLOCK: return 145;
+    default: break;
+    }
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 112 + (sc - SDL_SCANCODE_F1);
+    if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return 124 + (sc - SDL_SCANCODE_F13);
+
+    // Letters, digits and punctuation by their label in the active layout.
+    const int k = sdlKeycode;
+    if (k >= 'a' && k <= 'z') return k - 'a' + 'A';
+    if (k >= '0' && k <= '9') return k;
+    switch (k) {
+    case ';': return 186;
+    case '=':
+    case '+': return 187;
+    case ',': return 188;
+    case '-':
+    case '_': return 189;
+    case '.': return 190;
+    case '/': return 191;
+    case '`': return 192;
+    case '[': return 219;
+    case '\\': return 220;
+    case ']': return 221;
+    case '\'': return 222;
+    default: break;
+    }
+
+    // A layout without Latin labels: the key's place on a US keyboard.
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+    switch (sc) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_SEMICOLON: return 186;
+    case SDL_SCANCODE_EQUALS: return 187;
+    case SDL_SCANCODE_COMMA: return 188;
+    case SDL_SCANCODE_MINUS: return 189;
+    case SDL_SCANCODE_PERIOD: return 190;
+    case SDL_SCANCODE_SLASH: return 191;
+    case SDL_SCANCODE_GRAVE: return 192;
+    case SDL_SCANCODE_LEFTBRACKET: return 219;
+    case SDL_SCANCODE_BACKSLASH: return 220;
+    case SDL_SCANCODE_RIGHTBRACKET: return 221;
+    case SDL_SCANCODE_APOSTROPHE: return 222;
+    default: return kUnknownKey;
+    }
+}
+
+long platreal::canvasPixel(int x, int y) {
+    if (!b.canvas || x < 0 || y < 0 || x >= b.canvas->w || y >= b.canvas->h) return -1;
+    if (SDL_MUSTLOCK(b.canvas)) SDL_LockSurface(b.canvas);
+    const auto* row = static_cast<const Uint8*>(b.canvas->pixels) + y * b.canvas->pitch;
+    const Uint32 pixel = reinterpret_cast<const Uint32*>(row)[x];
+    if (SDL_MUSTLOCK(b.canvas)) SDL_UnlockSurface(b.canvas);
+    Uint8 r, g, bl;
+    SDL_GetRGB(pixel, b.canvas->format, &r, &g, &bl);
+    return (long(r) << 16) | (long(g) << 8) | bl;
+}
+
+std::int64_t platreal::wavDurationMs(const std::string& path) {
+    Wav wav;
+    if (!loadWav(path, wav)) return -1;
+    return wav.durationMs();
+}

@@ -1,9 +1,11 @@
 // Gains and levels: format and send.
 #pragma once
 
+// Each sends its value in the command's fixed field: "MG" + 3 digits,
+// "AG0" + 3, "RG" + 3, "KS0" + 2. The steps keep the values in range.
 void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
-// Sends "PC" and, unless quietPowerSet, speaks the power.
+// Sends "PC" + 3 digits and, unless quietPowerSet, speaks the power.
 void sendPower();

@@ -1,7 +1,159 @@
-// Mode and filter: the mode commands with their side effects, and the filter width.
+// Mode and filter: the mode commands with their side effects (filter, FM
+// width, squelch read, tone off, screen text, band record), and the receive
+// filter held inside each mode's range.
 #include "radio/mode_filter.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include "cat/exchange.h"
+#include "screen/display.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
 
-void setMode() {}
-void setFilter() {}
+namespace {
+
+constexpr int kModeFieldX = 50;
+constexpr int kModeFieldY = 45;
+
+constexpr int kSsbNarrowest = 0;     // high-cut index 1.0 kHz
+constexpr int kSsbWidest = 12;       // high-cut index 3.4 kHz
+constexpr int kCwNarrowest = 50;     // Hz
+constexpr int kCwWidest = 2500;      // Hz
+constexpr int kAmFilter = 2;         // "SH02"
+constexpr int kFmFilter = 8;         // "SH08"
+constexpr int kDefaultSquelch = 60;  // a squelch read as 0 is taken as this
+
+// The radio's numbering differs from the program's: AM is "MD5" and both FM
+// widths are "MD4"; the FM widths differ only in the "FW" sent after them.
+struct ModeRow {
+    int mode;
+    const char* command;
+    const char* screenText;  // as wide as the widest name, so it erases it
+};
+constexpr ModeRow kModes[] = {
+    {1, "MD1", "LSB "}, {2, "MD2", "USB "}, {3, "MD3", "CW   "},
+    {4, "MD5", "AM   "}, {5, "MD4", "FMN  "}, {7, "MD4", "FM   "},
+};
+
+const ModeRow* modeRow(int mode) {
+    for (const ModeRow& row : kModes)
+        if (row.mode == mode) return &row;
+    return nullptr;
+}
+
+bool isSsb(int mode) { return mode == 1 || mode == 2; }
+bool isFm(int mode) { return mode == 5 || mode == 7; }
+
+// The digit character of a small state value (split 0..2, mode 1..7) as the
+// band record keeps it.
+char digitChar(int value) {
+    if (value < 0) value = 0;
+    if (value > 9) value = 9;
+    return static_cast<char>('0' + value);
+}
+
+// CW widths the radio offers in steps of 100 Hz: the rules are applied in
+// this order so that 100 Hz steps run 50, 200 ... 600, 1000, 1500, 2000,
+// 2500 upwards and 2500, 2000, 1500, 1000, 600, 500 ... 100, 50 downwards.
+int snapCwWidth(int width) {
+    if (width > kCwWidest) width = kCwWidest;
+    if (width == 2400) width = 2000;
+    if (width == 1900) width = 1500;
+    if (width == 1400) width = 1000;
+    if (width == 900) width = 600;
+    if (width < 100) width = kCwNarrowest;
+    if (width == 150) width = 200;
+    if (width == 700) width = 1000;
+    if (width == 1100) width = 1500;
+    if (width == 1600) width = 2000;
+    if (width == 2100) width = 2500;
+    return width;
+}
+
+// Selecting FM asks for the squelch level, which the FM keys then step.
+void readSquelch() {
+    auto& R = radioState;
+    readReply();  // whatever was waiting belongs to no one
+    speakDelay();
+    if (!reducedFeatureRadio()) sendText("SQ0");
+    speakDelay();
+    readReply();
+    const int level = replyValue("SQ", 3, 3, -1);
+    if (level < 0) return;  // no answer: keep the last level
+    R.squelchLevel = level == 0 ? kDefaultSquelch : level;
+}
+
+}  // namespace
+
+void setMode() {
+    auto& R = radioState;
+    const auto& C = catState;
+
+    // CTCSS belongs to FM narrow only.
+    if (R.ctcssOn == 1 && R.mode != 5) {
+        if (!reducedFeatureRadio()) sendText("CT0");
+        R.ctcssOn = 0;
+        R.toneCode = "999";
+    }
+
+    if (const ModeRow* row = modeRow(R.mode)) {
+        sendText(row->command);
+        if (!isFm(R.mode)) {
+            if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
+            else if (R.mode == 3) R.filterWidth = R.cwWidth;
+            else R.filterWidth = kAmFilter;
+            if (!reducedFeatureRadio()) setFilter();
+        }
+        printAt(kModeFieldX, kModeFieldY, row->screenText);
+    }
+
+    if (isFm(R.mode)) {
+        R.filterWidth = kFmFilter;
+        if (!reducedFeatureRadio()) setFilter();
+        readSquelch();
+    }
+
+    // Outside every band there is no record to keep the mode in.
+    if (R.band == 99) return;
+    if (C.bridgeUsed == 0 && R.band >= 1 && R.band <= 14) {
+        std::string& record = R.bandTable[R.band];
+        std::string updated;
+        updated += digitChar(R.splitState);
+        updated += digitChar(R.mode);
+        updated += midText(record, 3);
+        putText(record, updated);
+    }
+    updateStatusRow();
+}
+
+void setFilter() {
+    auto& R = radioState;
+    if (reducedFeatureRadio()) return;
+
+    std::string command;
+    if (isSsb(R.mode)) {
+        if (R.filterWidth < kSsbNarrowest) R.filterWidth = kSsbNarrowest;
+        if (R.filterWidth > kSsbWidest) R.filterWidth = kSsbWidest;
+        R.ssbWidth = R.filterWidth;
+        command = "SH" + zeroPad(R.filterWidth, 2);
+        if (R.filterWidth == kSsbNarrowest) playPrompt("min");
+        if (R.filterWidth == kSsbWidest) playPrompt("max");
+    } else if (R.mode == 3) {
+        R.filterWidth = snapCwWidth(R.filterWidth);
+        R.cwWidth = R.filterWidth;
+        command = "FW" + zeroPad(R.filterWidth, 4);
+        if (R.filterWidth == kCwNarrowest) playPrompt("min");
+        if (R.filterWidth == kCwWidest) playPrompt("max");
+    } else if (R.mode == 4 || isFm(R.mode)) {
+        // AM and FM have one filter each; a width stepped while in these
+        // modes would otherwise leave its last digit as the filter (a step
+        // down from AM's 2 to -98 would select FM's 8).
+        R.filterWidth = R.mode == 4 ? kAmFilter : kFmFilter;
+        command = "SH0" + rightText(plainNumber(R.filterWidth), 1);
+    } else {
+        return;  // no mode the radio knows: nothing to send
+    }
+    sendText(command);
+
+    if (R.mode == 5) sendText("FW0001");
+    if (R.mode == 7) sendText("FW0000");
+}

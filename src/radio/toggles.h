@@ -1,10 +1,18 @@
 // Receiver and transmit toggles.
 #pragma once
 
+// Each speaks its name and "on"/"off", sends its switch command, flips its
+// state and redraws the status row.
+// Preamp ("PA"), kept per band in character 30 of the band record; the
+// reduced-feature radio has none (preampOn 0, silent).
 void togglePreamp();
-void toggleAttenuator();
+void toggleAttenuator();      // "RA01"/"RA00"
+// "NB1"/"NB0"; switched on, reads nbLevel ("NL") and gives the level keys to it.
 void toggleNoiseBlanker();
+// "NR1"/"NR0"; switched on, reads nrLevel ("RL"); state 2 switches off silently.
 void toggleNoiseReduction();
-void toggleNotch();
+void toggleNotch();           // "NT10"/"NT00"; also clears busy
+// "PR1"/"PR0"; state 2 switches off silently.
 void toggleProcessor();
+// "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();

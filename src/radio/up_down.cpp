@@ -1,7 +1,192 @@
-// Up/down adjustment of whichever control adjustTarget selects.
+// Up/down adjustment: one step of whichever control adjustTarget selects,
+// held inside the control's limits, with "max" or "min" at a limit, then the
+// value sent to the radio.
 #include "radio/up_down.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include <climits>
 
-void stepUp() {}
-void stepDown() {}
+#include "cat/exchange.h"
+#include "radio/band_table.h"
+#include "radio/gains.h"
+#include "radio/mode_filter.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
+
+namespace {
+
+// adjustTarget values stepped here (8, 9 and 14 belong to the menu and the
+// extended commands and are left alone).
+enum Target {
+    kTuning = 0,
+    kBand = 1,
+    kFilter = 2,
+    kPower = 3,
+    kRfGain = 4,
+    kAfGain = 7,
+    kNoiseLevel = 10,
+    kKeyerSpeed = 11,
+    kMicGain = 12,
+};
+
+constexpr int kTuningStepHz = 1000;
+constexpr int kCwTuningStepHz = 500;
+constexpr int kSsbFilterStep = 1;      // high-cut index
+constexpr int kFilterStepHz = 100;     // CW width
+constexpr int kPowerStep = 10;
+constexpr int kPowerFloor = 5;
+constexpr int kRfGainStep = 20;
+constexpr int kReducedRfGainStep = 5;
+constexpr int kGainTop = 255;
+constexpr int kAfGainStep = 10;
+constexpr int kNoiseLevelTop = 10;
+constexpr int kLevelNoiseBlanker = 2;  // levelTarget values
+constexpr int kLevelNoiseReduction = 3;
+constexpr int kKeyerSlowest = 4;
+constexpr int kKeyerFastest = 60;
+constexpr int kMicGainTop = 120;
+
+int direction(bool up) { return up ? 1 : -1; }
+
+// The top of the power range: a quarter of the ceiling in AM, where the
+// carrier is the average power.
+int powerTop() {
+    const auto& R = radioState;
+    return R.mode == 4 ? R.powerCeiling / 4 : R.powerCeiling;
+}
+
+void stepTuning(bool up) {
+    auto& R = radioState;
+    const int step = R.mode == 3 ? kCwTuningStepHz : kTuningStepHz;
+    long long hz = static_cast<long long>(R.freqHz) + direction(up) * step;
+    if (hz > INT_MAX) hz = INT_MAX;
+    if (hz < INT_MIN) hz = INT_MIN;
+    // The frequency itself goes out from the tuning keys' row, which Up and
+    // Down reach next.
+    R.freqHz = static_cast<int>(hz);
+}
+
+void stepFilter(bool up) {
+    auto& R = radioState;
+    const bool ssb = R.mode == 1 || R.mode == 2;
+    R.filterWidth += direction(up) * (ssb ? kSsbFilterStep : kFilterStepHz);
+    setFilter();  // clamps, snaps, says the limit and sends
+}
+
+// Power runs 5, 10, 20, 30 ... up to the top, and back down to 5.
+void stepPower(bool up) {
+    auto& R = radioState;
+    const int top = powerTop();
+    if (up) {
+        R.txPower += kPowerStep;
+        if (R.txPower == 15) R.txPower = 10;
+        if (R.txPower > top) R.txPower = top;
+        if (R.txPower == top) playPrompt("max");
+    } else {
+        R.txPower -= kPowerStep;
+        // A power set above the AM top before changing mode comes down to it.
+        if (R.txPower > top) R.txPower = top;
+        if (R.txPower < kPowerFloor) R.txPower = kPowerFloor;
+        if (R.txPower == kPowerFloor) playPrompt("min");
+    }
+    sendPower();
+}
+
+void stepRfGain(bool up) {
+    auto& R = radioState;
+    const int step = reducedFeatureRadio() ? kReducedRfGainStep : kRfGainStep;
+    R.rfGain += direction(up) * step;
+    if (R.rfGain > kGainTop) R.rfGain = kGainTop;
+    if (R.rfGain < 0) R.rfGain = 0;
+    sendRfGain();
+    // Only the top is announced; RF gain 0 is said by nothing.
+    if (up && R.rfGain == kGainTop) playPrompt("max");
+}
+
+void stepAfGain(bool up) {
+    auto& R = radioState;
+    R.afGain += direction(up) * kAfGainStep;
+    if (R.afGain > kGainTop) R.afGain = kGainTop;
+    if (R.afGain < 0) R.afGain = 0;
+    if (!up && R.afGain == 0) playPrompt("min");
+    sendAfGain();
+    if (up && R.afGain == kGainTop) playPrompt("max");
+}
+
+void stepNoiseLevel(bool up) {
+    auto& R = radioState;
+    if (R.levelTarget == kLevelNoiseBlanker) {
+        R.nbLevel += direction(up);
+        if (R.nbLevel > kNoiseLevelTop) {
+            R.nbLevel = kNoiseLevelTop;
+            playPrompt("max");
+        }
+        // The blanker's lowest setting is 1: stepping below it says "min" at 0.
+        if (R.nbLevel < 1) {
+            R.nbLevel = 0;
+            playPrompt("min");
+        }
+        sendText("NL" + zeroPad(R.nbLevel, 3));
+    } else if (R.levelTarget == kLevelNoiseReduction) {
+        R.nrLevel += direction(up);
+        if (R.nrLevel > kNoiseLevelTop) {
+            R.nrLevel = kNoiseLevelTop;
+            playPrompt("max");
+        }
+        if (R.nrLevel < 0) {
+            R.nrLevel = 0;
+            playPrompt("min");
+        }
+        sendText("RL" + zeroPad(R.nrLevel, 2));
+    }
+}
+
+void stepKeyerSpeed(bool up) {
+    auto& R = radioState;
+    R.keyerSpeed += direction(up);
+    if (R.keyerSpeed > kKeyerFastest) R.keyerSpeed = kKeyerFastest;
+    if (R.keyerSpeed < kKeyerSlowest) R.keyerSpeed = kKeyerSlowest;
+    if (up && R.keyerSpeed == kKeyerFastest) playPrompt("max");
+    if (!up && R.keyerSpeed == kKeyerSlowest) playPrompt("min");
+    sendKeyerSpeed();
+}
+
+void stepMicGain(bool up) {
+    auto& R = radioState;
+    R.micGain += direction(up);
+    if (R.micGain > kMicGainTop) {
+        R.micGain = kMicGainTop;
+        playPrompt("max");
+    }
+    if (R.micGain < 0) {
+        R.micGain = 0;
+        playPrompt("min");
+    }
+    // A new gain starts a new ALC peak.
+    R.alcValue = 0;
+    sendMicGain();
+}
+
+void step(bool up) {
+    switch (keysState.adjustTarget) {
+    case kTuning: stepTuning(up); break;
+    case kBand:
+        if (up) stepBandUp();
+        else stepBandDown();
+        break;
+    case kFilter: stepFilter(up); break;
+    case kPower: stepPower(up); break;
+    case kRfGain: stepRfGain(up); break;
+    case kAfGain: stepAfGain(up); break;
+    case kNoiseLevel: stepNoiseLevel(up); break;
+    case kKeyerSpeed: stepKeyerSpeed(up); break;
+    case kMicGain: stepMicGain(up); break;
+    default: break;  // menu number, menu value, extended commands: nothing to step
+    }
+}
+
+}  // namespace
+
+void stepUp() { step(true); }
+
+void stepDown() { step(false); }

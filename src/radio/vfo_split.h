@@ -1,5 +1,28 @@
-// VFO, split and tones: the zero key outside CW.
+// VFO, split and tones: the one builder of frequency commands, the working
+// frequency's limits and the zero key outside CW.
 #pragma once
 
-// Moves the frequency to a whole kilohertz (the zero key in every mode but CW).
+#include <string>
+#include <string_view>
+
+// Lowest and highest working frequency the tuning steps and the zero key
+// reach. Below 0 Hz the 11-digit field has no meaning; the top is the range
+// of freqHz itself.
+constexpr long long kLowestFreqHz = 0;
+constexpr long long kHighestFreqHz = 2147483647;
+
+// "FA" or "FB" followed by hz as exactly 11 digits with leading zeros: the
+// only place a frequency command is formed. A value outside the field's range
+// never widens or breaks the command (negative gives zeros).
+std::string frequencyCommand(std::string_view vfo, long long hz);
+
+// Sets freqHz to hz, held within kLowestFreqHz..kHighestFreqHz; speaks "min"
+// or "max" when it had to be held. Sends nothing.
+void moveFrequency(long long hz);
+
+// Sends "FA" with freqHz (sendCommand turns it into "FB" while split is on).
+void sendWorkingFrequency();
+
+// Moves freqHz to a whole kilohertz (up in USB, down in the other modes,
+// always by some amount) and sends it. The zero key in every mode but CW.
 void zeroFrequency();

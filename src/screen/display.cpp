@@ -1,11 +1,117 @@
 // The window's texts: banner and help lines, the frequency display, the status row, fonts.
 #include "screen/display.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include "cat/state_query.h"
+#include "platform/platform.h"
+#include "radio/band_table.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
 
-void showBannerAndHelp() {}
-void selectBigFont() {}
-void selectSmallFont() {}
-void printAt(int, int, const std::string&) {}
-void updateFrequencyDisplay() {}
-void updateStatusRow() {}
+namespace {
+
+// The help lines keep their leading blanks and double spaces: they line up
+// under each other in the window's default font.
+constexpr const char* kHelpLine1 =
+    "b=Band  f=Freq  e=Entry m=Mode  s=Meter/SWR  Z=Zero frequency  w=Filter width p=Power";
+constexpr const char* kHelpLine2 =
+    "         v=VFO B/Split/Repeater  c=channel save  g=goto channel  a=af gain  r=rfgain  n=Menu Nr.";
+constexpr const char* kHelpLine3 =
+    "        F1=Preamp F2=Attenuator F3=Noise Blanker F4=Noise Reduction F5=Notch  h=help  q=quit";
+
+constexpr int kFreqRow = 150;
+constexpr int kSplitMarkerX = 80;
+constexpr int kFreqX = 285;
+constexpr int kStatusRow = 250;
+// A frequency answer: two letters, 11 digits, ";" as its 14th character.
+constexpr int kFreqAnswerEnd = 14;
+constexpr int kFreqDigits = 11;
+
+// One field of the status row: label when on, else a blank of the width
+// that covers every label ever printed there.
+void statusField(int x, bool on, const std::string& label, int blankWidth) {
+    printAt(x, kStatusRow, on ? label : std::string(blankWidth, ' '));
+}
+
+}  // namespace
+
+void showBannerAndHelp() {
+    const auto& S = shellState;
+    platTextFont("", 0, 0);  // the window's default font
+    printAt(300, 10, S.bannerText + "  " + S.workText);
+    printAt(190, 355, kHelpLine1);
+    printAt(155, 380, kHelpLine2);
+    printAt(155, 405, kHelpLine3);
+}
+
+void selectBigFont() { platTextFont(kFontFace, 50, 700); }
+
+void selectSmallFont() { platTextFont(kFontFace, 20, 20); }
+
+void printAt(int x, int y, const std::string& text) { platTextAt(x, y, text); }
+
+void updateFrequencyDisplay() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (C.connected == 0) {
+        // First answer after a (re)connection: bring program and radio into
+        // step before showing anything.
+        queryRadioState();
+        playPrompt("connected");
+        C.connected = 1;
+        return;
+    }
+    C.connected = 1;
+
+    // Only a whole frequency answer is shown; anything else (cut short, run
+    // together, line noise in the digits) keeps the last frequency and never
+    // reaches the band record.
+    const std::string digits = midText(C.replyText, 3, kFreqDigits);
+    if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
+
+    putText(C.lastFreqReply, leftText(C.replyText, 13));
+    storeBand();
+    R.freqHz = textInt(digits);
+
+    // 12 characters, MHz right-aligned: leading zeros become spaces.
+    std::string text = leftText(digits, 5) + "." + rightText(digits, 6);
+    for (char& c : text) {
+        if (c != '0') break;
+        c = ' ';
+    }
+
+    if (R.splitState > 0) {
+        printAt(kSplitMarkerX, kFreqRow, "B   ");
+        if (R.splitState == 1) {
+            // Announced once, on the first display after split went on.
+            playPrompt("split");
+            R.splitState = 2;
+        }
+    } else {
+        printAt(kSplitMarkerX, kFreqRow, "    ");
+    }
+    printAt(kFreqX, kFreqRow, text + std::string(13, ' '));
+
+    putText(R.freqDisplayText, text);
+    C.pollAwaitingReply = 0;
+    C.replyText.clear();
+}
+
+void updateStatusRow() {
+    const auto& R = radioState;
+    selectSmallFont();
+    const bool ssb = R.mode == 1 || R.mode == 2;
+    const bool cw = R.mode == 3;
+    // Only state 1 shows a label: the state 2 of the switches means "off,
+    // not yet spoken" or "not known".
+    statusField(40, R.preampOn == 1, "preamp ", 12);
+    statusField(170, R.attOn == 1, "att", 5);
+    statusField(240, R.nbOn == 1, "nb", 4);
+    statusField(310, R.nrState == 1, "nr", 3);
+    statusField(360, R.notchOn == 1, "notch", 9);
+    statusField(460, R.procState == 1 && ssb, "spc", 5);
+    statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 5);
+    statusField(620, R.monitorOn == 1, "mon", 8);
+    statusField(780, R.toneCode != "999", "ctcss=" + rightText(R.toneCode, 2), 16);
+    selectBigFont();
+}

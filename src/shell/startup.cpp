@@ -1,8 +1,158 @@
-// Program entry, the configuration file, the message loop and shutdown.
+// Program entry, the configuration file rigvox.cfg, the message loop and the
+// shutdown steps.
 #include "shell/startup.h"
 
-// NOT BUILT YET: placeholder bodies so the program links while this file is written.
+#include <string>
 
-int runProgram(int) { return 0; }
-bool readConfiguration() { return false; }
-void shutdownProgram() {}
+#include "cat/exchange.h"
+#include "cat/serial_port.h"
+#include "cat/simulator.h"
+#include "keys/dispatcher.h"
+#include "memory/memory_file.h"
+#include "platform/platform.h"
+#include "radio/band_table.h"
+#include "shell/initialise.h"
+#include "shell/program_state.h"
+#include "shell/text.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr const char* kConfigFile = "rigvox.cfg";
+constexpr const char* kCreditLine = "keyboard and voice front panel for Kenwood transceivers";
+constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
+constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
+constexpr int kTimerPeriodMs = 50;
+constexpr int kDefaultTxPower = 100;
+
+// Takes the next line of the open configuration file into cmdText, the
+// program's line buffer. A line past the end of the file reads as empty text.
+void readConfigLine(int file) {
+    auto& C = catState;
+    std::string line;
+    if (!platFileReadLine(file, line)) line.clear();
+    putText(C.cmdText, line);
+}
+
+int lineLength() { return static_cast<int>(catState.cmdText.size()); }
+
+}  // namespace
+
+bool readConfiguration() {
+    auto& S = shellState;
+    auto& R = radioState;
+    auto& C = catState;
+
+    const int file = platFileOpenRead(kConfigFile);
+    if (file <= 0) return false;
+
+    // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
+    // tells a two-digit port from a one-digit one.
+    readConfigLine(file);
+    S.comPort = textInt(rightText(C.cmdText, lineLength() == 6 ? 2 : 1));
+
+    // Line 2: label of 6 characters, the speed after it.
+    readConfigLine(file);
+    S.baudRate = textInt(midText(C.cmdText, 7));
+
+    // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
+    // length keeps the default.
+    readConfigLine(file);
+    R.txPower = kDefaultTxPower;
+    if (lineLength() >= 7 && lineLength() <= 9) R.txPower = textInt(rightText(C.cmdText, lineLength() - 6));
+    R.powerCeiling = R.txPower > 100 ? R.txPower : 100;
+
+    readConfigLine(file);
+    S.swrSpeech = textInt(midText(C.cmdText, 5, 1));
+
+    readConfigLine(file);
+    S.tunerMode = textInt(midText(C.cmdText, 5, 1));
+
+    readConfigLine(file);
+    S.bandCoverage = midText(C.cmdText, 9, 1);
+
+    readConfigLine(file);
+    S.powerSwitching = textInt(midText(C.cmdText, 8, 1));
+
+    // Line 8: pass-through port, two digits only in a line of exactly 9.
+    readConfigLine(file);
+    S.bridgePort = textInt(rightText(C.cmdText, lineLength() == 9 ? 2 : 1));
+
+    readConfigLine(file);
+    S.debugLog = textInt(midText(C.cmdText, 7, 1));
+
+    platFileClose(file);
+    return true;
+}
+
+void shutdownProgram() {
+    auto& S = shellState;
+    auto& C = catState;
+
+    platTimerStop();
+    // Only a frequency the radio actually reported may be stored: otherwise
+    // the band records stay as they were loaded.
+    if (startsWith(C.lastFreqReply, "F")) storeBand();
+    saveMemoryFile();
+    platWindowClose();
+    if (S.powerSwitching == 1) {
+        // Models 19 and 24 take "PS1" as their closing command; the others
+        // are put to standby with "PS9".
+        C.cmdText = (C.rigModel == 19 || C.rigModel == 24) ? "PS1" : "PS9";
+        sendCommand();
+    }
+    playPrompt("delay");
+    portClose(S.comPort);
+    closeDebugLog();
+    closeSpeechLog();
+}
+
+int runProgram(int simulator) {
+    auto& S = shellState;
+    auto& K = keysState;
+
+    S.versionText = "3.4a";
+    S.bannerText = "*** Rigvox V " + S.versionText + " ***";
+    S.workText = kCreditLine;
+    S.waveDir = "wave/";
+
+    platWindowOpen(kWindowTitle, kWindowX, kWindowY, kWindowWidth, kWindowHeight);
+
+    // The simulator is chosen by the build (rigvox-sim), never at run time.
+    S.simMode = 0;
+    S.simMode = simulator == 1 ? 1 : 0;
+
+    // The spoken version is fixed, not derived from versionText.
+    playPrompt("rigvox");
+    playPrompt("3");
+    playPrompt("point");
+    playPrompt("4");
+    if (S.simMode == 1) playPrompt("sim");
+
+    if (!readConfiguration()) {
+        // Nothing else of start-up or shutdown runs: no port, no file written.
+        playPrompt("cfgnf");
+        platWindowClose();
+        closeSpeechLog();
+        return 0;
+    }
+
+    if (S.simMode == 1) seedSimulator();
+    initialiseProgram();
+    platTimerStart(kTimerPeriodMs);
+
+    // One event at a time; the handler clears running on the quit key and on
+    // the window's close request. A platform with no more events to give ends
+    // the run the same way, with the full shutdown.
+    S.running = 1;
+    while (S.running != 0) {
+        int kind = 0, param = 0;
+        if (!platWaitEvent(kind, param)) break;
+        K.eventKind = kind;
+        K.eventParam = param;
+        handleEvent();
+    }
+
+    shutdownProgram();
+    return 0;
+}

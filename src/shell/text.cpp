@@ -67,12 +67,21 @@ double textValue(std::string_view text) {
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
-        double scale = 0.1;
+        // The fraction is gathered as a whole number and divided once, so
+        // "7.1" reads as the double nearest 7.1; digits past the 18th cannot
+        // change a double and are skipped.
+        std::uint64_t fraction = 0;
+        double scale = 1.0;
+        int kept = 0;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-            value += (text[i] - '0') * scale;
-            scale /= 10.0;
+            if (kept < 18) {
+                fraction = fraction * 10 + static_cast<std::uint64_t>(text[i] - '0');
+                scale *= 10.0;
+                ++kept;
+            }
             ++i;
         }
+        value += static_cast<double>(fraction) / scale;
     }
     if (!std::isfinite(value)) value = 1e300;
     return negative ? -value : value;
@@ -96,7 +105,7 @@ std::string numberText(long long value) {
 
 std::string zeroPad(long long value, int width) {
     if (width <= 0) return {};
-    if (width > 30) width = 30;
+    if (width > kTextCapacity) width = kTextCapacity;
     if (value < 0) return std::string(width, '0');
     std::string digits = std::to_string(value);
     if (digits.size() > static_cast<std::size_t>(width)) return std::string(width, '9');

@@ -1,0 +1,34 @@
+// Internals of the real backend shared by its two halves (SDL and POSIX) and
+// reachable by the real-backend tests. Plain types only: nothing here pulls
+// in SDL or termios headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platreal {
+
+// The path with '\' read as '/', found without regard to letter case: each
+// part is taken as it stands when it exists, otherwise the first directory
+// entry that differs from it only in case. Empty text when nothing matches.
+std::string findPathNoCase(const std::string& path);
+
+// Windows virtual-key code for an SDL key (SDL_Keycode, SDL_Scancode).
+// Letters give their upper-case code whatever Shift; keys without a code of
+// their own give kUnknownKey, which no key row uses.
+constexpr int kUnknownKey = 255;
+int virtualKey(int sdlKeycode, int sdlScancode);
+
+// The termios speed constant for a rate in baud, or -1 when the system has
+// no such standard rate.
+long speedConstant(int baud);
+
+// Test view of the window's canvas: the colour at x,y as 0xRRGGBB, or -1
+// when there is no canvas or the point lies outside it.
+long canvasPixel(int x, int y);
+
+// Milliseconds of sound in a WAV file, or -1 when it is missing or not a
+// playable WAV.
+std::int64_t wavDurationMs(const std::string& path);
+
+}  // namespace platreal

@@ -1,0 +1,201 @@
+// sendCommand, readReply, reply picking and the debug log.
+#include <string>
+
+#include "cat/exchange.h"
+#include "cat/serial_port.h"
+#include "test_cat_radio.h"
+
+namespace {
+
+using cattest::kRadioPort;
+
+class ExchangeTest : public RigvoxTest {
+protected:
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        fake::reset();
+        shellState.comPort = kRadioPort;
+        shellState.baudRate = 9600;
+        openPortSequence(kRadioPort);
+    }
+    void TearDown() override {
+        closeDebugLog();
+        closeAllPorts();
+    }
+    static void send(const std::string& command) {
+        catState.cmdText = command;
+        sendCommand();
+    }
+};
+
+// 1. Framing, the split redirection and the copy of frequency-setting commands.
+TEST_F(ExchangeTest, SendCommandFramesAndKeepsTheFrequencyCommand) {
+    send("MD3");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "MD3;");
+    EXPECT_EQ(catState.cmdText, "MD3;");
+    EXPECT_EQ(catState.lastFreqCmd, "");
+
+    send("FA00014200000");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA00014200000;");
+    EXPECT_EQ(catState.lastFreqCmd, "FA00014200000;");
+
+    radioState.splitState = 1;
+    send("FA00007100000");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FB00007100000;");
+    EXPECT_EQ(catState.cmdText, "FB00007100000;");
+    EXPECT_EQ(catState.lastFreqCmd, "FB00007100000;");
+}
+
+TEST_F(ExchangeTest, FrequencyQueriesLeaveTheLastFrequencyCommand) {
+    catState.lastFreqCmd = "FA00014200000;";
+    send("FA");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+    send("FB");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FB;");
+    send("FA12");  // five characters with its ";": still not a setting
+    EXPECT_EQ(catState.lastFreqCmd, "FA00014200000;");
+    send("FA123");
+    EXPECT_EQ(catState.lastFreqCmd, "FA123;");
+    send("FR0");
+    EXPECT_EQ(catState.lastFreqCmd, "FA123;");
+}
+
+TEST_F(ExchangeTest, SkipNextSendSwallowsExactlyOne) {
+    shellState.debugLog = 1;
+    openDebugLog();
+    const std::string header = fake::fileContent("debug.dat");
+    catState.skipNextSend = 1;
+    send("SM0");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(catState.cmdText, "SM0");
+    EXPECT_EQ(catState.skipNextSend, 0);
+    EXPECT_EQ(fake::fileContent("debug.dat"), header);
+    send("FA");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+    EXPECT_EQ(fake::fileContent("debug.dat"), header + "TX=FA;\r\n");
+}
+
+TEST_F(ExchangeTest, TerminatorFitsAFullCommand) {
+    send(std::string(255, 'X'));
+    const std::string written = fake::takeWritten(kRadioPort);
+    EXPECT_EQ(written.size(), 255u);
+    EXPECT_EQ(written.back(), ';');
+}
+
+// 2. readReply takes what is waiting, once, never more than 255 bytes.
+TEST_F(ExchangeTest, ReadReplyTakesWhatIsWaiting) {
+    catState.replyText = "old";
+    readReply();
+    EXPECT_EQ(catState.replyText, "");
+
+    fake::feed(kRadioPort, "AG0120;");
+    readReply();
+    EXPECT_EQ(catState.replyText, "AG0120;");
+    readReply();
+    EXPECT_EQ(catState.replyText, "");
+
+    fake::feed(kRadioPort, std::string(300, 'A'));
+    readReply();
+    EXPECT_EQ(catState.replyText.size(), 255u);
+    readReply();
+    EXPECT_EQ(catState.replyText.size(), 45u);
+}
+
+TEST_F(ExchangeTest, QueryRadioSendsPausesAndReads) {
+    cattest::ScriptedRadio radio;
+    radio.answers["AG0;"] = "AG0120;";
+    radio.install();
+    queryRadio("AG0");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "AG0;");
+    EXPECT_EQ(catState.replyText, "AG0120;");
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 120);
+}
+
+// Waits on the speech area: the pause is the "delay" prompt.
+TEST_F(ExchangeTest, QueryRadioPausesWithTheDelayPrompt) {
+    queryRadio("ID");
+    EXPECT_EQ(fake::takePrompts(), Prompts({"delay"}));
+}
+
+// 3. Reply picking: letters anywhere, fixed fields, defaults.
+TEST_F(ExchangeTest, ReplyPicking) {
+    catState.replyText = "SM00014;AG0120;";
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 120);  // another answer stands before it
+    std::string field;
+    EXPECT_TRUE(replyField("AG", 3, 3, field));
+    EXPECT_EQ(field, "120");
+    EXPECT_TRUE(replyField("SM", 5, 2, field));
+    EXPECT_EQ(field, "14");
+
+    catState.replyText = "AG01";  // field partly past the end: the piece that exists
+    EXPECT_TRUE(replyField("AG", 3, 3, field));
+    EXPECT_EQ(field, "1");
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 1);
+
+    catState.replyText = "ID020;";
+    EXPECT_EQ(replyValue("ID", 2, 3, 23), 20);
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 80);  // letters absent
+    EXPECT_FALSE(replyField("AG", 3, 3, field));
+    EXPECT_EQ(field, "");
+
+    catState.replyText = "AG0";  // nothing after the letters
+    EXPECT_TRUE(replyField("AG", 3, 3, field));
+    EXPECT_EQ(field, "");
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 80);
+
+    catState.replyText = "AG0?;";  // garbled answer
+    EXPECT_EQ(replyValue("AG", 3, 3, 80), 80);
+    int value = 7;
+    EXPECT_FALSE(replyNumber("AG", 3, 3, value));
+    EXPECT_EQ(value, 7);
+
+    catState.replyText = "";
+    EXPECT_EQ(replyValue("AG", 3, 3, -1), -1);
+    EXPECT_EQ(replyValue("", 0, 3, 5), 5);
+}
+
+// 4. The debug log: header, one line per exchange, CR LF.
+TEST_F(ExchangeTest, DebugLogLines) {
+    fake::setFile("debug.dat", "an old run\r\n");
+    shellState.debugLog = 1;
+    shellState.comPort = kRadioPort;
+    shellState.baudRate = 9600;
+    openDebugLog();  // the fake clock reads 7 Dec 2026 09:05:03
+    EXPECT_GT(shellState.debugFile, 0);
+    EXPECT_EQ(fake::fileContent("debug.dat"),
+              "RIGVOX 3.4a  07-12-2026   09:05:03\r\n"
+              "Comport= 1  Speed= 9600 Baud\r\n");
+
+    send("FA");
+    fake::feed(kRadioPort, "FA00007100000;");
+    readReply();
+    readReply();  // nothing waiting: no line
+    debugLine("*F1");
+    closeDebugLog();
+    EXPECT_EQ(shellState.debugFile, 0);
+    send("SM0");  // after closing nothing more is written
+    EXPECT_EQ(fake::fileContent("debug.dat"),
+              "RIGVOX 3.4a  07-12-2026   09:05:03\r\n"
+              "Comport= 1  Speed= 9600 Baud\r\n"
+              "TX=FA;\r\n"
+              "RX=FA00007100000;\r\n"
+              "*F1\r\n");
+}
+
+TEST_F(ExchangeTest, NoDebugLogUnlessSwitchedOn) {
+    shellState.debugLog = 0;
+    openDebugLog();
+    send("FA");
+    EXPECT_EQ(shellState.debugFile, 0);
+    EXPECT_FALSE(fake::hasFile("debug.dat"));
+
+    fake::state().unwritablePaths.insert("debug.dat");
+    shellState.debugLog = 1;
+    openDebugLog();  // cannot be created: the program goes on without it
+    EXPECT_EQ(shellState.debugFile, 0);
+    send("FA");
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;FA;");
+}
+
+}  // namespace

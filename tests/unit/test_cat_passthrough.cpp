@@ -1,0 +1,178 @@
+// The pass-through port: another program's commands forwarded to the radio and answered back.
+#include <string>
+
+#include "cat/exchange.h"
+#include "cat/poll.h"
+#include "cat/serial_port.h"
+#include "test_cat_radio.h"
+
+namespace {
+
+using cattest::kBridgePort;
+using cattest::kRadioPort;
+
+class PassThroughTest : public RigvoxTest {
+protected:
+    cattest::ScriptedRadio radio;
+
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        fake::reset();
+        shellState.comPort = kRadioPort;
+        shellState.bridgePort = kBridgePort;
+        shellState.baudRate = 9600;
+        openPortSequence(kRadioPort);
+        openPortSequence(kBridgePort);
+        catState.connected = 1;
+        radio.answers["FA;"] = "FA00014200000;";
+        radio.answers["MD;"] = "MD2;";
+        radio.answers["ID;"] = "?;";
+        radio.install();
+    }
+    void TearDown() override {
+        closeDebugLog();
+        closeAllPorts();
+    }
+};
+
+// 1. A command in two pieces goes out once, when its ";" arrives.
+TEST_F(PassThroughTest, CommandInTwoPiecesIsSentOnTheSecondTick) {
+    shellState.debugLog = 1;
+    openDebugLog();
+    fake::feed(kBridgePort, "FA");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(catState.bridgeInbox, "FA");
+    EXPECT_EQ(catState.bridgeUsed, 0);
+
+    fake::feed(kBridgePort, ";");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
+    EXPECT_EQ(catState.bridgeUsed, 1);
+    EXPECT_EQ(catState.bridgeInbox, "");
+    const std::string log = fake::fileContent("debug.dat");
+    EXPECT_NE(log.find("***VRX1=FA;\r\nTX=FA;\r\nRX=FA00014200000;\r\n***VTX1=FA00014200000;\r\n"),
+              std::string::npos);
+
+    servePassThrough();  // nothing new: nothing sent again
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+}
+
+// Waits on the screen area: the forwarded frequency answer is shown.
+TEST_F(PassThroughTest, ForwardedFrequencyAnswerIsShown) {
+    fake::feed(kBridgePort, "FA;");
+    servePassThrough();
+    EXPECT_EQ(radioState.freqHz, 14200000);
+    EXPECT_EQ(catState.lastFreqReply, "FA00014200000");
+}
+
+// 2. A mode command sets the program's mode and is not read back.
+TEST_F(PassThroughTest, ModeCommandSetsTheModeWithoutReadBack) {
+    fake::feed(kRadioPort, "stale;");  // would be forwarded if the command were read back
+    fake::feed(kBridgePort, "MD3;");
+    servePassThrough();
+    const std::string sent = fake::takeWritten(kRadioPort);
+    EXPECT_EQ(sent.rfind("MD3;", 0), 0u);
+    EXPECT_EQ(radioState.mode, 3);
+    EXPECT_EQ(catState.bridgeUsed, 1);
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "");
+    EXPECT_EQ(catState.bridgeInbox, "");
+}
+
+// Waits on the radio area: setMode sends the mode again with its filter.
+TEST_F(PassThroughTest, ModeCommandRunsSetMode) {
+    fake::feed(kBridgePort, "MD3;");
+    servePassThrough();
+    const std::string sent = fake::takeWritten(kRadioPort);
+    EXPECT_NE(sent.find("MD3;", 4), std::string::npos) << sent;
+}
+
+TEST_F(PassThroughTest, RadioModeDigitsMapToProgramModes) {
+    struct Case {
+        const char* command;
+        int mode;
+    } cases[] = {{"MD1;", 1}, {"MD2;", 2}, {"MD4;", 5}, {"MD5;", 4}, {"MD9;", 4}, {"MDX;", 4}};
+    radioState.mode = 7;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        fake::feed(kBridgePort, c.command);
+        servePassThrough();
+        EXPECT_EQ(radioState.mode, c.mode);
+        EXPECT_EQ(fake::takeWritten(kRadioPort).rfind(c.command, 0), 0u);  // forwarded whatever the digit
+    }
+}
+
+TEST_F(PassThroughTest, ModeQueryIsAnsweredBack) {
+    radioState.mode = 3;
+    fake::feed(kBridgePort, "MD;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "MD;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "MD2;");
+    EXPECT_EQ(radioState.mode, 3);
+}
+
+// 3. Only the first of two commands in one piece is taken.
+TEST_F(PassThroughTest, TwoCommandsInOnePieceSendOnlyTheFirst) {
+    fake::feed(kBridgePort, "FA;MD2;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+    EXPECT_EQ(catState.bridgeInbox, "");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(radioState.mode, 1);
+}
+
+// 4. Answers: nothing or ";" is not written back; an error answer is.
+TEST_F(PassThroughTest, EmptyAnswersAreNotWrittenBack) {
+    fake::feed(kBridgePort, "PS;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "PS;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "");
+    EXPECT_EQ(catState.bridgeInbox, "");
+
+    radio.answers["PS;"] = ";";
+    fake::feed(kBridgePort, "PS;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "");
+
+    fake::feed(kBridgePort, "ID;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "?;");
+}
+
+// 5. A full text without ";" is dropped so the next command still works.
+TEST_F(PassThroughTest, OverflowWithoutTerminatorIsDiscarded) {
+    fake::feed(kBridgePort, std::string(255, 'X'));
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(catState.bridgeInbox, "");
+
+    fake::feed(kBridgePort, "FA;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
+
+    // Text built up over ticks whose ";" would fall past the capacity.
+    fake::feed(kBridgePort, std::string(200, 'Y'));
+    servePassThrough();
+    EXPECT_EQ(catState.bridgeInbox.size(), 200u);
+    fake::feed(kBridgePort, std::string(99, 'Y') + ";");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(catState.bridgeInbox, "");
+    fake::feed(kBridgePort, "FA;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
+}
+
+// 6. The poll serves the pass-through port on every tick while it is configured.
+TEST_F(PassThroughTest, PollServesThePassThroughPort) {
+    fake::feed(kBridgePort, "ID;");
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "ID;FA;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "?;");
+}
+
+}  // namespace

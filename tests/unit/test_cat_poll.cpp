@@ -1,0 +1,231 @@
+// The poll cycle: alternate queries, collection, the link watchdog and the busy gate.
+#include <string>
+#include <vector>
+
+#include "cat/exchange.h"
+#include "cat/poll.h"
+#include "cat/serial_port.h"
+#include "test_cat_radio.h"
+
+namespace {
+
+using cattest::kRadioPort;
+using cattest::takeCommands;
+using Commands = std::vector<std::string>;
+
+class PollTest : public RigvoxTest {
+protected:
+    cattest::ScriptedRadio radio;
+
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        fake::reset();
+        shellState.comPort = kRadioPort;
+        shellState.baudRate = 9600;
+        openPortSequence(kRadioPort);
+        catState.connected = 1;
+        radio.answers["FA;"] = "FA00007100000;";
+        radio.answers["FB;"] = "FB00007150000;";
+        radio.answers["SM0;"] = "SM00014;";
+        radio.answers["SM;"] = "SM048;";
+        radio.answers["RM;"] = "RM10003;";
+        radio.install();
+    }
+    void TearDown() override {
+        closeDebugLog();
+        closeAllPorts();
+    }
+    static std::string waiting() { return fake::state().ports[kRadioPort].incoming; }
+};
+
+// 1. The first ticks: ask, then collect and ask the other kind.
+TEST_F(PollTest, FirstTicksAlternateFrequencyAndMeter) {
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands({"FA;"}));
+    EXPECT_EQ(catState.pollAwaitingReply, 1);
+    EXPECT_EQ(waiting(), "FA00007100000;");
+
+    pollTick();
+    EXPECT_EQ(waiting(), "SM00014;");  // the frequency answer was collected; the meter's waits
+    EXPECT_EQ(takeCommands(), Commands({"SM0;"}));
+
+    pollTick();
+    EXPECT_EQ(waiting(), "FA00007100000;");
+    EXPECT_EQ(takeCommands(), Commands({"FA;"}));
+    EXPECT_EQ(catState.silentPolls, 0);
+}
+
+TEST_F(PollTest, ReducedFeatureRadioAsksTheShortSMeter) {
+    catState.rigModel = 100;
+    pollTick();
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands({"FA;", "SM;"}));
+}
+
+TEST_F(PollTest, CollectedAnswersAreLogged) {
+    shellState.debugLog = 1;
+    openDebugLog();
+    pollTick();
+    pollTick();
+    const std::string log = fake::fileContent("debug.dat");
+    EXPECT_NE(log.find("TX=FA;\r\nRX=FA00007100000;\r\nTX=SM0;\r\n"), std::string::npos) << log;
+}
+
+// Waits on the screen area: the collected answer reaches the frequency display.
+TEST_F(PollTest, FrequencyAnswerReachesTheDisplay) {
+    radio.answers["FA;"] = "FA00014250000;";
+    pollTick();
+    pollTick();
+    EXPECT_EQ(radioState.freqHz, 14250000);
+    EXPECT_EQ(catState.lastFreqReply, "FA00014250000");
+}
+
+// Waits on the keys area (meters): the collected S-meter answer is taken apart.
+TEST_F(PollTest, MeterAnswerReachesTheMeterHandling) {
+    catState.pollSelect = 1;
+    pollTick();
+    pollTick();
+    EXPECT_EQ(radioState.sMeter, 14);
+}
+
+// 2. Split asks VFO B.
+TEST_F(PollTest, SplitAsksVfoB) {
+    radioState.splitState = 2;
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands({"FB;"}));
+    EXPECT_EQ(waiting(), "FB00007150000;");
+    pollTick();
+    EXPECT_EQ(waiting(), "SM00014;");
+    EXPECT_EQ(takeCommands(), Commands({"SM0;"}));
+}
+
+// 3. Meter queries while tuning and during the ALC watch.
+TEST_F(PollTest, MeterQueryFollowsTuningAndAlcWatch) {
+    struct Case {
+        int model, tuning, alc;
+        const char* query;
+    } cases[] = {
+        {23, 1, 0, "RM;"}, {100, 1, 0, "SW;"}, {23, 0, 1, "RM;"}, {23, 1, 2, "RM;"}, {100, 1, 1, "RM;"},
+        {100, 0, 1, "RM;"}, {23, 0, -1, "SM0;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        catState.rigModel = c.model;
+        radioState.tuning = c.tuning;
+        radioState.alcAnnounce = c.alc;
+        catState.pollSelect = 1;
+        catState.pollAwaitingReply = 0;
+        pollTick();
+        EXPECT_EQ(takeCommands(), Commands({c.query}));
+        EXPECT_EQ(catState.pollSelect, 0);
+    }
+}
+
+// 4. A silent radio: asked on every second tick, lost after 20 collections.
+TEST_F(PollTest, SilentRadioLosesTheLink) {
+    radio.answering = false;
+    Commands sent;
+    for (int tick = 1; tick <= 39; ++tick) {
+        pollTick();
+        const Commands now = takeCommands();
+        EXPECT_EQ(now.size(), tick % 2 == 1 ? 1u : 0u) << "tick " << tick;
+        sent.insert(sent.end(), now.begin(), now.end());
+    }
+    EXPECT_EQ(catState.silentPolls, 19);
+    EXPECT_EQ(catState.connected, 1);
+    pollTick();  // the 20th silent collection
+    EXPECT_EQ(catState.connected, 0);
+    EXPECT_EQ(catState.silentPolls, 19);
+    EXPECT_EQ(takeCommands(), Commands{});
+    ASSERT_EQ(sent.size(), 20u);
+    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i], i % 2 == 0 ? "FA;" : "SM0;");
+
+    pollTick();  // still asking while the link is lost
+    EXPECT_EQ(takeCommands(), Commands({"FA;"}));
+    pollTick();
+    EXPECT_EQ(catState.silentPolls, 19);
+}
+
+TEST_F(PollTest, AnAnswerEndsTheSilentCount) {
+    radio.answering = false;
+    for (int tick = 0; tick < 10; ++tick) pollTick();
+    EXPECT_EQ(catState.silentPolls, 5);
+    radio.answering = true;
+    pollTick();  // asks
+    pollTick();  // collects
+    EXPECT_EQ(catState.silentPolls, 0);
+    EXPECT_EQ(catState.connected, 1);
+}
+
+// Waits on the screen area: the first frequency answer after the loss runs the
+// full state query and speaks "connected".
+TEST_F(PollTest, ReturningRadioBringsTheStateQueryAgain) {
+    radio.answering = false;
+    for (int tick = 0; tick < 40; ++tick) pollTick();
+    ASSERT_EQ(catState.connected, 0);
+    takeCommands();
+    fake::takePrompts();
+    radio.answering = true;
+    pollTick();  // asks for the frequency
+    EXPECT_EQ(takeCommands(), Commands({"FA;"}));
+    pollTick();  // collects it: the state query, then the next query
+    const Commands after = takeCommands();
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after.front(), "AG0;");
+    EXPECT_EQ(after.back(), "SM0;");
+    EXPECT_EQ(catState.connected, 1);
+    const Prompts prompts = fake::takePrompts();
+    ASSERT_FALSE(prompts.empty());
+    EXPECT_EQ(prompts.back(), "connected");
+}
+
+// 5. Busy ticks do nothing at all.
+TEST_F(PollTest, BusyTicksDoNothing) {
+    pollTick();
+    takeCommands();
+    radioState.quietTicks = 5;
+    catState.busy = 1;
+    for (int tick = 0; tick < 3; ++tick) pollTick();
+    EXPECT_EQ(takeCommands(), Commands{});
+    EXPECT_EQ(waiting(), "FA00007100000;");
+    EXPECT_EQ(catState.pollAwaitingReply, 1);
+    EXPECT_EQ(radioState.quietTicks, 5);
+    catState.busy = 0;
+    pollTick();
+    EXPECT_EQ(waiting(), "SM00014;");
+    EXPECT_EQ(radioState.quietTicks, 6);
+}
+
+TEST_F(PollTest, QuietTicksHeldAtTwenty) {
+    radioState.quietTicks = 18;
+    pollTick();
+    pollTick();
+    EXPECT_EQ(radioState.quietTicks, 20);
+    pollTick();
+    EXPECT_EQ(radioState.quietTicks, 20);
+}
+
+// 6. A key command that wants a fresh answer clears pollAwaitingReply: no collection, a new query.
+TEST_F(PollTest, ClearedAwaitingSendsAFreshQuery) {
+    pollTick();
+    takeCommands();
+    catState.pollAwaitingReply = 0;
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands({"SM0;"}));
+    EXPECT_EQ(waiting(), "FA00007100000;SM00014;");
+}
+
+// 7. The split key's swallowed send eats the poll query.
+TEST_F(PollTest, SkipNextSendEatsOnePollQuery) {
+    catState.skipNextSend = 1;
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands{});
+    EXPECT_EQ(catState.pollAwaitingReply, 1);
+    pollTick();  // nothing came: a silent collection
+    EXPECT_EQ(catState.silentPolls, 1);
+    pollTick();
+    EXPECT_EQ(takeCommands(), Commands({"SM0;"}));
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+// rigvox.cfg: nine positional lines whose values are found by position and
+// line length alone.
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/startup.h"
+#include "shell/text.h"
+#include "test_support.h"
+
+namespace {
+
+// The nine lines of a typical file, each label of its fixed width.
+std::vector<std::string> typicalLines() {
+    return {
+        "COM=12",      // 1: label 4, port 12
+        "SPEED=9600",  // 2: label 6, speed
+        "POWER=150",   // 3: label 6, 150 W
+        "SWR=1",       // 4: label 4
+        "TUN=2",       // 5: label 4
+        "BANDCOV=7",   // 6: label 8, up to 70 cm
+        "POWERS=1",    // 7: label 7
+        "BRIDGE=7",    // 8: label 7, pass-through port 7
+        "DEBUG=1",     // 9: label 6
+    };
+}
+
+std::string joined(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+    std::string text;
+    for (const auto& line : lines) text += line + end;
+    return text;
+}
+
+class ConfigTest : public RigvoxTest {
+protected:
+    // Reads a file holding the typical lines with line `index` (1-based)
+    // replaced by `line`.
+    bool readWithLine(int index, const std::string& line) {
+        auto lines = typicalLines();
+        lines[index - 1] = line;
+        fake::setFile("rigvox.cfg", joined(lines));
+        return readConfiguration();
+    }
+};
+
+}  // namespace
+
+TEST_F(ConfigTest, ReadsEveryLineOfATypicalFile) {
+    fake::setFile("rigvox.cfg", joined(typicalLines()));
+    ASSERT_TRUE(readConfiguration());
+    const auto& S = shellState;
+    EXPECT_EQ(S.comPort, 12);
+    EXPECT_EQ(S.baudRate, 9600);
+    EXPECT_EQ(radioState.txPower, 150);
+    EXPECT_EQ(radioState.powerCeiling, 150);
+    EXPECT_EQ(S.swrSpeech, 1);
+    EXPECT_EQ(S.tunerMode, 2);
+    EXPECT_EQ(S.bandCoverage, "7");
+    EXPECT_EQ(S.powerSwitching, 1);
+    EXPECT_EQ(S.bridgePort, 7);
+    EXPECT_EQ(S.debugLog, 1);
+}
+
+TEST_F(ConfigTest, MissingFileIsReportedAndChangesNothing) {
+    shellState.comPort = 3;
+    EXPECT_FALSE(readConfiguration());
+    EXPECT_EQ(shellState.comPort, 3);
+    EXPECT_EQ(radioState.txPower, 100);
+}
+
+TEST_F(ConfigTest, PortLineLengthDecidesOneOrTwoDigits) {
+    struct Case { const char* line; int port; };
+    for (const Case& c : {
+             Case{"COM=12", 12},  // exactly 6: last two
+             Case{"COM=5", 5},    // 5: last one
+             Case{"COM=05", 5},
+             Case{"COM5", 5},     // any other length: last one
+             Case{"COM=123", 3},
+             Case{"COM=x2", 0},   // 6 with a non-digit fifth character
+             Case{"COM= 9", 9},   // a blank is skipped by the number reader
+             Case{"COM=", 0},
+             Case{"", 0},
+         }) {
+        ASSERT_TRUE(readWithLine(1, c.line));
+        EXPECT_EQ(shellState.comPort, c.port) << '"' << c.line << '"';
+    }
+}
+
+TEST_F(ConfigTest, SpeedIsEverythingFromCharacterSeven) {
+    struct Case { const char* line; int baud; };
+    for (const Case& c : {
+             Case{"SPEED=4800", 4800},
+             Case{"SPEED=57600", 57600},
+             Case{"SPEED=  19200", 19200},
+             Case{"SPEED=fast", 0},
+             Case{"SPEED=", 0},
+             Case{"BAUD=9600", 600},  // a label one short loses the first digit
+         }) {
+        ASSERT_TRUE(readWithLine(2, c.line));
+        EXPECT_EQ(shellState.baudRate, c.baud) << '"' << c.line << '"';
+    }
+}
+
+TEST_F(ConfigTest, PowerLineLengthsAndTheCeiling) {
+    struct Case { const char* line; int power; int ceiling; };
+    for (const Case& c : {
+             Case{"POWER=150", 150, 150},  // 9: three digits
+             Case{"POWER=200", 200, 200},
+             Case{"POWER=100", 100, 100},
+             Case{"POWER=050", 50, 100},
+             Case{"POWER=50", 50, 100},    // 8: two digits
+             Case{"POWER=5", 5, 100},      // 7: one digit
+             Case{"POWER=", 100, 100},     // 6: default
+             Case{"POW", 100, 100},
+             Case{"", 100, 100},
+             Case{"POWER=1500", 100, 100}, // 10: default
+             Case{"POWER=ab", 0, 100},     // caught by the rule, not a number
+         }) {
+        radioState.txPower = 33;
+        radioState.powerCeiling = 44;
+        ASSERT_TRUE(readWithLine(3, c.line));
+        EXPECT_EQ(radioState.txPower, c.power) << '"' << c.line << '"';
+        EXPECT_EQ(radioState.powerCeiling, c.ceiling) << '"' << c.line << '"';
+    }
+}
+
+TEST_F(ConfigTest, SingleCharacterSwitchesAreTakenAtTheirPosition) {
+    ASSERT_TRUE(readWithLine(4, "SWR=0"));
+    EXPECT_EQ(shellState.swrSpeech, 0);
+    ASSERT_TRUE(readWithLine(4, "SWR=35"));  // only character 5
+    EXPECT_EQ(shellState.swrSpeech, 3);
+    ASSERT_TRUE(readWithLine(5, "TUNE1"));
+    EXPECT_EQ(shellState.tunerMode, 1);
+    ASSERT_TRUE(readWithLine(6, "BANDCOV=6"));
+    EXPECT_EQ(shellState.bandCoverage, "6");
+    ASSERT_TRUE(readWithLine(6, "BANDCOV=x"));  // held as text, not read as a number
+    EXPECT_EQ(shellState.bandCoverage, "x");
+    ASSERT_TRUE(readWithLine(6, "BANDCOV="));
+    EXPECT_EQ(shellState.bandCoverage, "");
+    ASSERT_TRUE(readWithLine(7, "POWERS=0"));
+    EXPECT_EQ(shellState.powerSwitching, 0);
+    ASSERT_TRUE(readWithLine(7, "POWER=1"));  // label one short: character 8 is missing
+    EXPECT_EQ(shellState.powerSwitching, 0);
+    ASSERT_TRUE(readWithLine(9, "DEBUG=0"));
+    EXPECT_EQ(shellState.debugLog, 0);
+    ASSERT_TRUE(readWithLine(9, "DEBUG:1 and more"));
+    EXPECT_EQ(shellState.debugLog, 1);
+}
+
+TEST_F(ConfigTest, PassThroughPortFromItsLineLength) {
+    struct Case { const char* line; int port; };
+    for (const Case& c : {
+             Case{"BRIDGE=7", 7},    // 8: last one
+             Case{"BRIDGE=12", 12},  // exactly 9: last two
+             Case{"BRIDGE=0", 0},
+             Case{"BRIDGE=", 0},
+             Case{"BRIDGE=123", 3},
+         }) {
+        ASSERT_TRUE(readWithLine(8, c.line));
+        EXPECT_EQ(shellState.bridgePort, c.port) << '"' << c.line << '"';
+    }
+}
+
+TEST_F(ConfigTest, SevenLineFileLeavesPassThroughAndDebugOff) {
+    auto lines = typicalLines();
+    lines.resize(7);
+    shellState.bridgePort = 5;
+    shellState.debugLog = 1;
+    fake::setFile("rigvox.cfg", joined(lines));
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.comPort, 12);
+    EXPECT_EQ(shellState.powerSwitching, 1);
+    EXPECT_EQ(shellState.bridgePort, 0);
+    EXPECT_EQ(shellState.debugLog, 0);
+}
+
+TEST_F(ConfigTest, MissingLinesReadAsEmptyText) {
+    fake::setFile("rigvox.cfg", "COM=3\r\nSPEED=4800\r\n");
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.comPort, 3);
+    EXPECT_EQ(shellState.baudRate, 4800);
+    EXPECT_EQ(radioState.txPower, 100);
+    EXPECT_EQ(radioState.powerCeiling, 100);
+    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(shellState.bandCoverage, "");
+    EXPECT_EQ(shellState.bridgePort, 0);
+
+    fake::setFile("rigvox.cfg", "");  // an empty file is still a file
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.comPort, 0);
+    EXPECT_EQ(shellState.baudRate, 0);
+}
+
+TEST_F(ConfigTest, LineEndingsOfEveryKindAndExtraLines) {
+    for (const std::string end : {"\r\n", "\n", "\r"}) {
+        auto lines = typicalLines();
+        lines.push_back("EXTRA=99");
+        lines.push_back("COM=44");
+        fake::setFile("rigvox.cfg", joined(lines, end));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(shellState.comPort, 12);
+        EXPECT_EQ(shellState.baudRate, 9600);
+        EXPECT_EQ(radioState.txPower, 150);
+        EXPECT_EQ(shellState.bridgePort, 7);
+        EXPECT_EQ(shellState.debugLog, 1);
+    }
+    // The last line needs no line end.
+    std::string text = joined(typicalLines());
+    text.resize(text.size() - 2);
+    fake::setFile("rigvox.cfg", text);
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.debugLog, 1);
+}
+
+TEST_F(ConfigTest, OverlongLinesAreCutToTheTextCapacity) {
+    // A 300-character speed line is read as its first 255 characters: a
+    // number far too big, held at the 32-bit limit, not a crash.
+    ASSERT_TRUE(readWithLine(2, "SPEED=" + std::string(294, '9')));
+    EXPECT_EQ(shellState.baudRate, 2147483647);
+    EXPECT_LE(catState.cmdText.size(), static_cast<std::size_t>(kTextCapacity));
+}
+
+TEST_F(ConfigTest, StartValuesKeepTheConfiguration) {
+    fake::setFile("rigvox.cfg", joined(typicalLines()));
+    ASSERT_TRUE(readConfiguration());
+    radioState.afGain = 3;
+    resetStartValues();
+    EXPECT_EQ(radioState.afGain, 50);
+    EXPECT_EQ(shellState.comPort, 12);
+    EXPECT_EQ(shellState.baudRate, 9600);
+    EXPECT_EQ(radioState.txPower, 150);
+    EXPECT_EQ(radioState.powerCeiling, 150);
+    EXPECT_EQ(shellState.bandCoverage, "7");
+    EXPECT_EQ(shellState.bridgePort, 7);
+    EXPECT_EQ(shellState.debugLog, 1);
+}
+
+TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
+    // The sample installed as share/rigvox/rigvox.cfg and used by the demo.
+    const std::string source = __FILE__;
+    std::ifstream in(source.substr(0, source.rfind("tests/unit/")) + "tools/sample-rigvox.cfg", std::ios::binary);
+    ASSERT_TRUE(in) << "tools/sample-rigvox.cfg not found";
+    std::ostringstream text;
+    text << in.rdbuf();
+    fake::setFile("rigvox.cfg", text.str());
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.comPort, 1);
+    EXPECT_EQ(shellState.baudRate, 9600);
+    EXPECT_EQ(radioState.txPower, 100);
+    EXPECT_EQ(radioState.powerCeiling, 100);
+    EXPECT_EQ(shellState.swrSpeech, 1);
+    EXPECT_EQ(shellState.tunerMode, 0);
+    EXPECT_EQ(shellState.bandCoverage, "7");
+    EXPECT_EQ(shellState.powerSwitching, 0);
+    EXPECT_EQ(shellState.bridgePort, 0);
+    EXPECT_EQ(shellState.debugLog, 0);
+}

@@ -1,0 +1,519 @@
+// The event handler: the key-down preamble, and the rows of the key chain
+// that run their own small commands.
+#include "test_dispatcher_support.h"
+
+#include "cat/exchange.h"
+#include "keys/dispatcher.h"
+
+using namespace keytest;
+
+namespace {
+
+class DispatcherTest : public KeyTest {};
+
+// --- events and the preamble -----------------------------------------------
+
+TEST_F(DispatcherTest, CloseRequestEndsTheLoopAndKeyUpReleasesTheKey) {
+    fake::pushEvent(kEventClose);
+    run();
+    EXPECT_EQ(shellState.running, 0);
+
+    keysState.keyHeld = 1;
+    up('A');
+    EXPECT_EQ(keysState.keyHeld, 0);
+}
+
+TEST_F(DispatcherTest, HeldKeyRunsItsCommandOnce) {
+    down('A');
+    down('A');  // auto-repeat
+    down('A');
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
+    up('A');
+    down('A');
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
+}
+
+TEST_F(DispatcherTest, ShiftDoesNotHoldTheNextKeyButCtrlInsertAndWindowsDo) {
+    down(kVkShift);
+    down('A');
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
+    up('A');
+
+    for (int modifier : {int(kVkCtrl), int(kVkInsert), int(kVkLeftWin)}) {
+        SCOPED_TRACE(modifier);
+        down(modifier);
+        down('A');
+        EXPECT_TRUE(spoken().empty());
+        EXPECT_TRUE(sent().empty());
+        up(modifier);
+        down('A');
+        EXPECT_EQ(spoken(), (Prompts{"ag"}));
+        up('A');
+    }
+}
+
+TEST_F(DispatcherTest, KeypadDigitsAndPointActAsTheMainKeys) {
+    type("E14.25\n");
+    const auto mainCommands = sent();
+    const auto mainPrompts = spoken();
+
+    resetState();
+    shellState.comPort = kRadioPort;
+    shellState.bandCoverage = "7";
+    catState.connected = 1;
+    for (int vk : {int('E'), kVkPad0 + 1, kVkPad0 + 4, int(kVkPadPoint), kVkPad0 + 2, kVkPad0 + 5, int(kVkEnter)})
+        fake::pushKey(vk);
+    run();
+    EXPECT_EQ(sent(), mainCommands);
+    EXPECT_EQ(spoken(), mainPrompts);
+    EXPECT_TRUE(contains(mainCommands, "FA00014250000;"));
+}
+
+TEST_F(DispatcherTest, BracketsActAsMinusAndEquals) {
+    radioState.freqHz = 14200000;
+    press(kVkCloseBracket);
+    EXPECT_EQ(radioState.freqHz, 15200000);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00015200000;"}));
+    press(kVkOpenBracket);
+    press(kVkOpenBracket);
+    EXPECT_EQ(radioState.freqHz, 13200000);
+
+    // After B the - key (and so [) reaches 6 m.
+    press('B');
+    forget();
+    press(kVkOpenBracket);
+    EXPECT_EQ(radioState.band, 11);
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    EXPECT_TRUE(contains(sent(), "FA00050150000;"));
+}
+
+TEST_F(DispatcherTest, DebugLogNamesEveryKeyAsPressed) {
+    shellState.debugLog = 1;
+    openDebugLog();
+    catState.connected = 0;  // only the log lines matter; keys answer "nc"
+    for (int vk : {int('A'), int(kVkEnter), int(kVkPeriod), int(kVkSpace), kVkPad0 + 5, int(kVkPadPoint),
+                   int(vkF(1))})
+        fake::pushKey(vk);
+    run();
+    closeDebugLog();
+
+    std::vector<std::string> keyLines;
+    std::string line;
+    for (char c : fake::fileContent("debug.dat")) {
+        if (c == '\n') {
+            if (!line.empty() && line[0] == '*') keyLines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    EXPECT_EQ(keyLines, (std::vector<std::string>{"*A", "*C/R", "*.", "*(sp)", "*e (5)", "*n", "*p"}));
+}
+
+TEST_F(DispatcherTest, WhileTuningOnlyTAndSWork) {
+    radioState.tuning = 1;
+    type("AFZ");
+    press(kVkUp);
+    EXPECT_EQ(spoken(), (Prompts{"ton", "ton", "ton", "ton"}));
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(keysState.adjustTarget, 0);
+
+    press('S');  // the SWR readout, not "ton"
+    EXPECT_EQ(indexOf(spoken(), "ton"), -1);
+}
+
+TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
+    catState.rigModel = 100;
+    for (int n = 1; n <= 12; ++n) {
+        SCOPED_TRACE(n);
+        down(vkF(n));  // no key-up: the next key still counts
+        EXPECT_EQ(spoken(), (Prompts{"na"}));
+        EXPECT_EQ(keysState.keyHeld, 0);
+    }
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(radioState.monitorOn, 0);
+    EXPECT_EQ(radioState.tunerState, 0);
+}
+
+TEST_F(DispatcherTest, F6DoesNothingAtAll) {
+    press(vkF(6));
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(spoken().empty());
+}
+
+TEST_F(DispatcherTest, F7WorksInSsbOnlyAndThenSendsTheFrequency) {
+    radioState.mode = 4;
+    press(vkF(7));
+    EXPECT_EQ(spoken(), (Prompts{"na"}));
+    EXPECT_TRUE(sent().empty());
+
+    radioState.mode = 2;
+    press(vkF(7));
+    EXPECT_EQ(radioState.procState, 1);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"PR1;", "FA00007100000;"}));
+}
+
+// --- without a radio ---------------------------------------------------------
+
+TEST_F(DispatcherTest, QuitWorksWithoutARadio) {
+    catState.connected = 0;
+    press('Q');
+    EXPECT_EQ(shellState.running, 0);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"RX;"}));
+    EXPECT_EQ(spoken(), (Prompts{"quit"}));
+}
+
+TEST_F(DispatcherTest, KeysFromRow15OnSayNcWithoutARadio) {
+    catState.connected = 0;
+    for (int vk : {int('N'), int('A'), int('E'), int(kVkEnter), int('Z'), int(vkF(1)), int('5'), int('F'),
+                   int('M'), int('B'), int(kVkUp), int('D')}) {
+        SCOPED_TRACE(vk);
+        press(vk);
+        EXPECT_EQ(spoken(), (Prompts{"nc"}));
+    }
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    EXPECT_EQ(radioState.preampOn, 0);
+
+    // Rows above 15 still answer.
+    press('O');
+    EXPECT_EQ(spoken().front(), "options");
+}
+
+// --- the small commands of the chain ----------------------------------------
+
+TEST_F(DispatcherTest, OptionsReadoutNamesWhatIsOnInItsOrder) {
+    auto& R = radioState;
+    R.preampOn = R.attOn = R.nbOn = R.notchOn = R.monitorOn = 1;
+    R.nrState = R.procState = R.voxState = R.breakInState = 1;
+    R.mode = 2;
+    R.toneCode = "012";
+    R.tunerState = 1;
+    press('O');
+    EXPECT_EQ(spoken(), (Prompts{"options", "preamp", "on", "at", "on", "nb", "on", "nr", "on", "notch", "on",
+                                 "spc", "on", "vox", "on", "mon", "on", "ctcss", "1", "2", "tuner", "is", "on"}));
+
+    // In CW break-in replaces the processor; state 2 is not "on"; a tuner
+    // whose SWR was announced is named without a state.
+    R = RadioState{};
+    R.mode = 3;
+    R.procState = 1;
+    R.breakInState = 1;
+    R.nrState = 2;
+    R.tunerState = 2;
+    press('O');
+    EXPECT_EQ(spoken(), (Prompts{"options", "bkin", "on", "tuner", "is"}));
+    R.tunerState = 0;
+    R.breakInState = 0;
+    press('O');
+    EXPECT_EQ(spoken(), (Prompts{"options", "tuner", "is", "off"}));
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(DispatcherTest, F9TogglesTheMonitorAtTheRadiosLevel) {
+    radioState.monitorLevel = "005";
+    radioState.levelTarget = 2;
+    press(vkF(9));
+    EXPECT_EQ(radioState.monitorOn, 1);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"ML005;"}));
+    EXPECT_EQ(spoken(), (Prompts{"mon", "on"}));
+    EXPECT_EQ(radioState.levelTarget, 2);
+
+    press(vkF(9));
+    EXPECT_EQ(radioState.monitorOn, 0);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"ML000;"}));
+    EXPECT_EQ(spoken(), (Prompts{"mon", "off"}));
+    EXPECT_EQ(radioState.levelTarget, 0);
+}
+
+TEST_F(DispatcherTest, LevelKeyChoosesTheNoiseLevelOnlyWhenOneIsOn) {
+    keysState.adjustTarget = 3;
+    press('L');
+    EXPECT_TRUE(spoken().empty());
+    EXPECT_EQ(keysState.adjustTarget, 3);
+
+    radioState.levelTarget = 2;
+    press('L');
+    EXPECT_EQ(spoken(), (Prompts{"nb", "lev"}));
+    EXPECT_EQ(keysState.adjustTarget, 10);
+
+    radioState.levelTarget = 3;
+    press('L');
+    EXPECT_EQ(spoken(), (Prompts{"nr", "lev"}));
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(DispatcherTest, KeyerSpeedModeEntersInCwAndLeavesToTheSavedMode) {
+    fake::state().responder = [](int port, const std::string& bytes) {
+        if (bytes == "KS;") fake::feed(port, "KS025;");
+    };
+    radioState.mode = 2;
+    radioState.breakInState = 1;
+    press('K');
+    EXPECT_EQ(keysState.adjustTarget, 11);
+    EXPECT_EQ(radioState.mode, 3);
+    EXPECT_EQ(radioState.savedMode, 2);
+    EXPECT_EQ(radioState.keyerSpeed, 25);
+    auto commands = sent();
+    EXPECT_LT(indexOf(commands, "MD3;"), indexOf(commands, "KS;"));
+    EXPECT_LT(indexOf(commands, "KS;"), indexOf(commands, "BI0;"));
+    EXPECT_EQ(commands.back(), "BI0;");  // entering goes on, but no later row acts on K
+    auto prompts = spoken();
+    EXPECT_EQ(prompts.front(), "ks");
+    EXPECT_EQ(Prompts(prompts.end() - 4, prompts.end()), (Prompts{"on", "2", "5", "wpm"}));
+
+    press('K');
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    EXPECT_EQ(radioState.mode, 2);
+    commands = sent();
+    EXPECT_EQ(commands.front(), "MD2;");
+    EXPECT_EQ(commands.back(), "BI1;");
+    EXPECT_EQ(spoken(), (Prompts{"ks", "off", "2", "5", "wpm"}));
+}
+
+TEST_F(DispatcherTest, KeyerSpeedKeepsItsValueWhenTheRadioDoesNotAnswer) {
+    press('K');
+    EXPECT_EQ(radioState.keyerSpeed, 15);
+}
+
+TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
+    radioState.mode = 1;
+    radioState.breakInState = 1;
+    press('K');
+    forget();
+    press(kVkUp);  // Up steps the speed and stays in the mode
+    EXPECT_EQ(keysState.adjustTarget, 11);
+    forget();
+    press('A');
+    EXPECT_EQ(radioState.mode, 1);
+    auto commands = sent();
+    EXPECT_EQ(commands.front(), "MD1;");
+    EXPECT_EQ(commands.back(), "BI1;");
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
+    EXPECT_EQ(keysState.adjustTarget, 7);
+}
+
+TEST_F(DispatcherTest, AnyKeyButUpAndDownEndsTheAlcWatchAndF11EndsOnlyThat) {
+    radioState.alcAnnounce = 1;
+    radioState.micGain = 7;
+    press(kVkUp);
+    EXPECT_EQ(radioState.alcAnnounce, 1);
+    forget();
+
+    press('A');
+    EXPECT_EQ(spoken(), (Prompts{"micgain", "lev", "7", "off", "ag"}));
+    EXPECT_EQ(radioState.alcAnnounce, 0);
+
+    radioState.alcAnnounce = 2;
+    press(vkF(11));
+    EXPECT_EQ(spoken(), (Prompts{"micgain", "lev", "7", "off"}));
+    EXPECT_TRUE(sent().empty());  // no new watch started
+}
+
+TEST_F(DispatcherTest, BandLettersFollowTheRadiosCoverage) {
+    shellState.bandCoverage = "1";
+    for (char letter : {'X', 'T', 'S'}) {
+        SCOPED_TRACE(letter);
+        press('B');
+        forget();
+        press(letter);
+        EXPECT_EQ(spoken(), (Prompts{"band", "na"}));
+        EXPECT_TRUE(sent().empty());
+        EXPECT_EQ(radioState.band, 4);
+        EXPECT_EQ(keysState.adjustTarget, 0);
+    }
+
+    shellState.bandCoverage = "2";
+    press('B');
+    press('T');
+    EXPECT_EQ(radioState.band, 12);
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    press('B');
+    forget();
+    press('S');
+    EXPECT_EQ(spoken(), (Prompts{"band", "na"}));
+
+    shellState.bandCoverage = "7";
+    press('B');
+    press('S');
+    EXPECT_EQ(radioState.band, 13);
+    press('B');
+    press('X');
+    EXPECT_EQ(radioState.band, 11);
+    press('B');
+    forget();
+    press('U');
+    EXPECT_EQ(radioState.band, 14);
+    EXPECT_EQ(spoken().front(), "band");
+    EXPECT_TRUE(contains(sent(), "FA00009600000;"));
+}
+
+TEST_F(DispatcherTest, BandSelectDropsAToneLeftFromTheOldBand) {
+    radioState.toneCode = "012";
+    press('B');
+    press('X');
+    EXPECT_EQ(radioState.toneCode, "999");
+}
+
+TEST_F(DispatcherTest, ChannelKeysSetTheCommandAndGoOnToTheFrequencySend) {
+    press('C');
+    EXPECT_EQ(memoryState.channelAction, 1);
+    EXPECT_EQ(spoken(), (Prompts{"sch"}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
+
+    memoryState.channelBank = 4;
+    press('G');
+    EXPECT_EQ(memoryState.channelAction, 2);
+    EXPECT_EQ(memoryState.channelBank, 0);
+    EXPECT_EQ(spoken(), (Prompts{"gch"}));
+
+    press('B');
+    EXPECT_EQ(memoryState.channelBank, -1);
+    EXPECT_EQ(spoken(), (Prompts{"bank"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
+
+    press('F');  // not a digit and not B: the channel command is dropped
+    EXPECT_EQ(memoryState.channelAction, 0);
+    EXPECT_EQ(memoryState.channelBank, 0);
+}
+
+TEST_F(DispatcherTest, ControlKeysChooseWhatUpAndDownStep) {
+    press('A');
+    EXPECT_EQ(keysState.adjustTarget, 7);
+    press('R');
+    EXPECT_EQ(keysState.adjustTarget, 4);
+    press('P');
+    EXPECT_EQ(keysState.adjustTarget, 3);
+    EXPECT_EQ(spoken(), (Prompts{"ag", "rf", "power", "1", "0", "0", "watts"}));
+    EXPECT_TRUE(sent().empty());
+
+    press('5');  // a digit outside every entry ends the choice
+    EXPECT_EQ(keysState.adjustTarget, 0);
+}
+
+TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {
+    radioState.mode = 4;
+    press('W');
+    EXPECT_TRUE(spoken().empty());
+    EXPECT_EQ(keysState.adjustTarget, 0);
+
+    radioState.mode = 3;
+    radioState.filterWidth = 500;
+    press('W');
+    EXPECT_EQ(keysState.adjustTarget, 2);
+    EXPECT_EQ(spoken(), (Prompts{"bw", "5", "0", "0", "hz"}));
+
+    keysState.adjustTarget = 0;
+    catState.rigModel = 100;
+    press('W');
+    EXPECT_EQ(spoken(), (Prompts{"bw", "na"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(DispatcherTest, HelpPlaysWithoutWaitingAndTheKeyGoesOn) {
+    press('H');
+    ASSERT_EQ(fake::state().prompts.size(), 1u);
+    EXPECT_FALSE(fake::state().prompts[0].wait);
+    EXPECT_EQ(spoken(), (Prompts{"help"}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
+}
+
+TEST_F(DispatcherTest, KeysWithoutACommandResendTheFrequencyOnlyWhileTuning) {
+    type("DJY");
+    EXPECT_EQ(sent(), (std::vector<std::string>(3, "FA00007100000;")));
+    keysState.adjustTarget = 2;
+    press('D');
+    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
+    keysState.adjustTarget = 3;
+    press('D');
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(spoken().empty());
+}
+
+// --- modes -------------------------------------------------------------------
+
+TEST_F(DispatcherTest, ModeCycleReachesFmOnlyFrom10mUp) {
+    radioState.band = 10;
+    radioState.mode = 1;
+    std::vector<int> modes;
+    for (int i = 0; i < 5; ++i) {
+        press('M');
+        modes.push_back(radioState.mode);
+    }
+    EXPECT_EQ(modes, (std::vector<int>{2, 3, 4, 5, 1}));
+
+    radioState.band = 6;
+    radioState.mode = 4;
+    press('M');
+    EXPECT_EQ(radioState.mode, 1);
+
+    // From FM wide the next mode is LSB.
+    radioState.band = 12;
+    radioState.mode = 7;
+    forget();
+    press('M');
+    EXPECT_EQ(radioState.mode, 1);
+    EXPECT_EQ(sent().front(), "MD1;");
+    EXPECT_EQ(spoken().back(), "lsb");
+}
+
+TEST_F(DispatcherTest, ModeCycleOutsideTheBandsAllowsFmFrom27MHz) {
+    radioState.band = 99;
+    radioState.mode = 4;
+    radioState.freqHz = 26999999;
+    press('M');
+    EXPECT_EQ(radioState.mode, 1);
+    radioState.mode = 4;
+    radioState.freqHz = 27000000;
+    forget();
+    press('M');
+    EXPECT_EQ(radioState.mode, 5);
+    EXPECT_EQ(spoken(), (Prompts{"delay", "delay", "fm", "nar"}));
+}
+
+TEST_F(DispatcherTest, ReducedRadioCyclesLsbUsbCw) {
+    catState.rigModel = 100;
+    radioState.band = 12;
+    std::vector<int> modes;
+    for (int i = 0; i < 4; ++i) {
+        press('M');
+        modes.push_back(radioState.mode);
+    }
+    EXPECT_EQ(modes, (std::vector<int>{2, 3, 1, 2}));
+}
+
+TEST_F(DispatcherTest, ExtendedStateSwapsFmWidthsOrRepeatsTheMode) {
+    press('X');
+    EXPECT_EQ(spoken(), (Prompts{"extcm", "on"}));
+    EXPECT_EQ(keysState.adjustTarget, 14);
+    press('X');
+    EXPECT_EQ(spoken(), (Prompts{"extcm", "off"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
+
+    radioState.band = 12;
+    radioState.mode = 5;
+    press('X');
+    press('M');
+    EXPECT_EQ(radioState.mode, 7);
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    press('X');
+    forget();
+    press('M');
+    EXPECT_EQ(radioState.mode, 5);
+    EXPECT_TRUE(contains(sent(), "FW0001;"));
+
+    // Any other key only sends and speaks the current mode again.
+    press('X');
+    forget();
+    press('D');
+    EXPECT_EQ(radioState.mode, 5);
+    auto commands = sent();
+    EXPECT_EQ(commands.front(), "MD4;");
+    EXPECT_EQ(indexOf(commands, "FA00007100000;"), -1);
+    auto prompts = spoken();
+    EXPECT_EQ(Prompts(prompts.end() - 2, prompts.end()), (Prompts{"fm", "nar"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+// Meter answers and readouts: the S-meter on screen and on the S key, the
+// SWR spoken from the radio's reading, and the F11 microphone-gain run with
+// its ALC watch.
+#include <string>
+#include <vector>
+
+#include "cat/serial_port.h"
+#include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "keys/meters.h"
+#include "radio/up_down.h"
+#include "test_cat_radio.h"
+#include "test_support.h"
+
+namespace {
+
+using cattest::takeCommands;
+using Commands = std::vector<std::string>;
+
+class MetersTest : public RigvoxTest {
+protected:
+    cattest::ScriptedRadio radio;
+
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        shellState.comPort = cattest::kRadioPort;
+        portOpen(cattest::kRadioPort, 9600);
+        radio.install();
+    }
+    // A meter answer as the poll hands it over.
+    static void meterReply(const std::string& reply) {
+        catState.replyText = reply;
+        handleMeterReply();
+    }
+    static std::string sMeterText() { return fake::textAt(750, 45); }
+};
+
+TEST_F(MetersTest, SMeterShownAndSpokenAroundS9) {
+    struct Case {
+        const char* reply;
+        int sMeter;
+        const char* shown;
+        Prompts spoken;
+    };
+    const Case cases[] = {
+        {"SM00000;", 0, "S0  ", {"s", "0"}},
+        {"SM00014;", 14, "S4  ", {"s", "4"}},
+        {"SM00027;", 27, "S9  ", {"s", "9"}},
+        {"SM00029;", 29, "S9  ", {"s", "9"}},
+        {"SM00030;", 30, "S9+", {"s", "9", "plus"}},
+    };
+    for (const Case& c : cases) {
+        meterReply(c.reply);
+        EXPECT_EQ(radioState.sMeter, c.sMeter) << c.reply;
+        EXPECT_EQ(sMeterText(), c.shown) << c.reply;
+        catState.pollAwaitingReply = 1;
+        meterKey();
+        EXPECT_EQ(fake::takePrompts(), c.spoken) << c.reply;
+        // The answer the poll waited for is stale after the speech.
+        EXPECT_EQ(catState.pollAwaitingReply, 0);
+        EXPECT_TRUE(catState.replyText.empty());
+    }
+}
+
+TEST_F(MetersTest, ModelScalings) {
+    catState.rigModel = 20;  // counts to 20: two thirds as fine
+    meterReply("SM00020;");
+    EXPECT_EQ(radioState.sMeter, 30);
+    EXPECT_EQ(sMeterText(), "S9+");
+    meterReply("SM00013;");
+    EXPECT_EQ(radioState.sMeter, 19);
+    EXPECT_EQ(sMeterText(), "S6  ");
+
+    catState.rigModel = 100;  // "SM" and three digits, three times as fine
+    meterReply("SM048;");
+    EXPECT_EQ(radioState.sMeter, 16);
+    EXPECT_EQ(sMeterText(), "S5  ");
+    for (const char* top : {"SM084;", "SM090;", "SM095;"}) {
+        meterReply(top);
+        EXPECT_EQ(radioState.sMeter, 27) << top;
+        EXPECT_EQ(sMeterText(), "S9  ") << top;
+    }
+}
+
+TEST_F(MetersTest, SMeterIgnoredWhileTuningOrFromOtherAnswers) {
+    meterReply("SM00012;");
+    radioState.tuning = 1;
+    meterReply("SM00030;");
+    radioState.tuning = 0;
+    meterReply("FA00014200000;SM00030;");  // not at the start: not an S-meter answer
+    EXPECT_EQ(radioState.sMeter, 12);
+    EXPECT_EQ(sMeterText(), "S4  ");
+}
+
+TEST_F(MetersTest, SwrSpokenIsTheRatioTheRadioReads) {
+    shellState.swrSpeech = 1;
+    radioState.tunerState = 1;
+    meterReply("RM10006;");  // first reading: the full sentence
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
+    EXPECT_EQ(radioState.tunerState, 2);
+
+    // Afterwards the bare figures, each as the meter's scale reads.
+    struct Case {
+        const char* reply;
+        Prompts spoken;
+    };
+    const Case cases[] = {
+        {"RM10000;", {"1", "point", "0"}}, {"RM10003;", {"1", "point", "2"}},
+        {"RM10010;", {"2", "point", "0"}}, {"RM10015;", {"3", "point", "0"}},
+        {"RM10020;", {"5", "point", "0"}}, {"RM10021;", {"5", "point", "7"}},
+        {"RM10022;", {"gt6"}},             {"RM10030;", {"gt6"}},
+        {"SM00005;RM10010;", {"2", "point", "0"}},
+    };
+    for (const Case& c : cases) {
+        meterReply(c.reply);
+        EXPECT_EQ(fake::takePrompts(), c.spoken) << c.reply;
+    }
+}
+
+TEST_F(MetersTest, SwrMeterScaleIsMonotonic) {
+    EXPECT_EQ(swrReadoutSteps(-4), 0);
+    EXPECT_EQ(swrReadoutSteps(9999), 30);
+    for (int count = 1; count <= 30; ++count)
+        EXPECT_GE(swrReadoutSteps(count), swrReadoutSteps(count - 1)) << count;
+}
+
+TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
+    // Kept from the tune even with SWR speech off.
+    radioState.tunerState = 1;
+    meterReply("RM10010;");
+    EXPECT_TRUE(fake::takePrompts().empty());
+    meterReply("SM00030;");
+
+    radioState.txState = 10;
+    meterKey();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "2", "point", "0", "21"}));
+    meterKey();  // announced once: "21" still follows while transmitting
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "point", "0", "21"}));
+
+    radioState.txState = 0;
+    radioState.tuning = 1;
+    meterKey();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "point", "0"}));
+
+    radioState.tuning = 0;
+    meterKey();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"s", "9", "plus"}));
+}
+
+TEST_F(MetersTest, NoSwrReadingIsNotSpokenAsAPerfectMatch) {
+    radioState.txState = 10;
+    meterKey();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "na"}));
+    EXPECT_EQ(radioState.tunerState, 0);
+
+    // A garbled count keeps the last reading.
+    meterReply("RM10012;");  // (30 + 12) / (30 - 12) = 2.33
+    meterReply("RM1?;");
+    meterKey();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "2", "point", "3", "21"}));
+}
+
+TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {
+    catState.rigModel = 100;
+    shellState.swrSpeech = 1;
+    meterReply("RM15;");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
+    EXPECT_EQ(radioState.tunerState, 2);
+    meterReply("RM15;");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "point", "5"}));
+}
+
+TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
+    radioState.alcAnnounce = 1;
+    radioState.alcValue = 0;
+    radioState.quietTicks = 11;
+    meterReply("RM30012;");
+    EXPECT_EQ(radioState.alcValue, 12);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"alc", "1", "2"}));
+    EXPECT_EQ(radioState.quietTicks, 0);
+
+    meterReply("RM30005;");  // lower: the peak stays, and too soon to speak
+    EXPECT_EQ(radioState.alcValue, 12);
+    EXPECT_TRUE(fake::takePrompts().empty());
+
+    radioState.quietTicks = 11;
+    meterReply("RM30020;");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "0"}));
+
+    radioState.alcAnnounce = 0;  // outside the watch ALC answers are ignored
+    meterReply("RM30030;");
+    EXPECT_EQ(radioState.alcValue, 20);
+}
+
+TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
+    radio.answers["MG;"] = "MG050;";
+    radio.answers["RM3;"] = "RM30003;";
+    catState.connected = 1;
+    auto press = [](int key) {
+        keysState.eventKind = kEventKeyDown;
+        keysState.eventParam = key;
+        handleEvent();
+        keysState.eventKind = kEventKeyUp;
+        handleEvent();
+    };
+    press(vkF(11));  // the gain and ALC read, the start value spoken
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "delay", "delay", "3", "delay"}));
+    EXPECT_EQ(keysState.adjustTarget, 12);
+    EXPECT_EQ(radioState.alcAnnounce, 1);
+    EXPECT_EQ(radioState.alcValue, 0);
+
+    press(kVkUp);  // the arrows step the gain silently and keep the watch
+    press(kVkUp);
+    EXPECT_TRUE(fake::takePrompts().empty());
+    EXPECT_EQ(radioState.alcAnnounce, 1);
+
+    press(vkF(11));  // ends the watch only
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "5", "2", "off"}));
+    EXPECT_EQ(takeCommands(), (Commands{"MG;", "RM3;", "MG051;", "MG052;"}));
+    EXPECT_EQ(radioState.alcAnnounce, 0);
+    EXPECT_EQ(radioState.alcValue, 0);
+}
+
+TEST_F(MetersTest, F11WithoutAnAnswerKeepsTheKnownGain) {
+    radioState.micGain = 40;
+    radio.answering = false;
+    startAlcWatch();
+    EXPECT_EQ(radioState.micGain, 40);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "delay", "delay", "0", "delay"}));
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// The prompt player (file names, waiting, the speech log) and the seven
+// readouts, heard as the prompt names the fake platform recorded.
+#include "test_support.h"
+
+#include "speech/prompts.h"
+#include "speech/readouts.h"
+
+namespace {
+
+class SpeechTest : public RigvoxTest {
+protected:
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeSpeechLog();
+    }
+    void TearDown() override { closeSpeechLog(); }
+
+    static std::vector<std::string> paths() {
+        std::vector<std::string> out;
+        for (const auto& p : fake::state().prompts) out.push_back(p.path);
+        return out;
+    }
+    // The band record of the current band with new VFO A and VFO B digits.
+    static void setFrequencies(const std::string& vfoA, const std::string& vfoB) {
+        auto& R = radioState;
+        R.bandTable[R.band] = "02A" + vfoA + "B" + vfoB + "9991";
+    }
+};
+
+// --- prompt files ----------------------------------------------------------
+
+TEST_F(SpeechTest, NamesResolveToLowerCaseWavFilesInThePromptFolder) {
+    playPrompt("on");
+    playPrompt("on.wav");
+    playPrompt("SWR");
+    playPrompt("swr");
+    playPrompt("Power");
+    playPrompt("EF");
+    playPrompt("7");
+    EXPECT_EQ(paths(), (std::vector<std::string>{"wave/on.wav", "wave/on.wav", "wave/swr.wav",
+                                                 "wave/swr.wav", "wave/power.wav", "wave/ef.wav",
+                                                 "wave/7.wav"}));
+    EXPECT_EQ(promptPath("HELP.WAV"), "wave/help.wav");
+    shellState.waveDir = "prompts/";
+    EXPECT_EQ(promptPath("nar.wav"), "prompts/nar.wav");
+}
+
+TEST_F(SpeechTest, WaitingPromptsTakeTheirLengthAndAMissingOneTakesNoTime) {
+    auto& F = fake::state();
+    F.wavMs["wave/preamp.wav"] = 400;
+    F.wavMs["wave/on.wav"] = 250;
+    F.missingWavs.insert("wave/nb.wav");
+    playPrompt("preamp");
+    playPrompt("nb");   // absent: silent, no time
+    playPrompt("ON");   // the sentence goes on
+    ASSERT_EQ(F.prompts.size(), 3u);
+    EXPECT_EQ(F.prompts[0].atMs, 0);
+    EXPECT_EQ(F.prompts[1].atMs, 400);
+    EXPECT_EQ(F.prompts[2].atMs, 400);
+    EXPECT_EQ(F.prompts[2].path, "wave/on.wav");
+    EXPECT_EQ(F.nowMs, 650);
+}
+
+TEST_F(SpeechTest, HelpStartsWithoutWaitingAndTheNextPromptStillPlays) {
+    auto& F = fake::state();
+    F.wavMs["wave/help.wav"] = 9000;
+    F.wavMs["wave/delay.wav"] = 100;
+    playPrompt("help.wav", false);
+    speakDelay();
+    ASSERT_EQ(F.prompts.size(), 2u);
+    EXPECT_FALSE(F.prompts[0].wait);
+    EXPECT_TRUE(F.prompts[1].wait);
+    EXPECT_EQ(F.prompts[1].path, "wave/delay.wav");
+    EXPECT_EQ(F.prompts[1].atMs, 0);  // help did not hold the program
+    EXPECT_EQ(F.nowMs, 100);
+}
+
+TEST_F(SpeechTest, DigitsAreSpokenOneCharacterAtATimeWithoutSignOrBlank) {
+    speakDigits(" 125");
+    speakDigits("-7");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "2", "5", "7"}));
+}
+
+// --- speech log ------------------------------------------------------------
+
+TEST_F(SpeechTest, SpeechLogHoldsEachNameExactlyAsPassed) {
+    fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
+    fake::setFile("speech.log", "earlier\n");  // appended to, never replaced
+    playPrompt("SWR");
+    playPrompt("on.wav");
+    playPrompt("help.wav", false);
+    speakDelay();
+    EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nSWR\non.wav\nhelp.wav\ndelay\n");
+}
+
+TEST_F(SpeechTest, NoSpeechLogWithoutTheVariable) {
+    playPrompt("ok");
+    EXPECT_TRUE(fake::state().files.empty());
+}
+
+// --- frequency -------------------------------------------------------------
+
+TEST_F(SpeechTest, FrequencyReadoutsDropTrailingZerosAndTheWholeMHzWhenZero) {
+    struct Case {
+        const char* vfoA;
+        Prompts spoken;
+    };
+    const Case cases[] = {
+        {"00014074000", {"1", "4", "point", "0", "7", "4", "mhz"}},
+        {"00014000000", {"1", "4", "mhz"}},
+        {"00007000000", {"7", "mhz"}},
+        {"00145500000", {"1", "4", "5", "point", "5", "mhz"}},
+        {"00001840000", {"1", "point", "8", "4", "mhz"}},
+        {"00000500000", {"point", "5", "mhz"}},
+        {"00010000001", {"1", "0", "point", "0", "0", "0", "0", "0", "1", "mhz"}},
+    };
+    for (const Case& c : cases) {
+        setFrequencies(c.vfoA, "00003600000");
+        speakFrequency();
+        EXPECT_EQ(fake::takePrompts(), c.spoken) << c.vfoA;
+    }
+}
+
+TEST_F(SpeechTest, SplitReadsVfoBAfterSayingSo) {
+    setFrequencies("00014074000", "00014079500");
+    for (int split : {1, 2}) {
+        radioState.splitState = split;
+        speakFrequency();
+        EXPECT_EQ(fake::takePrompts(),
+                  (Prompts{"vfob", "1", "4", "point", "0", "7", "9", "5", "mhz"}));
+    }
+}
+
+TEST_F(SpeechTest, OutsideEveryBandTheLastReportedFrequencyIsSpoken) {
+    auto& R = radioState;
+    R.band = 99;
+    catState.lastFreqReply = "FA00011500000";
+    R.freqHz = 14200000;
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "1", "point", "5", "mhz"}));
+
+    // No frequency answer yet: the working frequency.
+    catState.lastFreqReply.clear();
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "4", "point", "2", "mhz"}));
+}
+
+TEST_F(SpeechTest, ADamagedRecordFieldFallsBackToTheReportedFrequency) {
+    radioState.bandTable[radioState.band] = "01A0000710";
+    catState.lastFreqReply = "FA00007150000";
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "5", "mhz"}));
+}
+
+// --- bandwidth -------------------------------------------------------------
+
+TEST_F(SpeechTest, SsbIndicesSpeakKilohertzInTwoHundredHertzSteps) {
+    auto& R = radioState;
+    const char* const expected[13][2] = {{"1", "0"}, {"1", "2"}, {"1", "4"}, {"1", "6"}, {"1", "8"},
+                                         {"2", "0"}, {"2", "2"}, {"2", "4"}, {"2", "6"}, {"2", "8"},
+                                         {"3", "0"}, {"3", "2"}, {"3", "4"}};
+    for (int mode : {1, 2}) {
+        R.mode = mode;
+        for (int index = 0; index <= 12; ++index) {
+            R.filterWidth = index;
+            speakBandwidth();
+            EXPECT_EQ(fake::takePrompts(),
+                      (Prompts{"bw", expected[index][0], "point", expected[index][1], "khz"}))
+                << index;
+        }
+    }
+    R.filterWidth = 13;
+    speakBandwidth();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"bw", "3", "point", "khz"}));
+}
+
+TEST_F(SpeechTest, CwWidthsInHertzBelowOneKilohertzElseKilohertz) {
+    auto& R = radioState;
+    R.mode = 3;
+    const std::pair<int, Prompts> cases[] = {
+        {50, {"bw", "5", "0", "hz"}},
+        {500, {"bw", "5", "0", "0", "hz"}},
+        {1000, {"bw", "1", "point", "0", "khz"}},
+        {1500, {"bw", "1", "point", "5", "khz"}},
+        {2000, {"bw", "2", "point", "0", "khz"}},
+        {2500, {"bw", "2", "point", "5", "khz"}},
+    };
+    for (const auto& [width, spoken] : cases) {
+        R.filterWidth = width;
+        speakBandwidth();
+        EXPECT_EQ(fake::takePrompts(), spoken) << width;
+    }
+}
+
+TEST_F(SpeechTest, AmAndFmBandwidthIsTheWordAlone) {
+    for (int mode : {4, 5, 7, 0}) {
+        radioState.mode = mode;
+        radioState.filterWidth = 8;
+        speakBandwidth();
+        EXPECT_EQ(fake::takePrompts(), (Prompts{"bw"})) << mode;
+    }
+}
+
+// --- power, band, mode, ALC, keyer ------------------------------------------
+
+TEST_F(SpeechTest, PowerIsSpokenInWatts) {
+    radioState.txPower = 100;
+    speakPower();
+    radioState.txPower = 5;
+    speakPower();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "0", "0", "watts", "5", "watts"}));
+}
+
+TEST_F(SpeechTest, FixedPowerRadioAlwaysSaysFourPointFiveAndReturnsToTuning) {
+    catState.rigModel = 100;
+    radioState.txPower = 50;
+    keysState.adjustTarget = 3;
+    speakPower();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"4", "point", "5", "watts"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
+}
+
+TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
+    const char* const names[] = {"", "160", "80", "60", "40", "30", "20", "17",
+                                 "15", "12", "10", "6", "2", "70"};
+    for (int band = 1; band <= 13; ++band) {
+        radioState.band = band;
+        speakBand();
+        EXPECT_EQ(fake::takePrompts(), (Prompts{names[band], "metres"})) << band;
+    }
+    radioState.band = 14;
+    speakBand();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"un"}));
+    for (int band : {99, 0, 15}) {
+        radioState.band = band;
+        speakBand();
+        EXPECT_TRUE(fake::takePrompts().empty()) << band;
+    }
+}
+
+TEST_F(SpeechTest, ModesUseTheirWavNamesAndFmNarrowTakesTwo) {
+    fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
+    for (int mode : {1, 2, 3, 4, 5, 7, 6, 0}) {
+        radioState.mode = mode;
+        speakMode();
+    }
+    EXPECT_EQ(fake::fileContent("speech.log"),
+              "lsb.wav\nusb.wav\ncw.wav\nam.wav\nfm.wav\nnar.wav\nfm.wav\n");
+}
+
+TEST_F(SpeechTest, AlcSaysItsWordOnceAtTheStartOfASeries) {
+    auto& R = radioState;
+    R.alcAnnounce = 1;
+    R.alcValue = 12;
+    R.quietTicks = 20;
+    speakAlc();
+    EXPECT_EQ(R.alcAnnounce, 2);
+    EXPECT_EQ(R.quietTicks, 0);
+    R.alcValue = 3;
+    speakAlc();
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"alc", "1", "2", "3"}));
+}
+
+TEST_F(SpeechTest, KeyerSpeedAtItsLimits) {
+    const std::pair<int, Prompts> cases[] = {
+        {4, {"4", "wpm"}}, {25, {"2", "5", "wpm"}}, {60, {"6", "0", "wpm"}}};
+    for (const auto& [speed, spoken] : cases) {
+        radioState.keyerSpeed = speed;
+        speakKeyerSpeed();
+        EXPECT_EQ(fake::takePrompts(), spoken) << speed;
+    }
+}
+
+}  // namespace

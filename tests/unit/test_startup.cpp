@@ -1,0 +1,201 @@
+// The whole run: start-up order, the missing configuration file, the message
+// loop and the shutdown steps.
+#include <string>
+#include <vector>
+
+#include "cat/serial_port.h"
+#include "keys/dispatcher.h"
+#include "shell/startup.h"
+#include "shell/text.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int kPort = 3;
+
+std::string config(int powerSwitching = 0, int debugLog = 0) {
+    return "COM=3\r\nSPEED=9600\r\nPOWER=100\r\nSWR=0\r\nTUN=0\r\nBANDCOV=7\r\nPOWERS=" +
+           std::to_string(powerSwitching) + "\r\nBRIDGE=0\r\nDEBUG=" + std::to_string(debugLog) + "\r\n";
+}
+
+class StartupTest : public RigvoxTest {};
+
+}  // namespace
+
+TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreSpoken) {
+    EXPECT_EQ(runProgram(0), 0);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf"}));
+    // No port touched, no file written, no memory save.
+    for (const auto& [number, port] : fake::state().ports) {
+        EXPECT_EQ(port.opens, 0) << number;
+        EXPECT_EQ(port.written, "") << number;
+    }
+    EXPECT_TRUE(fake::state().files.empty());
+    EXPECT_FALSE(fake::state().windowOpen);
+    EXPECT_EQ(fake::state().timerPeriodMs, 0);
+}
+
+TEST_F(StartupTest, SimulatorBuildWithoutConfigurationSaysSimBeforeCfgnf) {
+    EXPECT_EQ(runProgram(1), 0);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "cfgnf"}));
+    EXPECT_TRUE(fake::state().files.empty());
+}
+
+TEST_F(StartupTest, WindowAndGreetingComeFirst) {
+    fake::setFile("rigvox.cfg", config());
+    EXPECT_EQ(runProgram(0), 0);
+    const auto& f = fake::state();
+    EXPECT_EQ(f.windowTitle, "*** Kenwood Rigvox Front Panel v3.4a ***");
+    EXPECT_EQ(f.windowX, 250);
+    EXPECT_EQ(f.windowY, 100);
+    EXPECT_EQ(f.windowW, 950);
+    EXPECT_EQ(f.windowH, 500);
+    ASSERT_GE(f.prompts.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(f.prompts[i].wait) << i;
+    // Greeting, the model query's pause during initialisation, the closing
+    // "delay" at shutdown.
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "delay", "delay"}));
+    EXPECT_EQ(shellState.simMode, 0);
+    EXPECT_EQ(shellState.versionText, "3.4a");
+    EXPECT_EQ(shellState.bannerText, "*** Rigvox V 3.4a ***");
+    EXPECT_EQ(shellState.waveDir, "wave/");
+}
+
+TEST_F(StartupTest, SimulatorRunSpeaksSimAndFindsTheReducedRadio) {
+    fake::setFile("rigvox.cfg", config());
+    EXPECT_EQ(runProgram(1), 0);
+    EXPECT_EQ(shellState.simMode, 1);
+    // The canned answers make it model 20 answering "QC": the reduced radio,
+    // with its "OM" and "VN" queries.
+    EXPECT_EQ(catState.rigModel, 100);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "delay", "delay", "delay", "delay"}));
+}
+
+TEST_F(StartupTest, ConfigurationIsReadBeforeInitialisationAndTheTimerStartsAfterIt) {
+    fake::setFile("rigvox.cfg", config());
+    int timerDuringInitialisation = -1, timerInLoop = -1;
+    fake::state().responder = [&](int, const std::string& bytes) {
+        if (bytes == "ID;") timerDuringInitialisation = fake::state().timerPeriodMs;
+        if (bytes == "FA;") timerInLoop = fake::state().timerPeriodMs;  // the first poll query
+    };
+    fake::pushTick();
+    runProgram(0);
+    EXPECT_EQ(fake::state().ports[kPort].opens, 1);
+    EXPECT_EQ(fake::state().ports[kPort].baud, 9600);
+    EXPECT_EQ(timerDuringInitialisation, 0);
+    EXPECT_EQ(timerInLoop, 50);
+    EXPECT_EQ(fake::state().timerPeriodMs, 0);  // stopped at shutdown
+}
+
+TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
+    fake::setFile("rigvox.cfg", config(1, 1));
+    bool windowOpenAtPowerCommand = true;
+    std::size_t promptsAtPowerCommand = 0;
+    fake::state().responder = [&](int port, const std::string& bytes) {
+        if (bytes == "ID;") fake::feed(port, "ID023;");
+        if (bytes == "PS9;") {
+            windowOpenAtPowerCommand = fake::state().windowOpen;
+            promptsAtPowerCommand = fake::state().prompts.size();
+        }
+    };
+    fake::pushEvent(kEventClose);
+    fake::pushKey(vkLetter('S'));  // never handled: the loop has ended
+    EXPECT_EQ(runProgram(0), 0);
+
+    const auto& f = fake::state();
+    EXPECT_EQ(f.nextEvent, 1u);
+    EXPECT_EQ(shellState.running, 0);
+    // Memory file saved (with its report), window closed before the power
+    // command, "delay" after it, port and log closed.
+    EXPECT_TRUE(fake::hasFile("savmem.dat"));
+    EXPECT_TRUE(fake::hasFile("memory.txt"));
+    EXPECT_FALSE(windowOpenAtPowerCommand);
+    EXPECT_FALSE(f.windowOpen);
+    EXPECT_EQ(f.timerPeriodMs, 0);
+    const auto prompts = fake::takePrompts();
+    ASSERT_FALSE(prompts.empty());
+    EXPECT_EQ(promptsAtPowerCommand, prompts.size() - 1);
+    EXPECT_EQ(prompts.back(), "delay");
+    for (const auto& p : prompts) EXPECT_NE(p, "quit");
+    EXPECT_FALSE(fake::state().ports[kPort].open);
+    const std::string written = fake::state().ports[kPort].written;
+    EXPECT_TRUE(written.ends_with("CT0;PS9;")) << written;  // no "RX;" of the quit key
+    const std::string log = fake::fileContent("debug.dat");
+    EXPECT_TRUE(log.ends_with("TX=PS9;\r\n")) << log;
+}
+
+TEST_F(StartupTest, PlatformWithoutEventsEndsTheLoopWithTheFullShutdown) {
+    fake::setFile("rigvox.cfg", config());
+    EXPECT_EQ(runProgram(0), 0);
+    EXPECT_TRUE(fake::hasFile("savmem.dat"));
+    EXPECT_FALSE(fake::state().ports[kPort].open);
+    EXPECT_FALSE(fake::state().windowOpen);
+}
+
+TEST_F(StartupTest, QuitKeyEndsTheLoopAndLaterKeysAreNotHandled) {
+    fake::setFile("rigvox.cfg", config());
+    fake::pushKey(vkLetter('Q'));
+    fake::pushKey(vkLetter('S'));
+    runProgram(0);
+    EXPECT_EQ(shellState.running, 0);
+    EXPECT_LE(fake::state().nextEvent, 2u);  // the Q down, perhaps its key-up
+    const auto prompts = fake::takePrompts();
+    ASSERT_GE(prompts.size(), 2u);
+    EXPECT_EQ(prompts.back(), "delay");
+    EXPECT_EQ(prompts[prompts.size() - 2], "quit");
+}
+
+// --- shutdown steps ----------------------------------------------------------
+
+class ShutdownTest : public RigvoxTest {
+protected:
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        shellState.comPort = kPort;
+        shellState.baudRate = 9600;
+        openPortSequence(kPort);
+    }
+};
+
+TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
+    struct Case { int model; const char* command; };
+    for (const Case& c : {Case{19, "PS1;"}, Case{24, "PS1;"}, Case{23, "PS9;"}, Case{20, "PS9;"},
+                          Case{100, "PS9;"}, Case{0, "PS9;"}}) {
+        fake::takeWritten(kPort);
+        openPortSequence(kPort);
+        shellState.powerSwitching = 1;
+        catState.rigModel = c.model;
+        shutdownProgram();
+        EXPECT_EQ(fake::takeWritten(kPort), c.command) << c.model;
+        EXPECT_FALSE(fake::state().ports[kPort].open);
+    }
+}
+
+TEST_F(ShutdownTest, NoPowerCommandUnlessPowerSwitchingIsOne) {
+    for (int switching : {0, 2}) {
+        openPortSequence(kPort);
+        shellState.powerSwitching = switching;
+        catState.rigModel = 19;
+        shutdownProgram();
+        EXPECT_EQ(fake::takeWritten(kPort), "") << switching;
+        EXPECT_EQ(fake::takePrompts(), (Prompts{"delay"}));
+    }
+}
+
+TEST_F(ShutdownTest, WithoutAFrequencyReplyTheRecordsAreSavedAsLoaded) {
+    radioState.bandTable[4] = "01A00007123000B000071000009990";
+    catState.lastFreqReply = "";
+    radioState.mode = 2;
+    shutdownProgram();
+    const std::string saved = fake::fileContent("savmem.dat");
+    EXPECT_TRUE(startsWith(saved, "RIGVOX v3.2b   3.4a 4\r\n"));
+    EXPECT_NE(saved.find("\r\n01A00007123000B000071000009990\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(ShutdownTest, TheLastReportedFrequencyIsStoredBeforeTheSave) {
+    catState.lastFreqReply = "FA00007150000";
+    radioState.mode = 2;
+    shutdownProgram();
+    const std::string saved = fake::fileContent("savmem.dat");
+    EXPECT_NE(saved.find("\r\n02A00007150000B000071000009990\r\n"), std::string::npos) << saved;
+}

@@ -1,0 +1,308 @@
+// Space, T, F12, V and the CTCSS tone entry.
+#include "test_dispatcher_support.h"
+
+#include "keys/transmit_keys.h"
+
+using namespace keytest;
+
+namespace {
+
+using Commands = std::vector<std::string>;
+
+class TransmitKeysTest : public KeyTest {
+protected:
+    static int count(const Prompts& prompts, const std::string& name) {
+        int n = 0;
+        for (const auto& p : prompts) n += p == name;
+        return n;
+    }
+};
+
+// --- transmit ----------------------------------------------------------------------
+
+TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
+    shellState.swrSpeech = 2;
+    radioState.tunerState = 2;
+    press(kVkSpace);
+    EXPECT_EQ(sent(), (Commands{"TX;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
+    EXPECT_EQ(radioState.txState, 12);
+    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.tunerState, 0);
+
+    press(kVkSpace);
+    EXPECT_EQ(sent(), (Commands{"RX;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tx", "off"}));
+    EXPECT_EQ(radioState.txState, 0);
+    EXPECT_EQ(shellState.swrSpeech, 2);
+
+    shellState.swrSpeech = 0;
+    press(kVkSpace);
+    EXPECT_GT(radioState.txState, 0);  // transmitting even with no SWR speech to park
+    press(kVkSpace);
+    EXPECT_EQ(shellState.swrSpeech, 0);
+}
+
+// --- tune --------------------------------------------------------------------------
+
+TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
+    shellState.tunerMode = 0;
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tune", "on"}));
+    EXPECT_EQ(radioState.tuning, 1);
+    EXPECT_EQ(radioState.tunerState, 1);
+
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tune", "off"}));
+    EXPECT_EQ(radioState.tuning, 0);
+}
+
+TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
+    shellState.tunerMode = 1;
+    shellState.swrSpeech = 2;
+    radioState.mode = 2;
+    radioState.txPower = 50;
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"RM1;", "PC005;", "MD5;", "TX2;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tune", "on", "atu", "off"}));
+    EXPECT_EQ(radioState.tunerState, 0);
+
+    press('T');
+    const Commands commands = sent();
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(Commands(commands.begin(), commands.begin() + 4), (Commands{"RM1;", "RX;", "PC050;", "MD2;"}));
+    const Prompts prompts = spoken();
+    EXPECT_EQ(Prompts(prompts.begin(), prompts.begin() + 7),
+              (Prompts{"tune", "off", "delay", "delay", "delay", "delay", "delay"}));
+    EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
+    EXPECT_EQ(radioState.quietPowerSet, 0);
+    EXPECT_EQ(radioState.tuning, 0);
+    EXPECT_EQ(shellState.swrSpeech, 1);
+}
+
+TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
+    shellState.tunerMode = 2;
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;", "AC110;", "PC005;", "MD5;", "TX2;"}));
+    Prompts expected{"tune", "on"};
+    expected.insert(expected.end(), 21, "delay");
+    expected.push_back("ok");
+    EXPECT_EQ(spoken(), expected);
+
+    press('T');
+    const Commands commands = sent();
+    EXPECT_EQ(Commands(commands.begin(), commands.begin() + 3), (Commands{"RM1;", "RX;", "PC100;"}));
+    EXPECT_EQ(count(spoken(), "delay"), 5);
+}
+
+TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
+    catState.rigModel = 100;
+    shellState.tunerMode = 1;
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"MD3;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tune", "atu", "off", "on", "presskey"}));
+    EXPECT_EQ(radioState.tuning, 1);
+
+    press('T');
+    EXPECT_EQ(radioState.tuning, 0);
+    const Commands commands = sent();
+    EXPECT_EQ(indexOf(commands, "RX;"), -1);
+    EXPECT_EQ(commands.front(), "MD1;");  // the mode put back
+    const Prompts prompts = spoken();
+    ASSERT_GE(prompts.size(), 4u);
+    EXPECT_EQ(Prompts(prompts.begin(), prompts.begin() + 4), (Prompts{"tune", "atu", "off", "off"}));
+}
+
+TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
+    shellState.tunerMode = 0;
+    press('T');
+    forget();
+    for (int vk : {int(kVkSpace), int('V'), int('F'), int(vkF(12)), int('Q')}) {
+        SCOPED_TRACE(vk);
+        press(vk);
+        EXPECT_EQ(spoken(), (Prompts{"ton"}));
+    }
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(shellState.running, 1);
+    EXPECT_EQ(radioState.txState, 0);
+
+    press('S');
+    EXPECT_EQ(count(spoken(), "ton"), 0);
+    press('T');
+    EXPECT_EQ(radioState.tuning, 0);
+}
+
+// --- tuner ----------------------------------------------------------------------------
+
+TEST_F(TransmitKeysTest, F12SwitchesTheTuner) {
+    press(vkF(12));
+    EXPECT_EQ(sent(), (Commands{"AC110;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tuner", "on"}));
+    EXPECT_EQ(radioState.tunerState, 1);
+
+    radioState.tunerState = 2;
+    press(vkF(12));
+    EXPECT_EQ(sent(), (Commands{"AC000;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tuner", "off"}));
+    EXPECT_EQ(radioState.tunerState, 0);
+}
+
+// --- split ------------------------------------------------------------------------------
+
+TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequencyOnVfoB) {
+    radioState.band = 6;
+    radioState.freqHz = 14200000;
+    catState.lastFreqCmd = "FA00014195000;";
+    keysState.adjustTarget = 3;
+    press('V');
+    EXPECT_EQ(radioState.splitState, 1);
+    EXPECT_EQ(radioState.splitFreqCmd, "FA00014195000");
+    EXPECT_EQ(keysState.adjustTarget, 0);
+    EXPECT_EQ(sent(), (Commands{"FT1;", "FB00014200000;"}));
+
+    catState.rigModel = 100;
+    radioState.splitState = 0;
+    press('V');
+    EXPECT_EQ(sent().front(), "FT2;");
+}
+
+TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
+    radioState.band = 6;
+    radioState.bandTable[6] = "12A00014200000B000142500009991";
+    radioState.splitState = 2;
+    radioState.toneCode = "999";
+    press('V');
+    EXPECT_EQ(radioState.splitState, 0);
+    EXPECT_EQ(sent(), (Commands{"RX0;", "FA00014200000;"}));
+    EXPECT_EQ(spoken(), (Prompts{"split", "off"}));
+    EXPECT_EQ(catState.skipNextSend, 0);  // the chain's own frequency send took it
+
+    catState.rigModel = 100;
+    radioState.splitState = 1;
+    press('V');
+    EXPECT_EQ(sent(), (Commands{"FT0;", "RX0;", "FA00014200000;"}));
+}
+
+TEST_F(TransmitKeysTest, SplitOffWritesTheToneIntoTheBandRecord) {
+    radioState.band = 12;
+    radioState.mode = 5;
+    radioState.splitState = 2;
+    radioState.ctcssOn = 1;
+    radioState.toneCode = "012";
+    press('V');
+    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000000120");
+
+    // A tone number still being typed is not a tone.
+    radioState.splitState = 2;
+    radioState.toneCode = "07";
+    press('V');
+    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000009990");
+}
+
+TEST_F(TransmitKeysTest, SplitOutsideEveryBandIsRefusedAndSendsNothing) {
+    radioState.band = 99;
+    press('V');
+    EXPECT_EQ(spoken(), (Prompts{"split", "invalid"}));
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(radioState.splitState, 0);
+}
+
+// --- tone -------------------------------------------------------------------------------
+
+TEST_F(TransmitKeysTest, ToneNumbersCommitWithTheirCommands) {
+    const struct {
+        const char* digits;
+        Commands commands;
+        const char* code;
+    } cases[] = {
+        {"07", {"TN07;", "CN07;", "CT1;"}, "007"},
+        {"12", {"TN12;", "CN12;", "CT1;"}, "012"},
+        {"42", {"TN42;", "CT1;"}, "042"},
+    };
+    radioState.mode = 5;
+    radioState.band = 12;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.digits);
+        radioState.ctcssOn = 0;
+        press('I');
+        EXPECT_EQ(spoken(), (Prompts{"ec"}));
+        EXPECT_EQ(radioState.ctcssOn, 1);
+        EXPECT_EQ(radioState.toneCode, "999");
+        type(c.digits);
+        EXPECT_EQ(spoken(), (Prompts{std::string(1, c.digits[0]), std::string(1, c.digits[1])}));
+        press(kVkEnter);
+        EXPECT_EQ(sent(), c.commands);
+        EXPECT_EQ(spoken(), (Prompts{"ctcss", "on"}));
+        EXPECT_EQ(radioState.toneCode, c.code);
+        EXPECT_EQ(radioState.ctcssOn, 1);
+    }
+}
+
+TEST_F(TransmitKeysTest, WrongToneNumbersAreRejectedAndLeaveNoTone) {
+    radioState.mode = 5;
+    radioState.band = 12;
+    for (const char* digits : {"43", "123", "4", ""}) {
+        SCOPED_TRACE(digits);
+        radioState.ctcssOn = 0;
+        press('I');
+        type(digits);
+        forget();
+        press(kVkEnter);
+        EXPECT_EQ(spoken(), (Prompts{"invalid"}));
+        EXPECT_TRUE(sent().empty());
+        EXPECT_EQ(radioState.ctcssOn, 0);
+        EXPECT_EQ(radioState.toneCode, "999");
+    }
+}
+
+TEST_F(TransmitKeysTest, ISecondTimeBeforeADigitStartsAgainAndAfterDigitsSwitchesOff) {
+    radioState.mode = 7;
+    radioState.band = 12;
+    press('I');
+    press('I');
+    EXPECT_EQ(spoken(), (Prompts{"ec", "ec"}));
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(radioState.ctcssOn, 1);
+
+    type("1");
+    forget();
+    press('I');
+    EXPECT_EQ(sent(), (Commands{"CT0;"}));
+    EXPECT_EQ(spoken(), (Prompts{"ctcss", "off"}));
+    EXPECT_EQ(radioState.ctcssOn, 0);
+    EXPECT_EQ(radioState.toneCode, "999");
+}
+
+TEST_F(TransmitKeysTest, AnotherKeyAbandonsAnEmptyToneEntry) {
+    radioState.mode = 5;
+    radioState.band = 12;
+    press('I');
+    press('A');
+    EXPECT_EQ(radioState.ctcssOn, 0);
+    forget();
+    press(kVkEnter);  // nothing to commit now
+    EXPECT_EQ(indexOf(spoken(), "invalid"), -1);
+}
+
+TEST_F(TransmitKeysTest, EnterWhileAToneIsOnRejectsTheStoredCode) {
+    radioState.mode = 5;
+    radioState.band = 12;
+    radioState.ctcssOn = 1;
+    radioState.toneCode = "007";
+    press(kVkEnter);
+    EXPECT_EQ(spoken(), (Prompts{"invalid"}));
+    EXPECT_EQ(radioState.ctcssOn, 0);
+    EXPECT_TRUE(sent().empty());
+}
+
+TEST_F(TransmitKeysTest, IOutsideFmHasNoToneMeaning) {
+    radioState.mode = 2;
+    press('I');
+    EXPECT_EQ(radioState.ctcssOn, 0);
+    EXPECT_TRUE(spoken().empty());
+    EXPECT_EQ(sent(), (Commands{"FA00007100000;"}));
+}
+
+}  // namespace

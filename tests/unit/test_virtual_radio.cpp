@@ -1,0 +1,349 @@
+// The virtual radio's core: the answers Rigvox relies on, per model, and the
+// front-panel actions tests use to steer it.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "virtual_radio.h"
+
+using vradio::ControlResult;
+using vradio::ModelSpec;
+using vradio::VirtualRadio;
+
+namespace {
+
+ModelSpec model(const char* name) {
+    ModelSpec spec;
+    EXPECT_TRUE(vradio::parseModel(name, spec)) << name;
+    return spec;
+}
+
+bool matches(const std::string& text, const char* pattern) {
+    return std::regex_match(text, std::regex(pattern));
+}
+
+}  // namespace
+
+// 1. Every query the program sends, answered in the radio's format.
+TEST(VirtualRadioQueries, EveryQueryOfTheCommandSetIsAnsweredInItsFormat) {
+    struct Case {
+        const char* query;
+        const char* answer;  // pattern of the whole answer
+    };
+    const Case cases[] = {
+        {"FA;", "FA[0-9]{11};"}, {"FB;", "FB[0-9]{11};"},   {"MD;", "MD[1-9];"},
+        {"SH;", "SH[0-9]{2};"},  {"FW;", "FW[0-9]{4};"},    {"AG0;", "AG0[0-9]{3};"},
+        {"RG;", "RG[0-9]{3};"},  {"MG;", "MG[0-9]{3};"},    {"PC;", "PC[0-9]{3};"},
+        {"KS;", "KS[0-9]{3};"},  {"SQ0;", "SQ0[0-9]{3};"},  {"NL;", "NL[0-9]{3};"},
+        {"RL;", "RL[0-9]{2};"},  {"AC;", "AC[01]{3};"},     {"VX;", "VX[01];"},
+        {"NR;", "NR[0-2];"},     {"PR;", "PR[01];"},        {"ML;", "ML[0-9]{3};"},
+        {"PA;", "PA[01];"},      {"RA;", "RA0[01];"},       {"NB;", "NB[0-2];"},
+        {"NT;", "NT[01][0-9];"}, {"BI;", "BI[01];"},        {"TN;", "TN[0-9]{2};"},
+        {"CN;", "CN[0-9]{2};"},  {"CT;", "CT[01];"},        {"FT;", "FT[0-2];"},
+        {"FR;", "FR[0-2];"},     {"SM0;", "SM0[0-9]{4};"},  {"RM;", "RM[1-3][0-9]{4};"},
+        {"RM3;", "RM3[0-9]{4};"}, {"PS;", "PS1;"},          {"VN;", "VN.+;"},
+    };
+    for (const char* name : {"019", "020", "021", "022", "023", "024"}) {
+        VirtualRadio radio(model(name));
+        for (const Case& c : cases)
+            EXPECT_TRUE(matches(radio.handle(c.query), c.answer)) << name << " " << c.query;
+    }
+}
+
+TEST(VirtualRadioQueries, ModelNumbersAndTheirQuirks) {
+    for (const char* name : {"019", "020", "021", "022", "023", "024"})
+        EXPECT_EQ(VirtualRadio(model(name)).handle("ID;"), std::string("ID") + name + ";");
+    EXPECT_EQ(VirtualRadio(model("020qc")).handle("ID;"), "ID020;");
+    // The monitor's factory level follows the model's scale.
+    EXPECT_EQ(VirtualRadio(model("022")).handle("ML;"), "ML128;");
+    EXPECT_EQ(VirtualRadio(model("023")).handle("ML;"), "ML007;");
+}
+
+TEST(VirtualRadioQueries, OnlyTheReducedRadioAnswersOmqc) {
+    EXPECT_EQ(VirtualRadio(model("020qc")).handle("OM;"), "OMQC;");
+    for (const char* name : {"019", "020", "021", "022", "023", "024"})
+        EXPECT_EQ(VirtualRadio(model(name)).handle("OM;"), "?;") << name;
+}
+
+TEST(VirtualRadioQueries, TheReducedRadioLacksMenuFilterAndToneAndReadsItsSMeterWithSm) {
+    VirtualRadio radio(model("020qc"), 7);
+    radio.setSMeter(16);
+    EXPECT_EQ(radio.handle("SM;"), "SM048;");  // 0..90 scale, the program divides by 3
+    EXPECT_EQ(radio.handle("SM0;"), "?;");
+    for (const char* refused : {"EX0120000;", "SH05;", "FW0500;", "TN12;", "CN12;", "CT0;", "SH;"})
+        EXPECT_EQ(radio.handle(refused), "?;") << refused;
+    EXPECT_EQ(radio.handle("AG0;"), "AG0100;");
+    EXPECT_EQ(radio.handle("RG054;RG;"), "RG054;");
+    EXPECT_EQ(radio.handle("VN;"), "VN1.00;");
+}
+
+TEST(VirtualRadioQueries, SMeterScalePerModel) {
+    VirtualRadio full(model("023"));
+    VirtualRadio twenty(model("020"));
+    full.setSMeter(30);
+    twenty.setSMeter(30);
+    EXPECT_EQ(full.handle("SM0;"), "SM00030;");
+    EXPECT_EQ(twenty.handle("SM0;"), "SM00020;");  // model 020 reads S9+ at 20
+    EXPECT_EQ(twenty.handle("SM;"), "?;");
+    full.setSMeter(0);
+    EXPECT_EQ(full.handle("SM0;"), "SM00000;");
+}
+
+// 2. Setting commands are silent and later queries show them.
+TEST(VirtualRadioSettings, SettingsAreSilentAndReadBack) {
+    VirtualRadio radio;
+    const char* settings =
+        "FA00007100000;FB00014250000;MD3;SH05;FW1500;AG0080;RG054;MG120;PC005;KS025;SQ0050;"
+        "NL007;RL08;ML012;PA1;RA01;NB1;NR1;NT10;PR1;VX1;BI1;AC110;TN12;CN012;CT1;FT1;FR0;";
+    EXPECT_EQ(radio.handle(settings), "");
+    EXPECT_EQ(radio.handle("FA;FB;MD;SH;FW;AG0;RG;MG;PC;KS;SQ0;NL;RL;ML;"),
+              "FA00007100000;FB00014250000;MD3;SH05;FW1500;AG0080;RG054;MG120;PC005;KS025;"
+              "SQ0050;NL007;RL08;ML012;");
+    EXPECT_EQ(radio.handle("PA;RA;NB;NR;NT;PR;VX;BI;AC;TN;CN;CT;FT;FR;"),
+              "PA1;RA01;NB1;NR1;NT10;PR1;VX1;BI1;AC110;TN12;CN12;CT1;FT1;FR0;");
+    EXPECT_EQ(radio.state.vfoA, 7100000);
+    EXPECT_EQ(radio.state.mode, 3);
+}
+
+TEST(VirtualRadioSettings, KeyerSpeedTakesTwoOrThreeDigits) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("KS30;KS;"), "KS030;");
+    EXPECT_EQ(radio.handle("KS004;KS;"), "KS004;");
+    EXPECT_EQ(radio.handle("KS060;KS;"), "KS060;");
+    // Outside 4..60 or of another width: refused, speed kept.
+    EXPECT_EQ(radio.handle("KS003;KS061;KS5;KS0025;KS;"), "?;?;?;?;KS060;");
+}
+
+TEST(VirtualRadioSettings, MalformedSettingsAreRefusedAndChangeNothing) {
+    VirtualRadio radio;
+    const char* refused[] = {
+        "FA123;",       "FA000071000000;", "FA00000000000;", "FA0000710000X;", "AG080;", "AG0256;",
+        "AG00800;",     "AG1080;",         "RG25;",          "PC004;",         "PC201;", "MD0;",
+        "MD12;",        "RA02;",           "RA1;",           "PA2;",           "NT20;",  "AC2;",
+        "AC112;",       "SQ050;",          "RL100;",         "TN100;",         "FT3;",   "TXA;",
+        "ID1;",         "SW;",             "RM4;",           "SM1;",           "CA123;",
+    };
+    for (const char* command : refused) EXPECT_EQ(radio.handle(command), "?;") << command;
+    EXPECT_EQ(radio.handle("FA;AG0;RG;PC;MD;RA;PA;AC;"),
+              "FA00014200000;AG0100;RG255;PC100;MD2;RA00;PA0;AC000;");
+}
+
+// 3. Unknown commands, and bytes arriving in pieces.
+TEST(VirtualRadioFraming, UnknownCommandsAnswerAnError) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("XX;"), "?;");
+    EXPECT_EQ(radio.handle("id;"), "?;");  // the radio knows upper case only
+    EXPECT_EQ(radio.handle("I;"), "?;");
+    EXPECT_EQ(radio.handle(";;"), "");      // empty commands are only framing
+    EXPECT_EQ(radio.handle("Poweron;"), "");
+}
+
+TEST(VirtualRadioFraming, CommandsSplitAcrossPiecesAreAnsweredWhenComplete) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("F"), "");
+    EXPECT_EQ(radio.handle("A"), "");
+    EXPECT_EQ(radio.handle(";I"), "FA00014200000;");
+    EXPECT_EQ(radio.handle("D;AG"), "ID023;");
+    EXPECT_EQ(radio.handle("0;"), "AG0100;");
+    // Line ends between or inside commands are ignored.
+    EXPECT_EQ(radio.handle("I\r\nD;\n"), "ID023;");
+    // Several complete commands in one piece are answered in order.
+    EXPECT_EQ(radio.handle("PC050;PC;XX;ID;"), "PC050;?;ID023;");
+}
+
+TEST(VirtualRadioFraming, AnOverlongCommandIsRefusedWhole) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle(std::string(300, 'A')), "");
+    EXPECT_EQ(radio.handle(";ID;"), "?;ID023;");
+    std::vector<std::string> received = radio.takeReceived();
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0], std::string(255, 'A'));
+    EXPECT_EQ(received[1], "ID");
+}
+
+TEST(VirtualRadioFraming, ReceivedCommandsAreLoggedInOrderWithoutTerminator) {
+    VirtualRadio radio;
+    radio.handle("Poweron;PS1;FA00007100000;F");
+    radio.handle("A;XX;");
+    EXPECT_EQ(radio.takeReceived(), (std::vector<std::string>{"Poweron", "PS1", "FA00007100000", "FA", "XX"}));
+    EXPECT_TRUE(radio.takeReceived().empty());
+}
+
+// 4. Extended menu read and set forms.
+TEST(VirtualRadioMenu, ThreeDigitMenusReadBackWithTheValueAtPositionTen) {
+    VirtualRadio radio(model("023"));
+    EXPECT_EQ(radio.handle("EX0120000;"), "EX01200002;");  // factory value
+    EXPECT_EQ(radio.handle("EX01200001;"), "");
+    std::string reply = radio.handle("EX0120000;");
+    EXPECT_EQ(reply, "EX01200001;");
+    EXPECT_EQ(reply.substr(9, 1), "1");  // the program's first value character, position 10
+    EXPECT_EQ(radio.handle("EX0450000193;EX0450000;"), "EX0450000193;");
+    EXPECT_EQ(radio.menuValue("012"), "1");
+    // Other numbering or a missing "0000" is refused.
+    for (const char* refused : {"EX012;", "EX0120;", "EX0121000;", "EX00101 ;", "EX12A0000;"})
+        EXPECT_EQ(radio.handle(refused), "?;") << refused;
+}
+
+TEST(VirtualRadioMenu, FiveDigitMenusOnModel24ReadBackWithTheValueAtPositionNine) {
+    VirtualRadio radio(model("024"));
+    EXPECT_EQ(radio.handle("EX00101 ;"), "EX00101 001;");
+    EXPECT_EQ(radio.handle("EX00101 3;"), "");
+    std::string reply = radio.handle("EX00101 ;");
+    EXPECT_EQ(reply, "EX00101 3;");
+    EXPECT_EQ(reply.substr(8, 1), "3");
+    EXPECT_EQ(radio.handle("EX00101;"), "EX00101 3;");  // the blank may be left out
+    for (const char* refused : {"EX0120000;", "EX001013;", "EX0010 ;", "EX00101 12345678901234567;"})
+        EXPECT_EQ(radio.handle(refused), "?;") << refused;
+}
+
+TEST(VirtualRadioMenu, FrontPanelMenuSettingIsReadBack) {
+    VirtualRadio radio(model("021"));
+    EXPECT_EQ(radio.control("menu 045 19.3"), ControlResult::done);
+    EXPECT_EQ(radio.handle("EX0450000;"), "EX045000019.3;");
+    EXPECT_EQ(radio.control("menu 00101 3"), ControlResult::unknown);  // five digits on a three-digit radio
+}
+
+// 5. Power switching, silence and the front panel.
+TEST(VirtualRadioPower, SwitchedOffItAnswersOnlyPs) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("TX;PS9;"), "");
+    EXPECT_FALSE(radio.state.powered);
+    EXPECT_EQ(radio.state.transmit, 0);
+    EXPECT_EQ(radio.handle("ID;FA;XX;FA00007000000;PS5;"), "");
+    EXPECT_EQ(radio.state.vfoA, 14200000);  // settings are not taken either
+    EXPECT_EQ(radio.handle("PS;"), "PS0;");
+    EXPECT_EQ(radio.handle("Poweron;PS1;ID;PS;"), "ID023;PS1;");
+    EXPECT_EQ(radio.handle("PS0;PS;PS1;"), "PS0;");
+    EXPECT_EQ(radio.handle("PS5;"), "?;");
+}
+
+TEST(VirtualRadioSilence, ASilentRadioDiscardsInputUntilItComesBack) {
+    VirtualRadio radio;
+    radio.handle("PC0");  // half a command before the silence
+    radio.control("silent");
+    EXPECT_EQ(radio.handle("ID;FA00007100000;"), "");
+    EXPECT_TRUE(radio.takeReceived().empty());
+    EXPECT_EQ(radio.state.vfoA, 14200000);
+    radio.control("alive");
+    EXPECT_EQ(radio.handle("50;ID;"), "?;ID023;");  // the half command was dropped
+    EXPECT_EQ(radio.handle("PC;"), "PC100;");
+}
+
+TEST(VirtualRadioFrontPanel, FrequencyTurnedAtTheRadioIsAnswered) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.control("freq A 14074000"), ControlResult::done);
+    EXPECT_EQ(radio.control("FREQ b 7050000"), ControlResult::done);
+    EXPECT_EQ(radio.handle("FA;FB;"), "FA00014074000;FB00007050000;");
+    EXPECT_EQ(radio.control("freq 3573000"), ControlResult::done);
+    EXPECT_EQ(radio.handle("FA;"), "FA00003573000;");
+    for (const char* bad : {"freq C 7000000", "freq A", "freq A 0", "freq A 100000000000", "freq A 7.1"})
+        EXPECT_EQ(radio.control(bad), ControlResult::unknown) << bad;
+    EXPECT_TRUE(radio.setFrequency('B', 99999999999LL));
+    EXPECT_EQ(radio.handle("FB;"), "FB99999999999;");
+}
+
+TEST(VirtualRadioFrontPanel, ControlWords) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.control("plug"), ControlResult::plug);
+    EXPECT_EQ(radio.control(" Unplug "), ControlResult::unplug);
+    EXPECT_EQ(radio.control("quit"), ControlResult::quit);
+    EXPECT_EQ(radio.control(""), ControlResult::done);
+    EXPECT_EQ(radio.control("# a comment"), ControlResult::done);
+    EXPECT_EQ(radio.control("mode 4"), ControlResult::done);
+    EXPECT_EQ(radio.handle("MD;"), "MD4;");
+    EXPECT_EQ(radio.control("power off"), ControlResult::done);
+    EXPECT_EQ(radio.handle("ID;PS;"), "PS0;");
+    EXPECT_EQ(radio.control("power on"), ControlResult::done);
+    EXPECT_EQ(radio.handle("ID;"), "ID023;");
+    for (const char* bad : {"loud", "silent now", "mode 0", "power up", "smeter 31", "swr -1", "ptt"})
+        EXPECT_EQ(radio.control(bad), ControlResult::unknown) << bad;
+}
+
+// 6. Meters.
+TEST(VirtualRadioMeters, SMeterWandersSlowlyWithinItsRangeAndRepeatsPerSeed) {
+    VirtualRadio a(ModelSpec{}, 42), b(ModelSpec{}, 42), c(ModelSpec{}, 43);
+    std::string sequenceA, sequenceC;
+    int previous = a.state.sMeter;
+    bool moved = false;
+    for (int i = 0; i < 2000; ++i) {
+        std::string reply = a.handle("SM0;");
+        ASSERT_TRUE(matches(reply, "SM000[0-3][0-9];")) << reply;
+        int value = std::stoi(reply.substr(3, 4));
+        ASSERT_LE(value, 30);
+        ASSERT_LE(std::abs(value - previous), 1);
+        moved = moved || value != previous;
+        previous = value;
+        sequenceA += reply;
+        EXPECT_EQ(b.handle("SM0;"), reply);
+        sequenceC += c.handle("SM0;");
+    }
+    EXPECT_TRUE(moved);
+    EXPECT_NE(sequenceA, sequenceC);
+}
+
+TEST(VirtualRadioMeters, HeldSMeterStaysUntilReleased) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.control("smeter 27"), ControlResult::done);
+    for (int i = 0; i < 50; ++i) ASSERT_EQ(radio.handle("SM0;"), "SM00027;");
+    radio.control("smeter auto");
+    bool moved = false;
+    for (int i = 0; i < 100 && !moved; ++i) moved = radio.handle("SM0;") != "SM00027;";
+    EXPECT_TRUE(moved);
+}
+
+TEST(VirtualRadioMeters, SwrAndAlcReadZeroOnReceiveAndCountWhileTransmitting) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("RM1;RM;RM3;"), "RM10000;RM30000;");
+    radio.control("swr 9");
+    EXPECT_EQ(radio.handle("RM1;TX;RM;"), "RM10009;");
+    std::string alc = radio.handle("RM3;");
+    ASSERT_TRUE(matches(alc, "RM300[0-9]{2};")) << alc;
+    EXPECT_GT(std::stoi(alc.substr(3, 4)), 0);
+    EXPECT_TRUE(matches(radio.handle("RM;"), "RM300[0-9]{2};"));  // RM3 selected the ALC meter
+    EXPECT_EQ(radio.handle("RX;RM1;RM;"), "RM10000;");
+    // Transmitting by the microphone counts too.
+    radio.control("ptt on");
+    EXPECT_EQ(radio.handle("RM;"), "RM10009;");
+    radio.control("ptt off");
+    EXPECT_EQ(radio.handle("RM;"), "RM10000;");
+}
+
+TEST(VirtualRadioMeters, TheTunerBringsTheSwrDownWhileTuning) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.handle("AC110;AC111;AC;"), "AC111;");
+    int previous = 99;
+    for (int i = 0; i < 30; ++i) {
+        std::string reply = radio.handle("RM;");
+        ASSERT_TRUE(matches(reply, "RM100[0-9]{2};")) << reply;
+        int count = std::stoi(reply.substr(3, 4));
+        ASSERT_LE(count, previous);
+        ASSERT_GE(count, 1);
+        previous = count;
+    }
+    EXPECT_EQ(previous, 1);
+    EXPECT_EQ(radio.handle("AC110;RM;"), "RM10000;");  // tuned and back on receive
+    EXPECT_EQ(radio.handle("TX2;RM;"), "RM10001;");    // the tune carrier sees the match
+}
+
+TEST(VirtualRadioMeters, TheReducedRadioReadsSwrWithSwInTheRm1Form) {
+    VirtualRadio radio(model("020qc"));
+    radio.control("swr 12");
+    EXPECT_EQ(radio.handle("TX;SW;"), "RM10012;");
+}
+
+TEST(VirtualRadioModels, ModelNamesAreParsed) {
+    ModelSpec spec;
+    EXPECT_TRUE(vradio::parseModel("24", spec));
+    EXPECT_EQ(spec.name(), "024");
+    EXPECT_TRUE(spec.fiveDigitMenu());
+    EXPECT_TRUE(vradio::parseModel("020QC", spec));
+    EXPECT_TRUE(spec.reduced);
+    EXPECT_EQ(spec.name(), "020qc");
+    for (const char* bad : {"", "18", "025", "023qc", "qc", "0200", "2x"}) {
+        ModelSpec kept;
+        EXPECT_FALSE(vradio::parseModel(bad, kept)) << bad;
+        EXPECT_EQ(kept.name(), "023");
+    }
+}
