@@ -75,6 +75,7 @@ export -f make_one
 export WORK=$work VOICE=$voice RATE=$rate
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# shellcheck disable=SC2016 # $1 belongs to the inner shell
 xargs -d '\n' -n 1 -P "$jobs" bash -c 'set -euo pipefail; make_one "$1"' _ <"$list"
 
 # The reply pause: silence of the chosen length.

@@ -118,6 +118,9 @@ void servePassThrough() {
     auto& R = radioState;
     auto& S = shellState;
     C.bridgeScan = 0;
+    // The radio port named again as the pass-through port would feed the
+    // radio's own answers back to it as commands.
+    if (S.bridgePort == S.comPort) return;
     if (portBytesWaiting(S.bridgePort) <= 0) return;
     C.bridgeChunk.clear();
     portRead(S.bridgePort, C.bridgeChunk, kPortReadMaximum);

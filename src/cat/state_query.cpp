@@ -21,7 +21,7 @@ constexpr int kPowerDigits = 3;
 
 // Offsets of the values after the answers' two letters.
 constexpr int kAfGainOffset = 3;        // "AG0" + 3 digits
-constexpr int kTunerOffset = 3;         // "AC" + P1 P2 P3: P2 is the tuner in line
+constexpr int kTunerOffset = 3;         // "AC" + P1 P2 P3: P2 is the transmit tuner switch
 constexpr int kSwitchOffset = 2;        // "VX", "NR", "PR" + 1 digit
 constexpr int kMonitorOffset = 2;       // "ML" + 3 digits
 constexpr int kMonitorLength = 3;
@@ -47,7 +47,7 @@ void readGains() {
         R.afGain = kDefaultAfGain;
         sendText("AG0" + zeroPad(kDefaultAfGain, 3));
     }
-    // The reduced-feature radio's RF gain scale is shorter; 54 is its full gain.
+    // RF gain to full; the reduced-feature radio has a scale of its own.
     if (reducedFeatureRadio()) {
         R.rfGain = 40;
         sendText("RG054");
@@ -154,5 +154,5 @@ void queryRadioState() {
     }
     updateStatusRow();
     // The other program's port is (re)opened only once the radio answers.
-    if (S.bridgePort > 0) openPortSequence(S.bridgePort);
+    if (S.bridgePort > 0 && S.bridgePort != S.comPort) openPortSequence(S.bridgePort);
 }

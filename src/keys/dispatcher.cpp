@@ -40,6 +40,8 @@ constexpr int kTargetExtended = 14;
 constexpr int kBand6m = 11, kBand2m = 12, kBand70cm = 13, kBandGeneral = 14;
 constexpr int kFirstFmBand = 10;          // FM in the mode cycle from 10 m up
 constexpr int kFmOutsideBandsHz = 27000000;
+constexpr int kKeyerReplyOffset = 2;      // "KS" answer: three digits right after the letters
+constexpr int kKeyerReplyDigits = 3;
 
 // --- key tests on keyCode -------------------------------------------------
 
@@ -192,7 +194,9 @@ void keyerSpeedKey() {
     queryRadio("KS");
     // "KS" and three digits; a partial answer keeps the speed we had.
     std::string speed;
-    if (replyField("KS", 2, 3, speed) && speed.size() == 3 && allDigits(speed)) R.keyerSpeed = textInt(speed);
+    if (replyField("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed) &&
+        static_cast<int>(speed.size()) == kKeyerReplyDigits && allDigits(speed))
+        R.keyerSpeed = textInt(speed);
     playPrompt("on");
     sendText("BI0");
     speakKeyerSpeed();
@@ -215,7 +219,7 @@ void modeCycle() {
     auto& R = radioState;
     R.mode = R.mode + 1;
     if (reducedFeatureRadio() && R.mode == kModeAm) R.mode = kModeLsb;
-    if (R.mode >= 6) R.mode = kModeLsb;
+    if (R.mode > kModeFmNarrow) R.mode = kModeLsb;
     if (R.mode == kModeFmNarrow &&
         (R.band < kFirstFmBand || (R.band == kNoBand && R.freqHz < kFmOutsideBandsHz)))
         R.mode = kModeLsb;

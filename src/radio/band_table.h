@@ -4,14 +4,20 @@
 // Writes the current frequency, mode, split state and tone into the band's record.
 void storeBand();
 // Derives the band from lastFreqReply; sets band; tells storeBand (through
-// scratchInt2: 1 allowed, 0 refused) whether storing is allowed.
+// scratchInt2: 1 allowed, 0 refused) whether storing is allowed. Without a
+// frequency answer in lastFreqReply the band stays and storing is refused.
 void checkBand();
-// Puts the current band's record into the radio and announces it.
+// Puts the current band's record into the radio (VFO A, split and VFO B,
+// tone in FM narrow, preamp, mode) and announces it. Outside bands 1..14
+// (band 99) there is no record and it does nothing.
 void recallBand();
 // Sets band from freqMHz after frequency entry.
 void bandOfMHz();
-// Band stepping with the up and down keys (adjustTarget 1), coverage wrap.
+// Band stepping with the up and down keys (adjustTarget 1): store the band
+// left, step, wrap within 1..highestBand(), recall. At band 99 speaks
+// "band" "un" and changes nothing.
 void stepBandUp();
 void stepBandDown();
-// The highest band the radio covers, from bandCoverage.
+// The highest band the radio covers, from bandCoverage ("1" 10, "6" 11,
+// "2" 12, "7" 13; 10 for anything else).
 int highestBand();

@@ -167,7 +167,17 @@ TEST_F(PassThroughTest, OverflowWithoutTerminatorIsDiscarded) {
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
 }
 
-// 6. The poll serves the pass-through port on every tick while it is configured.
+// 6. A pass-through port configured as the radio's own port is not served.
+TEST_F(PassThroughTest, RadioPortIsNeverThePassThroughPort) {
+    shellState.bridgePort = kRadioPort;
+    fake::feed(kRadioPort, "FA00007100000;");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    EXPECT_EQ(fake::state().ports[kRadioPort].incoming, "FA00007100000;");  // left for the poll
+    EXPECT_EQ(catState.bridgeUsed, 0);
+}
+
+// 7. The poll serves the pass-through port on every tick while it is configured.
 TEST_F(PassThroughTest, PollServesThePassThroughPort) {
     fake::feed(kBridgePort, "ID;");
     pollTick();

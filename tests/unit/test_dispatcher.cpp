@@ -348,13 +348,6 @@ TEST_F(DispatcherTest, BandLettersFollowTheRadiosCoverage) {
     EXPECT_TRUE(contains(sent(), "FA00009600000;"));
 }
 
-TEST_F(DispatcherTest, BandSelectDropsAToneLeftFromTheOldBand) {
-    radioState.toneCode = "012";
-    press('B');
-    press('X');
-    EXPECT_EQ(radioState.toneCode, "999");
-}
-
 TEST_F(DispatcherTest, ChannelKeysSetTheCommandAndGoOnToTheFrequencySend) {
     press('C');
     EXPECT_EQ(memoryState.channelAction, 1);
@@ -375,20 +368,6 @@ TEST_F(DispatcherTest, ChannelKeysSetTheCommandAndGoOnToTheFrequencySend) {
     press('F');  // not a digit and not B: the channel command is dropped
     EXPECT_EQ(memoryState.channelAction, 0);
     EXPECT_EQ(memoryState.channelBank, 0);
-}
-
-TEST_F(DispatcherTest, ControlKeysChooseWhatUpAndDownStep) {
-    press('A');
-    EXPECT_EQ(keysState.adjustTarget, 7);
-    press('R');
-    EXPECT_EQ(keysState.adjustTarget, 4);
-    press('P');
-    EXPECT_EQ(keysState.adjustTarget, 3);
-    EXPECT_EQ(spoken(), (Prompts{"ag", "rf", "power", "1", "0", "0", "watts"}));
-    EXPECT_TRUE(sent().empty());
-
-    press('5');  // a digit outside every entry ends the choice
-    EXPECT_EQ(keysState.adjustTarget, 0);
 }
 
 TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {

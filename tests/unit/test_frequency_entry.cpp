@@ -1,7 +1,6 @@
 // Typed frequencies, the frequency readout, the zero key and the tuning keys.
 #include "test_dispatcher_support.h"
 
-#include "keys/frequency_entry.h"
 #include "radio/vfo_split.h"
 #include "shell/text.h"
 
@@ -155,21 +154,6 @@ TEST_F(FrequencyEntryTest, OutsideEveryBandKeepsModeEndsSplitAndTouchesNoRecord)
     for (int b = 0; b < 15; ++b) EXPECT_EQ(radioState.bandTable[b], before[b]) << b;
 }
 
-TEST_F(FrequencyEntryTest, EnterWithoutAnOpenEntryIsSilent) {
-    type("E7.1\n");
-    forget();
-    press(kVkEnter);
-    EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(spoken().empty());
-}
-
-TEST_F(FrequencyEntryTest, PointWorksWithoutAnEntry) {
-    press(kVkPeriod);
-    EXPECT_EQ(spoken(), (Prompts{"point"}));
-    EXPECT_EQ(keysState.entryPoint, 1);
-    EXPECT_TRUE(sent().empty());
-}
-
 TEST_F(FrequencyEntryTest, AnotherControlKeepsDigitsFromTheEntryUntilBackToTuning) {
     type("E7P");
     forget();
@@ -241,17 +225,6 @@ TEST_F(FrequencyEntryTest, EachTuningKeyStepsByMode) {
         EXPECT_EQ(sent(), (std::vector<std::string>{"FA" + zeroPad(145000000 + c.step, 11) + ";"}));
         EXPECT_TRUE(spoken().empty());
     }
-}
-
-TEST_F(FrequencyEntryTest, FilterStateStillTunes) {
-    radioState.mode = 2;
-    keysState.adjustTarget = 2;
-    press(kVkPageUp);
-    EXPECT_EQ(radioState.freqHz, 7110000);
-    keysState.adjustTarget = 7;
-    press(kVkPageUp);
-    EXPECT_EQ(radioState.freqHz, 7110000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007110000;"}));
 }
 
 TEST_F(FrequencyEntryTest, LeftAndRightSetTheSquelchInFmNarrow) {
@@ -376,14 +349,6 @@ TEST_F(FrequencyEntryTest, ZeroAtZeroHertzStaysThere) {
     EXPECT_EQ(radioState.freqHz, 0);
     EXPECT_EQ(spoken(), (Prompts{"0", "ok", "min"}));
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000000000;"}));
-}
-
-TEST_F(FrequencyEntryTest, ZeroWhileSplitActsOnVfoB) {
-    radioState.mode = 2;
-    radioState.splitState = 2;
-    radioState.freqHz = 14074300;
-    zeroFrequency();
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FB00014075000;"}));
 }
 
 }  // namespace

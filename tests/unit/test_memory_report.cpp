@@ -34,11 +34,6 @@ TEST_F(MemoryReportTest, NoStoredChannelGivesThreeLinesEndingInEmpty) {
     EXPECT_EQ(report(), "Memory Bank Information\r\n  \r\nEmpty\r\n");
 }
 
-TEST_F(MemoryReportTest, AnOldReportIsReplacedWhole) {
-    fake::setFile("memory.txt", "something much longer that must not survive\r\n");
-    EXPECT_EQ(report(), "Memory Bank Information\r\n  \r\nEmpty\r\n");
-}
-
 TEST_F(MemoryReportTest, FractionKeepsItsDigitsUpToTheLastNonZero) {
     EXPECT_EQ(reportFrequency("00007", "000500"), "7.0005");
     EXPECT_EQ(reportFrequency("00014", "000000"), "14.0");

@@ -3,7 +3,7 @@
 // busy flag that keeps the poll away from the menu's exchange.
 #include "test_support.h"
 
-#include <functional>
+#include <map>
 
 #include "cat/serial_port.h"
 #include "keys/menu.h"
@@ -80,15 +80,6 @@ TEST_F(MenuTest, NumberLengthFollowsTheModel) {
     EXPECT_TRUE(sent().empty());
 }
 
-TEST_F(MenuTest, ANewMenuStartsWithAnEmptyNumber) {
-    startMenuEntry();
-    typeDigits("45");
-    keysState.adjustTarget = 3;  // P left the menu half-way
-    openWithNumber("012");
-    EXPECT_EQ(keysState.menuNumber, "012");
-    EXPECT_EQ(fake::takePrompts().back(), "mp");
-}
-
 TEST_F(MenuTest, SetSendsTheValueAndSaysOk) {
     openWithNumber("012");
     typeDigits("1");
@@ -147,7 +138,6 @@ TEST_F(MenuTest, ReadBackOnTheFiveDigitModel) {
 }
 
 TEST_F(MenuTest, ReadBackWithoutAnAnswerEndsQuietly) {
-    openWithNumber("012");
     answers["EX0120000;"] = "EX0120000";  // no ";"
     for (int round = 0; round < 2; ++round) {
         openWithNumber("012");

@@ -9,10 +9,6 @@ namespace {
 
 class SpeechTest : public RigvoxTest {
 protected:
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeSpeechLog();
-    }
     void TearDown() override { closeSpeechLog(); }
 
     static std::vector<std::string> paths() {
@@ -93,9 +89,19 @@ TEST_F(SpeechTest, SpeechLogHoldsEachNameExactlyAsPassed) {
     EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nSWR\non.wav\nhelp.wav\ndelay\n");
 }
 
-TEST_F(SpeechTest, NoSpeechLogWithoutTheVariable) {
+TEST_F(SpeechTest, SpeechLogFollowsTheVariable) {
+    auto& F = fake::state();
     playPrompt("ok");
-    EXPECT_TRUE(fake::state().files.empty());
+    EXPECT_TRUE(F.files.empty());
+    F.env["RIGVOX_SPEECH_LOG"] = "first.log";
+    playPrompt("1");
+    F.env["RIGVOX_SPEECH_LOG"] = "second.log";
+    playPrompt("2");
+    F.env.erase("RIGVOX_SPEECH_LOG");
+    playPrompt("3");
+    EXPECT_EQ(fake::fileContent("first.log"), "1\n");
+    EXPECT_EQ(fake::fileContent("second.log"), "2\n");
+    EXPECT_EQ(F.files.size(), 2u);
 }
 
 // --- frequency -------------------------------------------------------------

@@ -10,10 +10,12 @@
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
 #include "shell/program_state.h"
+#include "speech/prompts.h"
 
 class RigvoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        closeSpeechLog();  // its handle belonged to the fake files just emptied
         fake::reset();
         resetState();
     }
