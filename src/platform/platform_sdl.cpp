@@ -26,7 +26,7 @@ namespace {
 // help lines): a plain proportional face, small enough that the longest help
 // line fits the 950-pixel window.
 constexpr const char* kDefaultFace = "sans";
-constexpr int kDefaultPoints = 10;
+constexpr int kDefaultPoints = 11;
 constexpr int kDefaultWeight = 400;
 
 struct CachedFont {
@@ -303,6 +303,10 @@ void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
 bool platWindowOpen(const std::string& title, int x, int y, int width, int height) {
     platWindowClose();
     if (!ensureEvents()) return false;
+    // An ordinary desktop window: the screensaver still runs and the
+    // compositor is not bypassed.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     b.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
     if (!b.window) return false;
@@ -396,6 +400,12 @@ bool platWaitEvent(int& kind, int& param) {
         // next event or the next tick.
         if (b.dirty) present();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        if (!b.window) {
+            // No window (no display): SDL would poll every millisecond;
+            // short sleeps still catch a signal's close request promptly.
+            SDL_Delay(static_cast<Uint32>(wait < 0 ? 50 : std::min<std::int64_t>(wait, 50)));
+            continue;
+        }
         const int got = wait < 0 ? SDL_WaitEvent(&e)
                                  : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<std::int64_t>(
                                                                 wait, INT_MAX)));

@@ -164,7 +164,8 @@ TEST_F(RealWindowTest, LongHandlerGivesOneTickThenTheRegularPace) {
         ASSERT_TRUE(platWaitEvent(kind, param));
         if (kind == kEventTick) ++ticks;
     }
-    EXPECT_GE(ticks, 3);
+    // A busy machine can only merge more ticks, never add any.
+    EXPECT_GE(ticks, 2);
     EXPECT_LE(ticks, 5);
 }
 

@@ -347,3 +347,48 @@ TEST(VirtualRadioModels, ModelNamesAreParsed) {
         EXPECT_EQ(kept.name(), "023");
     }
 }
+
+// 7. A spoiled line: the garble control word.
+TEST(VirtualRadioGarble, TheControlWordTakesPerMilleFromZeroToAThousand) {
+    VirtualRadio radio;
+    EXPECT_EQ(radio.control("garble 1000"), ControlResult::done);
+    EXPECT_EQ(radio.state.garble, 1000);
+    for (const char* bad : {"garble", "garble -1", "garble 1001", "garble x", "garble 5 6"})
+        EXPECT_EQ(radio.control(bad), ControlResult::unknown) << bad;
+    EXPECT_EQ(radio.state.garble, 1000);
+    EXPECT_EQ(radio.control("GARBLE 0"), ControlResult::done);
+    EXPECT_EQ(radio.handle("FA;ID;"), "FA00014200000;ID023;");
+}
+
+TEST(VirtualRadioGarble, EveryKindOfSpoilingTurnsUpButNeverAnotherValidFrequency) {
+    VirtualRadio radio(ModelSpec{}, 7);
+    radio.control("garble 1000");
+    const std::regex frequency("F[AB][0-9]{11};");
+    bool overlong = false, unterminated = false, tailFirst = false, repeated = false, binary = false;
+    std::string stream;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string out = radio.handle("FA;");
+        ASSERT_FALSE(out.empty());
+        stream += out;
+        overlong = overlong || out.size() > 256;
+        unterminated = unterminated || out.find(';') == std::string::npos;
+        tailFirst = tailFirst || (out[0] >= '0' && out[0] <= '9');
+        repeated = repeated || out == "FA00014200000;FA00014200000;";
+        for (char c : out) binary = binary || static_cast<unsigned char>(c) >= 0x80 || c == '\0';
+    }
+    EXPECT_TRUE(overlong && unterminated && tailFirst && repeated && binary);
+    // Whatever came through, every whole frequency answer in it is the true one.
+    for (std::sregex_iterator m(stream.begin(), stream.end(), frequency), end; m != end; ++m)
+        ASSERT_EQ(m->str(), "FA00014200000;");
+}
+
+TEST(VirtualRadioGarble, APartOfTheAnswersIsSpoiledAndSwitchingOffCleansTheLine) {
+    VirtualRadio radio(ModelSpec{}, 3);
+    radio.control("garble 300");
+    int clean = 0;
+    for (int i = 0; i < 2000; ++i) clean += radio.handle("FA;") == "FA00014200000;";
+    EXPECT_GT(clean, 1200);
+    EXPECT_LT(clean, 1600);
+    radio.control("garble 0");  // a held-back tail is dropped with it
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(radio.handle("FA;ID;"), "FA00014200000;ID023;");
+}

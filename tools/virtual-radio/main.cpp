@@ -59,6 +59,8 @@ const char* const kHelp =
     "  smeter N|auto          hold the S-meter at N (0..30) or let it move\n"
     "  swr N, alc N           meter counts 0..30 read while transmitting\n"
     "  menu NUMBER VALUE      front-panel setting of an extended menu\n"
+    "  garble N               spoil N per mille of the answers (0..1000): noise,\n"
+    "                         cut, split, overlong, run together, repeated, hit\n"
     "  unplug                 close the terminal and remove LINK\n"
     "  plug                   open a new terminal and link it at LINK again\n"
     "  quit                   stop, as on SIGTERM\n"

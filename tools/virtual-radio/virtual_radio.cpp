@@ -146,8 +146,67 @@ std::string VirtualRadio::handle(std::string_view bytes) {
             if (state.powered) out += kError;
             continue;
         }
-        out += answer(command);
+        out += spoil(answer(command));
     }
+    return out;
+}
+
+// A bad line or a confused radio: with state.garble per mille, an answer is
+// replaced by noise, cut short, split (its tail comes before the next
+// answer), made overlong, run into another answer, repeated, or has some of
+// its characters hit. Hit characters never become digits or ";", so a
+// spoiled frequency answer never reads as another valid frequency.
+std::string VirtualRadio::spoil(std::string answer) {
+    if (answer.empty() || state.garble <= 0) return answer;
+    std::string out;
+    out.swap(heldBack_);
+    if (draw() % 1000 >= static_cast<std::uint32_t>(state.garble)) {
+        lastAnswer_ = answer;
+        return out + answer;
+    }
+    const std::size_t size = answer.size();
+    const std::size_t inner = size > 1 ? size - 1 : 1;  // cut points inside the answer
+    auto at = [&](std::size_t n) { return static_cast<std::size_t>(draw() % n); };
+    switch (draw() % 7) {
+    case 0: {  // noise: any bytes, now and then a ";"
+        std::size_t n = 1 + at(40);
+        for (std::size_t i = 0; i < n; ++i)
+            out += at(8) == 0 ? ';' : static_cast<char>(draw() & 0xff);
+        break;
+    }
+    case 1:  // cut short: the rest never comes
+        out += answer.substr(0, 1 + at(inner));
+        break;
+    case 2: {  // split: the rest comes with the next answer
+        std::size_t cut = 1 + at(inner);
+        out += answer.substr(0, cut);
+        heldBack_ = answer.substr(cut);
+        break;
+    }
+    case 3: {  // overlong: the letters, then hundreds of digits
+        out += answer.substr(0, 2);
+        std::size_t n = 256 + at(768);
+        for (std::size_t i = 0; i < n; ++i) out += static_cast<char>('0' + draw() % 10);
+        out += ';';
+        break;
+    }
+    case 4: {  // run together: an earlier answer inside this one
+        std::size_t cut = 1 + at(inner);
+        out += answer.substr(0, cut) + (lastAnswer_.empty() ? "?;" : lastAnswer_) + answer.substr(cut);
+        break;
+    }
+    case 5:  // repeated
+        out += answer + answer;
+        break;
+    default: {  // hit characters
+        static const char kHits[] = {'?', '#', 'x', 'Z', '\0', '\x7f', '\x80', '\xff', '\r', '\n'};
+        std::size_t hits = 1 + at(3);
+        for (std::size_t i = 0; i < hits; ++i) answer[at(size)] = kHits[at(sizeof kHits)];
+        out += answer;
+        break;
+    }
+    }
+    lastAnswer_ = answer;
     return out;
 }
 
@@ -468,6 +527,12 @@ ControlResult VirtualRadio::control(std::string_view line) {
         }
         if (!readInt(w[1], n) || n < 0 || n > 30) return ControlResult::unknown;
         setSMeter(static_cast<int>(n));
+        return ControlResult::done;
+    }
+    if (word == "garble" && w.size() == 2) {
+        if (!readInt(w[1], n) || n < 0 || n > 1000) return ControlResult::unknown;
+        state.garble = static_cast<int>(n);
+        if (n == 0) heldBack_.clear();
         return ControlResult::done;
     }
     if ((word == "swr" || word == "alc") && w.size() == 2) {

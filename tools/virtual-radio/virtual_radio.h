@@ -73,6 +73,7 @@ struct RadioState {
     int swrCount = 3;             // 0..30, six counts per unit of ratio (3 = 1.5)
     int alcCount = 12;            // 0..30 while transmitting
     std::map<std::string, std::string> menus;  // EX values set so far, by menu number text
+    int garble = 0;               // answers spoiled per mille (control "garble N"), 0 = clean line
 
     bool tuning() const { return tuner.size() == 3 && tuner[2] == '1'; }
     bool transmitting() const { return transmit > 0 || ptt || tuning(); }
@@ -127,11 +128,14 @@ private:
     std::string meterAnswer(int meter);
     void moveMeters();
     std::uint32_t draw();
+    std::string spoil(std::string answer);
 
     ModelSpec model_;
     std::uint32_t rng_;
     std::string pending_;        // bytes of an unfinished command
     bool overflowed_ = false;    // the unfinished command outgrew its room
+    std::string heldBack_;       // tail of a split answer, sent before the next answer
+    std::string lastAnswer_;     // an earlier answer, to be run into a later one
     std::vector<std::string> received_;
 };
 

@@ -1,0 +1,647 @@
+"""End-to-end harness: the real rigvox binary in a real X window.
+
+Python 3 standard library only; the X tools it drives (Xvfb, xdotool,
+ImageMagick's import/convert) are installed on every developer machine and in
+CI, so a missing one is a failure, never a skip.
+
+    from rigvox_e2e import Session, config_text
+
+    with Session(config=config_text(port=40)) as s:
+        s.wait_for_window()
+        s.wait_for_speech(["rigvox", "3", "point", "4"])
+        s.key("f")
+        s.close_window()
+        assert s.wait_exit() == 0
+
+A Session makes a temporary working directory holding rigvox.cfg, the prompt
+folder `wave` (a link to $RIGVOX_BUILD/wave when it was built, else empty)
+and any extra files; optionally starts the virtual radio on `com<N>` there;
+then starts the program with SDL_AUDIODRIVER=dummy (prompts take their real
+length, silently) and RIGVOX_SPEECH_LOG naming <dir>/speech.log, so every
+prompt the program plays can be read back in order. Every process it starts
+is stopped when the session ends, whatever happened.
+
+An X display: the runner's DISPLAY when set (xvfb-run, a desktop), otherwise
+one Xvfb started for the whole test process on a free display number.
+
+RIGVOX_E2E_KEEP=1 keeps every session's directory (speech.log, radio.log,
+stderr.txt, screenshots); RIGVOX_E2E_KEEP_FAILED=1 keeps only failed ones.
+"""
+
+import atexit
+import ctypes
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = os.environ.get("RIGVOX_BUILD") or os.getcwd()
+SOURCE = os.environ.get("RIGVOX_SOURCE") or os.path.dirname(
+    os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+TITLE = "*** Kenwood Rigvox Front Panel v3.4a ***"
+WINDOW_SIZE = (950, 500)
+WINDOW_POSITION = (250, 100)
+
+
+class HarnessError(AssertionError):
+    """A failed expectation of the harness (counts as a test failure)."""
+
+
+def wait_until(predicate, timeout, what, interval=0.05):
+    """Calls predicate until it returns a true value, which is returned;
+    raises HarnessError naming `what` after timeout seconds."""
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= end:
+            raise HarnessError("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def _die_with_parent():
+    # Children end when the test process ends, even when it is killed
+    # outright (a ctest time-out), so nothing lingers on the machine.
+    try:
+        libc = ctypes.CDLL(None, use_errno=True)
+        PR_SET_PDEATHSIG = 1
+        libc.prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
+    except Exception:
+        pass
+
+
+def _tool(name):
+    path = shutil.which(name)
+    if not path:
+        raise HarnessError("%s is not installed; the end-to-end tests need it "
+                           "(tools/install-deps.sh installs it)" % name)
+    return path
+
+
+def _stop_process(proc, grace=5.0):
+    """SIGTERM (rigvox shuts down in order on it), then SIGKILL."""
+    if proc is None or proc.poll() is not None:
+        return
+    try:
+        proc.terminate()
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait(5)
+    except OSError:
+        pass
+
+
+# ---------------------------------------------------------------------------
+# The X display
+# ---------------------------------------------------------------------------
+
+_xvfb = None          # the Xvfb this process started, if any
+_display = None       # the DISPLAY in use
+_display_owned = False
+
+
+def _stop_xvfb():
+    global _xvfb
+    if _xvfb is not None:
+        _stop_process(_xvfb, grace=3)
+        _xvfb = None
+
+
+def ensure_display():
+    """The X display for the tests: the runner's DISPLAY, or a new Xvfb
+    (1280x800, 24 bits) on a free display number, ready when this returns.
+    Sets DISPLAY in this process's environment so every X tool uses it."""
+    global _xvfb, _display, _display_owned
+    if _display:
+        return _display
+    if os.environ.get("DISPLAY"):
+        _display = os.environ["DISPLAY"]
+        return _display
+    xvfb = _tool("Xvfb")
+    # -displayfd: Xvfb picks a free number itself and writes it once it
+    # accepts connections, so there is no race and no guessing.
+    read_end, write_end = os.pipe()
+    _xvfb = subprocess.Popen(
+        [xvfb, "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+         "-nolisten", "tcp", "-noreset"],
+        pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+        stderr=subprocess.PIPE, preexec_fn=_die_with_parent)
+    os.close(write_end)
+    atexit.register(_stop_xvfb)
+    number = b""
+    end = time.monotonic() + 15
+    try:
+        while not number.endswith(b"\n"):
+            left = end - time.monotonic()
+            if left <= 0 or _xvfb.poll() is not None:
+                break
+            ready, _, _ = select.select([read_end], [], [], left)
+            if not ready:
+                break
+            chunk = os.read(read_end, 64)
+            if not chunk:
+                break
+            number += chunk
+    finally:
+        os.close(read_end)
+    if not number.strip().isdigit():
+        err = b""
+        if _xvfb.poll() is not None:
+            err = _xvfb.stderr.read()
+        _stop_xvfb()
+        raise HarnessError("Xvfb did not start: %s" % err.decode(errors="replace")[-2000:])
+    _xvfb.stderr.close()
+    _display = ":" + number.strip().decode()
+    _display_owned = True
+    os.environ["DISPLAY"] = _display
+    return _display
+
+
+def display_owned():
+    """True when the harness started the display (no window manager: the
+    window lands exactly where the program asked)."""
+    return _display_owned
+
+
+# ---------------------------------------------------------------------------
+# X helpers (xdotool, ImageMagick, and WM_DELETE_WINDOW through Xlib)
+# ---------------------------------------------------------------------------
+
+def xdotool(*args, check=True, timeout=10):
+    ensure_display()
+    result = subprocess.run([_tool("xdotool"), *map(str, args)], capture_output=True,
+                            text=True, timeout=timeout)
+    if check and result.returncode != 0:
+        raise HarnessError("xdotool %s failed: %s" % (" ".join(map(str, args)),
+                                                     result.stderr.strip()))
+    return result.stdout
+
+
+class _XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+def send_close_request(window_id):
+    """Asks the window to close the way a window manager's close box does:
+    a WM_DELETE_WINDOW client message, which SDL reports as a close event.
+    (xdotool windowclose destroys the window instead, and windowkill kills
+    the client: neither is what an operator does.)"""
+    ensure_display()
+    try:
+        x11 = ctypes.CDLL("libX11.so.6")
+    except OSError as e:
+        raise HarnessError("libX11 is not available: %s" % e)
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_XEvent)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+    if not dpy:
+        raise HarnessError("cannot open display %s" % os.environ["DISPLAY"])
+    try:
+        event = _XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = int(window_id)
+        event.xclient.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[1] = 0  # CurrentTime
+        if not x11.XSendEvent(dpy, int(window_id), 0, 0, ctypes.byref(event)):
+            raise HarnessError("XSendEvent failed for window %s" % window_id)
+        x11.XFlush(dpy)
+    finally:
+        x11.XCloseDisplay(dpy)
+
+
+def ink_fraction(png, x, y, width, height):
+    """Share of dark pixels (0..1) in a box of a PNG: a quick check that
+    text was drawn somewhere."""
+    convert = _tool("convert")
+    result = subprocess.run(
+        [convert, png, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage",
+         "-colorspace", "Gray", "-threshold", "50%", "-negate", "-format", "%[fx:mean]", "info:"],
+        capture_output=True, text=True, timeout=30)
+    if result.returncode != 0:
+        raise HarnessError("convert failed: %s" % result.stderr.strip())
+    return float(result.stdout.strip() or 0)
+
+
+def region_pixels(png, box):
+    """The raw RGB bytes of a box (x, y, width, height) of a PNG: two
+    screenshots show the same thing in that box when these are equal."""
+    x, y, width, height = box
+    result = subprocess.run(
+        [_tool("convert"), png, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage",
+         "-depth", "8", "rgb:-"], capture_output=True, timeout=30)
+    if result.returncode != 0:
+        raise HarnessError("convert failed: %s" % result.stderr.decode(errors="replace").strip())
+    return result.stdout
+
+
+# ---------------------------------------------------------------------------
+# Configuration
+# ---------------------------------------------------------------------------
+
+def config_text(port=40, speed=9600, power=100, swr=1, atu=0, max_band="7", power_switch=0,
+                bridge=0, debug=0):
+    """rigvox.cfg with the usual labels, each value at its fixed place, lines
+    ending in CR LF. The default port 40 exists on no machine: the program
+    runs without a radio."""
+    lines = ["COM=%d" % port, "SPEED=%d" % speed, "POWER=%d" % power, "SWR=%d" % swr,
+             "ATU=%d" % atu, "MAXBAND=%s" % max_band, "ON/OFF=%d" % power_switch,
+             "BRIDGE=%d" % bridge, "DEBUG=%d" % debug]
+    return "".join(line + "\r\n" for line in lines)
+
+
+# ---------------------------------------------------------------------------
+# A session: working directory, optional virtual radio, the program
+# ---------------------------------------------------------------------------
+
+class Session:
+    """One run of the program. Use as a context manager (or call start()
+    and stop()).
+
+    config   -- rigvox.cfg text; None leaves the file out.
+    binary   -- "rigvox" or "rigvox-sim" in $RIGVOX_BUILD, or a path.
+    files    -- {name: text or bytes} written into the working directory.
+    wave     -- True: link the built prompt folder (empty folder when none
+                was built); False: no prompt folder at all.
+    radio    -- None, or a list of virtual-radio options: the radio is
+                started on com<radio_port> before the program.
+    env      -- extra environment for the program.
+    """
+
+    def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
+                 radio_port=1, env=None):
+        self.config = config
+        self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
+        self.files = files or {}
+        self.wave = wave
+        self.radio_options = radio
+        self.radio_port = radio_port
+        self.extra_env = env or {}
+        self.dir = None
+        self.proc = None
+        self.radio_proc = None
+        self.window_id = None
+        self.speech_cursor = 0
+        self._stdout = self._stderr = self._radio_err = None
+        self._keep = bool(os.environ.get("RIGVOX_E2E_KEEP"))
+
+    # -- life cycle ---------------------------------------------------------
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        if exc_type is not None:
+            self._keep = self._keep or bool(os.environ.get("RIGVOX_E2E_KEEP_FAILED"))
+            sys.stderr.write(self.report())
+        self.stop()
+        return False
+
+    def start(self):
+        ensure_display()
+        if not os.path.exists(self.binary):
+            raise HarnessError("no program at %s (is RIGVOX_BUILD right and the build done?)"
+                               % self.binary)
+        self.dir = tempfile.mkdtemp(prefix="rigvox-e2e-")
+        try:
+            if self.config is not None:
+                self.write_file("rigvox.cfg", self.config)
+            if self.wave:
+                built = os.path.join(BUILD, "wave")
+                if os.path.isdir(built):
+                    os.symlink(built, self.path("wave"))
+                else:
+                    os.mkdir(self.path("wave"))
+            for name, content in self.files.items():
+                self.write_file(name, content)
+            if self.radio_options is not None:
+                self.start_radio(self.radio_options, self.radio_port)
+            env = dict(os.environ)
+            env.update({"DISPLAY": os.environ["DISPLAY"], "SDL_AUDIODRIVER": "dummy",
+                        "RIGVOX_SPEECH_LOG": self.path("speech.log")})
+            env.update(self.extra_env)
+            self._stdout = open(self.path("stdout.txt"), "wb")
+            self._stderr = open(self.path("stderr.txt"), "wb")
+            self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=env,
+                                         stdin=subprocess.DEVNULL, stdout=self._stdout,
+                                         stderr=self._stderr, preexec_fn=_die_with_parent)
+        except BaseException:
+            self.stop()
+            raise
+        return self
+
+    def start_radio(self, options=(), port=1):
+        """Starts the virtual radio serving com<port> in the working
+        directory (before the program opens it)."""
+        exe = os.path.join(BUILD, "virtual-radio")
+        if not os.path.exists(exe):
+            raise HarnessError("no virtual radio at %s" % exe)
+        self._radio_err = open(self.path("radio.err"), "wb")
+        self.radio_proc = subprocess.Popen(
+            [exe, "--link", self.path("com%d" % port), "--log", self.path("radio.log"),
+             "--control", self.path("radio.control"), *map(str, options)],
+            cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+            stderr=self._radio_err, preexec_fn=_die_with_parent)
+        ready, _, _ = select.select([self.radio_proc.stdout], [], [], 10)
+        if not ready or not self.radio_proc.stdout.readline():
+            raise HarnessError("the virtual radio did not start")
+        wait_until(lambda: os.path.islink(self.path("com%d" % port)), 5, "the radio's link")
+
+    def stop(self):
+        """Stops every process of the session and removes its directory
+        (kept when RIGVOX_E2E_KEEP is set)."""
+        try:
+            _stop_process(self.proc)
+            _stop_process(self.radio_proc)
+        finally:
+            for f in (self._stdout, self._stderr, self._radio_err,
+                      self.radio_proc.stdout if self.radio_proc else None):
+                if f:
+                    f.close()
+            self._stdout = self._stderr = self._radio_err = None
+            if self.dir and os.path.isdir(self.dir):
+                if self._keep:
+                    sys.stderr.write("rigvox-e2e: kept %s\n" % self.dir)
+                else:
+                    shutil.rmtree(self.dir, ignore_errors=True)
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def wait_exit(self, timeout=30):
+        """The program's exit code once it has ended."""
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError("the program did not end within %d s\n%s"
+                               % (timeout, self.report()))
+
+    # -- files --------------------------------------------------------------
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write_file(self, name, content):
+        mode = "wb" if isinstance(content, bytes) else "w"
+        kwargs = {} if mode == "wb" else {"newline": ""}
+        with open(self.path(name), mode, **kwargs) as f:
+            f.write(content)
+
+    def read_file(self, name, default=None):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read().decode("latin-1")
+        except OSError:
+            if default is None:
+                raise
+            return default
+
+    def stderr_text(self):
+        return self.read_file("stderr.txt", "")
+
+    def report(self):
+        """What the program said and printed, for failure messages."""
+        if not self.dir:
+            return ""
+        return ("--- rigvox-e2e session %s (exit %s)\n--- speech: %s\n--- stderr tail:\n%s\n"
+                % (self.dir, self.proc.poll() if self.proc else None, " ".join(self.speech()),
+                   self.stderr_text()[-2000:]))
+
+    # -- speech log ---------------------------------------------------------
+
+    def speech(self):
+        """Every prompt name played so far, in order."""
+        text = self.read_file("speech.log", "")
+        return [line.strip("\r") for line in text.split("\n") if line.strip("\r")]
+
+    def speech_mark(self):
+        """A position in the speech log, for speech_since and wait_for_speech."""
+        return len(self.speech())
+
+    def speech_since(self, mark):
+        return self.speech()[mark:]
+
+    def wait_for_speech(self, names, timeout=20, since=None):
+        """Waits until the prompt names appear one after another in the
+        speech log, at or after `since` (default: after the last match).
+        Returns the log position after the match and moves the cursor there."""
+        names = list(names)
+        start = self.speech_cursor if since is None else since
+
+        def found():
+            said = self.speech()
+            for i in range(start, len(said) - len(names) + 1):
+                if said[i:i + len(names)] == names:
+                    return i + len(names)
+            if not self.running():
+                raise HarnessError("the program ended before saying %s\n%s"
+                                   % (names, self.report()))
+            return None
+
+        try:
+            end = wait_until(found, timeout, "speech %s" % names)
+        except HarnessError as e:
+            raise HarnessError("%s; heard since position %d: %s\n%s"
+                               % (e, start, self.speech()[start:], self.report()))
+        self.speech_cursor = end
+        return end
+
+    def wait_for_quiet(self, seconds=1.0, timeout=30):
+        """Waits until no new prompt has been logged for `seconds`."""
+        last = [self.speech_mark(), time.monotonic()]
+
+        def quiet():
+            now = self.speech_mark()
+            if now != last[0]:
+                last[0], last[1] = now, time.monotonic()
+            return time.monotonic() - last[1] >= seconds
+
+        wait_until(quiet, timeout, "the program to fall silent")
+
+    # -- window -------------------------------------------------------------
+
+    def wait_for_window(self, timeout=20):
+        """The X window id of the program's window (found by its title and
+        process id)."""
+        def find():
+            if not self.running():
+                raise HarnessError("the program ended before its window appeared\n%s"
+                                   % self.report())
+            out = xdotool("search", "--name", "Rigvox", check=False)
+            for wid in out.split():
+                pid = xdotool("getwindowpid", wid, check=False).strip()
+                if pid == str(self.proc.pid):
+                    return wid
+            return None
+
+        self.window_id = wait_until(find, timeout, "the program's window")
+        return self.window_id
+
+    def _window(self):
+        return self.window_id or self.wait_for_window()
+
+    def window_title(self):
+        return xdotool("getwindowname", self._window()).rstrip("\n")
+
+    def window_geometry(self):
+        """(x, y, width, height) of the window on the screen."""
+        out = xdotool("getwindowgeometry", "--shell", self._window())
+        values = dict(re.findall(r"(\w+)=(\d+)", out))
+        return (int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"]))
+
+    def key(self, *keys, delay_ms=40):
+        """Presses and releases each key in turn (xdotool key names: "f",
+        "F1", "Return", "KP_5", "bracketleft", "shift+z", ...), sent to the
+        program's window."""
+        xdotool("key", "--window", self._window(), "--delay", delay_ms, *keys)
+
+    def key_down(self, key):
+        xdotool("keydown", "--window", self._window(), key)
+
+    def key_up(self, key):
+        xdotool("keyup", "--window", self._window(), key)
+
+    def screen_pixels(self, region):
+        """Raw RGB bytes (3 per pixel, row by row) of a region (x, y, width,
+        height) of the window as it shows now."""
+        x, y, width, height = region
+        result = subprocess.run(
+            [_tool("import"), "-window", self._window(), "-crop",
+             "%dx%d+%d+%d" % (width, height, x, y), "+repage", "-depth", "8", "rgb:-"],
+            capture_output=True, timeout=30)
+        if result.returncode != 0:
+            raise HarnessError("import failed: %s" % result.stderr.decode(errors="replace"))
+        return result.stdout
+
+    def wait_for_screen(self, region, predicate, what="the window to change", timeout=20):
+        """Waits until predicate(pixels) holds for screen_pixels(region);
+        returns those pixels."""
+        seen = [None]
+
+        def check():
+            if not self.running():
+                raise HarnessError("the program ended while waiting for %s\n%s"
+                                   % (what, self.report()))
+            seen[0] = self.screen_pixels(region)
+            return predicate(seen[0])
+
+        try:
+            wait_until(check, timeout, what, interval=0.1)
+        except HarnessError as e:
+            raise HarnessError("%s\n%s" % (e, self.report()))
+        return seen[0]
+
+    def close_window(self):
+        """The window's close box."""
+        send_close_request(self._window())
+
+    def screenshot(self, path=None, whole_screen=False):
+        """A PNG of the window (or the whole screen); returns its path."""
+        path = path or self.path("screen.png")
+        target = "root" if whole_screen else self._window()
+        result = subprocess.run([_tool("import"), "-window", target, path],
+                                capture_output=True, text=True, timeout=30)
+        if result.returncode != 0:
+            raise HarnessError("import failed: %s" % result.stderr.strip())
+        return path
+
+    # -- the virtual radio --------------------------------------------------
+
+    def radio_control(self, line, timeout=2):
+        """Sends one control line to the virtual radio and waits until it
+        has been read."""
+        control = self.path("radio.control")
+        with open(control, "a") as f:
+            f.write(line + "\n")
+        wait_until(lambda: not os.path.exists(control), timeout, "the radio to read %r" % line,
+                   interval=0.01)
+
+    def radio_log(self):
+        """Commands the virtual radio received, without their ";"."""
+        return [line for line in self.read_file("radio.log", "").splitlines() if line]
+
+    def radio_mark(self):
+        """A position in the radio's command log, for wait_for_radio."""
+        return len(self.radio_log())
+
+    def wait_for_radio(self, commands, since=0, timeout=20):
+        """Waits until the radio has received the commands in this order at
+        or after position `since`; other commands (the polls) may come in
+        between. Returns the log position after the last one."""
+        commands = list(commands)
+
+        def found():
+            log = self.radio_log()
+            i = since
+            for wanted in commands:
+                while i < len(log) and log[i] != wanted:
+                    i += 1
+                if i >= len(log):
+                    return None
+                i += 1
+            return i
+
+        try:
+            return wait_until(found, timeout, "the radio to receive %s" % commands)
+        except HarnessError as e:
+            raise HarnessError("%s; received since %d: %s\n%s"
+                               % (e, since, self.radio_log()[since:][-40:], self.report()))
+
+    def radio_mark(self):
+        """A position in the radio's command log, for wait_for_radio."""
+        return len(self.radio_log())
+
+    def wait_for_radio(self, commands, since=0, timeout=10):
+        """Waits until the radio has received the commands in this order
+        (other commands may come between them) at or after position
+        `since`; returns the log position after the last one."""
+        commands = list(commands)
+
+        def found():
+            log = self.radio_log()
+            at, i = since, 0
+            while i < len(commands) and at < len(log):
+                if log[at] == commands[i]:
+                    i += 1
+                at += 1
+            return at if i == len(commands) else None
+
+        try:
+            return wait_until(found, timeout, "the radio to receive %s" % commands)
+        except HarnessError as e:
+            raise HarnessError("%s; received since position %d: %s\n%s"
+                               % (e, since, self.radio_log()[since:], self.report()))
+
+    # -- screen regions -----------------------------------------------------
+
+    def screen_region(self, box):
+        """The pixels of a box (x, y, width, height) of the window now."""
+        return region_pixels(self.screenshot(self.path("region.png")), box)
+
+    def wait_for_screen(self, box, until, timeout=10, what="the screen to change"):
+        """Takes screenshots until until(pixels of the box) is true; returns
+        those pixels."""
+        return wait_until(lambda: (lambda p: p if until(p) else None)(self.screen_region(box)),
+                          timeout, what, interval=0.1)

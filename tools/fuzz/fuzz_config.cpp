@@ -1,0 +1,50 @@
+// Fuzz target: the configuration file rigvox.cfg. The input is the file. The
+// whole program runs on it: start-up reads it, the initialisation opens the
+// ports it names, a virtual radio answers on the radio port, a few poll ticks
+// connect (state query, pass-through port), the F key reads the frequency,
+// and the shutdown saves the memory file and sends the power command. The
+// values the file gives must never break a command, a text or a table.
+#include <cstdint>
+#include <string>
+
+#include "fuzz_support.h"
+#include "shell/startup.h"
+#include "virtual_radio.h"
+
+namespace {
+
+vradio::VirtualRadio* radio = nullptr;
+
+void answerAsRadio(int port, const std::string& bytes) {
+    if (radio == nullptr || port != shellState.comPort) return;
+    const std::string answer = radio->handle(bytes);
+    if (!answer.empty()) fake::feed(port, answer);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::resetAll();
+    vradio::VirtualRadio virtualRadio;
+    radio = &virtualRadio;
+    fake::state().responder = answerAsRadio;
+    fake::setFile("rigvox.cfg", std::string(reinterpret_cast<const char*>(data), size));
+
+    for (int i = 0; i < 6; ++i) fake::pushTick();
+    fake::pushKey('F');
+    for (int i = 0; i < 4; ++i) fake::pushTick();
+    runProgram(0);
+
+    fuzz::checkState();
+    const auto& S = shellState;
+    FUZZ_CHECK(S.comPort >= -9 && S.comPort <= 99, "radio port number beyond two digits", std::to_string(S.comPort));
+    FUZZ_CHECK(S.bridgePort >= -9 && S.bridgePort <= 99, "pass-through port number beyond two digits",
+               std::to_string(S.bridgePort));
+    for (const auto& [number, port] : fake::state().ports) fuzz::checkRadioCommands(port.written);
+    fuzz::checkPrompts();
+    fuzz::checkTexts();
+
+    radio = nullptr;
+    fake::state().responder = nullptr;
+    return 0;
+}

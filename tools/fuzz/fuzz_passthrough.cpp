@@ -1,0 +1,96 @@
+// Fuzz target: text from the pass-through port (another program's CAT
+// commands) and the radio's answers to them. The input is a run of texts
+// (FuzzedDataProvider strings: each ended by a backslash and one more byte);
+// read from its end come the choices of each step: a piece arriving from the
+// other program, a radio answer arriving unasked, a poll tick (which serves
+// the pass-through port), or the pass-through service alone. A fake radio
+// answers every command with the next text of the input.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "cat/poll.h"
+#include "fuzz_support.h"
+
+namespace {
+
+constexpr int kModels[] = {23, 100, 20, 24, 22};
+constexpr std::size_t kMaxPiece = 300;
+constexpr int kMaxSteps = 64;
+
+FuzzedDataProvider* provider = nullptr;
+
+void answerFromInput(int port, const std::string&) {
+    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
+    const std::string answer = provider->ConsumeRandomLengthString(kMaxPiece);
+    if (!answer.empty()) fake::feed(port, answer);
+}
+
+// The command the pass-through service may forward in this step: what the
+// other program sent up to its first ";" (with "FA" turned into "FB" while
+// split). It goes to the radio as it stands, so it is exempt from the checks
+// on the program's own commands; it only has to fit a text.
+std::set<std::string> forwardable() {
+    std::set<std::string> commands;
+    const std::string text = catState.bridgeInbox + fake::state().ports[fuzz::kBridgePort].incoming;
+    const std::size_t end = text.find(';');
+    if (end == std::string::npos) return commands;
+    const std::string command = text.substr(0, end);
+    commands.insert(command);
+    if (startsWith(command, "FA")) commands.insert("FB" + command.substr(2));
+    return commands;
+}
+
+void afterEachStep(const std::set<std::string>& exempt) {
+    fuzz::checkState();
+    fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort), exempt);
+    const std::string back = fake::takeWritten(fuzz::kBridgePort);
+    // One answer per step at most, never more than a reply holds.
+    FUZZ_CHECK(back.size() <= kReplyCapacity, "answer to the pass-through port longer than a reply", back);
+    FUZZ_CHECK(catState.bridgeInbox.size() <= kTextCapacity, "bridgeInbox unbounded", catState.bridgeInbox);
+    fuzz::checkPrompts();
+    fuzz::checkTexts();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    fuzz::resetAll();
+    provider = &in;
+    fake::state().responder = answerFromInput;
+
+    auto& S = shellState;
+    auto& C = catState;
+    fuzz::openRadioPort();
+    S.bridgePort = fuzz::kBridgePort;
+    openPortSequence(fuzz::kBridgePort);
+    C.rigModel = in.PickValueInArray(kModels);
+    C.connected = in.ConsumeIntegralInRange(0, 1);
+    radioState.splitState = in.ConsumeIntegralInRange(0, 2);
+    S.debugLog = in.ConsumeIntegralInRange(0, 1);
+    if (S.debugLog == 1) openDebugLog();
+    afterEachStep({});
+
+    for (int i = 0; i < kMaxSteps && in.remaining_bytes() > 0; ++i) {
+        const int step = in.ConsumeIntegralInRange(0, 4);
+        const std::set<std::string> exempt = step >= 3 ? forwardable() : std::set<std::string>{};
+        switch (step) {
+        case 0:
+        case 1: {
+            const std::string piece = in.ConsumeRandomLengthString(kMaxPiece);
+            fake::feed(fuzz::kBridgePort, piece);
+            break;
+        }
+        case 2: fake::feed(fuzz::kRadioPort, in.ConsumeRandomLengthString(kMaxPiece)); break;
+        case 3: fuzz::tick(); break;
+        default: servePassThrough(); break;
+        }
+        afterEachStep(exempt);
+    }
+    provider = nullptr;
+    fake::state().responder = nullptr;
+    return 0;
+}

@@ -1,0 +1,128 @@
+// Fuzz target: everything the radio sends back. The input is a run of radio
+// answers (each ended by a backslash and one more byte, the form of
+// FuzzedDataProvider's strings) and, read from its end, the choices of what
+// the program does: start-up with model detection, poll ticks, the state
+// query, FM with its squelch read, the ALC watch, the keyer-speed and menu
+// read-backs, the noise-level reads and any key. A fake radio answers every
+// command the program writes with the next answer of the input; answers
+// also arrive unasked.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "cat/poll.h"
+#include "cat/state_query.h"
+#include "fuzz_support.h"
+#include "keys/menu.h"
+#include "keys/meters.h"
+#include "radio/mode_filter.h"
+#include "radio/toggles.h"
+#include "shell/initialise.h"
+
+namespace {
+
+constexpr int kModels[] = {23, 100, 20, 24, 22, 19, 21};
+// Keys worth pressing: every letter command, the F keys, arrows, digits, Enter.
+constexpr int kKeys[] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'K', 'L', 'M', 'N', 'O', 'P', 'R',
+                         'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '5', '9', kVkEnter,
+                         kVkSpace, kVkUp, kVkDown, kVkLeft, kVkRight, kVkPageUp, kVkPageDown, kVkPeriod,
+                         kVkEquals, kVkMinus, vkF(1), vkF(2), vkF(3), vkF(4), vkF(5), vkF(6), vkF(7), vkF(8),
+                         vkF(9), vkF(10), vkF(11), vkF(12), kVkPad0 + 4};
+constexpr std::size_t kMaxAnswer = 300;  // longer than any text, to reach the cuts
+constexpr int kMaxActions = 48;
+
+FuzzedDataProvider* provider = nullptr;
+
+// The radio: every write is answered with the next answer of the input (an
+// empty one is silence), until the answers run out.
+void answerFromInput(int port, const std::string&) {
+    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
+    const std::string answer = provider->ConsumeRandomLengthString(kMaxAnswer);
+    if (!answer.empty()) fake::feed(port, answer);
+}
+
+void afterEachStep() {
+    fuzz::checkState();
+    fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort));
+    fuzz::checkPrompts();
+    fuzz::checkTexts();
+}
+
+void startUp(FuzzedDataProvider& in) {
+    auto& S = shellState;
+    S.comPort = fuzz::kRadioPort;
+    S.baudRate = 9600;
+    S.bandCoverage = in.PickValueInArray({"1", "6", "2", "7"});
+    S.swrSpeech = in.ConsumeIntegralInRange(0, 1);
+    S.tunerMode = in.ConsumeIntegralInRange(0, 2);
+    S.powerSwitching = in.ConsumeIntegralInRange(0, 1);
+    S.debugLog = in.ConsumeIntegralInRange(0, 1);
+    initialiseProgram();  // "ID", "OM", "SQ0", "VN" answers come from the input
+}
+
+void menuReadBack(FuzzedDataProvider& in) {
+    auto& K = keysState;
+    K.menuNumber = catState.rigModel == 24 ? "00012" : "012";
+    K.menuValue.clear();
+    K.adjustTarget = 9;
+    if (in.ConsumeBool()) K.menuValue = in.ConsumeBool() ? "1" : "12345";
+    menuValueEntered();
+}
+
+void runAction(FuzzedDataProvider& in) {
+    auto& C = catState;
+    auto& R = radioState;
+    switch (in.ConsumeIntegralInRange(0, 15)) {
+    case 0: fake::feed(fuzz::kRadioPort, in.ConsumeRandomLengthString(kMaxAnswer)); break;
+    case 1:
+    case 2: fuzz::tick(); break;
+    case 3: queryRadioState(); break;
+    case 4:
+        R.mode = in.ConsumeBool() ? 5 : 7;  // FM: the squelch is read back
+        setMode();
+        break;
+    case 5: fuzz::pressKey(vkF(11)); break;  // ALC watch on or off
+    case 6: fuzz::pressKey('K'); break;      // keyer speed read
+    case 7: menuReadBack(in); break;
+    case 8: toggleNoiseBlanker(); break;     // "NL" read when switched on
+    case 9: toggleNoiseReduction(); break;   // "RL" read when switched on
+    case 10: readReply(); break;
+    case 11: handleMeterReply(); break;
+    case 12:
+        R.tuning = R.tuning == 1 ? 0 : 1;    // SWR replies while tuning
+        R.txState = in.ConsumeIntegralInRange(0, 1);
+        R.tunerState = in.ConsumeIntegralInRange(0, 2);
+        break;
+    case 13: R.splitState = in.ConsumeIntegralInRange(0, 2); break;
+    case 14: C.connected = C.connected == 1 ? 0 : 1; break;
+    default: fuzz::pressKey(in.PickValueInArray(kKeys)); break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    fuzz::resetAll();
+    provider = &in;
+    fake::state().responder = answerFromInput;
+
+    if (in.ConsumeBool()) {
+        startUp(in);
+    } else {
+        fuzz::openRadioPort();
+        catState.rigModel = in.PickValueInArray(kModels);
+        catState.connected = in.ConsumeIntegralInRange(0, 1);
+        shellState.swrSpeech = in.ConsumeIntegralInRange(0, 1);
+        shellState.bandCoverage = "7";
+    }
+    afterEachStep();
+    for (int i = 0; i < kMaxActions && in.remaining_bytes() > 0; ++i) {
+        runAction(in);
+        afterEachStep();
+    }
+    provider = nullptr;
+    fake::state().responder = nullptr;
+    return 0;
+}

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds Rigvox with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan/ (prompts included) and runs every test there: the unit tests,
+# then the end-to-end tests under a virtual X display, as tools/test.sh does.
+# Any memory error, undefined behaviour or leak in our code fails the run;
+# leaks inside third-party libraries (SDL, fontconfig, X) are suppressed by
+# tools/lsan.supp. Extra arguments go to both ctest runs (e.g. -R Config).
+# RIGVOX_ASAN_DIR chooses the build folder (default: build-asan/ in the source).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${RIGVOX_ASAN_DIR:-$root/build-asan}"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+# halt_on_error/abort: the first report ends the process with an error, so
+# a test can never pass over it. Reports go to stderr, which ctest shows.
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:detect_invalid_pointer_pairs=0:${ASAN_OPTIONS:-}"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
+export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIGVOX_SANITIZE=ON
+cmake --build "$build" -j"$jobs"
+
+status=0
+echo "=== Unit tests (address and undefined-behaviour sanitizers) ==="
+ctest --test-dir "$build" --output-on-failure -LE e2e -j"$jobs" "$@" || status=1
+if compgen -G "$root/tests/e2e/test_*.py" >/dev/null; then
+  echo "=== End-to-end tests (address and undefined-behaviour sanitizers) ==="
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$build" --output-on-failure -L e2e "$@" || status=1
+fi
+exit $status
