@@ -76,9 +76,10 @@ void handleSwrReply() {
         if (R.tunerState < 2) playPrompt("swr");
         const std::string whole = midText(reply, 3, 1);
         const std::string tenth = midText(reply, 4, 1);
-        if (!whole.empty()) playPrompt(whole);
+        // Only digits name recordings: a garbled character is not spoken.
+        if (allDigits(whole)) playPrompt(whole);
         playPrompt("point");
-        if (!tenth.empty()) playPrompt(tenth);
+        if (allDigits(tenth)) playPrompt(tenth);
         if (R.tunerState < 2) playPrompt("21");
         R.tunerState = 2;
         return;

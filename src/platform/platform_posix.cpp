@@ -115,11 +115,18 @@ bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENOD
 
 // The device for port n: "comN" (or "COMN") in the working directory when
 // present, e.g. a link to /dev/ttyUSB0 or a pseudo-terminal; otherwise the
-// n-th built-in port /dev/ttyS<n-1>.
+// n-th built-in port /dev/ttyS<n-1>. A port once reached through its link
+// keeps to the link: when the link vanishes with an unplugged adapter, the
+// reopen must wait for it, not land on the built-in port.
+std::vector<bool> portUsedLink(257, false);
 std::string serialDeviceName(int portNumber) {
     const std::string number = std::to_string(portNumber);
     for (const std::string& name : {"com" + number, "COM" + number})
-        if (pathExists(name)) return name;
+        if (pathExists(name)) {
+            portUsedLink[portNumber] = true;
+            return name;
+        }
+    if (portUsedLink[portNumber]) return "com" + number;
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 }
 

@@ -42,6 +42,7 @@ struct Backend {
     SDL_Window* window = nullptr;
     SDL_Surface* canvas = nullptr;  // the persistent drawing, shown on present
     bool dirty = false;             // canvas changed since last shown
+    bool driverWaits = false;       // the video driver can sleep until an event comes
     bool ttfReady = false;
     unsigned hdpi = 96, vdpi = 96;
     std::string face;               // current font choice; points 0 = default
@@ -310,6 +311,8 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     b.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
     if (!b.window) return false;
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    b.driverWaits = driver == "x11" || driver == "wayland";
     SDL_StopTextInput();  // keys only: no input method, no text events
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
@@ -400,9 +403,10 @@ bool platWaitEvent(int& kind, int& param) {
         // next event or the next tick.
         if (b.dirty) present();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
-        if (!b.window) {
-            // No window (no display): SDL would poll every millisecond;
-            // short sleeps still catch a signal's close request promptly.
+        if (!b.window || !b.driverWaits) {
+            // No window, or one without a display behind it (SDL falls back
+            // on its offscreen driver): SDL would poll every millisecond
+            // there. Short sleeps still catch a signal's close request.
             SDL_Delay(static_cast<Uint32>(wait < 0 ? 50 : std::min<std::int64_t>(wait, 50)));
             continue;
         }

@@ -171,6 +171,17 @@ TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "point", "5"}));
 }
 
+TEST_F(MetersTest, ReducedRadioSwrSpeaksNoGarbledCharacter) {
+    catState.rigModel = 100;
+    shellState.swrSpeech = 1;
+    // Line noise ahead of the answer puts non-digits where the reading is
+    // taken; no outside byte may name a recording.
+    meterReply(std::string("\x01/\x0b.RM15;", 9));
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "point", "21"}));
+    meterReply("::RM15;");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"point"}));
+}
+
 TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
     radioState.alcAnnounce = 1;
     radioState.alcValue = 0;

@@ -43,8 +43,8 @@ std::set<std::string> forwardable() {
     return commands;
 }
 
-void afterEachStep(const std::set<std::string>& exempt) {
-    fuzz::checkState();
+void afterEachStep(const std::set<std::string>& exempt, bool tables = false) {
+    fuzz::checkState(tables);
     fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort), exempt);
     const std::string back = fake::takeWritten(fuzz::kBridgePort);
     // One answer per step at most, never more than a reply holds.
@@ -90,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         afterEachStep(exempt);
     }
+    afterEachStep({}, true);
     provider = nullptr;
     fake::state().responder = nullptr;
     return 0;

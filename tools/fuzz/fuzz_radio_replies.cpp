@@ -15,6 +15,7 @@
 #include "cat/state_query.h"
 #include "fuzz_support.h"
 #include "keys/menu.h"
+#include "memory/memory_file.h"
 #include "keys/meters.h"
 #include "radio/mode_filter.h"
 #include "radio/toggles.h"
@@ -42,15 +43,27 @@ void answerFromInput(int port, const std::string&) {
     if (!answer.empty()) fake::feed(port, answer);
 }
 
-void afterEachStep() {
-    fuzz::checkState();
+void afterEachStep(bool tables = false) {
+    fuzz::checkState(tables);
     fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort));
     fuzz::checkPrompts();
     fuzz::checkTexts();
 }
 
+// The memory file start-up reads: written once by the program itself, so
+// each start only reads it.
+const std::string& savedMemoryFile() {
+    static const std::string content = [] {
+        fuzz::resetAll();
+        saveMemoryFile();
+        return fake::fileContent("savmem.dat");
+    }();
+    return content;
+}
+
 void startUp(FuzzedDataProvider& in) {
     auto& S = shellState;
+    fake::setFile("savmem.dat", savedMemoryFile());
     S.comPort = fuzz::kRadioPort;
     S.baudRate = 9600;
     S.bandCoverage = in.PickValueInArray({"1", "6", "2", "7"});
@@ -104,6 +117,7 @@ void runAction(FuzzedDataProvider& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
+    savedMemoryFile();  // made before this input's clean start
     fuzz::resetAll();
     provider = &in;
     fake::state().responder = answerFromInput;
@@ -122,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         runAction(in);
         afterEachStep();
     }
+    afterEachStep(true);
     provider = nullptr;
     fake::state().responder = nullptr;
     return 0;

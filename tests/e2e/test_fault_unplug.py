@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""The radio's USB adapter pulled out and plugged back in, at the same comN:
+while the radio is away every key answers "nc"; when it is back the program
+finds it by itself, reads the whole radio state again and says "connected".
+Repeated cycles leave no descriptor behind, and the port in use is always
+the radio's new terminal, never some other device."""
+
+import os
+import time
+import unittest
+
+from rigvox_e2e import Session, config_text, wait_until
+
+# What the program asks of a radio when the link (re)starts (band 4's record:
+# preamp off, LSB).
+STATE_QUERY = ["AG0", "RG255", "PA0", "RA00", "NB0", "FW1500", "PC100", "FR0", "AC", "VX",
+               "NR", "ML", "PR", "RX0"]
+POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
+FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb.wav"]
+
+
+def open_devices(pid):
+    """Targets of the process's descriptors that are terminals or serial devices."""
+    out = []
+    fd_dir = "/proc/%d/fd" % pid
+    for fd in os.listdir(fd_dir):
+        try:
+            target = os.readlink(os.path.join(fd_dir, fd))
+        except OSError:
+            continue
+        if target.startswith("/dev/pts/") or target.startswith("/dev/tty"):
+            out.append(target)
+    return sorted(out)
+
+
+def descriptor_count(pid):
+    return len(os.listdir("/proc/%d/fd" % pid))
+
+
+class Unplug(unittest.TestCase):
+    def test_pulled_and_plugged_back_three_times(self):
+        # Port 1: on a machine with a built-in /dev/ttyS0 the program must not
+        # wander off to it while the radio's link is gone.
+        with Session(config=config_text(port=1), radio=["--smeter", "12"]) as s:
+            s.wait_for_window()
+            s.wait_for_speech(["connected"], timeout=30)
+            s.wait_for_quiet(0.5)
+            pid = s.proc.pid
+            link = s.path("com1")
+            self.assertEqual(open_devices(pid), [os.path.realpath(link)])
+            descriptors = descriptor_count(pid)
+
+            for cycle in range(3):
+                s.radio_control("unplug")
+                self.assertFalse(os.path.lexists(link))
+                # About two seconds of silence lose the link (twenty silent
+                # collections, one every second tick); then keys say "nc".
+                pulled = time.monotonic()
+                wait_until(lambda: not open_devices(pid) or None, 5,
+                           "the program to let go of the vanished terminal")
+                time.sleep(2.5)
+
+                def nc_heard():
+                    mark = s.speech_mark()
+                    s.key("f")
+                    s.wait_for_quiet(0.3, timeout=10)
+                    return "nc" in s.speech_since(mark)
+
+                wait_until(nc_heard, 10, "keys to answer nc while the radio is away", interval=0)
+                self.assertLess(time.monotonic() - pulled, 10)
+                # While it is away the port stays closed: no other device.
+                time.sleep(1.2)
+                self.assertEqual(open_devices(pid), [], "cycle %d" % cycle)
+                s.key("f")
+                s.wait_for_speech(["nc"])
+
+                # Back in: found again within a reopen period or two, the full
+                # state query, "connected", and keys work again.
+                s.wait_for_quiet(0.3)
+                speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
+                s.radio_control("plug")
+                wait_until(lambda: os.path.lexists(link), 5, "the radio's link")
+                s.wait_for_speech(["connected"], timeout=10, since=speech_mark)
+                received = [c for c in s.radio_log()[radio_mark:] if c not in POLLS]
+                self.assertEqual(received[:len(STATE_QUERY)], STATE_QUERY, "cycle %d" % cycle)
+                self.assertEqual(open_devices(pid), [os.path.realpath(link)], "cycle %d" % cycle)
+                s.wait_for_quiet(0.3)
+                s.key("f")
+                s.wait_for_speech(FREQUENCY_WORDS)
+                s.wait_for_quiet(0.3)
+
+            # Polling carries on at its pace, and nothing was left open.
+            mark = s.radio_mark()
+            time.sleep(1.0)
+            self.assertGreaterEqual(s.radio_mark() - mark, 15)
+            self.assertEqual(descriptor_count(pid), descriptors)
+            self.assertTrue(s.running())
+
+            s.close_window()
+            self.assertEqual(s.wait_exit(30), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
