@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""The receiver and transmitter switches with the options readout and the
+status row, and the stepped levels (power, AF and RF gain, keyer speed,
+noise level) with their limits: real keys, the virtual radio, the speech
+log and the screen."""
+
+import unittest
+
+from rigvox_e2e import Session, config_text
+
+STATUS = (30, 246, 915, 48)   # the row of function flags
+
+POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
+
+
+def spoken(names):
+    return [n for n in names if n != "delay"]
+
+
+def commands(log):
+    return [c for c in log if c not in POLLS]
+
+
+class ReceiverAndLevels(unittest.TestCase):
+    def press(self, key, speech=(), sent=(), quiet=0.4):
+        """One key; waits for its speech and for the commands the radio
+        must receive (and, unless quiet is 0, for the program to fall
+        silent); returns the commands (polls left out) and the words
+        (pauses left out) that followed."""
+        s = self.s
+        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
+        s.key(key)
+        if speech:
+            s.wait_for_speech(list(speech), since=speech_mark)
+        if sent:
+            s.wait_for_radio(list(sent), since=radio_mark)
+        if quiet:
+            s.wait_for_quiet(quiet)
+        return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
+
+    def step(self, key, command):
+        """A step that speaks nothing: waits for its one command only."""
+        sent, _ = self.press(key, sent=[command], quiet=0)
+        self.assertEqual(sent, [command], key)
+
+    def test_switches_options_and_levels(self):
+        # Start power 10 W (a line of 8 characters keeps its last two).
+        with Session(config=config_text(port=1, power=10), radio=["--smeter", "12"]) as s:
+            self.s = s
+            s.wait_for_window()
+            s.wait_for_speech(["connected"], timeout=30)
+            self.assertIn("PC010", s.radio_log())
+            s.wait_for_quiet(0.4)
+            # The radio answered "ML": the monitor counts as on.
+            baseline = s.screen_region(STATUS)
+            _, said = self.press("o", ["off"])
+            self.assertEqual(said, ["options", "mon", "on", "tuner", "is", "off"])
+
+            # Every switch on, each with its word, its command and its flag.
+            switches_on = [("F1", ["preamp", "on"], ["PA1"]),
+                           ("F2", ["at", "on"], ["RA01"]),
+                           ("F3", ["nb", "on"], ["NB1", "NL"]),
+                           ("F4", ["nr", "on"], ["NR1", "RL"]),
+                           ("F5", ["notch", "on"], ["NT10"]),
+                           # The processor key goes on to re-send the frequency.
+                           ("F7", ["spc", "on"], ["PR1", "FA00007100000"]),
+                           ("F8", ["vox", "on"], ["VX1"]),
+                           ("F9", ["mon", "off"], ["ML000"])]
+            previous = baseline
+            for key, words, expected in switches_on:
+                sent, said = self.press(key, words, expected)
+                self.assertEqual((said, sent), (words, expected), key)
+                now = s.screen_region(STATUS)
+                self.assertNotEqual(now, previous, "%s changes the status row" % key)
+                previous = now
+
+            _, said = self.press("o", ["off"])
+            self.assertEqual(said, ["options", "preamp", "on", "at", "on", "nb", "on", "nr", "on",
+                                    "notch", "on", "spc", "on", "vox", "on", "tuner", "is",
+                                    "off"])
+
+            # F6 does nothing at all.
+            self.assertEqual(self.press("F6"), ([], []))
+
+            # L takes the level of the function switched on last (noise
+            # reduction, read from the radio as 4).
+            _, said = self.press("l", ["lev"])
+            self.assertEqual(said, ["nr", "lev"])
+            self.step("Up", "RL05")
+            self.step("Down", "RL04")
+
+            # Every switch off again: the status row is as it was.
+            switches_off = [("F1", ["preamp", "off"], ["PA0"]),
+                            ("F2", ["at", "off"], ["RA00"]),
+                            ("F3", ["nb", "off"], ["NB0"]),
+                            ("F4", ["nr", "off"], ["NR0"]),
+                            ("F5", ["notch", "off"], ["NT00"]),
+                            ("F7", ["spc", "off"], ["PR0", "FA00007100000"]),
+                            ("F8", ["vox", "off"], ["VX0"]),
+                            ("F9", ["mon", "on"], ["ML007"])]
+            for key, words, expected in switches_off:
+                sent, said = self.press(key, words, expected)
+                self.assertEqual((said, sent), (words, expected), key)
+            self.assertEqual(s.screen_region(STATUS), baseline)
+
+            # Power: 10 W down to the 5 W floor; up from 5 goes to 10; in AM
+            # the ceiling is a quarter of 100 W.
+            _, said = self.press("p", ["watts"])
+            self.assertEqual(said, ["Power", "1", "0", "watts"])
+            for _ in range(2):
+                sent, said = self.press("Down", ["watts"], ["PC005"])
+                self.assertEqual((sent, said), (["PC005"], ["min", "5", "watts"]))
+            sent, said = self.press("Up", ["watts"], ["PC010"])
+            self.assertEqual((sent, said), (["PC010"], ["1", "0", "watts"]))
+            for word in ("usb.wav", "cw.wav", "am.wav"):
+                self.press("m", [word])
+            sent, said = self.press("Up", ["watts"], ["PC020"])
+            self.assertEqual((sent, said), (["PC020"], ["2", "0", "watts"]))
+            for _ in range(2):
+                sent, said = self.press("Up", ["watts"], ["PC025"])
+                self.assertEqual((sent, said), (["PC025"], ["max", "2", "5", "watts"]))
+            self.press("m", ["lsb.wav"])
+
+            # AF gain, read from the radio as 100: up to 255 with "max", down
+            # to 0 with "min".
+            _, said = self.press("a", ["ag"])
+            self.assertEqual(said, ["ag"])
+            for value in range(110, 251, 10):
+                self.step("Up", "AG0%03d" % value)
+            for _ in range(2):
+                sent, said = self.press("Up", ["max"], ["AG0255"])
+                self.assertEqual((sent, said), (["AG0255"], ["max"]))
+            for value in range(245, 0, -10):
+                self.step("Down", "AG0%03d" % value)
+            sent, said = self.press("Down", ["min"], ["AG0000"])
+            self.assertEqual((sent, said), (["AG0000"], ["min"]))
+
+            # RF gain: already at 255 ("max"); down to 0 without a word.
+            _, said = self.press("r", ["rf"])
+            sent, said = self.press("Up", ["max"], ["RG255"])
+            self.assertEqual((sent, said), (["RG255"], ["max"]))
+            for value in range(235, 0, -20):
+                self.step("Down", "RG%03d" % value)
+            self.assertEqual(self.press("Down", sent=["RG000"]), (["RG000"], []))
+            self.assertEqual(self.press("Down", sent=["RG000"]), (["RG000"], []))
+
+            # Keyer speed: K switches to CW, reads the radio's 20 wpm and
+            # turns break-in off; the steps stop at 60 and 4; K again goes
+            # back to LSB.
+            sent, said = self.press("k", ["wpm"], ["BI0"])
+            self.assertEqual(said, ["ks", "on", "2", "0", "wpm"])
+            self.assertEqual(sent, ["MD3", "FW0600", "KS", "BI0"])
+            for wpm in range(21, 60):
+                self.step("Up", "KS0%02d" % wpm)
+            for _ in range(2):
+                sent, said = self.press("Up", ["max"], ["KS060"])
+                self.assertEqual((sent, said), (["KS060"], ["max"]))
+            for wpm in range(59, 4, -1):
+                self.step("Down", "KS0%02d" % wpm)
+            for _ in range(2):
+                sent, said = self.press("Down", ["min"], ["KS004"])
+                self.assertEqual((sent, said), (["KS004"], ["min"]))
+            sent, said = self.press("k", ["wpm"], ["SH07"])
+            self.assertEqual((said, sent), (["ks", "off", "4", "wpm"], ["MD1", "SH07"]))
+
+            s.key("q")
+            s.wait_for_speech(["quit"])
+            self.assertEqual(s.wait_exit(30), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
