@@ -28,8 +28,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$jobs"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIGVOX_PROMPTS=ON
+# Only what the demo runs: the tests are built by tools/test.sh.
+cmake --build "$build" -j"$jobs" --target rigvox rigvox-sim virtual-radio prompts
 
 # The demo folder: configuration, prompts, and the radio's port as com1.
 mkdir -p "$demo"

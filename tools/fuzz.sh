@@ -41,7 +41,9 @@ cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelW
   -DRIGVOX_FUZZ=ON -DRIGVOX_TESTS=OFF -DRIGVOX_PROMPTS=OFF >/dev/null
 cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 
-export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
+# A small quarantine keeps the resident size flat, so -rss_limit_mb catches
+# real growth rather than freed memory held back for use-after-free checks.
+export ASAN_OPTIONS="detect_leaks=1:quarantine_size_mb=32:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 mkdir -p "$build/artifacts"
 status=0

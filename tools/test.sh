@@ -11,7 +11,7 @@ build="${RIGVOX_BUILD_DIR:-$root/build}"
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIGVOX_PROMPTS=ON
 cmake --build "$build" -j"$jobs"
 
 status=0

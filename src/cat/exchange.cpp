@@ -160,6 +160,11 @@ void servePassThrough() {
     speakDelay();
     C.replyText.clear();
     readReply();
+    // The radio answered, so the link is alive. Under a steady stream of
+    // commands this read also takes the poll's own answer (the tick after a
+    // reply pause comes at once, before the radio has answered the poll), and
+    // without this the watchdog would count a working radio as lost.
+    if (!C.replyText.empty()) C.silentPolls = 0;
     if (C.replyText.empty() || C.replyText == ";") {
         C.bridgeChunk.clear();
         C.bridgeInbox.clear();

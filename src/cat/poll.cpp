@@ -64,7 +64,15 @@ void pollTick() {
     R.quietTicks += 1;
     if (R.quietTicks > kQuietTicksHeld) R.quietTicks = kQuietTicksHeld;
 
-    if (C.pollAwaitingReply == 1 && !collectAnswer()) return;
+    if (C.pollAwaitingReply == 1) {
+        if (!collectAnswer()) return;
+    } else if (S.bridgePort > 0 && S.simMode != 1 && portBytesWaiting(S.comPort) > 0) {
+        // An answer that was not there yet when its collection came (the
+        // tick after a reply pause falls due at once) is this program's:
+        // taken now, it is not forwarded as the answer to the other
+        // program's command.
+        collectAnswer();
+    }
 
     if (S.bridgePort > 0) servePassThrough();
 

@@ -25,6 +25,12 @@ constexpr const char* kNoTone = "999";
 constexpr int kRecordTonePos = 27;
 constexpr int kToneWidth = 3;
 
+// A code as the tone commit leaves it: "0" followed by a tone number 00..42.
+bool isCommittedTone(const std::string& code) {
+    return code.size() == static_cast<std::size_t>(kToneWidth) && allDigits(code) && code[0] == '0' &&
+           textInt(code) <= kHighestTone;
+}
+
 // End of the tune sequence: back to receive, power and mode restored.
 void tuneOff() {
     auto& S = shellState;
@@ -191,8 +197,10 @@ void commitTone() {
     playPrompt("invalid");
     R.ctcssOn = 0;
     // A rejected entry leaves no tone behind: a code of the wrong width would
-    // go into the band record at the next store.
-    R.toneCode = kNoTone;
+    // go into the band record at the next store. A committed code ("0" and a
+    // tone number) stays: the radio's tone is still on, and the band record
+    // keeps it.
+    if (!isCommittedTone(R.toneCode)) R.toneCode = kNoTone;
 }
 
 void toneDigit() {

@@ -42,6 +42,9 @@ constexpr int kAfGainStep = 10;
 constexpr int kNoiseLevelTop = 10;
 constexpr int kLevelNoiseBlanker = 2;  // levelTarget values
 constexpr int kLevelNoiseReduction = 3;
+constexpr int kNbLevelDigits = 3;      // "NL" + 3 digits
+constexpr int kNrLevelDigits = 2;      // "RL" + 2 digits
+constexpr int kNbLowestSetting = 1;    // the blanker's lowest level; noise reduction's is 0
 constexpr int kKeyerSlowest = 4;
 constexpr int kKeyerFastest = 60;
 constexpr int kMicGainTop = 120;
@@ -113,32 +116,26 @@ void stepAfGain(bool up) {
     if (up && R.afGain == kGainTop) playPrompt("max");
 }
 
+// One step of a noise level 0..10, sent as prefix and width digits. Below
+// lowest it goes to 0 with "min": the blanker's lowest setting is 1, so it
+// says "min" on reaching 0; noise reduction says it only below 0.
+void stepLevel(int& level, bool up, int lowest, const char* prefix, int width) {
+    level += direction(up);
+    if (level > kNoiseLevelTop) {
+        level = kNoiseLevelTop;
+        playPrompt("max");
+    }
+    if (level < lowest) {
+        level = 0;
+        playPrompt("min");
+    }
+    sendText(prefix + zeroPad(level, width));
+}
+
 void stepNoiseLevel(bool up) {
     auto& R = radioState;
-    if (R.levelTarget == kLevelNoiseBlanker) {
-        R.nbLevel += direction(up);
-        if (R.nbLevel > kNoiseLevelTop) {
-            R.nbLevel = kNoiseLevelTop;
-            playPrompt("max");
-        }
-        // The blanker's lowest setting is 1: stepping below it says "min" at 0.
-        if (R.nbLevel < 1) {
-            R.nbLevel = 0;
-            playPrompt("min");
-        }
-        sendText("NL" + zeroPad(R.nbLevel, 3));
-    } else if (R.levelTarget == kLevelNoiseReduction) {
-        R.nrLevel += direction(up);
-        if (R.nrLevel > kNoiseLevelTop) {
-            R.nrLevel = kNoiseLevelTop;
-            playPrompt("max");
-        }
-        if (R.nrLevel < 0) {
-            R.nrLevel = 0;
-            playPrompt("min");
-        }
-        sendText("RL" + zeroPad(R.nrLevel, 2));
-    }
+    if (R.levelTarget == kLevelNoiseBlanker) stepLevel(R.nbLevel, up, kNbLowestSetting, "NL", kNbLevelDigits);
+    else if (R.levelTarget == kLevelNoiseReduction) stepLevel(R.nrLevel, up, 0, "RL", kNrLevelDigits);
 }
 
 void stepKeyerSpeed(bool up) {

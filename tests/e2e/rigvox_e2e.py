@@ -244,18 +244,6 @@ def ink_fraction(png, x, y, width, height):
     return float(result.stdout.strip() or 0)
 
 
-def region_pixels(png, box):
-    """The raw RGB bytes of a box (x, y, width, height) of a PNG: two
-    screenshots show the same thing in that box when these are equal."""
-    x, y, width, height = box
-    result = subprocess.run(
-        [_tool("convert"), png, "-crop", "%dx%d+%d+%d" % (width, height, x, y), "+repage",
-         "-depth", "8", "rgb:-"], capture_output=True, timeout=30)
-    if result.returncode != 0:
-        raise HarnessError("convert failed: %s" % result.stderr.decode(errors="replace").strip())
-    return result.stdout
-
-
 # ---------------------------------------------------------------------------
 # Configuration
 # ---------------------------------------------------------------------------
@@ -535,6 +523,10 @@ class Session:
             raise HarnessError("import failed: %s" % result.stderr.decode(errors="replace"))
         return result.stdout
 
+    def screen_region(self, region):
+        """Another name for screen_pixels."""
+        return self.screen_pixels(region)
+
     def wait_for_screen(self, region, predicate, what="the window to change", timeout=20):
         """Waits until predicate(pixels) holds for screen_pixels(region);
         returns those pixels."""
@@ -608,40 +600,3 @@ class Session:
         except HarnessError as e:
             raise HarnessError("%s; received since %d: %s\n%s"
                                % (e, since, self.radio_log()[since:][-40:], self.report()))
-
-    def radio_mark(self):
-        """A position in the radio's command log, for wait_for_radio."""
-        return len(self.radio_log())
-
-    def wait_for_radio(self, commands, since=0, timeout=10):
-        """Waits until the radio has received the commands in this order
-        (other commands may come between them) at or after position
-        `since`; returns the log position after the last one."""
-        commands = list(commands)
-
-        def found():
-            log = self.radio_log()
-            at, i = since, 0
-            while i < len(commands) and at < len(log):
-                if log[at] == commands[i]:
-                    i += 1
-                at += 1
-            return at if i == len(commands) else None
-
-        try:
-            return wait_until(found, timeout, "the radio to receive %s" % commands)
-        except HarnessError as e:
-            raise HarnessError("%s; received since position %d: %s\n%s"
-                               % (e, since, self.radio_log()[since:], self.report()))
-
-    # -- screen regions -----------------------------------------------------
-
-    def screen_region(self, box):
-        """The pixels of a box (x, y, width, height) of the window now."""
-        return region_pixels(self.screenshot(self.path("region.png")), box)
-
-    def wait_for_screen(self, box, until, timeout=10, what="the screen to change"):
-        """Takes screenshots until until(pixels of the box) is true; returns
-        those pixels."""
-        return wait_until(lambda: (lambda p: p if until(p) else None)(self.screen_region(box)),
-                          timeout, what, interval=0.1)

@@ -66,7 +66,7 @@ class FrequencyBandMode(unittest.TestCase):
             self.settle()
             at_14250 = s.wait_for_screen(FREQUENCY, lambda p: p != at_7100 and dark(p) > 500,
                                          what="14.25 MHz on the screen")
-            self.assertNotEqual(s.screen_region(MODE), lsb)
+            self.assertNotEqual(s.screen_pixels(MODE), lsb)
             _, said = self.press("f", ["usb.wav"])
             self.assertEqual(said, ["1", "4", "point", "2", "5", "mhz", "usb.wav"])
 
@@ -80,7 +80,7 @@ class FrequencyBandMode(unittest.TestCase):
                 sent, _ = self.press(key, sent=[command])
                 self.assertEqual(sent, [command], key)
                 self.settle()
-            self.assertEqual(s.screen_region(FREQUENCY), at_14250)
+            self.assertEqual(s.screen_pixels(FREQUENCY), at_14250)
 
             # Zero in USB on a whole kilohertz moves up one kilohertz.
             sent, said = self.press("z", ["ok"], ["FA00014251000"])
@@ -132,7 +132,7 @@ class FrequencyBandMode(unittest.TestCase):
             self.settle()
             s.wait_for_screen(FREQUENCY, lambda p: p == at_7100,
                               what="7.1 MHz shown as at the start")
-            self.assertEqual(s.screen_region(MODE), lsb)
+            self.assertEqual(s.screen_pixels(MODE), lsb)
 
             # The mode cycle on 10 m, where FM is allowed.
             self.press("b", ["metres"])
@@ -152,10 +152,10 @@ class FrequencyBandMode(unittest.TestCase):
             self.assertEqual((said, sent), (["fm.wav"], ["MD4", "SH08", "FW0000", "SQ0"]))
             sent, said = self.press("m", ["lsb.wav"], ["SH07"])
             self.assertEqual((said, sent), (["lsb.wav"], ["MD1", "SH07"]))
-            self.assertEqual(s.screen_region(MODE), lsb)
+            self.assertEqual(s.screen_pixels(MODE), lsb)
             sent, said = self.press("m", ["usb.wav"], ["SH07"])
             self.assertEqual((said, sent), (["usb.wav"], ["MD2", "SH07"]))
-            self.assertNotEqual(s.screen_region(MODE), lsb)
+            self.assertNotEqual(s.screen_pixels(MODE), lsb)
 
             # Filter width in USB: index 7 is 2.4 kHz; it stops at 12 with
             # "max". The arrow keys also re-send the frequency.

@@ -43,6 +43,17 @@ class ReceiverAndLevels(unittest.TestCase):
         sent, _ = self.press(key, sent=[command], quiet=0)
         self.assertEqual(sent, [command], key)
 
+    def steps(self, key, expected):
+        """The same silent key once per expected command, typed in one go
+        (the program takes queued keys in order): exactly those commands,
+        in order, and not a word."""
+        s = self.s
+        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
+        s.key(*[key] * len(expected), delay_ms=15)
+        s.wait_for_radio(expected, since=radio_mark, timeout=20)
+        self.assertEqual(commands(s.radio_log()[radio_mark:]), expected)
+        self.assertEqual(spoken(s.speech_since(speech_mark)), [])
+
     def test_switches_options_and_levels(self):
         # Start power 10 W (a line of 8 characters keeps its last two).
         with Session(config=config_text(port=1, power=10), radio=["--smeter", "12"]) as s:
@@ -52,7 +63,7 @@ class ReceiverAndLevels(unittest.TestCase):
             self.assertIn("PC010", s.radio_log())
             s.wait_for_quiet(0.4)
             # The radio answered "ML": the monitor counts as on.
-            baseline = s.screen_region(STATUS)
+            baseline = s.screen_pixels(STATUS)
             _, said = self.press("o", ["off"])
             self.assertEqual(said, ["options", "mon", "on", "tuner", "is", "off"])
 
@@ -70,9 +81,17 @@ class ReceiverAndLevels(unittest.TestCase):
             for key, words, expected in switches_on:
                 sent, said = self.press(key, words, expected)
                 self.assertEqual((said, sent), (words, expected), key)
-                now = s.screen_region(STATUS)
+                now = s.screen_pixels(STATUS)
                 self.assertNotEqual(now, previous, "%s changes the status row" % key)
                 previous = now
+                if key == "F8":
+                    # L takes the level of the noise function switched on
+                    # last (noise reduction, read from the radio as 4);
+                    # switching the monitor lets go of it.
+                    _, said = self.press("l", ["lev"])
+                    self.assertEqual(said, ["nr", "lev"])
+                    self.step("Up", "RL05")
+                    self.step("Down", "RL04")
 
             _, said = self.press("o", ["off"])
             self.assertEqual(said, ["options", "preamp", "on", "at", "on", "nb", "on", "nr", "on",
@@ -82,12 +101,7 @@ class ReceiverAndLevels(unittest.TestCase):
             # F6 does nothing at all.
             self.assertEqual(self.press("F6"), ([], []))
 
-            # L takes the level of the function switched on last (noise
-            # reduction, read from the radio as 4).
-            _, said = self.press("l", ["lev"])
-            self.assertEqual(said, ["nr", "lev"])
-            self.step("Up", "RL05")
-            self.step("Down", "RL04")
+            self.assertEqual(self.press("l"), ([], []))
 
             # Every switch off again: the status row is as it was.
             switches_off = [("F1", ["preamp", "off"], ["PA0"]),
@@ -95,13 +109,15 @@ class ReceiverAndLevels(unittest.TestCase):
                             ("F3", ["nb", "off"], ["NB0"]),
                             ("F4", ["nr", "off"], ["NR0"]),
                             ("F5", ["notch", "off"], ["NT00"]),
-                            ("F7", ["spc", "off"], ["PR0", "FA00007100000"]),
+                            # The level keys are still chosen (after L): no
+                            # frequency goes out this time.
+                            ("F7", ["spc", "off"], ["PR0"]),
                             ("F8", ["vox", "off"], ["VX0"]),
                             ("F9", ["mon", "on"], ["ML007"])]
             for key, words, expected in switches_off:
                 sent, said = self.press(key, words, expected)
                 self.assertEqual((said, sent), (words, expected), key)
-            self.assertEqual(s.screen_region(STATUS), baseline)
+            self.assertEqual(s.screen_pixels(STATUS), baseline)
 
             # Power: 10 W down to the 5 W floor; up from 5 goes to 10; in AM
             # the ceiling is a quarter of 100 W.
@@ -125,13 +141,11 @@ class ReceiverAndLevels(unittest.TestCase):
             # to 0 with "min".
             _, said = self.press("a", ["ag"])
             self.assertEqual(said, ["ag"])
-            for value in range(110, 251, 10):
-                self.step("Up", "AG0%03d" % value)
+            self.steps("Up", ["AG0%03d" % value for value in range(110, 251, 10)])
             for _ in range(2):
                 sent, said = self.press("Up", ["max"], ["AG0255"])
                 self.assertEqual((sent, said), (["AG0255"], ["max"]))
-            for value in range(245, 0, -10):
-                self.step("Down", "AG0%03d" % value)
+            self.steps("Down", ["AG0%03d" % value for value in range(245, 0, -10)])
             sent, said = self.press("Down", ["min"], ["AG0000"])
             self.assertEqual((sent, said), (["AG0000"], ["min"]))
 
@@ -139,8 +153,7 @@ class ReceiverAndLevels(unittest.TestCase):
             _, said = self.press("r", ["rf"])
             sent, said = self.press("Up", ["max"], ["RG255"])
             self.assertEqual((sent, said), (["RG255"], ["max"]))
-            for value in range(235, 0, -20):
-                self.step("Down", "RG%03d" % value)
+            self.steps("Down", ["RG%03d" % value for value in range(235, 0, -20)])
             self.assertEqual(self.press("Down", sent=["RG000"]), (["RG000"], []))
             self.assertEqual(self.press("Down", sent=["RG000"]), (["RG000"], []))
 
@@ -150,13 +163,11 @@ class ReceiverAndLevels(unittest.TestCase):
             sent, said = self.press("k", ["wpm"], ["BI0"])
             self.assertEqual(said, ["ks", "on", "2", "0", "wpm"])
             self.assertEqual(sent, ["MD3", "FW0600", "KS", "BI0"])
-            for wpm in range(21, 60):
-                self.step("Up", "KS0%02d" % wpm)
+            self.steps("Up", ["KS0%02d" % wpm for wpm in range(21, 60)])
             for _ in range(2):
                 sent, said = self.press("Up", ["max"], ["KS060"])
                 self.assertEqual((sent, said), (["KS060"], ["max"]))
-            for wpm in range(59, 4, -1):
-                self.step("Down", "KS0%02d" % wpm)
+            self.steps("Down", ["KS0%02d" % wpm for wpm in range(59, 4, -1)])
             for _ in range(2):
                 sent, said = self.press("Down", ["min"], ["KS004"])
                 self.assertEqual((sent, said), (["KS004"], ["min"]))

@@ -185,4 +185,18 @@ TEST_F(PassThroughTest, PollServesThePassThroughPort) {
     EXPECT_EQ(fake::takeWritten(kBridgePort), "?;");
 }
 
+// 8. A poll answer that came after its collection had found nothing is the
+// program's: the poll takes it before the other program's command goes out,
+// so the other program gets only the answer to its own command.
+TEST_F(PassThroughTest, LatePollAnswerIsNotForwarded) {
+    radio.answers["ID;"] = "ID023;";
+    catState.pollAwaitingReply = 0;            // the collection found nothing
+    fake::feed(kRadioPort, "FA00007100000;");  // then the answer came
+    fake::feed(kBridgePort, "ID;");
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "ID;FA;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
+    EXPECT_EQ(radioState.freqHz, 7100000);  // and it was shown
+}
+
 }  // namespace

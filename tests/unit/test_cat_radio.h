@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cat/serial_port.h"
 #include "platform/platform_fake.h"
+#include "shell/program_state.h"
 #include "test_support.h"
 
 namespace cattest {
@@ -27,6 +29,20 @@ struct ScriptedRadio {
             auto it = answers.find(bytes);
             if (it != answers.end()) fake::feed(port, it->second);
         };
+    }
+};
+
+// A test with the radio port open and the scripted radio answering on it.
+class ScriptedRadioTest : public RigvoxTest {
+protected:
+    ScriptedRadio radio;
+
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        shellState.comPort = kRadioPort;
+        portOpen(kRadioPort, 9600);
+        radio.install();
     }
 };
 

@@ -146,4 +146,21 @@ TEST_F(SimulatorTest, PollCollectsSimulatedAnswers) {
         << log;
 }
 
+// 5. A simulated run connects on its first poll answer: the frequency set at
+// start is answered back, the reduced radio's short state query runs on the
+// canned answers and "connected" is spoken.
+TEST_F(SimulatorTest, FirstPollAnswerConnectsTheReducedRadio) {
+    catState.rigModel = 100;  // what "ID020;" and "OMQC;" make of every simulated run
+    catState.cmdText = "FA00007100000";  // the frequency command of the start
+    sendCommand();
+    pollTick();  // asks for the frequency
+    EXPECT_EQ(catState.connected, 0);
+    pollTick();  // the answer runs the state query
+    EXPECT_EQ(catState.connected, 1);
+    EXPECT_EQ(radioState.afGain, 90);  // "AG090;"
+    EXPECT_EQ(radioState.rfGain, 40);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "mhz", "lsb", "delay", "connected"}));
+    EXPECT_EQ(catState.cmdText, "SM;");  // and the poll goes on with the reduced radio's S-meter
+}
+
 }  // namespace

@@ -9,7 +9,17 @@ using namespace keytest;
 
 namespace {
 
-class DispatcherTest : public KeyTest {};
+class DispatcherTest : public KeyTest {
+protected:
+    // The mode M gives from mode on band (freqHz counts outside the bands).
+    int modeAfterM(int band, int mode, int freqHz) {
+        radioState.band = band;
+        radioState.mode = mode;
+        radioState.freqHz = freqHz;
+        press('M');
+        return radioState.mode;
+    }
+};
 
 // --- events and the preamble -----------------------------------------------
 
@@ -412,54 +422,31 @@ TEST_F(DispatcherTest, KeysWithoutACommandResendTheFrequencyOnlyWhileTuning) {
 
 // --- modes -------------------------------------------------------------------
 
-TEST_F(DispatcherTest, ModeCycleReachesFmOnlyFrom10mUp) {
-    radioState.band = 10;
-    radioState.mode = 1;
-    std::vector<int> modes;
-    for (int i = 0; i < 5; ++i) {
-        press('M');
-        modes.push_back(radioState.mode);
+TEST_F(DispatcherTest, ModeCycleReachesFmOnlyFrom10mUpOrFrom27MHzOutsideTheBands) {
+    const struct {
+        int rigModel, band, mode, freqHz, next;
+    } cases[] = {
+        {23, 10, 1, 28500000, 2}, {23, 10, 2, 28500000, 3}, {23, 10, 3, 28500000, 4},
+        {23, 10, 4, 28500000, 5}, {23, 10, 5, 28500000, 1},  // FM narrow back to LSB
+        {23, 6, 4, 14200000, 1},                             // no FM below 10 m
+        {23, 12, 7, 145000000, 1},                           // from FM wide to LSB
+        {23, 99, 4, 26999999, 1}, {23, 99, 4, 27000000, 5},  // outside the bands: by frequency
+        {100, 12, 1, 145000000, 2}, {100, 12, 2, 145000000, 3},
+        {100, 12, 3, 145000000, 1},  // the reduced radio stops after CW
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "model " << c.rigModel << " band " << c.band << " mode " << c.mode);
+        catState.rigModel = c.rigModel;
+        EXPECT_EQ(modeAfterM(c.band, c.mode, c.freqHz), c.next);
     }
-    EXPECT_EQ(modes, (std::vector<int>{2, 3, 4, 5, 1}));
-
-    radioState.band = 6;
-    radioState.mode = 4;
-    press('M');
-    EXPECT_EQ(radioState.mode, 1);
-
-    // From FM wide the next mode is LSB.
-    radioState.band = 12;
-    radioState.mode = 7;
     forget();
-    press('M');
-    EXPECT_EQ(radioState.mode, 1);
+
+    catState.rigModel = 23;
+    modeAfterM(12, 7, 145000000);
     EXPECT_EQ(sent().front(), "MD1;");
     EXPECT_EQ(spoken().back(), "lsb");
-}
-
-TEST_F(DispatcherTest, ModeCycleOutsideTheBandsAllowsFmFrom27MHz) {
-    radioState.band = 99;
-    radioState.mode = 4;
-    radioState.freqHz = 26999999;
-    press('M');
-    EXPECT_EQ(radioState.mode, 1);
-    radioState.mode = 4;
-    radioState.freqHz = 27000000;
-    forget();
-    press('M');
-    EXPECT_EQ(radioState.mode, 5);
+    modeAfterM(99, 4, 27000000);
     EXPECT_EQ(spoken(), (Prompts{"delay", "delay", "fm", "nar"}));
-}
-
-TEST_F(DispatcherTest, ReducedRadioCyclesLsbUsbCw) {
-    catState.rigModel = 100;
-    radioState.band = 12;
-    std::vector<int> modes;
-    for (int i = 0; i < 4; ++i) {
-        press('M');
-        modes.push_back(radioState.mode);
-    }
-    EXPECT_EQ(modes, (std::vector<int>{2, 3, 1, 2}));
 }
 
 TEST_F(DispatcherTest, ExtendedStateSwapsFmWidthsOrRepeatsTheMode) {

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
 #include "shell/program_state.h"
+#include "test_cat_radio.h"
 #include "test_support.h"
 
 namespace keytest {
@@ -65,19 +66,7 @@ protected:
     }
 
     // Commands written to the radio since the last call, each with its ";".
-    std::vector<std::string> sent() {
-        std::vector<std::string> commands;
-        std::string current;
-        for (char c : fake::takeWritten(kRadioPort)) {
-            current += c;
-            if (c == ';') {
-                commands.push_back(current);
-                current.clear();
-            }
-        }
-        if (!current.empty()) commands.push_back(current);
-        return commands;
-    }
+    std::vector<std::string> sent() { return cattest::takeCommands(kRadioPort); }
     // Only the commands beginning with prefix.
     std::vector<std::string> sentStarting(std::string_view prefix) {
         std::vector<std::string> kept;

@@ -13,15 +13,8 @@ namespace {
 using cattest::takeCommands;
 using Commands = std::vector<std::string>;
 
-class GainsTest : public RigvoxTest {
-protected:
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        shellState.comPort = cattest::kRadioPort;
-        portOpen(cattest::kRadioPort, 9600);
-    }
-};
+// Nothing is asked of the radio here: the scripted radio has no answers.
+using GainsTest = cattest::ScriptedRadioTest;
 
 TEST_F(GainsTest, EveryFieldHasItsWidth) {
     struct Case {

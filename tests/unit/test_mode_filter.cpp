@@ -16,18 +16,8 @@ namespace {
 using cattest::takeCommands;
 using Commands = std::vector<std::string>;
 
-class ModeFilterTest : public RigvoxTest {
+class ModeFilterTest : public cattest::ScriptedRadioTest {
 protected:
-    cattest::ScriptedRadio radio;
-
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        shellState.comPort = cattest::kRadioPort;
-        portOpen(cattest::kRadioPort, 9600);
-        radio.install();
-    }
-
     static void selectMode(int mode) {
         radioState.mode = mode;
         setMode();

@@ -16,18 +16,7 @@ namespace {
 using cattest::takeCommands;
 using Commands = std::vector<std::string>;
 
-class TogglesTest : public RigvoxTest {
-protected:
-    cattest::ScriptedRadio radio;
-
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        shellState.comPort = cattest::kRadioPort;
-        portOpen(cattest::kRadioPort, 9600);
-        radio.install();
-    }
-};
+using TogglesTest = cattest::ScriptedRadioTest;
 
 TEST_F(TogglesTest, EachSwitchOnAndOffWithItsWordsCommandsAndStatusLabel) {
     auto& R = radioState;

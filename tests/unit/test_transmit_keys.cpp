@@ -295,6 +295,11 @@ TEST_F(TransmitKeysTest, EnterWhileAToneIsOnRejectsTheStoredCode) {
     EXPECT_EQ(spoken(), (Prompts{"invalid"}));
     EXPECT_EQ(radioState.ctcssOn, 0);
     EXPECT_TRUE(sent().empty());
+    // The radio's tone is still on: the code stays for the band record and
+    // the options readout.
+    EXPECT_EQ(radioState.toneCode, "007");
+    press('O');
+    EXPECT_TRUE(contains(spoken(), "ctcss"));
 }
 
 TEST_F(TransmitKeysTest, IOutsideFmHasNoToneMeaning) {

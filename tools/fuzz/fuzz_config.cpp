@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "memory/memory_file.h"
 #include "shell/startup.h"
 #include "virtual_radio.h"
 
@@ -21,10 +22,22 @@ void answerAsRadio(int port, const std::string& bytes) {
     if (!answer.empty()) fake::feed(port, answer);
 }
 
+// A memory file as the program writes it, so each start only reads one.
+const std::string& savedMemoryFile() {
+    static const std::string content = [] {
+        fuzz::resetAll();
+        saveMemoryFile();
+        return fake::fileContent("savmem.dat");
+    }();
+    return content;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    savedMemoryFile();  // made before this input's clean start
     fuzz::resetAll();
+    fake::setFile("savmem.dat", savedMemoryFile());
     vradio::VirtualRadio virtualRadio;
     radio = &virtualRadio;
     fake::state().responder = answerAsRadio;
