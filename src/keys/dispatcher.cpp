@@ -405,7 +405,8 @@ void runKeyChain() {
     // stay open afterwards.
     if (isDigitKey()) {
         onDigitKey();
-        if (K.adjustTarget != kTargetMenuNumber && K.adjustTarget != kTargetMenuValue) K.adjustTarget = kTargetTuning;
+        if (K.adjustTarget != kTargetMenuNumber && K.adjustTarget != kTargetMenuValue)
+            K.adjustTarget = kTargetTuning;
         return;
     }
     // Row 34: H, the help text, played while the next keys are handled.

@@ -180,14 +180,26 @@ void bandOfMHz() {
     if (R.band == kOutsideBands && R.splitState == 1) R.splitState = 0;
 }
 
-void stepBandUp() {
-    auto& R = radioState;
-    if (!hasRecord(R.band)) {
+namespace {
+
+// The start of a band step: outside every band there is nothing to step
+// from, which is said; otherwise the band left is stored. False when no step
+// is to be made.
+bool leaveBandForStep() {
+    if (!hasRecord(radioState.band)) {
         playPrompt("band");
         playPrompt("un");
-        return;
+        return false;
     }
     storeBand();
+    return true;
+}
+
+}  // namespace
+
+void stepBandUp() {
+    auto& R = radioState;
+    if (!leaveBandForStep()) return;
     R.band = R.band + 1;
     // Past the highest band the radio has (general coverage is never
     // stepped to) back to 160 m.
@@ -197,12 +209,7 @@ void stepBandUp() {
 
 void stepBandDown() {
     auto& R = radioState;
-    if (!hasRecord(R.band)) {
-        playPrompt("band");
-        playPrompt("un");
-        return;
-    }
-    storeBand();
+    if (!leaveBandForStep()) return;
     R.band = R.band - 1;
     // Below 160 m, or down from a band above the radio's coverage, to the
     // highest band the radio has.

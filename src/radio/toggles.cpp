@@ -18,10 +18,25 @@ constexpr int kPreampFlagPosition = 30;  // character of the band record
 constexpr int kLevelNoiseBlanker = 2;    // levelTarget values
 constexpr int kLevelNoiseReduction = 3;
 
-// Speaks "on" or "off" and gives the command for the new state.
-std::string_view switchTo(bool on, std::string_view onCommand, std::string_view offCommand) {
+// The common switch: the function's name, "on" or "off" by the old state,
+// the state flipped (every value but 0 counts as on) and the command sent.
+// True when the function is now on.
+bool flipSwitch(int& state, std::string_view name, std::string_view onCommand, std::string_view offCommand) {
+    playPrompt(name);
+    const bool on = state == 0;
     playPrompt(on ? "on" : "off");
-    return on ? onCommand : offCommand;
+    state = on ? 1 : 0;
+    sendText(on ? onCommand : offCommand);
+    return on;
+}
+
+// As flipSwitch, except that state 2 (on, not to be announced) switches off
+// without a word.
+bool flipQuietSwitch(int& state, std::string_view name, std::string_view onCommand, std::string_view offCommand) {
+    if (state != 2) return flipSwitch(state, name, onCommand, offCommand);
+    state = 0;
+    sendText(offCommand);
+    return false;
 }
 
 // The preamp state of the current band is kept in its record, so that each
@@ -45,38 +60,26 @@ void togglePreamp() {
         R.preampOn = 0;
         return;
     }
-    playPrompt("preamp");
-    const bool on = R.preampOn == 0;
-    const std::string_view command = switchTo(on, "PA1", "PA0");
-    R.preampOn = on ? 1 : 0;
-    sendText(command);
+    flipSwitch(R.preampOn, "preamp", "PA1", "PA0");
     storePreampFlag();
     updateStatusRow();
 }
 
 void toggleAttenuator() {
-    auto& R = radioState;
-    playPrompt("at");
-    const bool on = R.attOn == 0;
-    const std::string_view command = switchTo(on, "RA01", "RA00");
-    R.attOn = on ? 1 : 0;
-    sendText(command);
+    flipSwitch(radioState.attOn, "at", "RA01", "RA00");
     updateStatusRow();
 }
 
 void toggleNoiseBlanker() {
     auto& R = radioState;
-    playPrompt("nb");
-    const bool on = R.nbOn == 0;
-    const std::string_view command = switchTo(on, "NB1", "NB0");
-    if (on) R.levelTarget = kLevelNoiseBlanker;
-    else if (R.levelTarget == kLevelNoiseBlanker) R.levelTarget = 0;
-    R.nbOn = on ? 1 : 0;
-    sendText(command);
+    const bool on = flipSwitch(R.nbOn, "nb", "NB1", "NB0");
     if (on) {
+        R.levelTarget = kLevelNoiseBlanker;
         // The level the arrow keys will step starts from the radio's own.
         queryRadio("NL");
         R.nbLevel = replyValue("NL", 2, 3, R.nbLevel);
+    } else if (R.levelTarget == kLevelNoiseBlanker) {
+        R.levelTarget = 0;
     }
     R.quietTicks = 0;
     updateStatusRow();
@@ -84,55 +87,26 @@ void toggleNoiseBlanker() {
 
 void toggleNoiseReduction() {
     auto& R = radioState;
-    // State 2 (set by the state query) switches off without a word.
-    const bool silent = R.nrState == 2;
-    if (!silent) playPrompt("nr");
-    const bool on = R.nrState == 0;
-    std::string_view command;
-    if (on) {
-        command = switchTo(true, "NR1", "NR0");
+    if (flipQuietSwitch(R.nrState, "nr", "NR1", "NR0")) {
         R.levelTarget = kLevelNoiseReduction;
-    } else {
-        command = "NR0";
-        if (R.nrState == 1) playPrompt("off");
-        if (R.levelTarget == kLevelNoiseReduction) R.levelTarget = 0;
-    }
-    R.nrState = on ? 1 : 0;
-    sendText(command);
-    if (on) {
         queryRadio("RL");
         R.nrLevel = replyValue("RL", 2, 2, R.nrLevel);
+    } else if (R.levelTarget == kLevelNoiseReduction) {
+        R.levelTarget = 0;
     }
     updateStatusRow();
 }
 
 void toggleNotch() {
-    auto& R = radioState;
-    playPrompt("notch");
-    const bool on = R.notchOn == 0;
-    const std::string_view command = switchTo(on, "NT10", "NT00");
-    R.notchOn = on ? 1 : 0;
     // The notch key also releases the poll should a menu exchange have left
     // it stopped.
     catState.busy = 0;
-    sendText(command);
+    flipSwitch(radioState.notchOn, "notch", "NT10", "NT00");
     updateStatusRow();
 }
 
 void toggleProcessor() {
-    auto& R = radioState;
-    const bool silent = R.procState == 2;
-    if (!silent) playPrompt("spc");
-    const bool on = R.procState == 0;
-    std::string_view command;
-    if (on) {
-        command = switchTo(true, "PR1", "PR0");
-    } else {
-        command = "PR0";
-        if (!silent) playPrompt("off");
-    }
-    R.procState = on ? 1 : 0;
-    sendText(command);
+    flipQuietSwitch(radioState.procState, "spc", "PR1", "PR0");
     updateStatusRow();
 }
 
@@ -148,11 +122,6 @@ void toggleVox() {
     // VOX and CW break-in share the radio's "VX" switch; the program keeps
     // their states apart by mode.
     const bool cw = R.mode == 3;
-    int& state = cw ? R.breakInState : R.voxState;
-    playPrompt(cw ? "bkin" : "vox");
-    const bool on = state == 0;
-    const std::string_view command = switchTo(on, "VX1", "VX0");
-    state = on ? 1 : 0;
-    sendText(command);
+    flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
 }

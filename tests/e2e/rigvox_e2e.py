@@ -39,6 +39,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import wave
 
 BUILD = os.environ.get("RIGVOX_BUILD") or os.getcwd()
 SOURCE = os.environ.get("RIGVOX_SOURCE") or os.path.dirname(
@@ -242,6 +243,25 @@ def ink_fraction(png, x, y, width, height):
     if result.returncode != 0:
         raise HarnessError("convert failed: %s" % result.stderr.strip())
     return float(result.stdout.strip() or 0)
+
+
+_prompt_seconds = {}
+
+
+def prompt_seconds(name):
+    """How long the built recording of a prompt name sounds (0 when there
+    is none), the time the program is held when it plays it waiting."""
+    if name not in _prompt_seconds:
+        file = name.lower()
+        dot = file.rfind(".")
+        if not (0 < dot < len(file) - 1):
+            file += ".wav"
+        try:
+            with wave.open(os.path.join(BUILD, "wave", file)) as w:
+                _prompt_seconds[name] = w.getnframes() / float(w.getframerate())
+        except (OSError, EOFError, wave.Error):
+            _prompt_seconds[name] = 0.0
+    return _prompt_seconds[name]
 
 
 # ---------------------------------------------------------------------------
@@ -467,6 +487,23 @@ class Session:
             return time.monotonic() - last[1] >= seconds
 
         wait_until(quiet, timeout, "the program to fall silent")
+
+    def wait_for_silence(self, margin=0.3, timeout=30):
+        """Waits until the last prompt logged has had the time to sound to
+        its end (the program is held meanwhile) and `margin` seconds more
+        have passed without a new one: whatever the key that spoke it does
+        after its speech has then been done."""
+        last = [self.speech(), time.monotonic()]
+
+        def silent():
+            said = self.speech()
+            if len(said) != len(last[0]):
+                last[0], last[1] = said, time.monotonic()
+                return False
+            held = prompt_seconds(said[-1]) if said else 0.0
+            return time.monotonic() - last[1] >= held + margin
+
+        wait_until(silent, timeout, "the program to fall silent")
 
     # -- window -------------------------------------------------------------
 

@@ -69,18 +69,18 @@ class Connection(unittest.TestCase):
             # The radio goes silent. Right away the link still counts as up;
             # after some two seconds of silence (twenty unanswered polls,
             # counted while the program is idle) every key answers "nc".
-            s.wait_for_quiet(0.5)
+            s.wait_for_silence()
             s.radio_control("silent")
             s.key("f")
             s.wait_for_speech(["7", "point", "1", "mhz", "lsb.wav"])
-            s.wait_for_quiet(0.3)
+            s.wait_for_silence()
             time.sleep(3.5)
             s.key("f")
             s.wait_for_speech(["nc"], timeout=5)
 
             # The radio answers again: frequency, mode, "connected", and the
             # whole state query once more, in order.
-            s.wait_for_quiet(0.5)
+            s.wait_for_silence()
             speech_mark, mark = s.speech_mark(), s.radio_mark()
             s.radio_control("alive")
             s.wait_for_speech(["connected"], timeout=15)

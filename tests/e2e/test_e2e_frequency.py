@@ -38,7 +38,7 @@ class FrequencyBandMode(unittest.TestCase):
             s.wait_for_speech(list(speech), since=speech_mark)
         if sent:
             s.wait_for_radio(list(sent), since=radio_mark)
-        s.wait_for_quiet(0.4)
+        s.wait_for_silence()
         return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
 
     def settle(self):

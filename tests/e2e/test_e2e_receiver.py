@@ -22,9 +22,9 @@ def commands(log):
 
 
 class ReceiverAndLevels(unittest.TestCase):
-    def press(self, key, speech=(), sent=(), quiet=0.4):
+    def press(self, key, speech=(), sent=(), quiet=True):
         """One key; waits for its speech and for the commands the radio
-        must receive (and, unless quiet is 0, for the program to fall
+        must receive (and, when quiet, for the program to fall
         silent); returns the commands (polls left out) and the words
         (pauses left out) that followed."""
         s = self.s
@@ -35,12 +35,12 @@ class ReceiverAndLevels(unittest.TestCase):
         if sent:
             s.wait_for_radio(list(sent), since=radio_mark)
         if quiet:
-            s.wait_for_quiet(quiet)
+            s.wait_for_silence()
         return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
 
     def step(self, key, command):
         """A step that speaks nothing: waits for its one command only."""
-        sent, _ = self.press(key, sent=[command], quiet=0)
+        sent, _ = self.press(key, sent=[command], quiet=False)
         self.assertEqual(sent, [command], key)
 
     def steps(self, key, expected):
@@ -61,7 +61,7 @@ class ReceiverAndLevels(unittest.TestCase):
             s.wait_for_window()
             s.wait_for_speech(["connected"], timeout=30)
             self.assertIn("PC010", s.radio_log())
-            s.wait_for_quiet(0.4)
+            s.wait_for_silence()
             # The radio answered "ML": the monitor counts as on.
             baseline = s.screen_pixels(STATUS)
             _, said = self.press("o", ["off"])

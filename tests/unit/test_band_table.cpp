@@ -1,28 +1,19 @@
 // Band records: the band judged from the radio's reports, what is stored and
 // refused, the recall of a band into the radio (order of commands, split and
 // tone), and band stepping with the coverage wrap.
-#include "test_support.h"
-
 #include <array>
 
 #include "cat/serial_port.h"
 #include "radio/band_table.h"
+#include "test_cat_radio.h"
 
 namespace {
 
-constexpr int kRadioPort = 3;
+using cattest::kRadioPort;
 
-class BandTableTest : public RigvoxTest {
+// The radio answers nothing here: recalls and steps only send.
+class BandTableTest : public cattest::ScriptedRadioTest {
 protected:
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
-        openPortSequence(kRadioPort);
-        fake::takeWritten(kRadioPort);
-    }
-    void TearDown() override { closeAllPorts(); }
-
     static std::string sent() { return fake::takeWritten(kRadioPort); }
     static std::array<std::string, 15> table() {
         std::array<std::string, 15> t;

@@ -9,20 +9,8 @@ namespace {
 
 using cattest::kRadioPort;
 
-class ExchangeTest : public RigvoxTest {
+class ExchangeTest : public cattest::ScriptedRadioTest {
 protected:
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
-        openPortSequence(kRadioPort);
-    }
-    void TearDown() override {
-        closeDebugLog();
-        closeAllPorts();
-    }
     static void send(const std::string& command) {
         catState.cmdText = command;
         sendCommand();
@@ -103,9 +91,7 @@ TEST_F(ExchangeTest, ReadReplyTakesWhatIsWaiting) {
 }
 
 TEST_F(ExchangeTest, QueryRadioSendsPausesAndReads) {
-    cattest::ScriptedRadio radio;
     radio.answers["AG0;"] = "AG0120;";
-    radio.install();
     queryRadio("AG0");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "AG0;");
     EXPECT_EQ(catState.replyText, "AG0120;");

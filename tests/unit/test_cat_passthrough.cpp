@@ -11,28 +11,16 @@ namespace {
 using cattest::kBridgePort;
 using cattest::kRadioPort;
 
-class PassThroughTest : public RigvoxTest {
+class PassThroughTest : public cattest::ScriptedRadioTest {
 protected:
-    cattest::ScriptedRadio radio;
-
     void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
-        shellState.comPort = kRadioPort;
+        ScriptedRadioTest::SetUp();
         shellState.bridgePort = kBridgePort;
-        shellState.baudRate = 9600;
-        openPortSequence(kRadioPort);
         openPortSequence(kBridgePort);
         catState.connected = 1;
         radio.answers["FA;"] = "FA00014200000;";
         radio.answers["MD;"] = "MD2;";
         radio.answers["ID;"] = "?;";
-        radio.install();
-    }
-    void TearDown() override {
-        closeDebugLog();
-        closeAllPorts();
     }
 };
 

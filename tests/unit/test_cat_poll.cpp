@@ -13,28 +13,16 @@ using cattest::kRadioPort;
 using cattest::takeCommands;
 using Commands = std::vector<std::string>;
 
-class PollTest : public RigvoxTest {
+class PollTest : public cattest::ScriptedRadioTest {
 protected:
-    cattest::ScriptedRadio radio;
-
     void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
-        openPortSequence(kRadioPort);
+        ScriptedRadioTest::SetUp();
         catState.connected = 1;
         radio.answers["FA;"] = "FA00007100000;";
         radio.answers["FB;"] = "FB00007150000;";
         radio.answers["SM0;"] = "SM00014;";
         radio.answers["SM;"] = "SM048;";
         radio.answers["RM;"] = "RM10003;";
-        radio.install();
-    }
-    void TearDown() override {
-        closeDebugLog();
-        closeAllPorts();
     }
     static std::string waiting() { return fake::state().ports[kRadioPort].incoming; }
 };

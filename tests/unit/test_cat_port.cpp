@@ -3,19 +3,11 @@
 
 #include "cat/exchange.h"
 #include "cat/serial_port.h"
-#include "test_support.h"
+#include "test_cat_radio.h"
 
 namespace {
 
-class PortTest : public RigvoxTest {
-protected:
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
-    }
-    void TearDown() override { closeAllPorts(); }
-};
+using PortTest = cattest::PortsClosedTest;
 
 // 1. Numbers without a slot: every operation does nothing.
 TEST_F(PortTest, NumbersOutsideTheTableHaveNoSlot) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cat/exchange.h"
 #include "cat/serial_port.h"
 #include "platform/platform_fake.h"
 #include "shell/program_state.h"
@@ -32,16 +33,34 @@ struct ScriptedRadio {
     }
 };
 
-// A test with the radio port open and the scripted radio answering on it.
-class ScriptedRadioTest : public RigvoxTest {
+// A test that starts with every port slot empty and leaves it so, with the
+// debug log closed. The slots outlive the fake emptied by RigvoxTest, so an
+// earlier test's handles are closed first and the fake is emptied again.
+class PortsClosedTest : public RigvoxTest {
+protected:
+    void SetUp() override {
+        RigvoxTest::SetUp();
+        closeAllPorts();
+        fake::reset();
+    }
+    void TearDown() override {
+        closeDebugLog();
+        closeAllPorts();
+    }
+};
+
+// A test with the radio port opened as the program opens it (9600 baud,
+// 8 data bits, no parity, two stop bits) and the scripted radio answering on
+// it; a test fills radio.answers, which are looked up as each command goes out.
+class ScriptedRadioTest : public PortsClosedTest {
 protected:
     ScriptedRadio radio;
 
     void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
+        PortsClosedTest::SetUp();
         shellState.comPort = kRadioPort;
-        portOpen(kRadioPort, 9600);
+        shellState.baudRate = 9600;
+        openPortSequence(kRadioPort);
         radio.install();
     }
 };

@@ -7,20 +7,17 @@
 #include "cat/serial_port.h"
 #include "cat/simulator.h"
 #include "shell/text.h"
-#include "test_support.h"
+#include "test_cat_radio.h"
 
 namespace {
 
-class SimulatorTest : public RigvoxTest {
+class SimulatorTest : public cattest::PortsClosedTest {
 protected:
     void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
+        PortsClosedTest::SetUp();
         shellState.simMode = 1;
         shellState.comPort = 1;  // never opened: the simulator answers without a radio
     }
-    void TearDown() override { closeDebugLog(); }
 
     // The answer readReply gives after command was sent.
     static std::string answerTo(const std::string& command) {

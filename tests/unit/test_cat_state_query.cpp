@@ -15,21 +15,8 @@ using cattest::takeCommands;
 using cattest::without;
 using Commands = std::vector<std::string>;
 
-class StateQueryTest : public RigvoxTest {
+class StateQueryTest : public cattest::ScriptedRadioTest {
 protected:
-    cattest::ScriptedRadio radio;
-
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        fake::reset();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
-        openPortSequence(kRadioPort);
-        radio.install();
-    }
-    void TearDown() override { closeAllPorts(); }
-
     // The query's commands without the preamp's, which togglePreamp sends.
     static Commands ownCommands() { return without(takeCommands(), {"PA"}); }
 };
@@ -244,6 +231,16 @@ TEST_F(StateQueryTest, PreampFollowsTheBandFlag) {
         if (command.rfind("PA", 0) == 0) preamp.push_back(command);
     EXPECT_EQ(preamp, Commands({"PA0;"}));
     EXPECT_EQ(radioState.preampOn, 0);
+
+    // Any flag but "1" means off, and the record keeps the state the radio was given.
+    radioState.bandTable[4] = "01A00007100000B00007100000999x";
+    fake::takePrompts();
+    queryRadioState();
+    EXPECT_EQ(radioState.preampOn, 0);
+    EXPECT_EQ(radioState.bandTable[4], "01A00007100000B000071000009990");
+    const Prompts spoken = fake::takePrompts();
+    const Prompts preampOff = {"preamp", "off"};
+    EXPECT_NE(std::search(spoken.begin(), spoken.end(), preampOff.begin(), preampOff.end()), spoken.end());
 }
 
 }  // namespace

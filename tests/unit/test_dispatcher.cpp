@@ -2,6 +2,8 @@
 // that run their own small commands.
 #include "test_dispatcher_support.h"
 
+#include <algorithm>
+
 #include "cat/exchange.h"
 #include "keys/dispatcher.h"
 
@@ -380,6 +382,38 @@ TEST_F(DispatcherTest, ChannelKeysSetTheCommandAndGoOnToTheFrequencySend) {
     EXPECT_EQ(memoryState.channelBank, 0);
 }
 
+// C, G, B, the digits and U through the key chain: each shared row does its
+// part once, and the bank of the last recall carries over to the next store.
+TEST_F(DispatcherTest, ChannelStoreRecallAndStepThroughTheKeys) {
+    auto& M = memoryState;
+    type("CB35");
+    EXPECT_EQ(spoken(), (Prompts{"sch", "bank", "3", "channel", "5", "ok"}));
+    EXPECT_EQ(M.memoryChannels[35], "0104A00007100000B000071000009990");
+    EXPECT_EQ(M.channelAction, 0);
+
+    type("GB35");
+    auto prompts = spoken();
+    EXPECT_EQ(Prompts(prompts.begin(), prompts.begin() + 5), (Prompts{"gch", "bank", "3", "channel", "5"}));
+    EXPECT_EQ(M.recalledBank, 3);
+    type("C6");  // the bank of the recall
+    EXPECT_EQ(M.memoryChannels[36], M.memoryChannels[35]);
+    EXPECT_EQ(M.recalledBank, 99);  // C is not one of U, S and F
+
+    type("GB35");
+    press('S');  // S keeps the recall for U
+    forget();
+    press('U');
+    EXPECT_EQ(Prompts(spoken().begin(), spoken().begin()), Prompts{});
+    EXPECT_EQ(M.recalledSlot, 6);
+    EXPECT_EQ(M.recalledBank, 3);
+    forget();
+    press('D');  // any other key drops it: U then does nothing
+    forget();
+    press('U');
+    EXPECT_TRUE(spoken().empty());
+    EXPECT_TRUE(sent().empty());
+}
+
 TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {
     radioState.mode = 4;
     press('W');
@@ -398,6 +432,42 @@ TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {
     EXPECT_EQ(spoken(), (Prompts{"bw", "na"}));
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_TRUE(sent().empty());
+}
+
+// Each row either ends the key or lets it go on; a key that goes on with
+// nothing else pending ends in the last row, which sends the frequency again.
+TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
+    const std::string resend = "FA00007100000;";
+    const int stopping[] = {'O', vkF(9), 'U', 'L', kVkSpace, 'Q', 'N', 'A', kVkPeriod, 'Z', vkF(1), vkF(2),
+                            vkF(3), vkF(4), vkF(5), vkF(6), vkF(8), vkF(12), '5', 'F', 'P', vkF(11), 'R', 'S',
+                            'T', 'B', 'W', 'X', 'M'};
+    for (int vk : stopping) {
+        SCOPED_TRACE(vk);
+        SetUp();
+        radioState.mode = 2;  // USB: F7 and I have their plain meaning
+        press(vk);
+        EXPECT_EQ(indexOf(sent(), resend), -1);
+    }
+    const struct {
+        int vk;
+        const char* last;
+    } goingOn[] = {
+        {'C', "FA00007100000;"}, {'G', "FA00007100000;"}, {'E', "FA00007100000;"},
+        {'V', "FB00007100000;"},  // split on: the working frequency goes to VFO B
+        {vkF(7), "FA00007100000;"}, {'H', "FA00007100000;"}, {'I', "FA00007100000;"},
+        {'D', "FA00007100000;"}, {kVkEnter, "FA00007100000;"},  // no frequency typed
+        {kVkUp, "FA00007101000;"}, {kVkDown, "FA00007099000;"},
+    };
+    for (const auto& c : goingOn) {
+        SCOPED_TRACE(c.vk);
+        SetUp();
+        radioState.mode = 2;
+        press(c.vk);
+        const auto commands = sent();
+        ASSERT_FALSE(commands.empty());
+        EXPECT_EQ(commands.back(), c.last);
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), c.last), 1);
+    }
 }
 
 TEST_F(DispatcherTest, HelpPlaysWithoutWaitingAndTheKeyGoesOn) {

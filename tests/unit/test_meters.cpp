@@ -17,17 +17,8 @@ namespace {
 using cattest::takeCommands;
 using Commands = std::vector<std::string>;
 
-class MetersTest : public RigvoxTest {
+class MetersTest : public cattest::ScriptedRadioTest {
 protected:
-    cattest::ScriptedRadio radio;
-
-    void SetUp() override {
-        RigvoxTest::SetUp();
-        closeAllPorts();
-        shellState.comPort = cattest::kRadioPort;
-        portOpen(cattest::kRadioPort, 9600);
-        radio.install();
-    }
     // A meter answer as the poll hands it over.
     static void meterReply(const std::string& reply) {
         catState.replyText = reply;

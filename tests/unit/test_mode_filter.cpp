@@ -6,6 +6,7 @@
 
 #include "cat/serial_port.h"
 #include "keys/keys_state.h"
+#include "radio/band_table.h"
 #include "radio/mode_filter.h"
 #include "radio/up_down.h"
 #include "test_cat_radio.h"
@@ -101,6 +102,17 @@ TEST_F(ModeFilterTest, LeavingFmNarrowEndsTheTone) {
     radioState.toneCode = "012";
     selectMode(2);
     EXPECT_EQ(takeCommands(), (Commands{"CT0;", "MD2;", "SH07;"}));
+}
+
+TEST_F(ModeFilterTest, AToneEndedByTheModeLeavesTheBandRecordAtTheNextStore) {
+    radioState.band = 12;
+    radioState.bandTable[12] = "05A00145000000B001450000000120";
+    radioState.ctcssOn = 1;
+    radioState.toneCode = "012";
+    selectMode(7);
+    catState.lastFreqReply = "FA00145500000";
+    storeBand();
+    EXPECT_EQ(radioState.bandTable[12], "07A00145500000B001450000009990");
 }
 
 TEST_F(ModeFilterTest, ReducedRadioGetsOnlyTheModeCommand) {

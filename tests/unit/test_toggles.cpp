@@ -103,10 +103,12 @@ TEST_F(TogglesTest, NoiseReductionReadsItsLevel) {
 
 TEST_F(TogglesTest, StateTwoSwitchesOffWithoutAWord) {
     radioState.nrState = 2;
+    radioState.levelTarget = 3;
     toggleNoiseReduction();
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_EQ(takeCommands(), (Commands{"NR0;"}));
     EXPECT_EQ(radioState.nrState, 0);
+    EXPECT_EQ(radioState.levelTarget, 0);  // the level keys leave with it
 
     radioState.procState = 2;
     toggleProcessor();

@@ -243,7 +243,7 @@ TEST_F(TransmitKeysTest, ToneNumbersCommitWithTheirCommands) {
 TEST_F(TransmitKeysTest, WrongToneNumbersAreRejectedAndLeaveNoTone) {
     radioState.mode = 5;
     radioState.band = 12;
-    for (const char* digits : {"43", "123", "4", ""}) {
+    for (const char* digits : {"43", "123", "043", "4", ""}) {
         SCOPED_TRACE(digits);
         radioState.ctcssOn = 0;
         press('I');
