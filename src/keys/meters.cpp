@@ -50,10 +50,9 @@ int sMeterFromReply() {
 void showSMeter() {
     const int s = radioState.sMeter;
     std::string text = "S";
-    // The blanks erase "9+": three, because in the proportional big font two
-    // are narrower than the "+" and would leave a sliver of it.
+    // The two blanks erase an earlier "9+".
     if (s > kSNinePlus - 1) text += "9+";
-    else text += plainNumber(s < 0 ? 0 : s / kStepsPerSUnit) + "   ";
+    else text += plainNumber(s < 0 ? 0 : s / kStepsPerSUnit) + "  ";
     printAt(kSMeterX, kSMeterY, text);
 }
 

@@ -183,7 +183,7 @@ std::string buildChannelRecord(int splitState, int mode, int band, std::string_v
 std::string channelDisplayFrequency(std::string_view hzDigits) {
     std::string text = leftText(hzDigits, 5) + "." + rightText(hzDigits, 6);
     const std::size_t first = text.find_first_not_of('0');
-    return first == std::string::npos ? std::string() : text.substr(first);
+    return first == std::string::npos ? std::string() : midText(text, static_cast<int>(first) + 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -48,6 +48,11 @@ struct Backend {
     std::string face;               // current font choice; points 0 = default
     int points = 0, weight = 0;
     std::vector<CachedFont> fonts;
+    // Box of the last text printed at each position. A text printed again at
+    // the same place first clears the old box: the program erases a label by
+    // printing blanks there, and in a proportional font its blanks can be
+    // narrower than the label they replace.
+    std::vector<std::pair<std::pair<int, int>, SDL_Rect>> lastBoxes;
     TickTimer timer;
     // sound
     bool audioTried = false;
@@ -358,6 +363,15 @@ void platTextAt(int x, int y, const std::string& text) {
     SDL_Surface* rendered = TTF_RenderText_Shaded(font, text.c_str(), black, white);
     if (!rendered) return;
     SDL_Rect where{x, y, rendered->w, rendered->h};
+    SDL_Rect* last = nullptr;
+    for (auto& [at, box] : b.lastBoxes)
+        if (at.first == x && at.second == y) last = &box;
+    if (last) {
+        SDL_FillRect(b.canvas, last, SDL_MapRGB(b.canvas->format, 255, 255, 255));
+        *last = where;
+    } else {
+        b.lastBoxes.push_back({{x, y}, where});
+    }
     SDL_BlitSurface(rendered, nullptr, b.canvas, &where);
     SDL_FreeSurface(rendered);
     b.dirty = true;

@@ -104,17 +104,13 @@ void updateStatusRow() {
     const bool cw = R.mode == 3;
     // Only state 1 shows a label: the state 2 of the switches means "off,
     // not yet spoken" or "not known".
-    // The blanks are counted in spaces of the proportional small font, where
-    // a space is a third to a half of a letter: each covers its label's
-    // pixels, so no sliver of "nr" or "vox" stays behind, and ends before
-    // the next field.
-    statusField(40, R.preampOn == 1, "preamp ", 13);
+    statusField(40, R.preampOn == 1, "preamp ", 12);
     statusField(170, R.attOn == 1, "att", 5);
-    statusField(240, R.nbOn == 1, "nb", 5);
-    statusField(310, R.nrState == 1, "nr", 5);
-    statusField(360, R.notchOn == 1, "notch", 10);
-    statusField(460, R.procState == 1 && ssb, "spc", 6);
-    statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 7);
+    statusField(240, R.nbOn == 1, "nb", 4);
+    statusField(310, R.nrState == 1, "nr", 3);
+    statusField(360, R.notchOn == 1, "notch", 9);
+    statusField(460, R.procState == 1 && ssb, "spc", 5);
+    statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 5);
     statusField(620, R.monitorOn == 1, "mon", 8);
     statusField(780, R.toneCode != "999", "ctcss=" + rightText(R.toneCode, 2), 16);
     selectBigFont();

@@ -24,7 +24,7 @@ def dark(pixels):
 
 
 class Models(unittest.TestCase):
-    def press(self, key, speech=(), sent=()):
+    def press(self, key, speech=(), sent=(), quiet=True):
         s = self.s
         speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
         s.key(key)
@@ -32,7 +32,8 @@ class Models(unittest.TestCase):
             s.wait_for_speech(list(speech), since=speech_mark)
         if sent:
             s.wait_for_radio(list(sent), since=radio_mark)
-        s.wait_for_silence()
+        if quiet:
+            s.wait_for_silence()
         return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
 
     def menu(self, number, value=None):
@@ -66,9 +67,7 @@ class Models(unittest.TestCase):
 
     def test_three_digit_menu(self):
         s = self.start("023")
-        # Enter alone reads the setting back (the radio's factory value).
-        self.assertEqual(self.menu("012"), (["EX0120000"], ["2"]))
-        # A value sets it; reading back gives the new value.
+        # A value sets the menu; Enter alone reads the setting back.
         self.assertEqual(self.menu("012", "1"), (["EX01200001"], ["ok"]))
         self.assertEqual(self.menu("012"), (["EX0120000"], ["1"]))
         # A value set at the radio with a decimal point is read with "point".
@@ -82,7 +81,6 @@ class Models(unittest.TestCase):
         self.start("024")
         self.assertEqual(self.menu("00101"), (["EX00101 "], ["0", "0", "1"]))
         self.assertEqual(self.menu("00101", "3"), (["EX00101 3"], ["ok"]))
-        self.assertEqual(self.menu("00101"), (["EX00101 "], ["3"]))
         self.assertEqual(self.menu("012"), ([], ["invalid"]))
         self.quit()
 
@@ -116,7 +114,7 @@ class Models(unittest.TestCase):
         # Tune: a CW carrier keyed by the operator; the SWR is asked with
         # "SW" and spoken from the answer's own characters.
         mark = s.speech_mark()
-        sent, said = self.press("t", ["presskey"], ["MD3"])
+        sent, said = self.press("t", ["presskey"], ["MD3"], quiet=False)
         self.assertEqual((sent[:1], said[:3]), (["MD3"], ["tune.wav", "on", "presskey"]))
         s.wait_for_speech(["swr", "1", "point", "0", "21", "1", "point", "0"], since=mark)
         self.assertIn("SW", s.radio_log())

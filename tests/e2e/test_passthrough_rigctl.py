@@ -195,7 +195,7 @@ class PassThroughRigctl(unittest.TestCase):
             mode_before = s.screen_region(MODE)
             mark = s.radio_mark()
             self.assertEqual(s.rigctl("M", "currVFO", "USB", "2400")[0], [])
-            s.wait_for_radio(["MD2", "MD2"], since=mark)
+            s.wait_for_radio(["MD2", "MD2", "SH07"], since=mark)
             self.assertEqual(s.rigctl("m", "currVFO")[0][0], "USB")
             s.wait_for_screen(MODE, lambda p: p != mode_before and dark(p) > 200,
                               what="the mode name to change")

@@ -404,4 +404,10 @@ TEST_F(ChannelTest, DigitsReachTheTypedFrequencyAndTheToneEntry) {
     EXPECT_EQ(memoryState.recalledSlot, 7);
 }
 
+TEST(ChannelDisplayFrequency, LeadingZerosGoEvenBeforeThePoint) {
+    EXPECT_EQ(channelDisplayFrequency("00007100000"), "7.100000");
+    EXPECT_EQ(channelDisplayFrequency("00145000000"), "145.000000");
+    EXPECT_EQ(channelDisplayFrequency("00000500000"), ".500000");
+}
+
 }  // namespace

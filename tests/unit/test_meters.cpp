@@ -35,10 +35,10 @@ TEST_F(MetersTest, SMeterShownAndSpokenAroundS9) {
         Prompts spoken;
     };
     const Case cases[] = {
-        {"SM00000;", 0, "S0   ", {"s", "0"}},
-        {"SM00014;", 14, "S4   ", {"s", "4"}},
-        {"SM00027;", 27, "S9   ", {"s", "9"}},
-        {"SM00029;", 29, "S9   ", {"s", "9"}},
+        {"SM00000;", 0, "S0  ", {"s", "0"}},
+        {"SM00014;", 14, "S4  ", {"s", "4"}},
+        {"SM00027;", 27, "S9  ", {"s", "9"}},
+        {"SM00029;", 29, "S9  ", {"s", "9"}},
         {"SM00030;", 30, "S9+", {"s", "9", "plus"}},
     };
     for (const Case& c : cases) {
@@ -61,16 +61,16 @@ TEST_F(MetersTest, ModelScalings) {
     EXPECT_EQ(sMeterText(), "S9+");
     meterReply("SM00013;");
     EXPECT_EQ(radioState.sMeter, 19);
-    EXPECT_EQ(sMeterText(), "S6   ");
+    EXPECT_EQ(sMeterText(), "S6  ");
 
     catState.rigModel = 100;  // "SM" and three digits, three times as fine
     meterReply("SM048;");
     EXPECT_EQ(radioState.sMeter, 16);
-    EXPECT_EQ(sMeterText(), "S5   ");
+    EXPECT_EQ(sMeterText(), "S5  ");
     for (const char* top : {"SM084;", "SM090;", "SM095;"}) {
         meterReply(top);
         EXPECT_EQ(radioState.sMeter, 27) << top;
-        EXPECT_EQ(sMeterText(), "S9   ") << top;
+        EXPECT_EQ(sMeterText(), "S9  ") << top;
     }
 }
 
@@ -81,7 +81,7 @@ TEST_F(MetersTest, SMeterIgnoredWhileTuningOrFromOtherAnswers) {
     radioState.tuning = 0;
     meterReply("FA00014200000;SM00030;");  // not at the start: not an S-meter answer
     EXPECT_EQ(radioState.sMeter, 12);
-    EXPECT_EQ(sMeterText(), "S4   ");
+    EXPECT_EQ(sMeterText(), "S4  ");
 }
 
 TEST_F(MetersTest, SwrSpokenIsTheRatioTheRadioReads) {

@@ -75,10 +75,19 @@ TEST_F(RealWindowTest, SpacesOverprintAndEraseEarlierText) {
     // Spaces as wide as the text cover it: the box is painted, not just the glyphs.
     platTextAt(285, 150, std::string(20, ' '));
     EXPECT_EQ(inkIn(285, 150, 660, 100).pixels, 0);
-    // A shorter text over a longer one leaves the longer one's tail.
+    // Text printed again at the same place clears the old text's box first,
+    // so a label switched off by blanks narrower than itself (a proportional
+    // font) leaves no sliver behind.
+    platTextFont("Ariel", 20, 20);
+    platTextAt(40, 250, "preamp ");
+    ASSERT_GT(inkIn(40, 250, 200, 40).pixels, 100);
+    platTextAt(40, 250, std::string(12, ' '));
+    EXPECT_EQ(inkIn(40, 250, 200, 40).pixels, 0);
+    // Text at another place is left alone.
+    platTextFont("Ariel", 50, 700);
     platTextAt(285, 150, "14.250000");
-    platTextAt(285, 150, "7.1");
-    EXPECT_GT(inkIn(285 + 250, 150, 300, 100).pixels, 100);
+    platTextAt(80, 150, "B   ");
+    EXPECT_GT(inkIn(285, 150, 600, 100).pixels, 1000);
 }
 
 TEST_F(RealWindowTest, FontsFollowPointsAndWeight) {

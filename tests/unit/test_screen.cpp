@@ -149,8 +149,8 @@ TEST_F(ScreenTest, FirstAnswerAfterConnectionSpeaksConnectedAndShowsNothing) {
 
 TEST_F(ScreenTest, StatusRowBlanksWhenEverythingIsOffThenBigFontAgain) {
     updateStatusRow();
-    const std::pair<int, int> blanks[] = {{40, 13}, {170, 5}, {240, 5}, {310, 5}, {360, 10},
-                                          {460, 6}, {550, 7}, {620, 8}, {780, 16}};
+    const std::pair<int, int> blanks[] = {{40, 12}, {170, 5}, {240, 4}, {310, 3}, {360, 9},
+                                          {460, 5}, {550, 5}, {620, 8}, {780, 16}};
     for (const auto& [x, width] : blanks) {
         const auto* t = lastAt(x, 250);
         ASSERT_TRUE(t) << x;
@@ -185,7 +185,7 @@ TEST_F(ScreenTest, StatusRowLabelsForFunctionsThatAreOn) {
     R.mode = 4;  // the processor label only in SSB
     updateStatusRow();
     EXPECT_EQ(fake::textAt(780, 250), std::string(16, ' '));
-    EXPECT_EQ(fake::textAt(460, 250), std::string(6, ' '));
+    EXPECT_EQ(fake::textAt(460, 250), std::string(5, ' '));
 }
 
 TEST_F(ScreenTest, BreakInInCwAndVoxOtherwiseShareOneField) {
@@ -197,7 +197,7 @@ TEST_F(ScreenTest, BreakInInCwAndVoxOtherwiseShareOneField) {
 
     R.mode = 2;  // to USB with VOX off
     updateStatusRow();
-    EXPECT_EQ(fake::textAt(550, 250), std::string(7, ' '));
+    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
 
     R.voxState = 1;
     updateStatusRow();
@@ -206,7 +206,7 @@ TEST_F(ScreenTest, BreakInInCwAndVoxOtherwiseShareOneField) {
     R.mode = 3;
     R.breakInState = 0;  // VOX on is not break-in
     updateStatusRow();
-    EXPECT_EQ(fake::textAt(550, 250), std::string(7, ' '));
+    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
 }
 
 TEST_F(ScreenTest, OnlyStateOneShowsALabel) {
@@ -214,13 +214,13 @@ TEST_F(ScreenTest, OnlyStateOneShowsALabel) {
     R.mode = 1;
     R.nrState = R.procState = R.voxState = 2;
     updateStatusRow();
-    EXPECT_EQ(fake::textAt(310, 250), std::string(5, ' '));
-    EXPECT_EQ(fake::textAt(460, 250), std::string(6, ' '));
-    EXPECT_EQ(fake::textAt(550, 250), std::string(7, ' '));
+    EXPECT_EQ(fake::textAt(310, 250), std::string(3, ' '));
+    EXPECT_EQ(fake::textAt(460, 250), std::string(5, ' '));
+    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
     R.mode = 3;
     R.breakInState = 2;
     updateStatusRow();
-    EXPECT_EQ(fake::textAt(550, 250), std::string(7, ' '));
+    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
 }
 
 }  // namespace
