@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev
   espeak-ng sox
-  xvfb xauth xdotool imagemagick python3 socat
+  xvfb xauth xdotool imagemagick python3 socat libhamlib-utils
 )
 
 if [ "${1:-}" = "--list" ]; then

@@ -488,7 +488,7 @@ class Session:
 
         wait_until(quiet, timeout, "the program to fall silent")
 
-    def wait_for_silence(self, margin=0.3, timeout=30):
+    def wait_for_silence(self, margin=0.25, timeout=30):
         """Waits until the last prompt logged has had the time to sound to
         its end (the program is held meanwhile) and `margin` seconds more
         have passed without a new one: whatever the key that spoke it does
