@@ -30,6 +30,12 @@ constexpr int kPreampAt = 30;
 
 bool hasRecord(int band) { return band >= kFirstBand && band <= kLastBand; }
 
+// A tone the radio has been given: "0" and the two-digit tone number. Digits
+// still being typed in a tone entry (toneCode is its buffer) are not one.
+bool committedTone(const std::string& code) {
+    return static_cast<int>(code.size()) == kToneLength && code[0] == '0' && allDigits(code);
+}
+
 void send(std::string_view command) {
     putText(catState.cmdText, command);
     sendCommand();
@@ -116,7 +122,7 @@ void storeBand() {
 
     std::string& r = recordOf(R.band);
     const std::string reported = rightText(C.lastFreqReply, kFreqDigits);
-    const std::string tone = static_cast<int>(R.toneCode.size()) == kToneLength ? R.toneCode : "999";
+    const std::string tone = committedTone(R.toneCode) ? R.toneCode : "999";
     std::string record = prefix;
     if (R.splitState == 0) {
         // Simplex: the report is VFO A's; VFO B keeps its stored value.

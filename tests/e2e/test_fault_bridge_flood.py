@@ -120,7 +120,7 @@ class BridgeFlood(unittest.TestCase):
         def terminated():
             return b"".join(rng.choice(commands) for _ in range(600))
 
-        with Session(config=config_text(port=1, bridge=2, debug=1), radio=["--smeter", "12"]) as s:
+        with Session(config=config_text(port=1, bridge=2), radio=["--smeter", "12"]) as s:
             os.symlink(os.readlink(self.cable + "/program"), s.path("com2"))
             s.wait_for_window()
             s.wait_for_speech(["connected"], timeout=30)
@@ -138,7 +138,7 @@ class BridgeFlood(unittest.TestCase):
             samples = []
             plain = self.flood(s, unterminated, samples)
             mixed = self.flood(s, terminated, samples)
-            s.wait_for_quiet(0.5)
+            s.wait_for_quiet(1.0)
             rss_after = status_kb(pid, "VmRSS")
             sys.stderr.write(
                 "offered %d + %d bytes, taken by the line %d + %d, answers back %d; "
@@ -158,6 +158,12 @@ class BridgeFlood(unittest.TestCase):
             # The link held all along, and the keys answered throughout.
             self.assertNotIn("connected", s.speech_since(speech_mark))
             self.assertNotIn("nc", s.speech_since(speech_mark))
+            # Once the line has drained and a key has ended the other
+            # program's turn (band records are left alone while it drives the
+            # radio), a frequency turned at the radio is read back.
+            s.wait_for_quiet(1.0)
+            s.key("f")
+            s.wait_for_speech(["mhz", "lsb.wav"])
             mark = s.radio_mark()
             s.radio_control("freq A 7050000")
             s.wait_for_radio(["FA", "FA", "FA"], since=mark)

@@ -57,6 +57,25 @@ TEST_F(BandTableTest, WhileSplitTheReportGoesIntoVfoBWithTheTone) {
     EXPECT_EQ(R.bandTable[12], "25A00145000000B001456000000120");
 }
 
+TEST_F(BandTableTest, ToneDigitsBeingTypedAreNotStoredAsTheBandsTone) {
+    auto& R = radioState;
+    R.band = 12;
+    R.mode = 5;
+    reported("FA00145600000");
+    // A tone entry with three digits typed and no Enter yet: the poll's
+    // frequency answer stores the band meanwhile.
+    R.ctcssOn = 1;
+    R.toneCode = "123";
+    storeBand();
+    EXPECT_EQ(R.bandTable[12], "05A00145600000B001450000009990");
+    R.toneCode = "12";
+    storeBand();
+    EXPECT_EQ(R.bandTable[12], "05A00145600000B001450000009990");
+    R.toneCode = "008";  // committed
+    storeBand();
+    EXPECT_EQ(R.bandTable[12], "05A00145600000B001450000000080");
+}
+
 TEST_F(BandTableTest, ReportFromAnotherBandChangesTheBandAndStoresNothing) {
     auto& R = radioState;
     R.band = 6;

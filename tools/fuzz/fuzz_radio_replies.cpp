@@ -9,6 +9,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "cat/poll.h"
@@ -83,10 +85,15 @@ void menuReadBack(FuzzedDataProvider& in) {
     menuValueEntered();
 }
 
+// RIGVOX_FUZZ_TRACE=1 prints each step, to follow a crashing input by hand.
+const bool tracing = std::getenv("RIGVOX_FUZZ_TRACE") != nullptr;
+
 void runAction(FuzzedDataProvider& in) {
     auto& C = catState;
     auto& R = radioState;
-    switch (in.ConsumeIntegralInRange(0, 15)) {
+    const int action = in.ConsumeIntegralInRange(0, 15);
+    if (tracing) std::fprintf(stderr, "action %d (mode %d, band %d, tone %s)\n", action, R.mode, R.band, R.toneCode.c_str());
+    switch (action) {
     case 0: fake::feed(fuzz::kRadioPort, in.ConsumeRandomLengthString(kMaxAnswer)); break;
     case 1:
     case 2: fuzz::tick(); break;
@@ -109,7 +116,12 @@ void runAction(FuzzedDataProvider& in) {
         break;
     case 13: R.splitState = in.ConsumeIntegralInRange(0, 2); break;
     case 14: C.connected = C.connected == 1 ? 0 : 1; break;
-    default: fuzz::pressKey(in.PickValueInArray(kKeys)); break;
+    default: {
+        const int key = in.PickValueInArray(kKeys);
+        if (tracing) std::fprintf(stderr, "  key %d\n", key);
+        fuzz::pressKey(key);
+        break;
+    }
     }
 }
 

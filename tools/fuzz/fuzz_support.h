@@ -82,12 +82,18 @@ inline void checkText(const std::string& text, const char* name, std::size_t cap
     FUZZ_CHECK(text.size() <= capacity, name, text);
 }
 
+// A tone as the tables keep it: "999" (none) or "0" and the tone number.
+inline bool committedTone(std::string_view code) {
+    return code == "999" || (code.size() == 3 && code[0] == '0' && allDigits(code));
+}
+
 // Every program text within its capacity and band valid; with tables, also
 // the band table and the channels in the forms the memory file reads back
 // (checked once per input: they persist, and the check is costly).
 // bandMayBeZero: right after loadMemoryFile, before start-up has replaced
-// band 0 by band 4.
-inline void checkState(bool tables = true, bool bandMayBeZero = false) {
+// band 0 by band 4. fromFile: the tables came from a memory file, whose
+// tone fields need only be digits.
+inline void checkState(bool tables = true, bool bandMayBeZero = false, bool fromFile = false) {
     const auto& S = shellState;
     const auto& C = catState;
     const auto& R = radioState;
@@ -117,17 +123,22 @@ inline void checkState(bool tables = true, bool bandMayBeZero = false) {
 
     const bool bandOk = (R.band >= 1 && R.band <= 14) || R.band == 99 || (bandMayBeZero && R.band == 0);
     FUZZ_CHECK(bandOk, "band outside 1..14 and 99", std::to_string(R.band));
-    FUZZ_CHECK(R.toneCode == "999" || (R.toneCode.size() == 3 && allDigits(R.toneCode)), "toneCode malformed",
-               R.toneCode);
+    // During a tone entry toneCode holds the digits typed so far.
+    FUZZ_CHECK(R.toneCode.empty() || allDigits(R.toneCode), "toneCode not digits", R.toneCode);
     if (!tables) return;
     for (int b = 1; b <= 14; ++b) {
         FUZZ_CHECK(R.bandTable[b].size() == 30, "band record not 30 characters", R.bandTable[b]);
         FUZZ_CHECK(isBandRecord(R.bandTable[b]), "band record the memory file would reject", R.bandTable[b]);
+        if (!fromFile)
+            FUZZ_CHECK(committedTone(midText(R.bandTable[b], 27, 3)), "band record with an uncommitted tone",
+                       R.bandTable[b]);
     }
     for (int c = 0; c < 100; ++c) {
         const std::string& ch = M.memoryChannels[c];
         FUZZ_CHECK(ch == "9" || (ch.size() == 32 && isChannelRecord(ch)), "channel neither \"9\" nor a 32-character record",
                    ch);
+        if (ch != "9" && !fromFile)
+            FUZZ_CHECK(committedTone(midText(ch, 29, 3)), "channel with an uncommitted tone", ch);
     }
 }
 
