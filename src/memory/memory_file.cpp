@@ -137,7 +137,10 @@ void writeMemoryFile() {
             else platFileDelete(kSaveTempName);
         }
     }
-    writeMemoryReport();
+    // The report lists what the memory file holds: after a save that did not
+    // reach the disk it would show channels as stored that are not, so the
+    // last report stays as it was.
+    if (M.saveFailed == 0) writeMemoryReport();
 }
 
 void saveMemoryFile() {

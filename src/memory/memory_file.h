@@ -5,7 +5,8 @@
 
 // Writes band, the 14 band records and the 100 channels to savmem.dat
 // (through savemem.dat, synced and renamed over it, so an interrupted save
-// leaves the old file whole), then writes memory.txt. Sets saveFailed.
+// leaves the old file whole), then, when it got there, writes memory.txt.
+// Sets saveFailed.
 // Speaks nothing; the tables in memory are never changed.
 void writeMemoryFile();
 // writeMemoryFile, then speaks "invalid" when the file did not reach the disk.

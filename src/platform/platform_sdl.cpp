@@ -28,6 +28,8 @@ namespace {
 constexpr const char* kDefaultFace = "sans";
 constexpr int kDefaultPoints = 11;
 constexpr int kDefaultWeight = 400;
+// Silence fed to the resampler after each prompt, more than it holds back.
+constexpr int kResamplerPadFrames = 2048;
 
 struct CachedFont {
     std::string face;  // lower case
@@ -53,11 +55,25 @@ struct Backend {
     // printing blanks there, and in a proportional font its blanks can be
     // narrower than the label they replace.
     std::vector<std::pair<std::pair<int, int>, SDL_Rect>> lastBoxes;
+    // The text last printed at each place, with its font. The same text
+    // printed there again changes no pixel, and the poll prints the unchanged
+    // frequency ten times a second: rendering and showing it each time cost
+    // more than all the rest of the program while it only polls. A print
+    // elsewhere that touches its box makes it count as changed.
+    struct Printed {
+        int x, y;
+        std::string face;
+        int points, weight;
+        std::string text;
+        SDL_Rect box;
+    };
+    std::vector<Printed> printed;
     TickTimer timer;
     // sound
     bool audioTried = false;
     SDL_AudioDeviceID audio = 0;    // 0 = no usable device: waiting prompts sleep
     SDL_AudioSpec audioSpec{};
+    bool asyncSounding = false;     // the last prompt was started without waiting
     bool cleanupRegistered = false;
 };
 Backend b;
@@ -256,45 +272,65 @@ bool loadWav(const std::string& path, Wav& wav) {
 std::vector<Uint8> convertForDevice(const Wav& wav) {
     std::vector<Uint8> out;
     const SDL_AudioSpec& d = b.audioSpec;
+    const int wavFrameBytes = SDL_AUDIO_BITSIZE(wav.spec.format) / 8 * wav.spec.channels;
+    const int deviceFrameBytes = SDL_AUDIO_BITSIZE(d.format) / 8 * d.channels;
+    if (wavFrameBytes <= 0 || deviceFrameBytes <= 0 || wav.spec.freq <= 0) return out;
     SDL_AudioStream* stream = SDL_NewAudioStream(wav.spec.format, wav.spec.channels, wav.spec.freq,
                                                  d.format, d.channels, d.freq);
     if (!stream) return out;
+    // A resampling stream keeps its last few hundred frames back even when
+    // flushed (about 23 ms of the end of every 22050 Hz prompt): silence fed
+    // after the sound pushes them out, and the result is cut to the sound's
+    // own length.
+    const std::vector<Uint8> padding(static_cast<std::size_t>(kResamplerPadFrames * wavFrameBytes),
+                                     wav.spec.format == AUDIO_U8 ? 0x80 : 0);
+    const long long frames = wav.length / wavFrameBytes;
+    const std::size_t wanted =
+        static_cast<std::size_t>(frames * d.freq / wav.spec.freq) * static_cast<std::size_t>(deviceFrameBytes);
     if (SDL_AudioStreamPut(stream, wav.data, static_cast<int>(wav.length)) == 0 &&
+        SDL_AudioStreamPut(stream, padding.data(), static_cast<int>(padding.size())) == 0 &&
         SDL_AudioStreamFlush(stream) == 0) {
         const int available = SDL_AudioStreamAvailable(stream);
         if (available > 0) {
             out.resize(static_cast<std::size_t>(available));
             const int got = SDL_AudioStreamGet(stream, out.data(), available);
-            out.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            out.resize(got > 0 ? std::min(static_cast<std::size_t>(got), wanted) : 0);
         }
     }
     SDL_FreeAudioStream(stream);
     return out;
 }
 
-// Holds the program until the queued prompt has sounded. The queue drains
-// about one device buffer before the sound ends, and returning then lets the
-// next prompt of a sentence follow without a gap. A driver that swallows
-// audio at once (the dummy driver) still makes the prompt take its length,
+// Holds the program until the queued prompt has all but sounded: it returns
+// once no more than one device buffer of it is left in the queue, so the next
+// prompt of a sentence is queued behind the last of this one and follows it
+// without a gap (the device takes the queue a buffer at a time, and a queue
+// that ran dry would be made up with silence). A driver that swallows audio
+// at once (the dummy driver) still makes the prompt take about its length,
 // and a device that stopped consuming cannot hold the program for ever.
 void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
     const SDL_AudioSpec& d = b.audioSpec;
     const std::int64_t bufferMs = d.freq > 0 ? std::int64_t(d.samples) * 1000 / d.freq : 0;
-    const std::int64_t soonest = startMs + std::max<std::int64_t>(0, durationMs - bufferMs);
+    const std::int64_t soonest = startMs + std::max<std::int64_t>(0, durationMs - 2 * bufferMs);
     const std::int64_t latest = startMs + durationMs + 1000;
     const int frameBytes = SDL_AUDIO_BITSIZE(d.format) / 8 * d.channels;
     const std::int64_t bytesPerSecond = std::int64_t(frameBytes) * d.freq;
+    const Uint32 bufferBytes = static_cast<Uint32>(d.samples) * static_cast<Uint32>(frameBytes);
     for (;;) {
         const std::int64_t now = platTickMs();
         const Uint32 queued = SDL_GetQueuedAudioSize(b.audio);
-        if (queued == 0 && now >= soonest) return;
+        if (queued <= bufferBytes && now >= soonest) return;
         if (now >= latest) {
             SDL_ClearQueuedAudio(b.audio);
             return;
         }
-        std::int64_t sleep = queued > 0 && bytesPerSecond > 0
-                                 ? std::int64_t(queued) * 1000 / bytesPerSecond
-                                 : soonest - now;
+        // Asleep while the queue holds more than two buffers; then watched
+        // closely, since the device may take the next buffer at any moment.
+        std::int64_t sleep = soonest - now;
+        if (queued > 2 * bufferBytes && bytesPerSecond > 0)
+            sleep = std::int64_t(queued - 2 * bufferBytes) * 1000 / bytesPerSecond;
+        else if (queued > bufferBytes)
+            sleep = 1;
         sleep = std::clamp<std::int64_t>(sleep, 1, latest - now);
         SDL_Delay(static_cast<Uint32>(sleep));
     }
@@ -313,6 +349,11 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     // compositor is not bypassed.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // The window surface as plain memory shown by the window system, not a
+    // texture of an OpenGL renderer: on machines whose OpenGL is Mesa's
+    // software rasteriser that renderer alone cost several percent of a core
+    // while the program only polls.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     b.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
     if (!b.window) return false;
@@ -322,6 +363,8 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
     if (b.canvas) SDL_FillRect(b.canvas, nullptr, SDL_MapRGB(b.canvas->format, 255, 255, 255));
+    b.lastBoxes.clear();
+    b.printed.clear();
 
     // Point sizes follow the display's pixels per inch; displays that do
     // not say (or say nonsense) are taken as 96.
@@ -355,6 +398,10 @@ void platTextFont(const std::string& face, int points, int weight) {
 
 void platTextAt(int x, int y, const std::string& text) {
     if (!b.canvas || text.empty()) return;
+    for (const Backend::Printed& p : b.printed)
+        if (p.x == x && p.y == y && p.text == text && p.face == b.face && p.points == b.points &&
+            p.weight == b.weight)
+            return;
     TTF_Font* font = currentFont();
     if (!font) return;
     // Shaded: the glyphs' whole box is painted white first, so the text
@@ -366,7 +413,9 @@ void platTextAt(int x, int y, const std::string& text) {
     SDL_Rect* last = nullptr;
     for (auto& [at, box] : b.lastBoxes)
         if (at.first == x && at.second == y) last = &box;
+    SDL_Rect cleared = where;
     if (last) {
+        cleared = *last;
         SDL_FillRect(b.canvas, last, SDL_MapRGB(b.canvas->format, 255, 255, 255));
         *last = where;
     } else {
@@ -375,6 +424,19 @@ void platTextAt(int x, int y, const std::string& text) {
     SDL_BlitSurface(rendered, nullptr, b.canvas, &where);
     SDL_FreeSurface(rendered);
     b.dirty = true;
+
+    Backend::Printed* here = nullptr;
+    for (Backend::Printed& p : b.printed) {
+        if (p.x == x && p.y == y)
+            here = &p;
+        else if (SDL_HasIntersection(&p.box, &where) || SDL_HasIntersection(&p.box, &cleared))
+            p.text.clear();
+    }
+    if (!here) {
+        b.printed.push_back({x, y, "", 0, 0, "", where});
+        here = &b.printed.back();
+    }
+    *here = {x, y, b.face, b.points, b.weight, text, where};
 }
 
 // ---------------------------------------------------------------------------
@@ -449,8 +511,11 @@ void platPlayWav(const std::string& path, bool wait) {
         return;
     }
     const std::vector<Uint8> sound = convertForDevice(wav);
-    // At most one prompt sounds at a time: a new one cuts off the last.
-    SDL_ClearQueuedAudio(b.audio);
+    // At most one prompt sounds at a time: a new one cuts off one started
+    // without waiting (the help text). A waiting prompt has left at most a
+    // buffer of its end, which the next prompt of the sentence follows.
+    if (b.asyncSounding) SDL_ClearQueuedAudio(b.audio);
+    b.asyncSounding = !wait;
     if (sound.empty()) return;
     const std::int64_t startMs = platTickMs();
     if (SDL_QueueAudio(b.audio, sound.data(), static_cast<Uint32>(sound.size())) != 0) {

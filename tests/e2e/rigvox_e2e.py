@@ -295,11 +295,15 @@ class Session:
     radio    -- None, or a list of virtual-radio options: the radio is
                 started on com<radio_port> before the program.
     env      -- extra environment for the program.
+    prepare  -- None, or a function called with the new working directory
+                before anything is written into it (to mount a small file
+                system there, for example).
     """
 
     def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
-                 radio_port=1, env=None):
+                 radio_port=1, env=None, prepare=None):
         self.config = config
+        self.prepare = prepare
         self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
         self.files = files or {}
         self.wave = wave
@@ -334,6 +338,8 @@ class Session:
                                % self.binary)
         self.dir = tempfile.mkdtemp(prefix="rigvox-e2e-")
         try:
+            if self.prepare is not None:
+                self.prepare(self.dir)
             if self.config is not None:
                 self.write_file("rigvox.cfg", self.config)
             if self.wave:
@@ -493,15 +499,19 @@ class Session:
         its end (the program is held meanwhile) and `margin` seconds more
         have passed without a new one: whatever the key that spoke it does
         after its speech has then been done."""
-        last = [self.speech(), time.monotonic()]
+        log = self.path("speech.log")
 
         def silent():
             said = self.speech()
-            if len(said) != len(last[0]):
-                last[0], last[1] = said, time.monotonic()
+            try:
+                # The log is appended to as each prompt starts.
+                started = os.stat(log).st_mtime
+            except OSError:
+                started = 0.0
+            if len(self.speech()) != len(said):
                 return False
             held = prompt_seconds(said[-1]) if said else 0.0
-            return time.monotonic() - last[1] >= held + margin
+            return time.time() - started >= held + margin
 
         wait_until(silent, timeout, "the program to fall silent")
 
@@ -541,6 +551,25 @@ class Session:
         "F1", "Return", "KP_5", "bracketleft", "shift+z", ...), sent to the
         program's window."""
         xdotool("key", "--window", self._window(), "--delay", delay_ms, *keys)
+
+    def press(self, key, speech=(), sent=(), quiet=True):
+        """Presses one key and waits for its effects: the prompt names
+        `speech` spoken in this order, the commands `sent` received by the
+        radio in this order (others may come between), then, when quiet,
+        for the program to fall silent (wait_for_silence). A key expected
+        to do nothing is given half a second. Returns what the radio
+        received and what was spoken after the key, as two lists."""
+        speech_mark, radio_mark = self.speech_mark(), self.radio_mark()
+        self.key(key)
+        if speech:
+            self.wait_for_speech(list(speech), since=speech_mark)
+        if sent:
+            self.wait_for_radio(list(sent), since=radio_mark)
+        if not speech and not sent:
+            time.sleep(0.5)
+        if quiet:
+            self.wait_for_silence()
+        return self.radio_log()[radio_mark:], self.speech_since(speech_mark)
 
     def key_down(self, key):
         xdotool("keydown", "--window", self._window(), key)

@@ -27,19 +27,11 @@ def dark(pixels):
 
 
 class FrequencyBandMode(unittest.TestCase):
-    def press(self, key, speech=(), sent=()):
-        """One key; waits for its speech and for the commands the radio
-        must receive; returns the radio commands (polls left out) and the
-        words (pauses left out) that followed the key."""
-        s = self.s
-        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
-        s.key(key)
-        if speech:
-            s.wait_for_speech(list(speech), since=speech_mark)
-        if sent:
-            s.wait_for_radio(list(sent), since=radio_mark)
-        s.wait_for_silence()
-        return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
+    def press(self, key, speech=(), sent=(), quiet=True):
+        """One key (see Session.press); the radio commands without the
+        polls and the words without the pauses."""
+        sent, said = self.s.press(key, speech, sent, quiet)
+        return commands(sent), spoken(said)
 
     def settle(self):
         """Waits until a frequency answer given after everything sent so far
@@ -145,11 +137,15 @@ class FrequencyBandMode(unittest.TestCase):
             for words, expected in cycle:
                 sent, said = self.press("m", words, expected[-1:])
                 self.assertEqual((said, sent), (words, expected))
-            # X then M swaps FM narrow for FM wide; M goes on to LSB.
+            # X then M swaps FM narrow for FM wide, and back; M goes on to LSB.
             _, said = self.press("x", ["on"])
             self.assertEqual(said, ["extcm", "on"])
             sent, said = self.press("m", ["fm.wav"], ["SQ0"])
             self.assertEqual((said, sent), (["fm.wav"], ["MD4", "SH08", "FW0000", "SQ0"]))
+            self.press("x", ["on"])
+            sent, said = self.press("m", ["nar.wav"], ["SQ0"])
+            self.assertEqual((said, sent),
+                             (["fm.wav", "nar.wav"], ["MD4", "SH08", "FW0001", "SQ0"]))
             sent, said = self.press("m", ["lsb.wav"], ["SH07"])
             self.assertEqual((said, sent), (["lsb.wav"], ["MD1", "SH07"]))
             self.assertEqual(s.screen_pixels(MODE), lsb)
@@ -162,7 +158,7 @@ class FrequencyBandMode(unittest.TestCase):
             _, said = self.press("w", ["khz"])
             self.assertEqual(said, ["bw", "2", "point", "4", "khz"])
             for index in range(8, 12):
-                sent, _ = self.press("Up", sent=["SH%02d" % index])
+                sent, _ = self.press("Up", sent=["SH%02d" % index, "FA00028500000"])
                 self.assertEqual(sent, ["SH%02d" % index, "FA00028500000"])
             for _ in range(2):
                 sent, said = self.press("Up", ["max"], ["SH12"])

@@ -35,16 +35,11 @@ def crlf_lines(text):
 
 
 class MemoryChannels(unittest.TestCase):
-    def press(self, key, speech=(), sent=()):
-        s = self.s
-        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
-        s.key(key)
-        if speech:
-            s.wait_for_speech(list(speech), since=speech_mark)
-        if sent:
-            s.wait_for_radio(list(sent), since=radio_mark)
-        s.wait_for_silence()
-        return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
+    def press(self, key, speech=(), sent=(), quiet=True):
+        """One key (see Session.press); the radio commands without the
+        polls and the words without the pauses."""
+        sent, said = self.s.press(key, speech, sent, quiet)
+        return commands(sent), spoken(said)
 
     def settle(self):
         self.s.wait_for_radio(["FA", "FA"], since=self.s.radio_mark())

@@ -25,30 +25,24 @@ def dark(pixels):
 
 class Models(unittest.TestCase):
     def press(self, key, speech=(), sent=(), quiet=True):
-        s = self.s
-        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
-        s.key(key)
-        if speech:
-            s.wait_for_speech(list(speech), since=speech_mark)
-        if sent:
-            s.wait_for_radio(list(sent), since=radio_mark)
-        if quiet:
-            s.wait_for_silence()
-        return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
+        """One key (see Session.press); the radio commands without the
+        polls and the words without the pauses."""
+        sent, said = self.s.press(key, speech, sent, quiet)
+        return commands(sent), spoken(said)
 
-    def menu(self, number, value=None):
-        """N, the number's digits, Enter; then the value's digits and Enter
-        (or Enter alone to hear the setting). Returns what the last Enter
-        sent and said."""
+    def menu(self, number, value, words):
+        """N, the number's digits, Enter; unless the number is refused, the
+        value's digits (none: the setting is read back) and Enter. Waits for
+        `words`, the last Enter's speech, and returns what it sent and said."""
         self.assertEqual(self.press("n", ["mn"])[1], ["mn"])
         for digit in number:
             self.assertEqual(self.press(digit, [digit])[1], [digit])
-        sent, said = self.press("Return")
-        if said != ["mp"]:
-            return sent, said
-        for digit in value or "":
+        if words == ["invalid"]:
+            return self.press("Return", words)
+        self.assertEqual(self.press("Return", ["mp"]), ([], ["mp"]))
+        for digit in value:
             self.assertEqual(self.press(digit, [digit])[1], [digit])
-        return self.press("Return")
+        return self.press("Return", words)
 
     def start(self, model, **config):
         s = Session(config=config_text(port=1, **config), radio=["--model", model,
@@ -68,20 +62,23 @@ class Models(unittest.TestCase):
     def test_three_digit_menu(self):
         s = self.start("023")
         # A value sets the menu; Enter alone reads the setting back.
-        self.assertEqual(self.menu("012", "1"), (["EX01200001"], ["ok"]))
-        self.assertEqual(self.menu("012"), (["EX0120000"], ["1"]))
+        self.assertEqual(self.menu("012", "1", ["ok"]), (["EX01200001"], ["ok"]))
+        self.assertEqual(self.menu("012", "", ["1"]), (["EX0120000"], ["1"]))
         # A value set at the radio with a decimal point is read with "point".
         s.radio_control("menu 014 1.5")
-        self.assertEqual(self.menu("014"), (["EX0140000"], ["1", "point", "5"]))
+        words = ["1", "point", "5"]
+        self.assertEqual(self.menu("014", "", words), (["EX0140000"], words))
         # Two digits are not a menu number here.
-        self.assertEqual(self.menu("12"), ([], ["invalid"]))
+        self.assertEqual(self.menu("12", "", ["invalid"]), ([], ["invalid"]))
         self.quit()
 
     def test_five_digit_menu(self):
         self.start("024")
-        self.assertEqual(self.menu("00101"), (["EX00101 "], ["0", "0", "1"]))
-        self.assertEqual(self.menu("00101", "3"), (["EX00101 3"], ["ok"]))
-        self.assertEqual(self.menu("012"), ([], ["invalid"]))
+        # Enter alone reads the setting back: the radio's factory "001".
+        words = ["0", "0", "1"]
+        self.assertEqual(self.menu("00101", "", words), (["EX00101 "], words))
+        self.assertEqual(self.menu("00101", "3", ["ok"]), (["EX00101 3"], ["ok"]))
+        self.assertEqual(self.menu("012", "", ["invalid"]), ([], ["invalid"]))
         self.quit()
 
     def test_reduced_feature_radio(self):

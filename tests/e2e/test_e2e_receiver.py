@@ -23,20 +23,10 @@ def commands(log):
 
 class ReceiverAndLevels(unittest.TestCase):
     def press(self, key, speech=(), sent=(), quiet=True):
-        """One key; waits for its speech and for the commands the radio
-        must receive (and, when quiet, for the program to fall
-        silent); returns the commands (polls left out) and the words
-        (pauses left out) that followed."""
-        s = self.s
-        speech_mark, radio_mark = s.speech_mark(), s.radio_mark()
-        s.key(key)
-        if speech:
-            s.wait_for_speech(list(speech), since=speech_mark)
-        if sent:
-            s.wait_for_radio(list(sent), since=radio_mark)
-        if quiet:
-            s.wait_for_silence()
-        return commands(s.radio_log()[radio_mark:]), spoken(s.speech_since(speech_mark))
+        """One key (see Session.press); the radio commands without the
+        polls and the words without the pauses."""
+        sent, said = self.s.press(key, speech, sent, quiet)
+        return commands(sent), spoken(said)
 
     def step(self, key, command):
         """A step that speaks nothing: waits for its one command only."""
@@ -128,8 +118,16 @@ class ReceiverAndLevels(unittest.TestCase):
                 self.assertEqual((sent, said), (["PC005"], ["min", "5", "watts"]))
             sent, said = self.press("Up", ["watts"], ["PC010"])
             self.assertEqual((sent, said), (["PC010"], ["1", "0", "watts"]))
-            for word in ("usb.wav", "cw.wav", "am.wav"):
-                self.press("m", [word])
+            self.press("m", ["usb.wav"])
+            self.press("m", ["cw.wav"])
+            # In CW the VOX key is break-in, shown as "bin".
+            sent, said = self.press("F8", ["on"], ["VX1"])
+            self.assertEqual((said, sent), (["bkin", "on"], ["VX1"]))
+            self.assertNotEqual(s.screen_pixels(STATUS), baseline)
+            sent, said = self.press("F8", ["off"], ["VX0"])
+            self.assertEqual((said, sent), (["bkin", "off"], ["VX0"]))
+            self.assertEqual(s.screen_pixels(STATUS), baseline)
+            self.press("m", ["am.wav"])
             sent, said = self.press("Up", ["watts"], ["PC020"])
             self.assertEqual((sent, said), (["PC020"], ["2", "0", "watts"]))
             for _ in range(2):

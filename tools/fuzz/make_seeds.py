@@ -48,6 +48,14 @@ write("fuzz_radio_replies", "late_and_joined_answers",
       provider_input(["FA00007100000;SM00005;", "SM0", "0012;FA000071", "00000;", "RM30025;RM10002;"] * 3,
                      [0, 0, 1, 1] + [0, 1, 0, 2, 1, 5, 0, 2, 0, 1, 12, 2, 1]))
 
+# FM narrow, a tone typed (I 1 2, a poll in between, Enter), a channel
+# stored (C 1) and recalled (G 1). Key bytes index kKeys: I 8, 1 25, 2 26,
+# Enter 30, C 2, G 6.
+write("fuzz_radio_replies", "tone_entry_and_channel",
+      provider_input(["FA00145000000;", "SM00012;", "FA00145000000;", "", "SQ0020;"] * 4,
+                     [0, 0, 1, 1] + [4, 1, 15, 8, 15, 25, 1, 2, 15, 26, 1, 15, 30, 1, 2,
+                                     15, 2, 15, 25, 15, 6, 15, 25, 1, 2]))
+
 # --- pass-through ---------------------------------------------------------
 # Choices: model index, connected, split, debug log; then per step 0/1 a
 # piece from the other program, 2 a radio answer unasked, 3 a tick, 4 the

@@ -1,0 +1,125 @@
+// What the real WAV player actually sends to the sound device, recorded by
+// SDL's "disk" audio driver: every prompt of a sentence whole, to its last
+// sample, and the help text cut off by the next prompt. (How short the seams
+// between prompts are is a matter of timing: tools/bench.sh measures it.)
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRate = 22050;
+constexpr int kDeviceRate = 44100;  // the rate the player asks the device for
+
+// A mono 16-bit WAV holding one constant level: its samples are easy to tell
+// apart from silence and from the other prompts' in the recorded stream.
+void writeLevelWav(const std::string& path, int frames, std::int16_t level) {
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 2;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
+    };
+    auto u16 = [&](std::uint16_t v) {
+        out.put(static_cast<char>(v & 0xFF));
+        out.put(static_cast<char>(v >> 8));
+    };
+    out.write("RIFF", 4);
+    u32(36 + dataBytes);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(kRate);
+    u32(kRate * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(dataBytes);
+    for (int i = 0; i < frames; ++i) u16(static_cast<std::uint16_t>(level));
+}
+
+struct Recorded {
+    long long high = 0, low = 0, mid = 0;  // frames near +12000, near -6000, near +6000
+};
+
+// Frames of the recorded stereo 16-bit stream by level (left channel).
+Recorded classify(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Recorded r;
+    for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
+        const auto left = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                                    (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+        if (left > 9000) ++r.high;
+        else if (left > 3000) ++r.mid;
+        else if (left < -3000) ++r.low;
+    }
+    return r;
+}
+
+fs::path home;
+void removeHome() {
+    std::error_code ec;
+    fs::remove_all(home, ec);
+}
+
+// Plays in a fresh process with the disk driver; exits with the number of
+// the first failed check.
+void playAndCheck() {
+    char pattern[] = "/tmp/rigvox-flow-XXXXXX";
+    if (!mkdtemp(pattern)) exit(90);
+    home = pattern;
+    atexit(removeHome);
+    fs::current_path(home);
+    fs::create_directory("wave");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", (home / "out.raw").c_str(), 1);
+
+    // Lengths that are no whole number of device buffers.
+    writeLevelWav("wave/first.wav", 7025, 6000);
+    writeLevelWav("wave/second.wav", 8837, -6000);
+    writeLevelWav("wave/third.wav", 5513, 6000);
+    writeLevelWav("wave/help.wav", 3 * kRate, 12000);
+
+    platPlayWav("wave/first.wav", true);
+    platPlayWav("wave/second.wav", true);
+    platPlayWav("wave/third.wav", true);
+    // The help text sounds on while the program goes on, until the next
+    // prompt cuts it off.
+    platPlayWav("wave/help.wav", false);
+    const std::int64_t start = platTickMs();
+    while (platTickMs() - start < 300) {
+    }
+    platPlayWav("wave/first.wav", true);
+    const std::int64_t end = platTickMs();
+    while (platTickMs() - end < 200) {
+    }
+
+    const Recorded r = classify("out.raw");
+    const long long factor = kDeviceRate / kRate;
+    // Every waiting prompt whole: first twice, third once at the mid level.
+    const long long mid = (2 * 7025 + 5513) * factor;
+    if (r.mid < mid - 16 || r.mid > mid + 16) exit(10);
+    if (r.low < 8837 * factor - 16 || r.low > 8837 * factor + 16) exit(11);
+    // The help text was cut off: about 300 ms of its 3 s were heard.
+    if (r.high < kDeviceRate / 10 || r.high > kDeviceRate) exit(20);
+    exit(0);
+}
+
+TEST(RealSoundFlow, EveryPromptReachesTheDeviceWholeAndTheHelpTextIsCutOff) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(playAndCheck(), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
