@@ -129,7 +129,7 @@ class MetersAndTransmit(unittest.TestCase):
             s.radio_control("ptt off")
             heard = s.speech_since(mark)
             digits = [w for w in heard if w in DIGITS]
-            start = next(i for i, d in enumerate(digits) if d != "0")
+            start = next((i for i, d in enumerate(digits) if d != "0"), len(digits))
             values = [int(a + b) for a, b in zip(digits[start::2], digits[start + 1::2])]
             self.assertGreaterEqual(len(values), 2, heard)
             self.assertTrue(all(17 <= v <= 28 for v in values), heard)

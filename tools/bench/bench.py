@@ -365,8 +365,11 @@ def bench_speech(runs, trials=4):
                         slope = (sum((t - mt) * (f - mf) for t, f in frames)
                                  / sum((f - mf) ** 2 for _, f in frames))
                         # The first frame of sound is written with the device
-                        # buffer that ends after it.
-                        written = mt + slope * ((runs_[0][0] // 512 + 1) * 512 - mf)
+                        # buffer that holds it. A stdio flush of the file comes
+                        # with the write of the buffer after the data flushed,
+                        # so the line runs one buffer late: the buffer's start
+                        # on it is the moment its own write was made.
+                        written = mt + slope * ((runs_[0][0] // 512) * 512 - mf)
                         first = written - sent
                         firsts.append(1000 * first)
                     these = [(runs_[i + 1][0] - runs_[i][1] - 1) / 44.1 for i in range(len(runs_) - 1)]
