@@ -31,7 +31,7 @@ CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 # Limits of the verdict.
 RSS_GROWTH_KB = 512        # resident size, last sample against the first
-RATE_DRIFT = 0.05          # poll rate, last third of the run against the first third
+RATE_DRIFT = 0.05          # poll rate: the last third of the run may not fall further below the first
 
 
 class LineCounter:
@@ -131,7 +131,11 @@ def run(queries=DAY_OF_TICKS, tick_ms=1, max_seconds=None, every=5.0, out=sys.st
         result["problems"].append("resident memory grew by %d kB" % result["rss_growth_kb"])
     if len(result["fds"]) != 1:
         result["problems"].append("open descriptors changed: %s" % result["fds"])
-    if early and late and abs(late - early) / early > RATE_DRIFT:
+    # A slower poll late in the run is the fault looked for (per-tick work
+    # growing, the timer falling behind); a faster one only means the machine
+    # had more to spare, since at a 1 ms tick the radio's own answer time
+    # decides how many ticks find their answer.
+    if early and late and (early - late) / early > RATE_DRIFT:
         result["problems"].append("poll rate drifted from %.0f/s to %.0f/s" % (early, late))
     if early is None:
         result["problems"].append("too few samples to judge the poll rate")
