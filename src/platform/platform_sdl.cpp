@@ -324,11 +324,13 @@ void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
             SDL_ClearQueuedAudio(b.audio);
             return;
         }
-        // Asleep while the queue holds more than two buffers; then watched
-        // closely, since the device may take the next buffer at any moment.
+        // Asleep while the queue holds more than two buffers, for three
+        // quarters of the time it should take to get there (a device may
+        // take its buffers a little faster than its rate says); then watched
+        // closely, since it may take the next buffer at any moment.
         std::int64_t sleep = soonest - now;
         if (queued > 2 * bufferBytes && bytesPerSecond > 0)
-            sleep = std::int64_t(queued - 2 * bufferBytes) * 1000 / bytesPerSecond;
+            sleep = std::int64_t(queued - 2 * bufferBytes) * 750 / bytesPerSecond;
         else if (queued > bufferBytes)
             sleep = 1;
         sleep = std::clamp<std::int64_t>(sleep, 1, latest - now);

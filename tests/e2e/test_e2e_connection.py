@@ -42,6 +42,8 @@ class Connection(unittest.TestCase):
                               "preamp", "off", "connected"])
             # Start-up tunes band 4, asks the model, sets LSB with its filter
             # and no tone; the first frequency answer brings the state query.
+            # The radio logs what it reads a moment after the program spoke.
+            s.wait_for_radio(STATE_QUERY)
             log = s.radio_log()
             self.assertEqual(log[:5], ["FA00007100000", "ID", "MD1", "SH07", "CT0"])
             self.assertEqual(log[5], "FA")
@@ -86,6 +88,7 @@ class Connection(unittest.TestCase):
             s.wait_for_speech(["connected"], timeout=15)
             self.assertEqual(spoken(s.speech_since(speech_mark)),
                              ["7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"])
+            s.wait_for_radio(STATE_QUERY, since=mark)
             self.assertEqual(commands(s.radio_log()[mark:]), STATE_QUERY)
             s.key("f")
             s.wait_for_speech(["7", "point", "1", "mhz", "lsb.wav"])

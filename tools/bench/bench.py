@@ -375,9 +375,10 @@ def bench_speech(runs, trials=4):
                     these = [(runs_[i + 1][0] - runs_[i][1] - 1) / 44.1 for i in range(len(runs_) - 1)]
                     # A seamless sentence is one run; otherwise one gap per seam.
                     gaps.extend(these + [0.0] * (len(said) - 1 - len(these)))
-                    print("  speech: %s; first sound after %.1f ms; gaps %s ms"
+                    print("  speech: %s; first sound after %.1f ms; gaps %s ms (sounds of %s frames)"
                           % (" ".join(said), 1000 * first if first else -1,
-                             [round(g, 1) for g in these] or "none"))
+                             [round(g, 1) for g in these] or "none",
+                             [b - a + 1 for a, b in runs_]))
                 x.close()
     finally:
         shutil.rmtree(tones, ignore_errors=True)
@@ -494,6 +495,8 @@ def main():
                                                                  results["cpus"]))
     for name in chosen:
         for key, value in results[name].items():
+            if isinstance(value, dict):
+                value = value.get("summary")
             if isinstance(value, str):
                 print("  %-9s %-12s %s" % (name, key, value))
     if args.json:
