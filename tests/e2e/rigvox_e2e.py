@@ -268,6 +268,26 @@ def prompt_seconds(name):
 # Configuration
 # ---------------------------------------------------------------------------
 
+# Queries the poll cycle sends on its own: left out when a test compares the
+# commands a key sent.
+POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
+
+
+def spoken(names):
+    """The prompts of a speech-log excerpt without the reply pauses."""
+    return [n for n in names if n != "delay"]
+
+
+def commands(log):
+    """The radio's received commands without the poll queries."""
+    return [c for c in log if c not in POLLS]
+
+
+def dark(pixels):
+    """Number of dark bytes in raw RGB pixels: text drawn there."""
+    return sum(1 for b in pixels if b < 100)
+
+
 def config_text(port=40, speed=9600, power=100, swr=1, atu=0, max_band="7", power_switch=0,
                 bridge=0, debug=0):
     """rigvox.cfg with the usual labels, each value at its fixed place, lines

@@ -5,7 +5,7 @@ finding it again: the real program against the virtual radio."""
 import time
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, dark, spoken
 
 # Window regions (x, y, width, height): the big frequency figures.
 FREQUENCY = (280, 145, 670, 85)
@@ -14,20 +14,6 @@ FREQUENCY = (280, 145, 670, 85)
 # first frequency answer; band 4's record has its preamp flag off.
 STATE_QUERY = ["AG0", "RG255", "PA0", "RA00", "NB0", "FW1500", "PC100", "FR0", "AC", "VX",
                "NR", "ML", "PR", "RX0"]
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
-
-
-def dark(pixels):
-    """Number of dark bytes in raw RGB pixels: text drawn there."""
-    return sum(1 for b in pixels if b < 100)
 
 
 class Connection(unittest.TestCase):

@@ -6,24 +6,10 @@ the screen."""
 
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, dark, spoken
 
 FREQUENCY = (280, 145, 670, 85)   # the big frequency figures
 MODE = (45, 40, 340, 85)          # the mode name
-
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
-
-
-def dark(pixels):
-    return sum(1 for b in pixels if b < 100)
 
 
 class FrequencyBandMode(unittest.TestCase):

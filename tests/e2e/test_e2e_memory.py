@@ -5,25 +5,12 @@ recalls the channels, and the radio gets the same frequency and mode."""
 
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, dark, spoken
 
 FREQUENCY = (280, 145, 670, 85)
 MODE = (45, 40, 340, 85)
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
 HEADER = "RIGVOX v3.2b   3.4a"
 FACTORY_40M = "01A00007100000B000071000009990"
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
-
-
-def dark(pixels):
-    return sum(1 for b in pixels if b < 100)
 
 
 def crlf_lines(text):

@@ -7,26 +7,13 @@ CTCSS tone, remembered with its band."""
 import time
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, dark, spoken
 
 SMETER = (745, 40, 200, 85)     # "S" and the S unit
 SPLIT = (75, 145, 205, 85)      # the split marker "B"
 STATUS = (30, 246, 915, 48)     # the row of function flags
 
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
 DIGITS = set("0123456789")
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
-
-
-def dark(pixels):
-    return sum(1 for b in pixels if b < 100)
 
 
 class MetersAndTransmit(unittest.TestCase):

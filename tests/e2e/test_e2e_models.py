@@ -5,22 +5,9 @@ and with five-digit numbers (model 024), and the reduced-feature radio
 
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, dark, spoken
 
 SMETER = (745, 40, 200, 85)
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
-
-
-def dark(pixels):
-    return sum(1 for b in pixels if b < 100)
 
 
 class Models(unittest.TestCase):

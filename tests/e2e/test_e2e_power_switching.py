@@ -6,13 +6,7 @@ command at the end: "PS9" (off) for most models, "PS1" for models 019 and
 
 import unittest
 
-from rigvox_e2e import Session, config_text
-
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
+from rigvox_e2e import Session, commands, config_text
 
 
 class PowerSwitching(unittest.TestCase):

@@ -6,19 +6,9 @@ log and the screen."""
 
 import unittest
 
-from rigvox_e2e import Session, config_text
+from rigvox_e2e import Session, commands, config_text, spoken
 
 STATUS = (30, 246, 915, 48)   # the row of function flags
-
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
-
-
-def spoken(names):
-    return [n for n in names if n != "delay"]
-
-
-def commands(log):
-    return [c for c in log if c not in POLLS]
 
 
 class ReceiverAndLevels(unittest.TestCase):
