@@ -17,6 +17,9 @@ constexpr int kEventKeyDown = 256;
 constexpr int kEventKeyUp = 257;
 constexpr int kEventTick = 275;
 constexpr int kEventClose = 32770;
+// Input is waiting on a network socket (a listener has a connection to take,
+// or a connection has bytes or has closed). Not a Windows message number.
+constexpr int kEventNetwork = 32771;
 
 // Opens the single fixed-size window (not resizable) at screen position x,y.
 // Returns false when no window could be made (the program then runs blind).
@@ -40,6 +43,8 @@ void platTimerStop();
 // kind is one of the kEvent values, param the Windows virtual-key code for
 // key events. Returns false only when the backend has no more events to give
 // (the fake's script ran out); the real backend blocks until one arrives.
+// While network sockets are open the wait also wakes for them and returns
+// kEventNetwork (param 0), so a client is answered without waiting a tick.
 bool platWaitEvent(int& kind, int& param);
 
 // ---------------------------------------------------------------------------
@@ -52,6 +57,9 @@ bool platWaitEvent(int& kind, int& param);
 // sound stops one still sounding. A missing or unplayable file sounds nothing
 // and takes no time.
 void platPlayWav(const std::string& path, bool wait);
+// The playing length of a WAV file in milliseconds, as a waiting play of it
+// takes with or without an audio device; 0 when missing or unplayable.
+int platWavDurationMs(const std::string& path);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Serial devices
@@ -73,9 +81,32 @@ int platSerialRead(int handle, std::string& text, int maxBytes);
 // Writes all of text, retrying partial and interrupted writes. Returns the
 // count written.
 int platSerialWrite(int handle, const std::string& text);
+// Sleeps until bytes are waiting on the handle or timeoutMs have passed,
+// whichever comes first (no busy loop). Returns true when bytes are waiting.
+bool platSerialWaitInput(int handle, int timeoutMs);
 // True once the device behind the handle has gone (unplugged, hung up, I/O
 // error), so the port layer can close and reopen it. False on a bad handle.
 bool platSerialGone(int handle);
+
+// ---------------------------------------------------------------------------
+// [SECTION] Network sockets (TCP, for the rigctld-compatible port)
+// ---------------------------------------------------------------------------
+
+// Listens for TCP connections on address:port (an IPv4 or IPv6 literal such
+// as "127.0.0.1", "0.0.0.0" or "::1"), non-blocking. Returns a handle above
+// 0, or 0 when it cannot (address not local, port taken, no network).
+int platNetListen(const std::string& address, int port);
+// Takes one pending connection from a listener without waiting. Returns its
+// handle above 0 (non-blocking), or 0 when none is pending.
+int platNetAccept(int listener);
+// Takes at most maxBytes waiting bytes without waiting; text becomes exactly
+// the bytes taken. Returns the count (0 when nothing is waiting), or -1 once
+// the peer has closed or the connection failed.
+int platNetRead(int handle, std::string& text, int maxBytes);
+// Writes as much of text as the socket takes without waiting. Returns the
+// count written (possibly fewer, possibly 0), or -1 on a broken connection.
+int platNetWrite(int handle, const std::string& text);
+void platNetClose(int handle);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Files
