@@ -88,7 +88,16 @@ bool readConfiguration() {
 void shutdownProgram() {
     auto& S = shellState;
     auto& C = catState;
+    auto& R = radioState;
 
+    // A transmitter must never be left keyed by a program that is gone: the
+    // close box and SIGTERM come here straight from transmit or tune, without
+    // the quit key's own "RX".
+    if (R.txState != 0 || R.tuning == 1) {
+        sendText("RX");
+        R.txState = 0;
+        R.tuning = 0;
+    }
     platTimerStop();
     // Only a frequency the radio actually reported may be stored: otherwise
     // the band records stay as they were loaded.

@@ -6,5 +6,6 @@
 int runProgram(int simulator);
 // Reads the nine lines of rigvox.cfg; false when it cannot be opened.
 bool readConfiguration();
-// The shutdown steps after the loop ends.
+// The shutdown steps after the loop ends; first "RX" when the radio was
+// left transmitting or tuning.
 void shutdownProgram();

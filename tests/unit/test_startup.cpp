@@ -87,41 +87,51 @@ TEST_F(StartupTest, ConfigurationIsReadBeforeInitialisationAndTheTimerStartsAfte
     EXPECT_EQ(fake::state().timerPeriodMs, 0);  // stopped at shutdown
 }
 
+// The close box (and SIGTERM, which arrives as the same close request) runs
+// the whole shutdown without the quit key's "quit"; a radio left
+// transmitting by Space is first put back to receive.
 TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
-    fake::setFile("rigvox.cfg", config(1, 1));
-    bool windowOpenAtPowerCommand = true;
-    std::size_t promptsAtPowerCommand = 0;
-    fake::state().responder = [&](int port, const std::string& bytes) {
-        if (bytes == "ID;") fake::feed(port, "ID023;");
-        if (bytes == "PS9;") {
-            windowOpenAtPowerCommand = fake::state().windowOpen;
-            promptsAtPowerCommand = fake::state().prompts.size();
-        }
-    };
-    fake::pushEvent(kEventClose);
-    fake::pushKey(vkLetter('S'));  // never handled: the loop has ended
-    EXPECT_EQ(runProgram(0), 0);
+    struct Case { bool transmitting; const char* ending; };
+    for (const Case& c : {Case{false, "CT0;PS9;"}, Case{true, "CT0;TX;RX;PS9;"}}) {
+        SCOPED_TRACE(c.transmitting);
+        resetState();
+        fake::reset();
+        fake::setFile("rigvox.cfg", config(1, 1));
+        bool windowOpenAtPowerCommand = true;
+        std::size_t promptsAtPowerCommand = 0;
+        fake::state().responder = [&](int port, const std::string& bytes) {
+            if (bytes == "ID;") fake::feed(port, "ID023;");
+            if (bytes == "PS9;") {
+                windowOpenAtPowerCommand = fake::state().windowOpen;
+                promptsAtPowerCommand = fake::state().prompts.size();
+            }
+        };
+        if (c.transmitting) fake::pushEvent(kEventKeyDown, kVkSpace);
+        fake::pushEvent(kEventClose);
+        fake::pushKey(vkLetter('S'));  // never handled: the loop has ended
+        EXPECT_EQ(runProgram(0), 0);
 
-    const auto& f = fake::state();
-    EXPECT_EQ(f.nextEvent, 1u);
-    EXPECT_EQ(shellState.running, 0);
-    // Memory file saved (with its report), window closed before the power
-    // command, "delay" after it, port and log closed.
-    EXPECT_TRUE(fake::hasFile("savmem.dat"));
-    EXPECT_TRUE(fake::hasFile("memory.txt"));
-    EXPECT_FALSE(windowOpenAtPowerCommand);
-    EXPECT_FALSE(f.windowOpen);
-    EXPECT_EQ(f.timerPeriodMs, 0);
-    const auto prompts = fake::takePrompts();
-    ASSERT_FALSE(prompts.empty());
-    EXPECT_EQ(promptsAtPowerCommand, prompts.size() - 1);
-    EXPECT_EQ(prompts.back(), "delay");
-    for (const auto& p : prompts) EXPECT_NE(p, "quit");
-    EXPECT_FALSE(fake::state().ports[kPort].open);
-    const std::string written = fake::state().ports[kPort].written;
-    EXPECT_TRUE(written.ends_with("CT0;PS9;")) << written;  // no "RX;" of the quit key
-    const std::string log = fake::fileContent("debug.dat");
-    EXPECT_TRUE(log.ends_with("TX=PS9;\r\n")) << log;
+        const auto& f = fake::state();
+        EXPECT_EQ(f.nextEvent, c.transmitting ? 2u : 1u);
+        EXPECT_EQ(shellState.running, 0);
+        // Memory file saved (with its report), window closed before the power
+        // command, "delay" after it, port and log closed.
+        EXPECT_TRUE(fake::hasFile("savmem.dat"));
+        EXPECT_TRUE(fake::hasFile("memory.txt"));
+        EXPECT_FALSE(windowOpenAtPowerCommand);
+        EXPECT_FALSE(f.windowOpen);
+        EXPECT_EQ(f.timerPeriodMs, 0);
+        const auto prompts = fake::takePrompts();
+        ASSERT_FALSE(prompts.empty());
+        EXPECT_EQ(promptsAtPowerCommand, prompts.size() - 1);
+        EXPECT_EQ(prompts.back(), "delay");
+        for (const auto& p : prompts) EXPECT_NE(p, "quit");
+        EXPECT_FALSE(fake::state().ports[kPort].open);
+        const std::string written = fake::state().ports[kPort].written;
+        EXPECT_TRUE(written.ends_with(c.ending)) << written;
+        const std::string log = fake::fileContent("debug.dat");
+        EXPECT_TRUE(log.ends_with(c.transmitting ? "TX=RX;\r\nTX=PS9;\r\n" : "TX=CT0;\r\nTX=PS9;\r\n")) << log;
+    }
 }
 
 TEST_F(StartupTest, PlatformWithoutEventsEndsTheLoopWithTheFullShutdown) {
