@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "cat/exchange.h"
 #include "platform/platform.h"
 #include "shell/program_state.h"
 #include "shell/text.h"
@@ -11,21 +12,36 @@
 namespace {
 
 // One slot per port number (array index = number - 1). handle 0 = empty: a
-// closed or missing slot makes every operation a no-op, so a port that failed
-// to open simply loses writes and reads nothing. A device that goes away
-// while open (an unplugged USB adapter) is closed and, since nobody asked for
-// that, reopened with its speed and line settings once it can be had again;
-// otherwise the link could only come back by restarting the program.
+// closed or missing slot makes every operation a no-op, so a port that is not
+// open simply loses writes and reads nothing. A port that could not be opened
+// (the operator starts Rigvox before plugging in the adapter or switching on
+// the radio) and a device that goes away while open (an unplugged USB
+// adapter) are looked for once a second and opened with their speed and line
+// settings once they can be had; otherwise the link could only come back by
+// restarting the program.
 struct PortSlot {
     int handle = 0;                 // platform handle, 0 = empty
-    int baud = 0;                   // speed it was opened at
+    int baud = 0;                   // speed it was (or is to be) opened at
     int dataBits = 8, parity = 0, stopCode = 1;
-    bool lost = false;              // the device went away; try to reopen it
-    std::int64_t retryAtMs = 0;     // earliest time of the next reopen attempt
+    bool lost = false;              // wanted but not open; try to (re)open it
+    std::int64_t retryAtMs = 0;     // earliest time of the next open attempt
 };
 std::array<PortSlot, kPortSlots> portTable{};
 
 constexpr std::int64_t kReopenIntervalMs = 1000;  // a missing device is looked for once a second
+
+// The speeds every serial port of both Linux and Windows takes (and every
+// Kenwood CAT speed); another configured speed would leave the port closed
+// on one system or the other, so it is refused, and said in the debug log.
+constexpr int kPortSpeeds[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400};
+
+bool speedTaken(int baud) {
+    for (int speed : kPortSpeeds)
+        if (speed == baud) return true;
+    return false;
+}
+
+std::string portLabel(int number) { return "Port" + numberText(number); }
 
 PortSlot* slotOf(int number) {
     if (number < 1 || number > kPortSlots) return nullptr;
@@ -43,6 +59,7 @@ int liveHandle(int number) {
         slot->handle = 0;
         slot->lost = true;
         slot->retryAtMs = now;
+        debugLine(portLabel(number) + " gone; looked for once a second");
     }
     if (slot->handle == 0 && slot->lost && now >= slot->retryAtMs) {
         const int handle = platSerialOpen(number, slot->baud);
@@ -50,6 +67,7 @@ int liveHandle(int number) {
             slot->handle = handle;
             slot->lost = false;
             platSerialSetLine(handle, slot->dataBits, slot->parity, slot->stopCode);
+            debugLine(portLabel(number) + " open");
         } else {
             slot->retryAtMs = now + kReopenIntervalMs;
         }
@@ -62,8 +80,25 @@ int liveHandle(int number) {
 int portOpen(int number, int baud) {
     PortSlot* slot = slotOf(number);
     if (!slot) return 0;
+    if (!speedTaken(baud)) {
+        std::string line = portLabel(number) + " not opened: speed" + numberText(baud) + " Baud is not one of";
+        for (int speed : kPortSpeeds) line += numberText(speed);
+        debugLine(line);
+        return 0;
+    }
     const int handle = platSerialOpen(number, baud);
-    if (handle <= 0) return 0;
+    if (handle <= 0) {
+        // Not there yet, or held by another program: keep looking for it. A
+        // live device in the slot is kept.
+        if (slot->handle == 0 && !slot->lost) {
+            *slot = PortSlot{};
+            slot->baud = baud;
+            slot->lost = true;
+            slot->retryAtMs = platTickMs() + kReopenIntervalMs;
+            debugLine(portLabel(number) + " not opened (no device, in use, or speed refused); tried once a second");
+        }
+        return 0;
+    }
     // A port reopened over a live slot would leak the old device.
     if (slot->handle > 0 && slot->handle != handle) platSerialClose(slot->handle);
     *slot = PortSlot{};
@@ -88,11 +123,12 @@ void portSetReadTimeouts(int number, int mode) {
 
 void portSetLine(int number, int dataBits, int parity, int stopCode) {
     PortSlot* slot = slotOf(number);
-    if (!slot || slot->handle <= 0) return;
+    if (!slot || (slot->handle <= 0 && !slot->lost)) return;
+    // A port still looked for gets these settings when it opens.
     slot->dataBits = dataBits;
     slot->parity = parity;
     slot->stopCode = stopCode;
-    platSerialSetLine(slot->handle, dataBits, parity, stopCode);
+    if (slot->handle > 0) platSerialSetLine(slot->handle, dataBits, parity, stopCode);
 }
 
 int portBytesWaiting(int number) {

@@ -5,7 +5,10 @@
 
 constexpr int kPortSlots = 256;
 
-// Opens port number (1..256) at baud: 1 opened, 0 not. A failure leaves the slot as it was.
+// Opens port number (1..256) at baud: 1 opened, 0 not. A port that cannot be
+// opened now is tried again about once a second by the later operations on
+// it; a speed outside the list both systems take is refused for good. Both
+// are written to the debug log.
 int portOpen(int number, int baud);
 // Closes the port in the slot and empties it; an empty slot is left alone.
 void portClose(int number);

@@ -100,6 +100,9 @@ namespace {
 struct SerialSlot {
     int fd = -1;         // -1 = free slot
     bool gone = false;   // the device hung up or failed with an I/O error
+    int port = 0;        // the port number it was opened for
+    bool viaLink = false;          // opened through comN, not the built-in port
+    std::int64_t linkCheckMs = 0;  // next look for a comN that supersedes the built-in port
 };
 std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
 
@@ -119,6 +122,10 @@ bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENOD
 // keeps to the link: when the link vanishes with an unplugged adapter, the
 // reopen must wait for it, not land on the built-in port.
 std::vector<bool> portUsedLink(257, false);
+bool portLinkExists(int portNumber) {
+    const std::string number = std::to_string(portNumber);
+    return pathExists("com" + number) || pathExists("COM" + number);
+}
 std::string serialDeviceName(int portNumber) {
     const std::string number = std::to_string(portNumber);
     for (const std::string& name : {"com" + number, "COM" + number})
@@ -192,11 +199,21 @@ int platSerialOpen(int portNumber, int baud) {
     }
     ::ioctl(fd, TIOCEXCL);
 
-    // Raw bytes, 8 data bits, no parity, one stop bit, the receiver on and
-    // modem lines ignored; reads return at once with what is there.
-    ::cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // Raw 8-bit bytes both ways (no line editing, echo, signals, case or
+    // CR/LF translation, stripping or marking, no received XON/XOFF taken
+    // out of the bytes read), 8 data bits, no parity, one stop bit, the
+    // receiver on; reads return at once with what is there. The rest of the
+    // flow control (RTS/CTS, XOFF sent when full) and the modem lines
+    // (carrier watch, hang-up on close) stay as the port had them: a radio's
+    // cable may need them, and only the operator knows which.
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+#ifdef IUCLC
+    tio.c_iflag &= ~static_cast<tcflag_t>(IUCLC);
+#endif
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
+    tio.c_cflag |= CS8 | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     struct termios check;
@@ -209,12 +226,13 @@ int platSerialOpen(int portNumber, int baud) {
         return 0;
     }
 
+    const SerialSlot slot{fd, false, portNumber, device.rfind("/dev/", 0) != 0, monotonicMs() + 1000};
     for (std::size_t i = 0; i < serialSlots.size(); ++i)
         if (serialSlots[i].fd < 0) {
-            serialSlots[i] = {fd, false};
+            serialSlots[i] = slot;
             return static_cast<int>(i + 1);
         }
-    serialSlots.push_back({fd, false});
+    serialSlots.push_back(slot);
     return static_cast<int>(serialSlots.size());
 }
 
@@ -242,6 +260,17 @@ bool platSerialGone(int handle) {
     SerialSlot* s = serialOf(handle);
     if (!s) return false;
     if (s->gone) return true;
+    // The built-in port was taken only because no comN was there: a comN
+    // that appears later (the adapter plugged in after the start) is the
+    // port meant, so the built-in one counts as gone and is opened anew.
+    if (!s->viaLink) {
+        const std::int64_t now = monotonicMs();
+        if (now >= s->linkCheckMs) {
+            s->linkCheckMs = now + 1000;
+            if (portLinkExists(s->port)) s->gone = true;
+        }
+        if (s->gone) return true;
+    }
     struct pollfd p = {s->fd, POLLIN, 0};
     int r;
     do r = ::poll(&p, 1, 0);

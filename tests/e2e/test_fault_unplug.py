@@ -3,7 +3,8 @@
 while the radio is away every key answers "nc"; when it is back the program
 finds it by itself, reads the whole radio state again and says "connected".
 Repeated cycles leave no descriptor behind, and the port in use is always
-the radio's new terminal, never some other device."""
+the radio's new terminal, never some other device. An adapter first plugged
+in after the start is found the same way."""
 
 import os
 import time
@@ -98,6 +99,26 @@ class Unplug(unittest.TestCase):
             self.assertEqual(descriptor_count(pid), descriptors)
             self.assertTrue(s.running())
 
+            s.close_window()
+            self.assertEqual(s.wait_exit(30), 0)
+
+    def test_adapter_plugged_in_after_the_start(self):
+        # No com1 at start: the port is looked for once a second (on a
+        # machine with a built-in /dev/ttyS0 the program may hold that
+        # meanwhile, and must leave it for com1 once com1 is there).
+        with Session(config=config_text(port=1)) as s:
+            s.wait_for_window()
+            s.wait_for_speech(["rigvox", "3", "point", "4"])
+            time.sleep(3)
+            speech_mark = s.speech_mark()
+            s.start_radio(["--smeter", "12"], 1)
+            s.wait_for_speech(["connected"], timeout=10, since=speech_mark)
+            received = [c for c in s.radio_log() if c not in POLLS]
+            self.assertEqual(received[:len(STATE_QUERY)], STATE_QUERY)
+            self.assertEqual(open_devices(s.proc.pid), [os.path.realpath(s.path("com1"))])
+            s.wait_for_quiet(0.3)
+            s.key("f")
+            s.wait_for_speech(FREQUENCY_WORDS)
             s.close_window()
             self.assertEqual(s.wait_exit(30), 0)
 

@@ -38,13 +38,19 @@ TEST_F(PortTest, PlatformNames) {
     EXPECT_EQ(portPlatformName(257), "");
 }
 
-// 3. A port held by another program stays closed; the program goes on without bytes.
-TEST_F(PortTest, FailedOpenLeavesTheSlotClosed) {
-    fake::state().ports[3].openable = false;
+// 3. A port that cannot be opened at start (adapter not yet plugged in,
+// held by another program) is tried again once a second and then opened
+// 8N2; until then the program goes on without bytes. A speed the ports do
+// not take is refused for good. Both are written to the debug log.
+TEST_F(PortTest, UnopenedPortIsTriedOnceASecondAndABadSpeedIsLogged) {
+    shellState.debugLog = 1;
+    openDebugLog();
+    fake::Port& port = fake::state().ports[3];
+    port.openable = false;
     shellState.comPort = 3;
     shellState.baudRate = 9600;
     openPortSequence(3);
-    EXPECT_FALSE(fake::state().ports[3].open);
+    EXPECT_FALSE(port.open);
     fake::feed(3, "FA00007100000;");
     EXPECT_EQ(portBytesWaiting(3), 0);
     catState.cmdText = "FA";
@@ -52,6 +58,35 @@ TEST_F(PortTest, FailedOpenLeavesTheSlotClosed) {
     EXPECT_EQ(fake::takeWritten(3), "");
     readReply();
     EXPECT_EQ(catState.replyText, "");
+
+    port.openable = true;  // plugged in
+    fake::advance(999);
+    EXPECT_EQ(portBytesWaiting(3), 0);
+    fake::advance(1);
+    EXPECT_EQ(portBytesWaiting(3), 14);
+    EXPECT_EQ(port.opens, 1);
+    EXPECT_EQ(port.baud, 9600);
+    EXPECT_EQ(port.stopCode, 2);
+    catState.cmdText = "FA";
+    sendCommand();
+    EXPECT_EQ(fake::takeWritten(3), "FA;");
+
+    for (int speed : {0, 9601, 14400}) {
+        SCOPED_TRACE(speed);
+        shellState.baudRate = speed;
+        openPortSequence(4);
+        fake::advance(5000);
+        EXPECT_EQ(portWrite(4, "FA;", 3), 0);
+        EXPECT_EQ(fake::state().ports[4].opens, 0);
+    }
+    const std::string log = fake::fileContent("debug.dat");
+    EXPECT_NE(log.find("Port 3 not opened (no device, in use, or speed refused)"), std::string::npos) << log;
+    EXPECT_NE(log.find("Port 3 open\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Port 4 not opened: speed 9601 Baud is not one of 300 600 1200 2400 4800 9600 "
+                       "19200 38400 57600 115200 230400\r\n"),
+              std::string::npos)
+        << log;
+    closeDebugLog();
 }
 
 // 4. Reads take at most the maximum; the text is exactly the bytes taken.

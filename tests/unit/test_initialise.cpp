@@ -156,6 +156,7 @@ TEST_F(InitialiseTest, TheSavedBandIsTunedAndDisplayed) {
         fake::reset();
         resetState();
         shellState.comPort = kPort;
+        shellState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(c.band));
         initialiseProgram();
         const auto commands = commandsOn(kPort);
@@ -188,6 +189,7 @@ TEST_F(InitialiseTest, ToneFrom42OnSendsTnOnly) {
         fake::reset();
         resetState();
         shellState.comPort = kPort;
+        shellState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(4, 4, std::string("01A00007100000B00007100000") + tone + "0"));
         initialiseProgram();
         const std::string number = std::string(tone).substr(1);
@@ -244,6 +246,7 @@ TEST_F(InitialiseTest, ModelComesFromTheIdAnswer) {
         fake::reset();
         resetState();
         shellState.comPort = kPort;
+        shellState.baudRate = 9600;
         answer({{"ID;", c.reply}});
         initialiseProgram();
         EXPECT_EQ(catState.rigModel, c.model) << c.reply;
@@ -268,6 +271,7 @@ TEST_F(InitialiseTest, Model20WithAnotherOmAnswerStays20) {
         fake::reset();
         resetState();
         shellState.comPort = kPort;
+        shellState.baudRate = 9600;
         answer({{"ID;", "ID020;"}, {"OM;", om}});
         initialiseProgram();
         EXPECT_EQ(catState.rigModel, 20) << om;
@@ -329,6 +333,7 @@ TEST_F(InitialiseTest, DamagedRecordOfTheCurrentBandFallsBackToItsFactoryRecord)
         fake::reset();
         resetState();
         shellState.comPort = kPort;
+        shellState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(4, 4, bad));
         initialiseProgram();
         EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"})) << bad;

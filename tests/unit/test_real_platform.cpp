@@ -275,16 +275,30 @@ TEST_F(SerialTest, OpensByNumberThroughComLinkExclusively) {
     EXPECT_GT(again, 0);
 }
 
+// Raw 8N1 at the speed; flow control and modem-line settings stay as the
+// port had them, whichever way they were.
 TEST_F(SerialTest, OpenSettingsAreRawEightNoneOneAtTheSpeed) {
-    ASSERT_GT(open(7, 4800), 0);
-    const termios t = lineSettings();
-    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
-    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB), 0u);
-    EXPECT_NE(t.c_cflag & CLOCAL, 0u);
-    EXPECT_NE(t.c_cflag & CREAD, 0u);
-    EXPECT_EQ(t.c_lflag & (ECHO | ICANON), 0u);
-    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+    for (const tcflag_t kept : {tcflag_t(CRTSCTS | HUPCL), tcflag_t(CLOCAL)}) {
+        SCOPED_TRACE(kept);
+        termios before = lineSettings();
+        before.c_cflag = (before.c_cflag & ~tcflag_t(CRTSCTS | HUPCL | CLOCAL)) | kept;
+        before.c_iflag = (before.c_iflag & ~tcflag_t(IXOFF)) | (kept & CLOCAL ? IXOFF : 0) | IXON | ICRNL;
+        before.c_lflag |= ECHO | ICANON;
+        ASSERT_EQ(tcsetattr(master_, TCSANOW, &before), 0);
+        const int h = open(7, 4800);
+        ASSERT_GT(h, 0);
+        const termios t = lineSettings();
+        EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
+        EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB), 0u);
+        EXPECT_NE(t.c_cflag & CREAD, 0u);
+        EXPECT_EQ(t.c_lflag & (ECHO | ICANON | ISIG), 0u);
+        EXPECT_EQ(t.c_oflag & OPOST, 0u);
+        EXPECT_EQ(t.c_iflag & (ICRNL | IXON | ISTRIP), 0u);  // every byte read as it came
+        EXPECT_EQ(t.c_cflag & (CRTSCTS | HUPCL | CLOCAL), kept);
+        EXPECT_EQ(t.c_iflag & IXOFF, kept & CLOCAL ? tcflag_t(IXOFF) : 0u);
+        platSerialClose(h);
+    }
 }
 
 TEST_F(SerialTest, SetLineStopCodeOneIsOneStopBitAnyOtherTwo) {
