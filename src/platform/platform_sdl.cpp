@@ -30,6 +30,12 @@ constexpr int kDefaultPoints = 11;
 constexpr int kDefaultWeight = 400;
 // Silence fed to the resampler after each prompt, more than it holds back.
 constexpr int kResamplerPadFrames = 2048;
+// The sound device rests (is closed) once this long has passed without a
+// prompt sounding: an open device keeps its audio thread waking about 86
+// times a second to feed silence, which cost more than all the rest of the
+// program while it only polls. Reopening it at the next prompt takes a few
+// milliseconds, inside the key-to-sound budget.
+constexpr std::int64_t kAudioRestAfterMs = 5000;
 
 struct CachedFont {
     std::string face;  // lower case
@@ -70,10 +76,12 @@ struct Backend {
     std::vector<Printed> printed;
     TickTimer timer;
     // sound
-    bool audioTried = false;
-    SDL_AudioDeviceID audio = 0;    // 0 = no usable device: waiting prompts sleep
+    bool audioTried = false;        // the sound system was started (or failed to start)
+    bool audioFailed = false;       // no usable device: waiting prompts sleep
+    SDL_AudioDeviceID audio = 0;    // 0 = closed (resting, or never opened)
     SDL_AudioSpec audioSpec{};
     bool asyncSounding = false;     // the last prompt was started without waiting
+    std::int64_t soundEndsMs = 0;   // when the last prompt queued has all sounded
     bool cleanupRegistered = false;
 };
 Backend b;
@@ -226,11 +234,19 @@ bool translate(const SDL_Event& e, int& kind, int& param) {
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
 
+// The sound device, opened when a prompt needs it (first use, or after a
+// rest); false when there is none.
 bool ensureAudio() {
-    if (b.audioTried) return b.audio != 0;
-    b.audioTried = true;
-    registerCleanup();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (b.audio != 0) return true;
+    if (b.audioFailed) return false;
+    if (!b.audioTried) {
+        b.audioTried = true;
+        registerCleanup();
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            b.audioFailed = true;
+            return false;
+        }
+    }
     SDL_AudioSpec want{};
     want.freq = 44100;
     want.format = AUDIO_S16SYS;
@@ -241,9 +257,25 @@ bool ensureAudio() {
     want.callback = nullptr;  // queued audio
     b.audio = SDL_OpenAudioDevice(nullptr, 0, &want, &b.audioSpec,
                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (b.audio == 0) return false;
+    if (b.audio == 0) {
+        // Not retried at every prompt: a sound server that is not there can
+        // take its time to say so.
+        b.audioFailed = true;
+        return false;
+    }
+    b.asyncSounding = false;
     SDL_PauseAudioDevice(b.audio, 0);
     return true;
+}
+
+// Closes the sound device once no prompt has sounded for a while (see
+// kAudioRestAfterMs). Pausing is not enough: SDL's audio thread goes on
+// feeding silence to a paused device.
+void restAudioWhenIdle() {
+    if (b.audio == 0 || platTickMs() < b.soundEndsMs + kAudioRestAfterMs) return;
+    if (SDL_GetQueuedAudioSize(b.audio) > 0) return;
+    SDL_CloseAudioDevice(b.audio);
+    b.audio = 0;
 }
 
 struct Wav {
@@ -480,6 +512,7 @@ bool platWaitEvent(int& kind, int& param) {
         // The handler has finished drawing: show it, then sleep until the
         // next event or the next tick.
         if (b.dirty) present();
+        restAudioWhenIdle();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
         if (!b.window || !b.driverWaits) {
             // No window, or one without a display behind it (SDL falls back
@@ -516,10 +549,15 @@ void platPlayWav(const std::string& path, bool wait) {
     // At most one prompt sounds at a time: a new one cuts off one started
     // without waiting (the help text). A waiting prompt has left at most a
     // buffer of its end, which the next prompt of the sentence follows.
-    if (b.asyncSounding) SDL_ClearQueuedAudio(b.audio);
+    if (b.asyncSounding) {
+        SDL_ClearQueuedAudio(b.audio);
+        b.soundEndsMs = 0;
+    }
     b.asyncSounding = !wait;
     if (sound.empty()) return;
     const std::int64_t startMs = platTickMs();
+    // Queued behind what is left of the previous prompt, at most a buffer.
+    b.soundEndsMs = std::max(b.soundEndsMs, startMs) + durationMs;
     if (SDL_QueueAudio(b.audio, sound.data(), static_cast<Uint32>(sound.size())) != 0) {
         if (wait) SDL_Delay(static_cast<Uint32>(durationMs));
         return;

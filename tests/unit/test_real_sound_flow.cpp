@@ -1,7 +1,10 @@
 // What the real WAV player actually sends to the sound device, recorded by
 // SDL's "disk" audio driver: every prompt of a sentence whole, to its last
-// sample, and the help text cut off by the next prompt. (How short the seams
-// between prompts are is a matter of timing: tools/bench.sh measures it.)
+// sample, and the help text cut off by the next prompt; after a while without
+// a prompt the device rests (no audio thread left running) and the next
+// prompt opens it again and still arrives whole. (How short the seams
+// between prompts are and how soon the first sound comes are matters of
+// timing: tools/bench.sh measures them.)
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -68,6 +71,13 @@ Recorded classify(const std::string& path) {
     return r;
 }
 
+// Threads of this process.
+int threadCount() {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/task")) ++n;
+    return n;
+}
+
 fs::path home;
 void removeHome() {
     std::error_code ec;
@@ -114,6 +124,23 @@ void playAndCheck() {
     if (r.low < 8837 * factor - 16 || r.low > 8837 * factor + 16) exit(11);
     // The help text was cut off: about 300 ms of its 3 s were heard.
     if (r.high < kDeviceRate / 10 || r.high > kDeviceRate) exit(20);
+
+    // Polling without a prompt for a while: the device rests, its thread
+    // ends (the disk driver starts a new file when it is opened again).
+    const int playing = threadCount();
+    platTimerStart(50);
+    int kind = 0, param = 0;
+    const std::int64_t idle = platTickMs();
+    while (platTickMs() - idle < 5300) platWaitEvent(kind, param);
+    if (threadCount() != playing - 1) exit(30);
+    platPlayWav("wave/third.wav", true);
+    if (threadCount() != playing) exit(31);
+    const std::int64_t after = platTickMs();
+    while (platTickMs() - after < 200) {
+    }
+    const Recorded again = classify("out.raw");
+    if (again.mid < 5513 * factor - 16 || again.mid > 5513 * factor + 16) exit(32);
+    if (again.high != 0 || again.low != 0) exit(33);
     exit(0);
 }
 

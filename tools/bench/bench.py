@@ -10,13 +10,15 @@ runs under $DISPLAY or an Xvfb of the end-to-end harness's own.
 
   idle      CPU time (user + system, /proc) of the program polling the
             virtual radio at 20 queries a second, over a minute: without a
-            display and with its window shown under Xvfb.
+            display and with its window shown under Xvfb; the whole process
+            and each of its threads (the sound device's among them).
   reaction  a key event (sent to the window through the X server) to its
             CAT command arriving at the serial port: the tuning key, which
             sends the frequency without speaking first.
   speech    the frequency readout of 14.074 MHz as SDL actually plays it,
             recorded by SDL's "disk" audio driver: the silence between its
-            prompts, and the time from the key to the first sound written.
+            prompts, and the time from the key to the first sound written,
+            with the sound device open and after it has rested.
             The prompts are replaced by steady tones of the same lengths, so
             any silence in the recording is the player's, not the voice's.
   poll      a radio that answers 10 ms after each query: queries it receives
@@ -272,10 +274,42 @@ def sound_runs(data, channels=2, merge=0):
 # The benchmarks
 # ---------------------------------------------------------------------------
 
+def thread_cpu(pid):
+    """{thread id: (name, CPU seconds)} of every thread of the process."""
+    out = {}
+    for tid in os.listdir("/proc/%d/task" % pid):
+        try:
+            with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
+                text = f.read()
+        except OSError:
+            continue  # ended meanwhile
+        name = text[text.index("(") + 1:text.rindex(")")]
+        stat = text.rsplit(")", 1)[1].split()
+        out[tid] = (name, (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK"))
+    return out
+
+
+def cpu_by_thread(pid, seconds):
+    """CPU seconds of each thread name over the next `seconds`; threads are
+    sampled twice a second, so one that ends meanwhile (the sound device's,
+    when it rests) keeps what it used until its last sample."""
+    first, last = thread_cpu(pid), {}
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        time.sleep(min(0.5, max(0.0, end - time.monotonic())))
+        last.update(thread_cpu(pid))
+    used = {}
+    for tid, (name, cpu) in last.items():
+        used[name] = used.get(name, 0.0) + cpu - first.get(tid, (name, 0.0))[1]
+    return used
+
+
 def bench_idle(runs, seconds=60):
+    """Idle CPU from 2 s after the last prompt: the sound device is still
+    open for the first 3 s of the minute, then rests."""
     results = {}
     for mode in ("headless", "window"):
-        figures = []
+        figures, threads = [], {}
         for _ in range(runs):
             env = {"DISPLAY": ""} if mode == "headless" else {}
             with Session(config=config_text(port=1), radio=["--smeter", "12"], env=env) as s:
@@ -283,13 +317,21 @@ def bench_idle(runs, seconds=60):
                 time.sleep(2)
                 pid = s.proc.pid
                 cpu0, t0, q0 = proc_sample(pid)[3], time.monotonic(), s.radio_mark()
-                time.sleep(seconds)
+                used = cpu_by_thread(pid, seconds)
                 cpu1, t1, q1 = proc_sample(pid)[3], time.monotonic(), s.radio_mark()
                 figures.append(100.0 * (cpu1 - cpu0) / (t1 - t0))
                 rate = (q1 - q0) / (t1 - t0)
-            print("  idle %-8s %.2f %% of a core at %.1f queries/s" % (mode, figures[-1], rate))
+                for name, cpu in used.items():
+                    threads.setdefault(name, []).append(100.0 * cpu / (t1 - t0))
+            print("  idle %-8s %.2f %% of a core at %.1f queries/s; by thread: %s" % (
+                mode, figures[-1], rate,
+                ", ".join("%s %.2f %%" % (n, 100.0 * c / (t1 - t0)) for n, c in sorted(used.items()))))
         goal = "< 0.5 %" if mode == "headless" else "<= 1 %"
         results[mode] = {"percent": figures, "summary": summary(figures, "%", goal)}
+        for name, values in sorted(threads.items()):
+            values += [0.0] * (runs - len(values))
+            results["%s thread %s" % (mode, name)] = {"percent": values,
+                                                      "summary": summary(values, "%")}
     return results
 
 
@@ -319,10 +361,10 @@ def bench_reaction(runs, trials=40):
     return {"ms": figures, "summary": summary(figures, "ms", "median < 2 ms")}
 
 
-def bench_speech(runs, trials=4):
+def bench_speech(runs, trials=4, rested_trials=2):
     tones = tempfile.mkdtemp(prefix="rigvox-tones-")
     out = os.path.join(tones, "out.raw")
-    gaps, firsts = [], []
+    gaps, firsts, rested_firsts = [], [], []
     try:
         tone_prompts(os.path.join(tones, "wave"))
         for _ in range(runs):
@@ -336,18 +378,26 @@ def bench_speech(runs, trials=4):
                 connected_session(s)
                 s.radio_control("freq A 14074000")
                 s.wait_for_radio(["FA", "FA", "FA"], since=s.radio_mark())
-                for _ in range(trials):
-                    time.sleep(0.3)
+                for trial in range(trials + rested_trials):
+                    # The last trials come after the sound device has rested
+                    # (closed after 5 s without a prompt): their first sound
+                    # includes opening it again.
+                    rested = trial >= trials
+                    time.sleep(6.5 if rested else 0.3)
                     size0 = os.path.getsize(out)
                     mark = s.speech_mark()
                     # The driver's file is written through a stdio buffer, a
                     # few device buffers at a time: the moments its size grows
                     # give the pace of the stream, and the line through them
-                    # the moment any frame of it was written.
+                    # the moment any frame of it was written. A device opened
+                    # again starts the file afresh.
                     sizes = [(time.monotonic(), size0)]
                     sent = x.key("f")
                     while time.monotonic() - sent < 1.5:
                         size = os.path.getsize(out)
+                        if size < sizes[-1][1]:
+                            size0 = 0
+                            sizes = [(time.monotonic(), 0)]
                         if size != sizes[-1][1]:
                             sizes.append((time.monotonic(), size))
                         time.sleep(0.0003)
@@ -371,20 +421,22 @@ def bench_speech(runs, trials=4):
                         # on it is the moment its own write was made.
                         written = mt + slope * ((runs_[0][0] // 512) * 512 - mf)
                         first = written - sent
-                        firsts.append(1000 * first)
+                        (rested_firsts if rested else firsts).append(1000 * first)
                     these = [(runs_[i + 1][0] - runs_[i][1] - 1) / 44.1 for i in range(len(runs_) - 1)]
                     # A seamless sentence is one run; otherwise one gap per seam.
                     gaps.extend(these + [0.0] * (len(said) - 1 - len(these)))
-                    print("  speech: %s; first sound after %.1f ms; gaps %s ms (sounds of %s frames)"
-                          % (" ".join(said), 1000 * first if first else -1,
+                    print("  speech%s: %s; first sound after %.1f ms; gaps %s ms (sounds of %s frames)"
+                          % (" (device rested)" if rested else "", " ".join(said),
+                             1000 * first if first else -1,
                              [round(g, 1) for g in these] or "none",
                              [b - a + 1 for a, b in runs_]))
                 x.close()
     finally:
         shutil.rmtree(tones, ignore_errors=True)
-    return {"gaps_ms": gaps, "first_sound_ms": firsts,
+    return {"gaps_ms": gaps, "first_sound_ms": firsts, "rested_first_sound_ms": rested_firsts,
             "gaps": summary(gaps, "ms", "each < 5 ms"),
-            "first_sound": summary(firsts, "ms", "< 20 ms")}
+            "first_sound": summary(firsts, "ms", "< 20 ms"),
+            "first_rested": summary(rested_firsts, "ms", "< 20 ms")}
 
 
 def bench_poll(runs, seconds=60, turns=20):
