@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Records the voice prompts into a prompt folder: one WAV per line of
 # prompt-words.txt ("name|spoken text"), spoken by espeak-ng, and the silent
-# "delay" prompt whose length is the program's reply pause.
+# "delay" prompt whose length is the program's reply pause. Installed as
+# rigvox-make-prompts.
 #
-#   make-prompts.sh OUTDIR [DELAY_MS]
+#   make-prompts.sh [OUTDIR [DELAY_MS]]
 #
+# OUTDIR defaults to "wave", the prompt folder of the working folder it is
+# run in. When OUTDIR is a symbolic link (rigvox-setup links the working
+# folder's "wave" to the installed prompts), the link is replaced by a folder
+# of the user's own: the installed prompts are never written.
 # Every file is 22050 Hz mono 16-bit with its leading and trailing silence cut,
 # so a spoken number is short: the program is deaf while a prompt sounds.
 # DELAY_MS (argument or environment, default 100) is the length of delay.wav.
@@ -14,9 +19,11 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-out=${1:?usage: make-prompts.sh OUTDIR [DELAY_MS]}
+out=${1:-wave}
 delay_ms=${2:-${DELAY_MS:-100}}
+# Beside the script in the source tree, or in share/rigvox once installed.
 words=${PROMPT_WORDS:-$here/prompt-words.txt}
+[[ -n ${PROMPT_WORDS:-} || -r $words ]] || words=$here/../share/rigvox/prompt-words.txt
 voice=${PROMPT_VOICE:-en-gb}
 rate=${PROMPT_RATE:-200}
 
@@ -27,6 +34,10 @@ done
 [[ $delay_ms =~ ^[0-9]+$ && $delay_ms -gt 0 && $delay_ms -le 5000 ]] ||
     { echo "make-prompts: delay must be 1 to 5000 ms, not '$delay_ms'" >&2; exit 1; }
 
+if [[ -L $out ]]; then
+    echo "make-prompts: $out was a link to $(readlink "$out"); it becomes a folder of its own"
+    rm -f "$out"
+fi
 mkdir -p "$out"
 work=$(mktemp -d "$out/.making.XXXXXX")
 trap 'rm -rf "$work"' EXIT
