@@ -9,7 +9,10 @@ struct CatState {
     std::string replyText;      // last text read from the radio or the simulator (capacity 256)
     std::string lastFreqCmd;    // last frequency-setting command sent, with ";"
     std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
-    int skipNextSend = 0;       // 1 = the next sendCommand is swallowed (set by the split key)
+    std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
+    std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
+    int followingRadio = 0;     // 1 while the program follows a change the radio already has: nothing is sent or read
+    int skipNextSend = 0;       // 1 = the next sendCommand sends nothing (set by the split key)
     int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick
     int pollSelect = 0;         // next poll query: 0 frequency, 1 meter
     int silentPolls = 0;        // consecutive silent collections, held at 19
@@ -18,7 +21,9 @@ struct CatState {
     int rigModel = 23;          // model from the "ID" answer; 100 = reduced-feature radio
     std::string bridgeInbox;    // pass-through text accumulated until a ";"
     std::string bridgeChunk;    // last piece read from the pass-through port
-    int bridgeScan = 0;         // position of ";" in bridgeInbox (1-based, 0 = none)
+    int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)
+    std::string bridgeMode;     // mode digit of a mode command just forwarded ("" none), for the poll to follow
+    int bridgeAnswered = 0;     // 1 when the commands just forwarded were answered before their pause ran out
     int bridgeUsed = 0;         // 1 from a pass-through command until the next key press
 };
 

@@ -1,11 +1,12 @@
-// Command exchange with the radio: sendCommand, readReply, reply picking, the debug log and the pass-through port.
+// Command exchange with the radio: sendCommand, the reply pause, readReply, reply picking, the debug log and the pass-through port.
 #include "cat/exchange.h"
+
+#include <cstdint>
+#include <vector>
 
 #include "cat/serial_port.h"
 #include "cat/simulator.h"
 #include "platform/platform.h"
-#include "radio/mode_filter.h"
-#include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
@@ -27,30 +28,44 @@ bool leadsWithNumber(std::string_view text) {
     return i < text.size() && text[i] >= '0' && text[i] <= '9';
 }
 
-// The program's mode for the mode digit of a forwarded "MD" command; 0 when
-// the program has no such mode. The radio numbers FM 4 and AM 5; FM comes in
-// as FM narrow, the FM mode the band records use and the one that keeps a
-// repeater tone on.
-int modeOfRadioDigit(std::string_view digit) {
-    if (digit == "1") return 1;  // LSB
-    if (digit == "2") return 2;  // USB
-    if (digit == "3") return 3;  // CW
-    if (digit == "4") return 5;  // FM -> FM narrow
-    if (digit == "5") return 4;  // AM
-    return 0;
+// Takes what waits on the radio port into heldReply, as far as it has room.
+// False when nothing could be taken.
+bool holdWaiting() {
+    auto& C = catState;
+    const int room = kPortReadMaximum - static_cast<int>(C.heldReply.size());
+    if (room <= 0) return false;
+    std::string piece;
+    portRead(shellState.comPort, piece, room);
+    C.heldReply += piece;
+    return !piece.empty();
 }
+
+// True when the answer to the command the pause waits for has come.
+bool awaitedAnswerCame(const std::string& letters) {
+    if (letters.empty()) return false;
+    // The simulator answers at once, or never.
+    if (shellState.simMode == 1) return !simulatedAnswer().empty();
+    return holdsAnswer(catState.heldReply, letters);
+}
+
+// A mode-setting command ("MD" and a digit); the bare "MD" asks for the mode.
+bool setsMode(std::string_view command) { return startsWith(command, "MD") && command.size() > 2; }
+
+// The radio's error answers: "?" (not understood or not now), "E", "O".
+bool errorAnswer(std::string_view answer) { return answer == "?;" || answer == "E;" || answer == "O;"; }
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// [SECTION] Sending and reading
+// [SECTION] Sending, pausing and reading
 // ---------------------------------------------------------------------------
 
 void sendCommand() {
     auto& C = catState;
     auto& R = radioState;
     auto& S = shellState;
-    // The split key sends its own command and swallows the poll query that follows it.
+    if (C.followingRadio == 1) return;  // the radio already has what would be sent
+    // The split key sends its own command in place of the poll query that follows it.
     if (C.skipNextSend == 1) {
         C.skipNextSend = 0;
         return;
@@ -62,19 +77,63 @@ void sendCommand() {
     if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
         static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength)
         C.lastFreqCmd = C.cmdText;
+    putText(C.awaitedLetters, leftText(C.cmdText, 2));
     portWrite(S.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
     if (S.debugLog == 1) debugLine("TX=" + C.cmdText);
+}
+
+void speakDelay() {
+    auto& C = catState;
+    auto& S = shellState;
+    notePrompt("delay");
+    const std::string letters = C.awaitedLetters;
+    C.awaitedLetters.clear();  // a second pause in a row waits out its whole length
+    if (C.followingRadio == 1) return;
+    const int pauseMs = platWavDurationMs(promptPath("delay"));
+    const std::int64_t start = platTickMs();
+    // Time left of the pause. The clock counts whole milliseconds: one more
+    // keeps a pause woken by other text from ending short of its length.
+    auto remaining = [&] { return static_cast<int>(pauseMs - (platTickMs() - start)) + 1; };
+    const bool watchPort = S.simMode != 1;  // the simulator has nothing on the port
+    if (watchPort) holdWaiting();
+    int waitMs = pauseMs;
+    while (waitMs > 0 && !awaitedAnswerCame(letters)) {
+        if (!watchPort) {
+            portWaitInput(0, waitMs);
+            return;
+        }
+        if (!portWaitInput(S.comPort, waitMs)) return;  // the whole time has passed
+        if (!holdWaiting()) {
+            // No room left, or woken without bytes: the rest is slept.
+            portWaitInput(0, remaining());
+            return;
+        }
+        waitMs = remaining();
+    }
 }
 
 void readReply() {
     auto& C = catState;
     auto& S = shellState;
     C.replyText.clear();
+    C.awaitedLetters.clear();
+    if (C.followingRadio == 1) return;
     if (S.simMode == 1)
         simulateReply();
-    else if (portBytesWaiting(S.comPort) > 0)
-        portRead(S.comPort, C.replyText, kPortReadMaximum);
+    else
+        takeRadioBytes();
     if (S.debugLog == 1 && !C.replyText.empty()) debugLine("RX=" + C.replyText);
+}
+
+int radioBytesWaiting() { return static_cast<int>(catState.heldReply.size()) + portBytesWaiting(shellState.comPort); }
+
+void takeRadioBytes() {
+    auto& C = catState;
+    std::string rest;
+    const int room = kPortReadMaximum - static_cast<int>(C.heldReply.size());
+    if (room > 0 && portBytesWaiting(shellState.comPort) > 0) portRead(shellState.comPort, rest, room);
+    putText(C.replyText, C.heldReply + rest, kReplyCapacity);
+    C.heldReply.clear();
 }
 
 void sendText(std::string_view text) {
@@ -84,7 +143,7 @@ void sendText(std::string_view text) {
 
 void queryRadio(std::string_view text) {
     sendText(text);
-    speakDelay();  // the only reply timeout: the radio answers while the prompt plays
+    speakDelay();
     readReply();
 }
 
@@ -109,81 +168,105 @@ int replyValue(std::string_view letters, int offset, int length, int fallback) {
     return value;
 }
 
+bool holdsAnswer(std::string_view text, std::string_view letters) {
+    if (letters.empty()) return false;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find(';', from);
+        if (end == std::string_view::npos) return false;  // the last reply is not complete yet
+        if (text.substr(from, end - from).substr(0, letters.size()) == letters) return true;
+        from = end + 1;
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 // [SECTION] Pass-through port
 // ---------------------------------------------------------------------------
 
 void servePassThrough() {
     auto& C = catState;
-    auto& R = radioState;
     auto& S = shellState;
     C.bridgeScan = 0;
+    C.bridgeMode.clear();
+    C.bridgeAnswered = 0;
     // The radio port named again as the pass-through port would feed the
     // radio's own answers back to it as commands.
     if (S.bridgePort == S.comPort) return;
-    if (portBytesWaiting(S.bridgePort) <= 0) return;
-    C.bridgeChunk.clear();
-    portRead(S.bridgePort, C.bridgeChunk, kPortReadMaximum);
-    const std::string inbox = C.bridgeInbox + C.bridgeChunk;
-    C.bridgeScan = findText(inbox, ";");
-    if (C.bridgeScan == 0 || C.bridgeScan > kTextCapacity) {
+    if (portBytesWaiting(S.bridgePort) > 0) {
+        portRead(S.bridgePort, C.bridgeChunk, kPortReadMaximum);
+        C.bridgeInbox += C.bridgeChunk;
+    }
+    const std::size_t last =
+        C.bridgeInbox.empty() ? std::string::npos : C.bridgeInbox.rfind(';', kTextCapacity - 1);
+    if (last == std::string::npos) {
         // A full text without a ";" can never complete a command: kept, it
         // would block the pass-through for good, so it is dropped and the
         // other program's next command starts clean.
-        if (static_cast<int>(inbox.size()) >= kTextCapacity) {
+        if (static_cast<int>(C.bridgeInbox.size()) >= kTextCapacity) {
             C.bridgeInbox.clear();
             C.bridgeChunk.clear();
-            C.bridgeScan = 0;
-        } else {
-            C.bridgeInbox = inbox;
         }
         return;
     }
-    putText(C.bridgeInbox, inbox);  // the ";" lies within the capacity
+    // Every complete command goes out now: a program that writes a setting
+    // and its check ("FA...;ID;") together waits for the answer to the last.
+    const std::string commands = C.bridgeInbox.substr(0, last + 1);
+    C.bridgeInbox.erase(0, last + 1);
+    capText(C.bridgeInbox);  // what follows waits for the next exchange, within a text's room
+    C.bridgeScan = static_cast<int>(last) + 1;
     C.bridgeUsed = 1;
-    if (S.debugLog == 1) debugLine("***VRX1=" + C.bridgeInbox);
-    putText(C.cmdText, leftText(C.bridgeInbox, C.bridgeScan - 1));
-    sendCommand();
+    if (S.debugLog == 1) debugLine("***VRX1=" + commands);
 
-    // A mode command changes the program's own mode as well; its answer is not read.
-    if (startsWith(C.cmdText, "MD") && midText(C.cmdText, 3, 1) != ";") {
-        const int newMode = modeOfRadioDigit(midText(C.cmdText, 3, 1));
-        if (newMode > 0) {
-            R.mode = newMode;
-            setMode();
-        }
-        C.bridgeChunk.clear();
-        C.bridgeInbox.clear();
-        return;
+    std::vector<std::string> letters;  // of the commands sent, as sent
+    std::string awaited;               // letters of the last one that has an answer
+    std::size_t from = 0;
+    while (from < commands.size()) {
+        const std::size_t end = commands.find(';', from);
+        const std::string command = commands.substr(from, end - from);
+        from = end + 1;
+        if (command.empty()) continue;  // a lone ";" asks nothing
+        putText(C.cmdText, command);
+        sendCommand();
+        letters.push_back(leftText(C.cmdText, 2));
+        // A mode setting has no answer; the poll brings the program's own mode in step.
+        if (setsMode(command))
+            C.bridgeMode = midText(command, 3, 1);
+        else
+            awaited = letters.back();
     }
 
-    speakDelay();
     C.replyText.clear();
+    if (awaited.empty()) {
+        C.bridgeAnswered = 1;  // nothing to wait for
+        return;
+    }
+    C.awaitedLetters = awaited;
+    speakDelay();
     readReply();
-    // The radio answered, so the link is alive. Under a steady stream of
-    // commands this read also takes the poll's own answer (the tick after a
-    // reply pause comes at once, before the radio has answered the poll), and
-    // without this the watchdog would count a working radio as lost.
-    if (!C.replyText.empty()) C.silentPolls = 0;
-    if (C.replyText.empty() || C.replyText == ";") {
-        C.bridgeChunk.clear();
-        C.bridgeInbox.clear();
-        return;
-    }
-    C.bridgeInbox.clear();
-    if (S.debugLog == 1) debugLine("***VTX1=" + C.replyText);
-    portWrite(S.bridgePort, C.replyText, static_cast<int>(C.replyText.size()));
 
-    // A frequency answer passing by is shown as a poll answer would be.
-    const int s = findText(C.replyText, ";") + 1;
-    const int f = findText(C.replyText, "FA");
-    C.replyText = midText(C.replyText, f, s - f);
-    if (f > 0 && static_cast<int>(C.replyText.size()) > kFrequencyQueryLength) {
-        updateFrequencyDisplay();
-        return;
+    // The answers to these commands go back; anything else (a poll answer
+    // that came late, the start of one still coming) stays for the poll.
+    std::string forward, keep;
+    std::size_t at = 0;
+    while (at < C.replyText.size()) {
+        const std::size_t end = C.replyText.find(';', at);
+        if (end == std::string::npos) {
+            keep += C.replyText.substr(at);
+            break;
+        }
+        const std::string answer = C.replyText.substr(at, end + 1 - at);
+        at = end + 1;
+        bool ours = errorAnswer(answer);
+        for (const std::string& l : letters) ours = ours || startsWith(answer, l);
+        (ours ? forward : keep) += answer;
     }
-    C.bridgeChunk.clear();
-    C.bridgeInbox.clear();
+    putText(C.heldReply, keep + C.heldReply, kPortReadMaximum);
+    C.replyText = forward;
+    C.bridgeAnswered = holdsAnswer(forward, awaited) ? 1 : 0;
+    if (forward.empty() || forward == ";") return;
+    if (S.debugLog == 1) debugLine("***VTX1=" + forward);
+    portWrite(S.bridgePort, forward, static_cast<int>(forward.size()));
 }
 
 // ---------------------------------------------------------------------------

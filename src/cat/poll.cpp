@@ -1,19 +1,136 @@
-// The 50 ms poll cycle: collect the last answer, serve the pass-through port, send the next query; the link watchdog.
+// The 50 ms poll cycle and what it orchestrates: collecting the last answer,
+// following the radio's frequency (and the connection sequence on the first
+// answer after a (re)connection), serving the pass-through port and following
+// what the other program changed, sending the next query; the link watchdog.
 #include "cat/poll.h"
+
+#include <cstdint>
+#include <string>
 
 #include "cat/exchange.h"
 #include "cat/serial_port.h"
 #include "cat/simulator.h"
+#include "cat/state_query.h"
 #include "keys/meters.h"
+#include "platform/platform.h"
+#include "radio/band_table.h"
+#include "radio/mode_filter.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/text.h"
+#include "speech/prompts.h"
 
 namespace {
 
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
-constexpr int kPortReadMaximum = 255;
+constexpr int kFreqAnswerEnd = 14;    // "FA", 11 digits, ";" as the 14th character
+constexpr int kFreqDigits = 11;
+// A tick's worth of pass-through service: further commands are taken only
+// while the radio answers quickly and this much has not yet passed, so a key
+// waits at most about one tick longer than for a single exchange.
+constexpr int kBridgeBudgetMs = 50;
+// How long the pass-through waits for the other program's next command after
+// handing it an answer: a program in the middle of a sequence sends it at once.
+constexpr int kBridgeNextCommandMs = 5;
+
+// ---------------------------------------------------------------------------
+// [SECTION] Following the radio
+// ---------------------------------------------------------------------------
+
+// The first frequency answer after a (re)connection: program and radio are
+// brought into step, then "connected".
+void connectRadio() {
+    auto& C = catState;
+    queryRadioState();
+    playPrompt("connected");
+    C.connected = 1;
+}
+
+// A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
+// follows it, the window shows it, a split just switched on is announced;
+// the first one after a (re)connection then runs the connection sequence, so
+// that sequence already names the radio's frequency and band. Anything else
+// (cut short, run together, line noise in the digits) changes nothing and
+// never reaches the band record.
+void followFrequencyAnswer() {
+    auto& C = catState;
+    auto& R = radioState;
+    const std::string digits = midText(C.replyText, 3, kFreqDigits);
+    if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
+    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerEnd - 1));
+    storeBand();
+    R.freqHz = textInt(digits);
+    updateFrequencyDisplay();
+    if (R.splitState == 1) {
+        // Announced once, on the first display after split went on.
+        playPrompt("split");
+        R.splitState = 2;
+    }
+    C.pollAwaitingReply = 0;
+    C.replyText.clear();
+    if (C.connected == 0) connectRadio();
+}
+
+// The program's mode for the mode digit of a forwarded "MD" command; 0 when
+// the program has no such mode. The radio numbers FM 4 and AM 5; FM comes in
+// as FM narrow, the FM mode the band records use and the one that keeps a
+// repeater tone on.
+int modeOfRadioDigit(std::string_view digit) {
+    if (digit == "1") return 1;  // LSB
+    if (digit == "2") return 2;  // USB
+    if (digit == "3") return 3;  // CW
+    if (digit == "4") return 5;  // FM -> FM narrow
+    if (digit == "5") return 4;  // AM
+    return 0;
+}
+
+// What the other program's commands changed: its mode command makes the
+// program's own mode (screen, filter, status row) follow, without sending the
+// radio a setting it already has; a frequency answer passing by is shown as
+// a poll answer would be.
+void followPassThrough() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (C.bridgeScan == 0) return;
+    // The radio answered, so the link is alive. Under a steady stream of
+    // commands the poll's own collections may come up empty.
+    if (!C.replyText.empty()) C.silentPolls = 0;
+    const std::string forwarded = C.replyText;
+    const int newMode = modeOfRadioDigit(C.bridgeMode);
+    if (newMode > 0) {
+        R.mode = newMode;
+        C.followingRadio = 1;
+        setMode();
+        C.followingRadio = 0;
+    }
+    const int s = findText(forwarded, ";") + 1;
+    const int f = findText(forwarded, "FA");
+    if (f > 0 && s > f) {
+        C.replyText = midText(forwarded, f, s - f);
+        followFrequencyAnswer();
+    }
+}
+
+// Serves the pass-through port: one exchange, and more while the radio
+// answers quickly and the other program has its next command ready, within
+// a tick's worth of time.
+void servePassThroughPort() {
+    const auto& C = catState;
+    const auto& S = shellState;
+    const std::int64_t start = platTickMs();
+    for (;;) {
+        servePassThrough();
+        followPassThrough();
+        if (C.bridgeScan == 0 || C.bridgeAnswered == 0) return;
+        if (platTickMs() - start >= kBridgeBudgetMs) return;
+        if (!portWaitInput(S.bridgePort, kBridgeNextCommandMs)) return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] The cycle
+// ---------------------------------------------------------------------------
 
 // Takes the answer to the query sent on an earlier tick. Returns false when
 // nothing was waiting: the tick then ends without a new query, so a silent
@@ -22,7 +139,7 @@ bool collectAnswer() {
     auto& C = catState;
     auto& S = shellState;
     C.pollAwaitingReply = 0;
-    const int count = S.simMode == 1 ? 1 : portBytesWaiting(S.comPort);
+    const int count = S.simMode == 1 ? 1 : radioBytesWaiting();
     if (count <= 0) {
         C.silentPolls += 1;
         if (C.silentPolls > kSilentPollsLost) {
@@ -36,10 +153,10 @@ bool collectAnswer() {
     if (S.simMode == 1)
         simulatePollReply();
     else
-        portRead(S.comPort, C.replyText, kPortReadMaximum);
+        takeRadioBytes();
     if (S.debugLog == 1) debugLine("RX=" + C.replyText);
     // Answers are recognised by content, not matched to queries, so a late one is still used.
-    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) updateFrequencyDisplay();
+    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) followFrequencyAnswer();
     handleMeterReply();
     return true;
 }
@@ -66,7 +183,7 @@ void pollTick() {
 
     if (C.pollAwaitingReply == 1) {
         if (!collectAnswer()) return;
-    } else if (S.bridgePort > 0 && S.simMode != 1 && portBytesWaiting(S.comPort) > 0) {
+    } else if (S.bridgePort > 0 && S.simMode != 1 && radioBytesWaiting() > 0) {
         // An answer that was not there yet when its collection came (the
         // tick after a reply pause falls due at once) is this program's:
         // taken now, it is not forwarded as the answer to the other
@@ -74,7 +191,7 @@ void pollTick() {
         collectAnswer();
     }
 
-    if (S.bridgePort > 0) servePassThrough();
+    if (S.bridgePort > 0) servePassThroughPort();
 
     C.pollAwaitingReply = 1;
     if (C.pollSelect == 0)

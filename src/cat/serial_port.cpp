@@ -147,6 +147,8 @@ int portRead(int number, std::string& text, int maximum) {
     return static_cast<int>(text.size());
 }
 
+bool portWaitInput(int number, int timeoutMs) { return platSerialWaitInput(liveHandle(number), timeoutMs); }
+
 int portWrite(int number, const std::string& text, int length) {
     const int handle = liveHandle(number);
     if (handle <= 0 || length <= 0) return 0;

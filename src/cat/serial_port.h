@@ -20,6 +20,9 @@ void portSetLine(int number, int dataBits, int parity, int stopCode);
 int portBytesWaiting(int number);
 // Takes at most maximum waiting bytes into text, without waiting; returns the count.
 int portRead(int number, std::string& text, int maximum);
+// Sleeps until bytes are waiting on port number or timeoutMs have passed;
+// true when bytes are waiting. An empty slot sleeps the whole time.
+bool portWaitInput(int number, int timeoutMs);
 // Writes length characters of text; returns the count written.
 int portWrite(int number, const std::string& text, int length);
 // The open sequence used for the radio port and the pass-through port:

@@ -35,9 +35,9 @@ double simulatorRandom() {
     return static_cast<double>((randomState >> 16) & 32767u) / 32768.0;
 }
 
-void simulateReply() {
-    auto& C = catState;
-    auto& R = radioState;
+std::string simulatedAnswer() {
+    const auto& C = catState;
+    const auto& R = radioState;
     const std::string letters = leftText(C.cmdText, 2);
     std::string answer;
     if (letters == "FA") {
@@ -51,8 +51,10 @@ void simulateReply() {
         for (const CannedAnswer& canned : kCannedAnswers)
             if (letters == canned.letters) answer = canned.answer;
     }
-    putText(C.replyText, answer, kReplyCapacity);
+    return answer;
 }
+
+void simulateReply() { putText(catState.replyText, simulatedAnswer(), kReplyCapacity); }
 
 void simulatePollReply() {
     auto& C = catState;

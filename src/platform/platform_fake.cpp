@@ -3,6 +3,8 @@
 // bytes tests feed and read.
 #include "platform/platform_fake.h"
 
+#include <algorithm>
+
 #include "platform/platform.h"
 
 namespace fake {
@@ -23,6 +25,18 @@ struct OpenFile {
     bool used = false;
 };
 std::vector<OpenFile> openFiles(1);
+
+// Moves the arrivals whose time has come into their ports' input, in order.
+void deliverDue() {
+    auto& a = g.arrivals;
+    std::stable_sort(a.begin(), a.end(), [](const Arrival& x, const Arrival& y) { return x.atMs < y.atMs; });
+    std::size_t n = 0;
+    while (n < a.size() && a[n].atMs <= g.nowMs) {
+        g.ports[a[n].port].incoming += a[n].bytes;
+        ++n;
+    }
+    a.erase(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n));
+}
 }  // namespace
 
 State& state() { return g; }
@@ -41,6 +55,9 @@ void pushTick() { pushEvent(kEventTick, 0); }
 void advance(std::int64_t ms) { g.nowMs += ms; }
 
 void feed(int port, const std::string& bytes) { g.ports[port].incoming += bytes; }
+void feedAfter(int port, const std::string& bytes, std::int64_t delayMs) {
+    g.arrivals.push_back({port, g.nowMs + delayMs, bytes});
+}
 
 std::string takeWritten(int port) {
     std::string out = g.ports[port].written;
@@ -119,6 +136,14 @@ void platPlayWav(const std::string& path, bool wait) {
     }
 }
 
+int platWavDurationMs(const std::string& path) {
+    const std::string key = fake::lower(path);
+    g.prompts.push_back({path, true, g.nowMs});
+    if (g.missingWavs.count(key)) return 0;
+    auto it = g.wavMs.find(key);
+    return it == g.wavMs.end() ? 0 : it->second;
+}
+
 int platSerialOpen(int portNumber, int baud) {
     auto& p = g.ports[portNumber];
     if (!p.openable || p.open || portNumber < 1) return 0;
@@ -143,12 +168,14 @@ void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {
     it->second.stopCode = stopCode;
 }
 int platSerialWaiting(int handle) {
+    fake::deliverDue();
     auto it = g.ports.find(handle);
     if (it == g.ports.end() || !it->second.open) return 0;
     return static_cast<int>(it->second.incoming.size());
 }
 int platSerialRead(int handle, std::string& text, int maxBytes) {
     text.clear();
+    fake::deliverDue();
     auto it = g.ports.find(handle);
     if (it == g.ports.end() || !it->second.open || maxBytes <= 0) return 0;
     std::string& in = it->second.incoming;
@@ -164,6 +191,27 @@ int platSerialWrite(int handle, const std::string& text) {
     if (g.responder) g.responder(handle, text);
     return static_cast<int>(text.size());
 }
+bool platSerialWaitInput(int handle, int timeoutMs) {
+    fake::deliverDue();
+    const std::int64_t until = g.nowMs + std::max(0, timeoutMs);
+    auto it = g.ports.find(handle);
+    const bool live = it != g.ports.end() && it->second.open;
+    if (live && !it->second.incoming.empty()) return true;
+    // The clock jumps to the first arrival for this port within the time,
+    // or to the end of it.
+    if (live) {
+        for (const fake::Arrival& a : g.arrivals)
+            if (a.port == handle && a.atMs <= until) {
+                g.nowMs = std::max(g.nowMs, a.atMs);
+                fake::deliverDue();
+                return true;
+            }
+    }
+    g.nowMs = until;
+    fake::deliverDue();
+    return false;
+}
+
 bool platSerialGone(int handle) {
     auto it = g.ports.find(handle);
     return it != g.ports.end() && it->second.open && it->second.gone;

@@ -36,6 +36,14 @@ struct Port {
     bool gone = false;           // the device has gone (platSerialGone reports it)
 };
 
+// Bytes that reach a port's input at a later virtual time (a radio that
+// takes a while to answer).
+struct Arrival {
+    int port = 0;
+    std::int64_t atMs = 0;
+    std::string bytes;
+};
+
 struct File {
     std::string content;
 };
@@ -55,10 +63,15 @@ struct State {
     int timerPeriodMs = 0;
     // sound
     std::vector<Prompt> prompts;
-    std::map<std::string, int> wavMs;          // lower-case path -> duration; absent = 0 ms
+    // lower-case path -> duration; absent = 0 ms. A duration asked for with
+    // platWavDurationMs is recorded among the prompts as a waiting one: the
+    // reply pause asks for the length of "delay" and spends it watching the
+    // radio port, and tests hear it in the spoken order.
+    std::map<std::string, int> wavMs;
     std::set<std::string> missingWavs;         // lower-case paths that sound nothing
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
+    std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them
     // Called after every write to a port with the bytes written; may queue
     // answers with feed(). A virtual radio for tests.
     std::function<void(int port, const std::string& bytes)> responder;
@@ -85,6 +98,9 @@ void advance(std::int64_t ms);
 
 // Bytes for the program to read from port n.
 void feed(int port, const std::string& bytes);
+// Bytes for port n that arrive delayMs from now on the virtual clock
+// (platSerialWaitInput moves the clock to them; reads see them from then on).
+void feedAfter(int port, const std::string& bytes, std::int64_t delayMs);
 // What was written to port n, and clears it.
 std::string takeWritten(int port);
 

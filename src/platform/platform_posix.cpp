@@ -292,6 +292,33 @@ int platSerialWaiting(int handle) {
     return count > 0 ? count : 0;
 }
 
+bool platSerialWaitInput(int handle, int timeoutMs) {
+    const std::int64_t deadline = monotonicMs() + std::max(0, timeoutMs);
+    for (;;) {
+        const int left = static_cast<int>(std::max<std::int64_t>(0, deadline - monotonicMs()));
+        SerialSlot* s = serialOf(handle);
+        if (!s || s->gone) {
+            // Nothing can arrive: the whole time is slept, as the caller's
+            // pause must still last.
+            if (::poll(nullptr, 0, left) < 0 && errno == EINTR) continue;
+            return false;
+        }
+        struct pollfd p = {s->fd, POLLIN, 0};
+        const int r = ::poll(&p, 1, left);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        int count = 0;
+        if ((p.revents & POLLIN) && ::ioctl(s->fd, FIONREAD, &count) == 0 && count > 0) return true;
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            s->gone = true;  // the device went away; sleep out the rest above
+            continue;
+        }
+        // Readable with nothing to read (end of a pseudo-terminal's input):
+        // reported, so the caller finds no bytes and does not spin here.
+        return true;
+    }
+}
+
 int platSerialRead(int handle, std::string& text, int maxBytes) {
     text.clear();
     SerialSlot* s = serialOf(handle);

@@ -680,6 +680,11 @@ long platreal::canvasPixel(int x, int y) {
     return (long(r) << 16) | (long(g) << 8) | bl;
 }
 
+int platWavDurationMs(const std::string& path) {
+    const std::int64_t ms = platreal::wavDurationMs(path);
+    return ms > 0 ? static_cast<int>(std::min<std::int64_t>(ms, INT_MAX)) : 0;
+}
+
 std::int64_t platreal::wavDurationMs(const std::string& path) {
     Wav wav;
     if (!loadWav(path, wav)) return -1;

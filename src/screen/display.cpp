@@ -1,12 +1,9 @@
 // The window's texts: banner and help lines, the frequency display, the status row, fonts.
 #include "screen/display.h"
 
-#include "cat/state_query.h"
 #include "platform/platform.h"
-#include "radio/band_table.h"
 #include "shell/program_state.h"
 #include "shell/text.h"
-#include "speech/prompts.h"
 
 namespace {
 
@@ -23,8 +20,6 @@ constexpr int kFreqRow = 150;
 constexpr int kSplitMarkerX = 80;
 constexpr int kFreqX = 285;
 constexpr int kStatusRow = 250;
-// A frequency answer: two letters, 11 digits, ";" as its 14th character.
-constexpr int kFreqAnswerEnd = 14;
 constexpr int kFreqDigits = 11;
 
 // One field of the status row: label when on, else a blank of the width
@@ -51,27 +46,9 @@ void selectSmallFont() { platTextFont(kFontFace, 20, 20); }
 void printAt(int x, int y, const std::string& text) { platTextAt(x, y, text); }
 
 void updateFrequencyDisplay() {
-    auto& C = catState;
     auto& R = radioState;
-    if (C.connected == 0) {
-        // First answer after a (re)connection: bring program and radio into
-        // step before showing anything.
-        queryRadioState();
-        playPrompt("connected");
-        C.connected = 1;
-        return;
-    }
-    C.connected = 1;
-
-    // Only a whole frequency answer is shown; anything else (cut short, run
-    // together, line noise in the digits) keeps the last frequency and never
-    // reaches the band record.
-    const std::string digits = midText(C.replyText, 3, kFreqDigits);
-    if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-
-    putText(C.lastFreqReply, leftText(C.replyText, 13));
-    storeBand();
-    R.freqHz = textInt(digits);
+    const std::string digits = midText(catState.lastFreqReply, 3, kFreqDigits);
+    if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return;
 
     // 12 characters, MHz right-aligned: leading zeros become spaces.
     std::string text = leftText(digits, 5) + "." + rightText(digits, 6);
@@ -79,22 +56,9 @@ void updateFrequencyDisplay() {
         if (c != '0') break;
         c = ' ';
     }
-
-    if (R.splitState > 0) {
-        printAt(kSplitMarkerX, kFreqRow, "B   ");
-        if (R.splitState == 1) {
-            // Announced once, on the first display after split went on.
-            playPrompt("split");
-            R.splitState = 2;
-        }
-    } else {
-        printAt(kSplitMarkerX, kFreqRow, "    ");
-    }
+    printAt(kSplitMarkerX, kFreqRow, R.splitState > 0 ? "B   " : "    ");
     printAt(kFreqX, kFreqRow, text + std::string(13, ' '));
-
     putText(R.freqDisplayText, text);
-    C.pollAwaitingReply = 0;
-    C.replyText.clear();
 }
 
 void updateStatusRow() {

@@ -12,8 +12,9 @@ void selectBigFont();
 void selectSmallFont();
 // Prints text at x,y in the current font.
 void printAt(int x, int y, const std::string& text);
-// Shows an accepted frequency answer from replyText; on the first answer
-// after a (re)connection runs the state query and speaks "connected".
+// Draws the frequency of lastFreqReply at 285,150 (MHz right-aligned in 12
+// characters, thirteen blanks after) and the split marker at 80,150 ("B   "
+// while splitState > 0, else four blanks); keeps the text in freqDisplayText.
 void updateFrequencyDisplay();
 // Redraws the row of switched functions at y 250.
 void updateStatusRow();

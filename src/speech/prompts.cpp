@@ -52,7 +52,9 @@ void playPrompt(std::string_view name, bool wait) {
     platPlayWav(promptPath(name), wait);
 }
 
-void speakDelay() { playPrompt("delay", true); }
+void notePrompt(std::string_view name) {
+    if (!name.empty()) logPrompt(name);
+}
 
 void speakDigits(std::string_view text) {
     // Numbers are spoken without sign and without the leading blank of

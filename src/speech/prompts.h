@@ -8,8 +8,9 @@
 // waiting for its end unless wait is false. Appends the name to the file
 // named by RIGVOX_SPEECH_LOG when set.
 void playPrompt(std::string_view name, bool wait = true);
-// The reply pause: "delay", waiting.
-void speakDelay();
+// Writes name to the speech log as playPrompt does, without sounding it:
+// the reply pause ("delay", timed by the CAT link) is heard as silence.
+void notePrompt(std::string_view name);
 // The file path a prompt name resolves to (waveDir + lower-case name [+ ".wav"]).
 std::string promptPath(std::string_view name);
 // Speaks each character of text as its own prompt (digits).

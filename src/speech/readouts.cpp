@@ -22,16 +22,22 @@ void speakNumber(long long value) { speakDigits(plainNumber(std::llabs(value)));
 std::string frequencyField() {
     const auto& R = radioState;
     const auto& C = catState;
+    const std::string reported = midText(C.lastFreqReply, 3, kFreqDigits);
+    const bool reportUsable = startsWith(C.lastFreqReply, "F") &&
+                              static_cast<int>(reported.size()) == kFreqDigits && allDigits(reported);
+    // The radio's last report for the VFO read, when the band has followed it
+    // (bandCandidate is the band of the last report): the record can be
+    // behind it, for a report not yet stored after a band change, or never
+    // stored while another program drives the radio.
+    const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
+    if (reportUsable && startsWith(C.lastFreqReply, vfoRead) && R.bandCandidate == R.band) return reported;
     if (R.band >= 1 && R.band <= 14) {
         const std::string& record = R.bandTable[R.band];
         std::string field = R.splitState > 0 ? midText(record, 16, kFreqDigits)
                                              : midText(record, 4, kFreqDigits);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }
-    const std::string reported = midText(C.lastFreqReply, 3, kFreqDigits);
-    if (startsWith(C.lastFreqReply, "F") && static_cast<int>(reported.size()) == kFreqDigits &&
-        allDigits(reported))
-        return reported;
+    if (reportUsable) return reported;
     return zeroPad(R.freqHz, kFreqDigits);
 }
 

@@ -98,10 +98,57 @@ TEST_F(ExchangeTest, QueryRadioSendsPausesAndReads) {
     EXPECT_EQ(replyValue("AG", 3, 3, 80), 120);
 }
 
-// Waits on the speech area: the pause is the "delay" prompt.
-TEST_F(ExchangeTest, QueryRadioPausesWithTheDelayPrompt) {
-    queryRadio("ID");
-    EXPECT_EQ(fake::takePrompts(), Prompts({"delay"}));
+// The reply pause ("delay", 100 ms here) ends when this command's answer is
+// complete, never on another answer, and otherwise lasts its whole length;
+// what came meanwhile is all read, so the answer is still picked.
+TEST_F(ExchangeTest, ReplyPauseEndsWhenItsOwnAnswerIsComplete) {
+    struct Case {
+        const char* name;
+        const char* before;  // already waiting when the query goes out (a late poll answer)
+        const char* answer;  // the radio's answer to "AG0;", given in two pieces
+        int firstMs, lastMs;  // when the two pieces arrive
+        int pauseMs;          // how long the pause then lasts
+    } cases[] = {
+        {"answer in 10 ms", "", "AG0120;", 4, 10, 10},
+        {"late poll answer waiting", "SM00005;", "AG0120;", 4, 10, 10},
+        {"late poll answer arriving", "", "FA00007100000;AG0120;", 3, 12, 12},
+        {"no answer", "", "", 0, 0, 100},
+        {"answer too late", "", "AG0120;", 50, 150, 101},
+        {"another answer only", "", "SM00005;", 5, 6, 101},
+    };
+    fake::state().wavMs["wave/delay.wav"] = 100;
+    fake::state().responder = nullptr;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::state().arrivals.clear();
+        fake::state().ports[kRadioPort].incoming = c.before;
+        const std::string answer = c.answer;
+        const std::size_t half = answer.size() / 2;
+        fake::feedAfter(kRadioPort, answer.substr(0, half), c.firstMs);
+        fake::feedAfter(kRadioPort, answer.substr(half), c.lastMs);
+        const auto start = fake::state().nowMs;
+        queryRadio("AG0");
+        EXPECT_EQ(fake::state().nowMs - start, c.pauseMs);
+        EXPECT_EQ(replyValue("AG", 3, 3, 80), c.pauseMs < 100 ? 120 : 80);
+        EXPECT_EQ(fake::takePrompts(), Prompts({"delay"}));
+        fake::advance(200);
+        readReply();
+    }
+}
+
+// A setting has no answer: its pause lasts the whole length, and so does a
+// pause with no command before it (the power-on and tuner pauses).
+TEST_F(ExchangeTest, PausesWithoutAnAnswerLastTheirWholeLength) {
+    fake::state().wavMs["wave/delay.wav"] = 100;
+    radio.answers["AG0080;"] = "AG0080;";  // a radio that echoes settings
+    sendText("PS1");
+    speakDelay();
+    EXPECT_EQ(fake::state().nowMs, 100);
+    sendText("AG0080");
+    speakDelay();  // ends on the echo
+    speakDelay();  // waits its whole length: the echo belongs to the pause before
+    EXPECT_EQ(fake::state().nowMs, 200);
+    EXPECT_EQ(fake::takePrompts(), Prompts({"delay", "delay", "delay"}));
 }
 
 // 3. Reply picking: letters anywhere, fixed fields, defaults.

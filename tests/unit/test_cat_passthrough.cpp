@@ -4,6 +4,7 @@
 #include "cat/exchange.h"
 #include "cat/poll.h"
 #include "cat/serial_port.h"
+#include "keys/frequency_entry.h"
 #include "test_cat_radio.h"
 
 namespace {
@@ -48,47 +49,40 @@ TEST_F(PassThroughTest, CommandInTwoPiecesIsSentOnTheSecondTick) {
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
 }
 
-// Waits on the screen area: the forwarded frequency answer is shown.
+// The poll follows what passes: a forwarded frequency answer is shown.
 TEST_F(PassThroughTest, ForwardedFrequencyAnswerIsShown) {
     fake::feed(kBridgePort, "FA;");
-    servePassThrough();
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
     EXPECT_EQ(radioState.freqHz, 14200000);
     EXPECT_EQ(catState.lastFreqReply, "FA00014200000");
 }
 
-// 2. A mode command sets the program's mode and is not read back.
-TEST_F(PassThroughTest, ModeCommandSetsTheModeWithoutReadBack) {
+// 2. A mode command reaches the radio once and is not read back; the
+// program's own mode, screen and status row follow it without sending the
+// radio the mode it already has. The radio's digits map to the program's modes.
+TEST_F(PassThroughTest, ModeCommandIsSentOnceAndTheProgramFollows) {
     fake::feed(kRadioPort, "stale;");  // would be forwarded if the command were read back
     fake::feed(kBridgePort, "MD3;");
-    servePassThrough();
-    const std::string sent = fake::takeWritten(kRadioPort);
-    EXPECT_EQ(sent.rfind("MD3;", 0), 0u);
+    pollTick();
+    EXPECT_EQ(cattest::takeCommands(), (std::vector<std::string>{"MD3;", "FA;"}));
     EXPECT_EQ(radioState.mode, 3);
+    EXPECT_EQ(fake::textAt(50, 45), "CW   ");
     EXPECT_EQ(catState.bridgeUsed, 1);
     EXPECT_EQ(fake::takeWritten(kBridgePort), "");
     EXPECT_EQ(catState.bridgeInbox, "");
-}
 
-// Waits on the radio area: setMode sends the mode again with its filter.
-TEST_F(PassThroughTest, ModeCommandRunsSetMode) {
-    fake::feed(kBridgePort, "MD3;");
-    servePassThrough();
-    const std::string sent = fake::takeWritten(kRadioPort);
-    EXPECT_NE(sent.find("MD3;", 4), std::string::npos) << sent;
-}
-
-TEST_F(PassThroughTest, RadioModeDigitsMapToProgramModes) {
     struct Case {
         const char* command;
         int mode;
     } cases[] = {{"MD1;", 1}, {"MD2;", 2}, {"MD4;", 5}, {"MD5;", 4}, {"MD9;", 4}, {"MDX;", 4}};
-    radioState.mode = 7;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         fake::feed(kBridgePort, c.command);
-        servePassThrough();
+        catState.pollAwaitingReply = 0;
+        pollTick();
         EXPECT_EQ(radioState.mode, c.mode);
-        EXPECT_EQ(fake::takeWritten(kRadioPort).rfind(c.command, 0), 0u);  // forwarded whatever the digit
+        EXPECT_EQ(cattest::takeCommands().front(), c.command);  // forwarded whatever the digit, once
     }
 }
 
@@ -101,15 +95,41 @@ TEST_F(PassThroughTest, ModeQueryIsAnsweredBack) {
     EXPECT_EQ(radioState.mode, 3);
 }
 
-// 3. Only the first of two commands in one piece is taken.
-TEST_F(PassThroughTest, TwoCommandsInOnePieceSendOnlyTheFirst) {
-    fake::feed(kBridgePort, "FA;MD2;");
+// 3. Commands that arrive together go out together, and the answer to the
+// last (a program's check after a setting) goes back; a late poll answer
+// stays for the poll; an unfinished command waits for its ";".
+TEST_F(PassThroughTest, CommandsThatArriveTogetherGoOutTogether) {
+    radio.answers["ID;"] = "ID023;";
+    fake::feed(kRadioPort, "SM00005;");
+    fake::feed(kBridgePort, "FA00014074000;ID;FA");
+    servePassThrough();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA00014074000;ID;");
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
+    EXPECT_EQ(catState.bridgeAnswered, 1);
+    EXPECT_EQ(catState.heldReply, "SM00005;");
+    EXPECT_EQ(catState.bridgeInbox, "FA");
+    fake::feed(kBridgePort, ";");
     servePassThrough();
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
-    EXPECT_EQ(catState.bridgeInbox, "");
-    servePassThrough();
-    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
-    EXPECT_EQ(radioState.mode, 1);
+    EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
+}
+
+// Another program tuned the radio to another band: the band follows, the
+// band records stay the operator's, and F (after the operator's key press)
+// speaks the frequency the radio reports.
+TEST_F(PassThroughTest, FrequencyReadoutAfterAnotherProgramChangedBand) {
+    fake::feed(kBridgePort, "FA00014074000;");
+    radio.answers["FA;"] = "FA00014074000;";
+    pollTick();  // forwarded, and the poll asks the frequency
+    pollTick();  // the answer: now on 20 m
+    EXPECT_EQ(radioState.band, 6);
+    catState.bridgeUsed = 0;  // the key press
+    fake::takePrompts();
+    frequencyReadout();
+    const Prompts spoken = fake::takePrompts();
+    ASSERT_GE(spoken.size(), 7u);
+    EXPECT_EQ(Prompts(spoken.begin(), spoken.begin() + 7), (Prompts{"1", "4", "point", "0", "7", "4", "mhz"}));
+    EXPECT_EQ(radioState.bandTable[6].substr(3, 11), "00014200000");  // the 20 m record as it was
 }
 
 // 4. Answers: nothing or ";" is not written back; an error answer is.

@@ -25,6 +25,14 @@ protected:
         radio.answers["RM;"] = "RM10003;";
     }
     static std::string waiting() { return fake::state().ports[kRadioPort].incoming; }
+    // Asks for the frequency and collects the answer the radio gives.
+    void collectFrequency(const std::string& answer) {
+        radio.answers["FA;"] = answer;
+        catState.pollSelect = 0;
+        catState.pollAwaitingReply = 0;
+        pollTick();
+        pollTick();
+    }
 };
 
 // 1. The first ticks: ask, then collect and ask the other kind.
@@ -58,15 +66,6 @@ TEST_F(PollTest, CollectedAnswersAreLogged) {
     pollTick();
     const std::string log = fake::fileContent("debug.dat");
     EXPECT_NE(log.find("TX=FA;\r\nRX=FA00007100000;\r\nTX=SM0;\r\n"), std::string::npos) << log;
-}
-
-// Waits on the screen area: the collected answer reaches the frequency display.
-TEST_F(PollTest, FrequencyAnswerReachesTheDisplay) {
-    radio.answers["FA;"] = "FA00014250000;";
-    pollTick();
-    pollTick();
-    EXPECT_EQ(radioState.freqHz, 14250000);
-    EXPECT_EQ(catState.lastFreqReply, "FA00014250000");
 }
 
 // Waits on the keys area (meters): the collected S-meter answer is taken apart.
@@ -168,7 +167,62 @@ TEST_F(PollTest, ReturningRadioBringsTheStateQueryAgain) {
     EXPECT_EQ(prompts.back(), "connected");
 }
 
-// 5. Busy ticks do nothing at all.
+// The radio comes back on another band: the band follows the frequency it
+// reports before anything is spoken, so the announcement before "connected"
+// names the radio's frequency, not the band record the program had.
+TEST_F(PollTest, ReconnectionAnnouncesTheFrequencyTheRadioReports) {
+    catState.connected = 0;  // on 40 m, whose record holds 7.1 MHz
+    collectFrequency("FA00014074000;");
+    const Prompts spoken = fake::takePrompts();
+    ASSERT_GE(spoken.size(), 8u);
+    EXPECT_EQ(Prompts(spoken.begin(), spoken.begin() + 7), (Prompts{"1", "4", "point", "0", "7", "4", "mhz"}));
+    EXPECT_EQ(spoken.back(), "connected");
+    EXPECT_EQ(radioState.band, 6);
+    EXPECT_EQ(fake::textAt(285, 150), "   14.074000" + std::string(13, ' '));
+    EXPECT_EQ(catState.connected, 1);
+}
+
+// 5. Following the frequency: a whole answer is stored in the band record
+// and drawn; anything else changes nothing; a split just switched on is
+// announced once.
+TEST_F(PollTest, WholeFrequencyAnswerIsStoredAndShown) {
+    collectFrequency("FA00007074000;");
+    EXPECT_EQ(radioState.freqHz, 7074000);
+    EXPECT_EQ(catState.lastFreqReply, "FA00007074000");
+    EXPECT_EQ(radioState.bandTable[4], "01A00007074000B000071000009990");
+    EXPECT_EQ(fake::textAt(285, 150), "    7.074000" + std::string(13, ' '));
+    EXPECT_EQ(fake::textAt(80, 150), "    ");
+    EXPECT_TRUE(fake::takePrompts().empty());
+
+    // Frequency rows drawn so far.
+    auto drawn = [] {
+        std::size_t n = 0;
+        for (const auto& t : fake::state().texts) n += t.y == 150 ? 1 : 0;
+        return n;
+    };
+    const auto before = drawn();
+    for (const char* reply : {"FA0000710000;", "FA000071000000;", "FA00007100000", "FA;", "FA0000710x000;"}) {
+        collectFrequency(reply);
+        EXPECT_EQ(drawn(), before) << reply;
+        EXPECT_EQ(catState.lastFreqReply, "FA00007074000") << reply;
+    }
+    EXPECT_EQ(radioState.bandTable[4], "01A00007074000B000071000009990");
+}
+
+TEST_F(PollTest, SplitJustSwitchedOnIsAnnouncedOnce) {
+    radioState.splitState = 1;
+    pollTick();
+    pollTick();
+    EXPECT_EQ(fake::textAt(80, 150), "B   ");
+    EXPECT_EQ(radioState.splitState, 2);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"split"}));
+    pollTick();
+    pollTick();
+    EXPECT_EQ(catState.lastFreqReply, "FB00007150000");
+    EXPECT_TRUE(fake::takePrompts().empty());
+}
+
+// 6. Busy ticks do nothing at all.
 TEST_F(PollTest, BusyTicksDoNothing) {
     pollTick();
     takeCommands();
@@ -194,7 +248,7 @@ TEST_F(PollTest, QuietTicksHeldAtTwenty) {
     EXPECT_EQ(radioState.quietTicks, 20);
 }
 
-// 6. A key command that wants a fresh answer clears pollAwaitingReply: no collection, a new query.
+// 7. A key command that wants a fresh answer clears pollAwaitingReply: no collection, a new query.
 TEST_F(PollTest, ClearedAwaitingSendsAFreshQuery) {
     pollTick();
     takeCommands();
@@ -204,7 +258,7 @@ TEST_F(PollTest, ClearedAwaitingSendsAFreshQuery) {
     EXPECT_EQ(waiting(), "FA00007100000;SM00014;");
 }
 
-// 7. The split key's swallowed send eats the poll query.
+// 8. The split key's command takes the place of the poll query.
 TEST_F(PollTest, SkipNextSendEatsOnePollQuery) {
     catState.skipNextSend = 1;
     pollTick();

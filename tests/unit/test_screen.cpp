@@ -10,10 +10,9 @@ namespace {
 
 class ScreenTest : public RigvoxTest {
 protected:
-    // Shows a frequency answer as the poll cycle hands it over, connected.
+    // Draws a frequency answer as the poll hands it over (its first 13 characters).
     static void show(const std::string& reply) {
-        catState.connected = 1;
-        catState.replyText = reply;
+        catState.lastFreqReply = reply.substr(0, 13);
         updateFrequencyDisplay();
     }
     static const fake::Text* lastAt(int x, int y) {
@@ -80,69 +79,23 @@ TEST_F(ScreenTest, FrequencyIsRightAlignedWithLeadingZerosAsBlanks) {
         show(reply);
         EXPECT_EQ(fake::textAt(285, 150), std::string(text) + kThirteenBlanks) << reply;
         EXPECT_EQ(radioState.freqDisplayText, text);
-        EXPECT_EQ(catState.lastFreqReply, std::string(reply).substr(0, 13));
     }
-    EXPECT_EQ(radioState.freqHz, 432100000);
+    // Nothing that is not a whole frequency is drawn.
+    const auto drawn = fake::state().texts.size();
+    show("FA0000710x000;");
+    show("");
+    EXPECT_EQ(fake::state().texts.size(), drawn);
+    EXPECT_TRUE(fake::takePrompts().empty());  // the screen only draws
 }
 
-TEST_F(ScreenTest, AnAcceptedAnswerIsConsumedAndStoredInTheBandRecord) {
-    auto& C = catState;
-    C.pollAwaitingReply = 1;
-    show("FA00007074000;");
-    EXPECT_EQ(C.pollAwaitingReply, 0);
-    EXPECT_EQ(C.replyText, "");
-    EXPECT_EQ(radioState.freqHz, 7074000);
-    EXPECT_EQ(radioState.bandTable[4], "01A00007074000B000071000009990");
-    EXPECT_EQ(fake::textAt(80, 150), "    ");
-    EXPECT_TRUE(fake::takePrompts().empty());
-}
-
-TEST_F(ScreenTest, AnythingButAThirteenCharacterAnswerIsIgnored) {
-    show("FA00007100000;");
-    const auto shown = fake::state().texts.size();
-    auto& C = catState;
-    for (const char* reply : {"FA0000710000;", "FA000071000000;", "FA00007100000", "FA;",
-                              "", "FA0000710x000;"}) {
-        C.pollAwaitingReply = 1;
-        show(reply);
-        EXPECT_EQ(fake::state().texts.size(), shown) << reply;
-        EXPECT_EQ(C.lastFreqReply, "FA00007100000") << reply;
-        EXPECT_EQ(C.pollAwaitingReply, 1) << reply;
-        EXPECT_EQ(C.replyText, reply);
-    }
-    EXPECT_EQ(radioState.freqDisplayText, "    7.100000");
-    EXPECT_EQ(radioState.bandTable[4], "01A00007100000B000071000009990");
-}
-
-TEST_F(ScreenTest, SplitMarkerShowsAndSplitIsAnnouncedOnce) {
+TEST_F(ScreenTest, SplitMarkerShowsWhileSplitIsOn) {
     auto& R = radioState;
-    R.splitState = 1;
-    show("FB00007150000;");
-    EXPECT_EQ(fake::textAt(80, 150), "B   ");
-    EXPECT_EQ(R.splitState, 2);
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"split"}));
-
-    show("FB00007151000;");
-    EXPECT_EQ(fake::textAt(80, 150), "B   ");
-    EXPECT_TRUE(fake::takePrompts().empty());
-
-    R.splitState = 0;
-    show("FA00007100000;");
-    EXPECT_EQ(fake::textAt(80, 150), "    ");
-    EXPECT_TRUE(fake::takePrompts().empty());
-}
-
-TEST_F(ScreenTest, FirstAnswerAfterConnectionSpeaksConnectedAndShowsNothing) {
-    auto& C = catState;
-    C.connected = 0;
-    C.replyText = "FA00014200000;";
-    updateFrequencyDisplay();
-    EXPECT_EQ(C.connected, 1);
-    const Prompts spoken = fake::takePrompts();
-    ASSERT_FALSE(spoken.empty());
-    EXPECT_EQ(spoken.back(), "connected");
-    EXPECT_EQ(fake::textAt(285, 150), "");
-    EXPECT_EQ(C.lastFreqReply, "");
+    for (int split : {1, 2, 0}) {
+        R.splitState = split;
+        show("FB00007150000;");
+        EXPECT_EQ(fake::textAt(80, 150), split > 0 ? "B   " : "    ") << split;
+        EXPECT_EQ(R.splitState, split);
+    }
 }
 
 // --- status row ------------------------------------------------------------

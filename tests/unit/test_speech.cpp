@@ -2,6 +2,7 @@
 // readouts, heard as the prompt names the fake platform recorded.
 #include "test_support.h"
 
+#include "cat/exchange.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 

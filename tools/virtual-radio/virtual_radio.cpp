@@ -250,6 +250,19 @@ std::string VirtualRadio::answerPowered(std::string_view name, std::string_view 
         s.mode = params[0] - '0';
         return "";
     }
+    if (name == "IF" && params.empty()) {
+        // The radio's status in one answer, as a TS-590 gives it: frequency,
+        // five blanks, RIT/XIT offset and switches, memory channel, receive or
+        // transmit, mode, VFO, scan, split, tone and tone number, shift.
+        const bool split = s.txVfo != s.rxVfo;
+        return "IF" + pad(s.rxVfo == 1 ? s.vfoB : s.vfoA, 11) + "     " + "+0000" + "00" + "000" +
+               (s.transmitting() ? "1" : "0") + std::to_string(s.mode) + std::to_string(s.rxVfo) + "0" +
+               (split ? "1" : "0") + std::to_string(s.toneOn) + pad(s.toneNumber, 2) + "0;";
+    }
+    // Auto-information (answers sent unasked) is never switched on here.
+    if (name == "AI") return params.empty() ? "AI0;" : params == "0" ? "" : kError;
+    // Data mode (the TS-590SG's DA) is never on here.
+    if (name == "DA") return params.empty() ? "DA0;" : params == "0" ? "" : kError;
     if (name == "FT") return switchCommand(name, params, 2, s.txVfo);
     if (name == "FR") return switchCommand(name, params, 2, s.rxVfo);
     if (name == "TX") {
