@@ -8,11 +8,13 @@
 #include "cat/exchange.h"
 #include "cat/rigctld_protocol.h"
 #include "keys/dispatcher.h"
+#include "keys/meters.h"
 #include "keys/transmit_keys.h"
 #include "platform/platform.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/vfo_split.h"
+#include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/text.h"
 
@@ -64,15 +66,21 @@ bool askRadioFrequency(const char* letters, long long& hz) {
     R.splitState = 0;
     queryRadio(letters);
     R.splitState = split;
-    // The radio answered: the poll must not count the answer it took as a
-    // silent collection.
-    if (!catState.replyText.empty()) catState.silentPolls = 0;
     std::string digits;
-    if (!replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
-        static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
-        return false;
-    hz = static_cast<long long>(textValue(digits));
-    return true;
+    const bool found = replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) &&
+                       static_cast<int>(digits.size()) == kFreqReplyDigits && allDigits(digits);
+    if (found) hz = static_cast<long long>(textValue(digits));
+    // The read also took the answer to the poll's last query, if it had
+    // come: it goes where the poll would have put it, and the poll does not
+    // count its collection as silent.
+    if (!catState.replyText.empty()) {
+        catState.silentPolls = 0;
+        if (startsWith(catState.replyText, R.splitState > 0 ? "FB" : "FA"))
+            updateFrequencyDisplay();
+        else
+            handleMeterReply();
+    }
+    return found;
 }
 
 const char* modeName(int mode) {
