@@ -215,6 +215,8 @@ std::string netAnswer(const NetRequest& request, int code, std::string_view valu
             out += value2;
             out += '\n';
         }
+        // rigctld ends this one plain answer with its code as well.
+        if (request.command == kNetGetLockMode) out += "RPRT 0\n";
         return out;
     }
     if (request.command == kNetChkVfo) return "ChkVFO: " + std::string(value1) + "\n";
