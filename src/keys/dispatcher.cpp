@@ -519,7 +519,7 @@ void handleEvent() {
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
-            serveNetClients();  // also retries answers a slow client had no room for
+            sendNetAnswers();
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

@@ -433,9 +433,15 @@ void serveNetClients() {
     auto& N = netState;
     // Between events no exchange is ever open; the check keeps it so.
     if (N.listener <= 0 || catState.busy == 1) return;
-    // Back to receive by whatever means: no client keyed what may be keyed next.
-    if (radioState.txState == 0) N.pttSlot = -1;
     acceptClients();
     for (int slot = 0; slot < kNetClientSlots; ++slot)
         if (N.clients[slot].handle != 0) serveClient(slot);
+}
+
+void sendNetAnswers() {
+    auto& N = netState;
+    // Back to receive by whatever means: no client keyed what may be keyed next.
+    if (radioState.txState == 0) N.pttSlot = -1;
+    for (NetClient& c : N.clients)
+        if (c.handle != 0) writeWaiting(c);
 }

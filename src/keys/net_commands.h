@@ -30,6 +30,8 @@ void openNetPort();
 // Closes every client and the listener (shutdown).
 void closeNetPort();
 // Takes waiting connections, reads what each client sent, answers every
-// whole line and writes what waits. Run for kEventNetwork and on every tick
-// (which also retries answers a slow client had no room for).
+// whole line and writes what waits. Run for kEventNetwork.
 void serveNetClients();
+// Writes answers a slow client had no room for, and forgets which client
+// keyed the transmitter once it is back to receive. Run on every tick.
+void sendNetAnswers();

@@ -527,14 +527,9 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
-        // Then the network: a client waiting is served before sleeping.
-        if (waitSockets(-1, 0)) {
-            kind = kEventNetwork;
-            param = 0;
-            return true;
-        }
         // The handler has finished drawing: show it, then sleep until the
-        // next event or the next tick.
+        // next event, the next tick or a client's input (a socket with input
+        // waiting ends the sleep at once).
         if (b.dirty) present();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
         if (b.window && b.displayFd >= 0) {

@@ -58,8 +58,11 @@ void afterEachStep(const int* clients) {
     }
     for (int k = 0; k < kClients; ++k) {
         if (clients[k] == 0) continue;
+        // A connection with room for everything gets whole answers only; one
+        // that stopped reading gets what fits and the rest stays queued.
+        const bool roomy = fake::state().sockets[clients[k]].room < 0;
         const std::string back = fake::clientTake(clients[k]);
-        FUZZ_CHECK(back.empty() || back.back() == '\n', "answer cut short", back);
+        FUZZ_CHECK(!roomy || back.empty() || back.back() == '\n', "answer cut short", back);
     }
 }
 
