@@ -17,7 +17,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${RIGVOX_FUZZ_DIR:-$root/build-fuzz}"
 jobs="$(nproc 2>/dev/null || echo 2)"
-all_targets=(fuzz_radio_replies fuzz_passthrough fuzz_memory_file fuzz_config)
+all_targets=(fuzz_radio_replies fuzz_passthrough fuzz_memory_file fuzz_config fuzz_net_port)
 
 limit="${1:-20}"
 [ $# -gt 0 ] && shift

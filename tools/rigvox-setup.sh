@@ -34,4 +34,7 @@ Rigvox folder ready: $folder
    (your user needs to be in the dialout group).
 2. Check the speed and the other lines of $folder/rigvox.cfg.
 3. Start it from the folder:  cd "$folder" && rigvox
+4. A logger or digital-mode program reaches the radio through Rigvox as
+   Hamlib "NET rigctl" (model 2) at 127.0.0.1:4532 (the line RIGCTLD=4532
+   of rigvox.cfg; RIGCTLD=0 closes that port).
 TEXT

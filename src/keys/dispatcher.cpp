@@ -9,6 +9,7 @@
 #include "keys/frequency_entry.h"
 #include "keys/menu.h"
 #include "keys/meters.h"
+#include "keys/net_commands.h"
 #include "keys/transmit_keys.h"
 #include "memory/channels.h"
 #include "platform/platform.h"
@@ -516,7 +517,11 @@ void handleEvent() {
         case kEventClose: shellState.running = 0; break;
         case kEventKeyDown: keyDown(); break;
         case kEventKeyUp: K.keyHeld = 0; break;
-        case kEventTick: pollTick(); break;
+        case kEventTick:
+            pollTick();
+            sendNetAnswers();
+            break;
+        case kEventNetwork: serveNetClients(); break;
         default: break;
     }
 }

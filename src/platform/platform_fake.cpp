@@ -84,6 +84,25 @@ std::string textAt(int x, int y) {
     return {};
 }
 
+int connectClient(int port) {
+    for (auto& [handle, socket] : g.sockets)
+        if (socket.listener && socket.open && socket.port == port) {
+            const int connection = g.nextSocket++;
+            g.sockets[connection] = Socket{};
+            // g.sockets may have moved: find the listener again.
+            g.sockets[handle].pending.push_back(connection);
+            return connection;
+        }
+    return 0;
+}
+void clientSend(int connection, const std::string& bytes) { g.sockets[connection].incoming += bytes; }
+std::string clientTake(int connection) {
+    std::string out = g.sockets[connection].written;
+    g.sockets[connection].written.clear();
+    return out;
+}
+void clientClose(int connection) { g.sockets[connection].clientClosed = true; }
+
 void setFile(const std::string& path, const std::string& content) { g.files[path].content = content; }
 bool hasFile(const std::string& path) { return g.files.count(path) > 0; }
 std::string fileContent(const std::string& path) {
@@ -215,6 +234,58 @@ bool platSerialWaitInput(int handle, int timeoutMs) {
 bool platSerialGone(int handle) {
     auto it = g.ports.find(handle);
     return it != g.ports.end() && it->second.open && it->second.gone;
+}
+
+// --- network sockets -------------------------------------------------------
+
+namespace {
+fake::Socket* socketOf(int handle, bool listener) {
+    auto it = g.sockets.find(handle);
+    if (it == g.sockets.end() || !it->second.open || it->second.listener != listener) return nullptr;
+    return &it->second;
+}
+}  // namespace
+
+int platNetListen(const std::string& address, int port) {
+    if (g.netListenFails || port < 1 || port > 65535) return 0;
+    for (const auto& [handle, socket] : g.sockets)
+        if (socket.listener && socket.open && socket.port == port) return 0;  // port taken
+    const int handle = g.nextSocket++;
+    fake::Socket& s = g.sockets[handle];
+    s.listener = true;
+    s.address = address;
+    s.port = port;
+    return handle;
+}
+int platNetAccept(int listener) {
+    fake::Socket* s = socketOf(listener, true);
+    if (!s || s->pending.empty()) return 0;
+    const int connection = s->pending.front();
+    s->pending.erase(s->pending.begin());
+    return connection;
+}
+int platNetRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    fake::Socket* s = socketOf(handle, false);
+    if (!s) return -1;
+    if (s->incoming.empty()) return s->clientClosed ? -1 : 0;
+    const std::size_t n = std::min<std::size_t>(s->incoming.size(), static_cast<std::size_t>(std::max(maxBytes, 0)));
+    text = s->incoming.substr(0, n);
+    s->incoming.erase(0, n);
+    return static_cast<int>(n);
+}
+int platNetWrite(int handle, const std::string& text) {
+    fake::Socket* s = socketOf(handle, false);
+    if (!s || s->clientClosed) return -1;
+    std::size_t n = text.size();
+    if (s->room >= 0 && static_cast<long long>(n) > s->room) n = static_cast<std::size_t>(s->room);
+    if (s->room >= 0) s->room -= static_cast<long long>(n);
+    s->written += text.substr(0, n);
+    return static_cast<int>(n);
+}
+void platNetClose(int handle) {
+    auto it = g.sockets.find(handle);
+    if (it != g.sockets.end()) it->second.open = false;
 }
 
 // --- files -----------------------------------------------------------------

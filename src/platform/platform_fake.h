@@ -48,6 +48,20 @@ struct File {
     std::string content;
 };
 
+// A TCP socket: a listener, or one connection seen from the program's side.
+// Tests play the client: they connect, send bytes and read the answers.
+struct Socket {
+    bool listener = false;
+    std::string address;          // listener: as passed to platNetListen
+    int port = 0;
+    std::vector<int> pending;     // listener: connections not yet accepted
+    std::string incoming;         // connection: bytes from the client, not yet read
+    std::string written;          // connection: bytes the program wrote
+    bool clientClosed = false;    // reads give -1 once incoming is empty
+    long long room = -1;          // bytes the connection still takes; -1 = unlimited
+    bool open = true;             // false once the program closed it
+};
+
 struct State {
     std::int64_t nowMs = 0;
     // window
@@ -75,6 +89,10 @@ struct State {
     // Called after every write to a port with the bytes written; may queue
     // answers with feed(). A virtual radio for tests.
     std::function<void(int port, const std::string& bytes)> responder;
+    // network sockets by handle
+    std::map<int, Socket> sockets;
+    int nextSocket = 1;
+    bool netListenFails = false;               // platNetListen fails (port taken)
     // files
     std::map<std::string, File> files;
     std::set<std::string> unwritablePaths;     // open for writing fails
@@ -109,6 +127,14 @@ std::string takeWritten(int port);
 std::vector<std::string> takePrompts();
 // The last text printed at x,y ("" when none).
 std::string textAt(int x, int y);
+
+// A client connecting to the listener on port: the connection's handle (as
+// platNetAccept will give it), or 0 when nothing listens there.
+int connectClient(int port);
+// Bytes a client sends, and what the program has written to it (cleared).
+void clientSend(int connection, const std::string& bytes);
+std::string clientTake(int connection);
+void clientClose(int connection);
 
 void setFile(const std::string& path, const std::string& content);
 bool hasFile(const std::string& path);

@@ -1,11 +1,16 @@
-// The real backend on POSIX: serial devices (termios), files, clock and
-// environment. Every system call is retried on EINTR; nothing throws.
+// The real backend on POSIX: serial devices (termios), TCP sockets, files,
+// clock and environment. Every system call is retried on EINTR; nothing
+// throws.
 #include "platform/platform.h"
 #include "platform/platform_real.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -371,6 +376,131 @@ int platSerialWrite(int handle, const std::string& text) {
         break;
     }
     return static_cast<int>(done);
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Network sockets
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Open sockets, listeners and connections alike; handle n is netSlots[n - 1].
+std::vector<int> netSlots;  // descriptor, -1 = free slot
+
+int netFdOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return -1;
+    return netSlots[handle - 1];
+}
+
+int netAddSlot(int fd) {
+    for (std::size_t i = 0; i < netSlots.size(); ++i)
+        if (netSlots[i] < 0) {
+            netSlots[i] = fd;
+            return static_cast<int>(i + 1);
+        }
+    netSlots.push_back(fd);
+    return static_cast<int>(netSlots.size());
+}
+
+}  // namespace
+
+void platreal::netDescriptors(std::vector<int>& fds) {
+    fds.clear();
+    for (int fd : netSlots)
+        if (fd >= 0) fds.push_back(fd);
+}
+
+int platNetListen(const std::string& address, int port) {
+    if (port < 1 || port > 65535) return 0;
+    sockaddr_storage where{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
+    if (::inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<uint16_t>(port));
+        length = sizeof *v4;
+    } else if (::inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<uint16_t>(port));
+        length = sizeof *v6;
+    } else {
+        return 0;
+    }
+    const int fd = ::socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return 0;
+    // A restarted program takes its port back at once, even while the last
+    // run's connections linger in TIME_WAIT.
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, 8) != 0) {
+        closeFd(fd);
+        return 0;
+    }
+    return netAddSlot(fd);
+}
+
+int platNetAccept(int listener) {
+    const int lfd = netFdOf(listener);
+    if (lfd < 0) return 0;
+    for (;;) {
+        const int fd = ::accept4(lfd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            // Answers are short lines a client waits for: send each at once.
+            const int on = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            return netAddSlot(fd);
+        }
+        // A connection that was reset while it waited is skipped; the next
+        // one may still be good.
+        if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
+        return 0;  // none pending (EAGAIN), or out of descriptors
+    }
+}
+
+int platNetRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    const int fd = netFdOf(handle);
+    if (fd < 0) return -1;
+    if (maxBytes <= 0) return 0;
+    char buffer[4096];
+    const std::size_t want = std::min(sizeof buffer, static_cast<std::size_t>(maxBytes));
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, want, MSG_DONTWAIT);
+        if (n > 0) {
+            text.assign(buffer, static_cast<std::size_t>(n));
+            return static_cast<int>(n);
+        }
+        if (n == 0) return -1;  // the peer closed
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        return -1;
+    }
+}
+
+int platNetWrite(int handle, const std::string& text) {
+    const int fd = netFdOf(handle);
+    if (fd < 0) return -1;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        // MSG_NOSIGNAL: a client gone away is a return value, not SIGPIPE.
+        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        return -1;
+    }
+    return static_cast<int>(done);
+}
+
+void platNetClose(int handle) {
+    const int fd = netFdOf(handle);
+    if (fd < 0) return;
+    closeFd(fd);
+    netSlots[handle - 1] = -1;
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platreal {
 
@@ -30,5 +31,9 @@ long canvasPixel(int x, int y);
 // Milliseconds of sound in a WAV file, or -1 when it is missing or not a
 // playable WAV.
 std::int64_t wavDurationMs(const std::string& path);
+
+// Descriptors of every open network socket (listeners and connections), for
+// the event wait to watch beside the display connection.
+void netDescriptors(std::vector<int>& fds);
 
 }  // namespace platreal

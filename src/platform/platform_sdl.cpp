@@ -1,14 +1,19 @@
 // The real backend on SDL2: the window and its text (SDL2_ttf, fonts found
 // through fontconfig), key and close events, the periodic tick, and WAV
 // playback. One thread: the tick is not an SDL timer but a deadline that
-// platWaitEvent sleeps towards.
+// platWaitEvent sleeps towards, watching the display connection and the
+// network sockets together.
 #include "platform/platform.h"
 #include "platform/platform_real.h"
 #include "platform/tick_timer.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
+#include <poll.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cctype>
@@ -51,6 +56,7 @@ struct Backend {
     SDL_Surface* canvas = nullptr;  // the persistent drawing, shown on present
     bool dirty = false;             // canvas changed since last shown
     bool driverWaits = false;       // the video driver can sleep until an event comes
+    int displayFd = -1;             // the X server connection, -1 = none (not X11)
     bool ttfReady = false;
     unsigned hdpi = 96, vdpi = 96;
     std::string face;               // current font choice; points 0 = default
@@ -393,6 +399,13 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     if (!b.window) return false;
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     b.driverWaits = driver == "x11" || driver == "wayland";
+    // On X11 the wait sleeps in poll() on the server connection and the
+    // network sockets together, so a client's line wakes it as a key does.
+    b.displayFd = -1;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.display)
+        b.displayFd = ConnectionNumber(info.info.x11.display);
     SDL_StopTextInput();  // keys only: no input method, no text events
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
@@ -421,6 +434,7 @@ void platWindowClose() {
     b.canvas = nullptr;
     if (b.window) SDL_DestroyWindow(b.window);
     b.window = nullptr;
+    b.displayFd = -1;
     b.dirty = false;
 }
 
@@ -486,16 +500,52 @@ void platTimerStart(int periodMs) {
 
 void platTimerStop() { b.timer.stop(); }
 
+namespace {
+
+// Sleeps in poll() until one of the network sockets (or the display
+// connection, when displayFd is not -1) has input, or timeoutMs have passed
+// (-1: no limit). Returns true when a socket has input: a listener with a
+// connection to take, or a connection with bytes or a hang-up.
+bool waitSockets(int displayFd, std::int64_t timeoutMs) {
+    static std::vector<int> sockets;
+    static std::vector<pollfd> fds;
+    platreal::netDescriptors(sockets);
+    fds.clear();
+    for (int fd : sockets) fds.push_back({fd, POLLIN, 0});
+    if (displayFd >= 0) fds.push_back({displayFd, POLLIN, 0});
+    const int timeout = timeoutMs < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(timeoutMs, INT_MAX));
+    if (fds.empty()) {
+        if (timeout > 0) SDL_Delay(static_cast<Uint32>(timeout));
+        return false;
+    }
+    // EINTR (a signal) simply ends the sleep: the caller pumps SDL, which
+    // turns SIGINT and SIGTERM into a close request.
+    if (::poll(fds.data(), fds.size(), timeout) <= 0) return false;
+    for (std::size_t i = 0; i < sockets.size(); ++i)
+        if (fds[i].revents != 0) return true;
+    return false;
+}
+
+}  // namespace
+
 bool platWaitEvent(int& kind, int& param) {
     if (!ensureEvents()) {
-        // No event queue at all: only the timer can wake the program.
+        // No event queue at all: only the timer and the sockets can wake
+        // the program.
         if (!b.timer.running()) return false;
-        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
-        if (wait > 0) SDL_Delay(static_cast<Uint32>(wait));
-        b.timer.takeTick(platTickMs());
-        kind = kEventTick;
-        param = 0;
-        return true;
+        for (;;) {
+            const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+            if (wait > 0 && waitSockets(-1, wait)) {
+                kind = kEventNetwork;
+                param = 0;
+                return true;
+            }
+            if (b.timer.takeTick(platTickMs())) {
+                kind = kEventTick;
+                param = 0;
+                return true;
+            }
+        }
     }
     for (;;) {
         // Window events first, in the order they came.
@@ -510,20 +560,43 @@ bool platWaitEvent(int& kind, int& param) {
             return true;
         }
         // The handler has finished drawing: show it, then sleep until the
-        // next event or the next tick.
+        // next event, the next tick or a client's input (a socket with input
+        // waiting ends the sleep at once).
         if (b.dirty) present();
         restAudioWhenIdle();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        if (b.window && b.displayFd >= 0) {
+            // Drawing may have read events into Xlib's own queue, where
+            // poll() cannot see them: take them first.
+            SDL_PumpEvents();
+            if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
+            if (waitSockets(b.displayFd, wait)) {
+                kind = kEventNetwork;
+                param = 0;
+                return true;
+            }
+            continue;
+        }
         if (!b.window || !b.driverWaits) {
             // No window, or one without a display behind it (SDL falls back
             // on its offscreen driver): SDL would poll every millisecond
             // there. Short sleeps still catch a signal's close request.
-            SDL_Delay(static_cast<Uint32>(wait < 0 ? 50 : std::min<std::int64_t>(wait, 50)));
+            if (waitSockets(-1, wait < 0 ? 50 : std::min<std::int64_t>(wait, 50))) {
+                kind = kEventNetwork;
+                param = 0;
+                return true;
+            }
             continue;
         }
-        const int got = wait < 0 ? SDL_WaitEvent(&e)
-                                 : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<std::int64_t>(
-                                                                wait, INT_MAX)));
+        // A display SDL waits on itself (Wayland): while sockets are open it
+        // looks at them every 10 ms, otherwise it sleeps in SDL.
+        std::vector<int> sockets;
+        platreal::netDescriptors(sockets);
+        std::int64_t limit = wait;
+        if (!sockets.empty()) limit = wait < 0 ? 10 : std::min<std::int64_t>(wait, 10);
+        const int got = limit < 0 ? SDL_WaitEvent(&e)
+                                  : SDL_WaitEventTimeout(&e, static_cast<int>(std::min<std::int64_t>(
+                                                                 limit, INT_MAX)));
         if (got && translate(e, kind, param)) return true;
     }
 }

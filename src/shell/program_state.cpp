@@ -1,6 +1,8 @@
 // The one instance of each area's state, and its reset to start values.
 #include "shell/program_state.h"
 
+#include "keys/net_commands.h"
+
 const char* const kFactoryBandRecords[15] = {
     "",
     "01A00001900000B000019000009990",  // 160 m  LSB 1.900
@@ -27,6 +29,7 @@ MemoryState memoryState;
 
 void resetState() {
     shellState = ShellState{};
+    netState = NetState{};
     resetStartValues();
     radioState.txPower = 100;
     radioState.powerCeiling = 100;

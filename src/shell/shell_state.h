@@ -26,11 +26,14 @@ struct ShellState {
     int powerSwitching = 0;          // line 7: 1 = power on at start, power command at quit
     int bridgePort = 0;              // line 8: pass-through port number, 0 = none
     int debugLog = 0;                // line 9: 1 = write debug.dat
+    int rigctldPort = 0;             // line 10 "RIGCTLD=": network port, 0 = none, -1 = line not understood
+    std::string rigctldAddress = "127.0.0.1";  // line 10: address listened on (loopback unless named)
 
     int portDataBits = 8;            // character format passed to portSetLine
     int portParity = 0;
     int portStopCode = 2;
 
+    int promptsQuiet = 0;            // 1 while a network client's setting runs: prompts are skipped (not the reply pause)
     int debugFile = 0;               // open debug.dat handle, 0 = none (initialisation to shutdown)
 };
 

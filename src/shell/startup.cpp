@@ -8,6 +8,7 @@
 #include "cat/serial_port.h"
 #include "cat/simulator.h"
 #include "keys/dispatcher.h"
+#include "keys/net_commands.h"
 #include "memory/memory_file.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
@@ -35,6 +36,42 @@ void readConfigLine(int file) {
 }
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
+
+// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
+// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
+// Port 0, or no tenth line, opens no port. A line that says something else
+// leaves the port closed and is reported by openNetPort (port -1).
+constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr int kHighestTcpPort = 65535;
+
+void readRigctldLine() {
+    auto& S = shellState;
+    const std::string& line = catState.cmdText;
+    S.rigctldPort = 0;
+    S.rigctldAddress = "127.0.0.1";
+    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
+    if (!startsWith(upperText(line), kRigctldLabel)) {
+        S.rigctldPort = -1;
+        return;
+    }
+    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    std::string port = value;
+    const std::size_t colon = value.rfind(':');
+    if (colon != std::string::npos) {
+        std::string address = value.substr(0, colon);
+        port = value.substr(colon + 1);
+        if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+            address = address.substr(1, address.size() - 2);
+        S.rigctldAddress = address;
+    }
+    if (!allDigits(port) || port.size() > 5 || textInt(port) > kHighestTcpPort || S.rigctldAddress.empty()) {
+        S.rigctldPort = -1;
+        S.rigctldAddress = "127.0.0.1";
+        return;
+    }
+    S.rigctldPort = textInt(port);
+}
 
 }  // namespace
 
@@ -81,6 +118,9 @@ bool readConfiguration() {
     readConfigLine(file);
     S.debugLog = textInt(midText(C.cmdText, 7, 1));
 
+    readConfigLine(file);
+    readRigctldLine();
+
     platFileClose(file);
     return true;
 }
@@ -103,6 +143,7 @@ void shutdownProgram() {
     // the band records stay as they were loaded.
     if (startsWith(C.lastFreqReply, "F")) storeBand();
     saveMemoryFile();
+    closeNetPort();
     platWindowClose();
     if (S.powerSwitching == 1) {
         // Models 19 and 24 take "PS1" as their closing command; the others
@@ -148,6 +189,7 @@ int runProgram(int simulator) {
 
     if (S.simMode == 1) seedSimulator();
     initialiseProgram();
+    openNetPort();
     platTimerStart(kTimerPeriodMs);
 
     // One event at a time; the handler clears running on the quit key and on

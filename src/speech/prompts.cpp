@@ -48,6 +48,8 @@ std::string promptPath(std::string_view name) {
 
 void playPrompt(std::string_view name, bool wait) {
     if (name.empty()) return;
+    // A network client's setting is not spoken; its reply pauses still wait.
+    if (shellState.promptsQuiet == 1 && name != "delay") return;
     logPrompt(name);
     platPlayWav(promptPath(name), wait);
 }

@@ -255,4 +255,34 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(shellState.powerSwitching, 0);
     EXPECT_EQ(shellState.bridgePort, 0);
     EXPECT_EQ(shellState.debugLog, 0);
+    EXPECT_EQ(shellState.rigctldPort, 4532);
+    EXPECT_EQ(shellState.rigctldAddress, "127.0.0.1");
+}
+
+TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
+    struct Case { const char* line; int port; const char* address; };
+    for (const Case& c : {
+             Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
+             Case{"rigctld=4532 ", 4532, "127.0.0.1"},
+             Case{"RIGCTLD=192.168.1.5:4533", 4533, "192.168.1.5"},
+             Case{"RIGCTLD=[::1]:65535", 65535, "::1"},
+             Case{"RIGCTLD=0", 0, "127.0.0.1"},               // no port
+             Case{"", 0, "127.0.0.1"},
+             Case{"RIGCTLD=65536", -1, "127.0.0.1"},          // not understood: no port
+             Case{"RIGCTLD=:4532", -1, "127.0.0.1"},
+             Case{"RIGCTLD=45x", -1, "127.0.0.1"},
+             Case{"PORT=4532", -1, "127.0.0.1"},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(shellState.rigctldPort, c.port) << '"' << c.line << '"';
+        EXPECT_EQ(shellState.rigctldAddress, c.address) << '"' << c.line << '"';
+        EXPECT_EQ(shellState.debugLog, 1);  // the nine lines read as before
+    }
+    // Nine lines: no port.
+    fake::setFile("rigvox.cfg", joined(typicalLines()));
+    ASSERT_TRUE(readConfiguration());
+    EXPECT_EQ(shellState.rigctldPort, 0);
 }

@@ -1,0 +1,195 @@
+#!/usr/bin/env python3
+"""The rigctld-compatible network port (tenth configuration line): Debian's
+rigctl, as Hamlib's "NET rigctl" client (model 2), reads and sets the virtual
+radio through the program; the program follows and stays silent. Then two
+clients at once, a client flooding without reading, a junk client and an
+overlong line: each answered or dropped, while keys and the radio link go
+on as before.
+
+    virtual radio (com1) <-> rigvox <-> 127.0.0.1:PORT <-> rigctl -m 2
+"""
+
+import os
+import re
+import shutil
+import socket
+import statistics
+import subprocess
+import time
+import unittest
+
+from rigvox_e2e import HarnessError, Session, commands, config_text, spoken, wait_until
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Client:
+    """A raw protocol client: sends lines, reads answer lines."""
+
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=10)
+        self.buffer = b""
+
+    def send(self, data):
+        self.sock.sendall(data)
+
+    def lines(self, count, timeout=10):
+        end = time.monotonic() + timeout
+        while self.buffer.count(b"\n") < count:
+            self.sock.settimeout(max(0.01, end - time.monotonic()))
+            chunk = self.sock.recv(65536)
+            if not chunk:
+                break
+            self.buffer += chunk
+        parts = self.buffer.split(b"\n")
+        got, self.buffer = parts[:count], b"\n".join(parts[count:])
+        return [p.decode("latin-1") for p in got]
+
+    def ask(self, line, count=1):
+        self.send(line.encode() + b"\n")
+        return self.lines(count)
+
+    def closed_after(self, timeout=10):
+        """What the program sent before hanging up; fails if it does not."""
+        self.sock.settimeout(timeout)
+        data = self.buffer
+        try:
+            while True:
+                chunk = self.sock.recv(65536)
+                if not chunk:
+                    return data
+                data += chunk
+        except ConnectionResetError:
+            return data
+
+    def close(self):
+        self.sock.close()
+
+
+def descriptors(pid):
+    return len(os.listdir("/proc/%d/fd" % pid))
+
+
+class RigctldPort(unittest.TestCase):
+    def setUp(self):
+        if not shutil.which("rigctl"):
+            self.fail("rigctl is not installed (Debian package libhamlib-utils)")
+        self.port = free_port()
+
+    def rigctl(self, *words):
+        """One rigctl run; its output lines. A failed command prints an
+        error, which fails the test."""
+        result = subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % self.port, *words],
+                                capture_output=True, text=True, timeout=60)
+        text = result.stdout + result.stderr
+        if result.returncode != 0 or re.search(r"error", text, re.I):
+            raise HarnessError("rigctl %s failed:\n%s\n%s" % (" ".join(words), text[-3000:],
+                                                             self.s.report()))
+        return [line.strip() for line in result.stdout.splitlines() if line.strip()]
+
+    def test_rigctl_clients_flood_and_junk(self):
+        config = config_text(port=1, debug=1) + "RIGCTLD=%d\r\n" % self.port
+        with Session(config=config, radio=["--smeter", "12"]) as s:
+            self.s = s
+            s.wait_for_window()
+            s.wait_for_speech(["connected"], timeout=30)
+            s.wait_for_silence()
+            said_before = s.speech_mark()
+
+            # Reading: the radio turned at its front panel is reported from
+            # the program's own state as soon as the poll has seen it.
+            s.radio_control("freq A 7123450")
+            wait_until(lambda: self.rigctl("f") == ["7123450"], 5, "the new frequency")
+            self.assertEqual(self.rigctl("m", "t", "v", "s", "l", "STRENGTH"),
+                             ["LSB", "2400", "0", "VFOA", "0", "VFOA", "-30"])
+
+            # Setting: each reaches the radio once, through the keys' own
+            # procedures (the mode with its filter), and reads back.
+            mark = s.radio_mark()
+            self.assertEqual(self.rigctl("F", "14074000", "M", "USB", "2400", "T", "1", "t",
+                                         "T", "0", "t", "f", "m"),
+                             ["1", "0", "14074000", "USB", "2400"])
+            sent = commands(s.radio_log()[mark:])
+            self.assertEqual(sent, ["FA00014074000", "MD2", "SH07", "TX", "RX"])
+
+            # Split: transmit on VFO B at its own frequency; VFO A stays.
+            mark = s.radio_mark()
+            self.assertEqual(self.rigctl("S", "1", "VFOB", "I", "14076000", "s", "i", "f",
+                                         "S", "0", "VFOA", "s", "f"),
+                             ["1", "VFOB", "14076000", "14074000", "0", "VFOA", "14074000"])
+            sent = commands(s.radio_log()[mark:])
+            self.assertIn("FT1", sent)
+            self.assertIn("FB00014076000", sent)
+            self.assertEqual(sent[-1], "FA00014074000")
+            self.assertEqual(self.rigctl("L", "RFPOWER", "0.5", "l", "RFPOWER"), ["0.500000"])
+            self.assertIn("PC050", s.radio_log())
+            # Nothing was spoken for the client (the reply pauses aside).
+            self.assertEqual(spoken(s.speech_since(said_before)), [])
+            # The operator's keys see what the client set.
+            s.wait_for_radio(["FA", "FA", "FA"], since=s.radio_mark())
+            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+
+            # Two clients at once, each line cut in pieces, answered in turn.
+            a, b = Client(self.port), Client(self.port)
+            a.send(b"+")
+            b.send(b"\\chk_")
+            a.send(b"f\n")
+            b.send(b"vfo\nm\n")
+            self.assertEqual(a.lines(3), ["get_freq:", "Frequency: 14074000", "RPRT 0"])
+            self.assertEqual(b.lines(3), ["0", "USB", "2400"])
+            self.assertEqual(b.ask("\\get_powerstat"), ["1"])
+            self.assertEqual(a.ask("\\set_something 1"), ["RPRT -11"])
+            self.assertEqual(b.ask("F 99999999999"), ["RPRT -1"])
+
+            # The answer time of "f" with the radio polled meanwhile.
+            times = []
+            for _ in range(200):
+                started = time.perf_counter()
+                self.assertEqual(a.ask("f"), ["14074000"])
+                times.append(time.perf_counter() - started)
+            print("\n'f' over the network port: median %.2f ms, max %.2f ms (%d asks)"
+                  % (statistics.median(times) * 1000, max(times) * 1000, len(times)), flush=True)
+            self.assertLess(statistics.median(times), 0.005)
+
+            # A flood from a client that never reads: dropped once its
+            # answers pile up, never holding the program.
+            fds = descriptors(s.proc.pid)
+            flood = Client(self.port)
+            flood.sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)
+            flood.sock.settimeout(0.2)
+            sent_bytes = 0
+            try:
+                for _ in range(4000):
+                    sent_bytes += flood.sock.send(b"m\n" * 512)
+            except (socket.timeout, BrokenPipeError, ConnectionResetError):
+                pass
+            # Junk and an overlong line: an error, then the line hangs up.
+            junk = Client(self.port)
+            junk.send(b"f\n\x00\xff\x01binary\n")
+            self.assertEqual(junk.closed_after(), b"14074000\nRPRT -8\n")
+            long_line = Client(self.port)
+            long_line.send(b"f" + b" " * 2000 + b"\n")
+            self.assertEqual(long_line.closed_after(), b"RPRT -8\n")
+            # Keys still answer, the link holds, the other client is served.
+            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+            self.assertEqual(a.ask("t"), ["0"])
+            self.assertGreater(sent_bytes, 65536)
+            flood.sock.settimeout(10)
+            flood.closed_after()
+            for client in (a, b, flood, junk, long_line):
+                client.close()
+            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 10, "the clients' sockets closed")
+            self.assertNotIn("connected", s.speech_since(said_before))
+            log = s.read_file("debug.dat")
+            self.assertIn("***NRX=F 14074000", log)
+
+            s.close_window()
+            self.assertEqual(s.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""Rigvox network-port benchmarks: the real program with its rigctld-
+compatible port open (RIGCTLD= line of rigvox.cfg), timed from outside.
+
+    bench_net.py [--runs N] [--seconds S] [BENCHMARK ...]
+
+BENCHMARK is any of answer, set, idle, reaction (default: all).
+
+  answer    a connected client's "f" to its answer, 500 times, with the
+            program polling a radio that answers 10 ms after each query.
+  set       a client's "F 14074000" to "FA00014074000;" arriving at the
+            radio port (the radio's own clock of the arrival).
+  idle      CPU time of the program over S seconds (default 60) without a
+            client, then over S seconds while one client asks "f", "m" and
+            "t" ten times a second: without a display and with the window
+            under Xvfb.
+  reaction  a key (Right) to its frequency command at the radio port while
+            that client polls: to compare with bench.py's reaction figure.
+
+Needs RIGVOX_BUILD (rigvox, virtual-radio, wave/)."""
+
+import argparse
+import os
+import socket
+import statistics
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests", "e2e"))
+sys.path.insert(0, HERE)
+
+from bench import PtyRadio, X, connected_session, summary  # noqa: E402
+from rigvox_e2e import Session, config_text  # noqa: E402
+from soak import proc_sample  # noqa: E402
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Client:
+    def __init__(self, port):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=10)
+        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        self.buffer = b""
+
+    def ask(self, line, lines=1):
+        self.sock.sendall(line.encode() + b"\n")
+        while self.buffer.count(b"\n") < lines:
+            self.buffer += self.sock.recv(4096)
+        parts = self.buffer.split(b"\n")
+        self.buffer = b"\n".join(parts[lines:])
+        return parts[:lines]
+
+    def close(self):
+        self.sock.close()
+
+
+class Poller(threading.Thread):
+    """A logger's polling: f, m and t, ten times a second."""
+
+    def __init__(self, port):
+        super().__init__(daemon=True)
+        self.client = Client(port)
+        self.stopping = False
+        self.rounds = 0
+
+    def run(self):
+        next_round = time.monotonic()
+        while not self.stopping:
+            self.client.ask("f")
+            self.client.ask("m", 2)
+            self.client.ask("t")
+            self.rounds += 1
+            next_round += 0.1
+            time.sleep(max(0.0, next_round - time.monotonic()))
+
+    def stop(self):
+        self.stopping = True
+        self.join(5)
+        self.client.close()
+
+
+def port_session(port, radio=None, env=None):
+    config = config_text(port=1) + "RIGCTLD=%d\r\n" % port
+    if radio is not None:
+        return Session(config=config, prepare=radio.link, env=env)
+    return Session(config=config, radio=["--smeter", "12"], env=env)
+
+
+def bench_answer(runs, asks=500):
+    figures = []
+    for _ in range(runs):
+        radio = PtyRadio(delay_ms=10)
+        port = free_port()
+        try:
+            with port_session(port, radio) as s:
+                connected_session(s)
+                client = Client(port)
+                for _ in range(asks):
+                    started = time.perf_counter()
+                    client.ask("f")
+                    figures.append(1000 * (time.perf_counter() - started))
+                client.close()
+        finally:
+            radio.close()
+    text = summary(figures, "ms", "< 5 ms")
+    print("  answer: " + text + "; 99th percentile %.2f ms"
+          % sorted(figures)[int(0.99 * (len(figures) - 1))])
+    return {"ms": figures, "summary": text}
+
+
+def bench_set(runs, trials=40):
+    figures = []
+    for _ in range(runs):
+        radio = PtyRadio()
+        port = free_port()
+        try:
+            with port_session(port, radio) as s:
+                connected_session(s)
+                client = Client(port)
+                for i in range(trials):
+                    hz = 14074000 + 10 * i
+                    time.sleep(0.12)
+                    sent = time.monotonic()
+                    client.ask("F %d" % hz)
+                    end = sent + 2
+                    wanted = "FA%011d" % hz
+                    while time.monotonic() < end:
+                        got = [at for at, c in radio.commands_since(sent) if c == wanted]
+                        if got:
+                            figures.append(1000 * (got[0] - sent))
+                            break
+                        time.sleep(0.0002)
+                client.close()
+        finally:
+            radio.close()
+    text = summary(figures, "ms", "within one tick (50 ms)")
+    print("  set: " + text)
+    return {"ms": figures, "summary": text}
+
+
+def bench_idle(runs, seconds):
+    """The same process measured twice: S seconds without a client, then S
+    seconds with the polling client, so other load on the machine shows in
+    both figures alike."""
+    results = {}
+    for mode in ("headless", "window"):
+        alone, polled = [], []
+        for _ in range(runs):
+            env = {"DISPLAY": ""} if mode == "headless" else {}
+            port = free_port()
+            with port_session(port, env=env) as s:
+                connected_session(s)
+                time.sleep(2)
+                pid = s.proc.pid
+                cpu0, t0 = proc_sample(pid)[3], time.monotonic()
+                time.sleep(seconds)
+                cpu1, t1 = proc_sample(pid)[3], time.monotonic()
+                alone.append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+                poller = Poller(port)
+                poller.start()
+                time.sleep(2)
+                cpu0, t0, r0 = proc_sample(pid)[3], time.monotonic(), poller.rounds
+                time.sleep(seconds)
+                cpu1, t1, r1 = proc_sample(pid)[3], time.monotonic(), poller.rounds
+                poller.stop()
+                polled.append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+                print("  idle %-8s %.2f %% of a core without a client, %.2f %% with one asking "
+                      "f m t %.1f times a second" % (mode, alone[-1], polled[-1], (r1 - r0) / (t1 - t0)))
+        goal = "< 0.5 %" if mode == "headless" else "<= 1 %"
+        results[mode] = {"percent": polled, "without": alone, "summary": summary(polled, "%", goal)}
+    return results
+
+
+def bench_reaction(runs, trials=40):
+    figures = []
+    for _ in range(runs):
+        radio = PtyRadio()
+        port = free_port()
+        try:
+            with port_session(port, radio) as s:
+                x = X(s.wait_for_window())
+                connected_session(s)
+                poller = Poller(port)
+                poller.start()
+                for _ in range(trials):
+                    time.sleep(0.12)
+                    sent = x.key("Right")
+                    end = sent + 2
+                    while time.monotonic() < end:
+                        got = [at for at, c in radio.commands_since(sent)
+                               if c.startswith("FA") and len(c) > 2]
+                        if got:
+                            figures.append(1000 * (got[0] - sent))
+                            break
+                        time.sleep(0.0002)
+                poller.stop()
+                x.close()
+        finally:
+            radio.close()
+    text = summary(figures, "ms", "as without a client (median < 2 ms)")
+    print("  reaction with a polling client: " + text)
+    return {"ms": figures, "summary": text}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--seconds", type=int, default=60)
+    parser.add_argument("benchmarks", nargs="*", default=["answer", "set", "idle", "reaction"])
+    args = parser.parse_args()
+    for name in args.benchmarks:
+        print(name)
+        if name == "answer":
+            bench_answer(args.runs)
+        elif name == "set":
+            bench_set(args.runs)
+        elif name == "idle":
+            bench_idle(args.runs, args.seconds)
+        elif name == "reaction":
+            bench_reaction(args.runs)
+        else:
+            parser.error("unknown benchmark %s" % name)
+
+
+if __name__ == "__main__":
+    main()

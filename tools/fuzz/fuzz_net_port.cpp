@@ -1,0 +1,121 @@
+// Fuzz target: the rigctld-compatible network port. Up to three clients of
+// the fake platform send pieces of the input (FuzzedDataProvider strings);
+// read from the input's end come the choices of each step: a piece from a
+// client, a client hanging up or reconnecting, a client that stops reading,
+// a tick, or a network event. A fake radio answers every command with the
+// next text of the input. Every line also goes through the protocol's parser
+// and both answer forms directly.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+
+#include "cat/rigctld_protocol.h"
+#include "fuzz_support.h"
+#include "keys/net_commands.h"
+
+namespace {
+
+constexpr int kPort = 4532;
+constexpr int kClients = 3;
+constexpr std::size_t kMaxPiece = 1500;
+constexpr int kMaxSteps = 64;
+
+FuzzedDataProvider* provider = nullptr;
+
+void answerFromInput(int port, const std::string&) {
+    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
+    const std::string answer = provider->ConsumeRandomLengthString(300);
+    if (!answer.empty()) fake::feed(port, answer);
+}
+
+void checkParser(const std::string& piece) {
+    std::size_t start = 0;
+    while (start < piece.size()) {
+        std::size_t end = piece.find('\n', start);
+        if (end == std::string::npos) end = piece.size();
+        const std::string line = piece.substr(start, end - start);
+        start = end + 1;
+        const NetRequest r = parseNetLine(line);
+        FUZZ_CHECK(r.arguments.size() <= kTextCapacity, "arguments kept beyond a text", line);
+        for (int code : {kRprtOk, r.error}) {
+            const std::string answer = netAnswer(r, code, "1", "2");
+            FUZZ_CHECK(!answer.empty() && answer.back() == '\n', "answer without its line end", answer);
+        }
+    }
+}
+
+void afterEachStep(const int* clients) {
+    fuzz::checkState(false);
+    fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort));
+    // The silence of a client's setting ends with it, whatever the setting met.
+    FUZZ_CHECK(shellState.promptsQuiet == 0, "prompts left silenced", "");
+    fuzz::checkPrompts();
+    fuzz::checkTexts();
+    for (const NetClient& c : netState.clients) {
+        FUZZ_CHECK(c.inbox.size() < kNetLineLimit, "client line kept beyond the limit", c.inbox);
+        FUZZ_CHECK(c.outbox.size() <= kNetOutputLimit, "answers held beyond the limit", c.outbox);
+    }
+    for (int k = 0; k < kClients; ++k) {
+        if (clients[k] == 0) continue;
+        // A connection with room for everything gets whole answers only; one
+        // that stopped reading gets what fits and the rest stays queued.
+        const bool roomy = fake::state().sockets[clients[k]].room < 0;
+        const std::string back = fake::clientTake(clients[k]);
+        FUZZ_CHECK(!roomy || back.empty() || back.back() == '\n', "answer cut short", back);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    fuzz::resetAll();
+    provider = &in;
+    fake::state().responder = answerFromInput;
+
+    auto& S = shellState;
+    fuzz::openRadioPort();
+    catState.connected = in.ConsumeIntegralInRange(0, 1);
+    catState.rigModel = in.ConsumeBool() ? 23 : 100;
+    radioState.splitState = in.ConsumeIntegralInRange(0, 2);
+    S.debugLog = in.ConsumeIntegralInRange(0, 1);
+    if (S.debugLog == 1) openDebugLog();
+    S.rigctldPort = kPort;
+    openNetPort();
+    int clients[kClients] = {};
+    for (int& c : clients) c = fake::connectClient(kPort);
+
+    for (int i = 0; i < kMaxSteps && in.remaining_bytes() > 0; ++i) {
+        const int step = in.ConsumeIntegralInRange(0, 6);
+        const int k = in.ConsumeIntegralInRange(0, kClients - 1);
+        switch (step) {
+        case 0:
+        case 1:
+        case 2: {
+            const std::string piece = in.ConsumeRandomLengthString(kMaxPiece);
+            checkParser(piece);
+            if (clients[k] != 0) fake::clientSend(clients[k], piece);
+            break;
+        }
+        case 3:
+            if (clients[k] != 0) fake::clientClose(clients[k]);
+            clients[k] = fake::connectClient(kPort);
+            break;
+        case 4:
+            if (clients[k] != 0) fake::state().sockets[clients[k]].room = in.ConsumeIntegralInRange(0, 200);
+            break;
+        case 5: fuzz::tick(); break;
+        default:
+            keysState.eventKind = kEventNetwork;
+            handleEvent();
+            break;
+        }
+        afterEachStep(clients);
+    }
+    closeNetPort();
+    afterEachStep(clients);
+    provider = nullptr;
+    fake::state().responder = nullptr;
+    return 0;
+}
