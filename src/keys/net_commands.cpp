@@ -11,6 +11,7 @@
 #include "keys/meters.h"
 #include "keys/transmit_keys.h"
 #include "platform/platform.h"
+#include "radio/band_table.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/vfo_split.h"
@@ -175,6 +176,7 @@ int setFrequency(const NetRequest& r) {
         sendText(frequencyCommand("FA", r.hz));
         R.splitState = split;
         keepOtherVfo(r.hz);
+        storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
     }
     tuneWorkingFrequency(r.hz);
