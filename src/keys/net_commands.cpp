@@ -11,6 +11,7 @@
 #include "keys/meters.h"
 #include "keys/transmit_keys.h"
 #include "platform/platform.h"
+#include "radio/band_table.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/vfo_split.h"
@@ -53,6 +54,11 @@ constexpr int kSsbWidestIndex = 12;
 constexpr int kCwNarrowest = 50;
 constexpr int kCwWidest = 2500;
 
+// How long a reading of the VFO the poll does not follow is used: a client
+// polling it ten times a second must not hold the program in a reply pause
+// each time, and a knob turned meanwhile shows within this.
+constexpr std::int64_t kOtherVfoFreshMs = 1000;
+
 std::string hzText(long long hz) { return plainNumber(hz); }
 
 // --- what a client asks -----------------------------------------------------
@@ -81,6 +87,49 @@ bool askRadioFrequency(const char* letters, long long& hz) {
             handleMeterReply();
     }
     return found;
+}
+
+// A poll query sent just before a client's setting is answered with the old
+// frequency, and taken in up to a tick later; after this the poll has asked
+// again and its answers are the radio's own.
+constexpr std::int64_t kSettingSettlesMs = 300;
+
+// Tunes the working frequency (VFO B while split) as the tuning keys do,
+// and keeps it for the client's read-back.
+void tuneWorkingFrequency(long long hz) {
+    moveFrequency(hz);
+    sendWorkingFrequency();
+    netState.setWorkingHz = hz;
+    netState.setWorkingAtMs = platTickMs();
+}
+
+// The working frequency as a client should read it.
+long long workingFrequency() {
+    const auto& N = netState;
+    if (N.setWorkingAtMs >= 0 && platTickMs() - N.setWorkingAtMs < kSettingSettlesMs) return N.setWorkingHz;
+    return radioState.freqHz;
+}
+
+// Keeps hz as the reading of the VFO the poll does not follow.
+void keepOtherVfo(long long hz) {
+    auto& N = netState;
+    N.otherVfoHz = hz;
+    N.otherVfoAtMs = platTickMs();
+    N.otherVfoSplit = radioState.splitState > 0 ? 1 : 0;
+}
+
+// The VFO the poll does not follow: the reading kept when it is fresh,
+// otherwise asked. False when the radio gave no answer.
+bool otherVfoFrequency(long long& hz) {
+    const auto& N = netState;
+    const int split = radioState.splitState > 0 ? 1 : 0;
+    if (N.otherVfoSplit == split && platTickMs() - N.otherVfoAtMs < kOtherVfoFreshMs) {
+        hz = N.otherVfoHz;
+        return true;
+    }
+    if (!askRadioFrequency(split == 1 ? "FA" : "FB", hz)) return false;
+    keepOtherVfo(hz);
+    return true;
 }
 
 const char* modeName(int mode) {
@@ -126,20 +175,21 @@ int setFrequency(const NetRequest& r) {
         R.splitState = 0;
         sendText(frequencyCommand("FA", r.hz));
         R.splitState = split;
+        keepOtherVfo(r.hz);
+        storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
     }
-    moveFrequency(r.hz);
-    sendWorkingFrequency();
+    tuneWorkingFrequency(r.hz);
     return kRprtOk;
 }
 
 int setSplitFrequency(const NetRequest& r) {
     if (radioState.splitState > 0) {
         // VFO B is the working frequency while split: tuned as the keys do.
-        moveFrequency(r.hz);
-        sendWorkingFrequency();
+        tuneWorkingFrequency(r.hz);
     } else {
         sendText(frequencyCommand("FB", r.hz));
+        keepOtherVfo(r.hz);
     }
     return kRprtOk;
 }
@@ -185,6 +235,9 @@ int setSplit(const NetRequest& r) {
     // The transmitter goes to VFO B; split with both on VFO A is none.
     if (on && (r.vfoName == "VFOA" || r.vfoName == "Main")) return kRprtInvalid;
     if (on == (R.splitState > 0)) return kRprtOk;
+    // The other VFO and the working one are others now.
+    netState.otherVfoSplit = -1;
+    netState.setWorkingAtMs = -1;
     // Outside every band the split key refuses: there is no record for VFO B.
     if (!bandHasRecord(R.band)) return kRprtRejected;
     // As the V key in the key chain: its own commands, then the working
@@ -198,7 +251,11 @@ int setSplit(const NetRequest& r) {
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
         long long vfoB = 0;
-        if (askRadioFrequency("FB", vfoB)) R.freqHz = static_cast<int>(vfoB);
+        if (askRadioFrequency("FB", vfoB)) {
+            R.freqHz = static_cast<int>(vfoB);
+            netState.setWorkingHz = vfoB;
+            netState.setWorkingAtMs = platTickMs();
+        }
         return kRprtOk;
     }
     // Split off puts VFO A back from the band record; a client expects its
@@ -208,10 +265,7 @@ int setSplit(const NetRequest& r) {
     const bool known = askRadioFrequency("FA", vfoA);
     splitKey();
     sendWorkingFrequency();  // swallowed, as after the V key
-    if (known) {
-        moveFrequency(vfoA);
-        sendWorkingFrequency();
-    }
+    if (known) tuneWorkingFrequency(vfoA);
     return kRprtOk;
 }
 
@@ -260,11 +314,11 @@ std::string answerGet(const NetRequest& r, int slot) {
     long long hz = 0;
     switch (onVfoB && r.command == kNetGetFreq ? kNetGetSplitFreq : r.command) {
     case kNetGetFreq:
-        if (R.splitState == 0) return netAnswer(r, kRprtOk, hzText(R.freqHz));
-        return askRadioFrequency("FA", hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
+        if (R.splitState == 0) return netAnswer(r, kRprtOk, hzText(workingFrequency()));
+        return otherVfoFrequency(hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
     case kNetGetSplitFreq:
-        if (R.splitState > 0) return netAnswer(r, kRprtOk, hzText(R.freqHz));
-        return askRadioFrequency("FB", hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
+        if (R.splitState > 0) return netAnswer(r, kRprtOk, hzText(workingFrequency()));
+        return otherVfoFrequency(hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
     case kNetGetMode: return netAnswer(r, kRprtOk, modeName(R.mode), plainNumber(passbandOf()));
     case kNetGetVfo: return netAnswer(r, kRprtOk, onVfoB ? "VFOB" : "VFOA");
     case kNetGetPtt: return netAnswer(r, kRprtOk, R.txState > 0 || R.tuning == 1 ? "1" : "0");
@@ -283,11 +337,13 @@ std::string answerGet(const NetRequest& r, int slot) {
     }
 }
 
-// The answer to one line of the client in slot.
-std::string answerLine(const std::string& line, int slot) {
+// The answer to one line of the client in slot; quit tells that the client
+// asked to be disconnected.
+std::string answerLine(const std::string& line, int slot, bool& quit) {
     auto& C = catState;
     auto& S = shellState;
     const NetRequest r = parseNetLine(line);
+    quit = r.command == kNetQuit && r.error == kRprtOk;
     if (r.error != kRprtOk) return netAnswer(r, r.error);
     // These describe the port itself and need no radio.
     if (r.command == kNetChkVfo) return netAnswer(r, kRprtOk, "0");
@@ -344,27 +400,31 @@ bool serveLine(int slot, const std::string& line) {
         trimmed.pop_back();
     if (trimmed.find_first_not_of(" \t") == std::string::npos) return true;  // empty lines are skipped
     if (shellState.debugLog == 1) debugLine("***NRX=" + leftText(trimmed, kTextCapacity));
-    c.outbox += answerLine(trimmed, slot);
+    bool quit = false;
+    c.outbox += answerLine(trimmed, slot, quit);
     writeWaiting(c);
-    if (parseNetLine(trimmed).command == kNetQuit || c.outbox.size() > kNetOutputLimit) {
+    if (quit || c.outbox.size() > kNetOutputLimit) {
         dropClient(slot);
         return false;
     }
     return true;
 }
 
-// Reads what the client in slot sent and answers its whole lines.
-void serveClient(int slot) {
+// Reads what the client in slot sent and answers its whole lines. False
+// when it had sent nothing.
+bool serveClient(int slot) {
     NetClient& c = netState.clients[slot];
+    bool heard = false;
     std::string chunk;
     for (int reads = 0; reads < kReadsPerService; ++reads) {
         const int n = platNetRead(c.handle, chunk, kReadChunk);
         if (n < 0) {
             // Gone: a line it had not finished is dropped with it.
             dropClient(slot);
-            return;
+            return true;
         }
         if (n == 0) break;
+        heard = true;
         std::size_t start = 0;
         for (std::size_t end = chunk.find('\n'); end != std::string::npos; end = chunk.find('\n', start)) {
             c.inbox.append(chunk, start, end - start);
@@ -372,7 +432,7 @@ void serveClient(int slot) {
             if (c.inbox.size() >= kNetLineLimit) break;
             const std::string line = c.inbox;
             c.inbox.clear();
-            if (!serveLine(slot, line)) return;
+            if (!serveLine(slot, line)) return true;
         }
         if (start < chunk.size()) c.inbox.append(chunk, start, std::string::npos);
         if (c.inbox.size() >= kNetLineLimit) {
@@ -380,10 +440,13 @@ void serveClient(int slot) {
             c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
             writeWaiting(c);
             dropClient(slot);
-            return;
+            return true;
         }
+        // A short read took all there was; more wakes the wait again.
+        if (n < kReadChunk) break;
     }
     writeWaiting(c);
+    return heard;
 }
 
 void acceptClients() {
@@ -433,9 +496,12 @@ void serveNetClients() {
     auto& N = netState;
     // Between events no exchange is ever open; the check keeps it so.
     if (N.listener <= 0 || catState.busy == 1) return;
-    acceptClients();
+    bool heard = false;
     for (int slot = 0; slot < kNetClientSlots; ++slot)
-        if (N.clients[slot].handle != 0) serveClient(slot);
+        if (N.clients[slot].handle != 0 && serveClient(slot)) heard = true;
+    // The wake-up was the listener's when no client had anything to say; a
+    // connection that came with a client's line wakes the wait once more.
+    if (!heard) acceptClients();
 }
 
 void sendNetAnswers() {

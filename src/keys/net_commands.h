@@ -3,6 +3,7 @@
 // from the program's state; sets run the procedures the keys run, silently.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 constexpr int kNetClientSlots = 8;           // clients served at once
@@ -19,6 +20,15 @@ struct NetState {
     int listener = 0;                     // listening socket, 0 = no port (openNetPort, closeNetPort)
     NetClient clients[kNetClientSlots];   // filled by serveNetClients as clients connect
     int pttSlot = -1;                     // client slot whose "T 1" keyed the transmitter, -1 = none
+    // The VFO the poll does not follow (A while split, B otherwise), as last
+    // read from the radio or set by a client: asked again after a second.
+    long long otherVfoHz = 0;
+    std::int64_t otherVfoAtMs = 0;        // platform clock of that reading
+    int otherVfoSplit = -1;               // splitState > 0 when it was read; -1 = none kept
+    // The working frequency a client last set, and when: the poll may still
+    // bring an answer the radio gave before the setting.
+    long long setWorkingHz = 0;
+    std::int64_t setWorkingAtMs = -1;     // platform clock of that setting; -1 = none
 };
 
 extern NetState netState;

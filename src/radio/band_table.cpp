@@ -180,6 +180,15 @@ void recallBand() {
     setMode();
 }
 
+void storeVfoA(long long hz) {
+    const auto& R = radioState;
+    if (!hasRecord(R.band) || catState.bridgeUsed != 0 || hz < 0) return;
+    if (bandOfWholeMHz(static_cast<int>(hz / 1000000), 449, 14) != R.band) return;
+    std::string& r = recordOf(R.band);
+    putText(r, leftText(r, kVfoADigitsAt - 1) + zeroPad(hz, kFreqDigits) +
+                   midText(r, kVfoADigitsAt + kFreqDigits));
+}
+
 void bandOfMHz() {
     auto& R = radioState;
     R.band = bandOfWholeMHz(R.freqMHz, 439, kOutsideBands);

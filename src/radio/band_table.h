@@ -11,6 +11,11 @@ void checkBand();
 // tone in FM narrow, preamp, mode) and announces it. Outside bands 1..14
 // (band 99) there is no record and it does nothing.
 void recallBand();
+// While split the poll reads VFO B only: a VFO A frequency set from elsewhere
+// (a network client) is written into VFO A's field of the current band's
+// record here, when it lies in that band and no pass-through program drives
+// the radio, so that leaving split returns to it.
+void storeVfoA(long long hz);
 // Sets band from freqMHz after frequency entry.
 void bandOfMHz();
 // Band stepping with the up and down keys (adjustTarget 1): store the band

@@ -187,6 +187,15 @@ class RigctldPort(unittest.TestCase):
             log = s.read_file("debug.dat")
             self.assertIn("***NRX=F 14074000", log)
 
+            # A receive frequency set while split goes into the band record,
+            # so the operator's V key leaving split comes back to it.
+            c = Client(self.port)
+            self.assertEqual(c.ask("S 1 VFOB"), ["RPRT 0"])
+            self.assertEqual(c.ask("F 14075000"), ["RPRT 0"])
+            s.press("v", ["split", "off"], ["FA00014075000"])
+            self.assertEqual(c.ask("s", 2), ["0", "VFOA"])
+            c.close()
+
             s.close_window()
             self.assertEqual(s.wait_exit(), 0)
 

@@ -352,6 +352,24 @@ TEST_F(SerialTest, BadHandlesDoNothing) {
     }
 }
 
+// Waiting for input sleeps until bytes are there or the time is up, never
+// less; a bad handle sleeps the whole time.
+TEST_F(SerialTest, WaitInputReturnsWithBytesOrAfterTheWholeTime) {
+    const int h = open(7);
+    ASSERT_GT(h, 0);
+    for (int handle : {h, 0}) {
+        const std::int64_t start = platTickMs();
+        EXPECT_FALSE(platSerialWaitInput(handle, 30)) << handle;
+        EXPECT_GE(platTickMs() - start, 30) << handle;
+    }
+    radioSends("FA00014250000;");
+    EXPECT_TRUE(platSerialWaitInput(h, 2000));
+    ASSERT_TRUE(waitForBytes(h, 14));
+    std::string text;
+    platSerialRead(h, text, 255);
+    EXPECT_EQ(text, "FA00014250000;");
+}
+
 TEST_F(SerialTest, ReadsTakeAtMostTheMaximumAndExactlyWhatWasTaken) {
     const int h = open(7);
     ASSERT_GT(h, 0);

@@ -86,6 +86,10 @@ void checkPlayback() {
     if (platreal::wavDurationMs("wave/odd.wav") != 400) exit(2);
     if (platreal::wavDurationMs("wave/text.wav") != -1) exit(3);
     if (platreal::wavDurationMs("wave/absent.wav") != -1) exit(4);
+    // The platform's answer, found whatever the case of the name; 0 for nothing playable.
+    if (platWavDurationMs("WAVE/Power.wav") != 300 || platWavDurationMs("wave/text.wav") != 0 ||
+        platWavDurationMs("wave/absent.wav") != 0)
+        exit(5);
 
     // Missing, unreadable or non-WAV files: no sound, no time.
     for (const char* path : {"wave/absent.wav", "wave/text.wav", "wave/broken.wav",

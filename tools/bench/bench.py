@@ -29,6 +29,15 @@ runs under $DISPLAY or an Xvfb of the end-to-end harness's own.
             help text and a minute of polling.
   startup   process start to the first poll query at the radio, with the
             greeting's recordings left out (they would add their length).
+  exchange  a radio that answers 10 ms after each query: the time from a
+            query reaching the radio to the program's next step (its next
+            command, or the first word of the answer in the speech log), for
+            the keys that ask the radio (K, F11, N read-back) and for each
+            query of the state query at connection, and the whole state query.
+  passthrough  plain rigctl (TS-590SG backend, no options) through the
+            pass-through port and socat, against the virtual radio answering
+            in 10 ms: f, F 14074000, m, M USB 2400, each timed as a whole
+            rigctl run beside the same run made directly on the radio.
 
 Needs RIGVOX_BUILD (rigvox, virtual-radio, wave/)."""
 
@@ -38,9 +47,11 @@ import ctypes
 import json
 import math
 import os
+import re
 import select
 import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import threading
@@ -84,9 +95,11 @@ class PtyRadio:
     def answer(self, command):
         if command in ("FA", "FB"):
             return "%s%011d;" % (command, self.freq)
+        if command.startswith("EX") and len(command) == 9:
+            return command + "1;"  # a menu read: its value
         return {"SM0": "SM00012;", "SM": "SM036;", "ID": "ID023;", "AG0": "AG0100;",
                 "RM": "RM10000;", "AC": "AC000;", "VX": "VX0;", "NR": "NR0;", "ML": "ML007;",
-                "PR": "PR0;", "KS": "KS020;"}.get(command, "")
+                "PR": "PR0;", "KS": "KS020;", "MG": "MG050;", "RM3": "RM30005;"}.get(command, "")
 
     def _serve(self):
         pending, due = "", []
@@ -524,8 +537,207 @@ def bench_startup(runs):
             "summary": summary(figures, "ms", "< 300 ms")}
 
 
+class SpeechClock:
+    """The speech log read as it grows, every word with the moment it
+    appeared (the program writes each prompt's name as it starts)."""
+
+    def __init__(self, path):
+        self.path = path
+        self.words = []  # (monotonic time, name)
+        self.stopping = False
+        self.lock = threading.Lock()
+        self.thread = threading.Thread(target=self._watch, daemon=True)
+        self.thread.start()
+
+    def _watch(self):
+        offset, partial = 0, ""
+        while not self.stopping:
+            try:
+                with open(self.path, "rb") as f:
+                    f.seek(offset)
+                    data = f.read()
+            except OSError:
+                data = b""
+            now = time.monotonic()
+            if data:
+                offset += len(data)
+                partial += data.decode("latin-1")
+                *lines, partial = partial.split("\n")
+                with self.lock:
+                    self.words.extend((now, w) for w in lines if w)
+            time.sleep(0.0002)
+
+    def first_after(self, t, timeout=5, skip=("delay",)):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            with self.lock:
+                for at, w in self.words:
+                    if at >= t and w not in skip:
+                        return at, w
+            time.sleep(0.001)
+        return None
+
+    def close(self):
+        self.stopping = True
+        self.thread.join(2)
+
+
+def _arrival(radio, since, wanted, timeout=5):
+    """Moment the radio received a command for which wanted(command) holds."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        for at, c in radio.commands_since(since):
+            if wanted(c):
+                return at
+        time.sleep(0.0003)
+    return None
+
+
+def bench_exchange(runs, trials=8):
+    figures = {"state_query_each": [], "state_query_whole": [], "K": [], "F11": [], "N": [],
+               "N_key_to_sound": []}
+    queries = ["AG0", "AC", "VX", "NR", "ML", "PR"]
+    for _ in range(runs):
+        radio = PtyRadio(delay_ms=10)
+        try:
+            with Session(config=config_text(port=1), prepare=radio.link) as s:
+                x = X(s.wait_for_window())
+                clock = SpeechClock(s.path("speech.log"))
+                connected_session(s)
+                # The state query: each query to the command after it.
+                got = radio.commands_since(0)
+                names = [c for _, c in got]
+                if "AG0" in names and "RX0" in names:
+                    first = names.index("AG0")
+                    for q in queries:
+                        i = names.index(q, first)
+                        figures["state_query_each"].append(1000 * (got[i + 1][0] - got[i][0]))
+                    figures["state_query_whole"].append(
+                        1000 * (got[names.index("RX0", first)][0] - got[first][0]))
+                for _ in range(trials):
+                    # K: keyer speed asked; "on" follows the answer.
+                    s.wait_for_silence()
+                    t = time.monotonic()
+                    x.key("k")
+                    ks = _arrival(radio, t, lambda c: c == "KS")
+                    said = clock.first_after(ks) if ks else None
+                    if said:
+                        figures["K"].append(1000 * (said[0] - ks))
+                    s.wait_for_silence()
+                    x.key("k")  # and off again
+                    # F11: microphone gain and ALC asked; the ALC value follows.
+                    s.wait_for_silence()
+                    t = time.monotonic()
+                    x.key("F11")
+                    mg = _arrival(radio, t, lambda c: c == "MG")
+                    rm = _arrival(radio, t, lambda c: c == "RM3")
+                    said = clock.first_after(rm) if rm else None
+                    if mg and said:
+                        figures["F11"].append(1000 * (said[0] - mg))
+                    s.wait_for_silence()
+                    x.key("F11")
+                    # N read-back: menu 001, Enter, Enter; the value follows.
+                    s.wait_for_silence()
+                    for k in ("n", "0", "0", "1"):
+                        x.key(k)
+                        time.sleep(0.05)
+                    s.wait_for_silence()
+                    x.key("Return")
+                    s.wait_for_silence()
+                    t = x.key("Return")
+                    ex = _arrival(radio, t, lambda c: c == "EX0010000")
+                    said = clock.first_after(ex) if ex else None
+                    if said:
+                        figures["N"].append(1000 * (said[0] - ex))
+                        figures["N_key_to_sound"].append(1000 * (said[0] - t))
+                clock.close()
+                x.close()
+        finally:
+            radio.close()
+        print("  exchange: state query %s ms per query, %s ms whole; K %s, F11 %s, N %s ms"
+              % ([round(v) for v in figures["state_query_each"][-6:]],
+                 [round(v) for v in figures["state_query_whole"][-1:]],
+                 [round(v) for v in figures["K"][-trials:]], [round(v) for v in figures["F11"][-trials:]],
+                 [round(v) for v in figures["N"][-trials:]]))
+    goal_one, goal_two = "<= 15 ms (10 ms radio + 5)", "<= 30 ms (two exchanges)"
+    return {"ms": figures,
+            "state_query_each": summary(figures["state_query_each"], "ms", goal_one),
+            "state_query_whole": summary(figures["state_query_whole"], "ms"),
+            "K": summary(figures["K"], "ms", goal_one),
+            "F11": summary(figures["F11"], "ms", goal_two),
+            "N": summary(figures["N"], "ms", goal_one),
+            "N_key_to_sound": summary(figures["N_key_to_sound"], "ms", goal_two)}
+
+
+PASSTHROUGH_CALLS = [["f"], ["F", "14074000"], ["m"], ["M", "USB", "2400"]]
+
+
+def _rigctl_seconds(port, call, timeout=30):
+    started = time.monotonic()
+    try:
+        r = subprocess.run(["rigctl", "-m", "2037", "-r", port, "-s", "9600", *call],
+                           capture_output=True, text=True, timeout=timeout)
+        ok = r.returncode == 0 and not re.search(r"error|timed out|rejected", r.stdout + r.stderr, re.I)
+    except subprocess.TimeoutExpired:
+        ok = False
+    return time.monotonic() - started, ok
+
+
+def bench_passthrough(runs, trials=5):
+    direct = {" ".join(c): [] for c in PASSTHROUGH_CALLS}
+    through = {" ".join(c): [] for c in PASSTHROUGH_CALLS}
+    failures = {" ".join(c): 0 for c in PASSTHROUGH_CALLS}
+    for _ in range(runs):
+        # Directly on the virtual radio.
+        folder = tempfile.mkdtemp(prefix="rigvox-direct-")
+        radio = subprocess.Popen([os.path.join(BUILD, "virtual-radio"), "--delay", "10",
+                                  os.path.join(folder, "com1")],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            radio.stdout.readline()
+            for _ in range(trials):
+                for call in PASSTHROUGH_CALLS:
+                    seconds, _ok = _rigctl_seconds(os.path.join(folder, "com1"), call)
+                    direct[" ".join(call)].append(1000 * seconds)
+        finally:
+            radio.terminate()
+            radio.wait(5)
+            shutil.rmtree(folder, ignore_errors=True)
+        # Through the program, which polls the same radio meanwhile.
+        socat = None
+        try:
+            def prepare(d):
+                nonlocal socat
+                socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=" + os.path.join(d, "com2"),
+                                          "pty,raw,echo=0,link=" + os.path.join(d, "client")],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                end = time.monotonic() + 5
+                while not os.path.islink(os.path.join(d, "client")) and time.monotonic() < end:
+                    time.sleep(0.01)
+            with Session(config=config_text(port=1, bridge=2), radio=["--delay", "10"],
+                         prepare=prepare) as s:
+                connected_session(s)
+                for _ in range(trials):
+                    for call in PASSTHROUGH_CALLS:
+                        seconds, ok = _rigctl_seconds(s.path("client"), call)
+                        through[" ".join(call)].append(1000 * seconds)
+                        failures[" ".join(call)] += 0 if ok else 1
+        finally:
+            if socat:
+                socat.terminate()
+                socat.wait(5)
+    results = {"failed_runs": failures}
+    for call in direct:
+        ratio = statistics.median(through[call]) / statistics.median(direct[call])
+        results[call] = "through %s; direct %s; ratio %.2f; failed %d" % (
+            summary(through[call], "ms"), summary(direct[call], "ms"), ratio, failures[call])
+        print("  passthrough %-13s %s" % (call, results[call]))
+    return results
+
+
 BENCHMARKS = {"idle": bench_idle, "reaction": bench_reaction, "speech": bench_speech,
-              "poll": bench_poll, "memory": bench_memory, "startup": bench_startup}
+              "poll": bench_poll, "memory": bench_memory, "startup": bench_startup,
+              "exchange": bench_exchange, "passthrough": bench_passthrough}
 
 
 def main():

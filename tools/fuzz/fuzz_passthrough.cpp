@@ -28,18 +28,25 @@ void answerFromInput(int port, const std::string&) {
     if (!answer.empty()) fake::feed(port, answer);
 }
 
-// The command the pass-through service may forward in this step: what the
-// other program sent up to its first ";" (with "FA" turned into "FB" while
-// split). It goes to the radio as it stands, so it is exempt from the checks
-// on the program's own commands; it only has to fit a text.
+// The commands the pass-through service may forward in this step: every
+// complete one the other program has sent, up to the last ";" that a text
+// holds (with "FA" turned into "FB" while split). They go to the radio as
+// they stand, so they are exempt from the checks on the program's own
+// commands; they only have to fit a text.
 std::set<std::string> forwardable() {
     std::set<std::string> commands;
-    const std::string text = catState.bridgeInbox + fake::state().ports[fuzz::kBridgePort].incoming;
-    const std::size_t end = text.find(';');
-    if (end == std::string::npos) return commands;
-    const std::string command = text.substr(0, end);
-    commands.insert(command);
-    if (startsWith(command, "FA")) commands.insert("FB" + command.substr(2));
+    const std::string text =
+        catState.bridgeInbox + fake::state().ports[fuzz::kBridgePort].incoming.substr(0, kTextCapacity);
+    const std::size_t last = text.rfind(';', kTextCapacity - 1);
+    if (last == std::string::npos) return commands;
+    std::size_t from = 0;
+    while (from <= last) {
+        const std::size_t end = text.find(';', from);
+        const std::string command = text.substr(from, end - from);
+        from = end + 1;
+        commands.insert(command);
+        if (startsWith(command, "FA")) commands.insert("FB" + command.substr(2));
+    }
     return commands;
 }
 
@@ -47,7 +54,7 @@ void afterEachStep(const std::set<std::string>& exempt, bool tables = false) {
     fuzz::checkState(tables);
     fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort), exempt);
     const std::string back = fake::takeWritten(fuzz::kBridgePort);
-    // One answer per step at most, never more than a reply holds.
+    // Never more than a reply holds.
     FUZZ_CHECK(back.size() <= kReplyCapacity, "answer to the pass-through port longer than a reply", back);
     FUZZ_CHECK(catState.bridgeInbox.size() <= kTextCapacity, "bridgeInbox unbounded", catState.bridgeInbox);
     fuzz::checkPrompts();
