@@ -32,11 +32,11 @@ bool leadsWithNumber(std::string_view text) {
 // as FM narrow, the FM mode the band records use and the one that keeps a
 // repeater tone on.
 int modeOfRadioDigit(std::string_view digit) {
-    if (digit == "1") return 1;  // LSB
-    if (digit == "2") return 2;  // USB
-    if (digit == "3") return 3;  // CW
-    if (digit == "4") return 5;  // FM -> FM narrow
-    if (digit == "5") return 4;  // AM
+    if (digit == "1") return kModeLsb;
+    if (digit == "2") return kModeUsb;
+    if (digit == "3") return kModeCw;
+    if (digit == "4") return kModeFmNarrow;
+    if (digit == "5") return kModeAm;
     return 0;
 }
 
@@ -50,7 +50,8 @@ void sendCommand() {
     auto& C = catState;
     auto& R = radioState;
     auto& S = shellState;
-    // The split key sends its own command and swallows the poll query that follows it.
+    // The split key, switching split off, sends VFO A itself and has the key
+    // chain's frequency send that follows swallowed here.
     if (C.skipNextSend == 1) {
         C.skipNextSend = 0;
         return;

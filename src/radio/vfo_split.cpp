@@ -1,20 +1,11 @@
-// VFO, split and tones: frequency commands, the working frequency's limits and zeroFrequency.
+// VFO, split and tones: the working frequency's limits and zeroFrequency.
 #include "radio/vfo_split.h"
 
 #include "cat/exchange.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
-
-namespace {
-constexpr int kFreqDigits = 11;  // hertz digits after "FA"/"FB"
-constexpr int kModeUsb = 2;
-}  // namespace
-
-std::string frequencyCommand(std::string_view vfo, long long hz) {
-    if (hz < kLowestFreqHz) hz = kLowestFreqHz;
-    return std::string(vfo) + zeroPad(hz, kFreqDigits);
-}
 
 void moveFrequency(long long hz) {
     auto& R = radioState;
