@@ -158,6 +158,7 @@ void toneKey() {
         playPrompt("ec");
         R.ctcssOn = 1;
         R.toneCode = kNoTone;
+        R.toneDigitsTyped = 0;
         return;
     }
     sendText("CT0");
@@ -171,10 +172,11 @@ void toneKey() {
 void commitTone() {
     auto& R = radioState;
     const int n = textInt(R.toneCode);
-    if (R.toneCode.size() == 2 && isCommittedTone("0" + R.toneCode)) {
+    if (R.toneCode.size() == 2 && allDigits(R.toneCode) && n <= kHighestToneNumber) {
         playPrompt("ctcss");
         playPrompt("on");
         R.toneCode = "0" + R.toneCode;
+        R.toneDigitsTyped = 0;
         const std::string number = rightText(R.toneCode, 2);
         sendText("TN" + number);
         // The radio's highest tone has no "CN" form.
@@ -185,11 +187,13 @@ void commitTone() {
     }
     playPrompt("invalid");
     R.ctcssOn = 0;
-    // A rejected entry leaves no tone behind: a code of the wrong width would
-    // go into the band record at the next store. A committed code ("0" and a
-    // tone number) stays: the radio's tone is still on, and the band record
-    // keeps it.
-    if (!isCommittedTone(R.toneCode)) R.toneCode = kNoTone;
+    // A rejected entry leaves no tone behind: typed digits ("043" looks like
+    // a committed code but never reached the radio) would go into the band
+    // record at the next store. Enter again on a committed code, with no
+    // digit typed, leaves it: the radio's tone is still on, and the band
+    // record keeps it.
+    if (R.toneDigitsTyped > 0 || !isCommittedTone(R.toneCode)) R.toneCode = kNoTone;
+    R.toneDigitsTyped = 0;
 }
 
 void toneDigit() {
@@ -199,5 +203,6 @@ void toneDigit() {
     if (R.toneCode == kNoTone) R.toneCode.clear();
     R.toneCode += static_cast<char>(K.keyCode);
     capText(R.toneCode);
+    R.toneDigitsTyped += 1;
     speakDigits(plainNumber(K.keyCode - kVk0));
 }

@@ -95,6 +95,7 @@ void recallChannel(int slot) {
 
     const std::string tone = midText(record, kChannelToneAt, kToneWidth);
     R.toneCode = isCommittedTone(tone) ? tone : kNoTone;
+    R.toneDigitsTyped = 0;
     if (oldTone != kNoTone && R.toneCode == kNoTone) {
         playPrompt("ctcss");
         playPrompt("off");

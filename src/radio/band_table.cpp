@@ -132,6 +132,7 @@ void recallBand() {
 
     const std::string tone = midText(r, kBandToneAt, kToneWidth);
     R.toneCode = isCommittedTone(tone) ? tone : kNoTone;
+    R.toneDigitsTyped = 0;
     if (R.mode == kModeFmNarrow && R.toneCode != kNoTone) {
         R.ctcssOn = 1;
         send("CN" + R.toneCode);

@@ -56,6 +56,7 @@ struct RadioState {
     std::string splitFreqCmd;             // frequency command kept when split went on
     std::string toneCode = "999";         // "0" + two-digit CTCSS tone number, "999" = none (kNoTone)
     int ctcssOn = 0;                      // tone encoder on (or tone entry pending)
+    int toneDigitsTyped = 0;              // digits typed into toneCode since I or the last commit
     int txPower = 100;                    // watts (config line 3)
     int powerCeiling = 100;               // upper limit of txPower
     int quietPowerSet = 0;                // 1 = power re-sent without being spoken

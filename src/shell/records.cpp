@@ -66,8 +66,7 @@ std::string bandRecordOfChannel(std::string_view channel) {
 }
 
 bool isCommittedTone(std::string_view code) {
-    return static_cast<int>(code.size()) == kToneWidth && allDigits(code) && code[0] == '0' &&
-           textInt(code) <= kHighestToneNumber;
+    return static_cast<int>(code.size()) == kToneWidth && allDigits(code) && code[0] == '0';
 }
 
 long long recordHz(std::string_view record, int letterAt) {

@@ -45,7 +45,8 @@ constexpr int kChannelPreampAt = kBandPreampAt + kChannelShift;
 constexpr const char* kEmptyChannel = "9";  // a slot holding nothing; no record begins with "9"
 constexpr const char* kNoTone = "999";      // tone field and toneCode with no tone
 
-// The CTCSS tone numbers the tone entry takes: 00 to 42.
+// The highest CTCSS tone number the tone entry takes (00 to 42); the radio
+// has no "CN" form for it. Records may carry higher numbers.
 constexpr int kHighestToneNumber = 42;
 
 // True for a band record the program can send and keep: 30 characters,
@@ -69,9 +70,10 @@ std::string buildChannelRecord(int splitState, int mode, int band, std::string_v
 // then its characters 5..32.
 std::string bandRecordOfChannel(std::string_view channel);
 
-// True for a tone the radio has been given: "0" followed by a tone number
-// 00..kHighestToneNumber. Anything else (kNoTone, digits still being typed,
-// a number the entry would refuse) is no tone.
+// True for a tone code that stands for a tone: "0" followed by the two
+// digits of the tone number, as the tone entry commits it and the band and
+// channel records keep it. Anything else (kNoTone, digits still being typed)
+// is no tone. The one rule for every store, recall and restore of a tone.
 bool isCommittedTone(std::string_view code);
 
 // The Hz digits of the frequency field whose letter stands at letterAt
