@@ -81,9 +81,9 @@ void handleSwrReply() {
         const std::string whole = midText(reply, 3, 1);
         const std::string tenth = midText(reply, 4, 1);
         // Only digits name recordings: a garbled character is not spoken.
-        if (allDigits(whole)) playPrompt(whole);
+        if (allDigits(whole)) speakDigits(whole);
         playPrompt("point");
-        if (allDigits(tenth)) playPrompt(tenth);
+        if (allDigits(tenth)) speakDigits(tenth);
         if (R.tunerState < 2) playPrompt("21");
         R.tunerState = 2;
         return;

@@ -74,7 +74,7 @@ void checkBand() {
     int allowed = (R.bandCandidate != R.band || R.band == kNoBand) ? 0 : 1;
     R.band = R.bandCandidate;
     // FM never goes into the records of 160 m to 15 m.
-    if (R.band < 9 && R.mode > kModeAm) allowed = 0;
+    if (R.band < kBand12m && R.mode > kModeAm) allowed = 0;
     S.scratchInt2 = allowed;
 }
 
@@ -188,6 +188,6 @@ void stepBandDown() {
     R.band = R.band - 1;
     // Below 160 m, or down from a band above the radio's coverage, to the
     // highest band the radio has.
-    if (R.band < 1 || R.band > highestBand()) R.band = highestBand();
+    if (R.band < kFirstBand || R.band > highestBand()) R.band = highestBand();
     recallBand();
 }

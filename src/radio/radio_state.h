@@ -16,6 +16,7 @@ constexpr bool isModeNumber(int m) {
 // 14 = general coverage; kNoBand = a frequency outside every band, which has
 // no record in the band table.
 constexpr int kFirstBand = 1;
+constexpr int kBand12m = 9;
 constexpr int kBand10m = 10;
 constexpr int kBand6m = 11;
 constexpr int kBand2m = 12;
@@ -42,12 +43,12 @@ struct RadioState {
     int freqHz = 7100000;                 // working VFO A frequency in Hz
     int freqMHz = kNoTypedMHz;            // whole MHz typed in frequency entry
     std::string freqDisplayText = "    7.100000"; // frequency as shown
-    int band = 4;                         // current band 1..14, 99 = outside every band
+    int band = kDefaultBand;              // current band 1..14, kNoBand = outside every band
     int bandCandidate = 0;                // band derived from a frequency
     std::string bandTable[15];            // band records, slots 1..14, 30 characters each
     int bandSplitFlag = 0;                // character 1 of the band record at start
-    int mode = 1;                         // 1 LSB, 2 USB, 3 CW, 4 AM, 5 FM narrow, 7 FM
-    int savedMode = 1;                    // mode before the keyer-speed command switched to CW
+    int mode = kModeLsb;                  // ModeNumber
+    int savedMode = kModeLsb;             // mode before the keyer-speed command switched to CW
     int filterWidth = 7;                  // SSB index, CW Hz, 2 AM, 8 FM
     int ssbWidth = 7;                     // last SSB high-cut index
     int cwWidth = 600;                    // last CW width in Hz
@@ -68,7 +69,7 @@ struct RadioState {
     int nrState = 0, procState = 0;       // 0 off, 1 on, 2 off without speech
     int voxState = 0, breakInState = 0;   // 0 off, 1 on, 2 undetermined
     int nbLevel = 0, nrLevel = 0;         // levels read from the radio
-    int levelTarget = 0;                  // level the L key adjusts: 2 noise blanker, 3 noise reduction
+    int levelTarget = kLevelNone;         // level the L key adjusts: noise blanker or noise reduction
     int monitorOn = 0;
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced

@@ -2,6 +2,7 @@
 // frequency texts built from a record's digits.
 #include "shell/records.h"
 
+#include "radio/radio_state.h"
 #include "shell/text.h"
 
 namespace {
@@ -38,14 +39,13 @@ bool isChannelRecord(std::string_view record) {
     if (split != "0" && split != "1") return false;
     if (!modeDigitAt(record, kChannelModeAt) || !digitsAt(record, kChannelBandAt, kChannelBandWidth)) return false;
     const int band = channelBandOf(record);
-    if (!((band >= 1 && band <= 14) || band == 99)) return false;
+    if (!(bandHasRecord(band) || band == kNoBand)) return false;
     return bandRecordTailAt(record, kChannelVfoAAt);
 }
 
 bool isRecallableChannel(std::string_view record) {
     if (!isChannelRecord(record)) return false;
-    const int band = channelBandOf(record);
-    return band >= 1 && band <= 14;
+    return bandHasRecord(channelBandOf(record));
 }
 
 bool isEmptyChannel(std::string_view record) { return record.empty() || record[0] == kEmptyChannel[0]; }

@@ -61,7 +61,7 @@ void speakBandwidth() {
     if (R.mode == kModeLsb || R.mode == kModeUsb) {
         // High-cut index 0..12 stands for 1.0 to 3.4 kHz in 200 Hz steps.
         const int index = R.filterWidth;
-        playPrompt(index <= 4 ? "1" : index <= 9 ? "2" : "3");
+        speakDigits(index <= 4 ? "1" : index <= 9 ? "2" : "3");
         playPrompt("point");
         if (index >= 0 && index <= 12) speakDigits(plainNumber((index * 2) % 10));
         playPrompt("khz");
@@ -71,9 +71,9 @@ void speakBandwidth() {
             speakDigits(plainNumber(width));
             playPrompt("hz");
         } else {
-            playPrompt(width < 2000 ? "1" : "2");
+            speakDigits(width < 2000 ? "1" : "2");
             playPrompt("point");
-            playPrompt(midText(plainNumber(width), 2, 1));
+            speakDigits(midText(plainNumber(width), 2, 1));
             playPrompt("khz");
         }
     }
@@ -88,7 +88,7 @@ void speakPower() {
         playPrompt("point");
         playPrompt("5");
         playPrompt("watts");
-        keysState.adjustTarget = 0;
+        keysState.adjustTarget = kTargetTuning;
         return;
     }
     speakDigits(plainNumber(R.txPower));
