@@ -129,7 +129,8 @@ void restoreToneAndSplit() {
             R.splitFreqCmd = C.lastFreqCmd;
             sendText("FT1");  // transmit on VFO B
             playPrompt("split");
-            closing = frequencyCommand("FB", recordHz(currentBandRecord(), kBandVfoBAt));
+            const std::string record = currentBandRecord();
+            closing = record.empty() ? "FB" : frequencyCommand("FB", recordHz(record, kBandVfoBAt));
         }
     }
     sendText(closing);

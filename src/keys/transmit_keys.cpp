@@ -8,6 +8,7 @@
 #include "keys/dispatcher.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
@@ -138,11 +139,9 @@ void splitKey() {
     std::string& record = R.bandTable[R.band];
     const std::string vfoA = frequencyCommand("FA", recordHz(record, kBandVfoAAt));
     if (C.bridgeUsed == 0) {
-        // Only a committed code belongs in the record: a half-typed tone
-        // number would shift the preamp flag out of place, and three typed
-        // digits ("149") are no tone at all.
-        const std::string tone = isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
-        putText(record, withField(record, kBandToneAt, tone));
+        // Only a committed code belongs in the record: typed digits are no
+        // tone, and a half-typed number would shift the preamp flag.
+        putText(record, withField(record, kBandToneAt, committedToneCode()));
     }
     sendText(vfoA);
     // The chain's frequency send that follows would put the working
@@ -187,12 +186,11 @@ void commitTone() {
     }
     playPrompt("invalid");
     R.ctcssOn = 0;
-    // A rejected entry leaves no tone behind: typed digits ("043" looks like
-    // a committed code but never reached the radio) would go into the band
-    // record at the next store. Enter again on a committed code, with no
-    // digit typed, leaves it: the radio's tone is still on, and the band
+    // A rejected entry leaves no tone behind: typed digits would go into the
+    // band record at the next store. Enter again on a committed code, with
+    // no digit typed, leaves it: the radio's tone is still on, and the band
     // record keeps it.
-    if (R.toneDigitsTyped > 0 || !isCommittedTone(R.toneCode)) R.toneCode = kNoTone;
+    R.toneCode = committedToneCode();
     R.toneDigitsTyped = 0;
 }
 

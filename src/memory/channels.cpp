@@ -6,7 +6,6 @@
 
 #include "cat/exchange.h"
 #include "memory/memory_file.h"
-#include "radio/band_table.h"
 #include "radio/mode_filter.h"
 #include "radio/toggles.h"
 #include "shell/program_state.h"
@@ -88,7 +87,7 @@ void recallChannel(int slot) {
     R.mode = textInt(midText(record, kChannelModeAt, 1));
     setMode();
 
-    R.freqDisplayText = displayFrequency(midText(record, kChannelVfoAAt + 1, kFreqDigits));
+    R.freqDisplayText = displayFrequency(recordDigits(record, kChannelVfoAAt));
     sendText(frequencyCommand("FA", recordHz(record, kChannelVfoAAt)));
     speakFrequency();
     speakMode();

@@ -4,6 +4,7 @@
 #include "cat/exchange.h"
 #include "radio/mode_filter.h"
 #include "radio/toggles.h"
+#include "radio/vfo_split.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
 #include "shell/text.h"
@@ -89,14 +90,14 @@ void storeBand() {
 
     std::string& r = recordOf(R.band);
     const std::string reported = rightText(C.lastFreqReply, kFreqDigits);
-    const std::string tone = isCommittedTone(R.toneCode) ? R.toneCode : kNoTone;
+    const std::string tone = committedToneCode();
     std::string record = prefix;
     if (R.splitState == 0) {
         // Simplex: the report is VFO A's; VFO B keeps its stored value.
-        record += "A" + reported + "B" + midText(r, kBandVfoBAt + 1, kFreqDigits);
+        record += "A" + reported + "B" + recordDigits(r, kBandVfoBAt);
     } else {
         // Split: the poll asks VFO B, so the report belongs in the B field.
-        record += "A" + midText(r, kBandVfoAAt + 1, kFreqDigits) + "B" + reported;
+        record += "A" + recordDigits(r, kBandVfoAAt) + "B" + reported;
     }
     record += tone + midText(r, kBandPreampAt, 1);
     putText(r, record);

@@ -37,3 +37,8 @@ void zeroFrequency() {
     moveFrequency(hz);
     sendWorkingFrequency();
 }
+
+std::string committedToneCode() {
+    const auto& R = radioState;
+    return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
+}

@@ -3,6 +3,8 @@
 // (shell/records.h).
 #pragma once
 
+#include <string>
+
 // Lowest and highest working frequency the tuning steps and the zero key
 // reach. Below 0 Hz the 11-digit field has no meaning; the top is the range
 // of freqHz itself.
@@ -19,3 +21,9 @@ void sendWorkingFrequency();
 // Moves freqHz to a whole kilohertz (up in USB, down in the other modes,
 // always by some amount) and sends it. The zero key in every mode but CW.
 void zeroFrequency();
+
+// The tone code the band record keeps: toneCode when it is a committed code
+// (isCommittedTone) and no digit has been typed into it since, else kNoTone.
+// Typed digits ("043" before Enter) never reached the radio. The one answer
+// for the band store, the split key and a refused tone entry.
+std::string committedToneCode();

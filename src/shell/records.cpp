@@ -69,8 +69,12 @@ bool isCommittedTone(std::string_view code) {
     return static_cast<int>(code.size()) == kToneWidth && allDigits(code) && code[0] == '0';
 }
 
+std::string recordDigits(std::string_view record, int letterAt) {
+    return midText(record, letterAt + 1, kFreqDigits);
+}
+
 long long recordHz(std::string_view record, int letterAt) {
-    const std::string digits = midText(record, letterAt + 1, kFreqDigits);
+    const std::string digits = recordDigits(record, letterAt);
     if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return 0;
     long long hz = 0;
     for (char c : digits) hz = hz * 10 + (c - '0');

@@ -76,9 +76,10 @@ std::string bandRecordOfChannel(std::string_view channel);
 // is no tone. The one rule for every store, recall and restore of a tone.
 bool isCommittedTone(std::string_view code);
 
-// The Hz digits of the frequency field whose letter stands at letterAt
-// (kBandVfoAAt, kChannelVfoBAt, ...), as a number; 0 when they are not 11
-// digits.
+// The 11 Hz digits of the frequency field whose letter stands at letterAt
+// (kBandVfoAAt, kChannelVfoBAt, ...): as text (what there is of them), and
+// as a number (0 when they are not 11 digits).
+std::string recordDigits(std::string_view record, int letterAt);
 long long recordHz(std::string_view record, int letterAt);
 // "FA" or "FB" followed by hz as exactly 11 digits with leading zeros: the
 // only place a frequency command is formed. A value outside the field's

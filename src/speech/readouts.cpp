@@ -19,7 +19,7 @@ std::string frequencyField() {
     if (bandHasRecord(R.band)) {
         const std::string& record = R.bandTable[R.band];
         const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
-        std::string field = midText(record, letterAt + 1, kFreqDigits);
+        std::string field = recordDigits(record, letterAt);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }
     const std::string reported = midText(C.lastFreqReply, 3, kFreqDigits);

@@ -189,16 +189,24 @@ TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
 TEST_F(TransmitKeysTest, SplitOffAndTheBandStoreKeepTheSameTones) {
     // A committed code (also one loaded from the memory file above the tone
     // entry's 42) goes into the record; digits still being typed, or three
-    // typed before Enter, are no tone. V and the band store agree.
-    const std::pair<const char*, const char*> cases[] = {
-        {"012", "012"}, {"050", "050"}, {"07", "999"}, {"149", "999"}, {"999", "999"},
+    // typed before Enter ("043" included), are no tone. V and the band store
+    // agree.
+    struct Case {
+        const char* code;
+        int typed;
+        const char* kept;
     };
-    for (const auto& [code, kept] : cases) {
+    const Case cases[] = {
+        {"012", 0, "012"}, {"050", 0, "050"}, {"07", 2, "999"},
+        {"149", 3, "999"}, {"043", 3, "999"}, {"999", 0, "999"},
+    };
+    for (const auto& [code, typed, kept] : cases) {
         radioState.band = 12;
         radioState.mode = 5;
         radioState.splitState = 2;
         radioState.ctcssOn = 1;
         radioState.toneCode = code;
+        radioState.toneDigitsTyped = typed;
         press('V');
         EXPECT_EQ(radioState.bandTable[12], std::string("05A00145000000B00145000000") + kept + "0") << code;
 
