@@ -117,10 +117,10 @@ void setMode() {
     if (R.band == kNoBand) return;
     if (C.bridgeUsed == 0 && bandHasRecord(R.band)) {
         std::string& record = R.bandTable[R.band];
-        std::string digits;
+        std::string digits;  // split and mode, the record's first two characters
         digits += digitChar(R.splitState);
         digits += digitChar(R.mode);
-        putText(record, digits + midText(record, kBandModeAt + 1));
+        putText(record, withField(record, kBandSplitAt, digits));
     }
     updateStatusRow();
 }
