@@ -18,7 +18,7 @@ struct CatState {
     int silentPolls = 0;        // consecutive silent collections, held at 19
     int connected = 0;          // 1 = radio state read and "connected" spoken
     int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
-    int rigModel = 23;          // model from the "ID" answer; 100 = reduced-feature radio
+    int rigModel = 23;          // model from the "ID" answer; kReducedModel = reduced-feature radio
     std::string bridgeInbox;    // pass-through text accumulated until a ";"
     std::string bridgeChunk;    // last piece read from the pass-through port
     int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)
@@ -29,6 +29,11 @@ struct CatState {
 
 extern CatState catState;
 
+constexpr int kReducedModel = 100;  // rigModel of the reduced-feature radio
+
 // The reduced-feature radio (model number 100): no F-key functions, no
 // extended menu, no filter, CTCSS or squelch commands, fixed power.
-inline bool reducedFeatureRadio() { return catState.rigModel == 100; }
+inline bool reducedFeatureRadio() { return catState.rigModel == kReducedModel; }
+// The models numbered below the reduced-feature radio take the filter,
+// "CT0" and "SQ0" commands that the mode change sends.
+inline bool takesFilterAndToneCommands() { return catState.rigModel < kReducedModel; }

@@ -65,7 +65,8 @@ void sendCommand() {
     auto& R = radioState;
     auto& S = shellState;
     if (C.followingRadio == 1) return;  // the radio already has what would be sent
-    // The split key sends its own command in place of the poll query that follows it.
+    // The split key, switching split off, sends VFO A itself and has the key
+    // chain's frequency send that follows swallowed here.
     if (C.skipNextSend == 1) {
         C.skipNextSend = 0;
         return;

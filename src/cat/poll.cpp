@@ -42,6 +42,8 @@ constexpr int kBridgeNextCommandMs = 5;
 // brought into step, then "connected".
 void connectRadio() {
     auto& C = catState;
+    // A reading from before the link was lost says nothing of this radio.
+    radioState.sMeter = kNoSMeterReading;
     queryRadioState();
     playPrompt("connected");
     C.connected = 1;
@@ -77,11 +79,11 @@ void followFrequencyAnswer() {
 // as FM narrow, the FM mode the band records use and the one that keeps a
 // repeater tone on.
 int modeOfRadioDigit(std::string_view digit) {
-    if (digit == "1") return 1;  // LSB
-    if (digit == "2") return 2;  // USB
-    if (digit == "3") return 3;  // CW
-    if (digit == "4") return 5;  // FM -> FM narrow
-    if (digit == "5") return 4;  // AM
+    if (digit == "1") return kModeLsb;
+    if (digit == "2") return kModeUsb;
+    if (digit == "3") return kModeCw;
+    if (digit == "4") return kModeFmNarrow;
+    if (digit == "5") return kModeAm;
     return 0;
 }
 

@@ -31,5 +31,5 @@ int portWrite(int number, const std::string& text, int length);
 void openPortSequence(int number);
 // Name a Windows backend would give port n: "COM9", or "\\.\COM10" from 10 on.
 std::string portPlatformName(int number);
-// Closes every slot (tests, shutdown).
+// Closes every slot (tests).
 void closeAllPorts();

@@ -8,6 +8,7 @@
 #include "radio/toggles.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
@@ -15,8 +16,6 @@
 namespace {
 
 constexpr int kDefaultAfGain = 80;      // set when the radio does not tell its AF gain
-constexpr int kBandRecordVfoB = 16;     // VFO B's 11 digits in a band record
-constexpr int kFrequencyDigits = 11;
 constexpr int kPowerDigits = 3;
 
 // Offsets of the values after the answers' two letters.
@@ -29,7 +28,7 @@ constexpr int kMonitorLength = 3;
 // The current band's record, empty outside the 14 bands (band 99).
 std::string currentBandRecord() {
     const auto& R = radioState;
-    if (R.band < 1 || R.band > 14) return {};
+    if (!bandHasRecord(R.band)) return {};
     return R.bandTable[R.band];
 }
 
@@ -61,7 +60,7 @@ void readGains() {
 // togglePreamp flips preampOn, so it is set to the opposite first.
 void restorePreamp() {
     auto& R = radioState;
-    R.preampOn = rightText(currentBandRecord(), 1) == "1" ? 0 : 1;
+    R.preampOn = midText(currentBandRecord(), kBandPreampAt, 1) == "1" ? 0 : 1;
     togglePreamp();
 }
 
@@ -84,7 +83,7 @@ void readMirroredSettings() {
     if (replyNumber("VX", kSwitchOffset, 1, vox)) {
         if (vox > 1) vox = 0;
         // The radio's VX switch is break-in in CW and VOX in the voice modes.
-        if (R.mode == 3)
+        if (R.mode == kModeCw)
             R.breakInState = vox;
         else
             R.voxState = vox;
@@ -114,26 +113,24 @@ void readMirroredSettings() {
 void restoreToneAndSplit() {
     auto& C = catState;
     auto& R = radioState;
-    if (R.toneCode != "999") {
+    if (R.toneCode != kNoTone) {
         sendText("TN" + R.toneCode);
         sendText("CN" + R.toneCode);
         sendText("CT1");
         playPrompt("ctcss");
         // The tone code is "0" and the two-digit tone number; the number is spoken.
-        for (int position = 2; position <= 3; ++position) {
-            const std::string digit = midText(R.toneCode, position, 1);
-            if (!digit.empty()) playPrompt(digit);
-        }
+        speakDigits(midText(R.toneCode, 2, 2));
     }
     // Split is a repeater matter: only AM and FM narrow bring it back.
     std::string closing = "RX0";
-    if (R.mode == 4 || R.mode == 5) {
+    if (R.mode == kModeAm || R.mode == kModeFmNarrow) {
         R.splitState = R.bandSplitFlag;
         if (R.splitState > 0) {
             R.splitFreqCmd = C.lastFreqCmd;
             sendText("FT1");  // transmit on VFO B
             playPrompt("split");
-            closing = "FB" + midText(currentBandRecord(), kBandRecordVfoB, kFrequencyDigits);
+            const std::string record = currentBandRecord();
+            closing = record.empty() ? "FB" : frequencyCommand("FB", recordHz(record, kBandVfoBAt));
         }
     }
     sendText(closing);

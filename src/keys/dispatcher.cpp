@@ -19,27 +19,14 @@
 #include "radio/up_down.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
 namespace {
 
-// adjustTarget values the chain sets or tests.
-constexpr int kTargetTuning = 0;
-constexpr int kTargetBand = 1;
-constexpr int kTargetFilter = 2;
-constexpr int kTargetPower = 3;
-constexpr int kTargetRfGain = 4;
-constexpr int kTargetAfGain = 7;
-constexpr int kTargetMenuNumber = 8;
-constexpr int kTargetMenuValue = 9;
-constexpr int kTargetLevel = 10;
-constexpr int kTargetKeyer = 11;
-constexpr int kTargetExtended = 14;
-
-constexpr int kBand6m = 11, kBand2m = 12, kBand70cm = 13, kBandGeneral = 14;
-constexpr int kFirstFmBand = 10;          // FM in the mode cycle from 10 m up
+constexpr int kFirstFmBand = kBand10m;    // FM in the mode cycle from 10 m up
 constexpr int kFmOutsideBandsHz = 27000000;
 constexpr int kKeyerReplyOffset = 2;      // "KS" answer: three digits right after the letters
 constexpr int kKeyerReplyDigits = 3;
@@ -89,7 +76,7 @@ void bandSelectLetter() {
     auto& R = radioState;
     if (isLetter('U')) {
         K.adjustTarget = kTargetTuning;
-        R.toneCode = "999";
+        R.toneCode = kNoTone;
         R.band = kBandGeneral;
         playPrompt("band");
         recallBand();
@@ -100,7 +87,7 @@ void bandSelectLetter() {
     if (isLetter('T') && (S.bandCoverage == "2" || S.bandCoverage == "7")) target = kBand2m;
     if (isLetter('S') && S.bandCoverage == "7") target = kBand70cm;
     if (target != 0) {
-        R.toneCode = "999";
+        R.toneCode = kNoTone;
         R.band = target;
         recallBand();
     } else {
@@ -128,9 +115,9 @@ void optionsReadout() {
     onlyIfOn(R.breakInState == 1 && R.mode == kModeCw, "bkin");
     onlyIfOn(R.voxState == 1, "vox");
     onlyIfOn(R.monitorOn == 1, "mon");
-    if (R.toneCode != "999") {
+    if (R.toneCode != kNoTone) {
         playPrompt("ctcss");
-        for (int i = 2; i <= static_cast<int>(R.toneCode.size()); ++i) playPrompt(midText(R.toneCode, i, 1));
+        speakDigits(midText(R.toneCode, 2));
     }
     playPrompt("tuner");
     playPrompt("is");
@@ -147,7 +134,7 @@ void monitorToggle() {
         playPrompt("off");
         R.monitorOn = 0;
         C.cmdText = "ML000";
-        R.levelTarget = 0;
+        R.levelTarget = kLevelNone;
     } else {
         playPrompt("on");
         putText(C.cmdText, "ML" + R.monitorLevel);
@@ -160,10 +147,10 @@ void monitorToggle() {
 // L: the level keys move the noise blanker or noise reduction level.
 void levelReadout() {
     auto& R = radioState;
-    if (R.levelTarget < 1) return;
+    if (R.levelTarget != kLevelNoiseBlanker && R.levelTarget != kLevelNoiseReduction) return;
     keysState.adjustTarget = kTargetLevel;
-    if (R.levelTarget == 2) playPrompt("nb");
-    if (R.levelTarget == 3) playPrompt("nr");
+    if (R.levelTarget == kLevelNoiseBlanker) playPrompt("nb");
+    if (R.levelTarget == kLevelNoiseReduction) playPrompt("nr");
     playPrompt("lev");
 }
 
@@ -235,6 +222,41 @@ void quitKey() {
     playPrompt("quit");
 }
 
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] The digit-key router
+// ---------------------------------------------------------------------------
+
+void onDigitKey() {
+    auto& K = keysState;
+    auto& R = radioState;
+    auto& M = memoryState;
+    if (!isDigitKey()) return;
+    if (K.adjustTarget == kTargetTuning && K.entryActive == 0 && M.channelAction == 0 && R.ctcssOn == 0) return;
+    catState.cmdText.clear();
+    const int d = K.keyCode - kVk0;
+
+    if (M.channelBank == kBankDigitNext) {
+        chooseChannelBank(d);
+    } else if (K.adjustTarget == kTargetMenuNumber || K.adjustTarget == kTargetMenuValue) {
+        menuDigit();
+    } else if (M.channelAction == 1) {
+        storeChannel(d);
+    } else if (M.channelAction == 2) {
+        recallChannel(d);
+    } else if (K.adjustTarget == kTargetTuning && K.entryActive > 0) {
+        frequencyEntryDigit();
+    } else if (K.adjustTarget == kTargetBand) {
+        R.band = d == 0 ? kBand10m : d;
+        recallBand();
+    } else if (R.ctcssOn == 1) {
+        toneDigit();
+    }
+}
+
+namespace {
+
 // --- the key chain ----------------------------------------------------------
 //
 // Each key runs down these rows in order. A row that ends the key returns;
@@ -274,11 +296,11 @@ void runKeyChain() {
     }
     // Row 6: U, the next stored channel of the bank last recalled.
     if (isLetter('U')) {
-        if (M.recalledBank != 99) channelStep();
+        if (M.recalledBank != kNoRecall) channelStep();
         return;
     }
     // Row 7: only U, S and F keep the last recall for U.
-    if (!isLetter('S') && !isLetter('F')) M.recalledBank = 99;
+    if (!isLetter('S') && !isLetter('F')) M.recalledBank = kNoRecall;
     // Row 8: L, the noise level for the Up and Down keys.
     if (isLetter('L')) {
         levelReadout();
@@ -358,7 +380,7 @@ void runKeyChain() {
         return;
     }
     // Row 24: Enter commits a typed frequency.
-    if (isKey(kVkEnter) && R.freqMHz != 999) {
+    if (isKey(kVkEnter) && R.freqMHz != kNoTypedMHz) {
         commitFrequencyEntry();
         return;
     }
@@ -437,7 +459,7 @@ void runKeyChain() {
     if (isLetter('B')) {
         if (M.channelAction >= 1) {
             playPrompt("bank");
-            M.channelBank = -1;
+            M.channelBank = kBankDigitNext;
         } else {
             K.adjustTarget = kTargetBand;
             playPrompt("band");
@@ -505,7 +527,7 @@ void keyDown() {
     normaliseKey();
     if (isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin)) return;
     // A tone entry that got no digit is abandoned by the first other key.
-    if (R.ctcssOn == 1 && R.toneCode == "999" && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
+    if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
     runKeyChain();
 }
 

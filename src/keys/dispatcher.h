@@ -12,14 +12,13 @@ enum VirtualKey {
 constexpr int vkLetter(char c) { return c; }
 constexpr int vkF(int n) { return kVkF1 + n - 1; }
 
-// Mode numbers as the key commands use them.
-enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmNarrow = 5, kModeFm = 7 };
-// Band number for a frequency outside every band.
-constexpr int kNoBand = 99;
-// Bands with a record in the band table.
-constexpr bool bandHasRecord(int band) { return band >= 1 && band <= 14; }
-
 // The window's one event handler, for eventKind/eventParam: close
 // (running 0), key down (the key chain), key up (keyHeld 0), timer tick
 // (pollTick). Never re-entered.
 void handleEvent();
+// Every digit key (keyCode '0'..'9'), when something is pending, goes to
+// the first entry that takes it: the bank digit, menu digits, channel store
+// or recall, typed frequency, band number (adjustTarget 1: 1..9 bands 1..9,
+// 0 band 10, then recallBand), CTCSS tone. Clears cmdText first. Speaks,
+// sends and changes state through the branch that takes the digit.
+void onDigitKey();

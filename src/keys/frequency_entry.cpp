@@ -11,6 +11,7 @@
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
@@ -20,14 +21,9 @@ namespace {
 constexpr int kLowestEntryMHz = 1;
 constexpr int kHighestEntryMHz = 439;
 constexpr int kFmToAmBelowMHz = 25;   // FM narrow is not used below 25 MHz: AM instead
-constexpr int kLastFmPageBand = 11;   // Page Up/Down step 12.5 kHz in FM narrow above 6 m
+constexpr int kLastFmPageBand = kBand6m;   // Page Up/Down step 12.5 kHz in FM narrow above 6 m
 constexpr int kSquelchStep = 5;
 constexpr int kSquelchTop = 255;
-
-bool isModeNumber(int m) {
-    return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow ||
-           m == kModeFm;
-}
 
 // Fraction digits typed after the point, in the order typed.
 std::string typedFraction() {
@@ -41,14 +37,6 @@ long long typedHz() {
     std::string fraction = leftText(typedFraction(), kMaxFractionDigits);
     while (fraction.size() < static_cast<std::size_t>(kMaxFractionDigits)) fraction += '0';
     return radioState.freqMHz * 1000000LL + textInt(fraction);
-}
-
-void speakDigitKey(int digit) { playPrompt(std::string(1, static_cast<char>('0' + digit))); }
-
-// Speaks each character of toneCode after the first as a prompt of its own.
-void speakToneDigits() {
-    const std::string& code = radioState.toneCode;
-    for (int i = 2; i <= static_cast<int>(code.size()); ++i) playPrompt(midText(code, i, 1));
 }
 
 // Left and Right in FM narrow: the squelch instead of the frequency.
@@ -81,7 +69,7 @@ void startFrequencyEntry() {
     R.freqMHz = 0;
     K.entryFraction = 0;
     K.entryZeros.clear();
-    K.adjustTarget = 0;
+    K.adjustTarget = kTargetTuning;
     playPrompt("EF");
     K.entryPoint = 0;
     K.entryActive = 1;
@@ -110,7 +98,7 @@ void frequencyEntryDigit() {
         if (K.entryFraction == 0 && d == 0) K.entryZeros += '0';
         K.entryFraction = K.entryFraction * 10 + d;
     }
-    speakDigitKey(d);
+    speakDigits(plainNumber(d));
     if (R.freqMHz > kHighestEntryMHz || R.freqMHz < kLowestEntryMHz) {
         playPrompt("invalid");
         K.entryActive = 0;
@@ -129,7 +117,7 @@ void commitFrequencyEntry() {
     // Outside every band there is no record to take a mode from: the
     // current mode stays.
     if (inBand) {
-        const int recorded = textInt(midText(R.bandTable[R.band], 2, 1));
+        const int recorded = textInt(midText(R.bandTable[R.band], kBandModeAt, 1));
         if (isModeNumber(recorded)) R.mode = recorded;
         if (R.freqMHz < kFmToAmBelowMHz && R.mode == kModeFmNarrow) R.mode = kModeAm;
     }
@@ -140,7 +128,7 @@ void commitFrequencyEntry() {
 
     // The band's own preamp setting; outside every band the preamp goes off
     // and no record is touched.
-    if (inBand) R.preampOn = rightText(R.bandTable[R.band], 1) == "1" ? 0 : 1;
+    if (inBand) R.preampOn = midText(R.bandTable[R.band], kBandPreampAt, 1) == "1" ? 0 : 1;
     else R.preampOn = 1;
     togglePreamp();
     playPrompt("ok");
@@ -149,7 +137,7 @@ void commitFrequencyEntry() {
 void frequencyReadout() {
     auto& K = keysState;
     auto& R = radioState;
-    const bool otherVfo = K.adjustTarget == 14;
+    const bool otherVfo = K.adjustTarget == kTargetExtended;
     // The extended state reads the VFO not in use: split flips for the
     // readout and is put back straight after it.
     if (otherVfo) {
@@ -162,9 +150,9 @@ void frequencyReadout() {
     if (R.ctcssOn == 1) {
         const std::string first = leftText(R.toneCode, 1);
         playPrompt(first == "N" || first == "R" ? "dcs" : "ctcss");
-        speakToneDigits();
+        speakDigits(midText(R.toneCode, 2));
     }
-    K.adjustTarget = 0;
+    K.adjustTarget = kTargetTuning;
 }
 
 void zeroKey() {

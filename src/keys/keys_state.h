@@ -3,6 +3,23 @@
 
 #include <string>
 
+// adjustTarget values: the multi-key entry pending, and the control the Up
+// and Down keys step.
+enum AdjustTarget {
+    kTargetTuning = 0,
+    kTargetBand = 1,
+    kTargetFilter = 2,
+    kTargetPower = 3,
+    kTargetRfGain = 4,
+    kTargetAfGain = 7,
+    kTargetMenuNumber = 8,
+    kTargetMenuValue = 9,
+    kTargetLevel = 10,
+    kTargetKeyer = 11,
+    kTargetMicGain = 12,
+    kTargetExtended = 14,
+};
+
 struct KeysState {
     int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close
     int eventParam = 0;       // virtual-key code of a key event

@@ -32,7 +32,7 @@ void speakMenuReply() {
     for (int i = first; i <= last; ++i) {
         const std::string c = midText(reply, i, 1);
         if (c == ".") playPrompt("point");
-        else if (allDigits(c)) playPrompt(c);
+        else if (allDigits(c)) speakDigits(c);
     }
 }
 
@@ -45,7 +45,7 @@ void startMenuEntry() {
         return;
     }
     playPrompt("mn");
-    K.adjustTarget = 8;
+    K.adjustTarget = kTargetMenuNumber;
     K.menuNumber.clear();
 }
 
@@ -53,25 +53,25 @@ void menuDigit() {
     auto& K = keysState;
     if (K.keyCode < '0' || K.keyCode > '9') return;
     const std::string digit(1, static_cast<char>(K.keyCode));
-    if (K.adjustTarget == 8) {
+    if (K.adjustTarget == kTargetMenuNumber) {
         K.menuNumber += digit;
         capText(K.menuNumber);
-    } else if (K.adjustTarget == 9) {
+    } else if (K.adjustTarget == kTargetMenuValue) {
         K.menuValue += digit;
         capText(K.menuValue);
     } else {
         return;
     }
-    playPrompt(digit);
+    speakDigits(digit);
 }
 
 void menuNumberEntered() {
     auto& K = keysState;
-    K.adjustTarget = 9;
+    K.adjustTarget = kTargetMenuValue;
     const std::size_t wanted = fiveDigitMenus() ? 5 : 3;
     if (K.menuNumber.size() != wanted) {
         playPrompt("invalid");
-        K.adjustTarget = 0;
+        K.adjustTarget = kTargetTuning;
         return;
     }
     playPrompt("mp");
@@ -93,6 +93,6 @@ void menuValueEntered() {
         sendText(menuCommand() + K.menuValue);
         playPrompt("ok");
     }
-    K.adjustTarget = 0;
+    K.adjustTarget = kTargetTuning;
     C.busy = 0;
 }

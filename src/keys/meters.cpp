@@ -1,8 +1,9 @@
 // Meter answers and their readouts: the S-meter on screen and on the S key,
-// the SWR while tuning or transmitting, and the F11 microphone-gain run with
+// the SWR while tuning, and the F11 microphone-gain run with
 // its ALC watch.
 #include "keys/meters.h"
 
+#include <iterator>
 #include <string>
 
 #include "cat/exchange.h"
@@ -18,9 +19,7 @@ constexpr int kSMeterX = 750;
 constexpr int kSMeterY = 45;
 constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
 constexpr int kSNinePlus = 30;        // sMeter from here on is above S9
-constexpr int kSwrStepsPerUnit = 6;   // swrText steps per unit of ratio
-constexpr int kSwrOffScale = 30;      // swrText "30": ratio 6 or more
-constexpr int kSwrMeterFull = 30;     // radio's SWR meter count at an infinite ratio
+constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt6"
 constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
 
 // Reply fields, counted from the first letter of the marker.
@@ -34,17 +33,21 @@ constexpr int kSMeterLength = 2;
 
 // The S-meter as the common 0..30 scale: model 100 counts three times as
 // fine, model 20 two thirds as fine.
-int sMeterFromReply() {
+// An answer without digits where the reading stands ("SM;", as radios that
+// cannot read the meter answer) is no reading: false, value untouched.
+bool sMeterFromReply(int& value) {
     const auto& C = catState;
-    int value;
+    int reading = 0;
     if (reducedFeatureRadio()) {
-        value = replyValue("SM", kReducedSMeterOffset, kSMeterLength, 0) / 3;
-        if (value >= 28 && value <= 31) value = 27;  // this radio's top readings are S9
-    } else {
-        value = replyValue("SM", kSMeterOffset, kSMeterLength, 0);
+        if (!replyNumber("SM", kReducedSMeterOffset, kSMeterLength, reading)) return false;
+        reading /= 3;
+        if (reading >= 28 && reading <= 31) reading = 27;  // this radio's top readings are S9
+    } else if (!replyNumber("SM", kSMeterOffset, kSMeterLength, reading)) {
+        return false;
     }
-    if (C.rigModel == 20) value = value / 2 + value;
-    return value;
+    if (C.rigModel == 20) reading = reading / 2 + reading;
+    value = reading < 0 ? 0 : reading;
+    return true;
 }
 
 void showSMeter() {
@@ -68,7 +71,7 @@ void handleSwrReply() {
     // The reduced-feature radio's reading is spoken from its reply's own
     // characters below; it is not a meter count.
     if (countRead && !reducedFeatureRadio())
-        putText(R.swrText, plainNumber(swrReadoutSteps(textInt(field))));
+        putText(R.swrText, plainNumber(swrTenths(textInt(field))));
     if (S.swrSpeech <= 0) return;
 
     if (reducedFeatureRadio()) {
@@ -78,9 +81,9 @@ void handleSwrReply() {
         const std::string whole = midText(reply, 3, 1);
         const std::string tenth = midText(reply, 4, 1);
         // Only digits name recordings: a garbled character is not spoken.
-        if (allDigits(whole)) playPrompt(whole);
+        if (allDigits(whole)) speakDigits(whole);
         playPrompt("point");
-        if (allDigits(tenth)) playPrompt(tenth);
+        if (allDigits(tenth)) speakDigits(tenth);
         if (R.tunerState < 2) playPrompt("21");
         R.tunerState = 2;
         return;
@@ -100,36 +103,45 @@ void handleAlcReply() {
 void handleSMeterReply() {
     auto& R = radioState;
     if (!startsWith(catState.replyText, "SM") || R.tuning != 0) return;
-    R.sMeter = sMeterFromReply();
+    if (!sMeterFromReply(R.sMeter)) return;
     showSMeter();
 }
 
 }  // namespace
 
-// A Kenwood SWR meter is a reflection meter: its needle (and the count the
-// radio reports, 0 to 30) moves linearly with the reflection coefficient
-// |G| = count / 30, and the scale printed under it reads SWR = (1 + |G|) /
-// (1 - |G|) = (30 + count) / (30 - count): count 0 is 1.0, 6 is 1.5, 10 is
-// 2.0, 15 is 3.0, 20 is 5.0, 30 is infinite. The readout steps are six per
-// unit of ratio above 1, so steps = 6 x (SWR - 1) = 12 x count / (30 - count),
-// rounded; a ratio of 6 or more (count 22 and up) is off the readout's scale.
-int swrReadoutSteps(int meterCount) {
-    if (meterCount <= 0) return 0;
-    if (meterCount >= kSwrMeterFull) return kSwrOffScale;
-    const int remaining = kSwrMeterFull - meterCount;
-    const int steps = (2 * kSwrStepsPerUnit * meterCount + remaining / 2) / remaining;
-    return steps >= kSwrOffScale ? kSwrOffScale : steps;
+// The radio's SWR meter (0..30 dots on the TS-590) is printed 1.0 at count
+// 0, 1.5 at 6, 2.0 at 12, 3.0 at 18 and about 10 at its far end, 30; between
+// those marks it reads as straight lines. The readout says what that scale
+// shows, in tenths, rounded half up.
+int swrTenths(int meterCount) {
+    struct Mark {
+        int count, tenths;
+    };
+    static constexpr Mark kScale[] = {{0, 10}, {6, 15}, {12, 20}, {18, 30}, {30, 100}};
+    if (meterCount <= kScale[0].count) return kScale[0].tenths;
+    for (int i = 1; i < static_cast<int>(std::size(kScale)); ++i) {
+        const Mark& a = kScale[i - 1];
+        const Mark& b = kScale[i];
+        if (meterCount > b.count) continue;
+        const int span = b.count - a.count;
+        return a.tenths + ((meterCount - a.count) * (b.tenths - a.tenths) * 2 + span) / (2 * span);
+    }
+    return kScale[std::size(kScale) - 1].tenths;
 }
 
 void speakSMeter() {
     auto& C = catState;
-    const int units = radioState.sMeter / kStepsPerSUnit;
+    const int sMeter = radioState.sMeter;
     playPrompt("s");
-    if (units >= 10) {
+    if (sMeter == kNoSMeterReading) {
+        // The radio has not given a reading: a made-up "0" would sound like
+        // a dead band.
+        playPrompt("na");
+    } else if (sMeter / kStepsPerSUnit >= 10) {
         playPrompt("9");
         playPrompt("plus");
     } else {
-        speakDigits(plainNumber(units < 0 ? 0 : units));
+        speakDigits(plainNumber(sMeter < 0 ? 0 : sMeter / kStepsPerSUnit));
     }
     // The answer the poll is waiting for arrived during the speech and is
     // stale: drop it and let the next tick ask again.
@@ -145,17 +157,13 @@ void speakSwr() {
         playPrompt("na");
         return;
     }
-    if (R.swrText == plainNumber(kSwrOffScale)) {
+    const int tenths = textInt(R.swrText);
+    if (tenths > kSwrTopTenths) {
         playPrompt("gt6");
     } else {
-        int steps = textInt(R.swrText);
-        if (steps < 0) steps = 0;
-        const int whole = steps / kSwrStepsPerUnit;
-        // The steps left over are sixths of a unit, spoken as the nearest tenth.
-        const int tenths = ((steps - kSwrStepsPerUnit * whole) * 10 + kSwrStepsPerUnit / 2) / kSwrStepsPerUnit;
-        speakDigits(plainNumber(1 + whole));
+        speakDigits(plainNumber(tenths < 10 ? 1 : tenths / 10));
         playPrompt("point");
-        speakDigits(plainNumber(tenths));
+        speakDigits(plainNumber(tenths < 10 ? 0 : tenths % 10));
     }
     if (R.tunerState < 2 || R.txState > 0) playPrompt("21");
     if (R.tunerState < 2) R.tunerState = 2;
@@ -176,7 +184,7 @@ void meterKey() {
 void startAlcWatch() {
     auto& R = radioState;
     playPrompt("micgain");
-    keysState.adjustTarget = 12;  // Up and Down now step the microphone gain
+    keysState.adjustTarget = kTargetMicGain;  // Up and Down now step the microphone gain
     R.quietTicks = 0;
     playPrompt("lev");
 

@@ -17,6 +17,7 @@
 #include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 
 NetState netState;

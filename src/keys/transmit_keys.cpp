@@ -8,8 +8,10 @@
 #include "keys/dispatcher.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
@@ -18,18 +20,6 @@ namespace {
 constexpr int kTxParked = 10;        // txState = kTxParked + the parked swrSpeech
 constexpr int kTimedTunePauses = 21; // pauses given to the tuner with tunerMode 2
 constexpr int kAfterTunePauses = 5;  // pauses after "RX" before the power goes back
-constexpr int kHighestTone = 42;     // tone numbers 00..42; 42 has no "CN"
-constexpr const char* kNoTone = "999";
-
-// The tone field of a band record: characters 27 to 29.
-constexpr int kRecordTonePos = 27;
-constexpr int kToneWidth = 3;
-
-// A code as the tone commit leaves it: "0" followed by a tone number 00..42.
-bool isCommittedTone(const std::string& code) {
-    return code.size() == static_cast<std::size_t>(kToneWidth) && allDigits(code) && code[0] == '0' &&
-           textInt(code) <= kHighestTone;
-}
 
 // End of the tune sequence: back to receive, power and mode restored.
 void tuneOff() {
@@ -132,12 +122,12 @@ void splitKey() {
     auto& C = catState;
     auto& K = keysState;
     auto& R = radioState;
-    if (R.band == kNoBand || !bandHasRecord(R.band)) {
+    if (!bandHasRecord(R.band)) {
         playPrompt("split");
         playPrompt("invalid");
         return;
     }
-    K.adjustTarget = 0;
+    K.adjustTarget = kTargetTuning;
     R.splitState = R.splitState == 0 ? 1 : 0;
     if (R.splitState == 1) {
         putText(R.splitFreqCmd, leftText(C.lastFreqCmd, 13));
@@ -147,14 +137,11 @@ void splitKey() {
     if (reducedFeatureRadio()) sendText("FT0");
     sendText("RX0");
     std::string& record = R.bandTable[R.band];
-    const std::string vfoA = "F" + midText(record, 3, 12);
+    const std::string vfoA = frequencyCommand("FA", recordHz(record, kBandVfoAAt));
     if (C.bridgeUsed == 0) {
-        // Only a committed code belongs in the record: a half-typed tone
-        // number would shift the preamp flag out of place, and three typed
-        // digits ("149") are no tone at all.
-        const std::string tone = isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
-        putText(record, leftText(record, kRecordTonePos - 1) + tone +
-                            midText(record, kRecordTonePos + kToneWidth));
+        // Only a committed code belongs in the record: typed digits are no
+        // tone, and a half-typed number would shift the preamp flag.
+        putText(record, withField(record, kBandToneAt, committedToneCode()));
     }
     sendText(vfoA);
     // The chain's frequency send that follows would put the working
@@ -170,6 +157,7 @@ void toneKey() {
         playPrompt("ec");
         R.ctcssOn = 1;
         R.toneCode = kNoTone;
+        R.toneDigitsTyped = 0;
         return;
     }
     sendText("CT0");
@@ -183,24 +171,27 @@ void toneKey() {
 void commitTone() {
     auto& R = radioState;
     const int n = textInt(R.toneCode);
-    if (R.toneCode.size() == 2 && allDigits(R.toneCode) && n <= kHighestTone) {
+    if (R.toneCode.size() == 2 && allDigits(R.toneCode) && n <= kHighestToneNumber) {
         playPrompt("ctcss");
         playPrompt("on");
         R.toneCode = "0" + R.toneCode;
+        R.toneDigitsTyped = 0;
         const std::string number = rightText(R.toneCode, 2);
         sendText("TN" + number);
-        if (n < kHighestTone) sendText("CN" + number);
+        // The radio's highest tone has no "CN" form.
+        if (n < kHighestToneNumber) sendText("CN" + number);
         sendText("CT1");
         updateStatusRow();
         return;
     }
     playPrompt("invalid");
     R.ctcssOn = 0;
-    // A rejected entry leaves no tone behind: a code of the wrong width would
-    // go into the band record at the next store. A committed code ("0" and a
-    // tone number) stays: the radio's tone is still on, and the band record
-    // keeps it.
-    if (!isCommittedTone(R.toneCode)) R.toneCode = kNoTone;
+    // A rejected entry leaves no tone behind: typed digits would go into the
+    // band record at the next store. Enter again on a committed code, with
+    // no digit typed, leaves it: the radio's tone is still on, and the band
+    // record keeps it.
+    R.toneCode = committedToneCode();
+    R.toneDigitsTyped = 0;
 }
 
 void toneDigit() {
@@ -210,5 +201,6 @@ void toneDigit() {
     if (R.toneCode == kNoTone) R.toneCode.clear();
     R.toneCode += static_cast<char>(K.keyCode);
     capText(R.toneCode);
-    playPrompt(std::string(1, static_cast<char>(K.keyCode)));
+    R.toneDigitsTyped += 1;
+    speakDigits(plainNumber(K.keyCode - kVk0));
 }

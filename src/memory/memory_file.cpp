@@ -2,10 +2,10 @@
 // 100 memory channels, read once at start and rewritten whole on every save.
 #include "memory/memory_file.h"
 
-#include "memory/channels.h"
 #include "memory/memory_report.h"
 #include "platform/platform.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
@@ -17,7 +17,7 @@ constexpr const char* kMemoryFileName = "savmem.dat";
 constexpr const char* kSaveTempName = "savemem.dat";
 // A file of an older program generation; deleted when savmem.dat is missing.
 constexpr const char* kOldMemoryName = "memory.dat";
-// Unrecognised or damaged files are copied here before being replaced.
+// Unrecognised or damaged files are moved here, whole, before being replaced.
 constexpr const char* kKeptFileNames[] = {"savmem.bad",  "savmem1.bad", "savmem2.bad", "savmem3.bad",
                                           "savmem4.bad", "savmem5.bad", "savmem6.bad", "savmem7.bad",
                                           "savmem8.bad", "savmem9.bad"};
@@ -41,28 +41,54 @@ void readRecordLine(int handle, std::string& line) {
     capText(line, kLineCapacity);
 }
 
-// Copies savmem.dat line by line (lines end in CR LF in the copy) to the first
-// unused kept-file name. True when the whole copy reached the disk.
-bool keepMemoryFileCopy() {
-    const char* target = nullptr;
+// The first kept-file name not yet in use; nullptr when all are taken.
+const char* freeKeptName() {
     for (const char* name : kKeptFileNames)
-        if (!platFileExists(name)) {
-            target = name;
-            break;
-        }
-    if (target == nullptr) return false;  // never overwrite an earlier kept copy
+        if (!platFileExists(name)) return name;
+    return nullptr;
+}
 
-    const int source = platFileOpenRead(kMemoryFileName);
-    if (source <= 0) return false;
-    const int copy = platFileOpenWrite(target);
-    bool ok = copy > 0;
-    std::string line;
-    while (ok && platFileReadLine(source, line)) ok = writeLine(copy, line);
-    ok = ok && platFileSync(copy);
-    platFileClose(source);
-    if (copy > 0) platFileClose(copy);
-    if (!ok && copy > 0) platFileDelete(target);
+// Writes the tables to the working copy savemem.dat and pushes it to the
+// disk. True when the whole file got there; otherwise nothing is left.
+bool writeWorkingCopy() {
+    const auto& R = radioState;
+    const auto& M = memoryState;
+    platFileDelete(kSaveTempName);  // a leftover of an interrupted save
+    const int file = platFileOpenWrite(kSaveTempName);
+    if (file <= 0) return false;
+    bool ok = writeLine(file, memoryFileHeader());
+    for (int b = 1; b <= 14 && ok; ++b) ok = writeLine(file, R.bandTable[b]);
+    for (int c = 0; c < 100 && ok; ++c) ok = writeLine(file, M.memoryChannels[c]);
+    ok = ok && platFileSync(file);
+    platFileClose(file);
+    if (!ok) platFileDelete(kSaveTempName);
     return ok;
+}
+
+// Replaces savmem.dat, which holds something the load could not take whole,
+// by a file written from the tables, after moving the old file to the first
+// free kept-file name: the kept file is the old one itself, byte for byte.
+// The new file is complete on the disk before the old one moves, so only
+// the instant between the two renames has no savmem.dat. False, with
+// savmem.dat untouched, when no name is free or the new file cannot be
+// written.
+bool replaceKeepingTheOld() {
+    auto& M = memoryState;
+    const char* kept = freeKeptName();
+    if (kept == nullptr) return false;  // never overwrite an earlier kept file
+    if (!writeWorkingCopy()) return false;
+    if (!platFileRename(kMemoryFileName, kept)) {
+        platFileDelete(kSaveTempName);
+        return false;
+    }
+    if (!platFileRename(kSaveTempName, kMemoryFileName)) {
+        platFileRename(kept, kMemoryFileName);  // put the old file back where it was
+        platFileDelete(kSaveTempName);
+        return false;
+    }
+    M.saveFailed = 0;
+    writeMemoryReport();
+    return true;
 }
 
 // Reads the records after an accepted header into the tables. A record that
@@ -76,12 +102,12 @@ int readMemoryRecords(int handle, const std::string& header) {
 
     const std::string bandChar = midText(header, kBandCharPosition, 1);
     int band = bandChar.empty() ? 0 : static_cast<unsigned char>(bandChar[0]) - 48;
-    if (band < 1 || band > 14) band = 0;  // start-up turns 0 into band 4
+    if (!bandHasRecord(band)) band = 0;  // start-up turns 0 into the default band
 
     std::string bands[15];
     for (int b = 1; b <= 14; ++b) {
         readRecordLine(handle, line);
-        if (isBandRecord(line)) {
+        if (bandRecordUsable(line)) {
             bands[b] = line;
         } else {
             bands[b] = R.bandTable[b];
@@ -91,12 +117,12 @@ int readMemoryRecords(int handle, const std::string& header) {
     std::string channels[100];
     for (int c = 0; c < 100; ++c) {
         readRecordLine(handle, line);
-        if (!line.empty() && line[0] == '9') {
-            channels[c] = "9";
+        if (!line.empty() && isEmptyChannel(line)) {
+            channels[c] = kEmptyChannel;
         } else if (isChannelRecord(line)) {
             channels[c] = line;
         } else {
-            channels[c] = "9";
+            channels[c] = kEmptyChannel;
             ++rejected;
         }
     }
@@ -113,7 +139,7 @@ std::string memoryFileHeader() {
     const auto& R = radioState;
     std::string header(kFileMark);
     header += "   " + shellState.versionText;
-    if (R.band > 0 && R.band < 15) {
+    if (bandHasRecord(R.band)) {
         header += ' ';
         header += static_cast<char>('0' + R.band);
     }
@@ -121,21 +147,11 @@ std::string memoryFileHeader() {
 }
 
 void writeMemoryFile() {
-    const auto& R = radioState;
     auto& M = memoryState;
     M.saveFailed = 1;
-    if (M.saveRefused == 0) {
-        platFileDelete(kSaveTempName);  // a leftover of an interrupted save
-        const int file = platFileOpenWrite(kSaveTempName);
-        if (file > 0) {
-            bool ok = writeLine(file, memoryFileHeader());
-            for (int b = 1; b <= 14 && ok; ++b) ok = writeLine(file, R.bandTable[b]);
-            for (int c = 0; c < 100 && ok; ++c) ok = writeLine(file, M.memoryChannels[c]);
-            ok = ok && platFileSync(file);
-            platFileClose(file);
-            if (ok && platFileRename(kSaveTempName, kMemoryFileName)) M.saveFailed = 0;
-            else platFileDelete(kSaveTempName);
-        }
+    if (M.saveRefused == 0 && writeWorkingCopy()) {
+        if (platFileRename(kSaveTempName, kMemoryFileName)) M.saveFailed = 0;
+        else platFileDelete(kSaveTempName);
     }
     // The report lists what the memory file holds: after a save that did not
     // reach the disk it would show channels as stored that are not, so the
@@ -150,7 +166,7 @@ void saveMemoryFile() {
 
 void loadMemoryFile() {
     auto& M = memoryState;
-    bool copyKept = false;  // one copy of an unrecognised file is enough
+    bool oldKept = false;  // one kept file of an unrecognised one is enough
     for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
         const int file = platFileOpenRead(kMemoryFileName);
         if (file <= 0) {
@@ -167,21 +183,26 @@ void loadMemoryFile() {
         readRecordLine(file, header);
         if (!startsWith(header, kFileMark)) {
             platFileClose(file);
-            if (!copyKept && !keepMemoryFileCopy()) {
+            if (oldKept) {
+                writeMemoryFile();
+                continue;
+            }
+            if (!replaceKeepingTheOld()) {
                 M.saveRefused = 1;
                 break;
             }
-            copyKept = true;
-            writeMemoryFile();
+            oldKept = true;
             continue;
         }
         const int rejected = readMemoryRecords(file, header);
         platFileClose(file);
-        // Damaged or missing records were replaced in memory; keep what the
-        // file held, then write the repaired file. Without a copy the file is
-        // left as it is until the next save.
-        if (rejected > 0 && keepMemoryFileCopy()) writeMemoryFile();
-        return;
+        // Damaged or missing records were replaced in memory. The file is
+        // rewritten without them only once it is kept elsewhere; otherwise
+        // it stays as it is for the whole run, like an unrecognised one, so
+        // no save can drop what the damaged lines held.
+        if (rejected == 0 || replaceKeepingTheOld()) return;
+        M.saveRefused = 1;
+        break;
     }
     // Working from the tables in memory; say so once.
     playPrompt("invalid");

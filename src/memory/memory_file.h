@@ -12,10 +12,13 @@ void writeMemoryFile();
 // writeMemoryFile, then speaks "invalid" when the file did not reach the disk.
 void saveMemoryFile();
 // Fills band, bandTable[1..14] and memoryChannels from savmem.dat, creating
-// it when missing and replacing it (after keeping a copy as savmem.bad) when
-// unrecognised. Records that fail their checks keep the value the table
-// held. Gives up after a few tries with the tables as they are and speaks
-// "invalid" once.
+// it when missing. An unrecognised file, or one with damaged or missing
+// records, is kept whole under the first free name savmem.bad,
+// savmem1.bad .. savmem9.bad and replaced; records that fail their checks
+// keep the value the table held. When it cannot be kept (no free name, or
+// the directory cannot be written) it is left untouched and every save of
+// this run is refused (saveRefused). Gives up after a few tries with the
+// tables as they are. Speaks "invalid" once when it works without the file.
 void loadMemoryFile();
 
 // Line 1 of the file for the current band and version text.

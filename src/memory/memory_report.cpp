@@ -2,9 +2,9 @@
 // by bank, rewritten whole after each save of the memory file.
 #include "memory/memory_report.h"
 
-#include "memory/channels.h"
 #include "platform/platform.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 
 namespace {
@@ -33,12 +33,13 @@ std::string reportFrequency(std::string_view mhzDigits, std::string_view fractio
 
 std::string channelReportLine(int slot, std::string_view record) {
     std::string line = "Slot " + plainNumber(slot) + " ";
-    line += "A=" + reportFrequency(midText(record, 6, 5), midText(record, 11, 6));
-    line += "  B=" + reportFrequency(midText(record, 18, 5), midText(record, 23, 6));
-    const std::string modeDigit = midText(record, 2, 1);
+    // Each frequency field: five digits of whole MHz, six below the point.
+    line += "A=" + reportFrequency(midText(record, kChannelVfoAAt + 1, 5), midText(record, kChannelVfoAAt + 6, 6));
+    line += "  B=" + reportFrequency(midText(record, kChannelVfoBAt + 1, 5), midText(record, kChannelVfoBAt + 6, 6));
+    const std::string modeDigit = midText(record, kChannelModeAt, 1);
     if (allDigits(modeDigit)) line += kModeColumn[modeDigit[0] - '0'];
-    line += midText(record, 1, 1) == "1" ? "    split  " : std::string(11, ' ');
-    const std::string tone = midText(record, 30, 2);
+    line += midText(record, kChannelSplitAt, 1) == "1" ? "    split  " : std::string(11, ' ');
+    const std::string tone = midText(record, kChannelToneAt + 1, 2);  // the tone number
     if (tone != "99") line += "CTSS=" + tone;
     return line;
 }

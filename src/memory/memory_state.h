@@ -3,10 +3,13 @@
 
 #include <string>
 
+constexpr int kNoRecall = 99;  // recalledBank when no channel was recalled (U does nothing)
+constexpr int kBankDigitNext = -1;  // channelBank while the next digit is the bank number
+
 struct MemoryState {
-    int channelBank = 0;             // bank of the channel command, -1 = bank digit expected
+    int channelBank = 0;             // bank of the channel command, kBankDigitNext = bank digit expected
     int channelAction = 0;           // 1 store pending, 2 recall pending
-    int recalledBank = 99;           // bank of the last recalled channel, 99 = none
+    int recalledBank = kNoRecall;    // bank of the last recalled channel
     int recalledSlot = 0;            // slot of the last recalled channel
     std::string memoryChannels[100]; // channel records, bank * 10 + slot; "9" = empty
     int saveFailed = 0;              // 1 = the last save did not reach the disk (writeMemoryFile)

@@ -6,6 +6,7 @@
 #include "cat/exchange.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
@@ -30,8 +31,8 @@ struct ModeRow {
     const char* screenText;  // as wide as the widest name, so it erases it
 };
 constexpr ModeRow kModes[] = {
-    {1, "MD1", "LSB "}, {2, "MD2", "USB "}, {3, "MD3", "CW   "},
-    {4, "MD5", "AM   "}, {5, "MD4", "FMN  "}, {7, "MD4", "FM   "},
+    {kModeLsb, "MD1", "LSB "}, {kModeUsb, "MD2", "USB "},     {kModeCw, "MD3", "CW   "},
+    {kModeAm, "MD5", "AM   "}, {kModeFmNarrow, "MD4", "FMN  "}, {kModeFm, "MD4", "FM   "},
 };
 
 const ModeRow* modeRow(int mode) {
@@ -40,8 +41,8 @@ const ModeRow* modeRow(int mode) {
     return nullptr;
 }
 
-bool isSsb(int mode) { return mode == 1 || mode == 2; }
-bool isFm(int mode) { return mode == 5 || mode == 7; }
+bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
+bool isFm(int mode) { return mode == kModeFmNarrow || mode == kModeFm; }
 
 // The digit character of a small state value (split 0..2, mode 1..7) as the
 // band record keeps it.
@@ -74,7 +75,7 @@ void readSquelch() {
     auto& R = radioState;
     readReply();  // whatever was waiting belongs to no one
     speakDelay();
-    if (!reducedFeatureRadio()) sendText("SQ0");
+    if (takesFilterAndToneCommands()) sendText("SQ0");
     speakDelay();
     readReply();
     const int level = replyValue("SQ", 3, 3, -1);
@@ -89,38 +90,37 @@ void setMode() {
     const auto& C = catState;
 
     // CTCSS belongs to FM narrow only.
-    if (R.ctcssOn == 1 && R.mode != 5) {
-        if (!reducedFeatureRadio()) sendText("CT0");
+    if (R.ctcssOn == 1 && R.mode != kModeFmNarrow) {
+        if (takesFilterAndToneCommands()) sendText("CT0");
         R.ctcssOn = 0;
-        R.toneCode = "999";
+        R.toneCode = kNoTone;
     }
 
     if (const ModeRow* row = modeRow(R.mode)) {
         sendText(row->command);
         if (!isFm(R.mode)) {
             if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
-            else if (R.mode == 3) R.filterWidth = R.cwWidth;
+            else if (R.mode == kModeCw) R.filterWidth = R.cwWidth;
             else R.filterWidth = kAmFilter;
-            if (!reducedFeatureRadio()) setFilter();
+            if (takesFilterAndToneCommands()) setFilter();
         }
         printAt(kModeFieldX, kModeFieldY, row->screenText);
     }
 
     if (isFm(R.mode)) {
         R.filterWidth = kFmFilter;
-        if (!reducedFeatureRadio()) setFilter();
+        if (takesFilterAndToneCommands()) setFilter();
         readSquelch();
     }
 
     // Outside every band there is no record to keep the mode in.
-    if (R.band == 99) return;
-    if (C.bridgeUsed == 0 && R.band >= 1 && R.band <= 14) {
+    if (R.band == kNoBand) return;
+    if (C.bridgeUsed == 0 && bandHasRecord(R.band)) {
         std::string& record = R.bandTable[R.band];
-        std::string updated;
-        updated += digitChar(R.splitState);
-        updated += digitChar(R.mode);
-        updated += midText(record, 3);
-        putText(record, updated);
+        std::string digits;  // split and mode, the record's first two characters
+        digits += digitChar(R.splitState);
+        digits += digitChar(R.mode);
+        putText(record, withField(record, kBandSplitAt, digits));
     }
     updateStatusRow();
 }
@@ -137,23 +137,23 @@ void setFilter() {
         command = "SH" + zeroPad(R.filterWidth, 2);
         if (R.filterWidth == kSsbNarrowest) playPrompt("min");
         if (R.filterWidth == kSsbWidest) playPrompt("max");
-    } else if (R.mode == 3) {
+    } else if (R.mode == kModeCw) {
         R.filterWidth = snapCwWidth(R.filterWidth);
         R.cwWidth = R.filterWidth;
         command = "FW" + zeroPad(R.filterWidth, 4);
         if (R.filterWidth == kCwNarrowest) playPrompt("min");
         if (R.filterWidth == kCwWidest) playPrompt("max");
-    } else if (R.mode == 4 || isFm(R.mode)) {
+    } else if (R.mode == kModeAm || isFm(R.mode)) {
         // AM and FM have one filter each; a width stepped while in these
         // modes would otherwise leave its last digit as the filter (a step
         // down from AM's 2 to -98 would select FM's 8).
-        R.filterWidth = R.mode == 4 ? kAmFilter : kFmFilter;
+        R.filterWidth = R.mode == kModeAm ? kAmFilter : kFmFilter;
         command = "SH0" + rightText(plainNumber(R.filterWidth), 1);
     } else {
         return;  // no mode the radio knows: nothing to send
     }
     sendText(command);
 
-    if (R.mode == 5) sendText("FW0001");
-    if (R.mode == 7) sendText("FW0000");
+    if (R.mode == kModeFmNarrow) sendText("FW0001");
+    if (R.mode == kModeFm) sendText("FW0000");
 }

@@ -9,14 +9,11 @@
 #include "cat/exchange.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {
-
-constexpr int kPreampFlagPosition = 30;  // character of the band record
-constexpr int kLevelNoiseBlanker = 2;    // levelTarget values
-constexpr int kLevelNoiseReduction = 3;
 
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
@@ -43,13 +40,10 @@ bool flipQuietSwitch(int& state, std::string_view name, std::string_view onComma
 // band comes back with its own preamp setting.
 void storePreampFlag() {
     auto& R = radioState;
-    if (R.band < 1 || R.band > 14) return;
+    if (!bandHasRecord(R.band)) return;
     std::string& record = R.bandTable[R.band];
-    if (static_cast<int>(record.size()) < kPreampFlagPosition - 1) return;  // damaged record: leave it
-    std::string updated = leftText(record, kPreampFlagPosition - 1);
-    updated += R.preampOn == 1 ? '1' : '0';
-    updated += midText(record, kPreampFlagPosition + 1);
-    putText(record, updated);
+    // A record too short to reach the flag is damaged: withField leaves it.
+    record = withField(record, kBandPreampAt, R.preampOn == 1 ? "1" : "0");
 }
 
 }  // namespace
@@ -79,7 +73,7 @@ void toggleNoiseBlanker() {
         queryRadio("NL");
         R.nbLevel = replyValue("NL", 2, 3, R.nbLevel);
     } else if (R.levelTarget == kLevelNoiseBlanker) {
-        R.levelTarget = 0;
+        R.levelTarget = kLevelNone;
     }
     R.quietTicks = 0;
     updateStatusRow();
@@ -92,7 +86,7 @@ void toggleNoiseReduction() {
         queryRadio("RL");
         R.nrLevel = replyValue("RL", 2, 2, R.nrLevel);
     } else if (R.levelTarget == kLevelNoiseReduction) {
-        R.levelTarget = 0;
+        R.levelTarget = kLevelNone;
     }
     updateStatusRow();
 }
@@ -121,7 +115,7 @@ void toggleVox() {
     }
     // VOX and CW break-in share the radio's "VX" switch; the program keeps
     // their states apart by mode.
-    const bool cw = R.mode == 3;
+    const bool cw = R.mode == kModeCw;
     flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
 }

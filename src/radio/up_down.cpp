@@ -15,20 +15,6 @@
 
 namespace {
 
-// adjustTarget values stepped here (8, 9 and 14 belong to the menu and the
-// extended commands and are left alone).
-enum Target {
-    kTuning = 0,
-    kBand = 1,
-    kFilter = 2,
-    kPower = 3,
-    kRfGain = 4,
-    kAfGain = 7,
-    kNoiseLevel = 10,
-    kKeyerSpeed = 11,
-    kMicGain = 12,
-};
-
 constexpr int kTuningStepHz = 1000;
 constexpr int kCwTuningStepHz = 500;
 constexpr int kSsbFilterStep = 1;      // high-cut index
@@ -40,8 +26,6 @@ constexpr int kReducedRfGainStep = 5;
 constexpr int kGainTop = 255;
 constexpr int kAfGainStep = 10;
 constexpr int kNoiseLevelTop = 10;
-constexpr int kLevelNoiseBlanker = 2;  // levelTarget values
-constexpr int kLevelNoiseReduction = 3;
 constexpr int kNbLevelDigits = 3;      // "NL" + 3 digits
 constexpr int kNrLevelDigits = 2;      // "RL" + 2 digits
 constexpr int kNbLowestSetting = 1;    // the blanker's lowest level; noise reduction's is 0
@@ -55,12 +39,12 @@ int direction(bool up) { return up ? 1 : -1; }
 // carrier is the average power.
 int powerTop() {
     const auto& R = radioState;
-    return R.mode == 4 ? R.powerCeiling / 4 : R.powerCeiling;
+    return R.mode == kModeAm ? R.powerCeiling / 4 : R.powerCeiling;
 }
 
 void stepTuning(bool up) {
     auto& R = radioState;
-    const int step = R.mode == 3 ? kCwTuningStepHz : kTuningStepHz;
+    const int step = R.mode == kModeCw ? kCwTuningStepHz : kTuningStepHz;
     long long hz = static_cast<long long>(R.freqHz) + direction(up) * step;
     if (hz > INT_MAX) hz = INT_MAX;
     if (hz < INT_MIN) hz = INT_MIN;
@@ -71,7 +55,7 @@ void stepTuning(bool up) {
 
 void stepFilter(bool up) {
     auto& R = radioState;
-    const bool ssb = R.mode == 1 || R.mode == 2;
+    const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
     R.filterWidth += direction(up) * (ssb ? kSsbFilterStep : kFilterStepHz);
     setFilter();  // clamps, snaps, says the limit and sends
 }
@@ -116,16 +100,19 @@ void stepAfGain(bool up) {
     if (up && R.afGain == kGainTop) playPrompt("max");
 }
 
-// One step of a noise level 0..10, sent as prefix and width digits. Below
-// lowest it goes to 0 with "min": the blanker's lowest setting is 1, so it
-// says "min" on reaching 0; noise reduction says it only below 0.
+// One step of a noise level 0..10, sent as prefix and width digits. Going
+// up it stops at 10 with "max"; going down, below lowest it goes to 0 with
+// "min": the blanker's lowest setting is 1, so it says "min" on reaching 0;
+// noise reduction says it only below 0. Each limit holds only in its own
+// direction, so a level the radio reported outside 0..10 moves one step
+// towards the range instead of jumping to the far end.
 void stepLevel(int& level, bool up, int lowest, const char* prefix, int width) {
     level += direction(up);
-    if (level > kNoiseLevelTop) {
+    if (up && level > kNoiseLevelTop) {
         level = kNoiseLevelTop;
         playPrompt("max");
     }
-    if (level < lowest) {
+    if (!up && level < lowest) {
         level = 0;
         playPrompt("min");
     }
@@ -166,18 +153,18 @@ void stepMicGain(bool up) {
 
 void step(bool up) {
     switch (keysState.adjustTarget) {
-    case kTuning: stepTuning(up); break;
-    case kBand:
+    case kTargetTuning: stepTuning(up); break;
+    case kTargetBand:
         if (up) stepBandUp();
         else stepBandDown();
         break;
-    case kFilter: stepFilter(up); break;
-    case kPower: stepPower(up); break;
-    case kRfGain: stepRfGain(up); break;
-    case kAfGain: stepAfGain(up); break;
-    case kNoiseLevel: stepNoiseLevel(up); break;
-    case kKeyerSpeed: stepKeyerSpeed(up); break;
-    case kMicGain: stepMicGain(up); break;
+    case kTargetFilter: stepFilter(up); break;
+    case kTargetPower: stepPower(up); break;
+    case kTargetRfGain: stepRfGain(up); break;
+    case kTargetAfGain: stepAfGain(up); break;
+    case kTargetLevel: stepNoiseLevel(up); break;
+    case kTargetKeyer: stepKeyerSpeed(up); break;
+    case kTargetMicGain: stepMicGain(up); break;
     default: break;  // menu number, menu value, extended commands: nothing to step
     }
 }

@@ -1,20 +1,11 @@
-// VFO, split and tones: frequency commands, the working frequency's limits and zeroFrequency.
+// VFO, split and tones: the working frequency's limits and zeroFrequency.
 #include "radio/vfo_split.h"
 
 #include "cat/exchange.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
-
-namespace {
-constexpr int kFreqDigits = 11;  // hertz digits after "FA"/"FB"
-constexpr int kModeUsb = 2;
-}  // namespace
-
-std::string frequencyCommand(std::string_view vfo, long long hz) {
-    if (hz < kLowestFreqHz) hz = kLowestFreqHz;
-    return std::string(vfo) + zeroPad(hz, kFreqDigits);
-}
 
 void moveFrequency(long long hz) {
     auto& R = radioState;
@@ -45,4 +36,9 @@ void zeroFrequency() {
     else if (R.mode == kModeUsb) hz += 1000;
     moveFrequency(hz);
     sendWorkingFrequency();
+}
+
+std::string committedToneCode() {
+    const auto& R = radioState;
+    return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
 }

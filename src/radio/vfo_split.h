@@ -1,20 +1,15 @@
-// VFO, split and tones: the one builder of frequency commands, the working
-// frequency's limits and the zero key outside CW.
+// VFO, split and tones: the working frequency's limits and the zero key
+// outside CW. Frequency commands are built by frequencyCommand
+// (shell/records.h).
 #pragma once
 
 #include <string>
-#include <string_view>
 
 // Lowest and highest working frequency the tuning steps and the zero key
 // reach. Below 0 Hz the 11-digit field has no meaning; the top is the range
 // of freqHz itself.
 constexpr long long kLowestFreqHz = 0;
 constexpr long long kHighestFreqHz = 2147483647;
-
-// "FA" or "FB" followed by hz as exactly 11 digits with leading zeros: the
-// only place a frequency command is formed. A value outside the field's range
-// never widens or breaks the command (negative gives zeros).
-std::string frequencyCommand(std::string_view vfo, long long hz);
 
 // Sets freqHz to hz, held within kLowestFreqHz..kHighestFreqHz; speaks "min"
 // or "max" when it had to be held. Sends nothing.
@@ -26,3 +21,9 @@ void sendWorkingFrequency();
 // Moves freqHz to a whole kilohertz (up in USB, down in the other modes,
 // always by some amount) and sends it. The zero key in every mode but CW.
 void zeroFrequency();
+
+// The tone code the band record keeps: toneCode when it is a committed code
+// (isCommittedTone) and no digit has been typed into it since, else kNoTone.
+// Typed digits ("043" before Enter) never reached the radio. The one answer
+// for the band store, the split key and a refused tone entry.
+std::string committedToneCode();

@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 
 namespace {
@@ -20,7 +21,6 @@ constexpr int kFreqRow = 150;
 constexpr int kSplitMarkerX = 80;
 constexpr int kFreqX = 285;
 constexpr int kStatusRow = 250;
-constexpr int kFreqDigits = 11;
 
 // One field of the status row: label when on, else a blank of the width
 // that covers every label ever printed there.
@@ -64,8 +64,8 @@ void updateFrequencyDisplay() {
 void updateStatusRow() {
     const auto& R = radioState;
     selectSmallFont();
-    const bool ssb = R.mode == 1 || R.mode == 2;
-    const bool cw = R.mode == 3;
+    const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
+    const bool cw = R.mode == kModeCw;
     // Only state 1 shows a label: the state 2 of the switches means "off,
     // not yet spoken" or "not known".
     statusField(40, R.preampOn == 1, "preamp ", 12);
@@ -76,6 +76,6 @@ void updateStatusRow() {
     statusField(460, R.procState == 1 && ssb, "spc", 5);
     statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 5);
     statusField(620, R.monitorOn == 1, "mon", 8);
-    statusField(780, R.toneCode != "999", "ctcss=" + rightText(R.toneCode, 2), 16);
+    statusField(780, R.toneCode != kNoTone, "ctcss=" + rightText(R.toneCode, 2), 16);
     selectBigFont();
 }

@@ -11,32 +11,14 @@
 #include "radio/mode_filter.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {
 
-constexpr int kDefaultBand = 4;
 constexpr int kDefaultModel = 23;
-constexpr int kReducedModel = 100;
 constexpr int kPowerOnPauses = 6;
-constexpr int kFirstToneWithoutCn = 42;  // tone numbers from here on get "TN" only
-
-// A band record fit to be sent: split and mode digits, "A" and 11 digits,
-// "B" and 11 digits, three tone digits, the preamp flag.
-bool bandRecordUsable(const std::string& record) {
-    return record.size() == 30 && allDigits(midText(record, 1, 2)) && midText(record, 3, 1) == "A" &&
-           allDigits(midText(record, 4, 11)) && midText(record, 15, 1) == "B" &&
-           allDigits(midText(record, 16, 11)) && allDigits(midText(record, 27, 3));
-}
-
-// The MHz figure of a frequency command without its leading zeros, a point
-// and the six digits below the MHz: "FA00007100000" gives 7.100000.
-std::string displayTextOf(const std::string& command) {
-    std::string mhz = midText(command, 3, 5);
-    for (int i = 0; i < 5 && startsWith(mhz, "0"); ++i) mhz = midText(mhz, 2);
-    return mhz + "." + rightText(command, 6);
-}
 
 // Power-on: the wake-up text, the power command, then time for the radio to
 // come up before anything else is sent.
@@ -61,17 +43,18 @@ void detectModel() {
     }
 }
 
-// The band's CTCSS tone from characters 27 to 29 of its record, or the tone
-// encoder off.
+// The band's CTCSS tone from its record, or the tone encoder off.
 void restoreTone(const std::string& record) {
     auto& R = radioState;
     auto& C = catState;
-    if (midText(record, 27, 3) != "999") {
-        R.toneCode = "0" + midText(record, 28, 2);
+    const std::string tone = midText(record, kBandToneAt, kToneWidth);
+    if (isCommittedTone(tone)) {
+        R.toneCode = tone;
         R.ctcssOn = 1;
         const std::string number = rightText(R.toneCode, 2);
         sendText("TN" + number);
-        if (textInt(number) < kFirstToneWithoutCn) sendText("CN" + number);
+        // The radio's highest tone has no "CN" form.
+        if (textInt(number) < kHighestToneNumber) sendText("CN" + number);
         C.cmdText = "CT1";
     } else {
         C.cmdText = "CT0";
@@ -84,7 +67,6 @@ void restoreTone(const std::string& record) {
 void initialiseProgram() {
     auto& S = shellState;
     auto& R = radioState;
-    auto& C = catState;
 
     showBannerAndHelp();
     if (S.debugLog == 1) openDebugLog();
@@ -99,22 +81,22 @@ void initialiseProgram() {
 
     // A band the memory file cannot have meant (0 when its header had no
     // band character) must not index the table.
-    if (R.band < 1 || R.band > 14) R.band = kDefaultBand;
+    if (!bandHasRecord(R.band)) R.band = kDefaultBand;
     // A damaged record would send garbage to the radio: the band starts from
     // its factory record instead.
     if (!bandRecordUsable(R.bandTable[R.band])) R.bandTable[R.band] = kFactoryBandRecords[R.band];
 
-    // Tune VFO A to the band's stored frequency: "F" + "A" + 11 digits.
-    C.cmdText = "F" + midText(R.bandTable[R.band], 3, 12);
-    R.freqDisplayText = displayTextOf(C.cmdText);
-    R.freqHz = textInt(midText(C.cmdText, 3, 11));
-    sendCommand();
+    // Tune VFO A to the band's stored frequency.
+    const long long hz = recordHz(R.bandTable[R.band], kBandVfoAAt);
+    R.freqDisplayText = displayFrequency(recordDigits(R.bandTable[R.band], kBandVfoAAt));
+    R.freqHz = roundToInt(static_cast<double>(hz));
+    sendText(frequencyCommand("FA", hz));
 
     detectModel();
 
     const std::string& record = R.bandTable[R.band];
-    R.bandSplitFlag = textInt(midText(record, 1, 1));
-    R.mode = textInt(midText(record, 2, 1));
+    R.bandSplitFlag = textInt(midText(record, kBandSplitAt, 1));
+    R.mode = textInt(midText(record, kBandModeAt, 1));
     R.savedMode = R.mode;
     setMode();
 

@@ -9,9 +9,7 @@ struct ShellState {
     std::string versionText = "3.4a";                       // program version
     std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line, then text scratch
-    std::string workText2;                                  // second text scratch
     std::string freqText;                                   // frequency text being spoken
-    int scratchInt = 0;                                     // integer scratch
     int scratchInt2 = 0;                                    // second integer scratch
     std::string waveDir = "wave/";                          // prompt folder prefix, separator included
     int running = 1;                                        // message loop runs while not 0 (quit key, close box clear it)

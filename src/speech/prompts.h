@@ -13,7 +13,9 @@ void playPrompt(std::string_view name, bool wait = true);
 void notePrompt(std::string_view name);
 // The file path a prompt name resolves to (waveDir + lower-case name [+ ".wav"]).
 std::string promptPath(std::string_view name);
-// Speaks each character of text as its own prompt (digits).
+// The one way digits are spoken: each character of text as its own prompt
+// ("0".."9"), blanks, tabs and "-" skipped, so plainNumber, numberText and
+// record fields can be passed as they are.
 void speakDigits(std::string_view text);
 // Closes the speech log (tests, shutdown).
 void closeSpeechLog();

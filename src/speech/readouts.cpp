@@ -1,18 +1,12 @@
 // Readouts: frequency, bandwidth, power, band, mode, ALC and keyer speed as prompt sequences.
 #include "speech/readouts.h"
 
-#include <cstdlib>
-
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {
-
-constexpr int kFreqDigits = 11;  // Hz field of a band record and of a frequency answer
-
-// Digits of a number without sign, one prompt each.
-void speakNumber(long long value) { speakDigits(plainNumber(std::llabs(value))); }
 
 // The 11-digit Hz field the frequency readout speaks. For bands 1 to 14 it is
 // the band record's VFO A field, or VFO B's while split. Outside every band
@@ -31,10 +25,10 @@ std::string frequencyField() {
     // stored while another program drives the radio.
     const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
     if (reportUsable && startsWith(C.lastFreqReply, vfoRead) && R.bandCandidate == R.band) return reported;
-    if (R.band >= 1 && R.band <= 14) {
+    if (bandHasRecord(R.band)) {
         const std::string& record = R.bandTable[R.band];
-        std::string field = R.splitState > 0 ? midText(record, 16, kFreqDigits)
-                                             : midText(record, 4, kFreqDigits);
+        const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
+        std::string field = recordDigits(record, letterAt);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }
     if (reportUsable) return reported;
@@ -70,22 +64,22 @@ void speakFrequency() {
 void speakBandwidth() {
     const auto& R = radioState;
     playPrompt("bw");
-    if (R.mode == 1 || R.mode == 2) {
+    if (R.mode == kModeLsb || R.mode == kModeUsb) {
         // High-cut index 0..12 stands for 1.0 to 3.4 kHz in 200 Hz steps.
         const int index = R.filterWidth;
-        playPrompt(index <= 4 ? "1" : index <= 9 ? "2" : "3");
+        speakDigits(index <= 4 ? "1" : index <= 9 ? "2" : "3");
         playPrompt("point");
-        if (index >= 0 && index <= 12) speakNumber((index * 2) % 10);
+        if (index >= 0 && index <= 12) speakDigits(plainNumber((index * 2) % 10));
         playPrompt("khz");
-    } else if (R.mode == 3) {
+    } else if (R.mode == kModeCw) {
         const int width = R.filterWidth;
         if (width < 1000) {
-            speakNumber(width);
+            speakDigits(plainNumber(width));
             playPrompt("hz");
         } else {
-            playPrompt(width < 2000 ? "1" : "2");
+            speakDigits(width < 2000 ? "1" : "2");
             playPrompt("point");
-            playPrompt(midText(plainNumber(width), 2, 1));
+            speakDigits(midText(plainNumber(width), 2, 1));
             playPrompt("khz");
         }
     }
@@ -100,10 +94,10 @@ void speakPower() {
         playPrompt("point");
         playPrompt("5");
         playPrompt("watts");
-        keysState.adjustTarget = 0;
+        keysState.adjustTarget = kTargetTuning;
         return;
     }
-    speakNumber(R.txPower);
+    speakDigits(plainNumber(R.txPower));
     playPrompt("watts");
 }
 
@@ -111,22 +105,22 @@ void speakBand() {
     static const char* const kBandNames[15] = {"",   "160", "80", "60", "40", "30", "20", "17",
                                                "15", "12",  "10", "6",  "2",  "70", "un"};
     const int band = radioState.band;
-    if (band < 1 || band > 14) return;  // 99: outside every band
+    if (!bandHasRecord(band)) return;  // kNoBand: outside every band
     playPrompt(kBandNames[band]);
-    if (band <= 13) playPrompt("metres");
+    if (band != kBandGeneral) playPrompt("metres");
 }
 
 void speakMode() {
     switch (radioState.mode) {
-    case 1: playPrompt("lsb.wav"); break;
-    case 2: playPrompt("usb.wav"); break;
-    case 3: playPrompt("cw.wav"); break;
-    case 4: playPrompt("am.wav"); break;
-    case 5:
+    case kModeLsb: playPrompt("lsb.wav"); break;
+    case kModeUsb: playPrompt("usb.wav"); break;
+    case kModeCw: playPrompt("cw.wav"); break;
+    case kModeAm: playPrompt("am.wav"); break;
+    case kModeFmNarrow:
         playPrompt("fm.wav");
         playPrompt("nar.wav");
         break;
-    case 7: playPrompt("fm.wav"); break;
+    case kModeFm: playPrompt("fm.wav"); break;
     default: break;
     }
 }
@@ -138,13 +132,13 @@ void speakAlc() {
         playPrompt("alc");
         R.alcAnnounce = 2;
     }
-    speakNumber(R.alcValue);
+    speakDigits(plainNumber(R.alcValue));
     R.quietTicks = 0;
 }
 
 void speakKeyerSpeed() {
     // Two digits from 10 up, one below; the whole number should a radio
     // report a speed of 100 or more.
-    speakNumber(radioState.keyerSpeed);
+    speakDigits(plainNumber(radioState.keyerSpeed));
     playPrompt("wpm");
 }

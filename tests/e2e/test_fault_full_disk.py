@@ -127,16 +127,17 @@ class FullDisk(unittest.TestCase):
             self.assertNotIn("Slot 2", s.read_file("memory.txt", ""))
             self.assertTrue(s.running())
 
-            # Room again: the next store saves everything, the channel of
-            # the refused save included (it was kept in memory).
+            # Room again: the next store saves everything. The refused store
+            # ("invalid") changed nothing, so its slot is still empty.
             os.unlink(s.path("filler"))
             self.store(s, 3, "ok")
             stored = {slot: channel_line(memory, slot) for slot in (1, 2, 3)}
-            self.assertNotIn("9", stored.values())
-            self.assertEqual(stored[2], stored[1])
+            self.assertEqual(stored[2], "9")
+            self.assertEqual(stored[3], stored[1])
             report_now = s.read_file("memory.txt")
-            for slot in (1, 2, 3):
+            for slot in (1, 3):
                 self.assertIn("Slot %d" % slot, report_now)
+            self.assertNotIn("Slot 2", report_now)
             saved = s.read_file("savmem.dat")
 
             # The directory turns read-only: a store is refused aloud, and so

@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "cat/serial_port.h"
+#include "keys/dispatcher.h"
 #include "memory/channels.h"
+#include "shell/records.h"
 
 namespace {
 
@@ -42,6 +44,14 @@ protected:
     static void digit(char d) {
         keysState.keyCode = d;
         onDigitKey();
+    }
+    // A key pressed and released through the event handler, as the operator does.
+    static void press(int key) {
+        keysState.eventKind = kEventKeyDown;
+        keysState.eventParam = key;
+        handleEvent();
+        keysState.eventKind = kEventKeyUp;
+        handleEvent();
     }
     // G (and B with a bank digit): recall pending from that bank.
     static void recallFrom(int bank) {
@@ -108,20 +118,23 @@ TEST_F(ChannelTest, RecallTakesTheSlotFromBankZeroOrFromThePickedBank) {
 
 TEST_F(ChannelTest, StoreUsesTheBankOfTheLastChannelCommand) {
     auto& M = memoryState;
+    catState.connected = 1;
     M.memoryChannels[38] = k40m;
-    recallFrom(3);
-    digit('8');
-    storeInto(M.channelBank);  // C keeps the bank
-    digit('5');
+    for (int key : {'G', 'B', '3', '8'}) press(key);  // recall bank 3 slot 8
+    EXPECT_EQ(M.recalledBank, 3);
+    for (int key : {'C', '5'}) press(key);  // C keeps the bank of the recall
     EXPECT_TRUE(isChannelRecord(M.memoryChannels[35]));
     EXPECT_EQ(M.memoryChannels[5], "9");
 
-    cancelChannelCommand();  // G, then another key
+    for (int key : {'C', 'A'}) press(key);  // another key cancels: back to bank 0
     EXPECT_EQ(M.channelAction, 0);
-    EXPECT_EQ(M.channelBank, 0);
-    storeInto(M.channelBank);
-    digit('6');
+    for (int key : {'C', '6'}) press(key);
     EXPECT_TRUE(isChannelRecord(M.memoryChannels[6]));
+    EXPECT_EQ(M.memoryChannels[36], "9");
+
+    for (int key : {'G', 'B', '3', '8', 'G', 'C', '7'}) press(key);  // G, too, goes back to bank 0
+    EXPECT_TRUE(isChannelRecord(M.memoryChannels[7]));
+    EXPECT_EQ(M.memoryChannels[37], "9");
 }
 
 // --- store --------------------------------------------------------------------
@@ -173,13 +186,15 @@ TEST_F(ChannelTest, StoreOutsideEveryBandIsRefused) {
     EXPECT_FALSE(fake::hasFile("savmem.dat"));
 }
 
-TEST_F(ChannelTest, StoreWhoseSaveFailsSaysInvalidButKeepsTheChannel) {
+TEST_F(ChannelTest, StoreWhoseSaveFailsSaysInvalidAndChangesNothing) {
+    memoryState.memoryChannels[2] = k20mPreamp;
     fake::state().failRename = true;
     storeInto(0);
     digit('2');
     EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "invalid"}));
-    EXPECT_EQ(memoryState.memoryChannels[2], k40m);
+    EXPECT_EQ(memoryState.memoryChannels[2], k20mPreamp);
     EXPECT_FALSE(fake::hasFile("savmem.dat"));
+    EXPECT_FALSE(fake::hasFile("memory.txt"));
 }
 
 // --- recall ---------------------------------------------------------------------
@@ -404,10 +419,10 @@ TEST_F(ChannelTest, DigitsReachTheTypedFrequencyAndTheToneEntry) {
     EXPECT_EQ(memoryState.recalledSlot, 7);
 }
 
-TEST(ChannelDisplayFrequency, LeadingZerosGoEvenBeforeThePoint) {
-    EXPECT_EQ(channelDisplayFrequency("00007100000"), "7.100000");
-    EXPECT_EQ(channelDisplayFrequency("00145000000"), "145.000000");
-    EXPECT_EQ(channelDisplayFrequency("00000500000"), ".500000");
+TEST(DisplayFrequency, LeadingZerosGoEvenBeforeThePoint) {
+    EXPECT_EQ(displayFrequency("00007100000"), "7.100000");
+    EXPECT_EQ(displayFrequency("00145000000"), "145.000000");
+    EXPECT_EQ(displayFrequency("00000500000"), ".500000");
 }
 
 }  // namespace

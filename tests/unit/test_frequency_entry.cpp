@@ -2,6 +2,7 @@
 #include "test_dispatcher_support.h"
 
 #include "radio/vfo_split.h"
+#include "shell/records.h"
 #include "shell/text.h"
 
 using namespace keytest;

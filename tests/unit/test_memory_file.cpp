@@ -169,19 +169,41 @@ TEST_F(MemoryFileTest, WrongMarkIsReplacedAndItsContentKeptUnderAnotherName) {
     EXPECT_EQ(fake::fileContent("savmem1.bad"), "not ours\r\n");
 }
 
-TEST_F(MemoryFileTest, AnUnrecognisedFileThatCannotBeKeptIsNeverOverwritten) {
-    fake::setFile("savmem.dat", "precious\r\n");
-    fake::state().unwritablePaths.insert("savmem.bad");
-    loadMemoryFile();
-    EXPECT_EQ(fake::fileContent("savmem.dat"), "precious\r\n");
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"invalid"}));
+TEST_F(MemoryFileTest, AFileThatCannotBeKeptIsNeverOverwritten) {
+    // Unrecognised, damaged (a letter in a frequency, lone LF endings), and
+    // cut short: with every kept-file name taken, or a directory that takes
+    // no new file, each stays byte for byte as it was.
+    auto damaged = factoryLines(kMark + "   3.4a 6");
+    damaged[4] = "01A0000710000XB000071000009990";
+    damaged[15 + 2] = kChannel;
+    auto cut = factoryLines(kMark + "   3.4a 6");
+    cut[15 + 2] = kChannel;
+    cut.resize(40);
+    const std::string files[] = {"precious\r\n", joined(damaged, "\n"), joined(cut, "\r\n")};
+    for (const std::string& file : files) {
+        for (bool namesTaken : {true, false}) {
+            resetState();
+            fake::reset();
+            fake::setFile("savmem.dat", file);
+            if (namesTaken) {
+                fake::setFile("savmem.bad", "older");
+                for (int n = 1; n <= 9; ++n) fake::setFile("savmem" + std::to_string(n) + ".bad", "older");
+            } else {
+                fake::state().readOnlyDirectory = true;
+            }
+            loadMemoryFile();
+            EXPECT_EQ(fake::fileContent("savmem.dat"), file);
+            EXPECT_EQ(fake::takePrompts(), (Prompts{"invalid"}));
+            EXPECT_EQ(memoryState.saveRefused, 1);
 
-    // Later saves in this run leave it alone too, and say so.
-    memoryState.memoryChannels[0] = kChannel;
-    saveMemoryFile();
-    EXPECT_EQ(fake::fileContent("savmem.dat"), "precious\r\n");
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"invalid"}));
-    EXPECT_EQ(memoryState.memoryChannels[0], kChannel);
+            // Later saves in this run leave it alone too, and say so.
+            memoryState.memoryChannels[0] = kChannel;
+            saveMemoryFile();
+            EXPECT_EQ(fake::fileContent("savmem.dat"), file);
+            EXPECT_EQ(fake::takePrompts(), (Prompts{"invalid"}));
+            EXPECT_EQ(fake::fileContent("savmem.bad"), namesTaken ? "older" : "");
+        }
+    }
 }
 
 TEST_F(MemoryFileTest, ShortFileKeepsDefaultsForMissingRecordsAndIsRepaired) {
@@ -216,19 +238,22 @@ TEST_F(MemoryFileTest, DamagedRecordsAreDroppedOneByOne) {
     lines[15 + 6] = "";                                 // an empty text is not an empty channel
     lines[15 + 7] = "0199A00007100000B000071000009990";   // stored outside every band: kept
     lines[15 + 8] = "9 left from an older file";        // a leading 9 marks an empty slot
-    fake::setFile("savmem.dat", joined(lines, "\r\n"));
+    const std::string old = joined(lines, "\n");  // the kept file is the very file, LF endings and all
+    fake::setFile("savmem.dat", old);
+    fake::setFile("savmem.bad", "an earlier one");
     loadMemoryFile();
 
     auto& R = radioState;
     auto& M = memoryState;
+    EXPECT_EQ(fake::fileContent("savmem.bad"), "an earlier one");
+    EXPECT_EQ(fake::fileContent("savmem1.bad"), old);
+    EXPECT_EQ(M.saveRefused, 0);
     EXPECT_EQ(R.bandTable[4], kFactoryBandRecords[4]);
     EXPECT_EQ(R.bandTable[5], kFactoryBandRecords[5]);
     EXPECT_EQ(M.memoryChannels[0], kChannel);
     for (int c = 1; c <= 6; ++c) EXPECT_EQ(M.memoryChannels[c], "9") << "channel " << c;
     EXPECT_EQ(M.memoryChannels[7], "0199A00007100000B000071000009990");
     EXPECT_EQ(M.memoryChannels[8], "9");
-    // What was dropped survives in the kept copy.
-    EXPECT_NE(fake::fileContent("savmem.bad").find(std::string(400, '1')), std::string::npos);
     EXPECT_EQ(savedLines().at(15 + 1), "9");
 }
 

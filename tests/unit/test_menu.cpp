@@ -7,7 +7,7 @@
 
 #include "cat/serial_port.h"
 #include "keys/menu.h"
-#include "memory/channels.h"
+#include "keys/dispatcher.h"
 
 namespace {
 

@@ -84,24 +84,27 @@ TEST_F(MetersTest, SMeterIgnoredWhileTuningOrFromOtherAnswers) {
     EXPECT_EQ(sMeterText(), "S4  ");
 }
 
-TEST_F(MetersTest, SwrSpokenIsTheRatioTheRadioReads) {
+TEST_F(MetersTest, SwrSpokenIsWhatTheRadiosMeterScaleShows) {
     shellState.swrSpeech = 1;
     radioState.tunerState = 1;
     meterReply("RM10006;");  // first reading: the full sentence
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
     EXPECT_EQ(radioState.tunerState, 2);
 
-    // Afterwards the bare figures, each as the meter's scale reads.
+    // Afterwards the bare figures: the scale's marks (1.0 at 0, 1.5 at 6,
+    // 2.0 at 12, 3.0 at 18, 10 at 30), straight lines between, "gt6" above 6.
     struct Case {
         const char* reply;
         Prompts spoken;
     };
     const Case cases[] = {
-        {"RM10000;", {"1", "point", "0"}}, {"RM10003;", {"1", "point", "2"}},
-        {"RM10010;", {"2", "point", "0"}}, {"RM10015;", {"3", "point", "0"}},
-        {"RM10020;", {"5", "point", "0"}}, {"RM10021;", {"5", "point", "7"}},
-        {"RM10022;", {"gt6"}},             {"RM10030;", {"gt6"}},
-        {"SM00005;RM10010;", {"2", "point", "0"}},
+        {"RM10000;", {"1", "point", "0"}}, {"RM10003;", {"1", "point", "3"}},
+        {"RM10006;", {"1", "point", "5"}}, {"RM10009;", {"1", "point", "8"}},
+        {"RM10012;", {"2", "point", "0"}}, {"RM10015;", {"2", "point", "5"}},
+        {"RM10018;", {"3", "point", "0"}}, {"RM10021;", {"4", "point", "8"}},
+        {"RM10023;", {"5", "point", "9"}}, {"RM10024;", {"gt6"}},
+        {"RM10030;", {"gt6"}},             {"RM19999;", {"gt6"}},
+        {"SM00005;RM10012;", {"2", "point", "0"}},
     };
     for (const Case& c : cases) {
         meterReply(c.reply);
@@ -109,17 +112,10 @@ TEST_F(MetersTest, SwrSpokenIsTheRatioTheRadioReads) {
     }
 }
 
-TEST_F(MetersTest, SwrMeterScaleIsMonotonic) {
-    EXPECT_EQ(swrReadoutSteps(-4), 0);
-    EXPECT_EQ(swrReadoutSteps(9999), 30);
-    for (int count = 1; count <= 30; ++count)
-        EXPECT_GE(swrReadoutSteps(count), swrReadoutSteps(count - 1)) << count;
-}
-
 TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
     // Kept from the tune even with SWR speech off.
     radioState.tunerState = 1;
-    meterReply("RM10010;");
+    meterReply("RM10012;");
     EXPECT_TRUE(fake::takePrompts().empty());
     meterReply("SM00030;");
 
@@ -139,17 +135,27 @@ TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
     EXPECT_EQ(fake::takePrompts(), (Prompts{"s", "9", "plus"}));
 }
 
-TEST_F(MetersTest, NoSwrReadingIsNotSpokenAsAPerfectMatch) {
+TEST_F(MetersTest, NoReadingIsNotSpokenAsAPerfectMatchOrADeadBand) {
     radioState.txState = 10;
     meterKey();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "na"}));
     EXPECT_EQ(radioState.tunerState, 0);
 
     // A garbled count keeps the last reading.
-    meterReply("RM10012;");  // (30 + 12) / (30 - 12) = 2.33
+    meterReply("RM10015;");
     meterReply("RM1?;");
     meterKey();
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "2", "point", "3", "21"}));
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "2", "point", "5", "21"}));
+
+    // A radio that answers the S-meter query without a reading ("SM;")
+    // gives none: S says so, and the screen keeps what it showed.
+    radioState.txState = 0;
+    for (const char* reply : {"SM;", "SM0;", "SM0??;"}) {
+        meterReply(reply);
+        meterKey();
+        EXPECT_EQ(fake::takePrompts(), (Prompts{"s", "na"})) << reply;
+        EXPECT_EQ(sMeterText(), "") << reply;
+    }
 }
 
 TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {

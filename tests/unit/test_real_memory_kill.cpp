@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "memory/channels.h"
+#include "shell/records.h"
 #include "memory/memory_file.h"
 #include "shell/program_state.h"
 #include "shell/text.h"

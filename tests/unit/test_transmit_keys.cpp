@@ -2,6 +2,7 @@
 #include "test_dispatcher_support.h"
 
 #include "keys/transmit_keys.h"
+#include "radio/band_table.h"
 
 using namespace keytest;
 
@@ -185,26 +186,36 @@ TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
     EXPECT_EQ(sent(), (Commands{"FT0;", "RX0;", "FA00014200000;"}));
 }
 
-TEST_F(TransmitKeysTest, SplitOffWritesTheToneIntoTheBandRecord) {
-    radioState.band = 12;
-    radioState.mode = 5;
-    radioState.splitState = 2;
-    radioState.ctcssOn = 1;
-    radioState.toneCode = "012";
-    press('V');
-    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000000120");
+TEST_F(TransmitKeysTest, SplitOffAndTheBandStoreKeepTheSameTones) {
+    // A committed code (also one loaded from the memory file above the tone
+    // entry's 42) goes into the record; digits still being typed, or three
+    // typed before Enter ("043" included), are no tone. V and the band store
+    // agree.
+    struct Case {
+        const char* code;
+        int typed;
+        const char* kept;
+    };
+    const Case cases[] = {
+        {"012", 0, "012"}, {"050", 0, "050"}, {"07", 2, "999"},
+        {"149", 3, "999"}, {"043", 3, "999"}, {"999", 0, "999"},
+    };
+    for (const auto& [code, typed, kept] : cases) {
+        radioState.band = 12;
+        radioState.mode = 5;
+        radioState.splitState = 2;
+        radioState.ctcssOn = 1;
+        radioState.toneCode = code;
+        radioState.toneDigitsTyped = typed;
+        press('V');
+        EXPECT_EQ(radioState.bandTable[12], std::string("05A00145000000B00145000000") + kept + "0") << code;
 
-    // A tone number still being typed is not a tone.
-    radioState.splitState = 2;
-    radioState.toneCode = "07";
-    press('V');
-    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000009990");
-
-    // Nor are three digits typed before Enter.
-    radioState.splitState = 2;
-    radioState.toneCode = "149";
-    press('V');
-    EXPECT_EQ(radioState.bandTable[12], "05A00145000000B001450000009990");
+        radioState.bandTable[12] = kFactoryBandRecords[12];
+        radioState.toneCode = code;
+        catState.lastFreqReply = "FA00145000000";
+        storeBand();
+        EXPECT_EQ(radioState.bandTable[12], std::string("05A00145000000B00145000000") + kept + "0") << code;
+    }
 }
 
 TEST_F(TransmitKeysTest, SplitOutsideEveryBandIsRefusedAndSendsNothing) {

@@ -139,41 +139,41 @@ TEST_F(UpDownTest, GainLimitsAndTheirWords) {
     EXPECT_EQ(timeline.take(), (Events{"AG0060;"}));
 }
 
-TEST_F(UpDownTest, NoiseBlankerLevelLimits) {
+TEST_F(UpDownTest, NoiseLevelLimitsHoldEachInItsOwnDirection) {
     target(10);
-    radioState.levelTarget = 2;
-    radioState.nbLevel = 9;
-    stepUp();
-    EXPECT_EQ(timeline.take(), (Events{"NL010;"}));
-    stepUp();
-    EXPECT_EQ(timeline.take(), (Events{"max", "NL010;"}));
-    radioState.nbLevel = 6;
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"NL005;"}));
-    radioState.nbLevel = 1;
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"min", "NL000;"}));
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"min", "NL000;"}));
-}
-
-TEST_F(UpDownTest, NoiseReductionLevelLimits) {
-    target(10);
-    radioState.levelTarget = 3;
-    radioState.nrLevel = 9;
-    stepUp();
-    EXPECT_EQ(timeline.take(), (Events{"RL10;"}));
-    stepUp();
-    EXPECT_EQ(timeline.take(), (Events{"max", "RL10;"}));
-    radioState.nrLevel = 6;
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"RL05;"}));
-    // Down to 0 silently; only a further step says "min".
-    radioState.nrLevel = 1;
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"RL00;"}));
-    stepDown();
-    EXPECT_EQ(timeline.take(), (Events{"min", "RL00;"}));
+    struct Case {
+        int levelTarget, start;
+        bool up;
+        Events events;
+        int end;
+    };
+    const Case cases[] = {
+        // Noise blanker: 10 at the top, 0 with "min" below its lowest setting 1.
+        {2, 9, true, {"NL010;"}, 10},
+        {2, 10, true, {"max", "NL010;"}, 10},
+        {2, 6, false, {"NL005;"}, 5},
+        {2, 1, false, {"min", "NL000;"}, 0},
+        {2, 0, false, {"min", "NL000;"}, 0},
+        {2, 0, true, {"NL001;"}, 1},
+        // A level the radio reported above 10 comes down a step, without "max".
+        {2, 14, false, {"NL013;"}, 13},
+        // Noise reduction: down to 0 silently; only a further step says "min".
+        {3, 9, true, {"RL10;"}, 10},
+        {3, 10, true, {"max", "RL10;"}, 10},
+        {3, 6, false, {"RL05;"}, 5},
+        {3, 1, false, {"RL00;"}, 0},
+        {3, 0, false, {"min", "RL00;"}, 0},
+        {3, 12, false, {"RL11;"}, 11},
+    };
+    for (const Case& c : cases) {
+        radioState.levelTarget = c.levelTarget;
+        int& level = c.levelTarget == 2 ? radioState.nbLevel : radioState.nrLevel;
+        level = c.start;
+        if (c.up) stepUp();
+        else stepDown();
+        EXPECT_EQ(timeline.take(), c.events) << c.levelTarget << " from " << c.start;
+        EXPECT_EQ(level, c.end) << c.levelTarget << " from " << c.start;
+    }
 
     // No noise function chosen: nothing to step.
     radioState.levelTarget = 0;

@@ -15,6 +15,7 @@
 #include "cat/serial_port.h"
 #include "keys/dispatcher.h"
 #include "memory/channels.h"
+#include "shell/records.h"
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
 #include "shell/program_state.h"
@@ -102,7 +103,6 @@ inline void checkState(bool tables = true, bool bandMayBeZero = false, bool from
     checkText(S.versionText, "versionText");
     checkText(S.bannerText, "bannerText");
     checkText(S.workText, "workText");
-    checkText(S.workText2, "workText2");
     checkText(S.freqText, "freqText");
     checkText(S.waveDir, "waveDir");
     checkText(S.bandCoverage, "bandCoverage");
@@ -128,7 +128,7 @@ inline void checkState(bool tables = true, bool bandMayBeZero = false, bool from
     if (!tables) return;
     for (int b = 1; b <= 14; ++b) {
         FUZZ_CHECK(R.bandTable[b].size() == 30, "band record not 30 characters", R.bandTable[b]);
-        FUZZ_CHECK(isBandRecord(R.bandTable[b]), "band record the memory file would reject", R.bandTable[b]);
+        FUZZ_CHECK(bandRecordUsable(R.bandTable[b]), "band record the memory file would reject", R.bandTable[b]);
         if (!fromFile)
             FUZZ_CHECK(committedTone(midText(R.bandTable[b], 27, 3)), "band record with an uncommitted tone",
                        R.bandTable[b]);

@@ -12,7 +12,7 @@ constexpr std::size_t kMaxCommand = 255;    // longer commands are refused whole
 constexpr std::size_t kMaxReceived = 10000; // log entries kept when nobody takes them
 constexpr std::size_t kMaxMenuValue = 16;   // longest EX value accepted
 constexpr long long kMaxHz = 99999999999LL; // 11 digits
-constexpr int kTuneStartSwr = 18;           // SWR count when the tuner starts (4.0)
+constexpr int kTuneStartSwr = 18;           // SWR count when the tuner starts (3.0)
 const std::string kError = "?;";
 
 // value as exactly width digits: negative gives zeros, too wide gives nines,

@@ -70,7 +70,7 @@ struct RadioState {
     int meter = 1;                // RM: 1 SWR, 2 compression, 3 ALC
     int sMeter = 12;              // 0..30, three steps per S unit
     bool sMeterFixed = false;     // true: sMeter stays where it was put
-    int swrCount = 3;             // 0..30, six counts per unit of ratio (3 = 1.5)
+    int swrCount = 3;             // 0..30 on the meter's scale (6 = 1.5, 12 = 2.0, 18 = 3.0)
     int alcCount = 12;            // 0..30 while transmitting
     std::map<std::string, std::string> menus;  // EX values set so far, by menu number text
     int garble = 0;               // answers spoiled per mille (control "garble N"), 0 = clean line
