@@ -507,8 +507,11 @@ void serveNetClients() {
 
 void sendNetAnswers() {
     auto& N = netState;
+    if (N.listener <= 0) return;
     // Back to receive by whatever means: no client keyed what may be keyed next.
     if (radioState.txState == 0) N.pttSlot = -1;
     for (NetClient& c : N.clients)
         if (c.handle != 0) writeWaiting(c);
+    // A connection that came while clients kept the wake-ups busy.
+    acceptClients();
 }

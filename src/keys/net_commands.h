@@ -42,6 +42,7 @@ void closeNetPort();
 // Takes waiting connections, reads what each client sent, answers every
 // whole line and writes what waits. Run for kEventNetwork.
 void serveNetClients();
-// Writes answers a slow client had no room for, and forgets which client
-// keyed the transmitter once it is back to receive. Run on every tick.
+// Writes answers a slow client had no room for, takes a connection that
+// waited behind busy clients, and forgets which client keyed the
+// transmitter once it is back to receive. Run on every tick.
 void sendNetAnswers();

@@ -590,6 +590,11 @@ bool platWaitEvent(int& kind, int& param) {
         }
         // A display SDL waits on itself (Wayland): while sockets are open it
         // looks at them every 10 ms, otherwise it sleeps in SDL.
+        if (waitSockets(-1, 0)) {
+            kind = kEventNetwork;
+            param = 0;
+            return true;
+        }
         std::vector<int> sockets;
         platreal::netDescriptors(sockets);
         std::int64_t limit = wait;
