@@ -643,18 +643,25 @@ def bench_exchange(runs, trials=8):
                     said = clock.first_after(rm) if rm else None
                     if mg and said:
                         figures["F11"].append(1000 * (said[0] - mg))
+                    time.sleep(0.3)
+                    x.key("F11")  # the watch speaks on; this ends it
+                    # N read-back: menu 013, Enter, Enter; the value follows.
+                    # (SDL takes the same key pressed twice in a row by
+                    # XSendEvent for its auto-repeat: Shift, which does
+                    # nothing, stands between the two Enters.)
                     s.wait_for_silence()
-                    x.key("F11")
-                    # N read-back: menu 001, Enter, Enter; the value follows.
-                    s.wait_for_silence()
-                    for k in ("n", "0", "0", "1"):
+                    for k in ("n", "0", "1", "3"):
                         x.key(k)
                         time.sleep(0.05)
                     s.wait_for_silence()
+                    mark = s.speech_mark()
                     x.key("Return")
+                    s.wait_for_speech(["mp"], since=mark)
                     s.wait_for_silence()
+                    x.key("Shift_L")
+                    time.sleep(0.05)
                     t = x.key("Return")
-                    ex = _arrival(radio, t, lambda c: c == "EX0010000")
+                    ex = _arrival(radio, t, lambda c: c == "EX0130000")
                     said = clock.first_after(ex) if ex else None
                     if said:
                         figures["N"].append(1000 * (said[0] - ex))
