@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Speed benchmarks of the real program (not tests: figures with their goals):
 # idle CPU, key-to-command reaction, the flow of spoken prompts through the
-# sound device, poll fidelity, peak memory and start-up time. Each is run
+# sound device, poll fidelity, peak memory, start-up time, the exchanges with
+# a radio answering in 10 ms and plain rigctl through the pass-through port. Each is run
 # --runs times (default 3) and reported as a median; docs/benchmarks.md says
 # what each measures and holds the last figures.
 #
-#   tools/bench.sh [--runs N] [--json FILE] [idle|reaction|speech|poll|memory|startup ...]
+#   tools/bench.sh [--runs N] [--json FILE] [idle|reaction|speech|poll|memory|startup|exchange|passthrough ...]
 #
 # RIGVOX_BUILD chooses the build folder (default: build/ in the source); it
 # needs rigvox, virtual-radio and the recorded prompts (wave/). The window

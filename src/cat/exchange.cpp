@@ -65,8 +65,8 @@ void sendCommand() {
     auto& R = radioState;
     auto& S = shellState;
     if (C.followingRadio == 1) return;  // the radio already has what would be sent
-    // The split key, switching split off, sends VFO A itself and has the key
-    // chain's frequency send that follows swallowed here.
+    // The split key, going back to simplex, has sent VFO A's frequency itself:
+    // the one command that follows (the key's own frequency send) stays unsent.
     if (C.skipNextSend == 1) {
         C.skipNextSend = 0;
         return;

@@ -82,7 +82,9 @@ int platSerialRead(int handle, std::string& text, int maxBytes);
 // count written.
 int platSerialWrite(int handle, const std::string& text);
 // Sleeps until bytes are waiting on the handle or timeoutMs have passed,
-// whichever comes first (no busy loop). Returns true when bytes are waiting.
+// whichever comes first (no busy loop), never less when nothing comes; a bad
+// handle, or a device that has gone, sleeps the whole time. Returns true
+// when bytes are waiting.
 bool platSerialWaitInput(int handle, int timeoutMs);
 // True once the device behind the handle has gone (unplugged, hung up, I/O
 // error), so the port layer can close and reopen it. False on a bad handle.

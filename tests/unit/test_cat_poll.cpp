@@ -258,7 +258,7 @@ TEST_F(PollTest, ClearedAwaitingSendsAFreshQuery) {
     EXPECT_EQ(waiting(), "FA00007100000;SM00014;");
 }
 
-// 8. The split key's command takes the place of the poll query.
+// 8. Whatever command follows skipNextSend stays unsent, a poll query too.
 TEST_F(PollTest, SkipNextSendEatsOnePollQuery) {
     catState.skipNextSend = 1;
     pollTick();

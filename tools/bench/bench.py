@@ -700,6 +700,9 @@ def _rigctl_seconds(port, call, timeout=30):
 
 
 def bench_passthrough(runs, trials=5):
+    if not shutil.which("rigctl") or not shutil.which("socat"):
+        print("  passthrough: skipped, it needs rigctl (libhamlib-utils) and socat")
+        return {}
     direct = {" ".join(c): [] for c in PASSTHROUGH_CALLS}
     through = {" ".join(c): [] for c in PASSTHROUGH_CALLS}
     failures = {" ".join(c): 0 for c in PASSTHROUGH_CALLS}
