@@ -18,11 +18,13 @@ set(CPACK_PACKAGE_INSTALL_DIRECTORY Rigvox)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Rigvox)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Talking keyboard front panel for Kenwood transceivers")
 set(CPACK_GENERATOR "ZIP;NSIS")
+# The NSIS lines below reach the installer script exactly as written.
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_NSIS_PACKAGE_NAME "Rigvox 3.4a")
 set(CPACK_NSIS_DISPLAY_NAME "Rigvox")
-set(CPACK_NSIS_INSTALL_ROOT "$LOCALAPPDATA\\\\Programs")
+set(CPACK_NSIS_INSTALL_ROOT "$LOCALAPPDATA\\Programs")
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
@@ -62,6 +64,11 @@ string(REPLACE "SetShellVarContext all" "SetShellVarContext current"
   RIGVOX_NSIS_TEMPLATE "${RIGVOX_NSIS_TEMPLATE}")
 string(REPLACE "HKLM \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
   "HKCU \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+  RIGVOX_NSIS_TEMPLATE "${RIGVOX_NSIS_TEMPLATE}")
+# A 64-bit installer, like the program: it also runs where Windows (or
+# Wine) has no 32-bit layer.
+string(REPLACE "; CPack install script designed for a nmake build"
+  "Target amd64-unicode\n; CPack install script designed for a nmake build"
   RIGVOX_NSIS_TEMPLATE "${RIGVOX_NSIS_TEMPLATE}")
 file(WRITE ${CMAKE_BINARY_DIR}/nsis-template/NSIS.template.in "${RIGVOX_NSIS_TEMPLATE}")
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_BINARY_DIR}/nsis-template)

@@ -69,4 +69,31 @@ echo "=== Unit tests under Wine ==="
 ctest --test-dir "$wbuild" --output-on-failure -L wine || status=1
 echo "=== End-to-end tests under Wine ==="
 python3 "$root/tests/wine/test_wine_e2e.py" "$@" || status=1
+
+echo "=== Installer under Wine ==="
+# Silent install as an ordinary user: programs and prompts in the user's own
+# program folder, the working folder in Documents, the Start-menu shortcuts;
+# silent removal keeps only the user's rigvox.cfg.
+installer_check() {
+  local home="$WINEPREFIX/drive_c/users/$(id -un)"
+  local program="$home/AppData/Local/Programs/Rigvox" work="$home/Documents/Rigvox"
+  local menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+  wine "$wbuild/rigvox-3.4a-windows.exe" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
+  for f in "$program/rigvox.exe" "$program/rigvox-sim.exe" "$program/wave/delay.wav" \
+           "$program/Uninstall.exe" "$work/rigvox.cfg" "$work/wave/delay.wav"; do
+    [ -f "$f" ] || { echo "installer: $f is missing"; return 1; }
+  done
+  cmp -s "$work/rigvox.cfg" "$root/tools/sample-rigvox.cfg" ||
+    { echo "installer: the working folder's rigvox.cfg is not the sample"; return 1; }
+  compgen -G "$menu/*/Rigvox.lnk" >/dev/null || { echo "installer: no Start-menu shortcut"; return 1; }
+  wine "$program/Uninstall.exe" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
+  # The uninstaller copies itself away and finishes in the background.
+  for _ in $(seq 50); do [ -e "$program" ] || break; sleep 0.2; done
+  [ ! -e "$program" ] || { echo "installer: $program was not removed"; return 1; }
+  [ ! -e "$work/wave" ] || { echo "installer: the prompt copy was not removed"; return 1; }
+  [ -f "$work/rigvox.cfg" ] || { echo "installer: the removal took the user's rigvox.cfg"; return 1; }
+  ! compgen -G "$menu/*/Rigvox.lnk" >/dev/null || { echo "installer: shortcut left"; return 1; }
+  echo "installer: installed and removed for the user"
+}
+installer_check || status=1
 exit $status
