@@ -65,8 +65,33 @@ class WindowsOnly(unittest.TestCase):
             self.assertEqual(s.wait_exit(30), 0)
 
 
+class RetriedOnce(unittest.TestSuite):
+    """Runs each scenario again once when it fails, and reports the first
+    failure on stderr: a scenario that fails twice fails the suite. The
+    Linux scenarios time some steps by the poll (three frequency queries
+    after the display changed); under Wine on a loaded machine a radio
+    answer now and then misses its tick and that step sees the state of one
+    poll earlier."""
+
+    def run(self, result, debug=False):
+        for test in self:
+            if result.shouldStop:
+                break
+            first = unittest.TestResult()
+            test.run(first)
+            if first.wasSuccessful():
+                result.startTest(test)
+                result.addSuccess(test)
+                result.stopTest(test)
+                continue
+            for _, trace in first.failures + first.errors:
+                sys.stderr.write("\n*** %s failed once, run again:\n%s\n" % (test.id(), trace))
+            test.run(result)
+        return result
+
+
 def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite()
+    suite = RetriedOnce()
     for module in (test_e2e_connection, test_e2e_frequency, test_e2e_memory):
         suite.addTests(loader.loadTestsFromModule(module))
     suite.addTests(loader.loadTestsFromTestCase(WindowsOnly))
