@@ -90,11 +90,19 @@ class RetriedOnce(unittest.TestSuite):
         return result
 
 
+def _cases(suite):
+    for item in suite:
+        if isinstance(item, unittest.TestSuite):
+            yield from _cases(item)
+        else:
+            yield item
+
+
 def load_tests(loader, tests, pattern):
     suite = RetriedOnce()
     for module in (test_e2e_connection, test_e2e_frequency, test_e2e_memory):
-        suite.addTests(loader.loadTestsFromModule(module))
-    suite.addTests(loader.loadTestsFromTestCase(WindowsOnly))
+        suite.addTests(_cases(loader.loadTestsFromModule(module)))
+    suite.addTests(_cases(loader.loadTestsFromTestCase(WindowsOnly)))
     return suite
 
 
