@@ -4,6 +4,8 @@
 # X display runs the unit tests cross-built for Windows and the end-to-end
 # suite tests/wine (rigvox.exe against the virtual radio on COM1, COM5, COM12).
 # Extra arguments go to the end-to-end suite (e.g. WindowsOnly).
+# `tools/test-windows.sh --bench [ARGS]` runs tools/bench/bench_windows.py
+# (the Windows benchmarks) in the same set-up instead of the tests.
 #
 # Wine is prepared once for the run, in a fresh prefix in the Windows build
 # folder: the serial ports are pinned in the registry (Wine's mount manager
@@ -63,6 +65,13 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # program and stay for the run: started here, they do not hold a test's
 # output pipe open, which CTest would wait on.
 wine wineboot >>"$wbuild/wineboot.log" 2>&1 </dev/null
+
+if [ "${1:-}" = "--bench" ]; then
+  shift
+  # The Windows benchmarks instead of the tests (docs/benchmarks.md).
+  python3 "$root/tools/bench/bench_windows.py" "$@"
+  exit
+fi
 
 status=0
 echo "=== Unit tests under Wine ==="
