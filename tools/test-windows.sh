@@ -84,7 +84,9 @@ echo "=== Installer under Wine ==="
 # program folder, the working folder in Documents, the Start-menu shortcuts;
 # silent removal keeps only the user's rigvox.cfg.
 installer_check() {
-  local home="$WINEPREFIX/drive_c/users/$(id -un)"
+  # The profile Wine made for this user (named after $USER, or the account).
+  local home
+  home=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
   local program="$home/AppData/Local/Programs/Rigvox" work="$home/Documents/Rigvox"
   local menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
   wine "$wbuild/rigvox-3.4a-windows.exe" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1

@@ -259,6 +259,23 @@ void pumpMessages() {
     }
 }
 
+// Sleeps for ms milliseconds, or until handle (if any) is signalled, while
+// still taking the window's messages: it stays painted, Windows does not
+// mark it "not responding" during a long spoken answer, and keys pressed
+// meanwhile wait in order in b.events. Returns true when handle was signalled.
+bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
+    const std::int64_t end = platTickMs() + ms;
+    for (;;) {
+        const std::int64_t left = end - platTickMs();
+        if (left <= 0) return false;
+        const DWORD r = MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr,
+                                                    static_cast<DWORD>(left), QS_ALLINPUT,
+                                                    MWMO_INPUTAVAILABLE);
+        if (handle && r == WAIT_OBJECT_0) return true;
+        pumpMessages();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
@@ -389,11 +406,10 @@ void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
     while (!(b.header.dwFlags & WHDR_DONE)) {
         const std::int64_t left = latest - platTickMs();
         if (left <= 0) break;
-        WaitForSingleObject(b.outEvent, static_cast<DWORD>(std::min<std::int64_t>(left, 100)));
+        sleepTakingMessages(b.outEvent, std::min<std::int64_t>(left, 100));
     }
     stopSound();
-    const std::int64_t rest = startMs + durationMs - platTickMs();
-    if (rest > 0) Sleep(static_cast<DWORD>(rest));
+    sleepTakingMessages(nullptr, startMs + durationMs - platTickMs());
 }
 
 }  // namespace
@@ -599,7 +615,7 @@ bool platWaitEvent(int& kind, int& param) {
 
 void platPlayWav(const std::string& path, bool wait) {
     // What was drawn before a spoken answer should be on screen while it is
-    // spoken: the window is not repainted while the program is held.
+    // spoken.
     if (wait && b.window) UpdateWindow(b.window);
     Wav wav;
     if (!loadWav(path, wav)) return;
@@ -610,7 +626,7 @@ void platPlayWav(const std::string& path, bool wait) {
     if (!openDevice(wav.format)) {
         // No sound device (or one refusing this format): a waiting prompt
         // still takes its time, because the reply pause depends on it.
-        if (wait && durationMs > 0) Sleep(static_cast<DWORD>(durationMs));
+        if (wait) sleepTakingMessages(nullptr, durationMs);
         return;
     }
     if (wav.length == 0) return;
@@ -621,13 +637,13 @@ void platPlayWav(const std::string& path, bool wait) {
     const std::int64_t startMs = platTickMs();
     ResetEvent(b.outEvent);
     if (waveOutPrepareHeader(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
-        if (wait) Sleep(static_cast<DWORD>(durationMs));
+        if (wait) sleepTakingMessages(nullptr, durationMs);
         return;
     }
     b.headerPrepared = true;
     if (waveOutWrite(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
         stopSound();
-        if (wait) Sleep(static_cast<DWORD>(durationMs));
+        if (wait) sleepTakingMessages(nullptr, durationMs);
         return;
     }
     if (wait) waitForPlayback(startMs, durationMs);
