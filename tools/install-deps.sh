@@ -11,6 +11,7 @@ packages=(
   libgtest-dev
   espeak-ng sox
   xvfb xauth xdotool imagemagick python3 socat libhamlib-utils
+  g++-mingw-w64-x86-64-posix nsis wine wine64 fonts-liberation
 )
 
 if [ "${1:-}" = "--list" ]; then

@@ -1,0 +1,543 @@
+// The real backend on Windows, second half: serial ports (COMn), network
+// sockets (Winsock), files in the working folder, clock and environment.
+// Nothing here throws.
+#include "platform/platform.h"
+#include "platform/platform_win32.h"
+
+#include "cat/serial_port.h"
+
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// [SECTION] Serial ports
+// ---------------------------------------------------------------------------
+
+// A stuck device (flow control held, nobody reading) must not freeze the
+// program: a write gives up after about a second, as on Linux.
+constexpr DWORD kWriteLimitMs = 1000;
+
+struct SerialSlot {
+    HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
+    bool gone = false;                // the device failed (unplugged adapter)
+    std::string early;                // bytes taken while waiting for input, not yet read
+};
+std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+
+SerialSlot* serialOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
+    SerialSlot* s = &serialSlots[handle - 1];
+    return s->h != INVALID_HANDLE_VALUE ? s : nullptr;
+}
+
+// Reads return at once with what is there; writes wait at most the limit.
+COMMTIMEOUTS immediateReads() {
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = 0;
+    t.WriteTotalTimeoutMultiplier = 0;
+    t.WriteTotalTimeoutConstant = kWriteLimitMs;
+    return t;
+}
+
+std::int64_t counterMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        if (!QueryPerformanceFrequency(&f) || f.QuadPart <= 0) f.QuadPart = 1000;
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart / frequency.QuadPart * 1000 +
+           now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+}
+
+}  // namespace
+
+int platSerialOpen(int portNumber, int baud) {
+    if (portNumber < 1 || portNumber > 256 || baud <= 0) return 0;
+    // "COM9", and from COM10 on the device namespace, "\\.\COM10".
+    const std::string name = portPlatformName(portNumber);
+    if (name.empty()) return 0;
+    // Share mode 0: exclusive, no other program can open the port meanwhile.
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+
+    // Raw bytes, 8 data bits, no parity, one stop bit, no flow control,
+    // DTR and RTS raised as a Linux open leaves them.
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    bool ok = GetCommState(h, &dcb);
+    if (ok) {
+        dcb.BaudRate = static_cast<DWORD>(baud);
+        dcb.fBinary = TRUE;
+        dcb.fParity = FALSE;
+        dcb.fOutxCtsFlow = FALSE;
+        dcb.fOutxDsrFlow = FALSE;
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+        dcb.fDsrSensitivity = FALSE;
+        dcb.fTXContinueOnXoff = TRUE;
+        dcb.fOutX = FALSE;
+        dcb.fInX = FALSE;
+        dcb.fErrorChar = FALSE;
+        dcb.fNull = FALSE;
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+        // Line errors must not stop the port until cleared: the poll clears
+        // them anyway when it asks for the bytes waiting.
+        dcb.fAbortOnError = FALSE;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        ok = SetCommState(h, &dcb);
+    }
+    // A speed the device refused only shows when read back.
+    DCB check{};
+    check.DCBlength = sizeof check;
+    COMMTIMEOUTS timeouts = immediateReads();
+    ok = ok && GetCommState(h, &check) && check.BaudRate == static_cast<DWORD>(baud) &&
+         SetCommTimeouts(h, &timeouts);
+    if (!ok) {
+        CloseHandle(h);
+        return 0;
+    }
+    DWORD errors = 0;
+    ClearCommError(h, &errors, nullptr);
+
+    for (std::size_t i = 0; i < serialSlots.size(); ++i)
+        if (serialSlots[i].h == INVALID_HANDLE_VALUE) {
+            serialSlots[i] = SerialSlot{h, false, {}};
+            return static_cast<int>(i + 1);
+        }
+    serialSlots.push_back(SerialSlot{h, false, {}});
+    return static_cast<int>(serialSlots.size());
+}
+
+void platSerialClose(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    CloseHandle(s->h);
+    *s = SerialSlot{};
+}
+
+void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(s->h, &dcb)) return;
+    dcb.ByteSize = static_cast<BYTE>(std::clamp(dataBits, 5, 8));
+    dcb.Parity = parity == 1 ? ODDPARITY : parity == 2 ? EVENPARITY : NOPARITY;
+    dcb.fParity = parity == 1 || parity == 2;
+    // Windows knows two stop bits with 5 data bits only as one and a half.
+    if (stopCode == 1)
+        dcb.StopBits = ONESTOPBIT;
+    else
+        dcb.StopBits = dcb.ByteSize == 5 ? ONE5STOPBITS : TWOSTOPBITS;
+    SetCommState(s->h, &dcb);
+}
+
+bool platSerialGone(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return false;
+    if (s->gone) return true;
+    // An unplugged adapter fails every call on its handle from then on.
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(s->h, &errors, &stat)) s->gone = true;
+    return s->gone;
+}
+
+int platSerialWaiting(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return 0;
+    // Also clears pending line errors (framing, overrun, parity).
+    DWORD errors = 0;
+    COMSTAT stat{};
+    if (!ClearCommError(s->h, &errors, &stat)) {
+        s->gone = true;
+        return static_cast<int>(s->early.size());
+    }
+    const std::size_t count = s->early.size() + stat.cbInQue;
+    return static_cast<int>(std::min<std::size_t>(count, 0x7FFFFFFF));
+}
+
+int platSerialRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    SerialSlot* s = serialOf(handle);
+    if (!s || maxBytes <= 0) return 0;
+    const std::size_t max = static_cast<std::size_t>(maxBytes);
+    const std::size_t early = std::min(s->early.size(), max);
+    text.assign(s->early, 0, early);
+    s->early.erase(0, early);
+    char buffer[4096];
+    while (text.size() < max) {
+        const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, max - text.size()));
+        DWORD got = 0;
+        if (!ReadFile(s->h, buffer, want, &got, nullptr)) {
+            s->gone = true;
+            break;
+        }
+        if (got == 0) break;  // nothing more waiting
+        text.append(buffer, got);
+    }
+    return static_cast<int>(text.size());
+}
+
+int platSerialWrite(int handle, const std::string& text) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return 0;
+    const std::int64_t deadline = counterMs() + kWriteLimitMs;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(s->h, text.data() + done, want, &written, nullptr)) {
+            s->gone = true;
+            break;
+        }
+        done += written;
+        // A partial write ran into the write limit: retried until the
+        // limit has passed altogether.
+        if (written == 0 && counterMs() >= deadline) break;
+    }
+    return static_cast<int>(done);
+}
+
+bool platSerialWaitInput(int handle, int timeoutMs) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return false;
+    if (platSerialWaiting(handle) > 0) return true;
+    if (timeoutMs <= 0 || s->gone) return false;
+    // A read that returns as soon as one byte has come, or after the
+    // timeout: the system sleeps for us. The byte is kept for the next read.
+    COMMTIMEOUTS waiting = immediateReads();
+    waiting.ReadIntervalTimeout = MAXDWORD;
+    waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
+    waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+    if (!SetCommTimeouts(s->h, &waiting)) {
+        s->gone = true;
+        return false;
+    }
+    char c = 0;
+    DWORD got = 0;
+    const bool ok = ReadFile(s->h, &c, 1, &got, nullptr);
+    COMMTIMEOUTS immediate = immediateReads();
+    SetCommTimeouts(s->h, &immediate);
+    if (!ok) {
+        s->gone = true;
+        return false;
+    }
+    if (got == 1) s->early += c;
+    return got == 1;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Network sockets
+// ---------------------------------------------------------------------------
+
+namespace {
+
+struct NetSlot {
+    SOCKET sock = INVALID_SOCKET;  // INVALID_SOCKET = free slot
+};
+std::vector<NetSlot> netSlots;     // handle n is netSlots[n - 1]
+HANDLE netEvent = nullptr;         // signalled by every open socket
+bool winsockReady = false;
+bool winsockFailed = false;
+
+bool ensureWinsock() {
+    if (winsockReady) return true;
+    if (winsockFailed) return false;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        winsockFailed = true;
+        return false;
+    }
+    netEvent = WSACreateEvent();
+    if (netEvent == WSA_INVALID_EVENT) {
+        netEvent = nullptr;
+        WSACleanup();
+        winsockFailed = true;
+        return false;
+    }
+    winsockReady = true;
+    return true;
+}
+
+NetSlot* netOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return nullptr;
+    NetSlot* n = &netSlots[handle - 1];
+    return n->sock != INVALID_SOCKET ? n : nullptr;
+}
+
+int addSocket(SOCKET sock) {
+    for (std::size_t i = 0; i < netSlots.size(); ++i)
+        if (netSlots[i].sock == INVALID_SOCKET) {
+            netSlots[i].sock = sock;
+            return static_cast<int>(i + 1);
+        }
+    netSlots.push_back({sock});
+    return static_cast<int>(netSlots.size());
+}
+
+bool anySocketOpen() {
+    for (const NetSlot& n : netSlots)
+        if (n.sock != INVALID_SOCKET) return true;
+    return false;
+}
+
+}  // namespace
+
+HANDLE platwin::networkEvent() { return winsockReady && anySocketOpen() ? netEvent : nullptr; }
+
+int platNetListen(const std::string& address, int port) {
+    if (port < 1 || port > 65535 || address.empty() || !ensureWinsock()) return 0;
+    sockaddr_storage where{};
+    int length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
+    if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<u_short>(port));
+        length = sizeof *v4;
+    } else if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<u_short>(port));
+        length = sizeof *v6;
+    } else {
+        return 0;
+    }
+    SOCKET sock = socket(where.ss_family, SOCK_STREAM, IPPROTO_TCP);
+    if (sock == INVALID_SOCKET) return 0;
+    // Exclusive: no other program can take over the port while it is ours
+    // (Windows' SO_REUSEADDR would let one).
+    BOOL on = TRUE;
+    setsockopt(sock, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+    // WSAEventSelect also makes the socket non-blocking.
+    if (bind(sock, reinterpret_cast<const sockaddr*>(&where), length) != 0 ||
+        listen(sock, SOMAXCONN) != 0 || WSAEventSelect(sock, netEvent, FD_ACCEPT) != 0) {
+        closesocket(sock);
+        return 0;
+    }
+    return addSocket(sock);
+}
+
+int platNetAccept(int listener) {
+    NetSlot* n = netOf(listener);
+    if (!n) return 0;
+    SOCKET sock = accept(n->sock, nullptr, nullptr);
+    if (sock == INVALID_SOCKET) return 0;  // none pending (WSAEWOULDBLOCK) or failed
+    // Answers are short and awaited: sent at once, not held back by Nagle.
+    BOOL on = TRUE;
+    setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    if (WSAEventSelect(sock, netEvent, FD_READ | FD_CLOSE) != 0) {
+        closesocket(sock);
+        return 0;
+    }
+    return addSocket(sock);
+}
+
+int platNetRead(int handle, std::string& text, int maxBytes) {
+    text.clear();
+    NetSlot* n = netOf(handle);
+    if (!n) return -1;
+    if (maxBytes <= 0) return 0;
+    char buffer[4096];
+    while (static_cast<int>(text.size()) < maxBytes) {
+        const int want = std::min<int>(sizeof buffer, maxBytes - static_cast<int>(text.size()));
+        const int got = recv(n->sock, buffer, want, 0);
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+            continue;
+        }
+        const bool wouldBlock = got == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK;
+        // Closed or failed: the bytes taken before count now, the end on
+        // the next read.
+        if (!wouldBlock && text.empty()) return -1;
+        break;
+    }
+    return static_cast<int>(text.size());
+}
+
+int platNetWrite(int handle, const std::string& text) {
+    NetSlot* n = netOf(handle);
+    if (!n) return -1;
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const int want = static_cast<int>(std::min<std::size_t>(text.size() - done, 1 << 20));
+        const int sent = send(n->sock, text.data() + done, want, 0);
+        if (sent > 0) {
+            done += static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) break;
+        return done > 0 ? static_cast<int>(done) : -1;
+    }
+    return static_cast<int>(done);
+}
+
+void platNetClose(int handle) {
+    NetSlot* n = netOf(handle);
+    if (!n) return;
+    closesocket(n->sock);
+    n->sock = INVALID_SOCKET;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Files
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Longest line kept by platFileReadLine; the rest of a longer line is read
+// and dropped, so a file without line ends cannot exhaust memory.
+constexpr std::size_t kLineKeep = 65536;
+
+struct FileSlot {
+    HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
+    bool reading = false;
+    std::vector<char> buffer;         // read-ahead of a reading file
+    std::size_t pos = 0, end = 0;
+    bool eof = false;
+};
+std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+
+FileSlot* fileOf(int handle) {
+    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
+    FileSlot* f = &fileSlots[handle - 1];
+    return f->h != INVALID_HANDLE_VALUE ? f : nullptr;
+}
+
+int openFile(const std::string& path, DWORD access, DWORD disposition, bool reading) {
+    if (path.empty()) return 0;
+    // Shared, so a log can be read (and a file replaced) while it is open.
+    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;  // also a folder of that name
+    FileSlot slot;
+    slot.h = h;
+    slot.reading = reading;
+    for (std::size_t i = 0; i < fileSlots.size(); ++i)
+        if (fileSlots[i].h == INVALID_HANDLE_VALUE) {
+            fileSlots[i] = std::move(slot);
+            return static_cast<int>(i + 1);
+        }
+    fileSlots.push_back(std::move(slot));
+    return static_cast<int>(fileSlots.size());
+}
+
+// Refills the read-ahead; false at end of file or on a read error.
+bool refill(FileSlot& f) {
+    if (f.eof) return false;
+    if (f.buffer.empty()) f.buffer.resize(8192);
+    f.pos = f.end = 0;
+    DWORD got = 0;
+    if (!ReadFile(f.h, f.buffer.data(), static_cast<DWORD>(f.buffer.size()), &got, nullptr) ||
+        got == 0) {
+        f.eof = true;
+        return false;
+    }
+    f.end = got;
+    return true;
+}
+
+}  // namespace
+
+int platFileOpenRead(const std::string& path) {
+    return openFile(path, GENERIC_READ, OPEN_EXISTING, true);
+}
+int platFileOpenWrite(const std::string& path) {
+    return openFile(path, GENERIC_WRITE, CREATE_ALWAYS, false);
+}
+int platFileOpenAppend(const std::string& path) {
+    // Append access only: every write lands at the end, whoever else writes.
+    return openFile(path, FILE_APPEND_DATA | SYNCHRONIZE, OPEN_ALWAYS, false);
+}
+
+bool platFileReadLine(int handle, std::string& line) {
+    line.clear();
+    FileSlot* f = fileOf(handle);
+    if (!f || !f->reading) return false;
+    bool any = false;
+    for (;;) {
+        if (f->pos >= f->end && !refill(*f)) return any;
+        const char c = f->buffer[f->pos++];
+        any = true;
+        if (c == '\n') return true;
+        if (c == '\r') {
+            // CR LF is one line end, even when the LF sits in the next block.
+            if (f->pos >= f->end && !refill(*f)) return true;
+            if (f->buffer[f->pos] == '\n') ++f->pos;
+            return true;
+        }
+        if (line.size() < kLineKeep) line += c;
+    }
+}
+
+bool platFileWrite(int handle, const std::string& bytes) {
+    FileSlot* f = fileOf(handle);
+    if (!f || f->reading) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(f->h, bytes.data() + done, want, &written, nullptr) || written == 0)
+            return false;  // disk full, I/O error
+        done += written;
+    }
+    return true;
+}
+
+bool platFileSync(int handle) {
+    FileSlot* f = fileOf(handle);
+    if (!f) return false;
+    return f->reading || FlushFileBuffers(f->h);
+}
+
+void platFileClose(int handle) {
+    FileSlot* f = fileOf(handle);
+    if (!f) return;
+    CloseHandle(f->h);
+    *f = FileSlot{};
+}
+
+bool platFileDelete(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool platFileRename(const std::string& from, const std::string& to) {
+    // Replaces the target in one step and returns only once the change is
+    // on the disk: the memory file is never half old, half new.
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool platFileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Clock and environment
+// ---------------------------------------------------------------------------
+
+std::int64_t platTickMs() { return counterMs(); }
+
+PlatDateTime platLocalDateTime() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    return {t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::string platEnv(const std::string& name) {
+    char small[512];
+    const DWORD n = GetEnvironmentVariableA(name.c_str(), small, sizeof small);
+    if (n == 0) return {};
+    if (n < sizeof small) return std::string(small, n);
+    std::string value(n, '\0');
+    const DWORD m = GetEnvironmentVariableA(name.c_str(), value.data(), n);
+    value.resize(m < n ? m : 0);
+    return value;
+}

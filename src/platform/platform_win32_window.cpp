@@ -1,0 +1,656 @@
+// The real backend on Windows, first half: the window and its GDI text, key
+// and close messages, the periodic tick, and WAV playback through waveOut.
+// One thread: the tick is a deadline the message wait sleeps towards, and
+// sockets with input wake the same wait.
+#include "platform/platform.h"
+#include "platform/platform_win32.h"
+#include "platform/tick_timer.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// [SECTION] Backend state
+// ---------------------------------------------------------------------------
+
+// The window's default font, used before any font is chosen (banner and
+// help lines): small enough that the longest help line fits the window.
+constexpr const char* kDefaultFace = "Arial";
+constexpr int kDefaultPoints = 11;
+constexpr int kDefaultWeight = 400;
+constexpr const wchar_t* kWindowClass = L"RigvoxFrontPanel";
+// A prompt whose device stopped consuming holds the program at most this
+// long past its own length.
+constexpr DWORD kPlaybackSlackMs = 1000;
+
+struct CachedFont {
+    std::string face;  // lower case, as asked for
+    int points = 0;
+    int weight = 0;    // after rounding to the weights faces offer
+    HFONT font = nullptr;
+};
+
+struct QueuedEvent {
+    int kind;
+    int param;
+};
+
+struct Backend {
+    HWND window = nullptr;
+    HDC canvasDc = nullptr;        // the persistent drawing, shown on WM_PAINT
+    HBITMAP canvas = nullptr;
+    HGDIOBJ canvasOld = nullptr;
+    int width = 0, height = 0;
+    int dpi = 96;
+    std::string face;              // current font choice; points 0 = default
+    int points = 0, weight = 0;
+    std::vector<CachedFont> fonts;
+    // Box of the last text printed at each position: a text printed again
+    // at the same place first clears the old box, since the program erases
+    // a label by printing blanks there, and blanks in a proportional font
+    // can be narrower than the label they replace.
+    std::vector<std::pair<std::pair<int, int>, RECT>> lastBoxes;
+    // The text last printed at each place, with its font. The poll prints
+    // the unchanged frequency ten times a second; the same text printed
+    // there again changes no pixel and is skipped. A print elsewhere that
+    // touches its box makes it count as changed.
+    struct Printed {
+        int x, y;
+        std::string face;
+        int points, weight;
+        std::string text;
+        RECT box;
+    };
+    std::vector<Printed> printed;
+    std::deque<QueuedEvent> events;  // translated messages not yet handed out
+    bool keyDown[256] = {};          // keys reported down and not yet up
+    TickTimer timer;
+    HANDLE waitTimer = nullptr;      // wakes the message wait when a tick falls due
+    bool classRegistered = false;
+    bool cleanupRegistered = false;
+    // sound
+    HWAVEOUT out = nullptr;
+    WAVEFORMATEX outFormat{};
+    HANDLE outEvent = nullptr;       // signalled by the device when a buffer is done
+    WAVEHDR header{};
+    std::vector<char> sound;         // the samples of the prompt sounding
+    bool headerPrepared = false;
+    bool noAudioDevice = false;      // no device at all: waiting prompts sleep
+};
+Backend b;
+
+void stopSound();
+
+void cleanup() {
+    stopSound();
+    if (b.out) waveOutClose(b.out);
+    b.out = nullptr;
+    if (b.outEvent) CloseHandle(b.outEvent);
+    b.outEvent = nullptr;
+    platWindowClose();
+    for (CachedFont& f : b.fonts)
+        if (f.font) DeleteObject(f.font);
+    b.fonts.clear();
+    if (b.waitTimer) CloseHandle(b.waitTimer);
+    b.waitTimer = nullptr;
+}
+
+void registerCleanup() {
+    if (b.cleanupRegistered) return;
+    b.cleanupRegistered = true;
+    std::atexit(cleanup);
+}
+
+std::string lowerText(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool overlaps(const RECT& a, const RECT& c) {
+    RECT common;
+    return IntersectRect(&common, &a, &c) != 0;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Fonts
+// ---------------------------------------------------------------------------
+
+// The face Windows should look for: the program's "Ariel" is Arial misspelt,
+// which the font mapper would otherwise replace by its default face.
+std::string systemFace(const std::string& face) {
+    const std::string lower = lowerText(face);
+    if (lower.empty() || lower == "ariel") return "Arial";
+    return face;
+}
+
+HFONT cachedFont(const std::string& face, int points, int weight) {
+    const std::string key = lowerText(face);
+    // Below regular the regular face: thin faces are hard to read.
+    const int rounded = weight >= 600 ? FW_BOLD : FW_NORMAL;
+    for (const CachedFont& f : b.fonts)
+        if (f.face == key && f.points == points && f.weight == rounded) return f.font;
+    const std::string name = systemFace(face).substr(0, LF_FACESIZE - 1);
+    HFONT font = CreateFontA(-MulDiv(points, b.dpi, 72), 0, 0, 0, rounded, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, name.c_str());
+    b.fonts.push_back({key, points, rounded, font});
+    return font;
+}
+
+HFONT currentFont() {
+    HFONT font = nullptr;
+    if (b.points > 0) font = cachedFont(b.face, b.points, b.weight);
+    if (!font) font = cachedFont(kDefaultFace, kDefaultPoints, kDefaultWeight);
+    return font;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Messages
+// ---------------------------------------------------------------------------
+
+// The virtual-key code the handler sees. The keypad counts by its place, not
+// its NumLock state (which a blind operator cannot see): with NumLock off its
+// keys arrive as the editing keys, told apart from the real editing keys by
+// the missing extended-key flag.
+int virtualKey(WPARAM wParam, LPARAM lParam) {
+    const int key = static_cast<int>(wParam & 0xFF);
+    const bool extended = (lParam & (1L << 24)) != 0;
+    if (!extended) {
+        switch (key) {
+        case VK_INSERT: return VK_NUMPAD0;
+        case VK_END: return VK_NUMPAD1;
+        case VK_DOWN: return VK_NUMPAD2;
+        case VK_NEXT: return VK_NUMPAD3;
+        case VK_LEFT: return VK_NUMPAD4;
+        case VK_CLEAR: return VK_NUMPAD5;
+        case VK_RIGHT: return VK_NUMPAD6;
+        case VK_HOME: return VK_NUMPAD7;
+        case VK_UP: return VK_NUMPAD8;
+        case VK_PRIOR: return VK_NUMPAD9;
+        case VK_DELETE: return VK_DECIMAL;
+        default: break;
+        }
+    }
+    return key;
+}
+
+void queueEvent(int kind, int param) { b.events.push_back({kind, param}); }
+
+// A key still down when the window loses the keyboard would never be
+// reported up (the transmit key among them): it is released now.
+void releaseHeldKeys() {
+    for (int key = 0; key < 256; ++key)
+        if (b.keyDown[key]) {
+            b.keyDown[key] = false;
+            queueEvent(kEventKeyUp, key);
+        }
+}
+
+LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        // Alt+F4 is the system's close command; it arrives as the close
+        // message, not as a key.
+        if (message == WM_SYSKEYDOWN && wParam == VK_F4 && (lParam & (1L << 29)))
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        // Auto-repeat comes as further key-downs; the handler's held-key
+        // lock ignores them, as it does on Linux.
+        const int key = virtualKey(wParam, lParam);
+        b.keyDown[key] = true;
+        queueEvent(kEventKeyDown, key);
+        return 0;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        const int key = virtualKey(wParam, lParam);
+        b.keyDown[key] = false;
+        queueEvent(kEventKeyUp, key);
+        return 0;  // not passed on: Alt and F10 would open the (absent) menu
+    }
+    case WM_KILLFOCUS:
+        releaseHeldKeys();
+        return 0;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+    case WM_DEADCHAR:
+    case WM_SYSDEADCHAR:
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+        break;
+    case WM_CLOSE:
+        // The handler shuts down in order (memory saved) and closes the window.
+        queueEvent(kEventClose, 0);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the canvas covers the whole client area
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (b.canvasDc) {
+            const RECT& r = ps.rcPaint;
+            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, b.canvasDc, r.left, r.top,
+                   SRCCOPY);
+        }
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Dispatches every waiting message; translated ones land in b.events.
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // No TranslateMessage: the program wants keys, never characters.
+        DispatchMessageW(&msg);
+    }
+}
+
+// Sleeps for ms milliseconds, or until handle (if any) is signalled, while
+// still taking the window's messages: it stays painted, Windows does not
+// mark it "not responding" during a long spoken answer, and keys pressed
+// meanwhile wait in order in b.events. Returns true when handle was signalled.
+bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
+    const std::int64_t end = platTickMs() + ms;
+    for (;;) {
+        const std::int64_t left = end - platTickMs();
+        if (left <= 0) return false;
+        const DWORD r = MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr,
+                                                    static_cast<DWORD>(left), QS_ALLINPUT,
+                                                    MWMO_INPUTAVAILABLE);
+        if (handle && r == WAIT_OBJECT_0) return true;
+        pumpMessages();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Sound
+// ---------------------------------------------------------------------------
+
+struct Wav {
+    WAVEFORMATEX format{};
+    const char* data = nullptr;
+    std::size_t length = 0;
+    std::vector<char> file;
+    std::int64_t durationMs() const {
+        if (format.nBlockAlign == 0 || format.nSamplesPerSec == 0) return 0;
+        return static_cast<std::int64_t>(length / format.nBlockAlign) * 1000 / format.nSamplesPerSec;
+    }
+};
+
+std::uint32_t le32(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return u[0] | (u[1] << 8) | (u[2] << 16) | (std::uint32_t(u[3]) << 24);
+}
+std::uint16_t le16(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return static_cast<std::uint16_t>(u[0] | (u[1] << 8));
+}
+
+bool readWholeFile(const std::string& path, std::vector<char>& bytes) {
+    // Paths are found without regard to letter case by the file system.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size;
+    // Prompts are short; anything past 64 MB is not a prompt.
+    bool ok = GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < (64LL << 20);
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+             got == bytes.size();
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+// Loads a PCM WAV (8 to 32 bits, 1 to 8 channels); false when missing or not
+// one waveOut can play as it stands.
+bool loadWav(const std::string& path, Wav& wav) {
+    if (!readWholeFile(path, wav.file)) return false;
+    const char* p = wav.file.data();
+    const std::size_t size = wav.file.size();
+    if (size < 12 || std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0)
+        return false;
+    bool haveFormat = false;
+    std::size_t pos = 12;
+    while (pos + 8 <= size) {
+        const std::uint32_t chunk = le32(p + pos + 4);
+        const std::size_t body = pos + 8;
+        const std::size_t available = std::min<std::size_t>(chunk, size - body);
+        if (std::memcmp(p + pos, "fmt ", 4) == 0 && available >= 16) {
+            std::uint16_t tag = le16(p + body);
+            // WAVE_FORMAT_EXTENSIBLE holding plain PCM or float.
+            if (tag == 0xFFFE && available >= 26) tag = le16(p + body + 24);
+            WAVEFORMATEX& f = wav.format;
+            f.wFormatTag = tag;
+            f.nChannels = le16(p + body + 2);
+            f.nSamplesPerSec = le32(p + body + 4);
+            f.wBitsPerSample = le16(p + body + 14);
+            f.nBlockAlign = static_cast<WORD>(f.nChannels * (f.wBitsPerSample / 8));
+            f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
+            f.cbSize = 0;
+            const bool pcm = tag == WAVE_FORMAT_PCM &&
+                             (f.wBitsPerSample == 8 || f.wBitsPerSample == 16 ||
+                              f.wBitsPerSample == 24 || f.wBitsPerSample == 32);
+            const bool floats = tag == 3 /* IEEE float */ && f.wBitsPerSample == 32;
+            haveFormat = (pcm || floats) && f.nChannels >= 1 && f.nChannels <= 8 &&
+                         f.nSamplesPerSec >= 1000 && f.nSamplesPerSec <= 384000;
+        } else if (std::memcmp(p + pos, "data", 4) == 0) {
+            if (!haveFormat) return false;
+            wav.data = p + body;
+            // A length running past the end (a file cut short) keeps what is there.
+            wav.length = available - available % wav.format.nBlockAlign;
+            return true;
+        }
+        pos = body + chunk + (chunk & 1);
+        if (chunk > size) break;
+    }
+    return false;
+}
+
+void stopSound() {
+    if (!b.out || !b.headerPrepared) return;
+    waveOutReset(b.out);
+    waveOutUnprepareHeader(b.out, &b.header, sizeof b.header);
+    b.headerPrepared = false;
+}
+
+// The device opened for the WAV's format (kept open while prompts share it).
+bool openDevice(const WAVEFORMATEX& format) {
+    if (b.noAudioDevice) return false;
+    if (b.out && std::memcmp(&b.outFormat, &format, sizeof format) == 0) return true;
+    stopSound();
+    if (b.out) waveOutClose(b.out);
+    b.out = nullptr;
+    registerCleanup();
+    if (!b.outEvent) b.outEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!b.outEvent) return false;
+    if (waveOutGetNumDevs() == 0) {
+        b.noAudioDevice = true;
+        return false;
+    }
+    WAVEFORMATEX f = format;
+    const MMRESULT r = waveOutOpen(&b.out, WAVE_MAPPER, &f, reinterpret_cast<DWORD_PTR>(b.outEvent),
+                                   0, CALLBACK_EVENT);
+    if (r != MMSYSERR_NOERROR) {
+        b.out = nullptr;
+        // No device or no driver: the machine has no sound. A format the
+        // device refuses only silences this one prompt.
+        if (r == MMSYSERR_NODRIVER || r == MMSYSERR_BADDEVICEID || r == MMSYSERR_NOTENABLED)
+            b.noAudioDevice = true;
+        return false;
+    }
+    b.outFormat = format;
+    return true;
+}
+
+// Holds the program until the prompt started at startMs has sounded, and at
+// least its own length: the reply pause is made of a silent prompt.
+void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
+    const std::int64_t latest = startMs + durationMs + kPlaybackSlackMs;
+    while (!(b.header.dwFlags & WHDR_DONE)) {
+        const std::int64_t left = latest - platTickMs();
+        if (left <= 0) break;
+        sleepTakingMessages(b.outEvent, std::min<std::int64_t>(left, 100));
+    }
+    stopSound();
+    sleepTakingMessages(nullptr, startMs + durationMs - platTickMs());
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] Window and text
+// ---------------------------------------------------------------------------
+
+bool platWindowOpen(const std::string& title, int x, int y, int width, int height) {
+    platWindowClose();
+    registerCleanup();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!b.classRegistered) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+        wc.lpszClassName = kWindowClass;
+        if (!RegisterClassExW(&wc)) return false;
+        b.classRegistered = true;
+    }
+    // A fixed frame: caption, system menu and minimise box, no sizing border.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{x, y, x + width, y + height};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // The client area lands at x,y, as on Linux.
+    const std::wstring wideTitle(title.begin(), title.end());
+    b.window = CreateWindowExW(0, kWindowClass, wideTitle.c_str(), style, frame.left, frame.top,
+                               frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                               nullptr, instance, nullptr);
+    if (!b.window) return false;
+
+    HDC screen = GetDC(b.window);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    b.dpi = dpi >= 48 && dpi <= 480 ? dpi : 96;
+    b.canvasDc = CreateCompatibleDC(screen);
+    b.canvas = screen ? CreateCompatibleBitmap(screen, width, height) : nullptr;
+    if (screen) ReleaseDC(b.window, screen);
+    if (b.canvasDc && b.canvas) {
+        b.canvasOld = SelectObject(b.canvasDc, b.canvas);
+        RECT all{0, 0, width, height};
+        FillRect(b.canvasDc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SetTextColor(b.canvasDc, RGB(0, 0, 0));
+        SetBkColor(b.canvasDc, RGB(255, 255, 255));
+        SetBkMode(b.canvasDc, OPAQUE);
+        SetTextAlign(b.canvasDc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    } else {
+        if (b.canvas) DeleteObject(b.canvas);
+        if (b.canvasDc) DeleteDC(b.canvasDc);
+        b.canvas = nullptr;
+        b.canvasDc = nullptr;
+    }
+    b.width = width;
+    b.height = height;
+    b.lastBoxes.clear();
+    b.printed.clear();
+    // Font sizes follow the display's pixels per inch.
+    for (CachedFont& f : b.fonts)
+        if (f.font) DeleteObject(f.font);
+    b.fonts.clear();
+    ShowWindow(b.window, SW_SHOWNORMAL);
+    SetForegroundWindow(b.window);
+    UpdateWindow(b.window);
+    return true;
+}
+
+void platWindowClose() {
+    if (b.window) DestroyWindow(b.window);
+    b.window = nullptr;
+    if (b.canvasDc) {
+        if (b.canvasOld) SelectObject(b.canvasDc, b.canvasOld);
+        DeleteDC(b.canvasDc);
+    }
+    if (b.canvas) DeleteObject(b.canvas);
+    b.canvasDc = nullptr;
+    b.canvas = nullptr;
+    b.canvasOld = nullptr;
+    std::fill(std::begin(b.keyDown), std::end(b.keyDown), false);
+}
+
+void platTextFont(const std::string& face, int points, int weight) {
+    b.face = face;
+    b.points = points > 0 ? points : 0;
+    b.weight = weight;
+}
+
+void platTextAt(int x, int y, const std::string& text) {
+    if (!b.canvasDc || text.empty()) return;
+    for (const Backend::Printed& p : b.printed)
+        if (p.x == x && p.y == y && p.text == text && p.face == b.face && p.points == b.points &&
+            p.weight == b.weight)
+            return;
+    HFONT font = currentFont();
+    if (!font) return;
+    HGDIOBJ old = SelectObject(b.canvasDc, font);
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), 4096));
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(b.canvasDc, text.c_str(), length, &size);
+    RECT where{x, y, x + size.cx, y + size.cy};
+    RECT* last = nullptr;
+    for (auto& [at, box] : b.lastBoxes)
+        if (at.first == x && at.second == y) last = &box;
+    RECT cleared = where;
+    if (last) {
+        cleared = *last;
+        FillRect(b.canvasDc, last, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        *last = where;
+    } else {
+        b.lastBoxes.push_back({{x, y}, where});
+    }
+    // Opaque: the text's whole box is painted white first, so it covers
+    // whatever was drawn there before.
+    ExtTextOutA(b.canvasDc, x, y, ETO_OPAQUE, &where, text.c_str(), static_cast<UINT>(length),
+                nullptr);
+    SelectObject(b.canvasDc, old);
+    if (b.window) {
+        InvalidateRect(b.window, &cleared, FALSE);
+        InvalidateRect(b.window, &where, FALSE);
+    }
+
+    Backend::Printed* here = nullptr;
+    for (Backend::Printed& p : b.printed) {
+        if (p.x == x && p.y == y)
+            here = &p;
+        else if (overlaps(p.box, where) || overlaps(p.box, cleared))
+            p.text.clear();
+    }
+    if (!here) {
+        b.printed.push_back({x, y, "", 0, 0, "", where});
+        here = &b.printed.back();
+    }
+    *here = {x, y, b.face, b.points, b.weight, text, where};
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Timer and event wait
+// ---------------------------------------------------------------------------
+
+void platTimerStart(int periodMs) {
+    if (periodMs <= 0)
+        b.timer.stop();
+    else
+        b.timer.start(platTickMs(), periodMs);
+}
+
+void platTimerStop() { b.timer.stop(); }
+
+bool platWaitEvent(int& kind, int& param) {
+    registerCleanup();
+    if (!b.waitTimer) {
+        // A high-resolution timer where the system has one: the ordinary
+        // one wakes only on the 15.6 ms clock grid.
+        constexpr DWORD kHighResolution = 0x2;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+        b.waitTimer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
+        if (!b.waitTimer) b.waitTimer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    }
+    for (;;) {
+        // Window events first, in the order they came.
+        if (b.events.empty()) pumpMessages();
+        if (!b.events.empty()) {
+            kind = b.events.front().kind;
+            param = b.events.front().param;
+            b.events.pop_front();
+            return true;
+        }
+        // Then at most one tick, however many fell due while the last
+        // handler ran.
+        if (b.timer.takeTick(platTickMs())) {
+            kind = kEventTick;
+            param = 0;
+            return true;
+        }
+        HANDLE net = platwin::networkEvent();
+        if (net && WaitForSingleObject(net, 0) == WAIT_OBJECT_0) {
+            ResetEvent(net);
+            kind = kEventNetwork;
+            param = 0;
+            return true;
+        }
+        // Asleep until a message, a socket's input or the next tick.
+        HANDLE handles[2];
+        DWORD count = 0;
+        DWORD timeout = INFINITE;
+        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        if (wait >= 0) {
+            LARGE_INTEGER due;
+            due.QuadPart = -wait * 10000;  // relative, in 100 ns units
+            if (b.waitTimer && SetWaitableTimer(b.waitTimer, &due, 0, nullptr, nullptr, FALSE))
+                handles[count++] = b.waitTimer;
+            else
+                timeout = static_cast<DWORD>(wait);
+        }
+        if (net) handles[count++] = net;
+        MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Sound
+// ---------------------------------------------------------------------------
+
+void platPlayWav(const std::string& path, bool wait) {
+    // What was drawn before a spoken answer should be on screen while it is
+    // spoken.
+    if (wait && b.window) UpdateWindow(b.window);
+    Wav wav;
+    if (!loadWav(path, wav)) return;
+    const std::int64_t durationMs = wav.durationMs();
+    // At most one prompt sounds at a time: a new one cuts off one started
+    // without waiting (the help text).
+    stopSound();
+    if (!openDevice(wav.format)) {
+        // No sound device (or one refusing this format): a waiting prompt
+        // still takes its time, because the reply pause depends on it.
+        if (wait) sleepTakingMessages(nullptr, durationMs);
+        return;
+    }
+    if (wav.length == 0) return;
+    b.sound.assign(wav.data, wav.data + wav.length);
+    b.header = WAVEHDR{};
+    b.header.lpData = b.sound.data();
+    b.header.dwBufferLength = static_cast<DWORD>(b.sound.size());
+    const std::int64_t startMs = platTickMs();
+    ResetEvent(b.outEvent);
+    if (waveOutPrepareHeader(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
+        if (wait) sleepTakingMessages(nullptr, durationMs);
+        return;
+    }
+    b.headerPrepared = true;
+    if (waveOutWrite(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
+        stopSound();
+        if (wait) sleepTakingMessages(nullptr, durationMs);
+        return;
+    }
+    if (wait) waitForPlayback(startMs, durationMs);
+}
+
+int platWavDurationMs(const std::string& path) {
+    Wav wav;
+    if (!loadWav(path, wav)) return 0;
+    return static_cast<int>(std::min<std::int64_t>(wav.durationMs(), 24LL * 3600 * 1000));
+}
