@@ -53,6 +53,12 @@ REGEDIT4
 "Managed"="N"
 REG
 wine regedit /S "$(winepath -w "$wbuild/wine-settings.reg")" >>"$wbuild/wineboot.log" 2>&1
+# Wine links the profile's Documents, Desktop and the like to the host's home
+# folder: made real folders of the prefix, the installer check neither finds
+# an old run's files there nor leaves its own in the home folder.
+for shell_link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$shell_link" ]; then rm -f "$shell_link" && mkdir -p "$shell_link"; fi
+done
 # The server of the set-up ends; the mount manager reads the pinned ports
 # when the next one starts.
 wineserver -w
