@@ -110,6 +110,12 @@ void commitFrequencyEntry() {
     auto& R = radioState;
     if (K.entryActive == 0) return;
     K.entryActive = 0;
+    // Enter before any megahertz digit ("E Enter", "E . Enter") would tune
+    // the radio to 0 Hz and switch the preamp: refuse it and change nothing.
+    if (R.freqMHz < kLowestEntryMHz) {
+        playPrompt("invalid");
+        return;
+    }
     R.quietTicks = 0;
 
     bandOfMHz();

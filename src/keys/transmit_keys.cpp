@@ -198,6 +198,9 @@ void toneDigit() {
     auto& K = keysState;
     auto& R = radioState;
     if (K.keyCode < kVk0 || K.keyCode > kVk9) return;
+    // A committed tone is not an entry: a stray digit would make it typed
+    // digits, and the next band store would drop the tone. I starts a new one.
+    if (committedToneCode() != kNoTone) return;
     if (R.toneCode == kNoTone) R.toneCode.clear();
     R.toneCode += static_cast<char>(K.keyCode);
     capText(R.toneCode);

@@ -1,6 +1,7 @@
 // Typed frequencies, the frequency readout, the zero key and the tuning keys.
 #include "test_dispatcher_support.h"
 
+#include "radio/band_table.h"
 #include "radio/vfo_split.h"
 #include "shell/records.h"
 #include "shell/text.h"
@@ -56,29 +57,52 @@ TEST_F(FrequencyEntryTest, EntrySpeaksEachKeyAndKeepsFreqHzForTheRadiosAnswer) {
     EXPECT_EQ(radioState.band, 6);
 }
 
-TEST_F(FrequencyEntryTest, MegahertzOutside1To439IsRejectedAtTheDigit) {
-    type("E0");
-    EXPECT_EQ(spoken(), (Prompts{"ef", "0", "invalid"}));
-    EXPECT_EQ(keysState.entryActive, 0);
-    forget();
-    press(kVkEnter);  // nothing left to commit
-    EXPECT_TRUE(sent().empty());
-    EXPECT_TRUE(spoken().empty());
+TEST_F(FrequencyEntryTest, KeysWithNothingValidToTakeChangeNothing) {
+    // Megahertz outside 1 to 439 is refused at the digit, Enter with no
+    // megahertz typed at the Enter; a digit while a tone is on is no tone
+    // entry. Only E's own frequency re-send goes out, and the frequency,
+    // band, mode, preamp and the tone the next band store keeps all stay.
+    const struct {
+        const char* keys;
+        bool fmTone;  // 2 m FM narrow with tone 12 on, else 20 m USB
+        Prompts prompts;
+    } cases[] = {
+        {"E0\n", false, {"ef", "0", "invalid"}},
+        {"E440\n", false, {"ef", "4", "4", "0", "invalid"}},
+        {"E12345\n", false, {"ef", "1", "2", "3", "4", "invalid"}},
+        {"E.5\n", false, {"ef", "point", "5", "invalid"}},
+        {"E\n", false, {"ef", "invalid"}},
+        {"E.\n", false, {"ef", "point", "invalid"}},
+        {"5", true, {}},
+        {"E\n", true, {"ef", "invalid"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.keys) + (c.fmTone ? " with a tone" : ""));
+        auto& R = radioState;
+        R.band = c.fmTone ? 12 : 6;
+        R.mode = c.fmTone ? 5 : 2;
+        R.freqHz = c.fmTone ? 145000000 : 14200000;
+        R.preampOn = 1;
+        R.ctcssOn = c.fmTone ? 1 : 0;
+        R.toneCode = c.fmTone ? "012" : "999";
+        R.toneDigitsTyped = 0;
+        const std::string reply = frequencyCommand("FA", R.freqHz);
+        forget();
 
-    type("E44");
-    EXPECT_EQ(keysState.entryActive, 1);
-    type("0");
-    EXPECT_EQ(spoken(), (Prompts{"ef", "4", "4", "0", "invalid"}));
+        type(c.keys);
+        EXPECT_EQ(spoken(), c.prompts);
+        EXPECT_EQ(sent(), c.keys[0] == 'E' ? std::vector<std::string>{reply + ";"} : std::vector<std::string>{});
+        EXPECT_EQ(keysState.entryActive, 0);
+        EXPECT_EQ(R.freqHz, c.fmTone ? 145000000 : 14200000);
+        EXPECT_EQ(R.band, c.fmTone ? 12 : 6);
+        EXPECT_EQ(R.mode, c.fmTone ? 5 : 2);
+        EXPECT_EQ(R.preampOn, 1);
+        EXPECT_EQ(R.ctcssOn, c.fmTone ? 1 : 0);
 
-    type("E123");
-    forget();
-    type("4");  // a fourth megahertz digit
-    EXPECT_EQ(spoken(), (Prompts{"4", "invalid"}));
-    type("5\n");
-    EXPECT_TRUE(sentStarting("FA0").empty());
-
-    type("E.5");  // no megahertz before the point
-    EXPECT_EQ(keysState.entryActive, 0);
+        catState.lastFreqReply = reply;
+        storeBand();
+        EXPECT_EQ(midText(R.bandTable[R.band], kBandToneAt, kToneWidth), c.fmTone ? "012" : "999");
+    }
 }
 
 TEST_F(FrequencyEntryTest, FractionStopsAtSixDigits) {
