@@ -19,6 +19,7 @@ struct CatState {
     int connected = 0;          // 1 = radio state read and "connected" spoken
     int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
     int rigModel = 23;          // model from the "ID" answer; kReducedModel = reduced-feature radio
+    int modelAnswered = 0;      // 1 once the radio has answered "ID": a radio that was off at start is asked at connection
     std::string bridgeInbox;    // pass-through text accumulated until a ";"
     std::string bridgeChunk;    // last piece read from the pass-through port
     int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)

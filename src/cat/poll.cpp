@@ -39,9 +39,12 @@ constexpr int kBridgeNextCommandMs = 5;
 // ---------------------------------------------------------------------------
 
 // The first frequency answer after a (re)connection: program and radio are
-// brought into step, then "connected".
+// brought into step, then "connected". A radio that was off (or not yet
+// plugged in) at start has not told its model: it is asked before anything
+// that depends on the model is spoken or sent.
 void connectRadio() {
     auto& C = catState;
+    if (C.modelAnswered == 0) checkRadioModel();
     // A reading from before the link was lost says nothing of this radio.
     radioState.sMeter = kNoSMeterReading;
     queryRadioState();
