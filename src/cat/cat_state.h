@@ -9,6 +9,8 @@ struct CatState {
     std::string replyText;      // last text read from the radio or the simulator (capacity 256)
     std::string lastFreqCmd;    // last frequency-setting command sent, with ";"
     std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
+    int freqReportSuperseded = 0; // 1 from a frequency command the program sent until the next accepted answer
+    int staleFreqAnswer = 0;    // 1 when the poll's frequency query went out before that command: its answer is old
     std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
     std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
     int followingRadio = 0;     // 1 while the program follows a change the radio already has: nothing is sent or read
@@ -19,6 +21,7 @@ struct CatState {
     int connected = 0;          // 1 = radio state read and "connected" spoken
     int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
     int rigModel = 23;          // model from the "ID" answer; kReducedModel = reduced-feature radio
+    int modelAnswered = 0;      // 1 once the radio has answered "ID": a radio that was off at start is asked at connection
     std::string bridgeInbox;    // pass-through text accumulated until a ";"
     std::string bridgeChunk;    // last piece read from the pass-through port
     int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)

@@ -76,8 +76,13 @@ void sendCommand() {
     capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
     C.cmdText += ";";
     if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
-        static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength)
+        static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength) {
         C.lastFreqCmd = C.cmdText;
+        // The radio's last report no longer says where it is, and the answer
+        // to a poll frequency query sent before this names the old frequency.
+        C.freqReportSuperseded = 1;
+        if (C.pollAwaitingReply == 1 && C.pollSelect == 1) C.staleFreqAnswer = 1;
+    }
     putText(C.awaitedLetters, leftText(C.cmdText, 2));
     portWrite(S.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
     if (S.debugLog == 1) debugLine("TX=" + C.cmdText);

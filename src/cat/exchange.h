@@ -6,8 +6,10 @@
 
 // Sends cmdText with ";" appended to the radio port (nothing when
 // skipNextSend is set, or while followingRadio; "FA" redirected to "FB" while
-// split); copies frequency-setting commands to lastFreqCmd; logs "TX=". Its
-// two letters become the answer the next reply pause waits for.
+// split); copies frequency-setting commands to lastFreqCmd and marks the
+// radio's last frequency report (and a poll frequency answer still on its
+// way) as older than what was sent; logs "TX=". Its two letters become the
+// answer the next reply pause waits for.
 void sendCommand();
 // The reply pause: "delay" in the speech log, then at most the length of
 // delay.wav. It ends as soon as the answer to the command sent last is

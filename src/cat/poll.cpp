@@ -39,9 +39,12 @@ constexpr int kBridgeNextCommandMs = 5;
 // ---------------------------------------------------------------------------
 
 // The first frequency answer after a (re)connection: program and radio are
-// brought into step, then "connected".
+// brought into step, then "connected". A radio that was off (or not yet
+// plugged in) at start has not told its model: it is asked before anything
+// that depends on the model is spoken or sent.
 void connectRadio() {
     auto& C = catState;
+    if (C.modelAnswered == 0) checkRadioModel();
     // A reading from before the link was lost says nothing of this radio.
     radioState.sMeter = kNoSMeterReading;
     queryRadioState();
@@ -61,6 +64,7 @@ void followFrequencyAnswer() {
     const std::string digits = midText(C.replyText, 3, kFreqDigits);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
     putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerEnd - 1));
+    C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);
     updateFrequencyDisplay();
@@ -141,6 +145,11 @@ bool collectAnswer() {
     auto& C = catState;
     auto& S = shellState;
     C.pollAwaitingReply = 0;
+    // An answer to a query that went out before the program's own frequency
+    // command would put the old frequency back into the band record and the
+    // readout: the next query's answer is the radio's own.
+    const bool stale = C.staleFreqAnswer == 1;
+    C.staleFreqAnswer = 0;
     const int count = S.simMode == 1 ? 1 : radioBytesWaiting();
     if (count <= 0) {
         C.silentPolls += 1;
@@ -158,7 +167,12 @@ bool collectAnswer() {
         takeRadioBytes();
     if (S.debugLog == 1) debugLine("RX=" + C.replyText);
     // Answers are recognised by content, not matched to queries, so a late one is still used.
-    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) followFrequencyAnswer();
+    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
+        if (stale)
+            C.replyText.clear();
+        else
+            followFrequencyAnswer();
+    }
     handleMeterReply();
     return true;
 }

@@ -1,4 +1,5 @@
-// The full radio-state query run on the first frequency answer after a (re)connection.
+// The model check and the full radio-state query run on the first frequency
+// answer after a (re)connection.
 #include "cat/state_query.h"
 
 #include <string>
@@ -24,6 +25,9 @@ constexpr int kTunerOffset = 3;         // "AC" + P1 P2 P3: P2 is the transmit t
 constexpr int kSwitchOffset = 2;        // "VX", "NR", "PR" + 1 digit
 constexpr int kMonitorOffset = 2;       // "ML" + 3 digits
 constexpr int kMonitorLength = 3;
+constexpr int kModelOffset = 2;         // "ID" + 3 digits
+constexpr int kModelDigits = 3;
+constexpr int kQcQueryModel = 20;       // the model number the reduced-feature radio shares
 
 // The current band's record, empty outside the 14 bands (band 99).
 std::string currentBandRecord() {
@@ -137,6 +141,20 @@ void restoreToneAndSplit() {
 }
 
 }  // namespace
+
+void checkRadioModel() {
+    auto& C = catState;
+    queryRadio("ID");
+    int model = 0;
+    if (!replyNumber("ID", kModelOffset, kModelDigits, model)) return;
+    C.rigModel = model;
+    C.modelAnswered = 1;
+    if (C.rigModel == kQcQueryModel) {
+        queryRadio("OM");
+        std::string field;
+        if (replyField("OM", kSwitchOffset, 2, field) && field == "QC") C.rigModel = kReducedModel;
+    }
+}
 
 void queryRadioState() {
     auto& S = shellState;

@@ -5,3 +5,7 @@
 // reads back the mirrored settings, restores tone and split, refreshes the
 // status row and (re)opens the pass-through port.
 void queryRadioState();
+// The model check: asks "ID" and takes the model from the answer, then asks
+// a model 20 "OM", where "QC" means the reduced-feature radio. Without an
+// "ID" answer rigModel stays as it was. Sets modelAnswered.
+void checkRadioModel();

@@ -57,6 +57,8 @@ struct Backend {
     bool dirty = false;             // canvas changed since last shown
     bool driverWaits = false;       // the video driver can sleep until an event comes
     int displayFd = -1;             // the X server connection, -1 = none (not X11)
+    bool displayQuiet = false;      // the last sleep found nothing to read from the X server, and nothing drawn since
+    std::int64_t pumpedMs = 0;      // clock time SDL's event queue was last filled from the window system
     bool ttfReady = false;
     unsigned hdpi = 96, vdpi = 96;
     std::string face;               // current font choice; points 0 = default
@@ -132,6 +134,7 @@ bool ensureEvents() {
 
 void present() {
     b.dirty = false;
+    b.displayQuiet = false;  // drawing talks to the X server, which may send events along
     if (!b.window || !b.canvas) return;
     SDL_Surface* screen = SDL_GetWindowSurface(b.window);
     if (!screen) return;
@@ -502,11 +505,20 @@ void platTimerStop() { b.timer.stop(); }
 
 namespace {
 
+// SDL is asked for window events at least this often even while the X
+// server sends nothing: SDL raises some itself (the close request of a
+// signal that came while no sleep was running, a sound device lost).
+constexpr std::int64_t kPumpAtLeastEveryMs = 250;
+
 // Sleeps in poll() until one of the network sockets (or the display
 // connection, when displayFd is not -1) has input, or timeoutMs have passed
 // (-1: no limit). Returns true when a socket has input: a listener with a
-// connection to take, or a connection with bytes or a hang-up.
-bool waitSockets(int displayFd, std::int64_t timeoutMs) {
+// connection to take, or a connection with bytes or a hang-up. Sets
+// displayQuiet (when given) to whether the display connection was watched
+// and had nothing to read when the sleep ended; a failed or interrupted
+// poll() leaves it false.
+bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nullptr) {
+    if (displayQuiet) *displayQuiet = false;
     static std::vector<int> sockets;
     static std::vector<pollfd> fds;
     platreal::netDescriptors(sockets);
@@ -520,7 +532,10 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs) {
     }
     // EINTR (a signal) simply ends the sleep: the caller pumps SDL, which
     // turns SIGINT and SIGTERM into a close request.
-    if (::poll(fds.data(), fds.size(), timeout) <= 0) return false;
+    const int ready = ::poll(fds.data(), fds.size(), timeout);
+    if (ready < 0) return false;
+    if (displayQuiet && displayFd >= 0) *displayQuiet = fds.back().revents == 0;
+    if (ready == 0) return false;
     for (std::size_t i = 0; i < sockets.size(); ++i)
         if (fds[i].revents != 0) return true;
     return false;
@@ -547,10 +562,23 @@ bool platWaitEvent(int& kind, int& param) {
             }
         }
     }
+    // Filling SDL's queue reads the X connection several times over even when
+    // nothing came, and a client polling the network port wakes the program
+    // thirty times a second besides the ticks: while the last sleep found the
+    // X connection silent and nothing was drawn since, Xlib and SDL hold
+    // nothing new, and the next sleep watches the connection anyway.
+    auto mustPump = [] {
+        return !b.displayQuiet || b.displayFd < 0 || platTickMs() - b.pumpedMs >= kPumpAtLeastEveryMs;
+    };
+    auto pump = [] {
+        SDL_PumpEvents();
+        b.pumpedMs = platTickMs();
+    };
     for (;;) {
         // Window events first, in the order they came.
         SDL_Event e;
-        while (SDL_PollEvent(&e))
+        if (mustPump()) pump();
+        while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             if (translate(e, kind, param)) return true;
         // Then at most one tick, however many fell due while the last
         // handler ran.
@@ -568,9 +596,12 @@ bool platWaitEvent(int& kind, int& param) {
         if (b.window && b.displayFd >= 0) {
             // Drawing may have read events into Xlib's own queue, where
             // poll() cannot see them: take them first.
-            SDL_PumpEvents();
-            if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
-            if (waitSockets(b.displayFd, wait)) {
+            if (mustPump()) {
+                pump();
+                if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
+            }
+            const bool input = waitSockets(b.displayFd, wait, &b.displayQuiet);
+            if (input) {
                 kind = kEventNetwork;
                 param = 0;
                 return true;

@@ -7,6 +7,7 @@
 
 #include "cat/exchange.h"
 #include "cat/serial_port.h"
+#include "cat/state_query.h"
 #include "memory/memory_file.h"
 #include "radio/mode_filter.h"
 #include "screen/display.h"
@@ -27,20 +28,6 @@ void switchRadioOn() {
     speakDelay();
     sendText("PS1");
     for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
-}
-
-// Finds the model from the "ID" answer; a model 20 that answers "OM" with
-// "QC" is the reduced-feature radio.
-void detectModel() {
-    auto& C = catState;
-    C.rigModel = kDefaultModel;
-    queryRadio("ID");
-    C.rigModel = replyValue("ID", 2, 3, C.rigModel);
-    if (C.rigModel == 20) {
-        queryRadio("OM");
-        std::string field;
-        if (replyField("OM", 2, 2, field) && field == "QC") C.rigModel = kReducedModel;
-    }
 }
 
 // The band's CTCSS tone from its record, or the tone encoder off.
@@ -92,7 +79,10 @@ void initialiseProgram() {
     R.freqHz = roundToInt(static_cast<double>(hz));
     sendText(frequencyCommand("FA", hz));
 
-    detectModel();
+    // Without an answer the model stays 23; a radio switched on later is
+    // asked again when it connects.
+    catState.rigModel = kDefaultModel;
+    checkRadioModel();
 
     const std::string& record = R.bandTable[R.band];
     R.bandSplitFlag = textInt(midText(record, kBandSplitAt, 1));

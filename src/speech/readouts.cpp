@@ -8,30 +8,44 @@
 
 namespace {
 
-// The 11-digit Hz field the frequency readout speaks. For bands 1 to 14 it is
-// the band record's VFO A field, or VFO B's while split. Outside every band
-// (band 99) there is no record: the readout speaks the frequency the radio
-// last reported (the answer kept in lastFreqReply, else freqHz), and the
-// same when a record's field is damaged.
+// The 11 frequency digits of a frequency command or answer led by letters,
+// or "" when it is led by others or damaged.
+std::string frequencyDigits(const std::string& text, std::string_view letters) {
+    const std::string digits = midText(text, 3, kFreqDigits);
+    if (!startsWith(text, letters) || static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
+    return digits;
+}
+
+// The 11-digit Hz field the frequency readout speaks. Once the program has
+// sent a frequency, nothing the radio reported before counts: until its next
+// report the frequency sent is spoken (a recall or a tuning key, or another
+// program's command through the pass-through, which leaves the band records
+// alone). Otherwise the radio's last report, when the band has followed it
+// (bandCandidate is the band of the last report): the record can be behind
+// it, for a report not yet stored after a band change, or never stored while
+// another program drives the radio. Then the band record's VFO A field, or
+// VFO B's while split; outside every band (band 99) there is no record, and
+// the report of the other VFO, else freqHz, is spoken, the same when a
+// record's field is damaged.
 std::string frequencyField() {
     const auto& R = radioState;
     const auto& C = catState;
-    const std::string reported = midText(C.lastFreqReply, 3, kFreqDigits);
-    const bool reportUsable = startsWith(C.lastFreqReply, "F") &&
-                              static_cast<int>(reported.size()) == kFreqDigits && allDigits(reported);
-    // The radio's last report for the VFO read, when the band has followed it
-    // (bandCandidate is the band of the last report): the record can be
-    // behind it, for a report not yet stored after a band change, or never
-    // stored while another program drives the radio.
     const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
-    if (reportUsable && startsWith(C.lastFreqReply, vfoRead) && R.bandCandidate == R.band) return reported;
+    if (C.freqReportSuperseded == 1) {
+        const std::string sent = frequencyDigits(C.lastFreqCmd, vfoRead);
+        if (!sent.empty()) return sent;
+    }
+    const bool reportUsable = C.freqReportSuperseded == 0;
+    const std::string reported = frequencyDigits(C.lastFreqReply, vfoRead);
+    if (reportUsable && !reported.empty() && R.bandCandidate == R.band) return reported;
     if (bandHasRecord(R.band)) {
         const std::string& record = R.bandTable[R.band];
         const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
         std::string field = recordDigits(record, letterAt);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }
-    if (reportUsable) return reported;
+    const std::string anyReported = frequencyDigits(C.lastFreqReply, "F");
+    if (reportUsable && !anyReported.empty()) return anyReported;
     return zeroPad(R.freqHz, kFreqDigits);
 }
 

@@ -111,13 +111,17 @@ class Unplug(unittest.TestCase):
             s.wait_for_speech(["rigvox", "3", "point", "4"])
             time.sleep(3)
             speech_mark = s.speech_mark()
-            s.start_radio(["--smeter", "12"], 1)
+            # The reduced-feature radio: the model found at start (23, no
+            # answer) must not outlive the radio's own answer.
+            s.start_radio(["--smeter", "12", "--model", "020qc"], 1)
             s.wait_for_speech(["connected"], timeout=10, since=speech_mark)
-            # The radio is on 14.2 MHz: the band follows it to 20 m, whose
-            # factory record has the preamp on, before "connected".
+            # The radio is on 14.2 MHz: the band follows it to 20 m before
+            # "connected"; the model is asked first, and this radio gets the
+            # short state query and then the poll of its own S-meter form.
             received = [c for c in s.radio_log() if c not in POLLS]
-            self.assertEqual(received[:len(STATE_QUERY)],
-                             [c if c != "PA0" else "PA1" for c in STATE_QUERY])
+            self.assertEqual(received[:4], ["ID", "OM", "AG0", "RG054"])
+            after = s.wait_for_radio(["RG054", "SM"])
+            self.assertNotIn("SM0", s.radio_log()[after:])
             self.assertEqual(open_devices(s.proc.pid), [os.path.realpath(s.path("com1"))])
             s.wait_for_quiet(0.3)
             s.key("f")

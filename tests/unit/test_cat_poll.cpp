@@ -145,26 +145,34 @@ TEST_F(PollTest, AnAnswerEndsTheSilentCount) {
     EXPECT_EQ(catState.connected, 1);
 }
 
-// Waits on the screen area: the first frequency answer after the loss runs the
-// full state query and speaks "connected".
+// The first frequency answer after the loss runs the model check (when the
+// radio has not yet told its model: here it was off since the start, and
+// comes as the reduced-feature radio), the state query for that model, and
+// speaks "connected". A later return asks the state only.
 TEST_F(PollTest, ReturningRadioBringsTheStateQueryAgain) {
-    radio.answering = false;
-    for (int tick = 0; tick < 40; ++tick) pollTick();
-    ASSERT_EQ(catState.connected, 0);
-    takeCommands();
-    fake::takePrompts();
-    radio.answering = true;
-    pollTick();  // asks for the frequency
-    EXPECT_EQ(takeCommands(), Commands({"FA;"}));
-    pollTick();  // collects it: the state query, then the next query
-    const Commands after = takeCommands();
-    ASSERT_FALSE(after.empty());
-    EXPECT_EQ(after.front(), "AG0;");
-    EXPECT_EQ(after.back(), "SM0;");
-    EXPECT_EQ(catState.connected, 1);
-    const Prompts prompts = fake::takePrompts();
-    ASSERT_FALSE(prompts.empty());
-    EXPECT_EQ(prompts.back(), "connected");
+    radio.answers["ID;"] = "ID020;";
+    radio.answers["OM;"] = "OMQC;";
+    radio.answers["AG0;"] = "AG0040;";
+    for (int round = 0; round < 2; ++round) {
+        radio.answering = false;
+        for (int tick = 0; tick < 40; ++tick) pollTick();
+        ASSERT_EQ(catState.connected, 0);
+        takeCommands();
+        fake::takePrompts();
+        radio.answering = true;
+        catState.pollSelect = 0;
+        pollTick();  // asks for the frequency
+        EXPECT_EQ(takeCommands(), Commands({"FA;"}));
+        pollTick();  // collects it: model check, state query, then the next query
+        const Commands query = round == 0 ? Commands{"ID;", "OM;", "AG0;", "RG054;", "SM;"}
+                                          : Commands{"AG0;", "RG054;", "SM;"};
+        EXPECT_EQ(takeCommands(), query) << "round " << round;
+        EXPECT_EQ(catState.rigModel, kReducedModel);
+        EXPECT_EQ(catState.connected, 1);
+        const Prompts prompts = fake::takePrompts();
+        ASSERT_FALSE(prompts.empty());
+        EXPECT_EQ(prompts.back(), "connected");
+    }
 }
 
 // The radio comes back on another band: the band follows the frequency it
@@ -172,6 +180,7 @@ TEST_F(PollTest, ReturningRadioBringsTheStateQueryAgain) {
 // names the radio's frequency, not the band record the program had.
 TEST_F(PollTest, ReconnectionAnnouncesTheFrequencyTheRadioReports) {
     catState.connected = 0;  // on 40 m, whose record holds 7.1 MHz
+    catState.modelAnswered = 1;
     collectFrequency("FA00014074000;");
     const Prompts spoken = fake::takePrompts();
     ASSERT_GE(spoken.size(), 8u);

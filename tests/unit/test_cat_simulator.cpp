@@ -148,6 +148,7 @@ TEST_F(SimulatorTest, PollCollectsSimulatedAnswers) {
 // canned answers and "connected" is spoken.
 TEST_F(SimulatorTest, FirstPollAnswerConnectsTheReducedRadio) {
     catState.rigModel = 100;  // what "ID020;" and "OMQC;" make of every simulated run
+    catState.modelAnswered = 1;
     catState.cmdText = "FA00007100000";  // the frequency command of the start
     sendCommand();
     pollTick();  // asks for the frequency

@@ -1,8 +1,11 @@
 // The prompt player (file names, waiting, the speech log) and the seven
 // readouts, heard as the prompt names the fake platform recorded.
+#include "test_cat_radio.h"
 #include "test_support.h"
 
 #include "cat/exchange.h"
+#include "cat/poll.h"
+#include "shell/records.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -157,6 +160,45 @@ TEST_F(SpeechTest, ADamagedRecordFieldFallsBackToTheReportedFrequency) {
     catState.lastFreqReply = "FA00007150000";
     speakFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "5", "mhz"}));
+}
+
+// The readout speaks the radio's report (the dial may be ahead of the band
+// record), but never one older than a frequency the program sent: not the
+// last report, nor the answer to a poll query that went out before the
+// command, until the radio reports again.
+class ReadoutAfterSendTest : public cattest::ScriptedRadioTest {};
+
+TEST_F(ReadoutAfterSendTest, NoReportOlderThanTheFrequencySentIsSpoken) {
+    auto& C = catState;
+    C.connected = 1;
+    C.modelAnswered = 1;
+    const Prompts old{"7", "point", "1", "5", "mhz"};
+    const Prompts sent{"7", "point", "2", "mhz"};
+    radio.answers["FA;"] = "FA00007150000;";
+    radio.answers["SM0;"] = "SM00014;";
+    pollTick();
+    pollTick();  // the dial was turned to 7.15 MHz
+    fake::takePrompts();
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), old);
+
+    pollTick();  // the next frequency query: the radio answers 7.15 at once
+    ASSERT_EQ(C.pollSelect, 1);
+    sendText(frequencyCommand("FA", 7200000));  // a recall, or another program's command
+    radio.answers["FA;"] = "FA00007200000;";
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), sent);
+    pollTick();  // collects the old answer: dropped
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), sent);
+    EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007150000");
+
+    pollTick();
+    pollTick();  // the radio's own report of the new frequency
+    EXPECT_EQ(C.lastFreqReply, "FA00007200000");
+    speakFrequency();
+    EXPECT_EQ(fake::takePrompts(), sent);
+    EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007200000");
 }
 
 // --- bandwidth -------------------------------------------------------------

@@ -348,6 +348,31 @@ def bench_idle(runs, seconds=60):
     return results
 
 
+def arrival(radio, since, wanted, timeout=5):
+    """Moment the radio received a command for which wanted(command) holds."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        for at, c in radio.commands_since(since):
+            if wanted(c):
+                return at
+        time.sleep(0.0002)
+    return None
+
+
+def key_reactions(x, radio, trials):
+    """Milliseconds from each Right key (one tuning step) to its frequency
+    command at the radio; a key whose command does not come within 2 s is
+    left out."""
+    figures = []
+    for _ in range(trials):
+        time.sleep(0.12)
+        sent = x.key("Right")
+        at = arrival(radio, sent, lambda c: c.startswith("FA") and len(c) > 2, timeout=2)
+        if at is not None:
+            figures.append(1000 * (at - sent))
+    return figures
+
+
 def bench_reaction(runs, trials=40):
     figures = []
     for _ in range(runs):
@@ -356,17 +381,7 @@ def bench_reaction(runs, trials=40):
             with Session(config=config_text(port=1), prepare=radio.link) as s:
                 x = X(s.wait_for_window())
                 connected_session(s)
-                for _ in range(trials):
-                    time.sleep(0.12)
-                    sent = x.key("Right")
-                    end = sent + 2
-                    while time.monotonic() < end:
-                        got = [at for at, c in radio.commands_since(sent)
-                               if c.startswith("FA") and len(c) > 2]
-                        if got:
-                            figures.append(1000 * (got[0] - sent))
-                            break
-                        time.sleep(0.0002)
+                figures += key_reactions(x, radio, trials)
                 x.close()
         finally:
             radio.close()
@@ -591,17 +606,6 @@ class SpeechClock:
         self.thread.join(2)
 
 
-def _arrival(radio, since, wanted, timeout=5):
-    """Moment the radio received a command for which wanted(command) holds."""
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        for at, c in radio.commands_since(since):
-            if wanted(c):
-                return at
-        time.sleep(0.0003)
-    return None
-
-
 def bench_exchange(runs, trials=8):
     figures = {"state_query_each": [], "state_query_whole": [], "K": [], "F11": [], "N": [],
                "N_key_to_sound": []}
@@ -628,7 +632,7 @@ def bench_exchange(runs, trials=8):
                     s.wait_for_silence()
                     t = time.monotonic()
                     x.key("k")
-                    ks = _arrival(radio, t, lambda c: c == "KS")
+                    ks = arrival(radio, t, lambda c: c == "KS")
                     said = clock.first_after(ks) if ks else None
                     if said:
                         figures["K"].append(1000 * (said[0] - ks))
@@ -638,8 +642,8 @@ def bench_exchange(runs, trials=8):
                     s.wait_for_silence()
                     t = time.monotonic()
                     x.key("F11")
-                    mg = _arrival(radio, t, lambda c: c == "MG")
-                    rm = _arrival(radio, t, lambda c: c == "RM3")
+                    mg = arrival(radio, t, lambda c: c == "MG")
+                    rm = arrival(radio, t, lambda c: c == "RM3")
                     said = clock.first_after(rm) if rm else None
                     if mg and said:
                         figures["F11"].append(1000 * (said[0] - mg))
@@ -661,7 +665,7 @@ def bench_exchange(runs, trials=8):
                     x.key("Shift_L")
                     time.sleep(0.05)
                     t = x.key("Return")
-                    ex = _arrival(radio, t, lambda c: c == "EX0130000")
+                    ex = arrival(radio, t, lambda c: c == "EX0130000")
                     said = clock.first_after(ex) if ex else None
                     if said:
                         figures["N"].append(1000 * (said[0] - ex))

@@ -20,6 +20,7 @@ BENCHMARK is any of answer, set, idle, reaction (default: all).
 Needs RIGVOX_BUILD (rigvox, virtual-radio, wave/)."""
 
 import argparse
+import contextlib
 import os
 import socket
 import statistics
@@ -31,7 +32,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests", "e2e"))
 sys.path.insert(0, HERE)
 
-from bench import PtyRadio, X, connected_session, summary  # noqa: E402
+from bench import PtyRadio, X, arrival, connected_session, key_reactions, summary  # noqa: E402
 from rigvox_e2e import Session, config_text  # noqa: E402
 from soak import proc_sample  # noqa: E402
 
@@ -92,22 +93,36 @@ def port_session(port, radio=None, env=None):
     return Session(config=config, radio=["--smeter", "12"], env=env)
 
 
+@contextlib.contextmanager
+def own_radio_session(delay_ms=0, window=False):
+    """The program connected to the benchmark's own radio, with its network
+    port open: yields the session, the radio, the port and (window=True) the
+    window's key sender."""
+    radio = PtyRadio(delay_ms=delay_ms)
+    port = free_port()
+    try:
+        with port_session(port, radio) as s:
+            x = X(s.wait_for_window()) if window else None
+            connected_session(s)
+            try:
+                yield s, radio, port, x
+            finally:
+                if x is not None:
+                    x.close()
+    finally:
+        radio.close()
+
+
 def bench_answer(runs, asks=500):
     figures = []
     for _ in range(runs):
-        radio = PtyRadio(delay_ms=10)
-        port = free_port()
-        try:
-            with port_session(port, radio) as s:
-                connected_session(s)
-                client = Client(port)
-                for _ in range(asks):
-                    started = time.perf_counter()
-                    client.ask("f")
-                    figures.append(1000 * (time.perf_counter() - started))
-                client.close()
-        finally:
-            radio.close()
+        with own_radio_session(delay_ms=10) as (s, radio, port, x):
+            client = Client(port)
+            for _ in range(asks):
+                started = time.perf_counter()
+                client.ask("f")
+                figures.append(1000 * (time.perf_counter() - started))
+            client.close()
     text = summary(figures, "ms", "< 5 ms")
     print("  answer: " + text + "; 99th percentile %.2f ms"
           % sorted(figures)[int(0.99 * (len(figures) - 1))])
@@ -117,28 +132,18 @@ def bench_answer(runs, asks=500):
 def bench_set(runs, trials=40):
     figures = []
     for _ in range(runs):
-        radio = PtyRadio()
-        port = free_port()
-        try:
-            with port_session(port, radio) as s:
-                connected_session(s)
-                client = Client(port)
-                for i in range(trials):
-                    hz = 14074000 + 10 * i
-                    time.sleep(0.12)
-                    sent = time.monotonic()
-                    client.ask("F %d" % hz)
-                    end = sent + 2
-                    wanted = "FA%011d" % hz
-                    while time.monotonic() < end:
-                        got = [at for at, c in radio.commands_since(sent) if c == wanted]
-                        if got:
-                            figures.append(1000 * (got[0] - sent))
-                            break
-                        time.sleep(0.0002)
-                client.close()
-        finally:
-            radio.close()
+        with own_radio_session() as (s, radio, port, x):
+            client = Client(port)
+            for i in range(trials):
+                hz = 14074000 + 10 * i
+                time.sleep(0.12)
+                sent = time.monotonic()
+                client.ask("F %d" % hz)
+                wanted = "FA%011d" % hz
+                at = arrival(radio, sent, lambda c: c == wanted, timeout=2)
+                if at is not None:
+                    figures.append(1000 * (at - sent))
+            client.close()
     text = summary(figures, "ms", "within one tick (50 ms)")
     print("  set: " + text)
     return {"ms": figures, "summary": text}
@@ -180,29 +185,11 @@ def bench_idle(runs, seconds):
 def bench_reaction(runs, trials=40):
     figures = []
     for _ in range(runs):
-        radio = PtyRadio()
-        port = free_port()
-        try:
-            with port_session(port, radio) as s:
-                x = X(s.wait_for_window())
-                connected_session(s)
-                poller = Poller(port)
-                poller.start()
-                for _ in range(trials):
-                    time.sleep(0.12)
-                    sent = x.key("Right")
-                    end = sent + 2
-                    while time.monotonic() < end:
-                        got = [at for at, c in radio.commands_since(sent)
-                               if c.startswith("FA") and len(c) > 2]
-                        if got:
-                            figures.append(1000 * (got[0] - sent))
-                            break
-                        time.sleep(0.0002)
-                poller.stop()
-                x.close()
-        finally:
-            radio.close()
+        with own_radio_session(window=True) as (s, radio, port, x):
+            poller = Poller(port)
+            poller.start()
+            figures += key_reactions(x, radio, trials)
+            poller.stop()
     text = summary(figures, "ms", "as without a client (median < 2 ms)")
     print("  reaction with a polling client: " + text)
     return {"ms": figures, "summary": text}

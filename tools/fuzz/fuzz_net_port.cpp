@@ -19,30 +19,18 @@ namespace {
 constexpr int kPort = 4532;
 constexpr int kClients = 3;
 constexpr std::size_t kMaxPiece = 1500;
+constexpr std::size_t kMaxAnswer = 300;
 constexpr int kMaxSteps = 64;
 
-FuzzedDataProvider* provider = nullptr;
-
-void answerFromInput(int port, const std::string&) {
-    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
-    const std::string answer = provider->ConsumeRandomLengthString(300);
-    if (!answer.empty()) fake::feed(port, answer);
-}
-
 void checkParser(const std::string& piece) {
-    std::size_t start = 0;
-    while (start < piece.size()) {
-        std::size_t end = piece.find('\n', start);
-        if (end == std::string::npos) end = piece.size();
-        const std::string line = piece.substr(start, end - start);
-        start = end + 1;
+    fuzz::forEachPiece(piece, '\n', [](const std::string& line) {
         const NetRequest r = parseNetLine(line);
         FUZZ_CHECK(r.arguments.size() <= kTextCapacity, "arguments kept beyond a text", line);
         for (int code : {kRprtOk, r.error}) {
             const std::string answer = netAnswer(r, code, "1", "2");
             FUZZ_CHECK(!answer.empty() && answer.back() == '\n', "answer without its line end", answer);
         }
-    }
+    });
 }
 
 void afterEachStep(const int* clients) {
@@ -71,8 +59,7 @@ void afterEachStep(const int* clients) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     fuzz::resetAll();
-    provider = &in;
-    fake::state().responder = answerFromInput;
+    fuzz::answerFromInput(in, kMaxAnswer);
 
     auto& S = shellState;
     fuzz::openRadioPort();
@@ -115,7 +102,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     closeNetPort();
     afterEachStep(clients);
-    provider = nullptr;
-    fake::state().responder = nullptr;
+    fuzz::stopAnswering();
     return 0;
 }

@@ -20,13 +20,6 @@ constexpr int kModels[] = {23, 100, 20, 24, 22};
 constexpr std::size_t kMaxPiece = 300;
 constexpr int kMaxSteps = 64;
 
-FuzzedDataProvider* provider = nullptr;
-
-void answerFromInput(int port, const std::string&) {
-    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
-    const std::string answer = provider->ConsumeRandomLengthString(kMaxPiece);
-    if (!answer.empty()) fake::feed(port, answer);
-}
 
 // The commands the pass-through service may forward in this step: every
 // complete one the other program has sent, up to the last ";" that a text
@@ -66,8 +59,7 @@ void afterEachStep(const std::set<std::string>& exempt, bool tables = false) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     fuzz::resetAll();
-    provider = &in;
-    fake::state().responder = answerFromInput;
+    fuzz::answerFromInput(in, kMaxPiece);
 
     auto& S = shellState;
     auto& C = catState;
@@ -98,7 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         afterEachStep(exempt);
     }
     afterEachStep({}, true);
-    provider = nullptr;
-    fake::state().responder = nullptr;
+    fuzz::stopAnswering();
     return 0;
 }

@@ -35,15 +35,6 @@ constexpr int kKeys[] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'K', 'L', 
 constexpr std::size_t kMaxAnswer = 300;  // longer than any text, to reach the cuts
 constexpr int kMaxActions = 48;
 
-FuzzedDataProvider* provider = nullptr;
-
-// The radio: every write is answered with the next answer of the input (an
-// empty one is silence), until the answers run out.
-void answerFromInput(int port, const std::string&) {
-    if (port != fuzz::kRadioPort || provider == nullptr || provider->remaining_bytes() == 0) return;
-    const std::string answer = provider->ConsumeRandomLengthString(kMaxAnswer);
-    if (!answer.empty()) fake::feed(port, answer);
-}
 
 void afterEachStep(bool tables = false) {
     fuzz::checkState(tables);
@@ -131,8 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     savedMemoryFile();  // made before this input's clean start
     fuzz::resetAll();
-    provider = &in;
-    fake::state().responder = answerFromInput;
+    fuzz::answerFromInput(in, kMaxAnswer);
 
     if (in.ConsumeBool()) {
         startUp(in);
@@ -149,7 +139,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         afterEachStep();
     }
     afterEachStep(true);
-    provider = nullptr;
-    fake::state().responder = nullptr;
+    fuzz::stopAnswering();
     return 0;
 }

@@ -4,6 +4,8 @@
 // libFuzzer reports as a crash with the input that caused it.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -52,6 +54,30 @@ inline void resetAll() {
     closeAllPorts();
     fake::reset();
     resetState();
+}
+
+// The radio: every write to the radio port is answered with the next text
+// of the input (at most answerBound bytes; an empty one is silence), until
+// the input runs out or stopAnswering.
+struct InputRadio {
+    FuzzedDataProvider* input = nullptr;
+    std::size_t answerBound = 0;
+};
+inline InputRadio inputRadio;
+
+inline void answerFromInput(FuzzedDataProvider& in, std::size_t answerBound) {
+    inputRadio = {&in, answerBound};
+    fake::state().responder = [](int port, const std::string&) {
+        FuzzedDataProvider* in = inputRadio.input;
+        if (port != kRadioPort || in == nullptr || in->remaining_bytes() == 0) return;
+        const std::string answer = in->ConsumeRandomLengthString(inputRadio.answerBound);
+        if (!answer.empty()) fake::feed(port, answer);
+    };
+}
+
+inline void stopAnswering() {
+    inputRadio = {};
+    fake::state().responder = nullptr;
 }
 
 inline void openRadioPort(int baud = 9600) {
@@ -149,22 +175,30 @@ inline bool wellFormedFrequencyCommand(std::string_view command) {
     return command.size() == 13 && allDigits(command.substr(2));
 }
 
+// Calls check with each piece of text between separators; the last piece
+// may lack its separator.
+template <typename Check>
+inline void forEachPiece(const std::string& text, char separator, Check check) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string::npos) end = text.size();
+        check(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 // Checks the commands in bytes written to the radio port. Commands in exempt
 // came from the pass-through program and are forwarded as they are; they
 // only have to fit a text.
 inline void checkRadioCommands(const std::string& written, const std::set<std::string>& exempt = {}) {
-    std::size_t start = 0;
-    while (start < written.size()) {
-        std::size_t end = written.find(';', start);
-        if (end == std::string::npos) end = written.size();
-        const std::string command = written.substr(start, end - start);
-        start = end + 1;
+    forEachPiece(written, ';', [&](const std::string& command) {
         FUZZ_CHECK(command.size() < kTextCapacity, "command longer than a text", command);
-        if (exempt.count(command)) continue;
+        if (exempt.count(command)) return;
         FUZZ_CHECK(command.size() <= kOwnCommandBound, "command longer than any the program forms", command);
         if (startsWith(command, "FA") || startsWith(command, "FB"))
             FUZZ_CHECK(wellFormedFrequencyCommand(command), "malformed frequency command", command);
-        if (command == "Poweron") continue;  // the wake-up text before "PS1"
+        if (command == "Poweron") return;  // the wake-up text before "PS1"
         // Two upper-case letters, then digits, letters or a blank (the EX separator).
         FUZZ_CHECK(command.size() >= 2 && command[0] >= 'A' && command[0] <= 'Z' && command[1] >= 'A' &&
                        command[1] <= 'Z',
@@ -173,7 +207,7 @@ inline void checkRadioCommands(const std::string& written, const std::set<std::s
             const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ';
             FUZZ_CHECK(ok, "command with a character the radio does not take", command);
         }
-    }
+    });
 }
 
 // Prompts played since the last call: each names a recording by letters and
