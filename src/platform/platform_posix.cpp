@@ -2,6 +2,7 @@
 // clock and environment. Every system call is retried on EINTR; nothing
 // throws.
 #include "platform/platform.h"
+#include "platform/line_reader.h"
 #include "platform/platform_real.h"
 
 #include <arpa/inet.h>
@@ -509,17 +510,10 @@ void platNetClose(int handle) {
 
 namespace {
 
-// Longest line kept by platFileReadLine; the rest of a longer line is read
-// and dropped, so a file without line ends cannot exhaust memory. Every
-// caller keeps at most 255 characters anyway.
-constexpr std::size_t kLineKeep = 65536;
-
 struct FileSlot {
     int fd = -1;             // -1 = free slot
     bool reading = false;
-    std::vector<char> buffer;  // read-ahead of a reading file
-    std::size_t pos = 0, end = 0;
-    bool eof = false;
+    LineReader reader;       // read-ahead of a reading file
 };
 std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
 
@@ -551,21 +545,6 @@ int openFile(const std::string& path, int flags, bool reading) {
     return static_cast<int>(fileSlots.size());
 }
 
-// Refills the read-ahead; false at end of file or on a read error.
-bool refill(FileSlot& f) {
-    if (f.eof) return false;
-    if (f.buffer.empty()) f.buffer.resize(8192);
-    f.pos = f.end = 0;
-    ssize_t n;
-    do n = ::read(f.fd, f.buffer.data(), f.buffer.size());
-    while (n < 0 && errno == EINTR);
-    if (n <= 0) {
-        f.eof = true;
-        return false;
-    }
-    f.end = static_cast<std::size_t>(n);
-    return true;
-}
 
 }  // namespace
 
@@ -581,20 +560,12 @@ bool platFileReadLine(int handle, std::string& line) {
     line.clear();
     FileSlot* f = fileOf(handle);
     if (!f || !f->reading) return false;
-    bool any = false;
-    for (;;) {
-        if (f->pos >= f->end && !refill(*f)) return any;
-        const char c = f->buffer[f->pos++];
-        any = true;
-        if (c == '\n') return true;
-        if (c == '\r') {
-            // CR LF is one line end, even when the LF sits in the next block.
-            if (f->pos >= f->end && !refill(*f)) return true;
-            if (f->buffer[f->pos] == '\n') ++f->pos;
-            return true;
-        }
-        if (line.size() < kLineKeep) line += c;
-    }
+    return f->reader.readLine(line, [f](char* data, std::size_t size) -> std::size_t {
+        ssize_t n;
+        do n = ::read(f->fd, data, size);
+        while (n < 0 && errno == EINTR);
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    });
 }
 
 bool platFileWrite(int handle, const std::string& bytes) {

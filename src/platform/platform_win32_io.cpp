@@ -2,6 +2,7 @@
 // sockets (Winsock), files in the working folder, clock and environment.
 // Nothing here throws.
 #include "platform/platform.h"
+#include "platform/line_reader.h"
 #include "platform/platform_win32.h"
 
 #include "cat/serial_port.h"
@@ -395,16 +396,10 @@ void platNetClose(int handle) {
 
 namespace {
 
-// Longest line kept by platFileReadLine; the rest of a longer line is read
-// and dropped, so a file without line ends cannot exhaust memory.
-constexpr std::size_t kLineKeep = 65536;
-
 struct FileSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool reading = false;
-    std::vector<char> buffer;         // read-ahead of a reading file
-    std::size_t pos = 0, end = 0;
-    bool eof = false;
+    LineReader reader;                // read-ahead of a reading file
 };
 std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
 
@@ -432,20 +427,6 @@ int openFile(const std::string& path, DWORD access, DWORD disposition, bool read
     return static_cast<int>(fileSlots.size());
 }
 
-// Refills the read-ahead; false at end of file or on a read error.
-bool refill(FileSlot& f) {
-    if (f.eof) return false;
-    if (f.buffer.empty()) f.buffer.resize(8192);
-    f.pos = f.end = 0;
-    DWORD got = 0;
-    if (!ReadFile(f.h, f.buffer.data(), static_cast<DWORD>(f.buffer.size()), &got, nullptr) ||
-        got == 0) {
-        f.eof = true;
-        return false;
-    }
-    f.end = got;
-    return true;
-}
 
 }  // namespace
 
@@ -464,20 +445,11 @@ bool platFileReadLine(int handle, std::string& line) {
     line.clear();
     FileSlot* f = fileOf(handle);
     if (!f || !f->reading) return false;
-    bool any = false;
-    for (;;) {
-        if (f->pos >= f->end && !refill(*f)) return any;
-        const char c = f->buffer[f->pos++];
-        any = true;
-        if (c == '\n') return true;
-        if (c == '\r') {
-            // CR LF is one line end, even when the LF sits in the next block.
-            if (f->pos >= f->end && !refill(*f)) return true;
-            if (f->buffer[f->pos] == '\n') ++f->pos;
-            return true;
-        }
-        if (line.size() < kLineKeep) line += c;
-    }
+    return f->reader.readLine(line, [f](char* data, std::size_t size) -> std::size_t {
+        DWORD got = 0;
+        if (!ReadFile(f->h, data, static_cast<DWORD>(size), &got, nullptr)) return 0;
+        return got;
+    });
 }
 
 bool platFileWrite(int handle, const std::string& bytes) {
