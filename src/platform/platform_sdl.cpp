@@ -5,6 +5,7 @@
 // network sockets together.
 #include "platform/platform.h"
 #include "platform/platform_real.h"
+#include "platform/printed_texts.h"
 #include "platform/tick_timer.h"
 
 #include <SDL.h>
@@ -64,24 +65,7 @@ struct Backend {
     std::string face;               // current font choice; points 0 = default
     int points = 0, weight = 0;
     std::vector<CachedFont> fonts;
-    // Box of the last text printed at each position. A text printed again at
-    // the same place first clears the old box: the program erases a label by
-    // printing blanks there, and in a proportional font its blanks can be
-    // narrower than the label they replace.
-    std::vector<std::pair<std::pair<int, int>, SDL_Rect>> lastBoxes;
-    // The text last printed at each place, with its font. The same text
-    // printed there again changes no pixel, and the poll prints the unchanged
-    // frequency ten times a second: rendering and showing it each time cost
-    // more than all the rest of the program while it only polls. A print
-    // elsewhere that touches its box makes it count as changed.
-    struct Printed {
-        int x, y;
-        std::string face;
-        int points, weight;
-        std::string text;
-        SDL_Rect box;
-    };
-    std::vector<Printed> printed;
+    PrintedTexts<SDL_Rect> texts;  // what stands where, for the reprint rules
     TickTimer timer;
     // sound
     bool audioTried = false;        // the sound system was started (or failed to start)
@@ -413,8 +397,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
     if (b.canvas) SDL_FillRect(b.canvas, nullptr, SDL_MapRGB(b.canvas->format, 255, 255, 255));
-    b.lastBoxes.clear();
-    b.printed.clear();
+    b.texts.clear();
 
     // Point sizes follow the display's pixels per inch; displays that do
     // not say (or say nonsense) are taken as 96.
@@ -449,10 +432,7 @@ void platTextFont(const std::string& face, int points, int weight) {
 
 void platTextAt(int x, int y, const std::string& text) {
     if (!b.canvas || text.empty()) return;
-    for (const Backend::Printed& p : b.printed)
-        if (p.x == x && p.y == y && p.text == text && p.face == b.face && p.points == b.points &&
-            p.weight == b.weight)
-            return;
+    if (b.texts.shown(x, y, text, b.face, b.points, b.weight)) return;
     TTF_Font* font = currentFont();
     if (!font) return;
     // Shaded: the glyphs' whole box is painted white first, so the text
@@ -461,33 +441,15 @@ void platTextAt(int x, int y, const std::string& text) {
     SDL_Surface* rendered = TTF_RenderText_Shaded(font, text.c_str(), black, white);
     if (!rendered) return;
     SDL_Rect where{x, y, rendered->w, rendered->h};
-    SDL_Rect* last = nullptr;
-    for (auto& [at, box] : b.lastBoxes)
-        if (at.first == x && at.second == y) last = &box;
-    SDL_Rect cleared = where;
-    if (last) {
-        cleared = *last;
-        SDL_FillRect(b.canvas, last, SDL_MapRGB(b.canvas->format, 255, 255, 255));
-        *last = where;
-    } else {
-        b.lastBoxes.push_back({{x, y}, where});
-    }
+    const std::optional<SDL_Rect> last = b.texts.swapLastBox(x, y, where);
+    const SDL_Rect cleared = last ? *last : where;
+    if (last) SDL_FillRect(b.canvas, &cleared, SDL_MapRGB(b.canvas->format, 255, 255, 255));
     SDL_BlitSurface(rendered, nullptr, b.canvas, &where);
     SDL_FreeSurface(rendered);
     b.dirty = true;
 
-    Backend::Printed* here = nullptr;
-    for (Backend::Printed& p : b.printed) {
-        if (p.x == x && p.y == y)
-            here = &p;
-        else if (SDL_HasIntersection(&p.box, &where) || SDL_HasIntersection(&p.box, &cleared))
-            p.text.clear();
-    }
-    if (!here) {
-        b.printed.push_back({x, y, "", 0, 0, "", where});
-        here = &b.printed.back();
-    }
-    *here = {x, y, b.face, b.points, b.weight, text, where};
+    b.texts.record(x, y, b.face, b.points, b.weight, text, where, cleared,
+                   [](const SDL_Rect& one, const SDL_Rect& other) { return SDL_HasIntersection(&one, &other); });
 }
 
 // ---------------------------------------------------------------------------

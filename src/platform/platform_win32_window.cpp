@@ -4,6 +4,7 @@
 // sockets with input wake the same wait.
 #include "platform/platform.h"
 #include "platform/platform_win32.h"
+#include "platform/printed_texts.h"
 #include "platform/tick_timer.h"
 
 #include <mmsystem.h>
@@ -53,23 +54,7 @@ struct Backend {
     std::string face;              // current font choice; points 0 = default
     int points = 0, weight = 0;
     std::vector<CachedFont> fonts;
-    // Box of the last text printed at each position: a text printed again
-    // at the same place first clears the old box, since the program erases
-    // a label by printing blanks there, and blanks in a proportional font
-    // can be narrower than the label they replace.
-    std::vector<std::pair<std::pair<int, int>, RECT>> lastBoxes;
-    // The text last printed at each place, with its font. The poll prints
-    // the unchanged frequency ten times a second; the same text printed
-    // there again changes no pixel and is skipped. A print elsewhere that
-    // touches its box makes it count as changed.
-    struct Printed {
-        int x, y;
-        std::string face;
-        int points, weight;
-        std::string text;
-        RECT box;
-    };
-    std::vector<Printed> printed;
+    PrintedTexts<RECT> texts;  // what stands where, for the reprint rules
     std::deque<QueuedEvent> events;  // translated messages not yet handed out
     bool keyDown[256] = {};          // keys reported down and not yet up
     TickTimer timer;
@@ -466,8 +451,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     }
     b.width = width;
     b.height = height;
-    b.lastBoxes.clear();
-    b.printed.clear();
+    b.texts.clear();
     // Font sizes follow the display's pixels per inch.
     for (CachedFont& f : b.fonts)
         if (f.font) DeleteObject(f.font);
@@ -500,10 +484,7 @@ void platTextFont(const std::string& face, int points, int weight) {
 
 void platTextAt(int x, int y, const std::string& text) {
     if (!b.canvasDc || text.empty()) return;
-    for (const Backend::Printed& p : b.printed)
-        if (p.x == x && p.y == y && p.text == text && p.face == b.face && p.points == b.points &&
-            p.weight == b.weight)
-            return;
+    if (b.texts.shown(x, y, text, b.face, b.points, b.weight)) return;
     HFONT font = currentFont();
     if (!font) return;
     HGDIOBJ old = SelectObject(b.canvasDc, font);
@@ -511,17 +492,9 @@ void platTextAt(int x, int y, const std::string& text) {
     SIZE size{0, 0};
     GetTextExtentPoint32A(b.canvasDc, text.c_str(), length, &size);
     RECT where{x, y, x + size.cx, y + size.cy};
-    RECT* last = nullptr;
-    for (auto& [at, box] : b.lastBoxes)
-        if (at.first == x && at.second == y) last = &box;
-    RECT cleared = where;
-    if (last) {
-        cleared = *last;
-        FillRect(b.canvasDc, last, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        *last = where;
-    } else {
-        b.lastBoxes.push_back({{x, y}, where});
-    }
+    const std::optional<RECT> last = b.texts.swapLastBox(x, y, where);
+    const RECT cleared = last ? *last : where;
+    if (last) FillRect(b.canvasDc, &cleared, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     // Opaque: the text's whole box is painted white first, so it covers
     // whatever was drawn there before.
     ExtTextOutA(b.canvasDc, x, y, ETO_OPAQUE, &where, text.c_str(), static_cast<UINT>(length),
@@ -532,18 +505,7 @@ void platTextAt(int x, int y, const std::string& text) {
         InvalidateRect(b.window, &where, FALSE);
     }
 
-    Backend::Printed* here = nullptr;
-    for (Backend::Printed& p : b.printed) {
-        if (p.x == x && p.y == y)
-            here = &p;
-        else if (overlaps(p.box, where) || overlaps(p.box, cleared))
-            p.text.clear();
-    }
-    if (!here) {
-        b.printed.push_back({x, y, "", 0, 0, "", where});
-        here = &b.printed.back();
-    }
-    *here = {x, y, b.face, b.points, b.weight, text, where};
+    b.texts.record(x, y, b.face, b.points, b.weight, text, where, cleared, overlaps);
 }
 
 // ---------------------------------------------------------------------------
