@@ -18,56 +18,8 @@ import subprocess
 import time
 import unittest
 
-from rigvox_e2e import HarnessError, Session, commands, config_text, spoken, wait_until
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-class Client:
-    """A raw protocol client: sends lines, reads answer lines."""
-
-    def __init__(self, port):
-        self.sock = socket.create_connection(("127.0.0.1", port), timeout=10)
-        self.buffer = b""
-
-    def send(self, data):
-        self.sock.sendall(data)
-
-    def lines(self, count, timeout=10):
-        end = time.monotonic() + timeout
-        while self.buffer.count(b"\n") < count:
-            self.sock.settimeout(max(0.01, end - time.monotonic()))
-            chunk = self.sock.recv(65536)
-            if not chunk:
-                break
-            self.buffer += chunk
-        parts = self.buffer.split(b"\n")
-        got, self.buffer = parts[:count], b"\n".join(parts[count:])
-        return [p.decode("latin-1") for p in got]
-
-    def ask(self, line, count=1):
-        self.send(line.encode() + b"\n")
-        return self.lines(count)
-
-    def closed_after(self, timeout=10):
-        """What the program sent before hanging up; fails if it does not."""
-        self.sock.settimeout(timeout)
-        data = self.buffer
-        try:
-            while True:
-                chunk = self.sock.recv(65536)
-                if not chunk:
-                    return data
-                data += chunk
-        except ConnectionResetError:
-            return data
-
-    def close(self):
-        self.sock.close()
+from rigvox_e2e import (HarnessError, RigctlClient as Client, Session, commands, config_text,
+                        free_port, spoken, wait_until)
 
 
 def descriptors(pid):

@@ -22,7 +22,6 @@ Needs RIGVOX_BUILD (rigvox, virtual-radio, wave/)."""
 import argparse
 import contextlib
 import os
-import socket
 import statistics
 import sys
 import threading
@@ -33,32 +32,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests",
 sys.path.insert(0, HERE)
 
 from bench import PtyRadio, X, arrival, connected_session, key_reactions, summary  # noqa: E402
-from rigvox_e2e import Session, config_text  # noqa: E402
+from rigvox_e2e import RigctlClient as Client, Session, config_text, free_port  # noqa: E402
 from soak import proc_sample  # noqa: E402
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-class Client:
-    def __init__(self, port):
-        self.sock = socket.create_connection(("127.0.0.1", port), timeout=10)
-        self.sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        self.buffer = b""
-
-    def ask(self, line, lines=1):
-        self.sock.sendall(line.encode() + b"\n")
-        while self.buffer.count(b"\n") < lines:
-            self.buffer += self.sock.recv(4096)
-        parts = self.buffer.split(b"\n")
-        self.buffer = b"\n".join(parts[lines:])
-        return parts[:lines]
-
-    def close(self):
-        self.sock.close()
 
 
 class Poller(threading.Thread):
