@@ -17,6 +17,7 @@
 #include "radio/mode_filter.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
+#include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
 
@@ -24,8 +25,7 @@ namespace {
 
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
-constexpr int kFreqAnswerEnd = 14;    // "FA", 11 digits, ";" as the 14th character
-constexpr int kFreqDigits = 11;
+constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
 // A tick's worth of pass-through service: further commands are taken only
 // while the radio answers quickly and this much has not yet passed, so a key
 // waits at most about one tick longer than for a single exchange.
