@@ -3,6 +3,8 @@
 
 #include "keys/transmit_keys.h"
 #include "radio/band_table.h"
+#include "radio/toggles.h"
+#include "radio/vfo_split.h"
 
 using namespace keytest;
 
@@ -22,32 +24,32 @@ protected:
 // --- transmit ----------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
-    shellState.swrSpeech = 2;
+    radioState.swrSpeech = 2;
     radioState.tunerState = 2;
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
     EXPECT_EQ(radioState.txState, 12);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
     EXPECT_EQ(radioState.tunerState, 0);
 
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "off"}));
     EXPECT_EQ(radioState.txState, 0);
-    EXPECT_EQ(shellState.swrSpeech, 2);
+    EXPECT_EQ(radioState.swrSpeech, 2);
 
-    shellState.swrSpeech = 0;
+    radioState.swrSpeech = 0;
     press(kVkSpace);
     EXPECT_GT(radioState.txState, 0);  // transmitting even with no SWR speech to park
     press(kVkSpace);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
 }
 
 // --- tune --------------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "on"}));
@@ -61,8 +63,8 @@ TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
 }
 
 TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
-    shellState.tunerMode = 1;
-    shellState.swrSpeech = 2;
+    radioState.tunerMode = 1;
+    radioState.swrSpeech = 2;
     radioState.mode = 2;
     radioState.txPower = 50;
     press('T');
@@ -80,11 +82,11 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
     EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
     EXPECT_EQ(radioState.quietPowerSet, 0);
     EXPECT_EQ(radioState.tuning, 0);
-    EXPECT_EQ(shellState.swrSpeech, 1);
+    EXPECT_EQ(radioState.swrSpeech, 1);
 }
 
 TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
-    shellState.tunerMode = 2;
+    radioState.tunerMode = 2;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;", "AC110;", "PC005;", "MD5;", "TX2;"}));
     Prompts expected{"tune", "on"};
@@ -99,8 +101,8 @@ TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
 }
 
 TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
-    catState.rigModel = 100;
-    shellState.tunerMode = 1;
+    radioState.rigModel = 100;
+    radioState.tunerMode = 1;
     press('T');
     EXPECT_EQ(sent(), (Commands{"MD3;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "atu", "off", "on", "presskey"}));
@@ -117,7 +119,7 @@ TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
 }
 
 TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     forget();
     for (int vk : {int(kVkSpace), int('V'), int('F'), int(vkF(12)), int('Q')}) {
@@ -126,7 +128,7 @@ TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
         EXPECT_EQ(spoken(), (Prompts{"ton"}));
     }
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(shellState.running, 1);
+    EXPECT_EQ(keysState.running, 1);
     EXPECT_EQ(radioState.txState, 0);
 
     press('S');
@@ -163,7 +165,7 @@ TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequen
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_EQ(sent(), (Commands{"FT1;", "FB00014200000;"}));
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 0;
     press('V');
     EXPECT_EQ(sent().front(), "FT2;");
@@ -180,7 +182,7 @@ TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
     EXPECT_EQ(spoken(), (Prompts{"split", "off"}));
     EXPECT_EQ(catState.skipNextSend, 0);  // the chain's own frequency send took it
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 1;
     press('V');
     EXPECT_EQ(sent(), (Commands{"FT0;", "RX0;", "FA00014200000;"}));
