@@ -79,7 +79,6 @@ void menuReadBack(FuzzedDataProvider& in) {
 const bool tracing = std::getenv("RIGVOX_FUZZ_TRACE") != nullptr;
 
 void runAction(FuzzedDataProvider& in) {
-    auto& C = catState;
     auto& R = radioState;
     const int action = in.ConsumeIntegralInRange(0, 15);
     if (tracing) std::fprintf(stderr, "action %d (mode %d, band %d, tone %s)\n", action, R.mode, R.band, R.toneCode.c_str());
