@@ -274,9 +274,9 @@ TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
         shellState.comPort = kRadioPort;
         shellState.baudRate = 9600;
         shellState.bandCoverage = "7";
-        vradio::ModelSpec spec;
-        ASSERT_TRUE(vradio::parseModel(name, spec));
-        vradio::VirtualRadio radio(spec);
+        vradio::ModelSpec radioModel;
+        ASSERT_TRUE(vradio::parseModel(name, radioModel));
+        vradio::VirtualRadio radio(radioModel);
         std::string refused;
         fake::state().responder = [&](int port, const std::string& bytes) {
             if (port != kRadioPort) return;
@@ -285,7 +285,7 @@ TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
             fake::feed(port, answer);
         };
         auto& tones = radio.state;
-        const bool reduced = spec.reduced;
+        const bool reduced = radioModel.reduced;
         // The radio's tone numbers and switch after a path: none are
         // touched on the reduced radio, which starts at 8 and off.
         auto expectTone = [&](int encoder, int squelch, const char* path) {
