@@ -13,6 +13,7 @@
 #include "radio/mode_filter.h"
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
+#include "radio/vfo_split.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -102,15 +103,14 @@ void recallChannel(int slot) {
         playPrompt("off");
     }
     if (R.mode == kModeFmNarrow && R.toneCode != kNoTone) {
-        sendText("CN" + rightText(R.toneCode, 2));
-        sendText("CT1");
+        sendToneOn(R.toneCode);
         playPrompt("ctcss");
-        speakDigits(midText(R.toneCode, 2));
+        speakDigits(toneNumberText(R.toneCode));
         R.ctcssOn = 1;
     } else {
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
-        sendText("CT0");
+        if (takesFilterAndToneCommands()) sendText("CT0");
     }
 
     R.splitState = textInt(splitFlag);

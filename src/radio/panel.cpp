@@ -32,6 +32,6 @@ void updateStatusRow() {
     row.breakIn = R.breakInState == 1;
     row.vox = R.voxState == 1;
     row.monitor = R.monitorOn == 1;
-    if (R.toneCode != kNoTone) row.toneNumber = rightText(R.toneCode, 2);
+    if (R.toneCode != kNoTone) row.toneNumber = toneNumberText(R.toneCode);
     showStatusRow(row);
 }

@@ -1,4 +1,5 @@
-// VFO, split and tones: the working frequency's limits, zeroFrequency and split on and off.
+// VFO, split and tones: the working frequency's limits, zeroFrequency,
+// split on and off, and the tone commands in each radio's form.
 #include "radio/vfo_split.h"
 
 #include "base/records.h"
@@ -7,6 +8,14 @@
 #include "link/exchange.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
+
+namespace {
+
+// The TS-990S has a main and a sub receiver: its tone commands name the VFO
+// ("TN0" + number), and it refuses the two-digit form every other model takes.
+constexpr int kVfoDigitToneModel = 22;
+
+}  // namespace
 
 void moveFrequency(long long hz) {
     auto& R = radioState;
@@ -75,4 +84,18 @@ void splitKey() {
     C.skipNextSend = 1;
     playPrompt("split");
     playPrompt("off");
+}
+
+std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
+    if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
+    const std::string number = toneNumberText(toneCode);
+    const std::string field = rigModel == kVfoDigitToneModel ? "0" + number : number;
+    std::vector<std::string> commands{"TN" + field};
+    if (textInt(number) < kHighestToneNumber) commands.push_back("CN" + field);
+    commands.push_back("CT1");
+    return commands;
+}
+
+void sendToneOn(std::string_view toneCode) {
+    for (const std::string& command : toneOnCommands(toneCode, radioState.rigModel)) sendText(command);
 }
