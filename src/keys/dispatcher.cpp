@@ -6,7 +6,10 @@
 
 #include "cat/exchange.h"
 #include "cat/poll.h"
+#include "cat/radio_search.h"
+#include "cat/serial_port.h"
 #include "keys/frequency_entry.h"
+#include "keys/key_help.h"
 #include "keys/menu.h"
 #include "keys/meters.h"
 #include "keys/net_commands.h"
@@ -39,6 +42,8 @@ bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk
 bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
 bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
 bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
+// Keys that never act on their own: they neither run nor use up a help.
+bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin); }
 
 // --- preamble --------------------------------------------------------------
 
@@ -222,6 +227,47 @@ void quitKey() {
     playPrompt("quit");
 }
 
+// D: while no radio answers, looks for it on every serial port but the
+// pass-through port. A radio found elsewhere than rigvox.cfg says (another
+// port, another speed) is used from now on and written into the file, the
+// old one kept as rigvox.cfg.bak. A connected radio is only confirmed.
+void searchKey() {
+    auto& S = shellState;
+    if (catState.connected == 1) {
+        playPrompt("connected");
+        return;
+    }
+    // A transmission the lost radio may still be keyed for ends first.
+    if (radioState.txState != 0) transmitKey();
+    // Our own hold on the configured port would keep the search out of it.
+    portClose(S.comPort);
+    const FoundRadio found = searchForRadio(S.bridgePort);
+    if (found.port != 0 && (found.port != S.comPort || found.baud != S.baudRate)) {
+        if (!writeConfigPort(found.port, found.baud)) playPrompt("cfgnw");
+        S.comPort = found.port;
+        S.baudRate = found.baud;
+    }
+    // Found or not, the radio port is looked for again as at start.
+    openPortSequence(S.comPort);
+}
+
+// The key after H: its help is spoken, the key itself does nothing; H again
+// gives the whole help. Both play without waiting, so the next key cuts
+// them short.
+void explainKey() {
+    auto& K = keysState;
+    K.keyHeld = 1;
+    K.helpPending = 0;
+    if (shellState.debugLog == 1) logKey();
+    normaliseKey();
+    if (isLetter('H')) {
+        playPrompt("help", false);
+        return;
+    }
+    const char* prompt = keyHelpPrompt(K.keyCode);
+    playPrompt(prompt != nullptr ? prompt : "keynone", false);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -261,7 +307,7 @@ namespace {
 //
 // Each key runs down these rows in order. A row that ends the key returns;
 // the others act and let the key go on, so later rows may act on it too.
-// Rows 1 to 14 work without a radio; from row 15 on every key needs one.
+// Rows 1 to 14a work without a radio; from row 15 on every key needs one.
 void runKeyChain() {
     auto& C = catState;
     auto& K = keysState;
@@ -333,6 +379,11 @@ void runKeyChain() {
     // Row 14: Q, quit.
     if (isLetter('Q')) {
         quitKey();
+        return;
+    }
+    // Row 14a: D, the search for the radio, needs no radio.
+    if (isLetter('D')) {
+        searchKey();
         return;
     }
     // Row 15: nothing below works without a radio.
@@ -432,8 +483,6 @@ void runKeyChain() {
             K.adjustTarget = kTargetTuning;
         return;
     }
-    // Row 34: H, the help text, played while the next keys are handled.
-    if (isLetter('H')) playPrompt("help.wav", false);
     // Row 35: F, the frequency readout (the other VFO after X).
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
@@ -511,6 +560,11 @@ void keyDown() {
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
+    // After H the next key is explained, not run, whatever state it meets.
+    if (K.helpPending == 1 && !isModifierKey()) {
+        explainKey();
+        return;
+    }
     if (reducedFeatureRadio() && isFKey()) {
         playPrompt("na");
         return;
@@ -525,7 +579,13 @@ void keyDown() {
         return;
     }
     normaliseKey();
-    if (isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin)) return;
+    if (isModifierKey()) return;
+    // H works without a radio and changes nothing: the next key is explained.
+    if (isLetter('H')) {
+        K.helpPending = 1;
+        playPrompt("helpkey", false);
+        return;
+    }
     // A tone entry that got no digit is abandoned by the first other key.
     if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
     runKeyChain();

@@ -44,6 +44,14 @@ struct Arrival {
     std::string bytes;
 };
 
+// A device platSerialList gives: opening it by its path reaches ports[port]
+// (for a numbered device, normally its own number).
+struct SerialDevice {
+    int number = 0;        // 0 = none yet
+    std::string path;
+    int port = 0;
+};
+
 struct File {
     std::string content;
 };
@@ -86,6 +94,8 @@ struct State {
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
     std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them
+    std::vector<SerialDevice> serialDevices;   // what platSerialList gives, in this order
+    std::map<int, std::string> serialLinks;    // platSerialGiveNumber: number -> path linked
     // Called after every write to a port with the bytes written; may queue
     // answers with feed(). A virtual radio for tests.
     std::function<void(int port, const std::string& bytes)> responder;
