@@ -357,6 +357,10 @@ int platSerialGiveNumber(const std::string& path) {
 void platSerialClose(int handle) {
     SerialSlot* s = serialOf(handle);
     if (!s) return;
+    // A terminal that stays alive after we close it (a pseudo-terminal whose
+    // other end is open) would otherwise keep refusing every later opener,
+    // the radio search and our own reopening included.
+    ::ioctl(s->fd, TIOCNXCL);
     closeFd(s->fd);  // also drops the lock
     *s = SerialSlot{};
 }
