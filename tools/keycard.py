@@ -6,14 +6,17 @@ tools/keys.txt:
                               at most 80 columns, for braille and screen
                               readers;
   tools/prompt-words.txt      the spoken help, between its key-help marks:
-                              one prompt per key ("key..."), and "help",
-                              every key one after another;
+                              one prompt per key ("key...");
   src/keys/key_help_table.inc the program's index from key code to help
                               prompt.
 
     tools/keycard.py            write the three files
     tools/keycard.py --check    exit 1, naming them, when any is out of date
     tools/keycard.py --readme   print the README's key tables (Markdown)
+
+The README's key tables are made too when README.md holds the two marks
+README_START and README_END (each on a line of its own): what stands
+between them is the tables, written and checked like the three files.
 
 Python 3 standard library only.
 """
@@ -31,6 +34,9 @@ INDEX = os.path.join("src", "keys", "key_help_table.inc")
 CARD_WIDTH = 80
 BLOCK_START = "# --- Key help: made by tools/keycard.py from tools/keys.txt; edit there ---"
 BLOCK_END = "# --- End of the key help ---"
+README = "README.md"
+README_START = "<!-- Key tables: made by tools/keycard.py from tools/keys.txt; edit there -->"
+README_END = "<!-- End of the key tables -->"
 
 # The key names of the CODES column and their virtual-key codes, as the
 # program sees them once the keypad's digits and point and the bracket keys
@@ -126,9 +132,7 @@ def make_card(sections):
 def make_help_lines(sections):
     rows = [row for _, section in sections for row in section if row["prompt"]]
     lines = [BLOCK_START,
-             "# H twice: every key's help, one after another.",
-             "help|" + " ".join(sentence(row) for row in rows),
-             "# H, then a key: that key's help."]
+             "# H, then a key: that key's help. H twice: all of them in this order."]
     lines.extend("%s|%s" % (row["prompt"], sentence(row)) for row in rows)
     lines.append(BLOCK_END)
     return lines
@@ -175,6 +179,20 @@ def make_readme(sections):
     return "\n".join(out)
 
 
+def make_readme_file(sections, old_text):
+    """README.md with the text between its marks made anew; None when it
+    has no marks (the README then takes no tables from here)."""
+    lines = old_text.split("\n")
+    if README_START not in lines:
+        return None
+    start = lines.index(README_START)
+    if README_END not in lines[start:]:
+        raise TableError("%s: %r without %r" % (README, README_START, README_END))
+    end = lines.index(README_END, start)
+    lines[start + 1:end] = [""] + make_readme(sections).split("\n")
+    return "\n".join(lines)
+
+
 def read(path):
     try:
         with open(path, encoding="utf-8", newline="") as f:
@@ -195,6 +213,9 @@ def main(argv):
         made = {CARD: make_card(sections),
                 WORDS: make_words(sections, read(os.path.join(root, WORDS))),
                 INDEX: make_index(sections)}
+        readme = make_readme_file(sections, read(os.path.join(root, README)))
+        if readme is not None:
+            made[README] = readme
     except (OSError, TableError) as e:
         print("keycard: %s" % e, file=sys.stderr)
         return 1

@@ -251,9 +251,9 @@ void searchKey() {
     openPortSequence(S.comPort);
 }
 
-// The key after H: its help is spoken, the key itself does nothing; H again
-// gives the whole help. Both play without waiting, so the next key cuts
-// them short.
+// The key after H: its help is spoken, the key itself does nothing. H again
+// starts the whole help: "help", then every key's help (readWholeHelp).
+// Help plays without waiting, so the next key cuts it short.
 void explainKey() {
     auto& K = keysState;
     K.keyHeld = 1;
@@ -262,10 +262,26 @@ void explainKey() {
     normaliseKey();
     if (isLetter('H')) {
         playPrompt("help", false);
+        K.wholeHelpNext = 0;
         return;
     }
     const char* prompt = keyHelpPrompt(K.keyCode);
     playPrompt(prompt != nullptr ? prompt : "keynone", false);
+}
+
+// The whole help goes on: once the sentence before has sounded, the next
+// key's help, until the last. Each sentence is a prompt of its own, started
+// without waiting, so keys and the poll go on meanwhile.
+void readWholeHelp() {
+    auto& K = keysState;
+    if (K.wholeHelpNext < 0 || platSoundPlaying()) return;
+    const char* sentence = keyHelpSentence(K.wholeHelpNext);
+    if (sentence == nullptr) {
+        K.wholeHelpNext = -1;
+        return;
+    }
+    ++K.wholeHelpNext;
+    playPrompt(sentence, false);
 }
 
 }  // namespace
@@ -558,6 +574,7 @@ void keyDown() {
     auto& K = keysState;
     auto& R = radioState;
     // A held key repeats key-downs; it runs its command once.
+    K.wholeHelpNext = -1;  // any key ends the whole help
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
     // After H the next key is explained, not run, whatever state it meets.
@@ -602,6 +619,7 @@ void handleEvent() {
         case kEventTick:
             pollTick();
             sendNetAnswers();
+            readWholeHelp();
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

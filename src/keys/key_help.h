@@ -11,6 +11,9 @@ struct KeyHelp {
 
 // Every key with a row of the key table, and its help prompt.
 std::span<const KeyHelp> keyHelpTable();
+// The n-th sentence of the whole help (0 first): the help prompts of the
+// key table's rows in their order; nullptr past the last.
+const char* keyHelpSentence(int n);
 // The help prompt of keyCode (the keypad's digits and point and the bracket
 // keys already read as the keys they stand for); nullptr when the key has
 // no command.

@@ -58,6 +58,9 @@ bool platWaitEvent(int& kind, int& param);
 // sound stops one still sounding. A missing or unplayable file sounds nothing
 // and takes no time.
 void platPlayWav(const std::string& path, bool wait);
+// True while a sound started without waiting still sounds; false once it
+// has ended or been cut off, and always false without an audio device.
+bool platSoundPlaying();
 // The playing length of a WAV file in milliseconds, as a waiting play of it
 // takes with or without an audio device; 0 when missing or unplayable.
 int platWavDurationMs(const std::string& path);

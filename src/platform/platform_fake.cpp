@@ -148,12 +148,19 @@ bool platWaitEvent(int& kind, int& param) {
 void platPlayWav(const std::string& path, bool wait) {
     g.prompts.push_back({path, wait, g.nowMs});
     const std::string key = fake::lower(path);
+    g.asyncEndsMs = 0;  // any new sound cuts off one started without waiting
     if (g.missingWavs.count(key)) return;
+    if (!wait) {
+        auto it = g.wavMs.find(key);
+        if (it != g.wavMs.end()) g.asyncEndsMs = g.nowMs + it->second;
+    }
     if (wait) {
         auto it = g.wavMs.find(key);
         if (it != g.wavMs.end()) g.nowMs += it->second;
     }
 }
+
+bool platSoundPlaying() { return g.nowMs < g.asyncEndsMs; }
 
 int platWavDurationMs(const std::string& path) {
     const std::string key = fake::lower(path);

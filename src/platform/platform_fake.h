@@ -91,6 +91,7 @@ struct State {
     // radio port, and tests hear it in the spoken order.
     std::map<std::string, int> wavMs;
     std::set<std::string> missingWavs;         // lower-case paths that sound nothing
+    std::int64_t asyncEndsMs = 0;              // when the sound started without waiting ends
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
     std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them

@@ -76,6 +76,21 @@ class FirstStart(unittest.TestCase):
             s.key("d")  # connected: the search only says so
             s.wait_for_speech(["connected"])
 
+            # H, then Space: Space is explained, and the radio stays in
+            # receive. H twice: every key's help in turn, until a key.
+            s.wait_for_silence()
+            mark = s.radio_mark()
+            s.key("h", "space")
+            s.wait_for_speech(["helpkey", "keyspace"])
+            s.wait_for_silence()
+            self.assertNotIn("TX", s.radio_log()[mark:])
+            s.key("h", "h")
+            s.wait_for_speech(["helpkey", "help", "keyf", "keye"], timeout=30)
+            s.key("f")
+            s.wait_for_speech(["7", "point", "1", "mhz"])
+            s.wait_for_silence(margin=1.0)
+            self.assertFalse([w for w in s.speech()[s.speech_cursor:] if w.startswith("key")])
+
             # The radio goes; another comes on another device, at 9600 baud.
             s.wait_for_silence()
             s.stop_radio()

@@ -516,9 +516,22 @@ TEST_F(DispatcherTest, HelpThenAKeyExplainsItWithoutRunningIt) {
     EXPECT_EQ(memoryState.channelAction, 1);
     EXPECT_EQ(spoken(), (Prompts{"helpkey", "keydigits"}));
 
-    // H twice: the whole help; the key after it acts again.
-    type("hha");
-    EXPECT_EQ(spoken(), (Prompts{"helpkey", "help", "ag"}));
+    // H twice: "help", then every key's help in the table's order, each
+    // once the one before has sounded, while ticks and keys go on; any key
+    // ends it and acts again.
+    fake::state().wavMs["wave/keyf.wav"] = 120;
+    type("hh");
+    for (int tick = 0; tick < 4; ++tick) {
+        fake::pushTick();
+        run();
+        fake::advance(50);
+    }
+    EXPECT_EQ(spoken(), (Prompts{"helpkey", "help", keyHelpSentence(0), keyHelpSentence(1)}));
+    EXPECT_STREQ(keyHelpSentence(0), "keyf");
+    type("a");
+    fake::pushTick();
+    run();
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
     EXPECT_EQ(keysState.adjustTarget, kTargetAfGain);
 }
 
