@@ -35,8 +35,8 @@ CARD_WIDTH = 80
 BLOCK_START = "# --- Key help: made by tools/keycard.py from tools/keys.txt; edit there ---"
 BLOCK_END = "# --- End of the key help ---"
 README = "README.md"
-README_START = "<!-- Key tables: made by tools/keycard.py from tools/keys.txt; edit there -->"
-README_END = "<!-- End of the key tables -->"
+README_START = "<!-- BEGIN KEY TABLES: made by tools/keycard.py --readme from tools/keys.txt; edit there -->"
+README_END = "<!-- END KEY TABLES -->"
 
 # The key names of the CODES column and their virtual-key codes, as the
 # program sees them once the keypad's digits and point and the bracket keys
@@ -189,7 +189,7 @@ def make_readme_file(sections, old_text):
     if README_END not in lines[start:]:
         raise TableError("%s: %r without %r" % (README, README_START, README_END))
     end = lines.index(README_END, start)
-    lines[start + 1:end] = [""] + make_readme(sections).split("\n")
+    lines[start + 1:end] = make_readme(sections).rstrip("\n").split("\n")
     return "\n".join(lines)
 
 

@@ -573,8 +573,8 @@ void keyDown() {
     auto& C = catState;
     auto& K = keysState;
     auto& R = radioState;
-    // A held key repeats key-downs; it runs its command once.
     K.wholeHelpNext = -1;  // any key ends the whole help
+    // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
     // After H the next key is explained, not run, whatever state it meets.
