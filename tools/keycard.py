@@ -115,9 +115,14 @@ def card_row(row):
     return "%s: %s" % (row["key"], row["does"])
 
 
+# Words the voice would say as words, spelt out as letters in the help.
+SPOKEN = {"ALC": "A L C", "AM": "A M", "UHF": "U H F", "VHF": "V H F"}
+
+
 def sentence(row):
     """The spoken help of a row."""
-    return "%s, %s." % (row["key"], row["does"])
+    text = "%s, %s." % (row["key"], row["does"])
+    return re.sub(r"\b[A-Z]{2,}\b", lambda m: SPOKEN.get(m.group(0), m.group(0)), text)
 
 
 def make_card(sections):
