@@ -319,11 +319,17 @@ class Session:
     prepare  -- None, or a function called with the new working directory
                 before anything is written into it (to mount a small file
                 system there, for example).
+    workdir  -- None, or a folder of the caller's: the program starts there
+                and the radio's com<N> link goes there (the session's own
+                directory still holds the logs).
+    radio_link -- None, or the path of the radio's link instead of com<N>.
     """
 
     def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
-                 radio_port=1, env=None, prepare=None):
+                 radio_port=1, env=None, prepare=None, workdir=None, radio_link=None):
         self.config = config
+        self.workdir = workdir
+        self.radio_link = radio_link
         self.prepare = prepare
         self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
         self.files = files or {}
@@ -379,7 +385,7 @@ class Session:
             env.update(self.extra_env)
             self._stdout = open(self.path("stdout.txt"), "wb")
             self._stderr = open(self.path("stderr.txt"), "wb")
-            self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=env,
+            self.proc = subprocess.Popen([self.binary], cwd=self.workdir or self.dir, env=env,
                                          stdin=subprocess.DEVNULL, stdout=self._stdout,
                                          stderr=self._stderr, preexec_fn=_die_with_parent)
         except BaseException:
@@ -393,16 +399,17 @@ class Session:
         exe = os.path.join(BUILD, "virtual-radio")
         if not os.path.exists(exe):
             raise HarnessError("no virtual radio at %s" % exe)
+        link = self.radio_link or os.path.join(self.workdir or self.dir, "com%d" % port)
         self._radio_err = open(self.path("radio.err"), "wb")
         self.radio_proc = subprocess.Popen(
-            [exe, "--link", self.path("com%d" % port), "--log", self.path("radio.log"),
+            [exe, "--link", link, "--log", self.path("radio.log"),
              "--control", self.path("radio.control"), *map(str, options)],
             cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=self._radio_err, preexec_fn=_die_with_parent)
         ready, _, _ = select.select([self.radio_proc.stdout], [], [], 10)
         if not ready or not self.radio_proc.stdout.readline():
             raise HarnessError("the virtual radio did not start")
-        wait_until(lambda: os.path.islink(self.path("com%d" % port)), 5, "the radio's link")
+        wait_until(lambda: os.path.islink(link), 5, "the radio's link")
 
     def stop(self):
         """Stops every process of the session and removes its directory
