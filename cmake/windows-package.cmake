@@ -35,10 +35,12 @@ set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL OFF)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_INSTALLED_ICON_NAME rigvox.exe)
-# The finish page offers to start Rigvox (in the working folder, the output
-# path the install section ends with) and to show the key card.
+# The Start-menu folder is "Rigvox", whatever the version. The finish page
+# offers to start Rigvox (in the working folder, the output path the install
+# section ends with) and to show the key card.
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN rigvox.exe)
 set(CPACK_NSIS_DEFINES [=[
+  !define MUI_STARTMENUPAGE_DEFAULTFOLDER "Rigvox"
   !define MUI_FINISHPAGE_RUN_TEXT "Start Rigvox"
   !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\keycard.txt"
   !define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the key card"
