@@ -88,12 +88,6 @@ std::string frequencyCommand(std::string_view vfo, long long hz) {
     return std::string(vfo) + zeroPad(hz, kFreqDigits);
 }
 
-std::string displayFrequency(std::string_view hzDigits) {
-    std::string text = leftText(hzDigits, 5) + "." + rightText(hzDigits, 6);
-    const std::size_t first = text.find_first_not_of('0');
-    return first == std::string::npos ? std::string() : midText(text, static_cast<int>(first) + 1);
-}
-
 std::string withField(std::string_view record, int at, std::string_view value) {
     if (at < 1 || static_cast<int>(record.size()) < at - 1) return std::string(record);
     std::string updated = leftText(record, at - 1);

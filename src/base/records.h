@@ -89,10 +89,6 @@ long long recordHz(std::string_view record, int letterAt);
 // only place a frequency command is formed. A value outside the field's
 // range never widens or breaks the command (negative gives zeros).
 std::string frequencyCommand(std::string_view vfo, long long hz);
-// The frequency as the program keeps it for display from 11 Hz digits: 5
-// digits, ".", 6 digits, leading zeros removed ("00007100000" gives
-// "7.100000", "00000500000" gives ".500000").
-std::string displayFrequency(std::string_view hzDigits);
 // record with the characters from position at on replaced by value (the
 // record's length is kept when it reaches that far; a shorter record is
 // returned unchanged).

@@ -453,13 +453,16 @@ void runKeyChain() {
         commitFrequencyEntry();
         return;
     }
-    // Row 25: V, split on or off; the frequency send of row 47 follows
-    // (outside every band the split key refuses and nothing is sent).
+    // Row 25: V, split on or off (outside every band the split key refuses
+    // and nothing is sent). On, the working frequency goes to VFO B as row
+    // 47 sends it; off, VFO A has been given its frequency by the key.
     if (isLetter('V')) {
         const bool refused = !bandHasRecord(R.band);
-        splitKey();
+        const bool splitOn = splitKey();
         if (refused) return;
         K.adjustTarget = kTargetTuning;
+        if (splitOn) tuningKeys();
+        return;
     }
     // Row 26: Z, zero beat in CW, zero frequency otherwise.
     if (isLetter('Z')) {

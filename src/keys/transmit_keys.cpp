@@ -34,9 +34,7 @@ void tuneOff() {
     if (!reducedFeatureRadio()) {
         sendText("RX");
         for (int i = 0; i < kAfterTunePauses; ++i) speakDelay();
-        R.quietPowerSet = 1;
-        sendPower();
-        R.quietPowerSet = 0;
+        sendPower(false);  // the power goes back silently after tuning
     }
     setMode();
 }

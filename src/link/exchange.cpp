@@ -69,13 +69,6 @@ void setSimulator(SimulatedAnswer answer) { simulator = answer; }
 
 void sendCommand() {
     auto& C = catState;
-    if (C.followingRadio == 1) return;  // the radio already has what would be sent
-    // The split key, going back to simplex, has sent VFO A's frequency itself:
-    // the one command that follows (the key's own frequency send) stays unsent.
-    if (C.skipNextSend == 1) {
-        C.skipNextSend = 0;
-        return;
-    }
     capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
     C.cmdText += ";";
     if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
@@ -96,7 +89,6 @@ void speakDelay() {
     notePrompt("delay");
     const std::string letters = C.awaitedLetters;
     C.awaitedLetters.clear();  // a second pause in a row waits out its whole length
-    if (C.followingRadio == 1) return;
     const int pauseMs = platWavDurationMs(promptPath("delay"));
     const std::int64_t start = platTickMs();
     // Time left of the pause. The clock counts whole milliseconds: one more
@@ -124,7 +116,6 @@ void readReply() {
     auto& C = catState;
     C.replyText.clear();
     C.awaitedLetters.clear();
-    if (C.followingRadio == 1) return;
     if (C.simMode == 1)
         putText(C.replyText, simulatedAnswer(), kReplyCapacity);
     else

@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Sends cmdText with ";" appended to the radio port (nothing when
-// skipNextSend is set, or while followingRadio); copies frequency-setting commands to lastFreqCmd and marks the
+// Sends cmdText with ";" appended to the radio port; copies frequency-setting commands to lastFreqCmd and marks the
 // radio's last frequency report (and a poll frequency answer still on its
 // way) as older than what was sent; logs "TX=". Its two letters become the
 // answer the next reply pause waits for.
@@ -20,11 +19,10 @@ void setSimulator(SimulatedAnswer answer);
 // complete on the radio port (a reply led by its two letters, up to its ";");
 // without one, or with no command sent since the last pause or read, it
 // lasts the whole length. Bytes that arrive meanwhile are held for the next
-// read. No time while followingRadio: nothing was sent.
+// read.
 void speakDelay();
 // Fills replyText with what the radio has sent: what a pause held, then what
 // waits on the port (or the simulator's answer); logs "RX=". Never waits.
-// Nothing while followingRadio.
 void readReply();
 // Radio bytes received and not yet read (held by a pause or on the port).
 int radioBytesWaiting();

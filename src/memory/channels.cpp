@@ -90,9 +90,8 @@ void recallChannel(int slot) {
     R.mode = textInt(midText(record, kChannelModeAt, 1));
     setMode();
 
-    R.freqDisplayText = displayFrequency(recordDigits(record, kChannelVfoAAt));
     sendText(frequencyCommand("FA", recordHz(record, kChannelVfoAAt)));
-    speakFrequency(frequencyField(), R.splitState > 0);
+    speakFrequency(frequencyField(false), false);
     speakMode(R.mode);
 
     const std::string tone = midText(record, kChannelToneAt, kToneWidth);
@@ -113,7 +112,7 @@ void recallChannel(int slot) {
         if (takesFilterAndToneCommands()) sendText("CT0");
     }
 
-    R.splitState = textInt(splitFlag);
+    takeSplitDigit(textInt(splitFlag));
     if (R.splitState == 1) {
         sendText(frequencyCommand("FB", recordHz(record, kChannelVfoBAt)));
         sendText("FT1");

@@ -250,7 +250,7 @@ int setSplit(const NetRequest& r) {
         // keyboard convenience a client does not expect), and the change is
         // not announced.
         splitKey();
-        if (R.splitState == 1) R.splitState = 2;
+        if (R.splitState == 1) R.splitAnnounced = 1;
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
         long long vfoB = 0;
@@ -267,7 +267,6 @@ int setSplit(const NetRequest& r) {
     long long vfoA = 0;
     const bool known = askRadioFrequency("FA", vfoA);
     splitKey();
-    sendWorkingFrequency();  // swallowed, as after the V key
     if (known) tuneWorkingFrequency(vfoA);
     return kRprtOk;
 }
@@ -280,9 +279,7 @@ int setPower(const NetRequest& r) {
     if (watts > top) watts = top;
     if (watts < kPowerFloor) watts = kPowerFloor;
     R.txPower = watts;
-    R.quietPowerSet = 1;
-    sendPower();
-    R.quietPowerSet = 0;
+    sendPower(false);
     return kRprtOk;
 }
 

@@ -73,7 +73,6 @@ void initialiseProgram() {
 
     // Tune VFO A to the band's stored frequency.
     const long long hz = recordHz(R.bandTable[R.band], kBandVfoAAt);
-    R.freqDisplayText = displayFrequency(recordDigits(R.bandTable[R.band], kBandVfoAAt));
     R.freqHz = roundToInt(static_cast<double>(hz));
     sendText(frequencyCommand("FA", hz));
 

@@ -87,7 +87,7 @@ bool checkBand() {
 void storeBand() {
     auto& R = radioState;
     const auto& C = catState;
-    const std::string prefix = digitOf(R.splitState) + digitOf(R.mode);
+    const std::string prefix = digitOf(splitDigit()) + digitOf(R.mode);
     if (!checkBand()) return;
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
@@ -125,7 +125,7 @@ void recallBand() {
     R.mode = textInt(midText(r, kBandModeAt, 1));
     send(frequencyCommand("FA", recordHz(r, kBandVfoAAt)));
 
-    R.splitState = textInt(midText(r, kBandSplitAt, 1));
+    takeSplitDigit(textInt(midText(r, kBandSplitAt, 1)));
     if (R.splitState > 0) {
         send(frequencyCommand("FB", recordHz(r, kBandVfoBAt)));
         playPrompt("split");
@@ -161,7 +161,7 @@ void storeVfoA(long long hz) {
 void bandOfMHz() {
     auto& R = radioState;
     R.band = bandOfWholeMHz(R.freqMHz, 439, kNoBand);
-    if (R.band == kNoBand && R.splitState == 1) R.splitState = 0;
+    if (R.band == kNoBand && R.splitState == 1 && R.splitAnnounced == 0) R.splitState = 0;
 }
 
 namespace {
@@ -201,10 +201,10 @@ void stepBandDown() {
     recallBand();
 }
 
-std::string frequencyField() {
+std::string frequencyField(bool vfoB) {
     const auto& R = radioState;
     const auto& C = catState;
-    const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
+    const std::string vfoRead = vfoB ? "FB" : "FA";
     if (C.freqReportSuperseded == 1) {
         const std::string sent = frequencyDigits(C.lastFreqCmd, vfoRead);
         if (!sent.empty()) return sent;
@@ -214,7 +214,7 @@ std::string frequencyField() {
     if (reportUsable && !reported.empty() && R.bandCandidate == R.band) return reported;
     if (bandHasRecord(R.band)) {
         const std::string& record = R.bandTable[R.band];
-        const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
+        const int letterAt = vfoB ? kBandVfoBAt : kBandVfoAAt;
         std::string field = recordDigits(record, letterAt);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }

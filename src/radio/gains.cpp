@@ -32,9 +32,8 @@ void sendRfGain() { sendSetting("RG", radioState.rfGain, kLevelDigits); }
 
 void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDigits); }
 
-void sendPower() {
+void sendPower(bool spoken) {
     const auto& R = radioState;
     sendSetting("PC", R.txPower, kLevelDigits);
-    // The tune command restores the power silently after tuning.
-    if (R.quietPowerSet == 0) speakPower(R.txPower, reducedFeatureRadio());
+    if (spoken) speakPower(R.txPower, reducedFeatureRadio());
 }

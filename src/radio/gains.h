@@ -7,5 +7,5 @@ void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
-// Sends "PC" + 3 digits and, unless quietPowerSet, speaks the power.
-void sendPower();
+// Sends "PC" + 3 digits of txPower; speaks the power when spoken.
+void sendPower(bool spoken);

@@ -21,7 +21,6 @@ constexpr int kNoSMeterReading = -1;  // sMeter before the radio has given a rea
 struct RadioState {
     int freqHz = 7100000;                 // working VFO A frequency in Hz
     int freqMHz = kNoTypedMHz;            // whole MHz typed in frequency entry
-    std::string freqDisplayText = "    7.100000"; // frequency as shown
     int band = kDefaultBand;              // current band 1..14, kNoBand = outside every band
     int bandCandidate = 0;                // band derived from a frequency
     std::string bandTable[15];            // band records, slots 1..14, 30 characters each
@@ -32,14 +31,13 @@ struct RadioState {
     int ssbWidth = 7;                     // last SSB high-cut index
     int cwWidth = 600;                    // last CW width in Hz
     int squelchLevel = 60;                // FM squelch level
-    int splitState = 0;                   // 0 simplex, 1 split not yet announced, 2 announced
-    std::string splitFreqCmd;             // frequency command kept when split went on
+    int splitState = 0;                   // 0 simplex, 1 split (VFO B transmits)
+    int splitAnnounced = 0;               // 1 once "split" has been said for the split now on
     std::string toneCode = "999";         // "0" + two-digit CTCSS tone number, "999" = none (kNoTone)
     int ctcssOn = 0;                      // tone encoder on (or tone entry pending)
     int toneDigitsTyped = 0;              // digits typed into toneCode since I or the last commit
     int txPower = 100;                    // watts (config line 3)
     int powerCeiling = 100;               // upper limit of txPower
-    int quietPowerSet = 0;                // 1 = power re-sent without being spoken
     int afGain = 50;
     int rfGain = 255;
     int micGain = 0;
@@ -53,7 +51,8 @@ struct RadioState {
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
-    int txState = 0;                      // above 0 = transmitting by the Space key
+    int txState = 0;                      // 1 = transmitting by the Space key
+    int parkedSwrSpeech = 0;              // swrSpeech kept while the Space key transmits, given back on release
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken
@@ -81,3 +80,15 @@ inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel;
 // The models numbered below the reduced-feature radio take the filter,
 // "CT0" and "SQ0" commands that the mode change sends.
 inline bool takesFilterAndToneCommands() { return radioState.rigModel < kReducedModel; }
+
+// The split digit of a band record: 0 simplex, 1 split not yet announced,
+// 2 split announced. The records keep both facts in one digit.
+inline int splitDigit() {
+    const auto& R = radioState;
+    return R.splitState == 0 ? 0 : R.splitAnnounced == 1 ? 2 : 1;
+}
+inline void takeSplitDigit(int digit) {
+    auto& R = radioState;
+    R.splitState = digit > 0 ? 1 : 0;
+    R.splitAnnounced = digit == 2 ? 1 : 0;
+}

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kTxParked = 10;  // txState = kTxParked + the parked swrSpeech
-
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
 // True when the function is now on.
@@ -129,12 +127,14 @@ void transmitKey() {
         playPrompt("tx");
         playPrompt("on");
         // SWR speech is silenced while keyed by hand and given back on release.
-        R.txState = R.swrSpeech + kTxParked;
+        R.txState = 1;
+        R.parkedSwrSpeech = R.swrSpeech;
         R.swrSpeech = 0;
         R.tunerState = 0;
         sendText("TX");
     } else {
-        R.swrSpeech = R.txState - kTxParked;
+        R.swrSpeech = R.parkedSwrSpeech;
+        R.parkedSwrSpeech = 0;
         R.txState = 0;
         sendText("RX");
         playPrompt("tx");

@@ -77,7 +77,7 @@ void stepPower(bool up) {
         if (R.txPower < kPowerFloor) R.txPower = kPowerFloor;
         if (R.txPower == kPowerFloor) playPrompt("min");
     }
-    sendPower();
+    sendPower(true);
 }
 
 void stepRfGain(bool up) {

@@ -70,10 +70,10 @@ void followFrequencyAnswer() {
     storeBand();
     R.freqHz = textInt(digits);
     updateFrequencyDisplay();
-    if (R.splitState == 1) {
+    if (R.splitState == 1 && R.splitAnnounced == 0) {
         // Announced once, on the first display after split went on.
         playPrompt("split");
-        R.splitState = 2;
+        R.splitAnnounced = 1;
     }
     C.pollAwaitingReply = 0;
     C.replyText.clear();
@@ -108,9 +108,7 @@ void followPassThrough() {
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
         R.mode = newMode;
-        C.followingRadio = 1;
-        setMode();
-        C.followingRadio = 0;
+        followMode();
     }
     const int s = findText(forwarded, ";") + 1;
     const int f = findText(forwarded, "FA");

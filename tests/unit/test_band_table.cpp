@@ -49,7 +49,8 @@ TEST_F(BandTableTest, WhileSplitTheReportGoesIntoVfoBWithTheTone) {
     auto& R = radioState;
     R.band = 12;
     R.mode = 5;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     R.toneCode = "012";
     reported("FB00145600000");
     storeBand();
@@ -172,7 +173,8 @@ TEST_F(BandTableTest, SplitRecordSendsVfoAThenVfoBThenTransmitOnB) {
 TEST_F(BandTableTest, LeavingASplitBandForASimplexOneEndsSplitFirst) {
     auto& R = radioState;
     R.band = 4;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     R.quietTicks = 20;
     recallBand();
     const std::string out = sent();
@@ -258,9 +260,11 @@ TEST_F(BandTableTest, TypedFrequencyOutsideEveryBandEndsUnannouncedSplitOnly) {
     R.splitState = 1;
     bandOfMHz();
     EXPECT_EQ(R.splitState, 0);
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     bandOfMHz();
-    EXPECT_EQ(R.splitState, 2);
+    EXPECT_EQ(R.splitState, 1);
+    EXPECT_EQ(R.splitAnnounced, 1);
     R.splitState = 1;
     R.freqMHz = 14;
     bandOfMHz();

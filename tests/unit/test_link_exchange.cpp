@@ -48,21 +48,6 @@ TEST_F(ExchangeTest, FrequencyQueriesLeaveTheLastFrequencyCommand) {
     EXPECT_EQ(catState.lastFreqCmd, "FA123;");
 }
 
-TEST_F(ExchangeTest, SkipNextSendSwallowsExactlyOne) {
-    catState.debugLog = 1;
-    openDebugLog();
-    const std::string header = fake::fileContent("debug.dat");
-    catState.skipNextSend = 1;
-    send("SM0");
-    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
-    EXPECT_EQ(catState.cmdText, "SM0");
-    EXPECT_EQ(catState.skipNextSend, 0);
-    EXPECT_EQ(fake::fileContent("debug.dat"), header);
-    send("FA");
-    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
-    EXPECT_EQ(fake::fileContent("debug.dat"), header + "TX=FA;\r\n");
-}
-
 TEST_F(ExchangeTest, TerminatorFitsAFullCommand) {
     send(std::string(255, 'X'));
     const std::string written = fake::takeWritten(kRadioPort);

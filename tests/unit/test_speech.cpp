@@ -15,7 +15,7 @@ namespace {
 
 // The frequency readout as the keys run it: the field the radio says is
 // current, spoken.
-void speakCurrentFrequency() { speakFrequency(frequencyField(), radioState.splitState > 0); }
+void speakCurrentFrequency() { speakFrequency(frequencyField(radioState.splitState > 0), radioState.splitState > 0); }
 
 class SpeechTest : public RigvoxTest {
 protected:
@@ -140,7 +140,7 @@ TEST_F(SpeechTest, FrequencyReadoutsDropTrailingZerosAndTheWholeMHzWhenZero) {
 TEST_F(SpeechTest, SplitReadsVfoBAfterSayingSo) {
     setFrequencies("00014074000", "00014079500");
     for (int split : {1, 2}) {
-        radioState.splitState = split;
+        takeSplitDigit(split);
         speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(),
                   (Prompts{"vfob", "1", "4", "point", "0", "7", "9", "5", "mhz"}));

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::openRadioPort();
     sessionState.connected = in.ConsumeIntegralInRange(0, 1);
     radioState.rigModel = in.ConsumeBool() ? 23 : 100;
-    radioState.splitState = in.ConsumeIntegralInRange(0, 2);
+    takeSplitDigit(in.ConsumeIntegralInRange(0, 2));
     catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     if (catState.debugLog == 1) openDebugLog();
     netState.rigctldPort = kPort;
