@@ -32,16 +32,16 @@ constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight 
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
 
-// Takes the next line of the open configuration file into cmdText, the
-// program's line buffer. A line past the end of the file reads as empty text.
-void readConfigLine(int file) {
-    auto& C = catState;
+// The next line of the open configuration file, within a text's capacity.
+// A line past the end of the file reads as empty text.
+std::string readConfigLine(int file) {
     std::string line;
     if (!platFileReadLine(file, line)) line.clear();
-    putText(C.cmdText, line);
+    capText(line);
+    return line;
 }
 
-int lineLength() { return static_cast<int>(catState.cmdText.size()); }
+int lengthOf(const std::string& line) { return static_cast<int>(line.size()); }
 
 // Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
 // address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
@@ -50,9 +50,8 @@ int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 constexpr const char* kRigctldLabel = "RIGCTLD=";
 constexpr int kHighestTcpPort = 65535;
 
-void readRigctldLine() {
+void readRigctldLine(const std::string& line) {
     auto& N = netState;
-    const std::string& line = catState.cmdText;
     N.rigctldPort = 0;
     N.rigctldAddress = "127.0.0.1";
     if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
@@ -100,47 +99,47 @@ bool firstStart() {
 bool readConfiguration() {
     auto& R = radioState;
     auto& C = catState;
+    std::string line;
 
     const int file = platFileOpenRead(kConfigFile);
     if (file <= 0) return false;
 
     // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
     // tells a two-digit port from a one-digit one.
-    readConfigLine(file);
-    C.comPort = textInt(rightText(C.cmdText, lineLength() == 6 ? 2 : 1));
+    line = readConfigLine(file);
+    C.comPort = textInt(rightText(line, lengthOf(line) == 6 ? 2 : 1));
 
     // Line 2: label of 6 characters, the speed after it.
-    readConfigLine(file);
-    C.baudRate = textInt(midText(C.cmdText, 7));
+    line = readConfigLine(file);
+    C.baudRate = textInt(midText(line, 7));
 
     // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
     // length keeps the default.
-    readConfigLine(file);
+    line = readConfigLine(file);
     R.txPower = kDefaultTxPower;
-    if (lineLength() >= 7 && lineLength() <= 9) R.txPower = textInt(rightText(C.cmdText, lineLength() - 6));
+    if (lengthOf(line) >= 7 && lengthOf(line) <= 9) R.txPower = textInt(rightText(line, lengthOf(line) - 6));
     R.powerCeiling = R.txPower > 100 ? R.txPower : 100;
 
-    readConfigLine(file);
-    R.swrSpeech = textInt(midText(C.cmdText, 5, 1));
+    line = readConfigLine(file);
+    R.swrSpeech = textInt(midText(line, 5, 1));
 
-    readConfigLine(file);
-    R.tunerMode = textInt(midText(C.cmdText, 5, 1));
+    line = readConfigLine(file);
+    R.tunerMode = textInt(midText(line, 5, 1));
 
-    readConfigLine(file);
-    R.bandCoverage = midText(C.cmdText, 9, 1);
+    line = readConfigLine(file);
+    R.bandCoverage = midText(line, 9, 1);
 
-    readConfigLine(file);
-    programState.powerSwitching = textInt(midText(C.cmdText, 8, 1));
+    line = readConfigLine(file);
+    programState.powerSwitching = textInt(midText(line, 8, 1));
 
     // Line 8: pass-through port, two digits only in a line of exactly 9.
-    readConfigLine(file);
-    C.bridgePort = textInt(rightText(C.cmdText, lineLength() == 9 ? 2 : 1));
+    line = readConfigLine(file);
+    C.bridgePort = textInt(rightText(line, lengthOf(line) == 9 ? 2 : 1));
 
-    readConfigLine(file);
-    C.debugLog = textInt(midText(C.cmdText, 7, 1));
+    line = readConfigLine(file);
+    C.debugLog = textInt(midText(line, 7, 1));
 
-    readConfigLine(file);
-    readRigctldLine();
+    readRigctldLine(readConfigLine(file));
 
     platFileClose(file);
     return true;
@@ -168,8 +167,7 @@ void shutdownProgram() {
     if (programState.powerSwitching == 1) {
         // Models 19 and 24 take "PS1" as their closing command; the others
         // are put to standby with "PS9".
-        C.cmdText = (R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9";
-        sendCommand();
+        sendText((R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9");
     }
     playPrompt("delay");
     portClose(C.comPort);
