@@ -242,7 +242,7 @@ void searchKey() {
         return;
     }
     // A transmission the lost radio may still be keyed for ends first.
-    if (radioState.txState != 0) transmitKey();
+    if (radioState.txState != 0) toggleTransmit();
     // Our own hold on the configured port would keep the search out of it.
     portClose(C.comPort);
     const FoundRadio found = searchForRadio(C.bridgePort);
@@ -372,7 +372,7 @@ void runKeyChain() {
     }
     // Row 9: Space, transmit on or off.
     if (isKey(kVkSpace)) {
-        transmitKey();
+        toggleTransmit();
         return;
     }
     // Row 10: K, keyer-speed mode; leaving ends the key, entering goes on

@@ -63,7 +63,7 @@ void startAlcWatch() {
 
     R.alcAnnounce = -1;  // the start value is spoken without "alc"
     speakAlc();
-    speakDelay();
+    waitForReply();
     R.alcValue = 0;
     R.alcAnnounce = 1;
 }

@@ -84,7 +84,7 @@ void sendCommand() {
     if (C.debugLog == 1) debugLine("TX=" + C.cmdText);
 }
 
-void speakDelay() {
+void waitForReply() {
     auto& C = catState;
     notePrompt("delay");
     const std::string letters = C.awaitedLetters;
@@ -141,7 +141,7 @@ void sendText(std::string_view text) {
 
 void queryRadio(std::string_view text) {
     sendText(text);
-    speakDelay();
+    waitForReply();
     readReply();
 }
 
@@ -242,7 +242,7 @@ void servePassThrough(bool vfoAIsB) {
         return;
     }
     C.awaitedLetters = awaited;
-    speakDelay();
+    waitForReply();
     readReply();
 
     // The answers to these commands go back; anything else (a poll answer

@@ -20,7 +20,7 @@ void setSimulator(SimulatedAnswer answer);
 // without one, or with no command sent since the last pause or read, it
 // lasts the whole length. Bytes that arrive meanwhile are held for the next
 // read.
-void speakDelay();
+void waitForReply();
 // Fills replyText with what the radio has sent: what a pause held, then what
 // waits on the port (or the simulator's answer); logs "RX=". Never waits.
 void readReply();
@@ -31,7 +31,7 @@ int radioBytesWaiting();
 void takeRadioBytes();
 // Sends text (without ";") as a command: cmdText = text, sendCommand.
 void sendText(std::string_view text);
-// The query pattern: cmdText = text, sendCommand, speakDelay, readReply.
+// The query pattern: cmdText = text, sendCommand, waitForReply, readReply.
 void queryRadio(std::string_view text);
 // Reply picking. p = the 1-based position of the first occurrence of letters
 // in replyText; the field is the length characters from p + offset (the

@@ -227,7 +227,7 @@ int setModeAndPassband(const NetRequest& r) {
 int setPtt(const NetRequest& r, int slot) {
     auto& R = radioState;
     const bool on = r.on > 0;
-    if (on != (R.txState > 0)) transmitKey();
+    if (on != (R.txState > 0)) toggleTransmit();
     netState.pttSlot = R.txState > 0 ? slot : -1;
     return kRprtOk;
 }
@@ -378,7 +378,7 @@ void dropClient(int slot) {
         N.pttSlot = -1;
         if (radioState.txState > 0) {
             speechState.promptsQuiet = 1;
-            transmitKey();
+            toggleTransmit();
             speechState.promptsQuiet = 0;
         }
     }

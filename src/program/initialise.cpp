@@ -28,9 +28,9 @@ constexpr int kPowerOnPauses = 6;
 // come up before anything else is sent.
 void switchRadioOn() {
     sendText("Poweron");
-    speakDelay();
+    waitForReply();
     sendText("PS1");
-    for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
+    for (int i = 0; i < kPowerOnPauses; ++i) waitForReply();
 }
 
 // The band's CTCSS tone from its record, or the tone encoder off.

@@ -78,9 +78,9 @@ int snapCwWidth(int width) {
 void readSquelch() {
     auto& R = radioState;
     readReply();  // whatever was waiting belongs to no one
-    speakDelay();
+    waitForReply();
     if (takesFilterAndToneCommands()) sendText("SQ0");
-    speakDelay();
+    waitForReply();
     readReply();
     const int level = replyValue("SQ", 3, 3, -1);
     if (level < 0) return;  // no answer: keep the last level

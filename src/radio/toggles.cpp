@@ -121,7 +121,7 @@ void toggleVox() {
     updateStatusRow();
 }
 
-void transmitKey() {
+void toggleTransmit() {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");

@@ -18,4 +18,4 @@ void toggleProcessor();
 void toggleVox();
 // Space: transmit on ("tx" "on", "TX"; SWR speech parked in parkedSwrSpeech,
 // tuner state 0) or off ("RX", "tx" "off"; SWR speech given back).
-void transmitKey();
+void toggleTransmit();

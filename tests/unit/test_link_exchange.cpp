@@ -126,11 +126,11 @@ TEST_F(ExchangeTest, PausesWithoutAnAnswerLastTheirWholeLength) {
     fake::state().wavMs["wave/delay.wav"] = 100;
     radio.answers["AG0080;"] = "AG0080;";  // a radio that echoes settings
     sendText("PS1");
-    speakDelay();
+    waitForReply();
     EXPECT_EQ(fake::state().nowMs, 100);
     sendText("AG0080");
-    speakDelay();  // ends on the echo
-    speakDelay();  // waits its whole length: the echo belongs to the pause before
+    waitForReply();  // ends on the echo
+    waitForReply();  // waits its whole length: the echo belongs to the pause before
     EXPECT_EQ(fake::state().nowMs, 200);
     EXPECT_EQ(fake::takePrompts(), Prompts({"delay", "delay", "delay"}));
 }

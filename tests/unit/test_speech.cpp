@@ -72,7 +72,7 @@ TEST_F(SpeechTest, HelpStartsWithoutWaitingAndTheNextPromptStillPlays) {
     F.wavMs["wave/help.wav"] = 9000;
     F.wavMs["wave/delay.wav"] = 100;
     playPrompt("help.wav", false);
-    speakDelay();
+    waitForReply();
     ASSERT_EQ(F.prompts.size(), 2u);
     EXPECT_FALSE(F.prompts[0].wait);
     EXPECT_TRUE(F.prompts[1].wait);
@@ -95,7 +95,7 @@ TEST_F(SpeechTest, SpeechLogHoldsEachNameExactlyAsPassed) {
     playPrompt("SWR");
     playPrompt("on.wav");
     playPrompt("help.wav", false);
-    speakDelay();
+    waitForReply();
     EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nSWR\non.wav\nhelp.wav\ndelay\n");
 }
 
