@@ -83,6 +83,12 @@ long long recordHz(std::string_view record, int letterAt) {
     return hz;
 }
 
+std::string frequencyDigitsOf(std::string_view text) { return midText(text, kFreqDigitsAt, kFreqDigits); }
+
+std::string mhzText(std::string_view hzDigits) {
+    return leftText(hzDigits, kMHzDigits) + "." + midText(hzDigits, kMHzDigits + 1);
+}
+
 std::string frequencyCommand(std::string_view vfo, long long hz) {
     if (hz < 0) hz = 0;
     return std::string(vfo) + zeroPad(hz, kFreqDigits);

@@ -12,13 +12,6 @@
 #include "session/meters.h"
 #include "speech/prompts.h"
 
-namespace {
-
-constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
-constexpr int kMeterFieldLength = 4;  // "RM3" + four digits
-
-}  // namespace
-
 void speakSMeter() {
     auto& C = catState;
     const int sMeter = radioState.sMeter;

@@ -30,9 +30,13 @@ std::string& recordOf(int b) {
 // The one-character digit of a state value, "0" + value.
 std::string digitOf(int value) { return zeroPad(value, 1); }
 
-// Band of a whole-MHz value; the upper end of 70 cm and the answer outside
-// every band are the caller's.
-int bandOfWholeMHz(int mhz, int top70cm, int outside) {
+// The top of 70 cm: the widest allocation (430 to 450 MHz), so that a radio
+// reporting any of it keeps the 70 cm record. Frequency entry stops at 439
+// by its own limit.
+constexpr int kTop70cmMHz = 449;
+
+// Band of a whole-MHz value; the answer outside every band is the caller's.
+int bandOfWholeMHz(int mhz, int outside) {
     if (mhz == 1) return 1;
     if (mhz == 3) return 2;
     if (mhz == 5) return 3;
@@ -45,14 +49,14 @@ int bandOfWholeMHz(int mhz, int top70cm, int outside) {
     if (mhz == 28 || mhz == 29) return kBand10m;
     if (mhz >= 50 && mhz <= 54) return kBand6m;
     if (mhz >= 144 && mhz <= 148) return kBand2m;
-    if (mhz >= 430 && mhz <= top70cm) return kBand70cm;
+    if (mhz >= 430 && mhz <= kTop70cmMHz) return kBand70cm;
     return outside;
 }
 
 // The 11 frequency digits of a frequency command or answer led by letters,
 // or "" when it is led by others or damaged.
 std::string frequencyDigits(const std::string& text, std::string_view letters) {
-    const std::string digits = midText(text, 3, kFreqDigits);
+    const std::string digits = frequencyDigitsOf(text);
     if (!startsWith(text, letters) || static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
     return digits;
 }
@@ -76,7 +80,7 @@ bool checkBand() {
     const std::string hz = rightText(C.lastFreqReply, 9);
     if (!startsWith(C.lastFreqReply, "F") || hz.size() != 9 || !allDigits(hz)) return false;
     const int mhz = textInt(hz) / 1000000;
-    R.bandCandidate = bandOfWholeMHz(mhz, 449, kBandGeneral);
+    R.bandCandidate = bandOfWholeMHz(mhz, kBandGeneral);
     int allowed = (R.bandCandidate != R.band || R.band == kNoBand) ? 0 : 1;
     R.band = R.bandCandidate;
     // FM never goes into the records of 160 m to 15 m.
@@ -92,7 +96,7 @@ void storeBand() {
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
     std::string& r = recordOf(R.band);
-    const std::string reported = rightText(C.lastFreqReply, kFreqDigits);
+    const std::string reported = frequencyDigitsOf(C.lastFreqReply);
     const std::string tone = committedToneCode();
     std::string record = prefix;
     if (R.splitState == 0) {
@@ -153,14 +157,14 @@ void recallBand() {
 void storeVfoA(long long hz) {
     const auto& R = radioState;
     if (!bandHasRecord(R.band) || catState.bridgeUsed != 0 || hz < 0) return;
-    if (bandOfWholeMHz(static_cast<int>(hz / 1000000), 449, 14) != R.band) return;
+    if (bandOfWholeMHz(static_cast<int>(hz / 1000000), kBandGeneral) != R.band) return;
     std::string& r = recordOf(R.band);
     putText(r, withField(r, kBandVfoAAt + 1, zeroPad(hz, kFreqDigits)));
 }
 
 void bandOfMHz() {
     auto& R = radioState;
-    R.band = bandOfWholeMHz(R.freqMHz, 439, kNoBand);
+    R.band = bandOfWholeMHz(R.freqMHz, kNoBand);
     if (R.band == kNoBand && R.splitState == 1 && R.splitAnnounced == 0) R.splitState = 0;
 }
 

@@ -11,7 +11,7 @@
 #include "screen/display.h"
 
 void updateFrequencyDisplay() {
-    showFrequency(midText(catState.lastFreqReply, 3, kFreqDigits), radioState.splitState > 0);
+    showFrequency(frequencyDigitsOf(catState.lastFreqReply), radioState.splitState > 0);
 }
 
 void updateStatusRow() {

@@ -13,17 +13,18 @@ constexpr int kLevelNoiseBlanker = 2;
 constexpr int kLevelNoiseReduction = 3;
 
 // Factory band records, bands 1 to 14 (slot 0 unused).
-extern const char* const kFactoryBandRecords[15];
+extern const char* const kFactoryBandRecords[kBandSlots];
 
 constexpr int kNoTypedMHz = 999;      // freqMHz while no typed frequency is pending
 constexpr int kNoSMeterReading = -1;  // sMeter before the radio has given a reading
+constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
 
 struct RadioState {
     int freqHz = 7100000;                 // working VFO A frequency in Hz
     int freqMHz = kNoTypedMHz;            // whole MHz typed in frequency entry
     int band = kDefaultBand;              // current band 1..14, kNoBand = outside every band
     int bandCandidate = 0;                // band derived from a frequency
-    std::string bandTable[15];            // band records, slots 1..14, 30 characters each
+    std::string bandTable[kBandSlots];          // band records, slots 1..14, 30 characters each
     int bandSplitFlag = 0;                // character 1 of the band record at start
     int mode = kModeLsb;                  // ModeNumber
     int savedMode = kModeLsb;             // mode before the keyer-speed command switched to CW
@@ -66,7 +67,7 @@ struct RadioState {
     std::string bandCoverage;             // line 6: highest band, "1" 10 m, "6" 6 m, "2" 2 m, "7" 70 cm
 
     RadioState() {
-        for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];
+        for (int i = 0; i < kBandSlots; ++i) bandTable[i] = kFactoryBandRecords[i];
     }
 };
 

@@ -1,6 +1,8 @@
 // Meter answers and their readouts: S-meter, SWR, ALC watch.
 #pragma once
 
+constexpr int kMeterFieldLength = 4;  // the digits of an "RM" meter answer after "RM" and the meter digit
+
 // Speaks swrText (the ratio in tenths) as a ratio: "SWR" until announced,
 // the ratio with one decimal or "gt6" above 6, "21" (to one); "na" when no
 // reading has come. Marks the SWR announced (tunerState 2).

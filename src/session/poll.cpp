@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
-constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
+constexpr int kFreqAnswerEnd = kFreqAnswerLength + 1;  // where the ";" of a frequency answer stands
 // A tick's worth of pass-through service: further commands are taken only
 // while the radio answers quickly and this much has not yet passed, so a key
 // waits at most about one tick longer than for a single exchange.
@@ -63,9 +63,9 @@ void connectRadio() {
 void followFrequencyAnswer() {
     auto& C = catState;
     auto& R = radioState;
-    const std::string digits = midText(C.replyText, 3, kFreqDigits);
+    const std::string digits = frequencyDigitsOf(C.replyText);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerEnd - 1));
+    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerLength));
     C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);

@@ -246,7 +246,7 @@ TEST_F(BandTableTest, TypedMegahertzGivesTheBandOr99) {
     auto& R = radioState;
     const std::pair<int, int> cases[] = {{1, 1},    {2, 99},   {14, 6},   {29, 10},  {30, 99},
                                          {54, 11},  {55, 99},  {144, 12}, {148, 12}, {430, 13},
-                                         {439, 13}, {440, 99}, {0, 99},   {999, 99}};
+                                         {439, 13}, {449, 13}, {450, 99}, {0, 99},  {999, 99}};
     for (const auto& [mhz, band] : cases) {
         R.freqMHz = mhz;
         bandOfMHz();
@@ -256,7 +256,7 @@ TEST_F(BandTableTest, TypedMegahertzGivesTheBandOr99) {
 
 TEST_F(BandTableTest, TypedFrequencyOutsideEveryBandEndsUnannouncedSplitOnly) {
     auto& R = radioState;
-    R.freqMHz = 440;
+    R.freqMHz = 450;
     R.splitState = 1;
     bandOfMHz();
     EXPECT_EQ(R.splitState, 0);
