@@ -32,10 +32,6 @@ constexpr int kReadChunk = 1024;
 constexpr int kReadsPerService = 4;
 constexpr int kAcceptsPerService = 16;
 
-// Frequency answers: "FA"/"FB" and 11 digits of hertz.
-constexpr int kFreqReplyOffset = 2;
-constexpr int kFreqReplyDigits = 11;
-
 // The S-meter as Hamlib's STRENGTH, in dB relative to S9: three steps of
 // sMeter make one S unit of 6 dB, and 27 steps are S9.
 constexpr int kDbPerStep = 2;
@@ -67,21 +63,18 @@ std::string hzText(long long hz) { return plainNumber(hz); }
 // --- what a client asks -----------------------------------------------------
 
 // The VFO the poll does not follow (VFO A while split, VFO B otherwise)
-// read from the radio: the query pattern, with the split redirection held
-// off so that "FA" really asks VFO A. False when no whole answer came.
+// read from the radio with the query pattern. False when no whole answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
-    auto& R = radioState;
-    const int split = R.splitState;
-    R.splitState = 0;
+    const auto& R = radioState;
     queryRadio(letters);
-    R.splitState = split;
     std::string digits;
-    const bool found = replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) &&
-                       static_cast<int>(digits.size()) == kFreqReplyDigits && allDigits(digits);
+    const bool found = replyField(letters, kFreqDigitsAt - 1, kFreqDigits, digits) &&
+                       static_cast<int>(digits.size()) == kFreqDigits && allDigits(digits);
     if (found) hz = static_cast<long long>(textValue(digits));
-    // The read also took the answer to the poll's last query, if it had
-    // come: it goes where the poll would have put it, and the poll does not
-    // count its collection as silent.
+    // The query also took in whatever else was waiting (the answer to the
+    // poll's last query, if it had come): a frequency answer of the VFO the
+    // poll follows is drawn, anything else read as a meter answer, and the
+    // poll does not count its collection as silent.
     if (!catState.replyText.empty()) {
         sessionState.silentPolls = 0;
         if (startsWith(catState.replyText, R.splitState > 0 ? "FB" : "FA"))
@@ -170,14 +163,11 @@ int namedVfoB(const std::string& name) {
 // --- what a client sets -----------------------------------------------------
 
 int setFrequency(const NetRequest& r) {
-    auto& R = radioState;
+    const auto& R = radioState;
     if (R.splitState > 0) {
         // While split the keys tune VFO B; the client names the receive VFO,
-        // so the redirection to VFO B is held off for this command.
-        const int split = R.splitState;
-        R.splitState = 0;
+        // which is VFO A.
         sendText(frequencyCommand("FA", r.hz));
-        R.splitState = split;
         keepOtherVfo(r.hz);
         storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
@@ -243,8 +233,7 @@ int setSplit(const NetRequest& r) {
     netState.setWorkingAtMs = -1;
     // Outside every band the split key refuses: there is no record for VFO B.
     if (!bandHasRecord(R.band)) return kRprtRejected;
-    // As the V key in the key chain: its own commands, then the working
-    // frequency sent (to VFO B on the way in; swallowed on the way out).
+    // As the V key: the split key's own commands.
     if (on) {
         // VFO B keeps its frequency (the V key's copy of VFO A into it is a
         // keyboard convenience a client does not expect), and the change is
