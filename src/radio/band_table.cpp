@@ -96,17 +96,12 @@ void storeBand() {
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
     std::string& r = recordOf(R.band);
-    const std::string reported = frequencyDigitsOf(C.lastFreqReply);
-    const std::string tone = committedToneCode();
-    std::string record = prefix;
-    if (R.splitState == 0) {
-        // Simplex: the report is VFO A's; VFO B keeps its stored value.
-        record += "A" + reported + "B" + recordDigits(r, kBandVfoBAt);
-    } else {
-        // Split: the poll asks VFO B, so the report belongs in the B field.
-        record += "A" + recordDigits(r, kBandVfoAAt) + "B" + reported;
-    }
-    record += tone + midText(r, kBandPreampAt, 1);
+    std::string record = withField(r, kBandSplitAt, prefix);  // the split and mode digits
+    // Simplex: the report is VFO A's, and VFO B keeps its stored value.
+    // Split: the poll asks VFO B, so the report belongs in the B field.
+    const int letterAt = R.splitState == 0 ? kBandVfoAAt : kBandVfoBAt;
+    record = withField(record, letterAt + 1, frequencyDigitsOf(C.lastFreqReply));
+    record = withField(record, kBandToneAt, committedToneCode());
     putText(r, record);
 }
 
