@@ -2,6 +2,7 @@
 // clock and environment. Every system call is retried on EINTR; nothing
 // throws.
 #include "platform/platform.h"
+#include "platform/handle_slots.h"
 #include "platform/line_reader.h"
 #include "platform/platform_real.h"
 
@@ -26,6 +27,8 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "platform/listen_address.h"  // after the socket headers it uses
 
 namespace {
 
@@ -110,14 +113,11 @@ struct SerialSlot {
     int port = 0;        // the port number it was opened for
     bool viaLink = false;          // opened through comN, not the built-in port
     std::int64_t linkCheckMs = 0;  // next look for a comN that supersedes the built-in port
+    bool inUse() const { return fd >= 0; }
 };
-std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+HandleSlots<SerialSlot> serialSlots;
 
-SerialSlot* serialOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
-    SerialSlot* s = &serialSlots[handle - 1];
-    return s->fd >= 0 ? s : nullptr;
-}
+SerialSlot* serialOf(int handle) { return serialSlots.find(handle); }
 
 // An errno that means the device itself has gone away (unplugged USB
 // adapter, closed pseudo-terminal master), not a passing condition.
@@ -236,14 +236,7 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
 
     // A device opened by its path has no built-in port to be superseded.
     const bool viaLink = portNumber == 0 || device.rfind("/dev/", 0) != 0;
-    const SerialSlot slot{fd, false, portNumber, viaLink, monotonicMs() + 1000};
-    for (std::size_t i = 0; i < serialSlots.size(); ++i)
-        if (serialSlots[i].fd < 0) {
-            serialSlots[i] = slot;
-            return static_cast<int>(i + 1);
-        }
-    serialSlots.push_back(slot);
-    return static_cast<int>(serialSlots.size());
+    return serialSlots.add(SerialSlot{fd, false, portNumber, viaLink, monotonicMs() + 1000});
 }
 
 // The port number of a "comN" or "COMN" name (1..256), else 0.
@@ -501,49 +494,33 @@ int platSerialWrite(int handle, const std::string& text) {
 
 namespace {
 
-// Open sockets, listeners and connections alike; handle n is netSlots[n - 1].
-std::vector<int> netSlots;  // descriptor, -1 = free slot
+// Open sockets, listeners and connections alike.
+struct NetSlot {
+    int fd = -1;  // -1 = free slot
+    bool inUse() const { return fd >= 0; }
+};
+HandleSlots<NetSlot> netSlots;
 
 int netFdOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return -1;
-    return netSlots[handle - 1];
+    const NetSlot* n = netSlots.find(handle);
+    return n ? n->fd : -1;
 }
 
-int netAddSlot(int fd) {
-    for (std::size_t i = 0; i < netSlots.size(); ++i)
-        if (netSlots[i] < 0) {
-            netSlots[i] = fd;
-            return static_cast<int>(i + 1);
-        }
-    netSlots.push_back(fd);
-    return static_cast<int>(netSlots.size());
-}
+int netAddSlot(int fd) { return netSlots.add(NetSlot{fd}); }
 
 }  // namespace
 
 void platreal::netDescriptors(std::vector<int>& fds) {
     fds.clear();
-    for (int fd : netSlots)
-        if (fd >= 0) fds.push_back(fd);
+    for (const NetSlot& n : netSlots)
+        if (n.inUse()) fds.push_back(n.fd);
 }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535) return 0;
-    sockaddr_storage where{};
-    socklen_t length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
-    if (::inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v4;
-    } else if (::inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v6;
-    } else {
-        return 0;
-    }
+    sockaddr_storage where;
+    const socklen_t length = static_cast<socklen_t>(listenAddress(address, port, where));
+    if (length == 0) return 0;
     const int fd = ::socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
     // A restarted program takes its port back at once, even while the last
@@ -617,7 +594,7 @@ void platNetClose(int handle) {
     const int fd = netFdOf(handle);
     if (fd < 0) return;
     closeFd(fd);
-    netSlots[handle - 1] = -1;
+    netSlots.find(handle)->fd = -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -630,14 +607,11 @@ struct FileSlot {
     int fd = -1;             // -1 = free slot
     bool reading = false;
     LineReader reader;       // read-ahead of a reading file
+    bool inUse() const { return fd >= 0; }
 };
-std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+HandleSlots<FileSlot> fileSlots;
 
-FileSlot* fileOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
-    FileSlot* f = &fileSlots[handle - 1];
-    return f->fd >= 0 ? f : nullptr;
-}
+FileSlot* fileOf(int handle) { return fileSlots.find(handle); }
 
 int openFile(const std::string& path, int flags, bool reading) {
     int fd;
@@ -652,13 +626,7 @@ int openFile(const std::string& path, int flags, bool reading) {
     FileSlot slot;
     slot.fd = fd;
     slot.reading = reading;
-    for (std::size_t i = 0; i < fileSlots.size(); ++i)
-        if (fileSlots[i].fd < 0) {
-            fileSlots[i] = std::move(slot);
-            return static_cast<int>(i + 1);
-        }
-    fileSlots.push_back(std::move(slot));
-    return static_cast<int>(fileSlots.size());
+    return fileSlots.add(std::move(slot));
 }
 
 

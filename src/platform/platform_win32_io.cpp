@@ -2,11 +2,14 @@
 // sockets (Winsock), files in the working folder, clock and environment.
 // Nothing here throws.
 #include "platform/platform.h"
+#include "platform/handle_slots.h"
 #include "platform/line_reader.h"
 #include "platform/platform_win32.h"
 #include "platform/port_name.h"
 
 #include <ws2tcpip.h>
+
+#include "platform/listen_address.h"  // after the socket headers it uses
 
 #include <algorithm>
 #include <vector>
@@ -25,14 +28,11 @@ struct SerialSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool gone = false;                // the device failed (unplugged adapter)
     std::string early;                // bytes taken while waiting for input, not yet read
+    bool inUse() const { return h != INVALID_HANDLE_VALUE; }
 };
-std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+HandleSlots<SerialSlot> serialSlots;
 
-SerialSlot* serialOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
-    SerialSlot* s = &serialSlots[handle - 1];
-    return s->h != INVALID_HANDLE_VALUE ? s : nullptr;
-}
+SerialSlot* serialOf(int handle) { return serialSlots.find(handle); }
 
 // Reads return at once with what is there; writes wait at most the limit.
 COMMTIMEOUTS immediateReads() {
@@ -109,13 +109,7 @@ int platSerialOpen(int portNumber, int baud) {
     DWORD errors = 0;
     ClearCommError(h, &errors, nullptr);
 
-    for (std::size_t i = 0; i < serialSlots.size(); ++i)
-        if (serialSlots[i].h == INVALID_HANDLE_VALUE) {
-            serialSlots[i] = SerialSlot{h, false, {}};
-            return static_cast<int>(i + 1);
-        }
-    serialSlots.push_back(SerialSlot{h, false, {}});
-    return static_cast<int>(serialSlots.size());
+    return serialSlots.add(SerialSlot{h, false, {}});
 }
 
 void platSerialClose(int handle) {
@@ -310,8 +304,9 @@ namespace {
 
 struct NetSlot {
     SOCKET sock = INVALID_SOCKET;  // INVALID_SOCKET = free slot
+    bool inUse() const { return sock != INVALID_SOCKET; }
 };
-std::vector<NetSlot> netSlots;     // handle n is netSlots[n - 1]
+HandleSlots<NetSlot> netSlots;
 HANDLE netEvent = nullptr;         // signalled by every open socket
 bool winsockReady = false;
 bool winsockFailed = false;
@@ -335,21 +330,9 @@ bool ensureWinsock() {
     return true;
 }
 
-NetSlot* netOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return nullptr;
-    NetSlot* n = &netSlots[handle - 1];
-    return n->sock != INVALID_SOCKET ? n : nullptr;
-}
+NetSlot* netOf(int handle) { return netSlots.find(handle); }
 
-int addSocket(SOCKET sock) {
-    for (std::size_t i = 0; i < netSlots.size(); ++i)
-        if (netSlots[i].sock == INVALID_SOCKET) {
-            netSlots[i].sock = sock;
-            return static_cast<int>(i + 1);
-        }
-    netSlots.push_back({sock});
-    return static_cast<int>(netSlots.size());
-}
+int addSocket(SOCKET sock) { return netSlots.add(NetSlot{sock}); }
 
 bool anySocketOpen() {
     for (const NetSlot& n : netSlots)
@@ -363,21 +346,9 @@ HANDLE platwin::networkEvent() { return winsockReady && anySocketOpen() ? netEve
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535 || address.empty() || !ensureWinsock()) return 0;
-    sockaddr_storage where{};
-    int length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
-    if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<u_short>(port));
-        length = sizeof *v4;
-    } else if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<u_short>(port));
-        length = sizeof *v6;
-    } else {
-        return 0;
-    }
+    sockaddr_storage where;
+    const int length = listenAddress(address, port, where);
+    if (length == 0) return 0;
     SOCKET sock = socket(where.ss_family, SOCK_STREAM, IPPROTO_TCP);
     if (sock == INVALID_SOCKET) return 0;
     // Exclusive: no other program can take over the port while it is ours
@@ -464,14 +435,11 @@ struct FileSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool reading = false;
     LineReader reader;                // read-ahead of a reading file
+    bool inUse() const { return h != INVALID_HANDLE_VALUE; }
 };
-std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+HandleSlots<FileSlot> fileSlots;
 
-FileSlot* fileOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
-    FileSlot* f = &fileSlots[handle - 1];
-    return f->h != INVALID_HANDLE_VALUE ? f : nullptr;
-}
+FileSlot* fileOf(int handle) { return fileSlots.find(handle); }
 
 int openFile(const std::string& path, DWORD access, DWORD disposition, bool reading) {
     if (path.empty()) return 0;
@@ -482,13 +450,7 @@ int openFile(const std::string& path, DWORD access, DWORD disposition, bool read
     FileSlot slot;
     slot.h = h;
     slot.reading = reading;
-    for (std::size_t i = 0; i < fileSlots.size(); ++i)
-        if (fileSlots[i].h == INVALID_HANDLE_VALUE) {
-            fileSlots[i] = std::move(slot);
-            return static_cast<int>(i + 1);
-        }
-    fileSlots.push_back(std::move(slot));
-    return static_cast<int>(fileSlots.size());
+    return fileSlots.add(std::move(slot));
 }
 
 
