@@ -5,6 +5,7 @@
 #include "platform/handle_slots.h"
 #include "platform/line_reader.h"
 #include "platform/platform_real.h"
+#include "platform/port_name.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -241,14 +242,8 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
 
 // The port number of a "comN" or "COMN" name (1..256), else 0.
 int linkNameNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0))
-        return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
+    if (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0) return 0;
+    return comNameDigits(name);
 }
 
 // The path with every link followed, empty when it leads nowhere.
