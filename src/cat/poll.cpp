@@ -14,6 +14,7 @@
 #include "keys/meters.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/mode_filter.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
@@ -145,13 +146,10 @@ bool collectAnswer() {
     auto& C = catState;
     auto& S = shellState;
     C.pollAwaitingReply = 0;
-    // An answer to a query that went out before the program's own frequency
-    // command would put the old frequency back into the band record and the
-    // readout: the next query's answer is the radio's own.
-    const bool stale = C.staleFreqAnswer == 1;
-    C.staleFreqAnswer = 0;
     const int count = S.simMode == 1 ? 1 : radioBytesWaiting();
     if (count <= 0) {
+        // The query that was not answered is no longer on its way.
+        C.staleFreqAnswer = 0;
         C.silentPolls += 1;
         if (C.silentPolls > kSilentPollsLost) {
             // About two seconds of silence: the next frequency answer resynchronises fully.
@@ -160,20 +158,12 @@ bool collectAnswer() {
         }
         return false;
     }
-    C.silentPolls = 0;
     if (S.simMode == 1)
         simulatePollReply();
     else
         takeRadioBytes();
     if (S.debugLog == 1) debugLine("RX=" + C.replyText);
-    // Answers are recognised by content, not matched to queries, so a late one is still used.
-    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
-        if (stale)
-            C.replyText.clear();
-        else
-            followFrequencyAnswer();
-    }
-    handleMeterReply();
+    takePollAnswer();
     return true;
 }
 
@@ -188,6 +178,25 @@ const char* meterQuery() {
 }
 
 }  // namespace
+
+void takePollAnswer() {
+    auto& C = catState;
+    C.pollAwaitingReply = 0;
+    C.silentPolls = 0;
+    // An answer to a query that went out before the program's own frequency
+    // command would put the old frequency back into the band record and the
+    // readout: the next query's answer is the radio's own.
+    const bool stale = C.staleFreqAnswer == 1;
+    C.staleFreqAnswer = 0;
+    // Answers are recognised by content, not matched to queries, so a late one is still used.
+    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
+        if (stale)
+            C.replyText.clear();
+        else
+            followFrequencyAnswer();
+    }
+    handleMeterReply();
+}
 
 void pollTick() {
     auto& C = catState;
@@ -208,6 +217,8 @@ void pollTick() {
     }
 
     if (S.bridgePort > 0) servePassThroughPort();
+    // CW text goes to the radio's keyer while no poll answer is on its way.
+    serviceCwText();
 
     C.pollAwaitingReply = 1;
     if (C.pollSelect == 0)

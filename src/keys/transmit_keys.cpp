@@ -44,7 +44,7 @@ void tuneOff() {
 
 }  // namespace
 
-void transmitKey() {
+void transmitKey(const char* txCommand) {
     auto& S = shellState;
     auto& R = radioState;
     if (R.txState == 0) {
@@ -54,7 +54,7 @@ void transmitKey() {
         R.txState = S.swrSpeech + kTxParked;
         S.swrSpeech = 0;
         R.tunerState = 0;
-        sendText("TX");
+        sendText(txCommand);
     } else {
         S.swrSpeech = R.txState - kTxParked;
         R.txState = 0;

@@ -1,9 +1,11 @@
 // Transmit, tune, tuner, split and tone keys.
 #pragma once
 
-// Space: transmit on ("tx" "on", "TX"; SWR speech parked in txState, tuner
-// state 0) or off ("RX", "tx" "off"; SWR speech restored).
-void transmitKey();
+// Space: transmit on ("tx" "on", txCommand; SWR speech parked in txState,
+// tuner state 0) or off ("RX", "tx" "off"; SWR speech restored). txCommand
+// is "TX" for the key; a network client may ask for "TX0" (microphone) or
+// "TX1" (data).
+void transmitKey(const char* txCommand = "TX");
 // T: the tune sequence by tunerMode (0 automatic tuner, 1 carrier only,
 // 2 timed tuning then carrier); a second T ends it, restoring power and mode.
 void tuneKey();

@@ -3,6 +3,7 @@
 // radio's switches: setting commands are never read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Mode numbers, as the band records keep them. The radio numbers its modes
@@ -80,6 +81,12 @@ struct RadioState {
     int alcValue = -1;                    // ALC value to be spoken
     int alcAnnounce = 0;                  // ALC watch state
     int quietTicks = 0;                   // ticks since the last spoken ALC value, held at 20
+    // CW text for the radio's keyer (cw_text): queued by a sender, fed to the
+    // radio piece by piece by the poll, dropped by a stop or a lost link.
+    std::string cwText;                   // text not yet in the radio's buffer (at most kCwTextCapacity)
+    int cwRadioBusy = 0;                  // 1 from a piece sent until the radio reports room with nothing left
+    std::int64_t cwAskAtMs = 0;           // platform clock before which "KY;" is not asked again (buffer full)
+    int cwForm = 0;                       // CwTextForm of the text being sent; 0 = not yet asked
 
     RadioState() {
         for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];

@@ -119,3 +119,19 @@ void toggleVox() {
     flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
 }
+
+void toggleMonitor() {
+    auto& R = radioState;
+    playPrompt("mon");
+    if (R.monitorOn == 1) {
+        playPrompt("off");
+        R.monitorOn = 0;
+        sendText("ML000");
+        R.levelTarget = kLevelNone;
+    } else {
+        playPrompt("on");
+        sendText("ML" + R.monitorLevel);
+        R.monitorOn = 1;
+    }
+    updateStatusRow();
+}

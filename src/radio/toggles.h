@@ -16,3 +16,6 @@ void toggleNotch();           // "NT10"/"NT00"; also clears busy
 void toggleProcessor();
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();
+// F9: the transmit monitor on ("ML" and the level read from the radio) or
+// off ("ML000").
+void toggleMonitor();

@@ -10,6 +10,7 @@
 #include "cat/state_query.h"
 #include "memory/memory_file.h"
 #include "radio/mode_filter.h"
+#include "radio/power_switch.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
@@ -24,9 +25,7 @@ constexpr int kPowerOnPauses = 6;
 // Power-on: the wake-up text, the power command, then time for the radio to
 // come up before anything else is sent.
 void switchRadioOn() {
-    sendText("Poweron");
-    speakDelay();
-    sendText("PS1");
+    sendPowerOn();
     for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
 }
 
