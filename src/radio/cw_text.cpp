@@ -53,6 +53,10 @@ CwTextForm cwTextForm(int rigModel, int firmware) {
 
 std::string cwTextCommand(CwTextForm form, std::string_view piece) {
     if (piece.size() > static_cast<std::size_t>(kCwPieceLength)) piece = piece.substr(0, kCwPieceLength);
+    // Right-aligned, a piece's closing word gap goes to the front with the
+    // field's blanks, so that the text ends where the field ends.
+    if (form == kCwFormRightAligned)
+        while (!piece.empty() && piece.back() == ' ') piece.remove_suffix(1);
     const std::string blanks(kCwPieceLength - piece.size(), ' ');
     switch (form) {
     case kCwFormRightAligned: return "KY " + blanks + std::string(piece);
@@ -60,6 +64,14 @@ std::string cwTextCommand(CwTextForm form, std::string_view piece) {
     case kCwFormBare: return "KY2" + std::string(piece);
     default: return {};
     }
+}
+
+int cwPieceOf(std::string_view text) {
+    const int size = static_cast<int>(text.size());
+    if (size <= kCwPieceLength) return size;
+    for (int n = kCwPieceLength; n > 0; --n)
+        if (text[n - 1] == ' ') return n;
+    return kCwPieceLength;
 }
 
 bool isCwCharacter(char c) {
@@ -71,6 +83,7 @@ std::string cwCharacters(std::string_view text) {
     std::string out;
     for (char c : text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;  // one word gap
         if (isCwCharacter(c)) out += c;
     }
     return out;
@@ -87,7 +100,9 @@ bool radioSendsCwText() { return cwTextForm(catState.rigModel, 0) != kCwFormNone
 bool queueCwText(std::string_view text) {
     auto& R = radioState;
     if (!radioSendsCwText()) return false;
-    const std::string clean = cwCharacters(text);
+    std::string clean = cwCharacters(text);
+    // A piece never starts with a blank: the field's alignment shows its text.
+    if (R.cwText.empty() && !clean.empty() && clean[0] == ' ') clean.erase(0, 1);
     if (R.cwText.size() + clean.size() > static_cast<std::size_t>(kCwTextCapacity)) return false;
     R.cwText += clean;
     return true;
@@ -124,7 +139,7 @@ void serviceCwText() {
         dropCwText();
         return;
     }
-    const std::string piece = leftText(R.cwText, kCwPieceLength);
+    const std::string piece = leftText(R.cwText, cwPieceOf(R.cwText));
     R.cwText.erase(0, piece.size());
     sendText(cwTextCommand(static_cast<CwTextForm>(R.cwForm), piece));
     R.cwRadioBusy = 1;

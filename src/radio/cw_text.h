@@ -23,10 +23,17 @@ enum CwTextForm {
 // 110; 0 when not known, taken as older than every change).
 CwTextForm cwTextForm(int rigModel, int firmware);
 // The command (without ";") that puts piece (1..kCwPieceLength characters of
-// cwCharacters) into the keyer buffer in form; "" for kCwFormNone.
+// cwCharacters, not starting with a blank) into the keyer buffer in form;
+// "" for kCwFormNone. Right-aligned, the piece's closing blank goes before it.
 std::string cwTextCommand(CwTextForm form, std::string_view piece);
-// text as the keyer takes it: letters in upper case; digits, blanks and the
-// signs "/?.,-=+@" kept; everything else left out.
+// How much of text goes into the next "KY": all of it when it fits,
+// otherwise up to and with the last blank that fits, so that a piece ends
+// with its word gap (a right-aligned piece's leading blanks are the field's,
+// not gaps); a word longer than a piece is cut.
+int cwPieceOf(std::string_view text);
+// text as the keyer takes it: letters in upper case; digits, the signs
+// "/?.,-=+@" and one blank for each run of blanks kept; everything else
+// left out.
 std::string cwCharacters(std::string_view text);
 // True for a character cwCharacters keeps.
 bool isCwCharacter(char c);

@@ -199,7 +199,13 @@ TEST(CwText, EachModelsKyForm) {
         EXPECT_EQ(cwTextCommand(cwTextForm(c.model, c.firmware), "CQ TEST"), c.command) << c.model;
     }
     EXPECT_EQ(cwTextCommand(kCwFormPadded, std::string(30, 'E')), "KY " + std::string(24, 'E'));
-    EXPECT_EQ(cwCharacters("cq de k1abc/p ?;\xff"), "CQ DE K1ABC/P ?");
+    // Pieces end with their word gap; a word longer than a piece is cut.
+    EXPECT_EQ(cwPieceOf("CQ CQ DE TEST TEST TEST K1ABC"), 24);
+    EXPECT_EQ(cwPieceOf("CQ CQ DE TEST TEST TESTS K1ABC"), 19);
+    EXPECT_EQ(cwPieceOf(std::string(30, 'E')), 24);
+    EXPECT_EQ(cwPieceOf("K1ABC"), 5);
+    EXPECT_EQ(cwCharacters("cq  de k1abc/p ?;\xff"), "CQ DE K1ABC/P ?");
+    EXPECT_EQ(cwTextCommand(kCwFormRightAligned, "CQ DE "), "KY                   CQ DE");
     EXPECT_EQ(firmwareOfField("1.10"), 110);
     EXPECT_EQ(firmwareOfField("1.1;"), 0);
 }

@@ -407,12 +407,18 @@ std::string VirtualRadio::cwTextCommand(std::string_view params) {
     } else {
         if (params[0] != ' ' || params.size() != kCwPiece + 1) return kError;
         text = std::string(params.substr(1));
-        // The TS-590S keys the text right-aligned in the field, the others
-        // left-aligned: the blanks on the other side are the field's.
-        const std::size_t first = text.find_first_not_of(' ');
-        if (first == std::string::npos) return kError;  // no text at all
-        if (model_.id == 21) text.erase(0, first);
-        else text.erase(text.find_last_not_of(' ') + 1);
+        // The TS-590S takes the text right-aligned in the field, the others
+        // left-aligned; the field's blanks key as one word gap.
+        const bool right = model_.id == 21;
+        if (text.find_first_not_of(' ') == std::string::npos) return kError;  // no text at all
+        if (right ? text.back() == ' ' : text.front() == ' ') return kError;  // the other alignment
+        if (right) {
+            const std::size_t first = text.find_first_not_of(' ');
+            text = (first > 0 ? " " : "") + text.substr(first);
+        } else if (text.back() == ' ') {
+            text.erase(text.find_last_not_of(' ') + 1);
+            text += ' ';
+        }
     }
     for (char c : text)
         if (c < ' ' || c > 'Z' || c == ';') return kError;
