@@ -205,7 +205,7 @@ TEST(CwText, EachModelsKyForm) {
     EXPECT_EQ(cwPieceOf(std::string(30, 'E')), 24);
     EXPECT_EQ(cwPieceOf("K1ABC"), 5);
     EXPECT_EQ(cwCharacters("cq  de k1abc/p ?;\xff"), "CQ DE K1ABC/P ?");
-    EXPECT_EQ(cwTextCommand(kCwFormRightAligned, "CQ DE "), "KY                   CQ DE");
+    EXPECT_EQ(cwTextCommand(kCwFormRightAligned, "CQ DE "), "KY " + std::string(19, ' ') + "CQ DE");
     EXPECT_EQ(firmwareOfField("1.10"), 110);
     EXPECT_EQ(firmwareOfField("1.1;"), 0);
 }
