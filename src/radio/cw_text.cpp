@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "cat/exchange.h"
+#include "base/text.h"
+#include "link/exchange.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "radio/radio_state.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ constexpr int kTs890s = 24;
 
 // The form of the radio connected now; a TS-990S is asked its firmware.
 CwTextForm formOfRadio() {
-    const int model = catState.rigModel;
+    const int model = radioState.rigModel;
     int firmware = 0;
     if (model == kTs990s) {
         queryRadio("FV");
@@ -33,14 +33,14 @@ CwTextForm formOfRadio() {
     return cwTextForm(model, firmware);
 }
 
+}  // namespace
+
 void dropCwText() {
     auto& R = radioState;
     R.cwText.clear();
     R.cwRadioBusy = 0;
     R.cwForm = kCwFormNone;
 }
-
-}  // namespace
 
 CwTextForm cwTextForm(int rigModel, int firmware) {
     if (rigModel == kReducedModel) return kCwFormNone;
@@ -95,7 +95,7 @@ int firmwareOfField(std::string_view field) {
     return allDigits(digits) ? textInt(digits) : 0;
 }
 
-bool radioSendsCwText() { return cwTextForm(catState.rigModel, 0) != kCwFormNone; }
+bool radioSendsCwText() { return cwTextForm(radioState.rigModel, 0) != kCwFormNone; }
 
 bool queueCwText(std::string_view text) {
     auto& R = radioState;
@@ -123,7 +123,7 @@ bool stopCwText() {
 void serviceCwText() {
     auto& R = radioState;
     if (!cwTextPending()) return;
-    if (catState.connected == 0 || !radioSendsCwText()) return dropCwText();
+    if (!radioSendsCwText()) return dropCwText();
     if (platTickMs() < R.cwAskAtMs) return;
     if (R.cwForm == kCwFormNone) R.cwForm = formOfRadio();
     queryRadio("KY");

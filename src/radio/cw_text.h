@@ -53,9 +53,11 @@ bool cwTextPending();
 // Drops the queue and, on a radio that takes CW text, sends "KY0" (the
 // keyer stops). True when text was pending.
 bool stopCwText();
+// Forgets the queue without a word to the radio (the link is lost).
+void dropCwText();
 // One step of sending, run by the poll between its answer and its next
-// query while text is pending: asks "KY;" (a TS-990S is first asked its
-// firmware, "FV;"); "KY0;" or "KY2;" (room) sends the next piece, "KY1;"
-// (full) asks again on a later tick, at least kCwFullWaitMs on. No answer,
-// or no link, drops the queue.
+// query while text is pending and the radio answers: asks "KY;" (a TS-990S
+// is first asked its firmware, "FV;"); "KY0;" or "KY2;" (room) sends the
+// next piece, "KY1;" (full) asks again on a later tick, at least
+// kCwFullWaitMs on. No answer drops the queue.
 void serviceCwText();

@@ -5,11 +5,13 @@
 
 #include <cstdlib>
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {

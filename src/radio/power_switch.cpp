@@ -1,10 +1,10 @@
 // Switching the radio on and off by command, when the configuration allows it.
 #include "radio/power_switch.h"
 
-#include "cat/exchange.h"
-#include "shell/program_state.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
 
-bool powerSwitchAllowed() { return shellState.powerSwitching == 1; }
+bool powerSwitchAllowed() { return radioState.powerSwitching == 1; }
 
 void sendPowerOn() {
     sendText("Poweron");

@@ -6,14 +6,17 @@
 
 #include <string_view>
 
-#include "cat/exchange.h"
-#include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
+
+constexpr int kTxParked = 10;  // txState = kTxParked + the parked swrSpeech
 
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
@@ -120,6 +123,20 @@ void toggleVox() {
     updateStatusRow();
 }
 
+void toggleTuner() {
+    auto& R = radioState;
+    playPrompt("tuner");
+    if (R.tunerState == 0) {
+        sendText("AC110");
+        playPrompt("on");
+        R.tunerState = 1;
+    } else {
+        sendText("AC000");
+        playPrompt("off");
+        R.tunerState = 0;
+    }
+}
+
 void toggleMonitor() {
     auto& R = radioState;
     playPrompt("mon");
@@ -134,4 +151,23 @@ void toggleMonitor() {
         R.monitorOn = 1;
     }
     updateStatusRow();
+}
+
+void transmitKey(const char* txCommand) {
+    auto& R = radioState;
+    if (R.txState == 0) {
+        playPrompt("tx");
+        playPrompt("on");
+        // SWR speech is silenced while keyed by hand and given back on release.
+        R.txState = R.swrSpeech + kTxParked;
+        R.swrSpeech = 0;
+        R.tunerState = 0;
+        sendText(txCommand);
+    } else {
+        R.swrSpeech = R.txState - kTxParked;
+        R.txState = 0;
+        sendText("RX");
+        playPrompt("tx");
+        playPrompt("off");
+    }
 }

@@ -8,14 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "cat/poll.h"
-#include "cat/rigctld_protocol.h"
-#include "cat/serial_port.h"
 #include "keys/dispatcher.h"
-#include "keys/net_commands.h"
+#include "keys/keys_state.h"
+#include "link/serial_port.h"
+#include "network/net_commands.h"
+#include "network/rigctld_protocol.h"
 #include "platform/platform_fake.h"
 #include "radio/cw_text.h"
-#include "shell/program_state.h"
+#include "radio/radio_state.h"
+#include "session/poll.h"
+#include "session/session_state.h"
 #include "test_cat_radio.h"
 #include "test_support.h"
 #include "virtual_radio.h"
@@ -221,15 +223,15 @@ protected:
 
     void SetUp() override {
         PortsClosedTest::SetUp();
-        shellState.comPort = cattest::kRadioPort;
+        catState.comPort = cattest::kRadioPort;
         portOpen(cattest::kRadioPort, 9600);
         fake::state().wavMs["wave/delay.wav"] = 100;
         fake::state().responder = [this](int port, const std::string& bytes) {
             const std::string answer = radio.handle(bytes);
             if (port == cattest::kRadioPort && !answer.empty()) fake::feed(port, answer);
         };
-        catState.connected = 1;
-        shellState.rigctldPort = kPort;
+        sessionState.connected = 1;
+        netState.rigctldPort = kPort;
         openNetPort();
         client = fake::connectClient(kPort);
         event(kEventNetwork);  // taken
@@ -327,7 +329,7 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
     for (const std::string& prompt : fake::takePrompts()) EXPECT_EQ(prompt, "delay");
 
     // The reduced-feature radio: what its keys lack, the port lacks too.
-    catState.rigModel = kReducedModel;
+    radioState.rigModel = kReducedModel;
     expectRows({
         {"M AM 0", {}, "RPRT -11\n"},
         {"U NB 1", {}, "RPRT -11\n"},
