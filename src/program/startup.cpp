@@ -130,7 +130,7 @@ bool readConfiguration() {
     R.bandCoverage = midText(line, 9, 1);
 
     line = readConfigLine(file);
-    programState.powerSwitching = textInt(midText(line, 8, 1));
+    radioState.powerSwitching = textInt(midText(line, 8, 1));
 
     // Line 8: pass-through port, two digits only in a line of exactly 9.
     line = readConfigLine(file);
@@ -164,7 +164,7 @@ void shutdownProgram() {
     saveMemoryFile();
     closeNetPort();
     platWindowClose();
-    if (programState.powerSwitching == 1) {
+    if (radioState.powerSwitching == 1) {
         // Models 19 and 24 take "PS1" as their closing command; the others
         // are put to standby with "PS9".
         sendText((R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9");

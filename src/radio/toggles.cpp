@@ -121,7 +121,37 @@ void toggleVox() {
     updateStatusRow();
 }
 
-void toggleTransmit() {
+void toggleTuner() {
+    auto& R = radioState;
+    playPrompt("tuner");
+    if (R.tunerState == 0) {
+        sendText("AC110");
+        playPrompt("on");
+        R.tunerState = 1;
+    } else {
+        sendText("AC000");
+        playPrompt("off");
+        R.tunerState = 0;
+    }
+}
+
+void toggleMonitor() {
+    auto& R = radioState;
+    playPrompt("mon");
+    if (R.monitorOn == 1) {
+        playPrompt("off");
+        R.monitorOn = 0;
+        sendText("ML000");
+        R.levelTarget = kLevelNone;
+    } else {
+        playPrompt("on");
+        sendText("ML" + R.monitorLevel);
+        R.monitorOn = 1;
+    }
+    updateStatusRow();
+}
+
+void toggleTransmit(const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
@@ -131,7 +161,7 @@ void toggleTransmit() {
         R.parkedSwrSpeech = R.swrSpeech;
         R.swrSpeech = 0;
         R.tunerState = 0;
-        sendText("TX");
+        sendText(txCommand);
     } else {
         R.swrSpeech = R.parkedSwrSpeech;
         R.parkedSwrSpeech = 0;
