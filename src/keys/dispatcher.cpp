@@ -433,12 +433,12 @@ void runKeyChain() {
         return;
     }
     // Row 34: H, the help text, played while the next keys are handled.
-    if (isLetter('H')) playPrompt("help.wav", false);
+    if (isLetter('H')) playPrompt("help", false);
     // Row 35: F, the frequency readout (the other VFO after X).
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
     if (isLetter('P')) {
-        playPrompt("Power");
+        playPrompt("power");
         K.adjustTarget = kTargetPower;
         speakPower();
         return;

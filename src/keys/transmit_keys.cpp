@@ -26,7 +26,7 @@ void tuneOff() {
     auto& S = shellState;
     auto& R = radioState;
     R.tuning = 0;
-    playPrompt("off.wav");
+    playPrompt("off");
     if (S.swrSpeech == 2) S.swrSpeech = 1;
     if (S.tunerMode == 0 && !reducedFeatureRadio()) {
         sendText("AC110");
@@ -67,7 +67,7 @@ void transmitKey() {
 void tuneKey() {
     auto& S = shellState;
     auto& R = radioState;
-    playPrompt("tune.wav");
+    playPrompt("tune");
     if (!reducedFeatureRadio()) {
         sendText("RM1");  // the radio's meter shows SWR
         if (R.tunerState == 0 && S.tunerMode != 1) {
@@ -76,7 +76,7 @@ void tuneKey() {
         }
         if (R.tuning == 1) return tuneOff();
         R.tuning = 1;
-        playPrompt("on.wav");
+        playPrompt("on");
         if (S.tunerMode == 0 || S.tunerMode == 2) {
             sendText("AC111");  // start the automatic tuner
             if (S.tunerMode == 0) return;

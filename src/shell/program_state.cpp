@@ -2,6 +2,7 @@
 #include "shell/program_state.h"
 
 #include "keys/net_commands.h"
+#include "speech/speech_state.h"
 
 const char* const kFactoryBandRecords[15] = {
     "",
@@ -26,10 +27,12 @@ CatState catState;
 RadioState radioState;
 KeysState keysState;
 MemoryState memoryState;
+SpeechState speechState;
 
 void resetState() {
     shellState = ShellState{};
     netState = NetState{};
+    speechState = SpeechState{};
     resetStartValues();
     radioState.txPower = 100;
     radioState.powerCeiling = 100;

@@ -24,8 +24,9 @@ struct ShellState {
     int powerSwitching = 0;          // line 7: 1 = power on at start, power command at quit
     int bridgePort = 0;              // line 8: pass-through port number, 0 = none
     int debugLog = 0;                // line 9: 1 = write debug.dat
-    int rigctldPort = 0;             // line 10 "RIGCTLD=": network port, 0 = none, -1 = line not understood
-    std::string rigctldAddress = "127.0.0.1";  // line 10: address listened on (loopback unless named)
+    int rigctldPort = 0;             // optional "RIGCTLD=" line: network port, 0 = none, -1 = line not understood
+    std::string rigctldAddress = "127.0.0.1";  // optional "RIGCTLD=" line: address listened on (loopback unless named)
+    std::string unknownConfigLines;  // optional lines naming nothing known, " | " between them, for the debug log
 
     int portDataBits = 8;            // character format passed to portSetLine
     int portParity = 0;

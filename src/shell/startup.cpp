@@ -16,6 +16,7 @@
 #include "shell/program_state.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -37,25 +38,29 @@ void readConfigLine(int file) {
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 
-// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
-// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
-// Port 0, or no tenth line, opens no port. A line that says something else
-// leaves the port closed and is reported by openNetPort (port -1).
+// The optional lines after the nine, each "NAME=value", in any order.
+
+// "RIGCTLD=" and a port (on the loopback address), or an address and a port,
+// "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no such
+// line, opens no port. A value that says something else leaves the port
+// closed and is reported by openNetPort (port -1).
 constexpr const char* kRigctldLabel = "RIGCTLD=";
 constexpr int kHighestTcpPort = 65535;
+// "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
+// system's speech. Another value keeps the prompts and is logged.
+constexpr const char* kVoiceLabel = "VOICE=";
+
+// The value after a label, without the blanks and tabs that end the line.
+std::string labelValue(const std::string& line, const char* label) {
+    std::string value = midText(line, static_cast<int>(std::string(label).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    return value;
+}
 
 void readRigctldLine() {
     auto& S = shellState;
-    const std::string& line = catState.cmdText;
-    S.rigctldPort = 0;
+    const std::string value = labelValue(catState.cmdText, kRigctldLabel);
     S.rigctldAddress = "127.0.0.1";
-    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
-    if (!startsWith(upperText(line), kRigctldLabel)) {
-        S.rigctldPort = -1;
-        return;
-    }
-    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
     std::string port = value;
     const std::size_t colon = value.rfind(':');
     if (colon != std::string::npos) {
@@ -71,6 +76,44 @@ void readRigctldLine() {
         return;
     }
     S.rigctldPort = textInt(port);
+}
+
+void readVoiceLine() {
+    const std::string value = lowerText(labelValue(catState.cmdText, kVoiceLabel));
+    speechState.voiceChoice = value == "system" ? kVoiceSystem : value == "prompts" ? kVoicePrompts : kVoiceUnknown;
+}
+
+// One optional line from cmdText. A line that names nothing known is kept
+// for the debug log (the first few, within the text's capacity).
+void readOptionalLine() {
+    auto& S = shellState;
+    const std::string& line = catState.cmdText;
+    if (line.find_first_not_of(" \t") == std::string::npos) return;
+    const std::string upper = upperText(line);
+    if (startsWith(upper, kRigctldLabel)) return readRigctldLine();
+    if (startsWith(upper, kVoiceLabel)) return readVoiceLine();
+    std::string unknown = S.unknownConfigLines;
+    if (!unknown.empty()) unknown += " | ";
+    putText(S.unknownConfigLines, unknown + line);
+}
+
+// In the debug log: optional lines not understood, and a voice other than
+// the one rigvox.cfg asked for.
+void logConfigNotes(bool voiceReached) {
+    auto& S = shellState;
+    if (S.debugLog != 1) return;
+    if (!S.unknownConfigLines.empty()) debugLine("rigvox.cfg lines not understood: " + S.unknownConfigLines);
+    if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
+    if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+}
+
+// Says what an event left collected for the system's speech, and logs a
+// service that was lost meanwhile.
+void finishSpeaking() {
+    endUtterance();
+    if (speechState.voiceLost != 1) return;
+    speechState.voiceLost = 0;
+    if (shellState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
 }
 
 }  // namespace
@@ -118,8 +161,15 @@ bool readConfiguration() {
     readConfigLine(file);
     S.debugLog = textInt(midText(C.cmdText, 7, 1));
 
-    readConfigLine(file);
-    readRigctldLine();
+    S.rigctldPort = 0;
+    S.rigctldAddress = "127.0.0.1";
+    S.unknownConfigLines.clear();
+    speechState.voiceChoice = kVoicePrompts;
+    std::string line;
+    while (platFileReadLine(file, line)) {
+        putText(C.cmdText, line);
+        readOptionalLine();
+    }
 
     platFileClose(file);
     return true;
@@ -153,6 +203,7 @@ void shutdownProgram() {
     }
     playPrompt("delay");
     portClose(S.comPort);
+    closeVoice();
     closeDebugLog();
     closeSpeechLog();
 }
@@ -172,16 +223,23 @@ int runProgram(int simulator) {
     S.simMode = 0;
     S.simMode = simulator == 1 ? 1 : 0;
 
+    // The configuration is read before the greeting, so that the greeting
+    // is already in the voice it chooses.
+    const bool configured = readConfiguration();
+    const bool voiceReached = openVoice();
+
     // The spoken version is fixed, not derived from versionText.
     playPrompt("rigvox");
     playPrompt("3");
     playPrompt("point");
     playPrompt("4");
     if (S.simMode == 1) playPrompt("sim");
+    endUtterance();
 
-    if (!readConfiguration()) {
+    if (!configured) {
         // Nothing else of start-up or shutdown runs: no port, no file written.
         playPrompt("cfgnf");
+        closeVoice();
         platWindowClose();
         closeSpeechLog();
         return 0;
@@ -189,6 +247,8 @@ int runProgram(int simulator) {
 
     if (S.simMode == 1) seedSimulator();
     initialiseProgram();
+    logConfigNotes(voiceReached);
+    finishSpeaking();
     openNetPort();
     platTimerStart(kTimerPeriodMs);
 
@@ -202,6 +262,7 @@ int runProgram(int simulator) {
         K.eventKind = kind;
         K.eventParam = param;
         handleEvent();
+        finishSpeaking();
     }
 
     shutdownProgram();

@@ -7,6 +7,7 @@
 
 #include "shell/startup.h"
 #include "shell/text.h"
+#include "speech/speech_state.h"
 #include "test_support.h"
 
 namespace {
@@ -259,7 +260,7 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(shellState.rigctldAddress, "127.0.0.1");
 }
 
-TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortAndTheVoiceInAnyOrder) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -271,7 +272,6 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
              Case{"RIGCTLD=65536", -1, "127.0.0.1"},          // not understood: no port
              Case{"RIGCTLD=:4532", -1, "127.0.0.1"},
              Case{"RIGCTLD=45x", -1, "127.0.0.1"},
-             Case{"PORT=4532", -1, "127.0.0.1"},
          }) {
         auto lines = typicalLines();
         lines.push_back(c.line);
@@ -281,8 +281,39 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
         EXPECT_EQ(shellState.rigctldAddress, c.address) << '"' << c.line << '"';
         EXPECT_EQ(shellState.debugLog, 1);  // the nine lines read as before
     }
-    // Nine lines: no port.
+
+    struct VoiceCase { const char* line; int voice; };
+    for (const VoiceCase& c : {
+             VoiceCase{"VOICE=system", kVoiceSystem},
+             VoiceCase{"voice=System\t", kVoiceSystem},
+             VoiceCase{"VOICE=prompts", kVoicePrompts},
+             VoiceCase{"VOICE=robot", kVoiceUnknown},  // not understood: the prompts
+             VoiceCase{"VOICE=", kVoiceUnknown},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(speechState.voiceChoice, c.voice) << '"' << c.line << '"';
+    }
+
+    // Either order, blank lines between, and a line naming nothing known kept
+    // for the debug log without touching the others.
+    for (const auto& optional : {std::vector<std::string>{"VOICE=system", "", "PORT=4533", "RIGCTLD=4532", "X"},
+                                 std::vector<std::string>{"RIGCTLD=4532", "PORT=4533", "VOICE=system", "X"}}) {
+        auto lines = typicalLines();
+        lines.insert(lines.end(), optional.begin(), optional.end());
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(shellState.rigctldPort, 4532);
+        EXPECT_EQ(speechState.voiceChoice, kVoiceSystem);
+        EXPECT_EQ(shellState.unknownConfigLines, "PORT=4533 | X");
+    }
+
+    // Nine lines: no port, the prompts, nothing to report.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(shellState.rigctldPort, 0);
+    EXPECT_EQ(speechState.voiceChoice, kVoicePrompts);
+    EXPECT_EQ(shellState.unknownConfigLines, "");
 }

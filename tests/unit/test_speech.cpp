@@ -8,6 +8,7 @@
 #include "shell/records.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -83,14 +84,15 @@ TEST_F(SpeechTest, DigitsAreSpokenOneCharacterAtATimeWithoutSignOrBlank) {
 
 // --- speech log ------------------------------------------------------------
 
-TEST_F(SpeechTest, SpeechLogHoldsEachNameExactlyAsPassed) {
+TEST_F(SpeechTest, SpeechLogNamesEachPromptOneWay) {
+    // The recording's name: lower case, no ".wav", however it was asked for.
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     fake::setFile("speech.log", "earlier\n");  // appended to, never replaced
     playPrompt("SWR");
     playPrompt("on.wav");
     playPrompt("help.wav", false);
     speakDelay();
-    EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nSWR\non.wav\nhelp.wav\ndelay\n");
+    EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nswr\non\nhelp\ndelay\n");
 }
 
 TEST_F(SpeechTest, SpeechLogFollowsTheVariable) {
@@ -287,14 +289,14 @@ TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
     }
 }
 
-TEST_F(SpeechTest, ModesUseTheirWavNamesAndFmNarrowTakesTwo) {
+TEST_F(SpeechTest, ModesAreBareNamesInTheLogAndFmNarrowTakesTwo) {
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     for (int mode : {1, 2, 3, 4, 5, 7, 6, 0}) {
         radioState.mode = mode;
         speakMode();
     }
-    EXPECT_EQ(fake::fileContent("speech.log"),
-              "lsb.wav\nusb.wav\ncw.wav\nam.wav\nfm.wav\nnar.wav\nfm.wav\n");
+    EXPECT_EQ(fake::fileContent("speech.log"), "lsb\nusb\ncw\nam\nfm\nnar\nfm\n");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"lsb", "usb", "cw", "am", "fm", "nar", "fm"}));
 }
 
 TEST_F(SpeechTest, AlcSaysItsWordOnceAtTheStartOfASeries) {
@@ -318,6 +320,76 @@ TEST_F(SpeechTest, KeyerSpeedAtItsLimits) {
         speakKeyerSpeed();
         EXPECT_EQ(fake::takePrompts(), spoken) << speed;
     }
+}
+
+// --- the system's speech (VOICE=system) -------------------------------------
+
+class SystemVoiceTest : public SpeechTest {
+protected:
+    void SetUp() override {
+        SpeechTest::SetUp();
+        auto& F = fake::state();
+        F.speechReachable = true;
+        F.env["RIGVOX_SPEECH_LOG"] = "speech.log";
+        F.wavMs["wave/delay.wav"] = 100;
+        speechState.voiceChoice = kVoiceSystem;
+        ASSERT_TRUE(openVoice());
+    }
+};
+
+TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsItsLength) {
+    setFrequencies("00007100000", "00007100000");
+    radioState.mode = kModeLsb;
+    speakFrequency();
+    speakMode();
+    EXPECT_TRUE(fake::state().utterances.empty());  // collected, not said yet
+    speakDelay();  // the reply pause says it first, then waits its whole length
+    playPrompt("preamp");
+    playPrompt("on.wav");
+    endUtterance();
+    endUtterance();  // nothing left: nothing said
+    EXPECT_EQ(fake::takeUtterances(),
+              (std::vector<std::string>{"seven point one megahertz lower sideband", "preamp on"}));
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"delay"}));  // its length asked for, no recording played
+    EXPECT_EQ(fake::state().nowMs, 100);
+    EXPECT_EQ(fake::fileContent("speech.log"), "7\npoint\n1\nmhz\nlsb\ndelay\npreamp\non\n");
+}
+
+TEST_F(SystemVoiceTest, HelpIsCutByTheNextUtteranceAndALostServiceLeavesThePrompts) {
+    auto& F = fake::state();
+    playPrompt("ok");
+    playPrompt("help", false);  // said at once, after what was collected before it
+    playPrompt("quit");
+    endUtterance();
+    playPrompt("nc");
+    endUtterance();
+    ASSERT_EQ(F.utterances.size(), 4u);
+    EXPECT_EQ(F.utterances[0].text, "OK");
+    EXPECT_EQ(F.utterances[1].text.rfind("b, band. f, frequency.", 0), 0u) << F.utterances[1].text;
+    EXPECT_EQ(F.utterances[2].text, "quit");
+    EXPECT_EQ(F.utterances[3].text, "no connection");
+    EXPECT_EQ((std::vector<bool>{F.utterances[0].cutPrevious, F.utterances[1].cutPrevious,
+                                 F.utterances[2].cutPrevious, F.utterances[3].cutPrevious}),
+              (std::vector<bool>{false, false, true, false}));  // only the help is silenced
+
+    // A service restarted under the program: one new connection says it.
+    F.speechSaysLeft = 0;
+    playPrompt("ok");
+    endUtterance();
+    EXPECT_EQ(F.utterances.back().text, "OK");
+    EXPECT_EQ(speechState.voiceLost, 0);
+
+    // One that stays gone: the prompts say this utterance and all after it.
+    F.speechSaysLeft = 0;
+    F.speechReachable = false;
+    F.utterances.clear();
+    playPrompt("tx");
+    playPrompt("off");
+    endUtterance();
+    EXPECT_EQ(speechState.voiceLost, 1);
+    playPrompt("ok");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"tx", "off", "ok"}));
+    EXPECT_TRUE(F.utterances.empty());
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ class WindowsOnly(unittest.TestCase):
             # The frequency typed on the keypad, Num Lock on: its digits,
             # point and Enter are the same keys as the main keyboard's.
             wine_e2e.ensure_num_lock()
-            s.press("e", ["EF"])
+            s.press("e", ["ef"])
             for key, word in [("KP_1", "1"), ("KP_4", "4"), ("KP_Decimal", "point"),
                               ("KP_2", "2"), ("KP_5", "5")]:
                 _, said = s.press(key, [word])
