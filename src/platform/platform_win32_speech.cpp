@@ -43,6 +43,17 @@ bool platSpeechOpen() {
         return false;
     }
     voice = static_cast<ISpVoice*>(made);
+    // A voice object without a voice to speak with (none installed), or one
+    // that cannot speak at all (an emulator's stub), is no speech: the
+    // empty purge, the documented way to silence a voice, must be taken.
+    ISpObjectToken* token = nullptr;
+    if (FAILED(voice->GetVoice(&token)) || token == nullptr ||
+        FAILED(voice->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr))) {
+        if (token != nullptr) token->Release();
+        releaseVoice();
+        return false;
+    }
+    token->Release();
     return true;
 }
 
