@@ -22,7 +22,7 @@ struct Prompt {
 // A text handed to the system's speech.
 struct Utterance {
     std::string text;
-    bool cutPrevious;
+    bool cutPrevious;  // platSpeechCancel came since the utterance before
     std::int64_t atMs;
 };
 
@@ -49,6 +49,14 @@ struct Arrival {
     int port = 0;
     std::int64_t atMs = 0;
     std::string bytes;
+};
+
+// A device platSerialList gives: opening it by its path reaches ports[port]
+// (for a numbered device, normally its own number).
+struct SerialDevice {
+    int number = 0;        // 0 = none yet
+    std::string path;
+    int port = 0;
 };
 
 struct File {
@@ -89,15 +97,20 @@ struct State {
     bool speechOpen = false;
     int speechSaysLeft = -1;                   // says that succeed before the service goes; -1 = all
     std::vector<Utterance> utterances;         // every text said, in order
+    bool speechCancelled = false;              // platSpeechCancel since the last say
+    int speechCancels = 0;                     // platSpeechCancel calls on an open connection
     // lower-case path -> duration; absent = 0 ms. A duration asked for with
     // platWavDurationMs is recorded among the prompts as a waiting one: the
     // reply pause asks for the length of "delay" and spends it watching the
     // radio port, and tests hear it in the spoken order.
     std::map<std::string, int> wavMs;
     std::set<std::string> missingWavs;         // lower-case paths that sound nothing
+    std::int64_t asyncEndsMs = 0;              // when the sound started without waiting ends
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
     std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them
+    std::vector<SerialDevice> serialDevices;   // what platSerialList gives, in this order
+    std::map<int, std::string> serialLinks;    // platSerialGiveNumber: number -> path linked
     // Called after every write to a port with the bytes written; may queue
     // answers with feed(). A virtual radio for tests.
     std::function<void(int port, const std::string& bytes)> responder;

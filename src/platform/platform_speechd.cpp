@@ -28,12 +28,15 @@ bool platSpeechOpen() {
     return connection != nullptr;
 }
 
-bool platSpeechSay(const std::string& text, bool cutPrevious) {
+bool platSpeechSay(const std::string& text) {
     if (connection == nullptr) return false;
-    if (cutPrevious) spd_cancel(connection);
     // Priority "message": utterances are said in order, none cuts another,
     // and a screen reader's "text" in between does not drop them.
     return spd_say(connection, SPD_MESSAGE, text.c_str()) >= 0;
+}
+
+void platSpeechCancel() {
+    if (connection != nullptr) spd_cancel(connection);
 }
 
 void platSpeechClose() {

@@ -57,14 +57,16 @@ bool platSpeechOpen() {
     return true;
 }
 
-bool platSpeechSay(const std::string& text, bool cutPrevious) {
+bool platSpeechSay(const std::string& text) {
     if (voice == nullptr) return false;
     const std::wstring wide = wideText(text);
     // Asynchronous: SAPI speaks on its own thread and queues what comes
     // while it speaks. Plain text: a "<" in it is not taken for markup.
-    DWORD flags = SPF_ASYNC | SPF_IS_NOT_XML;
-    if (cutPrevious) flags |= SPF_PURGEBEFORESPEAK;
-    return SUCCEEDED(voice->Speak(wide.c_str(), flags, nullptr));
+    return SUCCEEDED(voice->Speak(wide.c_str(), SPF_ASYNC | SPF_IS_NOT_XML, nullptr));
+}
+
+void platSpeechCancel() {
+    if (voice != nullptr) voice->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr);
 }
 
 void platSpeechClose() {

@@ -2,9 +2,8 @@
 // speech, and the optional speech log.
 #include "speech/prompts.h"
 
+#include "base/text.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
 #include "speech/speech_state.h"
 
 namespace {
@@ -43,11 +42,12 @@ void logPrompt(std::string_view name) {
 // The reply pause: silence of its recording's length, never words.
 constexpr std::string_view kDelayName = "delay";
 
-// Says the words of the collected names as one utterance. cuttable: the
-// next utterance silences it (the help, which the program does not wait
-// for). A service that has gone gets one new connection (it may have been
-// restarted); failing that, the prompts speak from now on, this utterance
-// included, so nothing is lost.
+// Says the words of the collected names as one utterance. cuttable: said
+// without waiting (the help): the next waiting utterance, or a key
+// (silenceHelp), silences it; one cuttable after another is queued, as the
+// whole help's sentences are. A service that has gone gets one new
+// connection (it may have been restarted); failing that, the prompts speak
+// from now on, this utterance included, so nothing is lost.
 void sayUtterance(bool cuttable) {
     auto& V = speechState;
     if (V.utterance.empty()) return;
@@ -63,11 +63,11 @@ void sayUtterance(bool cuttable) {
         start = end + 1;
     }
     if (words.empty()) return;  // names without words are silent, as missing recordings are
-    const bool cut = V.cutNext == 1;
-    bool said = platSpeechSay(words, cut);
+    if (V.cutNext == 1 && !cuttable) platSpeechCancel();
+    bool said = platSpeechSay(words);
     if (!said) {
         platSpeechClose();
-        said = platSpeechOpen() && platSpeechSay(words, cut);
+        said = platSpeechOpen() && platSpeechSay(words);
     }
     if (said) {
         V.cutNext = cuttable ? 1 : 0;
@@ -110,7 +110,7 @@ std::string promptKey(std::string_view name) {
 }
 
 std::string promptPath(std::string_view name) {
-    std::string path = shellState.waveDir + lowerText(name);
+    std::string path = speechState.waveDir + lowerText(name);
     if (!hasExtension(name)) path += ".wav";
     return path;
 }
@@ -119,7 +119,7 @@ void playPrompt(std::string_view name, bool wait) {
     if (name.empty()) return;
     const std::string key = promptKey(name);
     // A network client's setting is not spoken; its reply pauses still wait.
-    if (shellState.promptsQuiet == 1 && key != kDelayName) return;
+    if (speechState.promptsQuiet == 1 && key != kDelayName) return;
     logPrompt(key);
     if (speechState.systemVoice == 1) {
         if (key != kDelayName) return collectPrompt(key, wait);
@@ -156,6 +156,12 @@ bool openVoice() {
 
 void endUtterance() {
     if (speechState.systemVoice == 1) sayUtterance(false);
+}
+
+void silenceHelp() {
+    auto& V = speechState;
+    if (V.systemVoice == 1 && V.cutNext == 1) platSpeechCancel();
+    V.cutNext = 0;
 }
 
 void closeVoice() {

@@ -9,9 +9,9 @@
 // waiting for its end unless wait is false. Appends the name to the file
 // named by RIGVOX_SPEECH_LOG when set. While the system's speech is the
 // voice, the name is added to the utterance being collected instead (a
-// prompt played without waiting is said at once, and the next utterance cuts
-// it off); "delay" is never spoken: it ends the utterance and keeps its
-// length as silence.
+// prompt played without waiting is said at once, queued after others so
+// said, and the next waiting utterance cuts them off); "delay" is never
+// spoken: it ends the utterance and keeps its length as silence.
 void playPrompt(std::string_view name, bool wait = true);
 // Writes name to the speech log as playPrompt does, without sounding it:
 // the reply pause ("delay", timed by the CAT link) is heard as silence. The
@@ -39,7 +39,10 @@ void closeSpeechLog();
 // names' words as one utterance: the program calls it when an event has been
 // handled, the reply pause before it waits. A service lost while saying sets
 // voiceLost and the prompts speak from then on, this utterance included.
-// closeVoice says what is left and disconnects.
+// silenceHelp silences, with the system's speech, what was said without
+// waiting (the help): any key stops it; the prompts' help is cut by the
+// next prompt instead. closeVoice says what is left and disconnects.
 bool openVoice();
 void endUtterance();
+void silenceHelp();
 void closeVoice();

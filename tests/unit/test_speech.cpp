@@ -3,14 +3,20 @@
 #include "test_cat_radio.h"
 #include "test_support.h"
 
-#include "cat/exchange.h"
-#include "cat/poll.h"
-#include "shell/records.h"
+#include "base/records.h"
+#include "link/exchange.h"
+#include "radio/band_table.h"
+#include "session/meters.h"
+#include "session/poll.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 #include "speech/speech_state.h"
 
 namespace {
+
+// The frequency readout as the keys run it: the field the radio says is
+// current, spoken.
+void speakCurrentFrequency() { speakFrequency(frequencyField(), radioState.splitState > 0); }
 
 class SpeechTest : public RigvoxTest {
 protected:
@@ -42,7 +48,7 @@ TEST_F(SpeechTest, NamesResolveToLowerCaseWavFilesInThePromptFolder) {
                                                  "wave/swr.wav", "wave/power.wav", "wave/ef.wav",
                                                  "wave/7.wav"}));
     EXPECT_EQ(promptPath("HELP.WAV"), "wave/help.wav");
-    shellState.waveDir = "prompts/";
+    speechState.waveDir = "prompts/";
     EXPECT_EQ(promptPath("nar.wav"), "prompts/nar.wav");
 }
 
@@ -128,7 +134,7 @@ TEST_F(SpeechTest, FrequencyReadoutsDropTrailingZerosAndTheWholeMHzWhenZero) {
     };
     for (const Case& c : cases) {
         setFrequencies(c.vfoA, "00003600000");
-        speakFrequency();
+        speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(), c.spoken) << c.vfoA;
     }
 }
@@ -137,7 +143,7 @@ TEST_F(SpeechTest, SplitReadsVfoBAfterSayingSo) {
     setFrequencies("00014074000", "00014079500");
     for (int split : {1, 2}) {
         radioState.splitState = split;
-        speakFrequency();
+        speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(),
                   (Prompts{"vfob", "1", "4", "point", "0", "7", "9", "5", "mhz"}));
     }
@@ -148,19 +154,19 @@ TEST_F(SpeechTest, OutsideEveryBandTheLastReportedFrequencyIsSpoken) {
     R.band = 99;
     catState.lastFreqReply = "FA00011500000";
     R.freqHz = 14200000;
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "1", "point", "5", "mhz"}));
 
     // No frequency answer yet: the working frequency.
     catState.lastFreqReply.clear();
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "4", "point", "2", "mhz"}));
 }
 
 TEST_F(SpeechTest, ADamagedRecordFieldFallsBackToTheReportedFrequency) {
     radioState.bandTable[radioState.band] = "01A0000710";
     catState.lastFreqReply = "FA00007150000";
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "5", "mhz"}));
 }
 
@@ -172,8 +178,8 @@ class ReadoutAfterSendTest : public cattest::ScriptedRadioTest {};
 
 TEST_F(ReadoutAfterSendTest, NoReportOlderThanTheFrequencySentIsSpoken) {
     auto& C = catState;
-    C.connected = 1;
-    C.modelAnswered = 1;
+    sessionState.connected = 1;
+    sessionState.modelAnswered = 1;
     const Prompts old{"7", "point", "1", "5", "mhz"};
     const Prompts sent{"7", "point", "2", "mhz"};
     radio.answers["FA;"] = "FA00007150000;";
@@ -181,24 +187,24 @@ TEST_F(ReadoutAfterSendTest, NoReportOlderThanTheFrequencySentIsSpoken) {
     pollTick();
     pollTick();  // the dial was turned to 7.15 MHz
     fake::takePrompts();
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), old);
 
     pollTick();  // the next frequency query: the radio answers 7.15 at once
     ASSERT_EQ(C.pollSelect, 1);
     sendText(frequencyCommand("FA", 7200000));  // a recall, or another program's command
     radio.answers["FA;"] = "FA00007200000;";
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     pollTick();  // collects the old answer: dropped
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007150000");
 
     pollTick();
     pollTick();  // the radio's own report of the new frequency
     EXPECT_EQ(C.lastFreqReply, "FA00007200000");
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007200000");
 }
@@ -214,14 +220,14 @@ TEST_F(SpeechTest, SsbIndicesSpeakKilohertzInTwoHundredHertzSteps) {
         R.mode = mode;
         for (int index = 0; index <= 12; ++index) {
             R.filterWidth = index;
-            speakBandwidth();
+            speakBandwidth(radioState.mode, radioState.filterWidth);
             EXPECT_EQ(fake::takePrompts(),
                       (Prompts{"bw", expected[index][0], "point", expected[index][1], "khz"}))
                 << index;
         }
     }
     R.filterWidth = 13;
-    speakBandwidth();
+    speakBandwidth(radioState.mode, radioState.filterWidth);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"bw", "3", "point", "khz"}));
 }
 
@@ -238,7 +244,7 @@ TEST_F(SpeechTest, CwWidthsInHertzBelowOneKilohertzElseKilohertz) {
     };
     for (const auto& [width, spoken] : cases) {
         R.filterWidth = width;
-        speakBandwidth();
+        speakBandwidth(radioState.mode, radioState.filterWidth);
         EXPECT_EQ(fake::takePrompts(), spoken) << width;
     }
 }
@@ -247,28 +253,19 @@ TEST_F(SpeechTest, AmAndFmBandwidthIsTheWordAlone) {
     for (int mode : {4, 5, 7, 0}) {
         radioState.mode = mode;
         radioState.filterWidth = 8;
-        speakBandwidth();
+        speakBandwidth(radioState.mode, radioState.filterWidth);
         EXPECT_EQ(fake::takePrompts(), (Prompts{"bw"})) << mode;
     }
 }
 
 // --- power, band, mode, ALC, keyer ------------------------------------------
 
-TEST_F(SpeechTest, PowerIsSpokenInWatts) {
-    radioState.txPower = 100;
-    speakPower();
-    radioState.txPower = 5;
-    speakPower();
+TEST_F(SpeechTest, PowerIsSpokenInWattsOrAsTheFixedOutput) {
+    speakPower(100, false);
+    speakPower(5, false);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "0", "0", "watts", "5", "watts"}));
-}
-
-TEST_F(SpeechTest, FixedPowerRadioAlwaysSaysFourPointFiveAndReturnsToTuning) {
-    catState.rigModel = 100;
-    radioState.txPower = 50;
-    keysState.adjustTarget = 3;
-    speakPower();
+    speakPower(50, true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"4", "point", "5", "watts"}));
-    EXPECT_EQ(keysState.adjustTarget, 0);
 }
 
 TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
@@ -276,15 +273,15 @@ TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
                                  "15", "12", "10", "6", "2", "70"};
     for (int band = 1; band <= 13; ++band) {
         radioState.band = band;
-        speakBand();
+        speakBand(radioState.band);
         EXPECT_EQ(fake::takePrompts(), (Prompts{names[band], "metres"})) << band;
     }
     radioState.band = 14;
-    speakBand();
+    speakBand(radioState.band);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"un"}));
     for (int band : {99, 0, 15}) {
         radioState.band = band;
-        speakBand();
+        speakBand(radioState.band);
         EXPECT_TRUE(fake::takePrompts().empty()) << band;
     }
 }
@@ -293,7 +290,7 @@ TEST_F(SpeechTest, ModesAreBareNamesInTheLogAndFmNarrowTakesTwo) {
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     for (int mode : {1, 2, 3, 4, 5, 7, 6, 0}) {
         radioState.mode = mode;
-        speakMode();
+        speakMode(radioState.mode);
     }
     EXPECT_EQ(fake::fileContent("speech.log"), "lsb\nusb\ncw\nam\nfm\nnar\nfm\n");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"lsb", "usb", "cw", "am", "fm", "nar", "fm"}));
@@ -317,7 +314,7 @@ TEST_F(SpeechTest, KeyerSpeedAtItsLimits) {
         {4, {"4", "wpm"}}, {25, {"2", "5", "wpm"}}, {60, {"6", "0", "wpm"}}};
     for (const auto& [speed, spoken] : cases) {
         radioState.keyerSpeed = speed;
-        speakKeyerSpeed();
+        speakKeyerSpeed(radioState.keyerSpeed);
         EXPECT_EQ(fake::takePrompts(), spoken) << speed;
     }
 }
@@ -338,10 +335,8 @@ protected:
 };
 
 TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsItsLength) {
-    setFrequencies("00007100000", "00007100000");
-    radioState.mode = kModeLsb;
-    speakFrequency();
-    speakMode();
+    speakFrequency("00007100000", false);
+    speakMode(kModeLsb);
     EXPECT_TRUE(fake::state().utterances.empty());  // collected, not said yet
     speakDelay();  // the reply pause says it first, then waits its whole length
     playPrompt("preamp");
@@ -355,22 +350,28 @@ TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsI
     EXPECT_EQ(fake::fileContent("speech.log"), "7\npoint\n1\nmhz\nlsb\ndelay\npreamp\non\n");
 }
 
-TEST_F(SystemVoiceTest, HelpIsCutByTheNextUtteranceAndALostServiceLeavesThePrompts) {
+TEST_F(SystemVoiceTest, HelpIsQueuedThenCutByASpokenReadoutOrAKeyAndALostServiceLeavesThePrompts) {
     auto& F = fake::state();
     playPrompt("ok");
     playPrompt("help", false);  // said at once, after what was collected before it
-    playPrompt("quit");
+    playPrompt("keyf", false);  // the whole help's next sentence: after it, not over it
+    playPrompt("quit");         // a waiting readout silences the help first
     endUtterance();
+    playPrompt("helpkey", false);
+    silenceHelp();  // a key stops the help
+    silenceHelp();  // nothing left to stop
     playPrompt("nc");
     endUtterance();
-    ASSERT_EQ(F.utterances.size(), 4u);
+    ASSERT_EQ(F.utterances.size(), 6u);
     EXPECT_EQ(F.utterances[0].text, "OK");
-    EXPECT_EQ(F.utterances[1].text.rfind("b, band. f, frequency.", 0), 0u) << F.utterances[1].text;
-    EXPECT_EQ(F.utterances[2].text, "quit");
-    EXPECT_EQ(F.utterances[3].text, "no connection");
-    EXPECT_EQ((std::vector<bool>{F.utterances[0].cutPrevious, F.utterances[1].cutPrevious,
-                                 F.utterances[2].cutPrevious, F.utterances[3].cutPrevious}),
-              (std::vector<bool>{false, false, true, false}));  // only the help is silenced
+    EXPECT_EQ(F.utterances[1].text, "help for every key. Any key stops it.");
+    EXPECT_EQ(F.utterances[2].text.rfind("F, reads the frequency", 0), 0u) << F.utterances[2].text;
+    EXPECT_EQ(F.utterances[3].text, "quit");
+    EXPECT_EQ(F.utterances[5].text, "no connection");
+    std::vector<bool> cut;
+    for (const auto& u : F.utterances) cut.push_back(u.cutPrevious);
+    EXPECT_EQ(cut, (std::vector<bool>{false, false, false, true, false, true}));
+    EXPECT_EQ(F.speechCancels, 2);
 
     // A service restarted under the program: one new connection says it.
     F.speechSaysLeft = 0;
