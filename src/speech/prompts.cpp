@@ -42,6 +42,16 @@ void logPrompt(std::string_view name) {
 // The reply pause: silence of its recording's length, never words.
 constexpr std::string_view kDelayName = "delay";
 
+// Calls use with each name of a blank-separated list of prompt names.
+template <typename Use>
+void eachName(std::string_view names, Use use) {
+    while (!names.empty()) {
+        const std::size_t blank = names.find(' ');
+        use(names.substr(0, blank));
+        names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
+    }
+}
+
 // Says the words of the collected names as one utterance. cuttable: said
 // without waiting (the help): the next waiting utterance, or a key
 // (silenceHelp), silences it; one cuttable after another is queued, as the
@@ -54,14 +64,10 @@ void sayUtterance(bool cuttable) {
     const std::string names = V.utterance;
     V.utterance.clear();
     std::string words;
-    std::size_t start = 0;
-    while (start < names.size()) {
-        std::size_t end = names.find(' ', start);
-        if (end == std::string::npos) end = names.size();
-        const std::string spoken = promptWords(std::string_view(names).substr(start, end - start));
+    eachName(names, [&](std::string_view name) {
+        const std::string spoken = promptWords(name);
         if (!spoken.empty()) words += (words.empty() ? "" : " ") + spoken;
-        start = end + 1;
-    }
+    });
     if (words.empty()) return;  // names without words are silent, as missing recordings are
     if (V.cutNext == 1 && !cuttable) platSpeechCancel();
     bool said = platSpeechSay(words);
@@ -77,13 +83,7 @@ void sayUtterance(bool cuttable) {
     V.systemVoice = 0;
     V.voiceLost = 1;
     V.cutNext = 0;
-    start = 0;
-    while (start < names.size()) {
-        std::size_t end = names.find(' ', start);
-        if (end == std::string::npos) end = names.size();
-        platPlayWav(promptPath(std::string_view(names).substr(start, end - start)), !cuttable);
-        start = end + 1;
-    }
+    eachName(names, [&](std::string_view name) { platPlayWav(promptPath(name), !cuttable); });
 }
 
 // Adds a prompt to the utterance being collected; one not waited for is
