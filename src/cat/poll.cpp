@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/mode_filter.h"
+#include "radio/toggles.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
@@ -103,6 +104,14 @@ void followPassThrough() {
     // commands the poll's own collections may come up empty.
     if (!C.replyText.empty()) C.silentPolls = 0;
     const std::string forwarded = C.replyText;
+    // The other program keyed or released the transmitter: Space releases
+    // what it keyed, and the limit ends it if it does not.
+    if (C.bridgeTransmit == 1 && R.txState == 0) {
+        setTransmitState(true);
+        R.txByProgramAtMs = platTickMs();
+    } else if (C.bridgeTransmit == 0) {
+        setTransmitState(false);
+    }
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
         R.mode = newMode;

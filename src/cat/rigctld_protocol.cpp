@@ -160,6 +160,22 @@ bool netLineIsText(std::string_view line) {
     return true;
 }
 
+NetLineShape netLineShape(std::string_view line) {
+    std::string_view words[4];
+    const int count = splitWords(line, words, 4);
+    if (count == 0) return kNetLinePlain;
+    if (count == 3 && words[2].substr(0, 5) == "HTTP/") return kNetLineWebRequest;
+    const std::string_view first = words[0];
+    const std::size_t colon = first.find(':');
+    if (colon == std::string_view::npos || colon == 0) return kNetLinePlain;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = first[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter && !(i > 0 && ((c >= '0' && c <= '9') || c == '-' || c == '_'))) return kNetLinePlain;
+    }
+    return kNetLineHeader;
+}
+
 NetRequest parseNetLine(std::string_view line) {
     NetRequest r;
     while (!line.empty() && (line.back() == '\r' || isBlank(line.back()))) line.remove_suffix(1);

@@ -541,6 +541,7 @@ void handleEvent() {
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
+            limitProgramTransmission();
             sendNetAnswers();
             break;
         case kEventNetwork: serveNetClients(); break;

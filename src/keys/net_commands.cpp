@@ -25,10 +25,11 @@ NetState netState;
 namespace {
 
 constexpr int kReadChunk = 1024;
-// Bytes taken from one client per service: a client that floods waits for
-// the next wake-up (which comes at once), and keys and ticks go first.
-constexpr int kReadsPerService = 4;
 constexpr int kAcceptsPerService = 16;
+// Client lines are answered for at most this long per event (the line that
+// runs past it is finished): a key's first command reaches the radio within
+// the longest single line, however much clients send.
+constexpr std::int64_t kServiceMs = 10;
 
 // Frequency answers: "FA"/"FB" and 11 digits of hertz.
 constexpr int kFreqReplyOffset = 2;
@@ -225,7 +226,11 @@ int setModeAndPassband(const NetRequest& r) {
 int setPtt(const NetRequest& r, int slot) {
     auto& R = radioState;
     const bool on = r.on > 0;
-    if (on != (R.txState > 0)) transmitKey();
+    if (on != (R.txState > 0)) {
+        transmitKey();
+        // Keyed by a program, not the operator: it ends by itself after the limit.
+        if (on) R.txByProgramAtMs = platTickMs();
+    }
     netState.pttSlot = R.txState > 0 ? slot : -1;
     return kRprtOk;
 }
@@ -328,7 +333,11 @@ std::string answerGet(const NetRequest& r, int slot) {
     case kNetGetPowerstat: return netAnswer(r, kRprtOk, "1");
     case kNetGetLockMode: return netAnswer(r, kRprtOk, "0");
     case kNetGetLevel: {
-        if (r.level == kNetLevelStrength) return netAnswer(r, kRprtOk, plainNumber(kDbPerStep * (R.sMeter - kS9Steps)));
+        if (r.level == kNetLevelStrength) {
+            // Nothing read since the connection: no figure to give.
+            if (R.sMeter == kNoSMeterReading) return netAnswer(r, kRprtNotAvailable);
+            return netAnswer(r, kRprtOk, plainNumber(kDbPerStep * (R.sMeter - kS9Steps)));
+        }
         char text[32];
         const double share = R.powerCeiling > 0 ? static_cast<double>(R.txPower) / R.powerCeiling : 0;
         std::snprintf(text, sizeof text, "%f", share);
@@ -386,14 +395,28 @@ void dropClient(int slot) {
     }
 }
 
+// Answers "RPRT -8" and hangs up: the client does not speak this protocol.
+void refuseClient(int slot) {
+    NetClient& c = netState.clients[slot];
+    c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
+    writeWaiting(c);
+    dropClient(slot);
+}
+
+// A web page can make the browser send a request to this port, with
+// commands in its body: the connection is closed before any of it acts.
+// Clients probe with unknown commands, so only a header before the first
+// known command counts.
+bool webRequest(const NetClient& c, const std::string& line) {
+    const NetLineShape shape = netLineShape(line);
+    return shape == kNetLineWebRequest || (shape == kNetLineHeader && c.spoke == 0);
+}
+
 // Answers one whole line; false when the client was dropped.
 bool serveLine(int slot, const std::string& line) {
     NetClient& c = netState.clients[slot];
     if (!netLineIsText(line)) {
-        // Not this protocol: say so and hang up.
-        c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-        writeWaiting(c);
-        dropClient(slot);
+        refuseClient(slot);  // not this protocol
         return false;
     }
     std::string trimmed = line;
@@ -401,6 +424,12 @@ bool serveLine(int slot, const std::string& line) {
         trimmed.pop_back();
     if (trimmed.find_first_not_of(" \t") == std::string::npos) return true;  // empty lines are skipped
     if (shellState.debugLog == 1) debugLine("***NRX=" + leftText(trimmed, kTextCapacity));
+    if (webRequest(c, trimmed)) {
+        if (shellState.debugLog == 1) debugLine("RIGCTLD web request refused");
+        dropClient(slot);
+        return false;
+    }
+    if (parseNetLine(trimmed).command != kNetUnknown) c.spoke = 1;
     bool quit = false;
     c.outbox += answerLine(trimmed, slot, quit);
     writeWaiting(c);
@@ -411,43 +440,91 @@ bool serveLine(int slot, const std::string& line) {
     return true;
 }
 
-// Reads what the client in slot sent and answers its whole lines. False
+// Reads what the client in slot sent, as far as its inbox has room: the
+// rest waits in the socket, whose input wakes the event wait again. False
 // when it had sent nothing.
-bool serveClient(int slot) {
+bool readClient(int slot) {
     NetClient& c = netState.clients[slot];
-    bool heard = false;
     std::string chunk;
-    for (int reads = 0; reads < kReadsPerService; ++reads) {
-        const int n = platNetRead(c.handle, chunk, kReadChunk);
-        if (n < 0) {
-            // Gone: a line it had not finished is dropped with it.
-            dropClient(slot);
-            return true;
-        }
-        if (n == 0) break;
-        heard = true;
-        std::size_t start = 0;
-        for (std::size_t end = chunk.find('\n'); end != std::string::npos; end = chunk.find('\n', start)) {
-            c.inbox.append(chunk, start, end - start);
-            start = end + 1;
-            if (c.inbox.size() >= kNetLineLimit) break;
-            const std::string line = c.inbox;
-            c.inbox.clear();
-            if (!serveLine(slot, line)) return true;
-        }
-        if (start < chunk.size()) c.inbox.append(chunk, start, std::string::npos);
-        if (c.inbox.size() >= kNetLineLimit) {
-            // No line of this protocol is that long.
-            c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-            writeWaiting(c);
-            dropClient(slot);
-            return true;
-        }
-        // A short read took all there was; more wakes the wait again.
-        if (n < kReadChunk) break;
+    bool heard = false;
+    while (c.hungUp == 0 && c.inbox.size() < kNetInputLimit) {
+        const int room = static_cast<int>(kNetInputLimit - c.inbox.size());
+        const int want = room < kReadChunk ? room : kReadChunk;
+        const int n = platNetRead(c.handle, chunk, want);
+        if (n < 0) c.hungUp = 1;  // gone: what it sent before is still answered
+        if (n != 0) heard = true;
+        if (n <= 0) break;
+        c.inbox += chunk;
+        c.heardAtMs = platTickMs();
+        if (n < want) break;  // a short read took all there was
     }
-    writeWaiting(c);
     return heard;
+}
+
+// Answers the next whole line of the client in slot. False when it had
+// none; a client that hung up is then dropped, with a line it had not
+// finished.
+bool serveNextLine(int slot) {
+    NetClient& c = netState.clients[slot];
+    if (c.handle == 0) return false;
+    const std::size_t end = c.inbox.find('\n');
+    const bool overlong = end == std::string::npos ? c.inbox.size() >= kNetLineLimit : end >= kNetLineLimit;
+    if (overlong) {
+        refuseClient(slot);  // no line of this protocol is that long
+        return true;
+    }
+    if (end == std::string::npos) {
+        if (c.hungUp == 1) dropClient(slot);
+        return false;
+    }
+    const std::string line = c.inbox.substr(0, end);
+    c.inbox.erase(0, end + 1);
+    serveLine(slot, line);
+    return true;
+}
+
+// True while a client has a line to answer (or is to be dropped).
+bool inputHeld() {
+    for (const NetClient& c : netState.clients)
+        if (c.handle != 0 && (c.hungUp == 1 || c.inbox.find('\n') != std::string::npos ||
+                              c.inbox.size() >= kNetLineLimit))
+            return true;
+    return false;
+}
+
+// Answers the clients' lines in turn, one line of each client in a round,
+// until none has a whole line or the time is up. With a radio that answers
+// in 70 ms one setting that waits for it takes the whole time, so a key
+// waits at most for that one.
+void serveWaitingLines() {
+    auto& N = netState;
+    const std::int64_t start = platTickMs();
+    for (bool served = true; served;) {
+        served = false;
+        for (int k = 0; k < kNetClientSlots; ++k) {
+            const int slot = (N.nextSlot + k) % kNetClientSlots;
+            if (!serveNextLine(slot)) continue;
+            served = true;
+            if (platTickMs() - start >= kServiceMs) {
+                N.nextSlot = (slot + 1) % kNetClientSlots;
+                return;
+            }
+        }
+    }
+}
+
+// The slot for a new connection: a free one, or the one of the client
+// heard from longest ago that holds no PTT, dropped to make room.
+int slotForNewcomer() {
+    const auto& N = netState;
+    int idlest = -1;
+    for (int slot = 0; slot < kNetClientSlots; ++slot) {
+        if (N.clients[slot].handle == 0) return slot;
+        if (slot != N.pttSlot && (idlest < 0 || N.clients[slot].heardAtMs < N.clients[idlest].heardAtMs))
+            idlest = slot;
+    }
+    if (idlest >= 0) dropClient(idlest);
+    return idlest;
 }
 
 void acceptClients() {
@@ -455,15 +532,14 @@ void acceptClients() {
     for (int i = 0; i < kAcceptsPerService; ++i) {
         const int handle = platNetAccept(N.listener);
         if (handle <= 0) return;
-        int slot = -1;
-        for (int k = 0; k < kNetClientSlots && slot < 0; ++k)
-            if (N.clients[k].handle == 0) slot = k;
+        const int slot = slotForNewcomer();
         if (slot < 0) {
-            platNetClose(handle);  // every slot taken: this one is refused
+            platNetClose(handle);
             continue;
         }
         N.clients[slot] = NetClient{};
         N.clients[slot].handle = handle;
+        N.clients[slot].heardAtMs = platTickMs();
     }
 }
 
@@ -491,6 +567,7 @@ void closeNetPort() {
         }
     if (N.listener > 0) platNetClose(N.listener);
     N.listener = 0;
+    platNetInputHeld(false);
 }
 
 void serveNetClients() {
@@ -499,10 +576,12 @@ void serveNetClients() {
     if (N.listener <= 0 || catState.busy == 1) return;
     bool heard = false;
     for (int slot = 0; slot < kNetClientSlots; ++slot)
-        if (N.clients[slot].handle != 0 && serveClient(slot)) heard = true;
+        if (N.clients[slot].handle != 0 && readClient(slot)) heard = true;
     // The wake-up was the listener's when no client had anything to say; a
-    // connection that came with a client's line wakes the wait once more.
+    // connection that came with a client's bytes waits for the tick.
     if (!heard) acceptClients();
+    serveWaitingLines();
+    platNetInputHeld(inputHeld());
 }
 
 void sendNetAnswers() {
@@ -512,6 +591,8 @@ void sendNetAnswers() {
     if (radioState.txState == 0) N.pttSlot = -1;
     for (NetClient& c : N.clients)
         if (c.handle != 0) writeWaiting(c);
-    // A connection that came while clients kept the wake-ups busy.
+    // A connection that came while clients kept the wake-ups busy, or one
+    // the listener could not take (out of descriptors): the event wait no
+    // longer watches a listener that failed.
     acceptClients();
 }

@@ -2,12 +2,15 @@
 // tone entry (I, digits, Enter).
 #include "keys/transmit_keys.h"
 
+#include <cstdint>
 #include <string>
 
 #include "cat/exchange.h"
 #include "keys/dispatcher.h"
+#include "platform/platform.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/toggles.h"
 #include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
@@ -17,7 +20,6 @@
 
 namespace {
 
-constexpr int kTxParked = 10;        // txState = kTxParked + the parked swrSpeech
 constexpr int kTimedTunePauses = 21; // pauses given to the tuner with tunerMode 2
 constexpr int kAfterTunePauses = 5;  // pauses after "RX" before the power goes back
 
@@ -45,23 +47,27 @@ void tuneOff() {
 }  // namespace
 
 void transmitKey() {
-    auto& S = shellState;
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
         playPrompt("on");
-        // SWR speech is silenced while keyed by hand and given back on release.
-        R.txState = S.swrSpeech + kTxParked;
-        S.swrSpeech = 0;
-        R.tunerState = 0;
+        setTransmitState(true);
         sendText("TX");
     } else {
-        S.swrSpeech = R.txState - kTxParked;
-        R.txState = 0;
+        setTransmitState(false);
         sendText("RX");
         playPrompt("tx");
         playPrompt("off");
     }
+}
+
+void limitProgramTransmission() {
+    const auto& R = radioState;
+    const int limit = shellState.txLimitSeconds;
+    if (R.txState == 0 || R.txByProgramAtMs < 0 || limit <= 0) return;
+    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(limit) * 1000) return;
+    if (shellState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
+    transmitKey();
 }
 
 void tuneKey() {

@@ -4,6 +4,10 @@
 // Space: transmit on ("tx" "on", "TX"; SWR speech parked in txState, tuner
 // state 0) or off ("RX", "tx" "off"; SWR speech restored).
 void transmitKey();
+// On every tick: a transmission another program started (txByProgramAtMs)
+// that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
+// with "RX" and "tx" "off". The operator's own transmission is not limited.
+void limitProgramTransmission();
 // T: the tune sequence by tunerMode (0 automatic tuner, 1 carrier only,
 // 2 timed tuning then carrier); a second T ends it, restoring power and mode.
 void tuneKey();

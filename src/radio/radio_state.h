@@ -3,6 +3,7 @@
 // radio's switches: setting commands are never read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Mode numbers, as the band records keep them. The radio numbers its modes
@@ -74,7 +75,8 @@ struct RadioState {
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
-    int txState = 0;                      // above 0 = transmitting by the Space key
+    int txState = 0;                      // above 0 = transmitting (Space, a network client or the pass-through)
+    std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken

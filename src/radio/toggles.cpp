@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int kTxParked = 10;  // txState = kTxParked + the parked swrSpeech
+
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
 // True when the function is now on.
@@ -118,4 +120,20 @@ void toggleVox() {
     const bool cw = R.mode == kModeCw;
     flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
+}
+
+void setTransmitState(bool on) {
+    auto& S = shellState;
+    auto& R = radioState;
+    if (on == (R.txState > 0)) return;
+    R.txByProgramAtMs = -1;
+    if (on) {
+        // SWR speech is silenced while keyed by hand and given back on release.
+        R.txState = S.swrSpeech + kTxParked;
+        S.swrSpeech = 0;
+        R.tunerState = 0;
+    } else {
+        S.swrSpeech = R.txState - kTxParked;
+        R.txState = 0;
+    }
 }

@@ -16,3 +16,10 @@ void toggleNotch();           // "NT10"/"NT00"; also clears busy
 void toggleProcessor();
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();
+
+// The transmit state alone, for Space and for what another program keys or
+// releases: on, SWR speech is parked in txState and the tuner state
+// cleared; off, SWR speech comes back. Either way the transmission counts
+// as the operator's (txByProgramAtMs -1) until the caller says otherwise.
+// Sends and speaks nothing; a state already as asked is left alone.
+void setTransmitState(bool on);

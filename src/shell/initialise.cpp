@@ -56,7 +56,16 @@ void initialiseProgram() {
     auto& R = radioState;
 
     showBannerAndHelp();
-    if (S.debugLog == 1) openDebugLog();
+    if (S.debugLog == 1) {
+        openDebugLog();
+        // Optional configuration lines that were skipped, one log line each.
+        std::size_t from = 0;
+        for (std::size_t end = S.configNotes.find('\n'); end != std::string::npos;
+             end = S.configNotes.find('\n', from)) {
+            debugLine(S.configNotes.substr(from, end - from));
+            from = end + 1;
+        }
+    }
     resetStartValues();
     loadMemoryFile();
     openPortSequence(S.comPort);

@@ -24,8 +24,10 @@ struct ShellState {
     int powerSwitching = 0;          // line 7: 1 = power on at start, power command at quit
     int bridgePort = 0;              // line 8: pass-through port number, 0 = none
     int debugLog = 0;                // line 9: 1 = write debug.dat
-    int rigctldPort = 0;             // line 10 "RIGCTLD=": network port, 0 = none, -1 = line not understood
-    std::string rigctldAddress = "127.0.0.1";  // line 10: address listened on (loopback unless named)
+    int rigctldPort = 0;             // "RIGCTLD=": network port, 0 = none, -1 = line not understood
+    std::string rigctldAddress = "127.0.0.1";  // "RIGCTLD=": address listened on (loopback unless named)
+    int txLimitSeconds = 180;        // "TXLIMIT=": another program's transmission ends after this, 0 = never
+    std::string configNotes;         // optional lines not understood, for the debug log once it opens
 
     int portDataBits = 8;            // character format passed to portSetLine
     int portParity = 0;

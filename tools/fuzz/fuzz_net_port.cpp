@@ -41,7 +41,7 @@ void afterEachStep(const int* clients) {
     fuzz::checkPrompts();
     fuzz::checkTexts();
     for (const NetClient& c : netState.clients) {
-        FUZZ_CHECK(c.inbox.size() < kNetLineLimit, "client line kept beyond the limit", c.inbox);
+        FUZZ_CHECK(c.inbox.size() <= kNetInputLimit, "client text kept beyond the limit", c.inbox);
         FUZZ_CHECK(c.outbox.size() <= kNetOutputLimit, "answers held beyond the limit", c.outbox);
     }
     for (int k = 0; k < kClients; ++k) {
