@@ -231,7 +231,9 @@ int setPtt(const NetRequest& r, int slot) {
         // Keyed by a program, not the operator: it ends by itself after the limit.
         if (on) R.txByProgramAtMs = platTickMs();
     }
-    netState.pttSlot = R.txState > 0 ? slot : -1;
+    // A client holds only what a program keyed: the operator's own
+    // transmission does not end because a client went away.
+    netState.pttSlot = R.txState > 0 && R.txByProgramAtMs >= 0 ? slot : -1;
     return kRprtOk;
 }
 
@@ -406,7 +408,7 @@ void refuseClient(int slot) {
 // A web page can make the browser send a request to this port, with
 // commands in its body: the connection is closed before any of it acts.
 // Clients probe with unknown commands, so only a header before the first
-// known command counts.
+// valid command counts.
 bool webRequest(const NetClient& c, const std::string& line) {
     const NetLineShape shape = netLineShape(line);
     return shape == kNetLineWebRequest || (shape == kNetLineHeader && c.spoke == 0);
@@ -429,7 +431,7 @@ bool serveLine(int slot, const std::string& line) {
         dropClient(slot);
         return false;
     }
-    if (parseNetLine(trimmed).command != kNetUnknown) c.spoke = 1;
+    if (parseNetLine(trimmed).error == kRprtOk) c.spoke = 1;
     bool quit = false;
     c.outbox += answerLine(trimmed, slot, quit);
     writeWaiting(c);
@@ -573,7 +575,10 @@ void closeNetPort() {
 void serveNetClients() {
     auto& N = netState;
     // Between events no exchange is ever open; the check keeps it so.
-    if (N.listener <= 0 || catState.busy == 1) return;
+    if (N.listener <= 0 || catState.busy == 1) {
+        platNetInputHeld(false);  // the tick looks again
+        return;
+    }
     bool heard = false;
     for (int slot = 0; slot < kNetClientSlots; ++slot)
         if (N.clients[slot].handle != 0 && readClient(slot)) heard = true;
@@ -595,4 +600,5 @@ void sendNetAnswers() {
     // the listener could not take (out of descriptors): the event wait no
     // longer watches a listener that failed.
     acceptClients();
+    platNetInputHeld(inputHeld());
 }

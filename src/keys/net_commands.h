@@ -17,7 +17,7 @@ struct NetClient {
     std::string inbox;
     std::string outbox;  // answers the connection has not taken yet (at most kNetOutputLimit)
     int onVfoB = 0;      // 1 after the client's "V VFOB": its f and F then mean VFO B
-    int spoke = 0;       // 1 after its first known command: from then on a "Name: value" line is not a web header
+    int spoke = 0;       // 1 after its first valid command: from then on a "Name: value" line is not a web header
     int hungUp = 0;      // 1 once the peer closed: its whole lines are still answered, then it is dropped
     std::int64_t heardAtMs = 0;  // platform clock of its connection or its last bytes: the longest idle makes room
 };

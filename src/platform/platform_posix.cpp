@@ -445,7 +445,7 @@ int platNetListen(const std::string& address, int port) {
     // run's connections linger in TIME_WAIT.
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, 8) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         closeFd(fd);
         return 0;
     }
