@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The rigctld-compatible network port (tenth configuration line): Debian's
+"""The rigctld-compatible network port (RIGCTLD= configuration line): Debian's
 rigctl, as Hamlib's "NET rigctl" client (model 2), reads and sets the virtual
 radio through the program; the program follows and stays silent. Then two
 clients at once, a client flooding without reading, a junk client and an

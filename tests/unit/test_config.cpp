@@ -257,6 +257,8 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(shellState.debugLog, 0);
     EXPECT_EQ(shellState.rigctldPort, 4532);
     EXPECT_EQ(shellState.rigctldAddress, "127.0.0.1");
+    EXPECT_EQ(shellState.txLimitSeconds, 180);
+    EXPECT_EQ(shellState.configNotes, "");
 }
 
 TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortAndTheTransmitLimit) {
