@@ -16,6 +16,13 @@ void toggleNotch();           // "NT10"/"NT00"; also clears busy
 void toggleProcessor();
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();
+// Space: transmit on ("tx" "on", "TX"; SWR speech parked in txState, tuner
+// state 0) or off ("RX", "tx" "off"; SWR speech restored).
+void transmitKey();
+// On every tick: a transmission another program started (txByProgramAtMs)
+// that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
+// with "RX" and "tx" "off". The operator's own transmission is not limited.
+void limitProgramTransmission();
 
 // The transmit state alone, for Space and for what another program keys or
 // releases: on, SWR speech is parked in txState and the tuner state
