@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "network/rigctld_protocol.h"
+
 constexpr int kNetClientSlots = 32;          // clients served at once
 constexpr std::size_t kNetOutputLimit = 65536;  // answers held for a client that does not read
 constexpr std::size_t kNetInputLimit = 4096;    // received text held for a client: lines waiting their turn
@@ -17,9 +19,14 @@ struct NetClient {
     std::string inbox;
     std::string outbox;  // answers the connection has not taken yet (at most kNetOutputLimit)
     int onVfoB = 0;      // 1 after the client's "V VFOB": its f and F then mean VFO B
+    int vfoOpt = 0;      // the client's \set_vfo_opt, as \chk_vfo tells it back
     int spoke = 0;       // 1 after its first valid command: from then on a "Name: value" line is not a web header
     int hungUp = 0;      // 1 once the peer closed: its whole lines are still answered, then it is dropped
     std::int64_t heardAtMs = 0;  // platform clock of its connection or its last bytes: the longest idle makes room
+    // \wait_morse is answered once the CW text has gone out; until then the
+    // client's later lines wait unanswered in its inbox, in order.
+    int morseWait = 0;          // 1 while the answer to \wait_morse is held
+    std::string morseAnswer;    // that answer, in the form the client asked it
 };
 
 struct NetState {
@@ -30,6 +37,7 @@ struct NetState {
     NetClient clients[kNetClientSlots];   // filled by serveNetClients as clients connect
     int nextSlot = 0;                     // the client answered first on the next event, in turn
     int pttSlot = -1;                     // client slot whose "T 1" keyed the transmitter, -1 = none
+    int cwSlot = -1;                      // client slot whose "b" text the keyer is sending, -1 = none
     // The VFO the poll does not follow (A while split, B otherwise), as last
     // read from the radio or set by a client: asked again after a second.
     long long otherVfoHz = 0;
@@ -39,6 +47,10 @@ struct NetState {
     // bring an answer the radio gave before the setting.
     long long setWorkingHz = 0;
     std::int64_t setWorkingAtMs = -1;     // platform clock of that setting; -1 = none
+    // Levels and meters read from the radio for a client, as answered, and
+    // when (0 = never): asked again after a while.
+    std::string levelValue[kNetLevelCount];
+    std::int64_t levelAtMs[kNetLevelCount] = {};
 };
 
 extern NetState netState;
@@ -58,6 +70,10 @@ void closeNetPort();
 // command) is closed without a word, before anything it sent acts. Run for
 // kEventNetwork.
 void serveNetClients();
+// Gives a client waiting on \wait_morse its answer once the CW text has
+// gone out; the lines it sent meanwhile then take their turn. Run on every
+// tick, after the poll.
+void answerMorseWaits();
 // Writes answers a slow client had no room for, takes a connection that
 // waited behind busy clients, and forgets which client keyed the
 // transmitter once it is back to receive. Run on every tick.

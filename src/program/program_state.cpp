@@ -71,5 +71,6 @@ void resetStartValues() {
     R.swrSpeech = radio.swrSpeech;
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
+    R.powerSwitching = radio.powerSwitching;
     R.txLimitSeconds = radio.txLimitSeconds;
 }

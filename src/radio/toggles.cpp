@@ -125,6 +125,36 @@ void toggleVox() {
     updateStatusRow();
 }
 
+void toggleTuner() {
+    auto& R = radioState;
+    playPrompt("tuner");
+    if (R.tunerState == 0) {
+        sendText("AC110");
+        playPrompt("on");
+        R.tunerState = 1;
+    } else {
+        sendText("AC000");
+        playPrompt("off");
+        R.tunerState = 0;
+    }
+}
+
+void toggleMonitor() {
+    auto& R = radioState;
+    playPrompt("mon");
+    if (R.monitorOn == 1) {
+        playPrompt("off");
+        R.monitorOn = 0;
+        sendText("ML000");
+        R.levelTarget = kLevelNone;
+    } else {
+        playPrompt("on");
+        sendText("ML" + R.monitorLevel);
+        R.monitorOn = 1;
+    }
+    updateStatusRow();
+}
+
 void setTransmitState(bool on) {
     auto& R = radioState;
     if (on == (R.txState > 0)) return;
@@ -140,13 +170,13 @@ void setTransmitState(bool on) {
     }
 }
 
-void transmitKey() {
+void transmitKey(const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
         playPrompt("on");
         setTransmitState(true);
-        sendText("TX");
+        sendText(txCommand);
     } else {
         setTransmitState(false);
         sendText("RX");
