@@ -101,7 +101,7 @@ class BridgeFlood(unittest.TestCase):
                 time.sleep(4)
                 mark = s.speech_mark()
                 s.key("f")
-                s.wait_for_speech(["mhz", "lsb.wav"], since=mark, timeout=10)
+                s.wait_for_speech(["mhz", "lsb.wav"], since=mark, timeout=30)
                 samples.append(status_kb(s.proc.pid, "VmRSS"))
         finally:
             flooder.stop()

@@ -55,7 +55,7 @@ class RigctldPort(unittest.TestCase):
             # Reading: the radio turned at its front panel is reported from
             # the program's own state as soon as the poll has seen it.
             s.radio_control("freq A 7123450")
-            wait_until(lambda: self.rigctl("f") == ["7123450"], 5, "the new frequency")
+            wait_until(lambda: self.rigctl("f") == ["7123450"], 20, "the new frequency")
             self.assertEqual(self.rigctl("m", "t", "v", "s", "l", "STRENGTH"),
                              ["LSB", "2400", "0", "VFOA", "0", "VFOA", "-30"])
 
@@ -134,7 +134,7 @@ class RigctldPort(unittest.TestCase):
             flood.closed_after()
             for client in (a, b, flood, junk, long_line):
                 client.close()
-            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 10, "the clients' sockets closed")
+            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 20, "the clients' sockets closed")
             self.assertNotIn("connected", s.speech_since(said_before))
             log = s.read_file("debug.dat")
             self.assertIn("***NRX=F 14074000", log)
