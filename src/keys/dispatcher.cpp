@@ -4,23 +4,31 @@
 
 #include <string>
 
-#include "cat/exchange.h"
-#include "cat/poll.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "keys/adjust_keys.h"
 #include "keys/frequency_entry.h"
+#include "keys/key_help.h"
+#include "keys/keys_state.h"
 #include "keys/menu.h"
-#include "keys/meters.h"
-#include "keys/net_commands.h"
+#include "keys/meter_keys.h"
 #include "keys/transmit_keys.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
 #include "memory/channels.h"
+#include "memory/memory_state.h"
+#include "network/net_commands.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/mode_filter.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "radio/toggles.h"
-#include "radio/up_down.h"
-#include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "radio/vfo_split.h"
+#include "session/poll.h"
+#include "session/radio_search.h"
+#include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -39,6 +47,8 @@ bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk
 bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
 bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
 bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
+// Keys that never act on their own: they neither run nor use up a help.
+bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin); }
 
 // --- preamble --------------------------------------------------------------
 
@@ -71,7 +81,6 @@ void normaliseKey() {
 // X, T, S, U after B: 6 m, 2 m, 70 cm and general coverage, as far as the
 // radio's coverage reaches.
 void bandSelectLetter() {
-    auto& S = shellState;
     auto& K = keysState;
     auto& R = radioState;
     if (isLetter('U')) {
@@ -83,9 +92,9 @@ void bandSelectLetter() {
         return;
     }
     int target = 0;
-    if (isLetter('X') && S.bandCoverage != "1") target = kBand6m;
-    if (isLetter('T') && (S.bandCoverage == "2" || S.bandCoverage == "7")) target = kBand2m;
-    if (isLetter('S') && S.bandCoverage == "7") target = kBand70cm;
+    if (isLetter('X') && R.bandCoverage != "1") target = kBand6m;
+    if (isLetter('T') && (R.bandCoverage == "2" || R.bandCoverage == "7")) target = kBand2m;
+    if (isLetter('S') && R.bandCoverage == "7") target = kBand70cm;
     if (target != 0) {
         R.toneCode = kNoTone;
         R.band = target;
@@ -117,7 +126,7 @@ void optionsReadout() {
     onlyIfOn(R.monitorOn == 1, "mon");
     if (R.toneCode != kNoTone) {
         playPrompt("ctcss");
-        speakDigits(midText(R.toneCode, 2));
+        speakDigits(toneNumberText(R.toneCode));
     }
     playPrompt("tuner");
     playPrompt("is");
@@ -171,7 +180,7 @@ void keyerSpeedKey() {
     if (K.adjustTarget == kTargetKeyer) {
         leaveKeyerMode();
         playPrompt("off");
-        speakKeyerSpeed();
+        speakKeyerSpeed(R.keyerSpeed);
         if (R.breakInState == 1) sendText("BI1");
         return;
     }
@@ -187,7 +196,7 @@ void keyerSpeedKey() {
         R.keyerSpeed = textInt(speed);
     playPrompt("on");
     sendText("BI0");
-    speakKeyerSpeed();
+    speakKeyerSpeed(R.keyerSpeed);
 }
 
 // The key after X: M swaps FM narrow and FM wide; every key re-sends and
@@ -197,7 +206,7 @@ void extendedCommand() {
     if (isLetter('M') && R.mode == kModeFmNarrow) R.mode = kModeFm;
     else if (isLetter('M') && R.mode == kModeFm) R.mode = kModeFmNarrow;
     setMode();
-    speakMode();
+    speakMode(R.mode);
     keysState.adjustTarget = kTargetTuning;
 }
 
@@ -212,14 +221,71 @@ void modeCycle() {
         (R.band < kFirstFmBand || (R.band == kNoBand && R.freqHz < kFmOutsideBandsHz)))
         R.mode = kModeLsb;
     setMode();
-    speakMode();
+    speakMode(R.mode);
 }
 
 // Q: the radio back to receive; the loop ends after this key.
 void quitKey() {
-    shellState.running = 0;
+    keysState.running = 0;
     sendText("RX");
     playPrompt("quit");
+}
+
+// D: while no radio answers, looks for it on every serial port but the
+// pass-through port. A radio found elsewhere than rigvox.cfg says (another
+// port, another speed) is used from now on and written into the file, the
+// old one kept as rigvox.cfg.bak. A connected radio is only confirmed.
+void searchKey() {
+    auto& C = catState;
+    if (sessionState.connected == 1) {
+        playPrompt("connected");
+        return;
+    }
+    // A transmission the lost radio may still be keyed for ends first.
+    if (radioState.txState != 0) transmitKey();
+    // Our own hold on the configured port would keep the search out of it.
+    portClose(C.comPort);
+    const FoundRadio found = searchForRadio(C.bridgePort);
+    if (found.port != 0 && (found.port != C.comPort || found.baud != C.baudRate)) {
+        if (!writeConfigPort(found.port, found.baud)) playPrompt("cfgnw");
+        C.comPort = found.port;
+        C.baudRate = found.baud;
+    }
+    // Found or not, the radio port is looked for again as at start.
+    openPortSequence(C.comPort);
+}
+
+// The key after H: its help is spoken, the key itself does nothing. H again
+// starts the whole help: "help", then every key's help (readWholeHelp).
+// Help plays without waiting, so the next key cuts it short.
+void explainKey() {
+    auto& K = keysState;
+    K.keyHeld = 1;
+    K.helpPending = 0;
+    if (catState.debugLog == 1) logKey();
+    normaliseKey();
+    if (isLetter('H')) {
+        playPrompt("help", false);
+        K.wholeHelpNext = 0;
+        return;
+    }
+    const char* prompt = keyHelpPrompt(K.keyCode);
+    playPrompt(prompt != nullptr ? prompt : "keynone", false);
+}
+
+// The whole help goes on: once the sentence before has sounded, the next
+// key's help, until the last. Each sentence is a prompt of its own, started
+// without waiting, so keys and the poll go on meanwhile.
+void readWholeHelp() {
+    auto& K = keysState;
+    if (K.wholeHelpNext < 0 || platSoundPlaying()) return;
+    const char* sentence = keyHelpSentence(K.wholeHelpNext);
+    if (sentence == nullptr) {
+        K.wholeHelpNext = -1;
+        return;
+    }
+    ++K.wholeHelpNext;
+    playPrompt(sentence, false);
 }
 
 }  // namespace
@@ -261,13 +327,11 @@ namespace {
 //
 // Each key runs down these rows in order. A row that ends the key returns;
 // the others act and let the key go on, so later rows may act on it too.
-// Rows 1 to 14 work without a radio; from row 15 on every key needs one.
+// Rows 1 to 14a work without a radio; from row 15 on every key needs one.
 void runKeyChain() {
-    auto& C = catState;
     auto& K = keysState;
     auto& M = memoryState;
     auto& R = radioState;
-    auto& S = shellState;
 
     // Row 1: X, T, S, U after B pick 6 m, 2 m, 70 cm, general coverage.
     if (K.adjustTarget == kTargetBand && (isLetter('X') || isLetter('T') || isLetter('S') || isLetter('U'))) {
@@ -335,8 +399,13 @@ void runKeyChain() {
         quitKey();
         return;
     }
+    // Row 14a: D, the search for the radio, needs no radio.
+    if (isLetter('D')) {
+        searchKey();
+        return;
+    }
     // Row 15: nothing below works without a radio.
-    if (C.connected == 0) {
+    if (sessionState.connected == 0) {
         playPrompt("nc");
         return;
     }
@@ -390,6 +459,7 @@ void runKeyChain() {
         const bool refused = !bandHasRecord(R.band);
         splitKey();
         if (refused) return;
+        K.adjustTarget = kTargetTuning;
     }
     // Row 26: Z, zero beat in CW, zero frequency otherwise.
     if (isLetter('Z')) {
@@ -417,7 +487,7 @@ void runKeyChain() {
     // Row 31: F12, the antenna tuner.
     if (isKey(vkF(12))) return tunerKey();
     // Row 32: - after B goes to 6 m.
-    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && S.bandCoverage != "1") {
+    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && R.bandCoverage != "1") {
         storeBand();
         R.band = kBand6m;
         recallBand();
@@ -432,15 +502,16 @@ void runKeyChain() {
             K.adjustTarget = kTargetTuning;
         return;
     }
-    // Row 34: H, the help text, played while the next keys are handled.
-    if (isLetter('H')) playPrompt("help.wav", false);
     // Row 35: F, the frequency readout (the other VFO after X).
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
     if (isLetter('P')) {
         playPrompt("Power");
         K.adjustTarget = kTargetPower;
-        speakPower();
+        speakPower(R.txPower, reducedFeatureRadio());
+        // The reduced-feature radio's output is fixed: nothing to adjust,
+        // so the arrow keys go back to tuning.
+        if (reducedFeatureRadio()) K.adjustTarget = kTargetTuning;
         return;
     }
     // Row 37: F11, microphone gain and the ALC watch.
@@ -463,7 +534,7 @@ void runKeyChain() {
         } else {
             K.adjustTarget = kTargetBand;
             playPrompt("band");
-            speakBand();
+            speakBand(R.band);
             storeBand();
         }
         return;
@@ -475,7 +546,7 @@ void runKeyChain() {
             playPrompt("na");
         } else if (R.mode <= kModeCw) {
             K.adjustTarget = kTargetFilter;
-            speakBandwidth();
+            speakBandwidth(R.mode, R.filterWidth);
         }
         return;
     }
@@ -508,9 +579,15 @@ void keyDown() {
     auto& C = catState;
     auto& K = keysState;
     auto& R = radioState;
+    K.wholeHelpNext = -1;  // any key ends the whole help
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
+    // After H the next key is explained, not run, whatever state it meets.
+    if (K.helpPending == 1 && !isModifierKey()) {
+        explainKey();
+        return;
+    }
     if (reducedFeatureRadio() && isFKey()) {
         playPrompt("na");
         return;
@@ -519,13 +596,19 @@ void keyDown() {
     if (isKey(kVkShift)) return;
     K.keyHeld = 1;
     C.bridgeUsed = 0;
-    if (shellState.debugLog == 1) logKey();
+    if (catState.debugLog == 1) logKey();
     if (R.tuning == 1 && !isLetter('T') && !isLetter('S')) {
         playPrompt("ton");
         return;
     }
     normaliseKey();
-    if (isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin)) return;
+    if (isModifierKey()) return;
+    // H works without a radio and changes nothing: the next key is explained.
+    if (isLetter('H')) {
+        K.helpPending = 1;
+        playPrompt("helpkey", false);
+        return;
+    }
     // A tone entry that got no digit is abandoned by the first other key.
     if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
     runKeyChain();
@@ -536,12 +619,13 @@ void keyDown() {
 void handleEvent() {
     auto& K = keysState;
     switch (K.eventKind) {
-        case kEventClose: shellState.running = 0; break;
+        case kEventClose: keysState.running = 0; break;
         case kEventKeyDown: keyDown(); break;
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
             sendNetAnswers();
+            readWholeHelp();
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

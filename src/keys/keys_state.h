@@ -26,12 +26,15 @@ struct KeysState {
     int keyCode = 0;          // key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up
     int adjustTarget = 0;     // pending entry / control stepped by Up and Down
+    int helpPending = 0;      // 1 after H: the next key is explained, not run (set by H, cleared by that key)
+    int wholeHelpNext = -1;   // the sentence the whole help says next; -1 = not reading (H twice sets 0, any key ends it)
     int entryActive = 0;      // frequency entry in progress
     int entryPoint = 0;       // point typed in the frequency entry
     int entryFraction = 0;    // fraction digits typed
     std::string entryZeros;   // leading fraction zeros typed
     std::string menuNumber;   // extended-menu number digits
     std::string menuValue;    // extended-menu value digits
+    int running = 1;          // message loop runs while not 0 (quit key, close box clear it)
 };
 
 extern KeysState keysState;

@@ -2,7 +2,12 @@
 #include "test_dispatcher_support.h"
 
 #include "keys/transmit_keys.h"
+#include "program/initialise.h"
 #include "radio/band_table.h"
+#include "radio/toggles.h"
+#include "radio/vfo_split.h"
+#include "session/state_query.h"
+#include "virtual_radio.h"
 
 using namespace keytest;
 
@@ -22,32 +27,32 @@ protected:
 // --- transmit ----------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
-    shellState.swrSpeech = 2;
+    radioState.swrSpeech = 2;
     radioState.tunerState = 2;
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
     EXPECT_EQ(radioState.txState, 12);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
     EXPECT_EQ(radioState.tunerState, 0);
 
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "off"}));
     EXPECT_EQ(radioState.txState, 0);
-    EXPECT_EQ(shellState.swrSpeech, 2);
+    EXPECT_EQ(radioState.swrSpeech, 2);
 
-    shellState.swrSpeech = 0;
+    radioState.swrSpeech = 0;
     press(kVkSpace);
     EXPECT_GT(radioState.txState, 0);  // transmitting even with no SWR speech to park
     press(kVkSpace);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
 }
 
 // --- tune --------------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "on"}));
@@ -61,8 +66,8 @@ TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
 }
 
 TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
-    shellState.tunerMode = 1;
-    shellState.swrSpeech = 2;
+    radioState.tunerMode = 1;
+    radioState.swrSpeech = 2;
     radioState.mode = 2;
     radioState.txPower = 50;
     press('T');
@@ -80,11 +85,11 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
     EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
     EXPECT_EQ(radioState.quietPowerSet, 0);
     EXPECT_EQ(radioState.tuning, 0);
-    EXPECT_EQ(shellState.swrSpeech, 1);
+    EXPECT_EQ(radioState.swrSpeech, 1);
 }
 
 TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
-    shellState.tunerMode = 2;
+    radioState.tunerMode = 2;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;", "AC110;", "PC005;", "MD5;", "TX2;"}));
     Prompts expected{"tune", "on"};
@@ -99,8 +104,8 @@ TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
 }
 
 TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
-    catState.rigModel = 100;
-    shellState.tunerMode = 1;
+    radioState.rigModel = 100;
+    radioState.tunerMode = 1;
     press('T');
     EXPECT_EQ(sent(), (Commands{"MD3;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "atu", "off", "on", "presskey"}));
@@ -117,7 +122,7 @@ TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
 }
 
 TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     forget();
     for (int vk : {int(kVkSpace), int('V'), int('F'), int(vkF(12)), int('Q')}) {
@@ -126,7 +131,7 @@ TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
         EXPECT_EQ(spoken(), (Prompts{"ton"}));
     }
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(shellState.running, 1);
+    EXPECT_EQ(keysState.running, 1);
     EXPECT_EQ(radioState.txState, 0);
 
     press('S');
@@ -163,7 +168,7 @@ TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequen
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_EQ(sent(), (Commands{"FT1;", "FB00014200000;"}));
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 0;
     press('V');
     EXPECT_EQ(sent().front(), "FT2;");
@@ -180,7 +185,7 @@ TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
     EXPECT_EQ(spoken(), (Prompts{"split", "off"}));
     EXPECT_EQ(catState.skipNextSend, 0);  // the chain's own frequency send took it
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 1;
     press('V');
     EXPECT_EQ(sent(), (Commands{"FT0;", "RX0;", "FA00014200000;"}));
@@ -254,6 +259,79 @@ TEST_F(TransmitKeysTest, ToneNumbersCommitWithTheirCommands) {
         EXPECT_EQ(spoken(), (Prompts{"ctcss", "on"}));
         EXPECT_EQ(radioState.toneCode, c.code);
         EXPECT_EQ(radioState.ctcssOn, 1);
+    }
+}
+
+TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
+    // The virtual radio refuses the tone commands of another model's width
+    // ("TN012" on a TS-590, "TN12" on the TS-990S), "CN" for tone 42, and
+    // every tone command on the reduced-feature radio. Each path that puts a
+    // tone on must leave it set in the radio with nothing refused.
+    for (const char* name : {"022", "023", "020qc"}) {
+        SCOPED_TRACE(name);
+        closeAllPorts();
+        closeSpeechLog();
+        fake::reset();
+        resetState();
+        catState.comPort = kRadioPort;
+        catState.baudRate = 9600;
+        radioState.bandCoverage = "7";
+        vradio::ModelSpec radioModel;
+        ASSERT_TRUE(vradio::parseModel(name, radioModel));
+        vradio::VirtualRadio radio(radioModel);
+        std::string refused;
+        fake::state().responder = [&](int port, const std::string& bytes) {
+            if (port != kRadioPort) return;
+            const std::string answer = radio.handle(bytes);
+            if (answer == "?;") refused += bytes;
+            fake::feed(port, answer);
+        };
+        auto& tones = radio.state;
+        const bool reduced = radioModel.reduced;
+        // The radio's tone numbers and switch after a path: none are
+        // touched on the reduced radio, which starts at 8 and off.
+        auto expectTone = [&](int encoder, int squelch, const char* path) {
+            if (reduced) encoder = squelch = 8;
+            EXPECT_EQ(tones.toneNumber, encoder) << path;
+            EXPECT_EQ(tones.toneSquelchNumber, squelch) << path;
+            EXPECT_EQ(tones.toneOn, reduced ? 0 : 1) << path;
+            EXPECT_EQ(refused, "") << path;
+            tones.toneNumber = tones.toneSquelchNumber = 8;
+            tones.toneOn = 0;
+        };
+
+        // Start-up on 2 m (band character "<"), FM narrow with tone 12;
+        // channel 3 holds 2 m FM narrow with tone 25.
+        std::string file = "RIGVOX v3.2b   3.4a <\r\n";
+        for (int b = 1; b <= 14; ++b)
+            file += std::string(b == 12 ? "05A00145000000B001450000000120" : kFactoryBandRecords[b]) + "\r\n";
+        for (int c = 0; c < 100; ++c) file += c == 3 ? "0512A00145000000B001450000000250\r\n" : "9\r\n";
+        fake::setFile("savmem.dat", file);
+        initialiseProgram();
+        ASSERT_EQ(radioState.band, 12);
+        expectTone(12, 12, "start-up");
+
+        // The radio comes (back) with its tone lost: the connection sets it.
+        queryRadioState();
+        expectTone(12, 12, "connection");
+        sessionState.connected = 1;
+
+        recallBand();
+        expectTone(12, 12, "band recall");
+
+        type("g3");
+        expectTone(25, 25, "channel recall");
+
+        if (reduced) continue;  // its mode keys never reach FM
+        press('I');  // the channel's tone off ("CT0")
+        press('I');
+        type("07\n");
+        expectTone(7, 7, "tone key");
+        // The highest tone has no "CN": the squelch tone stays where it was.
+        press('I');
+        press('I');
+        type("42\n");
+        expectTone(42, 8, "tone key, tone 42");
     }
 }
 
