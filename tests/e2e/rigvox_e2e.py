@@ -42,9 +42,13 @@ end-to-end tests side by side (`ctest -j`):
 A new test file tests/e2e/test_*.py needs nothing more: CMake makes each
 of its test methods a CTest test of its own (label e2e) that runs the file
 with that one method, in a process of its own. Wait for events (a prompt
-in the speech log, a command at the radio, a line in debug.dat, the
+in the speech log, a command at the radio, a command in debug.dat, the
 window's pixels) with a generous time limit, never for a fixed time: under
 `ctest -j` on a small machine every step can take several times longer.
+wait_for_silence waits until the program's poll runs again, not only
+until its last prompt has sounded. Under CTest the program's reply pause
+is RIGVOX_E2E_REPLY_PAUSE_MS (see REPLY_PAUSE_MS); a test that needs the
+product's own 100 ms asks for it with Session(reply_pause_ms=0).
 
 RIGVOX_E2E_KEEP=1 keeps every session's directory (speech.log, radio.log,
 stderr.txt, screenshots); RIGVOX_E2E_KEEP_FAILED=1 keeps only failed ones.
