@@ -108,10 +108,10 @@ def _die_with_parent():
 
 # The virtual radio stands for a device of its own, whose answers do not
 # wait for the computer: it runs at this raised priority (when allowed, as
-# for root in CI), so that neighbouring tests on a busy machine never push
-# its answer past the program's reply pause (the 100 ms "delay" prompt).
-# The program needs no such help: an answer that came within the pause is
-# taken however late the program itself wakes.
+# for root in CI), so that neighbouring tests on a busy machine hold its
+# answers back as little as they can (see also REPLY_PAUSE_MS). The program
+# needs no such help: an answer that came within its reply pause is taken
+# however late the program itself wakes.
 RADIO_NICE = -10
 
 
