@@ -71,4 +71,5 @@ void resetStartValues() {
     R.swrSpeech = radio.swrSpeech;
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
+    R.powerSwitching = radio.powerSwitching;
 }
