@@ -166,7 +166,8 @@ class HamlibClients(unittest.TestCase):
             s.wait_for_radio(["KY"], since=mark)
             self.assertEqual(c.ask("\\stop_morse"), ["RPRT 0"])
             stopped = s.wait_for_radio(["KY0"], since=mark)
-            time.sleep(0.5)
+            # Half a second of the program's own polls: nothing more is keyed.
+            s.wait_for_radio(["FA"] * 5, since=stopped)
             self.assertNotEqual(keyed_text(s.radio_log()[mark:]), " ".join(long_text.split()))
             self.assertFalse([cmd for cmd in s.radio_log()[stopped:] if cmd.startswith("KY ")])
 
