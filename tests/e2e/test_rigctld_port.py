@@ -65,6 +65,8 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("F", "14074000", "M", "USB", "2400", "T", "1", "t",
                                          "T", "0", "t", "f", "m"),
                              ["1", "0", "14074000", "USB", "2400"])
+            # The radio logs the last setting a moment after rigctl's answer.
+            s.wait_for_radio(["TX", "RX"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertEqual(sent, ["FA00014074000", "MD2", "SH07", "TX", "RX"])
 
@@ -73,11 +75,14 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("S", "1", "VFOB", "I", "14076000", "s", "i", "f",
                                          "S", "0", "VFOA", "s", "f"),
                              ["1", "VFOB", "14076000", "14074000", "0", "VFOA", "14074000"])
+            s.wait_for_radio(["FB00014076000", "FA00014074000"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertIn("FT1", sent)
             self.assertIn("FB00014076000", sent)
             self.assertEqual(sent[-1], "FA00014074000")
+            mark = s.radio_mark()
             self.assertEqual(self.rigctl("L", "RFPOWER", "0.5", "l", "RFPOWER"), ["0.500000"])
+            s.wait_for_radio(["PC050"], since=mark)
             self.assertIn("PC050", s.radio_log())
             # Nothing was spoken for the client (the reply pauses aside).
             self.assertEqual(spoken(s.speech_since(said_before)), [])
