@@ -58,7 +58,7 @@ class RigctldPort(unittest.TestCase):
             # Reading: the radio turned at its front panel is reported from
             # the program's own state as soon as the poll has seen it.
             s.radio_control("freq A 7123450")
-            wait_until(lambda: self.rigctl("f") == ["7123450"], 5, "the new frequency")
+            wait_until(lambda: self.rigctl("f") == ["7123450"], 20, "the new frequency")
             self.assertEqual(self.rigctl("m", "t", "v", "s", "l", "STRENGTH"),
                              ["LSB", "2400", "0", "VFOA", "0", "VFOA", "-30"])
 
@@ -68,6 +68,8 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("F", "14074000", "M", "USB", "2400", "T", "1", "t",
                                          "T", "0", "t", "f", "m"),
                              ["1", "0", "14074000", "USB", "2400"])
+            # The radio logs the last setting a moment after rigctl's answer.
+            s.wait_for_radio(["TX", "RX"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertEqual(sent, ["FA00014074000", "MD2", "SH07", "TX", "RX"])
 
@@ -76,11 +78,14 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("S", "1", "VFOB", "I", "14076000", "s", "i", "f",
                                          "S", "0", "VFOA", "s", "f"),
                              ["1", "VFOB", "14076000", "14074000", "0", "VFOA", "14074000"])
+            s.wait_for_radio(["FB00014076000", "FA00014074000"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertIn("FT1", sent)
             self.assertIn("FB00014076000", sent)
             self.assertEqual(sent[-1], "FA00014074000")
+            mark = s.radio_mark()
             self.assertEqual(self.rigctl("L", "RFPOWER", "0.5", "l", "RFPOWER"), ["0.500000"])
+            s.wait_for_radio(["PC050"], since=mark)
             self.assertIn("PC050", s.radio_log())
             # Nothing was spoken for the client (the reply pauses aside).
             self.assertEqual(spoken(s.speech_since(said_before)), [])
@@ -137,7 +142,7 @@ class RigctldPort(unittest.TestCase):
             flood.closed_after()
             for client in (a, b, flood, junk, long_line):
                 client.close()
-            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 10, "the clients' sockets closed")
+            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 20, "the clients' sockets closed")
             self.assertNotIn("connected", s.speech_since(said_before))
             log = s.read_file("debug.dat")
             self.assertIn("***NRX=F 14074000", log)
