@@ -491,7 +491,7 @@ void runKeyChain() {
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
     if (isLetter('P')) {
-        playPrompt("Power");
+        playPrompt("power");
         K.adjustTarget = kTargetPower;
         speakPower(R.txPower, reducedFeatureRadio());
         // The reduced-feature radio's output is fixed: nothing to adjust,
@@ -565,6 +565,7 @@ void keyDown() {
     auto& K = keysState;
     auto& R = radioState;
     K.wholeHelpNext = -1;  // any key ends the whole help
+    silenceHelp();
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;

@@ -47,13 +47,13 @@ class MemoryChannels(unittest.TestCase):
                              ["Memory Bank Information", "  ", "Empty"])
 
             # 21.3 MHz (15 m, USB, preamp on), then CW, stored in slot 5.
-            self.press("e", ["EF"])
+            self.press("e", ["ef"])
             for key, word in [("2", "2"), ("1", "1"), ("period", "point"), ("3", "3")]:
                 self.press(key, [word])
             sent, _ = self.press("Return", ["ok"], ["PA1"])
             self.assertEqual(sent, ["MD2", "SH07", "FA00021300000", "PA1"])
             self.settle()
-            self.press("m", ["cw.wav"], ["FW0600"])
+            self.press("m", ["cw"], ["FW0600"])
             self.settle()
             at_21300 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500)
             cw = s.screen_pixels(MODE)
@@ -104,7 +104,7 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(commands(s.radio_log())[:5],
                              ["FA00021300000", "ID", "MD3", "FW0600", "CT0"])
             self.assertEqual(spoken(s.speech())[4:],
-                             ["2", "1", "point", "3", "mhz", "cw.wav", "preamp", "on",
+                             ["2", "1", "point", "3", "mhz", "cw", "preamp", "on",
                               "connected"])
             s.wait_for_screen(FREQUENCY, lambda p: p == at_21300,
                               what="21.3 MHz shown as in the first run")
@@ -119,7 +119,7 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(self.press("g", ["gch"])[1], ["gch"])
             sent, said = self.press("5", ["on"], ["PA1"])
             self.assertEqual(sent, ["MD3", "FW0600", "FA00021300000", "CT0", "RX0", "PA1"])
-            self.assertEqual(said, ["5", "2", "1", "point", "3", "mhz", "cw.wav", "preamp", "on"])
+            self.assertEqual(said, ["5", "2", "1", "point", "3", "mhz", "cw", "preamp", "on"])
             self.settle()
             s.wait_for_screen(FREQUENCY, lambda p: p == at_21300, what="the recalled frequency")
             self.assertEqual(s.screen_pixels(MODE), cw)
