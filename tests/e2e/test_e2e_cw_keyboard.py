@@ -2,8 +2,8 @@
 """CW from the keyboard against the virtual radio (a TS-590S, which takes
 its own right-aligned "KY" form): J and a message echoed character by
 character (Shift and slash a question mark), Escape sending nothing, Enter
-putting the text in the radio's keyer, and J while the keyer still sends
-stopping it."""
+putting the text in the radio's keyer, and J or Q while the keyer still
+sends stopping it."""
 
 import unittest
 
@@ -41,9 +41,13 @@ class CwFromTheKeyboard(unittest.TestCase):
             s.wait_for_speech(["cw", "stopped"], since=said)
             self.assertEqual(spoken(s.speech_since(said)), ["cw", "stopped"])
 
+            # Q while the keyer sends: back to receive, and the keyer stopped.
+            mark = s.radio_mark()
+            s.key("j", "7", "3", "space", "7", "3", "Return")
+            piece = s.wait_for_radio(["KY " + " " * 19 + "73 73"], since=mark)
             s.key("q")
-            s.wait_for_speech(["quit"])
             self.assertEqual(s.wait_exit(), 0)
+            self.assertIn("KY0", s.radio_log()[piece:])
 
 
 if __name__ == "__main__":
