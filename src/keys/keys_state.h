@@ -36,7 +36,7 @@ struct KeysState {
     std::string menuNumber;   // extended-menu number digits
     std::string menuValue;    // extended-menu value digits
     int cwMessageOpen = 0;    // 1 from J to the Enter that sends the message or the key that ends it
-    std::string cwMessage;    // the CW message typed so far (at most kCwMessageLength characters)
+    std::string cwMessage;    // the CW message typed so far (at most kCwTextCapacity characters)
     int running = 1;          // message loop runs while not 0 (quit key, close box clear it)
 };
 
