@@ -17,6 +17,7 @@
 #include "program/initialise.h"
 #include "program/program_state.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/radio_state.h"
 #include "session/radio_search.h"
 #include "session/simulator.h"
@@ -223,6 +224,8 @@ void shutdownProgram() {
         R.txState = 0;
         R.tuning = 0;
     }
+    // Nor keying CW text it was given (with break-in, that transmits).
+    if (cwKeyerSounding()) stopCwText();
     platTimerStop();
     // Only a frequency the radio actually reported may be stored: otherwise
     // the band records stay as they were loaded.
