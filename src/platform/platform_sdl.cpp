@@ -13,8 +13,10 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 #include <poll.h>
+#include <signal.h>
 
 #include <cerrno>
+#include <csignal>
 
 #include <algorithm>
 #include <cctype>
@@ -78,6 +80,41 @@ struct Backend {
 };
 Backend b;
 
+// Set by the signal handler, taken by platWaitEvent as one close request.
+volatile std::sig_atomic_t closeSignalled = 0;
+
+void onCloseSignal(int) { closeSignalled = 1; }
+
+// A hang-up (the terminal that started the program closed, the desktop
+// session ended), an interrupt or a termination request ends the program as
+// the close box does, so the handler puts a transmitting radio back to
+// receive and saves the memory. SDL's own handlers know only SIGINT and
+// SIGTERM, so ours take all three. A signal the starter set to be ignored
+// (nohup) stays ignored. SA_RESTART: other system calls go on, while the
+// event wait's poll() still ends at once.
+void catchCloseSignals() {
+    static bool caught = false;
+    if (caught) return;
+    caught = true;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = onCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGHUP, SIGINT, SIGTERM}) {
+        struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &action, nullptr);
+    }
+}
+
+// True once after a close signal came.
+bool takeCloseSignal() {
+    if (closeSignalled == 0) return false;
+    closeSignalled = 0;
+    return true;
+}
+
 void cleanup() {
     if (b.audio) SDL_CloseAudioDevice(b.audio);
     b.audio = 0;
@@ -100,8 +137,9 @@ void registerCleanup() {
 }
 
 // The event queue is needed even without a window: ticks still come
-// through platWaitEvent, and SIGINT/SIGTERM arrive as a close request.
+// through platWaitEvent.
 bool ensureEvents() {
+    catchCloseSignals();
     if (b.eventsReady) return true;
     if (b.eventsFailed) return false;
     // Closing the window is reported once, as its own close event; SDL_QUIT
@@ -214,7 +252,7 @@ bool translate(const SDL_Event& e, int& kind, int& param) {
         // Exposed, shown, restored: the window's pixels must be drawn again.
         b.dirty = true;
         return false;
-    case SDL_QUIT:  // SIGINT or SIGTERM: shut down in order, as the close box does
+    case SDL_QUIT:  // the system asks the program to end: in order, as the close box does
         kind = kEventClose;
         param = 0;
         return true;
@@ -468,8 +506,7 @@ void platTimerStop() { b.timer.stop(); }
 namespace {
 
 // SDL is asked for window events at least this often even while the X
-// server sends nothing: SDL raises some itself (the close request of a
-// signal that came while no sleep was running, a sound device lost).
+// server sends nothing: SDL raises some itself (a sound device lost).
 constexpr std::int64_t kPumpAtLeastEveryMs = 250;
 
 // Sleeps in poll() until one of the network sockets (or the display
@@ -492,8 +529,8 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
         if (timeout > 0) SDL_Delay(static_cast<Uint32>(timeout));
         return false;
     }
-    // EINTR (a signal) simply ends the sleep: the caller pumps SDL, which
-    // turns SIGINT and SIGTERM into a close request.
+    // EINTR (a signal) simply ends the sleep: the caller then finds the
+    // close signal.
     const int ready = ::poll(fds.data(), fds.size(), timeout);
     if (ready < 0) return false;
     if (displayQuiet && displayFd >= 0) *displayQuiet = fds.back().revents == 0;
@@ -506,11 +543,18 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
 }  // namespace
 
 bool platWaitEvent(int& kind, int& param) {
+    auto closeSignal = [&] {
+        if (!takeCloseSignal()) return false;
+        kind = kEventClose;
+        param = 0;
+        return true;
+    };
     if (!ensureEvents()) {
-        // No event queue at all: only the timer and the sockets can wake
-        // the program.
+        // No event queue at all: only the timer, the sockets and a close
+        // signal can wake the program.
         if (!b.timer.running()) return false;
         for (;;) {
+            if (closeSignal()) return true;
             const std::int64_t wait = b.timer.msUntilDue(platTickMs());
             if (wait > 0 && waitSockets(-1, wait)) {
                 kind = kEventNetwork;
@@ -537,7 +581,9 @@ bool platWaitEvent(int& kind, int& param) {
         b.pumpedMs = platTickMs();
     };
     for (;;) {
-        // Window events first, in the order they came.
+        // A close signal first: whatever else waits would be dropped anyway.
+        if (closeSignal()) return true;
+        // Window events next, in the order they came.
         SDL_Event e;
         if (mustPump()) pump();
         while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)

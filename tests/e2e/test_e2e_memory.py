@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Memory channels across two runs: store, the memory file, the report and
 the debug log written at quit; the next run starts on the saved band and
-recalls the channels, and the radio gets the same frequency and mode."""
+recalls the channels, and the radio gets the same frequency and mode; it
+ends with the desktop session while transmitting, and saves as at quit."""
 
 import unittest
 
@@ -138,11 +139,23 @@ class MemoryChannels(unittest.TestCase):
             self.press("g", ["gch"])
             self.assertEqual(self.press("1", ["invalid"]), ([], ["1", "invalid"]))
 
-            # The close box quits as Q does, saving the memory file.
-            s.close_window()
+            # Transmitting, a channel stored, the dial turned at the radio;
+            # then the desktop session ends. The radio is put back to
+            # receive and the memory file saved with the band's new
+            # frequency, as the close box and Q do.
+            sent, _ = self.press("space", ["on"], ["TX"])
+            self.assertEqual(sent, ["TX"])
+            self.press("c", ["sch"])
+            self.press("6", ["ok"])
+            s.radio_control("freq A 21250000")
+            self.settle()
+            s.end_session()
             self.assertEqual(s.wait_exit(30), 0)
+            self.assertEqual(commands(s.radio_log())[-1], "RX")
             lines = crlf_lines(s.read_file("savmem.dat"))
             self.assertEqual(lines[0], HEADER + " 8")
+            self.assertEqual(lines[8], "03A00021250000B000212000009991")
+            self.assertEqual(lines[15 + 6], channel)
             self.assertEqual(lines[15 + 37], channel)
             self.assertNotIn("quit", s.speech())
 
