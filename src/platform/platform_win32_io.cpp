@@ -211,31 +211,34 @@ int platSerialWrite(int handle, const std::string& text) {
 }
 
 bool platSerialWaitInput(int handle, int timeoutMs) {
+    const std::int64_t deadline = counterMs() + std::max(0, timeoutMs);
     SerialSlot* s = serialOf(handle);
-    if (!s) return false;
-    if (platSerialWaiting(handle) > 0) return true;
-    if (timeoutMs <= 0 || s->gone) return false;
-    // A read that returns as soon as one byte has come, or after the
-    // timeout: the system sleeps for us. The byte is kept for the next read.
-    COMMTIMEOUTS waiting = immediateReads();
-    waiting.ReadIntervalTimeout = MAXDWORD;
-    waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
-    waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
-    if (!SetCommTimeouts(s->h, &waiting)) {
-        s->gone = true;
-        return false;
+    if (s && platSerialWaiting(handle) > 0) return true;
+    if (s && !s->gone && timeoutMs > 0) {
+        // A read that returns as soon as one byte has come, or after the
+        // timeout: the system sleeps for us. The byte is kept for the next
+        // read.
+        COMMTIMEOUTS waiting = immediateReads();
+        waiting.ReadIntervalTimeout = MAXDWORD;
+        waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
+        waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+        char c = 0;
+        DWORD got = 0;
+        if (!SetCommTimeouts(s->h, &waiting) || !ReadFile(s->h, &c, 1, &got, nullptr))
+            s->gone = true;
+        COMMTIMEOUTS immediate = immediateReads();
+        SetCommTimeouts(s->h, &immediate);
+        if (got == 1) {
+            s->early += c;
+            return true;
+        }
     }
-    char c = 0;
-    DWORD got = 0;
-    const bool ok = ReadFile(s->h, &c, 1, &got, nullptr);
-    COMMTIMEOUTS immediate = immediateReads();
-    SetCommTimeouts(s->h, &immediate);
-    if (!ok) {
-        s->gone = true;
-        return false;
-    }
-    if (got == 1) s->early += c;
-    return got == 1;
+    // Nothing can come (a bad handle, a device that has gone) or nothing
+    // came before the device gave up: the caller's pause still lasts the
+    // whole time.
+    for (std::int64_t left = deadline - counterMs(); left > 0; left = deadline - counterMs())
+        Sleep(static_cast<DWORD>(left));
+    return false;
 }
 
 // ---------------------------------------------------------------------------
