@@ -70,8 +70,14 @@ int platSerialOpen(int portNumber, int baud) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
 
-    // Raw bytes, 8 data bits, no parity, one stop bit, no flow control,
-    // DTR and RTS raised as a Linux open leaves them.
+    // Raw 8-bit bytes, no parity, one stop bit, as on Linux: every byte
+    // read as it came (no received XON/XOFF taken out of them, none
+    // replaced, stripped or dropped while DSR is low) and line errors that
+    // do not stop the port. Flow control (RTS/CTS, DSR, XOFF sent when
+    // full) and the DTR and RTS lines stay as the port had them: several
+    // radios can be set to key the transmitter or send CW from DTR or RTS,
+    // so raising a line at open could key the radio, and only the operator
+    // knows what the cable needs.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     bool ok = GetCommState(h, &dcb);
@@ -79,16 +85,10 @@ int platSerialOpen(int portNumber, int baud) {
         dcb.BaudRate = static_cast<DWORD>(baud);
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fTXContinueOnXoff = TRUE;
         dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
+        dcb.fDsrSensitivity = FALSE;
         dcb.fErrorChar = FALSE;
         dcb.fNull = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
         // Line errors must not stop the port until cleared: the poll clears
         // them anyway when it asks for the bytes waiting.
         dcb.fAbortOnError = FALSE;

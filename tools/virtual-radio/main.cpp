@@ -42,6 +42,8 @@ const char* const kHelp =
     "  --smeter N        hold the S-meter at N (0..30) instead of moving it\n"
     "  --off             start switched off (answers only PS until PS1)\n"
     "  --delay MS        wait MS milliseconds before answering (default 0)\n"
+    "  --rtscts          the terminal set for RTS/CTS handshake, as a port whose\n"
+    "                    cable needs it (the program must leave it so)\n"
     "  --log PATH        write every command received, one per line without its\n"
     "                    \";\", flushed per line (the file is started anew)\n"
     "  --control PATH    read control lines from PATH every 20 ms; the file is\n"
@@ -87,6 +89,7 @@ struct Options {
     std::uint32_t seed = 1;
     int sMeter = -1;
     bool off = false;
+    bool rtscts = false;
     int delayMs = 0;
     std::string logPath;
     std::string controlPath;
@@ -131,6 +134,8 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
             o.verbose = true;
         } else if (arg == "--off") {
             o.off = true;
+        } else if (arg == "--rtscts") {
+            o.rtscts = true;
         } else if (arg == "--link") {
             if (!takeValue() || value.empty()) return std::fprintf(stderr, "--link needs a path\n"), false;
             o.link = value;
@@ -170,7 +175,7 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
 // The pseudo-terminal standing in for the radio's serial cable.
 class PtyLink {
 public:
-    explicit PtyLink(std::string link) : link_(std::move(link)) {}
+    PtyLink(std::string link, bool rtscts) : link_(std::move(link)), rtscts_(rtscts) {}
     ~PtyLink() { close(); }
 
     int fd() const { return master_; }
@@ -194,6 +199,7 @@ public:
         termios t{};
         if (tcgetattr(s, &t) == 0) {
             cfmakeraw(&t);
+            if (rtscts_) t.c_cflag |= CRTSCTS;
             tcsetattr(s, TCSANOW, &t);
         }
         ::close(s);
@@ -228,6 +234,7 @@ private:
     }
 
     std::string link_;
+    bool rtscts_;  // each new terminal set for RTS/CTS handshake
     std::string slave_;
     int master_ = -1;
 };
@@ -283,7 +290,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    PtyLink link(o.link);
+    PtyLink link(o.link, o.rtscts);
     if (!link.open()) return 1;
     std::printf("virtual-radio ready: link=%s pty=%s pid=%d model=%s\n", o.link.c_str(),
                 link.slaveName().c_str(), static_cast<int>(getpid()), o.model.name().c_str());
