@@ -60,6 +60,7 @@ struct Backend {
     bool dirty = false;             // canvas changed since last shown
     bool driverWaits = false;       // the video driver can sleep until an event comes
     int displayFd = -1;             // the X server connection, -1 = none (not X11)
+    bool displayLost = false;       // the X server went away: SDL's video is not called again
     bool displayQuiet = false;      // the last sleep found nothing to read from the X server, and nothing drawn since
     std::int64_t pumpedMs = 0;      // clock time SDL's event queue was last filled from the window system
     bool ttfReady = false;
@@ -108,6 +109,38 @@ void catchCloseSignals() {
     }
 }
 
+// The X server has gone (the desktop session ended under the program).
+// Xlib's defaults would end the process on the spot, the radio perhaps
+// still transmitting. Handlers that return instead (the exit handler needs
+// libX11 1.7 or later) leave the dead connection marked, so Xlib does
+// nothing more with it, and ask for a close as the signals do. From then on
+// SDL's video is left alone (hiding or destroying the window would wait
+// forever for the server's answer), and the connection is not slept on.
+int onDisplayLost(Display*) {
+    closeSignalled = 1;
+    b.displayLost = true;
+    b.displayFd = -1;
+    b.driverWaits = false;
+    return 0;
+}
+
+void afterDisplayLost(Display*, void*) {}
+
+void catchDisplayLoss(Display* display) {
+    using IoErrorHandler = int (*)(Display*);
+    using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
+    using ExitHandler = void (*)(Display*, void*);
+    using SetExitHandler = void (*)(Display*, ExitHandler, void*);
+    // Looked up at run time: SDL loads Xlib itself.
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) return;
+    auto setExit = reinterpret_cast<SetExitHandler>(SDL_LoadFunction(xlib, "XSetIOErrorExitHandler"));
+    auto setIoError = reinterpret_cast<SetIoErrorHandler>(SDL_LoadFunction(xlib, "XSetIOErrorHandler"));
+    if (!setExit || !setIoError) return;  // an older Xlib ends the process whatever the handler does
+    setExit(display, afterDisplayLost, nullptr);
+    setIoError(onDisplayLost);
+}
+
 // True once after a close signal came.
 bool takeCloseSignal() {
     if (closeSignalled == 0) return false;
@@ -123,11 +156,13 @@ void cleanup() {
     b.fonts.clear();
     if (b.canvas) SDL_FreeSurface(b.canvas);
     b.canvas = nullptr;
-    if (b.window) SDL_DestroyWindow(b.window);
+    if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
     b.window = nullptr;
     if (b.ttfReady) TTF_Quit();
     b.ttfReady = false;
-    SDL_Quit();
+    // Ending SDL's video on a lost display would wait for it forever; the
+    // process is ending anyway.
+    if (!b.displayLost) SDL_Quit();
 }
 
 void registerCleanup() {
@@ -157,7 +192,7 @@ bool ensureEvents() {
 void present() {
     b.dirty = false;
     b.displayQuiet = false;  // drawing talks to the X server, which may send events along
-    if (!b.window || !b.canvas) return;
+    if (!b.window || !b.canvas || b.displayLost) return;
     SDL_Surface* screen = SDL_GetWindowSurface(b.window);
     if (!screen) return;
     SDL_BlitSurface(b.canvas, nullptr, screen, nullptr);
@@ -429,8 +464,11 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     b.displayFd = -1;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.display)
+    if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 &&
+        info.info.x11.display) {
         b.displayFd = ConnectionNumber(info.info.x11.display);
+        catchDisplayLoss(info.info.x11.display);
+    }
     SDL_StopTextInput();  // keys only: no input method, no text events
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
@@ -456,7 +494,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
 void platWindowClose() {
     if (b.canvas) SDL_FreeSurface(b.canvas);
     b.canvas = nullptr;
-    if (b.window) SDL_DestroyWindow(b.window);
+    if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
     b.window = nullptr;
     b.displayFd = -1;
     b.dirty = false;
