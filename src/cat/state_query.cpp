@@ -7,6 +7,7 @@
 #include "cat/exchange.h"
 #include "cat/serial_port.h"
 #include "radio/toggles.h"
+#include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
@@ -117,13 +118,12 @@ void readMirroredSettings() {
 void restoreToneAndSplit() {
     auto& C = catState;
     auto& R = radioState;
-    if (R.toneCode != kNoTone) {
-        sendText("TN" + R.toneCode);
-        sendText("CN" + R.toneCode);
-        sendText("CT1");
+    // Digits still being typed never reached the radio and are no tone.
+    const std::string tone = committedToneCode();
+    if (tone != kNoTone) {
+        sendToneOn(tone);
         playPrompt("ctcss");
-        // The tone code is "0" and the two-digit tone number; the number is spoken.
-        speakDigits(midText(R.toneCode, 2, 2));
+        speakDigits(toneNumberText(tone));
     }
     // Split is a repeater matter: only AM and FM narrow bring it back.
     std::string closing = "RX0";

@@ -117,7 +117,7 @@ void optionsReadout() {
     onlyIfOn(R.monitorOn == 1, "mon");
     if (R.toneCode != kNoTone) {
         playPrompt("ctcss");
-        speakDigits(midText(R.toneCode, 2));
+        speakDigits(toneNumberText(R.toneCode));
     }
     playPrompt("tuner");
     playPrompt("is");

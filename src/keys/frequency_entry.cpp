@@ -156,7 +156,7 @@ void frequencyReadout() {
     if (R.ctcssOn == 1) {
         const std::string first = leftText(R.toneCode, 1);
         playPrompt(first == "N" || first == "R" ? "dcs" : "ctcss");
-        speakDigits(midText(R.toneCode, 2));
+        speakDigits(toneNumberText(R.toneCode));
     }
     K.adjustTarget = kTargetTuning;
 }

@@ -176,11 +176,7 @@ void commitTone() {
         playPrompt("on");
         R.toneCode = "0" + R.toneCode;
         R.toneDigitsTyped = 0;
-        const std::string number = rightText(R.toneCode, 2);
-        sendText("TN" + number);
-        // The radio's highest tone has no "CN" form.
-        if (n < kHighestToneNumber) sendText("CN" + number);
-        sendText("CT1");
+        sendToneOn(R.toneCode);
         updateStatusRow();
         return;
     }

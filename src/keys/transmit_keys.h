@@ -16,7 +16,7 @@ void splitKey();
 // I in FM: opens a tone entry ("ec"), or switches the tone off ("CT0").
 void toneKey();
 // Enter with ctcssOn 1 and no frequency entry: a two-digit tone number up
-// to 42 goes on ("TN", "CN" below 42, "CT1"); anything else is "invalid".
+// to 42 goes on (sendToneOn); anything else is "invalid".
 void commitTone();
 // A digit of the tone entry (from onDigitKey, keyCode '0'..'9').
 void toneDigit();

@@ -8,6 +8,7 @@
 #include "memory/memory_file.h"
 #include "radio/mode_filter.h"
 #include "radio/toggles.h"
+#include "radio/vfo_split.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
 #include "shell/text.h"
@@ -100,15 +101,14 @@ void recallChannel(int slot) {
         playPrompt("off");
     }
     if (R.mode == kModeFmNarrow && R.toneCode != kNoTone) {
-        sendText("CN" + rightText(R.toneCode, 2));
-        sendText("CT1");
+        sendToneOn(R.toneCode);
         playPrompt("ctcss");
-        speakDigits(midText(R.toneCode, 2));
+        speakDigits(toneNumberText(R.toneCode));
         R.ctcssOn = 1;
     } else {
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
-        sendText("CT0");
+        if (takesFilterAndToneCommands()) sendText("CT0");
     }
 
     R.splitState = textInt(splitFlag);

@@ -39,7 +39,7 @@ std::string channelReportLine(int slot, std::string_view record) {
     const std::string modeDigit = midText(record, kChannelModeAt, 1);
     if (allDigits(modeDigit)) line += kModeColumn[modeDigit[0] - '0'];
     line += midText(record, kChannelSplitAt, 1) == "1" ? "    split  " : std::string(11, ' ');
-    const std::string tone = midText(record, kChannelToneAt + 1, 2);  // the tone number
+    const std::string tone = toneNumberText(midText(record, kChannelToneAt, kToneWidth));
     if (tone != "99") line += "CTSS=" + tone;
     return line;
 }

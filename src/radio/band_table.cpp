@@ -136,10 +136,9 @@ void recallBand() {
     R.toneDigitsTyped = 0;
     if (R.mode == kModeFmNarrow && R.toneCode != kNoTone) {
         R.ctcssOn = 1;
-        send("CN" + R.toneCode);
-        send("CT1");
+        sendToneOn(R.toneCode);
         playPrompt("ctcss");
-        speakDigits(midText(R.toneCode, 2, 2));
+        speakDigits(toneNumberText(R.toneCode));
     }
 
     // The toggle flips the state, so start from the opposite of the wanted one.

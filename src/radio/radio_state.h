@@ -8,6 +8,8 @@
 // Mode numbers, as the band records keep them. The radio numbers its modes
 // differently ("MD5" is AM, "MD4" both FM widths): mode_filter translates.
 enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmNarrow = 5, kModeFm = 7 };
+// The one answer to "is this a mode": the record checks and every reader of
+// a mode digit ask it. 6 is none: no mode command is sent for it.
 constexpr bool isModeNumber(int m) {
     return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
 }

@@ -1,4 +1,5 @@
-// VFO, split and tones: the working frequency's limits and zeroFrequency.
+// VFO, split and tones: the working frequency's limits, zeroFrequency, and
+// the tone commands in each radio's form.
 #include "radio/vfo_split.h"
 
 #include "cat/exchange.h"
@@ -6,6 +7,14 @@
 #include "shell/records.h"
 #include "shell/text.h"
 #include "speech/prompts.h"
+
+namespace {
+
+// The TS-990S has a main and a sub receiver: its tone commands name the VFO
+// ("TN0" + number), and it refuses the two-digit form every other model takes.
+constexpr int kVfoDigitToneModel = 22;
+
+}  // namespace
 
 void moveFrequency(long long hz) {
     auto& R = radioState;
@@ -41,4 +50,18 @@ void zeroFrequency() {
 std::string committedToneCode() {
     const auto& R = radioState;
     return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
+}
+
+std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
+    if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
+    const std::string number = toneNumberText(toneCode);
+    const std::string field = rigModel == kVfoDigitToneModel ? "0" + number : number;
+    std::vector<std::string> commands{"TN" + field};
+    if (textInt(number) < kHighestToneNumber) commands.push_back("CN" + field);
+    commands.push_back("CT1");
+    return commands;
+}
+
+void sendToneOn(std::string_view toneCode) {
+    for (const std::string& command : toneOnCommands(toneCode, catState.rigModel)) sendText(command);
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Lowest and highest working frequency the tuning steps and the zero key
 // reach. Below 0 Hz the 11-digit field has no meaning; the top is the range
@@ -27,3 +29,13 @@ void zeroFrequency();
 // Typed digits ("043" before Enter) never reached the radio. The one answer
 // for the band store, the split key and a refused tone entry.
 std::string committedToneCode();
+
+// The commands that switch the radio's CTCSS tone on at toneCode, in the
+// form rigModel takes: "TN" and "CN" with the two-digit tone number, or with
+// the VFO digit "0" in front on the TS-990S (model 22); no "CN" from the
+// highest tone number on, which has none; then "CT1". None for a code that
+// is no committed tone (isCommittedTone) and none for the reduced-feature
+// radio, which has no tone commands. The one place a tone command is formed.
+std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel);
+// Sends toneOnCommands(toneCode) for the connected model. Changes no state.
+void sendToneOn(std::string_view toneCode);

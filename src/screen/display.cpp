@@ -76,6 +76,6 @@ void updateStatusRow() {
     statusField(460, R.procState == 1 && ssb, "spc", 5);
     statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 5);
     statusField(620, R.monitorOn == 1, "mon", 8);
-    statusField(780, R.toneCode != kNoTone, "ctcss=" + rightText(R.toneCode, 2), 16);
+    statusField(780, R.toneCode != kNoTone, "ctcss=" + toneNumberText(R.toneCode), 16);
     selectBigFont();
 }

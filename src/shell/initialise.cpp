@@ -10,6 +10,7 @@
 #include "cat/state_query.h"
 #include "memory/memory_file.h"
 #include "radio/mode_filter.h"
+#include "radio/vfo_split.h"
 #include "screen/display.h"
 #include "shell/program_state.h"
 #include "shell/records.h"
@@ -33,20 +34,14 @@ void switchRadioOn() {
 // The band's CTCSS tone from its record, or the tone encoder off.
 void restoreTone(const std::string& record) {
     auto& R = radioState;
-    auto& C = catState;
     const std::string tone = midText(record, kBandToneAt, kToneWidth);
     if (isCommittedTone(tone)) {
         R.toneCode = tone;
         R.ctcssOn = 1;
-        const std::string number = rightText(R.toneCode, 2);
-        sendText("TN" + number);
-        // The radio's highest tone has no "CN" form.
-        if (textInt(number) < kHighestToneNumber) sendText("CN" + number);
-        C.cmdText = "CT1";
+        sendToneOn(R.toneCode);
     } else {
-        C.cmdText = "CT0";
+        sendText("CT0");
     }
-    sendCommand();
 }
 
 }  // namespace

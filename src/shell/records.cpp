@@ -14,7 +14,7 @@ bool digitsAt(std::string_view text, int start, int width) {
 
 bool modeDigitAt(std::string_view text, int position) {
     const std::string c = midText(text, position, 1);
-    return c.size() == 1 && c[0] >= '1' && c[0] <= '7';
+    return c.size() == 1 && allDigits(c) && isModeNumber(c[0] - '0');
 }
 
 // Characters 3..30 of a band record, found from position start on ("A",
@@ -68,6 +68,8 @@ std::string bandRecordOfChannel(std::string_view channel) {
 bool isCommittedTone(std::string_view code) {
     return static_cast<int>(code.size()) == kToneWidth && allDigits(code) && code[0] == '0';
 }
+
+std::string toneNumberText(std::string_view code) { return rightText(code, 2); }
 
 std::string recordDigits(std::string_view record, int letterAt) {
     return midText(record, letterAt + 1, kFreqDigits);

@@ -50,10 +50,10 @@ constexpr const char* kNoTone = "999";      // tone field and toneCode with no t
 constexpr int kHighestToneNumber = 42;
 
 // True for a band record the program can send and keep: 30 characters,
-// split digit, mode digit 1..7, "A" and 11 digits, "B" and 11 digits, three
-// tone digits and a preamp digit.
+// split digit, a mode digit that is a mode number (isModeNumber), "A" and 11
+// digits, "B" and 11 digits, three tone digits and a preamp digit.
 bool bandRecordUsable(std::string_view record);
-// True for a stored channel: 32 characters, split "0"/"1", mode digit 1..7,
+// True for a stored channel: 32 characters, split "0"/"1", a mode number,
 // band "01".."14" or "99", then characters 3..30 of a usable band record.
 bool isChannelRecord(std::string_view record);
 // A channel that G and U can put into the radio: a channel record whose
@@ -75,6 +75,10 @@ std::string bandRecordOfChannel(std::string_view channel);
 // channel records keep it. Anything else (kNoTone, digits still being typed)
 // is no tone. The one rule for every store, recall and restore of a tone.
 bool isCommittedTone(std::string_view code);
+// The tone number's two digits: the last two characters of a tone code ("12"
+// from "012", "99" from kNoTone; digits being typed show as typed, "1" from
+// "1"). Every readout, status field and tone command cuts the number here.
+std::string toneNumberText(std::string_view code);
 
 // The 11 Hz digits of the frequency field whose letter stands at letterAt
 // (kBandVfoAAt, kChannelVfoBAt, ...): as text (what there is of them), and

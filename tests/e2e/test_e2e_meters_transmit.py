@@ -151,7 +151,7 @@ class MetersAndTransmit(unittest.TestCase):
             self.assertEqual(s.screen_pixels(STATUS), no_tone)
             self.press("b", ["metres"])
             sent, said = self.press("t", ["2", "metres"], ["SQ0"])
-            self.assertEqual(sent[:3], ["FA00145000000", "CN012", "CT1"])
+            self.assertEqual(sent[:4], ["FA00145000000", "TN12", "CN12", "CT1"])
             self.assertEqual(said[:3], ["ctcss", "1", "2"])
             self.assertEqual(s.screen_pixels(STATUS), with_tone)
 

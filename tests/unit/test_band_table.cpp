@@ -187,13 +187,13 @@ TEST_F(BandTableTest, LeavingASplitBandForASimplexOneEndsSplitFirst) {
     EXPECT_EQ(Prompts(spoken.begin(), spoken.begin() + 2), (Prompts{"split", "off"}));
 }
 
-TEST_F(BandTableTest, ToneIsRestoredInFmNarrowWithAllThreeCharacters) {
+TEST_F(BandTableTest, ToneIsRestoredInFmNarrow) {
     auto& R = radioState;
     R.band = 12;
     R.bandTable[12] = "05A00145000000B001450000000120";
     recallBand();
     const std::string out = sent();
-    EXPECT_EQ(out.rfind("FA00145000000;CN012;CT1;", 0), 0u) << out;
+    EXPECT_EQ(out.rfind("FA00145000000;TN12;CN12;CT1;", 0), 0u) << out;
     EXPECT_EQ(R.ctcssOn, 1);
     EXPECT_EQ(R.toneCode, "012");
     const Prompts spoken = fake::takePrompts();

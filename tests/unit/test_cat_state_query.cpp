@@ -188,7 +188,7 @@ TEST_F(StateQueryTest, ToneCommandsBeforeTheClosingCommand) {
     queryRadioState();
     const Commands sent = ownCommands();
     ASSERT_GE(sent.size(), 4u);
-    EXPECT_EQ(Commands(sent.end() - 4, sent.end()), Commands({"TN012;", "CN012;", "CT1;", "RX0;"}));
+    EXPECT_EQ(Commands(sent.end() - 4, sent.end()), Commands({"TN12;", "CN12;", "CT1;", "RX0;"}));
 }
 
 // Waits on the speech area: "ctcss" and the tone number's digits.

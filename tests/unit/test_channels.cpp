@@ -256,7 +256,7 @@ TEST_F(ChannelTest, ToneIsKeptOnlyInFmNarrow) {
     recallFrom(0);
     digit('1');
     c = commands();
-    EXPECT_TRUE(inOrder(c, {"FA00145000000;", "CN12;", "CT1;", "RX0;"}));
+    EXPECT_TRUE(inOrder(c, {"FA00145000000;", "TN12;", "CN12;", "CT1;", "RX0;"}));
     EXPECT_TRUE(inOrder(fake::takePrompts(), {"1", "ctcss", "1", "2", "preamp", "off"}));
     EXPECT_EQ(R.toneCode, "012");
     EXPECT_EQ(R.ctcssOn, 1);
@@ -297,7 +297,7 @@ TEST_F(ChannelTest, SplitChannelSetsVfoBThenTransmitsOnIt) {
     recallFrom(0);
     digit('9');
     const auto c = commands();
-    EXPECT_TRUE(inOrder(c, {"FA00145000000;", "CN12;", "CT1;", "FB00145600000;", "FT1;"}));
+    EXPECT_TRUE(inOrder(c, {"FA00145000000;", "TN12;", "CN12;", "CT1;", "FB00145600000;", "FT1;"}));
     EXPECT_FALSE(has(c, "RX0;"));
     EXPECT_EQ(R.splitState, 1);
     // No "split off" when split was already off.

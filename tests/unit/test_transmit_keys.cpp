@@ -1,8 +1,11 @@
 // Space, T, F12, V and the CTCSS tone entry.
 #include "test_dispatcher_support.h"
 
+#include "cat/state_query.h"
 #include "keys/transmit_keys.h"
 #include "radio/band_table.h"
+#include "shell/initialise.h"
+#include "virtual_radio.h"
 
 using namespace keytest;
 
@@ -254,6 +257,79 @@ TEST_F(TransmitKeysTest, ToneNumbersCommitWithTheirCommands) {
         EXPECT_EQ(spoken(), (Prompts{"ctcss", "on"}));
         EXPECT_EQ(radioState.toneCode, c.code);
         EXPECT_EQ(radioState.ctcssOn, 1);
+    }
+}
+
+TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
+    // The virtual radio refuses the tone commands of another model's width
+    // ("TN012" on a TS-590, "TN12" on the TS-990S), "CN" for tone 42, and
+    // every tone command on the reduced-feature radio. Each path that puts a
+    // tone on must leave it set in the radio with nothing refused.
+    for (const char* name : {"022", "023", "020qc"}) {
+        SCOPED_TRACE(name);
+        closeAllPorts();
+        closeSpeechLog();
+        fake::reset();
+        resetState();
+        shellState.comPort = kRadioPort;
+        shellState.baudRate = 9600;
+        shellState.bandCoverage = "7";
+        vradio::ModelSpec radioModel;
+        ASSERT_TRUE(vradio::parseModel(name, radioModel));
+        vradio::VirtualRadio radio(radioModel);
+        std::string refused;
+        fake::state().responder = [&](int port, const std::string& bytes) {
+            if (port != kRadioPort) return;
+            const std::string answer = radio.handle(bytes);
+            if (answer == "?;") refused += bytes;
+            fake::feed(port, answer);
+        };
+        auto& tones = radio.state;
+        const bool reduced = radioModel.reduced;
+        // The radio's tone numbers and switch after a path: none are
+        // touched on the reduced radio, which starts at 8 and off.
+        auto expectTone = [&](int encoder, int squelch, const char* path) {
+            if (reduced) encoder = squelch = 8;
+            EXPECT_EQ(tones.toneNumber, encoder) << path;
+            EXPECT_EQ(tones.toneSquelchNumber, squelch) << path;
+            EXPECT_EQ(tones.toneOn, reduced ? 0 : 1) << path;
+            EXPECT_EQ(refused, "") << path;
+            tones.toneNumber = tones.toneSquelchNumber = 8;
+            tones.toneOn = 0;
+        };
+
+        // Start-up on 2 m (band character "<"), FM narrow with tone 12;
+        // channel 3 holds 2 m FM narrow with tone 25.
+        std::string file = "RIGVOX v3.2b   3.4a <\r\n";
+        for (int b = 1; b <= 14; ++b)
+            file += std::string(b == 12 ? "05A00145000000B001450000000120" : kFactoryBandRecords[b]) + "\r\n";
+        for (int c = 0; c < 100; ++c) file += c == 3 ? "0512A00145000000B001450000000250\r\n" : "9\r\n";
+        fake::setFile("savmem.dat", file);
+        initialiseProgram();
+        ASSERT_EQ(radioState.band, 12);
+        expectTone(12, 12, "start-up");
+
+        // The radio comes (back) with its tone lost: the connection sets it.
+        queryRadioState();
+        expectTone(12, 12, "connection");
+        catState.connected = 1;
+
+        recallBand();
+        expectTone(12, 12, "band recall");
+
+        type("g3");
+        expectTone(25, 25, "channel recall");
+
+        if (reduced) continue;  // its mode keys never reach FM
+        press('I');  // the channel's tone off ("CT0")
+        press('I');
+        type("07\n");
+        expectTone(7, 7, "tone key");
+        // The highest tone has no "CN": the squelch tone stays where it was.
+        press('I');
+        press('I');
+        type("42\n");
+        expectTone(42, 8, "tone key, tone 42");
     }
 }
 

@@ -40,8 +40,8 @@ TEST(VirtualRadioQueries, EveryQueryOfTheCommandSetIsAnsweredInItsFormat) {
         {"RL;", "RL[0-9]{2};"},  {"AC;", "AC[01]{3};"},     {"VX;", "VX[01];"},
         {"NR;", "NR[0-2];"},     {"PR;", "PR[01];"},        {"ML;", "ML[0-9]{3};"},
         {"PA;", "PA[01];"},      {"RA;", "RA0[01];"},       {"NB;", "NB[0-2];"},
-        {"NT;", "NT[01][0-9];"}, {"BI;", "BI[01];"},        {"TN;", "TN[0-9]{2};"},
-        {"CN;", "CN[0-9]{2};"},  {"CT;", "CT[01];"},        {"FT;", "FT[0-2];"},
+        {"NT;", "NT[01][0-9];"}, {"BI;", "BI[01];"},        {"CT;", "CT[01];"},
+        {"FT;", "FT[0-2];"},
         {"FR;", "FR[0-2];"},     {"SM0;", "SM0[0-9]{4};"},  {"RM;", "RM[1-3][0-9]{4};"},
         {"RM3;", "RM3[0-9]{4};"}, {"PS;", "PS1;"},          {"VN;", "VN.+;"},
     };
@@ -59,6 +59,16 @@ TEST(VirtualRadioQueries, ModelNumbersAndTheirQuirks) {
     // The monitor's factory level follows the model's scale.
     EXPECT_EQ(VirtualRadio(model("022")).handle("ML;"), "ML128;");
     EXPECT_EQ(VirtualRadio(model("023")).handle("ML;"), "ML007;");
+    // Tone numbers: the VFO digit first on model 022 only, each model
+    // refusing the other width; 42 has no "CN" on any.
+    VirtualRadio ts990(model("022"));
+    EXPECT_EQ(ts990.handle("TN012;CN041;TN0;CN0;"), "TN012;CN041;");
+    EXPECT_EQ(ts990.handle("TN042;CN042;TN12;CN12;TN;CN;TN112;"), "?;?;?;?;?;?;");
+    for (const char* name : {"019", "020", "021", "023", "024"}) {
+        VirtualRadio radio(model(name));
+        EXPECT_EQ(radio.handle("TN12;CN41;TN;CN;"), "TN12;CN41;") << name;
+        EXPECT_EQ(radio.handle("TN42;CN42;TN43;TN012;CN012;TN0;"), "?;?;?;?;?;") << name;
+    }
 }
 
 TEST(VirtualRadioQueries, OnlyTheReducedRadioAnswersOmqc) {
@@ -96,7 +106,7 @@ TEST(VirtualRadioSettings, SettingsAreSilentAndReadBack) {
     VirtualRadio radio;
     const char* settings =
         "FA00007100000;FB00014250000;MD3;SH05;FW1500;AG0080;RG054;MG120;PC005;KS025;SQ0050;"
-        "NL007;RL08;ML012;PA1;RA01;NB1;NR1;NT10;PR1;VX1;BI1;AC110;TN12;CN012;CT1;FT1;FR0;";
+        "NL007;RL08;ML012;PA1;RA01;NB1;NR1;NT10;PR1;VX1;BI1;AC110;TN12;CN12;CT1;FT1;FR0;";
     EXPECT_EQ(radio.handle(settings), "");
     EXPECT_EQ(radio.handle("FA;FB;MD;SH;FW;AG0;RG;MG;PC;KS;SQ0;NL;RL;ML;"),
               "FA00007100000;FB00014250000;MD3;SH05;FW1500;AG0080;RG054;MG120;PC005;KS025;"

@@ -13,6 +13,7 @@ constexpr std::size_t kMaxReceived = 10000; // log entries kept when nobody take
 constexpr std::size_t kMaxMenuValue = 16;   // longest EX value accepted
 constexpr long long kMaxHz = 99999999999LL; // 11 digits
 constexpr int kTuneStartSwr = 18;           // SWR count when the tuner starts (3.0)
+constexpr int kHighestTone = 42;            // TN 00..42, CN 00..41
 const std::string kError = "?;";
 
 // value as exactly width digits: negative gives zeros, too wide gives nines,
@@ -334,12 +335,17 @@ std::string VirtualRadio::answerPowered(std::string_view name, std::string_view 
         return "";
     }
     if (name == "TN" || name == "CN") {
+        // The TS-990S names the receiver first ("TN0" + number, "TN0" reads);
+        // the others take the number alone. Each refuses the other's form.
+        std::string_view vfo = model_.vfoDigitTones() ? "0" : "";
+        if (params.substr(0, vfo.size()) != vfo) return kError;
+        std::string_view number = params.substr(vfo.size());
         int& tone = name == "TN" ? s.toneNumber : s.toneSquelchNumber;
-        if (params.empty()) return std::string(name) + pad(tone, 2) + ";";
-        if ((params.size() != 2 && params.size() != 3) || !isDigits(params)) return kError;
-        long long number = digitsValue(params);
-        if (number > 99) return kError;
-        tone = static_cast<int>(number);
+        if (number.empty()) return std::string(name) + std::string(vfo) + pad(tone, 2) + ";";
+        // Tone numbers run 00..42; the last (1750 Hz) has no tone squelch.
+        const long long highest = name == "TN" ? kHighestTone : kHighestTone - 1;
+        if (number.size() != 2 || !isDigits(number) || digitsValue(number) > highest) return kError;
+        tone = static_cast<int>(digitsValue(number));
         return "";
     }
     if (name == "CT") return switchCommand(name, params, 1, s.toneOn);

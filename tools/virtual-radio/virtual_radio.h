@@ -22,6 +22,9 @@ struct ModelSpec {
 
     // Model 024 numbers its menu with five digits, every other with three.
     bool fiveDigitMenu() const { return id == 24; }
+    // Model 022 (TS-990S) puts the VFO digit "0" before the tone number of
+    // "TN" and "CN"; every other model takes the two digits alone.
+    bool vfoDigitTones() const { return id == 22; }
     // "019" .. "024", "020qc" for the reduced-feature radio.
     std::string name() const;
 };
@@ -58,8 +61,8 @@ struct RadioState {
     int breakIn = 0;              // BI0/BI1
     std::string tuner = "000";    // AC: receive in line, transmit in line, tuning
     int monitor = 7;              // MLnnn (128 on model 022)
-    int toneNumber = 8;           // TN, CTCSS encoder tone number
-    int toneSquelchNumber = 8;    // CN
+    int toneNumber = 8;           // TN (TN0 on model 022), CTCSS encoder tone number 00..42
+    int toneSquelchNumber = 8;    // CN (CN0 on model 022), 00..41
     int toneOn = 0;               // CT0/CT1
     int txVfo = 0;                // FT0/FT1/FT2
     int rxVfo = 0;                // FR0/FR1
