@@ -81,10 +81,11 @@ struct Backend {
 };
 Backend b;
 
-// Set by the signal handler, taken by platWaitEvent as one close request.
-volatile std::sig_atomic_t closeSignalled = 0;
+// Set by the signal handler and when the display is lost, taken by
+// platWaitEvent as one close request.
+volatile std::sig_atomic_t closePending = 0;
 
-void onCloseSignal(int) { closeSignalled = 1; }
+void onCloseSignal(int) { closePending = 1; }
 
 // A hang-up (the terminal that started the program closed, the desktop
 // session ended), an interrupt or a termination request ends the program as
@@ -117,7 +118,7 @@ void catchCloseSignals() {
 // SDL's video is left alone (hiding or destroying the window would wait
 // forever for the server's answer), and the connection is not slept on.
 int onDisplayLost(Display*) {
-    closeSignalled = 1;
+    closePending = 1;
     b.displayLost = true;
     b.displayFd = -1;
     b.driverWaits = false;
@@ -141,10 +142,10 @@ void catchDisplayLoss(Display* display) {
     setIoError(onDisplayLost);
 }
 
-// True once after a close signal came.
-bool takeCloseSignal() {
-    if (closeSignalled == 0) return false;
-    closeSignalled = 0;
+// True once after a close signal came or the display was lost.
+bool takeClosePending() {
+    if (closePending == 0) return false;
+    closePending = 0;
     return true;
 }
 
@@ -581,8 +582,8 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
 }  // namespace
 
 bool platWaitEvent(int& kind, int& param) {
-    auto closeSignal = [&] {
-        if (!takeCloseSignal()) return false;
+    auto closeRequest = [&] {
+        if (!takeClosePending()) return false;
         kind = kEventClose;
         param = 0;
         return true;
@@ -592,7 +593,7 @@ bool platWaitEvent(int& kind, int& param) {
         // signal can wake the program.
         if (!b.timer.running()) return false;
         for (;;) {
-            if (closeSignal()) return true;
+            if (closeRequest()) return true;
             const std::int64_t wait = b.timer.msUntilDue(platTickMs());
             if (wait > 0 && waitSockets(-1, wait)) {
                 kind = kEventNetwork;
@@ -619,8 +620,9 @@ bool platWaitEvent(int& kind, int& param) {
         b.pumpedMs = platTickMs();
     };
     for (;;) {
-        // A close signal first: whatever else waits would be dropped anyway.
-        if (closeSignal()) return true;
+        // A close request from outside first: whatever else waits would be
+        // dropped anyway.
+        if (closeRequest()) return true;
         // Window events next, in the order they came.
         SDL_Event e;
         if (mustPump()) pump();
