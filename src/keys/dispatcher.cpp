@@ -4,23 +4,28 @@
 
 #include <string>
 
-#include "cat/exchange.h"
-#include "cat/poll.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "keys/adjust_keys.h"
 #include "keys/frequency_entry.h"
+#include "keys/keys_state.h"
 #include "keys/menu.h"
-#include "keys/meters.h"
-#include "keys/net_commands.h"
+#include "keys/meter_keys.h"
 #include "keys/transmit_keys.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
 #include "memory/channels.h"
+#include "memory/memory_state.h"
+#include "network/net_commands.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/mode_filter.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "radio/toggles.h"
-#include "radio/up_down.h"
-#include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "radio/vfo_split.h"
+#include "session/poll.h"
+#include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -71,7 +76,6 @@ void normaliseKey() {
 // X, T, S, U after B: 6 m, 2 m, 70 cm and general coverage, as far as the
 // radio's coverage reaches.
 void bandSelectLetter() {
-    auto& S = shellState;
     auto& K = keysState;
     auto& R = radioState;
     if (isLetter('U')) {
@@ -83,9 +87,9 @@ void bandSelectLetter() {
         return;
     }
     int target = 0;
-    if (isLetter('X') && S.bandCoverage != "1") target = kBand6m;
-    if (isLetter('T') && (S.bandCoverage == "2" || S.bandCoverage == "7")) target = kBand2m;
-    if (isLetter('S') && S.bandCoverage == "7") target = kBand70cm;
+    if (isLetter('X') && R.bandCoverage != "1") target = kBand6m;
+    if (isLetter('T') && (R.bandCoverage == "2" || R.bandCoverage == "7")) target = kBand2m;
+    if (isLetter('S') && R.bandCoverage == "7") target = kBand70cm;
     if (target != 0) {
         R.toneCode = kNoTone;
         R.band = target;
@@ -171,7 +175,7 @@ void keyerSpeedKey() {
     if (K.adjustTarget == kTargetKeyer) {
         leaveKeyerMode();
         playPrompt("off");
-        speakKeyerSpeed();
+        speakKeyerSpeed(R.keyerSpeed);
         if (R.breakInState == 1) sendText("BI1");
         return;
     }
@@ -187,7 +191,7 @@ void keyerSpeedKey() {
         R.keyerSpeed = textInt(speed);
     playPrompt("on");
     sendText("BI0");
-    speakKeyerSpeed();
+    speakKeyerSpeed(R.keyerSpeed);
 }
 
 // The key after X: M swaps FM narrow and FM wide; every key re-sends and
@@ -197,7 +201,7 @@ void extendedCommand() {
     if (isLetter('M') && R.mode == kModeFmNarrow) R.mode = kModeFm;
     else if (isLetter('M') && R.mode == kModeFm) R.mode = kModeFmNarrow;
     setMode();
-    speakMode();
+    speakMode(R.mode);
     keysState.adjustTarget = kTargetTuning;
 }
 
@@ -212,12 +216,12 @@ void modeCycle() {
         (R.band < kFirstFmBand || (R.band == kNoBand && R.freqHz < kFmOutsideBandsHz)))
         R.mode = kModeLsb;
     setMode();
-    speakMode();
+    speakMode(R.mode);
 }
 
 // Q: the radio back to receive; the loop ends after this key.
 void quitKey() {
-    shellState.running = 0;
+    keysState.running = 0;
     sendText("RX");
     playPrompt("quit");
 }
@@ -263,11 +267,9 @@ namespace {
 // the others act and let the key go on, so later rows may act on it too.
 // Rows 1 to 14 work without a radio; from row 15 on every key needs one.
 void runKeyChain() {
-    auto& C = catState;
     auto& K = keysState;
     auto& M = memoryState;
     auto& R = radioState;
-    auto& S = shellState;
 
     // Row 1: X, T, S, U after B pick 6 m, 2 m, 70 cm, general coverage.
     if (K.adjustTarget == kTargetBand && (isLetter('X') || isLetter('T') || isLetter('S') || isLetter('U'))) {
@@ -336,7 +338,7 @@ void runKeyChain() {
         return;
     }
     // Row 15: nothing below works without a radio.
-    if (C.connected == 0) {
+    if (sessionState.connected == 0) {
         playPrompt("nc");
         return;
     }
@@ -390,6 +392,7 @@ void runKeyChain() {
         const bool refused = !bandHasRecord(R.band);
         splitKey();
         if (refused) return;
+        K.adjustTarget = kTargetTuning;
     }
     // Row 26: Z, zero beat in CW, zero frequency otherwise.
     if (isLetter('Z')) {
@@ -417,7 +420,7 @@ void runKeyChain() {
     // Row 31: F12, the antenna tuner.
     if (isKey(vkF(12))) return tunerKey();
     // Row 32: - after B goes to 6 m.
-    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && S.bandCoverage != "1") {
+    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && R.bandCoverage != "1") {
         storeBand();
         R.band = kBand6m;
         recallBand();
@@ -440,7 +443,10 @@ void runKeyChain() {
     if (isLetter('P')) {
         playPrompt("Power");
         K.adjustTarget = kTargetPower;
-        speakPower();
+        speakPower(R.txPower, reducedFeatureRadio());
+        // The reduced-feature radio's output is fixed: nothing to adjust,
+        // so the arrow keys go back to tuning.
+        if (reducedFeatureRadio()) K.adjustTarget = kTargetTuning;
         return;
     }
     // Row 37: F11, microphone gain and the ALC watch.
@@ -463,7 +469,7 @@ void runKeyChain() {
         } else {
             K.adjustTarget = kTargetBand;
             playPrompt("band");
-            speakBand();
+            speakBand(R.band);
             storeBand();
         }
         return;
@@ -475,7 +481,7 @@ void runKeyChain() {
             playPrompt("na");
         } else if (R.mode <= kModeCw) {
             K.adjustTarget = kTargetFilter;
-            speakBandwidth();
+            speakBandwidth(R.mode, R.filterWidth);
         }
         return;
     }
@@ -519,7 +525,7 @@ void keyDown() {
     if (isKey(kVkShift)) return;
     K.keyHeld = 1;
     C.bridgeUsed = 0;
-    if (shellState.debugLog == 1) logKey();
+    if (catState.debugLog == 1) logKey();
     if (R.tuning == 1 && !isLetter('T') && !isLetter('S')) {
         playPrompt("ton");
         return;
@@ -536,7 +542,7 @@ void keyDown() {
 void handleEvent() {
     auto& K = keysState;
     switch (K.eventKind) {
-        case kEventClose: shellState.running = 0; break;
+        case kEventClose: keysState.running = 0; break;
         case kEventKeyDown: keyDown(); break;
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:

@@ -4,15 +4,16 @@
 
 #include <string>
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
 #include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "link/exchange.h"
 #include "radio/band_table.h"
 #include "radio/mode_filter.h"
+#include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -150,9 +151,9 @@ void frequencyReadout() {
         R.splitState = 1 - R.splitState;
         if (R.splitState == -1) playPrompt("vfoa");
     }
-    speakFrequency();
+    speakFrequency(frequencyField(), R.splitState > 0);
     if (otherVfo) R.splitState = 1 - R.splitState;
-    speakMode();
+    speakMode(R.mode);
     if (R.ctcssOn == 1) {
         const std::string first = leftText(R.toneCode, 1);
         playPrompt(first == "N" || first == "R" ? "dcs" : "ctcss");

@@ -32,6 +32,7 @@ struct KeysState {
     std::string entryZeros;   // leading fraction zeros typed
     std::string menuNumber;   // extended-menu number digits
     std::string menuValue;    // extended-menu value digits
+    int running = 1;          // message loop runs while not 0 (quit key, close box clear it)
 };
 
 extern KeysState keysState;

@@ -2,9 +2,11 @@
 // command, number first, then a value to set or Enter alone to hear it.
 #include "keys/menu.h"
 
-#include "cat/exchange.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "base/text.h"
+#include "keys/keys_state.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
@@ -13,7 +15,7 @@ namespace {
 // blank; every other model uses three digits and "0000".
 constexpr int kFiveDigitMenuModel = 24;
 
-bool fiveDigitMenus() { return catState.rigModel == kFiveDigitMenuModel; }
+bool fiveDigitMenus() { return radioState.rigModel == kFiveDigitMenuModel; }
 
 // "EX", the number and the separator: the read query, and the set command
 // without its value.

@@ -1,34 +1,33 @@
-// Transmit (Space), tune (T), antenna tuner (F12), split (V) and the CTCSS
-// tone entry (I, digits, Enter).
+// Tune (T), antenna tuner (F12) and the CTCSS tone entry (I, digits,
+// Enter). Transmit and split are radio functions the network port runs too.
 #include "keys/transmit_keys.h"
 
 #include <string>
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
 #include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "link/exchange.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "radio/vfo_split.h"
-#include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {
 
-constexpr int kTxParked = 10;        // txState = kTxParked + the parked swrSpeech
 constexpr int kTimedTunePauses = 21; // pauses given to the tuner with tunerMode 2
 constexpr int kAfterTunePauses = 5;  // pauses after "RX" before the power goes back
 
 // End of the tune sequence: back to receive, power and mode restored.
 void tuneOff() {
-    auto& S = shellState;
     auto& R = radioState;
     R.tuning = 0;
     playPrompt("off.wav");
-    if (S.swrSpeech == 2) S.swrSpeech = 1;
-    if (S.tunerMode == 0 && !reducedFeatureRadio()) {
+    if (R.swrSpeech == 2) R.swrSpeech = 1;
+    if (R.tunerMode == 0 && !reducedFeatureRadio()) {
         sendText("AC110");
         return;
     }
@@ -44,48 +43,27 @@ void tuneOff() {
 
 }  // namespace
 
-void transmitKey() {
-    auto& S = shellState;
-    auto& R = radioState;
-    if (R.txState == 0) {
-        playPrompt("tx");
-        playPrompt("on");
-        // SWR speech is silenced while keyed by hand and given back on release.
-        R.txState = S.swrSpeech + kTxParked;
-        S.swrSpeech = 0;
-        R.tunerState = 0;
-        sendText("TX");
-    } else {
-        S.swrSpeech = R.txState - kTxParked;
-        R.txState = 0;
-        sendText("RX");
-        playPrompt("tx");
-        playPrompt("off");
-    }
-}
-
 void tuneKey() {
-    auto& S = shellState;
     auto& R = radioState;
     playPrompt("tune.wav");
     if (!reducedFeatureRadio()) {
         sendText("RM1");  // the radio's meter shows SWR
-        if (R.tunerState == 0 && S.tunerMode != 1) {
+        if (R.tunerState == 0 && R.tunerMode != 1) {
             sendText("AC110");
             R.tunerState = 1;
         }
         if (R.tuning == 1) return tuneOff();
         R.tuning = 1;
         playPrompt("on.wav");
-        if (S.tunerMode == 0 || S.tunerMode == 2) {
+        if (R.tunerMode == 0 || R.tunerMode == 2) {
             sendText("AC111");  // start the automatic tuner
-            if (S.tunerMode == 0) return;
+            if (R.tunerMode == 0) return;
             for (int i = 0; i < kTimedTunePauses; ++i) speakDelay();
             playPrompt("ok");
             sendText("AC110");
         }
     }
-    if (S.tunerMode == 1 && R.tunerState == 0) {
+    if (R.tunerMode == 1 && R.tunerState == 0) {
         playPrompt("atu");
         playPrompt("off");
     }
@@ -116,39 +94,6 @@ void tunerKey() {
         playPrompt("off");
         R.tunerState = 0;
     }
-}
-
-void splitKey() {
-    auto& C = catState;
-    auto& K = keysState;
-    auto& R = radioState;
-    if (!bandHasRecord(R.band)) {
-        playPrompt("split");
-        playPrompt("invalid");
-        return;
-    }
-    K.adjustTarget = kTargetTuning;
-    R.splitState = R.splitState == 0 ? 1 : 0;
-    if (R.splitState == 1) {
-        putText(R.splitFreqCmd, leftText(C.lastFreqCmd, 13));
-        sendText(reducedFeatureRadio() ? "FT2" : "FT1");
-        return;  // "split" is announced with the next frequency answer
-    }
-    if (reducedFeatureRadio()) sendText("FT0");
-    sendText("RX0");
-    std::string& record = R.bandTable[R.band];
-    const std::string vfoA = frequencyCommand("FA", recordHz(record, kBandVfoAAt));
-    if (C.bridgeUsed == 0) {
-        // Only a committed code belongs in the record: typed digits are no
-        // tone, and a half-typed number would shift the preamp flag.
-        putText(record, withField(record, kBandToneAt, committedToneCode()));
-    }
-    sendText(vfoA);
-    // The chain's frequency send that follows would put the working
-    // frequency back on VFO A: swallow it.
-    C.skipNextSend = 1;
-    playPrompt("split");
-    playPrompt("off");
 }
 
 void toneKey() {

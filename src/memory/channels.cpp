@@ -4,14 +4,16 @@
 
 #include <string>
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/exchange.h"
 #include "memory/memory_file.h"
+#include "memory/memory_state.h"
+#include "radio/band_table.h"
 #include "radio/mode_filter.h"
+#include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -90,8 +92,8 @@ void recallChannel(int slot) {
 
     R.freqDisplayText = displayFrequency(recordDigits(record, kChannelVfoAAt));
     sendText(frequencyCommand("FA", recordHz(record, kChannelVfoAAt)));
-    speakFrequency();
-    speakMode();
+    speakFrequency(frequencyField(), R.splitState > 0);
+    speakMode(R.mode);
 
     const std::string tone = midText(record, kChannelToneAt, kToneWidth);
     R.toneCode = isCommittedTone(tone) ? tone : kNoTone;

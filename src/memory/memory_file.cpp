@@ -2,11 +2,13 @@
 // 100 memory channels, read once at start and rewritten whole on every save.
 #include "memory/memory_file.h"
 
+#include "base/named_values.h"
+#include "base/records.h"
+#include "base/text.h"
 #include "memory/memory_report.h"
+#include "memory/memory_state.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
@@ -138,7 +140,7 @@ int readMemoryRecords(int handle, const std::string& header) {
 std::string memoryFileHeader() {
     const auto& R = radioState;
     std::string header(kFileMark);
-    header += "   " + shellState.versionText;
+    header += "   " + std::string(kVersionText);
     if (bandHasRecord(R.band)) {
         header += ' ';
         header += static_cast<char>('0' + R.band);

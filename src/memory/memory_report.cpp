@@ -2,10 +2,10 @@
 // by bank, rewritten whole after each save of the memory file.
 #include "memory/memory_report.h"
 
+#include "base/records.h"
+#include "base/text.h"
+#include "memory/memory_state.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 
 namespace {
 

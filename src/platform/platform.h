@@ -65,6 +65,9 @@ int platWavDurationMs(const std::string& path);
 // [SECTION] Serial devices
 // ---------------------------------------------------------------------------
 
+// Serial ports are numbered 1..kPlatSerialPorts.
+constexpr int kPlatSerialPorts = 256;
+
 // Opens serial port number n (1..256) exclusively at the given speed, 8 data
 // bits, no parity, one stop bit, raw. Returns a handle above 0, or 0 when the
 // device is missing, held by another program or refuses the speed.

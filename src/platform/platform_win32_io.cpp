@@ -4,8 +4,7 @@
 #include "platform/platform.h"
 #include "platform/line_reader.h"
 #include "platform/platform_win32.h"
-
-#include "cat/serial_port.h"
+#include "platform/port_name.h"
 
 #include <ws2tcpip.h>
 

@@ -1,13 +1,14 @@
 // Band records: store, check, recall, whole-MHz lookup, and band stepping.
 #include "radio/band_table.h"
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
 #include "radio/mode_filter.h"
+#include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
@@ -48,44 +49,46 @@ int bandOfWholeMHz(int mhz, int top70cm, int outside) {
     return outside;
 }
 
+// The 11 frequency digits of a frequency command or answer led by letters,
+// or "" when it is led by others or damaged.
+std::string frequencyDigits(const std::string& text, std::string_view letters) {
+    const std::string digits = midText(text, 3, kFreqDigits);
+    if (!startsWith(text, letters) || static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
+    return digits;
+}
+
 }  // namespace
 
 int highestBand() {
-    const std::string& coverage = shellState.bandCoverage;
+    const std::string& coverage = radioState.bandCoverage;
     if (coverage == "6") return kBand6m;
     if (coverage == "2") return kBand2m;
     if (coverage == "7") return kBand70cm;
     return kBand10m;  // "1", and any value the configuration did not foresee
 }
 
-void checkBand() {
-    auto& S = shellState;
+bool checkBand() {
     auto& R = radioState;
     const auto& C = catState;
     // Without a frequency answer there is nothing to judge: the band stays
     // and nothing may be stored (an empty text would read as 0 MHz and pull
     // the band to general coverage).
     const std::string hz = rightText(C.lastFreqReply, 9);
-    if (!startsWith(C.lastFreqReply, "F") || hz.size() != 9 || !allDigits(hz)) {
-        S.scratchInt2 = 0;
-        return;
-    }
+    if (!startsWith(C.lastFreqReply, "F") || hz.size() != 9 || !allDigits(hz)) return false;
     const int mhz = textInt(hz) / 1000000;
     R.bandCandidate = bandOfWholeMHz(mhz, 449, kBandGeneral);
     int allowed = (R.bandCandidate != R.band || R.band == kNoBand) ? 0 : 1;
     R.band = R.bandCandidate;
     // FM never goes into the records of 160 m to 15 m.
     if (R.band < kBand12m && R.mode > kModeAm) allowed = 0;
-    S.scratchInt2 = allowed;
+    return allowed == 1;
 }
 
 void storeBand() {
-    const auto& S = shellState;
     auto& R = radioState;
     const auto& C = catState;
     const std::string prefix = digitOf(R.splitState) + digitOf(R.mode);
-    checkBand();
-    if (S.scratchInt2 != 1) return;
+    if (!checkBand()) return;
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
     std::string& r = recordOf(R.band);
@@ -120,8 +123,6 @@ void recallBand() {
     R.quietTicks = 0;
 
     R.mode = textInt(midText(r, kBandModeAt, 1));
-    // Held at 0 so the exchange does not turn this "FA" into "FB".
-    R.splitState = 0;
     send(frequencyCommand("FA", recordHz(r, kBandVfoAAt)));
 
     R.splitState = textInt(midText(r, kBandSplitAt, 1));
@@ -145,7 +146,7 @@ void recallBand() {
     R.preampOn = midText(r, kBandPreampAt, 1) == "1" ? 0 : 1;
     togglePreamp();
 
-    speakBand();
+    speakBand(R.band);
     setMode();
 }
 
@@ -199,3 +200,26 @@ void stepBandDown() {
     if (R.band < kFirstBand || R.band > highestBand()) R.band = highestBand();
     recallBand();
 }
+
+std::string frequencyField() {
+    const auto& R = radioState;
+    const auto& C = catState;
+    const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
+    if (C.freqReportSuperseded == 1) {
+        const std::string sent = frequencyDigits(C.lastFreqCmd, vfoRead);
+        if (!sent.empty()) return sent;
+    }
+    const bool reportUsable = C.freqReportSuperseded == 0;
+    const std::string reported = frequencyDigits(C.lastFreqReply, vfoRead);
+    if (reportUsable && !reported.empty() && R.bandCandidate == R.band) return reported;
+    if (bandHasRecord(R.band)) {
+        const std::string& record = R.bandTable[R.band];
+        const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
+        std::string field = recordDigits(record, letterAt);
+        if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
+    }
+    const std::string anyReported = frequencyDigits(C.lastFreqReply, "F");
+    if (reportUsable && !anyReported.empty()) return anyReported;
+    return zeroPad(R.freqHz, kFreqDigits);
+}
+

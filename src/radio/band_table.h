@@ -1,12 +1,14 @@
 // Band records: store, check, recall, whole-MHz lookup.
 #pragma once
 
+#include <string>
+
 // Writes the current frequency, mode, split state and tone into the band's record.
 void storeBand();
-// Derives the band from lastFreqReply; sets band; tells storeBand (through
-// scratchInt2: 1 allowed, 0 refused) whether storing is allowed. Without a
-// frequency answer in lastFreqReply the band stays and storing is refused.
-void checkBand();
+// Derives the band from lastFreqReply; sets band; true when storing is
+// allowed. Without a frequency answer in lastFreqReply the band stays and
+// storing is refused.
+bool checkBand();
 // Puts the current band's record into the radio (VFO A, split and VFO B,
 // tone in FM narrow, preamp, mode) and announces it. Outside bands 1..14
 // (band 99) there is no record and it does nothing.
@@ -23,6 +25,11 @@ void bandOfMHz();
 // "band" "un" and changes nothing.
 void stepBandUp();
 void stepBandDown();
+// The 11 Hz digits the frequency readout speaks: the frequency last sent
+// until the radio reports again, else the radio's report when the band has
+// followed it, else the band record's VFO A (VFO B while split), else the
+// last report of either VFO, else freqHz.
+std::string frequencyField();
 // The highest band the radio covers, from bandCoverage ("1" 10, "6" 11,
 // "2" 12, "7" 13; 10 for anything else).
 int highestBand();

@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "cat/exchange.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "base/text.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
 #include "speech/readouts.h"
 
 namespace {
@@ -36,5 +36,5 @@ void sendPower() {
     const auto& R = radioState;
     sendSetting("PC", R.txPower, kLevelDigits);
     // The tune command restores the power silently after tuning.
-    if (R.quietPowerSet == 0) speakPower();
+    if (R.quietPowerSet == 0) speakPower(R.txPower, reducedFeatureRadio());
 }

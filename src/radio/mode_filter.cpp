@@ -3,11 +3,13 @@
 // filter held inside each mode's range.
 #include "radio/mode_filter.h"
 
-#include "cat/exchange.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 #include "speech/prompts.h"
 
 namespace {

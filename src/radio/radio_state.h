@@ -5,30 +5,7 @@
 
 #include <string>
 
-// Mode numbers, as the band records keep them. The radio numbers its modes
-// differently ("MD5" is AM, "MD4" both FM widths): mode_filter translates.
-enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmNarrow = 5, kModeFm = 7 };
-// The one answer to "is this a mode": the record checks and every reader of
-// a mode digit ask it. 6 is none: no mode command is sent for it.
-constexpr bool isModeNumber(int m) {
-    return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
-}
-
-// Band numbers: 1 = 160 m ... 10 = 10 m, 11 = 6 m, 12 = 2 m, 13 = 70 cm,
-// 14 = general coverage; kNoBand = a frequency outside every band, which has
-// no record in the band table.
-constexpr int kFirstBand = 1;
-constexpr int kBand12m = 9;
-constexpr int kBand10m = 10;
-constexpr int kBand6m = 11;
-constexpr int kBand2m = 12;
-constexpr int kBand70cm = 13;
-constexpr int kBandGeneral = 14;
-constexpr int kLastBand = kBandGeneral;
-constexpr int kNoBand = 99;
-constexpr int kDefaultBand = 4;  // 40 m, when the memory file names no band
-// Bands with a record in the band table.
-constexpr bool bandHasRecord(int band) { return band >= kFirstBand && band <= kLastBand; }
+#include "base/named_values.h"
 
 // levelTarget values: which noise level the L key and the arrows adjust.
 constexpr int kLevelNone = 0;
@@ -82,6 +59,12 @@ struct RadioState {
     int alcValue = -1;                    // ALC value to be spoken
     int alcAnnounce = 0;                  // ALC watch state
     int quietTicks = 0;                   // ticks since the last spoken ALC value, held at 20
+    int rigModel = 23;                    // model from the "ID" answer; kReducedModel = reduced-feature radio
+
+    // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.
+    int swrSpeech = 0;                    // line 4: above 0 = SWR spoken while tuning or transmitting
+    int tunerMode = 0;                    // line 5: 0 automatic tuner, 1 carrier only, 2 timed tuning then carrier
+    std::string bandCoverage;             // line 6: highest band, "1" 10 m, "6" 6 m, "2" 2 m, "7" 70 cm
 
     RadioState() {
         for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];
@@ -89,3 +72,12 @@ struct RadioState {
 };
 
 extern RadioState radioState;
+
+constexpr int kReducedModel = 100;  // rigModel of the reduced-feature radio
+
+// The reduced-feature radio (model number 100): no F-key functions, no
+// extended menu, no filter, CTCSS or squelch commands, fixed power.
+inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel; }
+// The models numbered below the reduced-feature radio take the filter,
+// "CT0" and "SQ0" commands that the mode change sends.
+inline bool takesFilterAndToneCommands() { return radioState.rigModel < kReducedModel; }

@@ -6,14 +6,17 @@
 
 #include <string_view>
 
-#include "cat/exchange.h"
-#include "screen/display.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
+
+constexpr int kTxParked = 10;  // txState = kTxParked + the parked swrSpeech
 
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
@@ -118,4 +121,23 @@ void toggleVox() {
     const bool cw = R.mode == kModeCw;
     flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
+}
+
+void transmitKey() {
+    auto& R = radioState;
+    if (R.txState == 0) {
+        playPrompt("tx");
+        playPrompt("on");
+        // SWR speech is silenced while keyed by hand and given back on release.
+        R.txState = R.swrSpeech + kTxParked;
+        R.swrSpeech = 0;
+        R.tunerState = 0;
+        sendText("TX");
+    } else {
+        R.swrSpeech = R.txState - kTxParked;
+        R.txState = 0;
+        sendText("RX");
+        playPrompt("tx");
+        playPrompt("off");
+    }
 }

@@ -16,3 +16,6 @@ void toggleNotch();           // "NT10"/"NT00"; also clears busy
 void toggleProcessor();
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();
+// Space: transmit on ("tx" "on", "TX"; SWR speech parked in txState, tuner
+// state 0) or off ("RX", "tx" "off"; SWR speech restored).
+void transmitKey();

@@ -1,16 +1,15 @@
-// Up/down adjustment: one step of whichever control adjustTarget selects,
-// held inside the control's limits, with "max" or "min" at a limit, then the
-// value sent to the radio.
+// Up/down adjustment: one step of a control, held inside the control's
+// limits, with "max" or "min" at a limit, then the value sent to the radio.
 #include "radio/up_down.h"
 
 #include <climits>
 
-#include "cat/exchange.h"
+#include "base/text.h"
+#include "link/exchange.h"
 #include "radio/band_table.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
@@ -41,6 +40,8 @@ int powerTop() {
     const auto& R = radioState;
     return R.mode == kModeAm ? R.powerCeiling / 4 : R.powerCeiling;
 }
+
+}  // namespace
 
 void stepTuning(bool up) {
     auto& R = radioState;
@@ -100,6 +101,8 @@ void stepAfGain(bool up) {
     if (up && R.afGain == kGainTop) playPrompt("max");
 }
 
+namespace {
+
 // One step of a noise level 0..10, sent as prefix and width digits. Going
 // up it stops at 10 with "max"; going down, below lowest it goes to 0 with
 // "min": the blanker's lowest setting is 1, so it says "min" on reaching 0;
@@ -118,6 +121,8 @@ void stepLevel(int& level, bool up, int lowest, const char* prefix, int width) {
     }
     sendText(prefix + zeroPad(level, width));
 }
+
+}  // namespace
 
 void stepNoiseLevel(bool up) {
     auto& R = radioState;
@@ -150,27 +155,3 @@ void stepMicGain(bool up) {
     R.alcValue = 0;
     sendMicGain();
 }
-
-void step(bool up) {
-    switch (keysState.adjustTarget) {
-    case kTargetTuning: stepTuning(up); break;
-    case kTargetBand:
-        if (up) stepBandUp();
-        else stepBandDown();
-        break;
-    case kTargetFilter: stepFilter(up); break;
-    case kTargetPower: stepPower(up); break;
-    case kTargetRfGain: stepRfGain(up); break;
-    case kTargetAfGain: stepAfGain(up); break;
-    case kTargetLevel: stepNoiseLevel(up); break;
-    case kTargetKeyer: stepKeyerSpeed(up); break;
-    case kTargetMicGain: stepMicGain(up); break;
-    default: break;  // menu number, menu value, extended commands: nothing to step
-    }
-}
-
-}  // namespace
-
-void stepUp() { step(true); }
-
-void stepDown() { step(false); }

@@ -1,9 +1,16 @@
-// Up/down adjustment of whichever control adjustTarget selects.
+// Up/down adjustment: one step of a control, held in its limits with
+// "max"/"min", then sent. The keys choose the control (adjust_keys).
 #pragma once
 
-// One step up or down of the control adjustTarget names (tuning, band,
-// filter, power, RF gain, AF gain, noise level, keyer speed, microphone
-// gain), held in its limits with "max"/"min", then sent. Tuning only moves
-// freqHz: the tuning keys' row sends it. Targets 8, 9 and 14 step nothing.
-void stepUp();
-void stepDown();
+// Tuning: 1 kHz, 500 Hz in CW. Only moves freqHz: the tuning keys' row sends it.
+void stepTuning(bool up);
+// The filter width (setFilter clamps, snaps and sends).
+void stepFilter(bool up);
+// Power 5, 10, 20, 30 ... up to the ceiling (a quarter of it in AM).
+void stepPower(bool up);
+void stepRfGain(bool up);
+void stepAfGain(bool up);
+// The noise level levelTarget names: noise blanker or noise reduction.
+void stepNoiseLevel(bool up);
+void stepKeyerSpeed(bool up);
+void stepMicGain(bool up);

@@ -1,11 +1,12 @@
-// VFO, split and tones: the working frequency's limits, zeroFrequency, and
-// the tone commands in each radio's form.
+// VFO, split and tones: the working frequency's limits, zeroFrequency,
+// split on and off, and the tone commands in each radio's form.
 #include "radio/vfo_split.h"
 
-#include "cat/exchange.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
 #include "speech/prompts.h"
 
 namespace {
@@ -30,7 +31,9 @@ void moveFrequency(long long hz) {
 }
 
 void sendWorkingFrequency() {
-    sendText(frequencyCommand("FA", radioState.freqHz));
+    // While split the operator listens on VFO B.
+    const auto& R = radioState;
+    sendText(frequencyCommand(R.splitState > 0 ? "FB" : "FA", R.freqHz));
 }
 
 void zeroFrequency() {
@@ -52,6 +55,37 @@ std::string committedToneCode() {
     return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
 }
 
+void splitKey() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (!bandHasRecord(R.band)) {
+        playPrompt("split");
+        playPrompt("invalid");
+        return;
+    }
+    R.splitState = R.splitState == 0 ? 1 : 0;
+    if (R.splitState == 1) {
+        putText(R.splitFreqCmd, leftText(C.lastFreqCmd, 13));
+        sendText(reducedFeatureRadio() ? "FT2" : "FT1");
+        return;  // "split" is announced with the next frequency answer
+    }
+    if (reducedFeatureRadio()) sendText("FT0");
+    sendText("RX0");
+    std::string& record = R.bandTable[R.band];
+    const std::string vfoA = frequencyCommand("FA", recordHz(record, kBandVfoAAt));
+    if (C.bridgeUsed == 0) {
+        // Only a committed code belongs in the record: typed digits are no
+        // tone, and a half-typed number would shift the preamp flag.
+        putText(record, withField(record, kBandToneAt, committedToneCode()));
+    }
+    sendText(vfoA);
+    // The chain's frequency send that follows would put the working
+    // frequency back on VFO A: swallow it.
+    C.skipNextSend = 1;
+    playPrompt("split");
+    playPrompt("off");
+}
+
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
     if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
     const std::string number = toneNumberText(toneCode);
@@ -63,5 +97,5 @@ std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel)
 }
 
 void sendToneOn(std::string_view toneCode) {
-    for (const std::string& command : toneOnCommands(toneCode, catState.rigModel)) sendText(command);
+    for (const std::string& command : toneOnCommands(toneCode, radioState.rigModel)) sendText(command);
 }

@@ -17,7 +17,7 @@ constexpr long long kHighestFreqHz = 2147483647;
 // or "max" when it had to be held. Sends nothing.
 void moveFrequency(long long hz);
 
-// Sends "FA" with freqHz (sendCommand turns it into "FB" while split is on).
+// Sends freqHz to VFO A, or to VFO B while split is on.
 void sendWorkingFrequency();
 
 // Moves freqHz to a whole kilohertz (up in USB, down in the other modes,
@@ -29,6 +29,11 @@ void zeroFrequency();
 // Typed digits ("043" before Enter) never reached the radio. The one answer
 // for the band store, the split key and a refused tone entry.
 std::string committedToneCode();
+// Split, for the V key and a network client: on ("FT1", "FT2" on the
+// reduced radio; announced later by the status row) or off ("RX0", VFO A
+// from the band record, the next send swallowed, "split" "off"). Outside
+// every band: "split" "invalid" only.
+void splitKey();
 
 // The commands that switch the radio's CTCSS tone on at toneCode, in the
 // form rigModel takes: "TN" and "CN" with the two-digit tone number, or with

@@ -1,10 +1,9 @@
 // The window's texts: banner and help lines, the frequency display, the status row, fonts.
 #include "screen/display.h"
 
+#include "base/records.h"
+#include "base/text.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/records.h"
-#include "shell/text.h"
 
 namespace {
 
@@ -30,10 +29,9 @@ void statusField(int x, bool on, const std::string& label, int blankWidth) {
 
 }  // namespace
 
-void showBannerAndHelp() {
-    const auto& S = shellState;
+void showBannerAndHelp(const std::string& titleLine) {
     platTextFont("", 0, 0);  // the window's default font
-    printAt(300, 10, S.bannerText + "  " + S.workText);
+    printAt(300, 10, titleLine);
     printAt(190, 355, kHelpLine1);
     printAt(155, 380, kHelpLine2);
     printAt(155, 405, kHelpLine3);
@@ -45,10 +43,9 @@ void selectSmallFont() { platTextFont(kFontFace, 20, 20); }
 
 void printAt(int x, int y, const std::string& text) { platTextAt(x, y, text); }
 
-void updateFrequencyDisplay() {
-    auto& R = radioState;
-    const std::string digits = midText(catState.lastFreqReply, 3, kFreqDigits);
-    if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return;
+std::string showFrequency(std::string_view hzDigits, bool split) {
+    const std::string digits(hzDigits);
+    if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
 
     // 12 characters, MHz right-aligned: leading zeros become spaces.
     std::string text = leftText(digits, 5) + "." + rightText(digits, 6);
@@ -56,26 +53,21 @@ void updateFrequencyDisplay() {
         if (c != '0') break;
         c = ' ';
     }
-    printAt(kSplitMarkerX, kFreqRow, R.splitState > 0 ? "B   " : "    ");
+    printAt(kSplitMarkerX, kFreqRow, split ? "B   " : "    ");
     printAt(kFreqX, kFreqRow, text + std::string(13, ' '));
-    putText(R.freqDisplayText, text);
+    return text;
 }
 
-void updateStatusRow() {
-    const auto& R = radioState;
+void showStatusRow(const StatusRow& row) {
     selectSmallFont();
-    const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
-    const bool cw = R.mode == kModeCw;
-    // Only state 1 shows a label: the state 2 of the switches means "off,
-    // not yet spoken" or "not known".
-    statusField(40, R.preampOn == 1, "preamp ", 12);
-    statusField(170, R.attOn == 1, "att", 5);
-    statusField(240, R.nbOn == 1, "nb", 4);
-    statusField(310, R.nrState == 1, "nr", 3);
-    statusField(360, R.notchOn == 1, "notch", 9);
-    statusField(460, R.procState == 1 && ssb, "spc", 5);
-    statusField(550, cw ? R.breakInState == 1 : R.voxState == 1, cw ? "bin " : "vox", 5);
-    statusField(620, R.monitorOn == 1, "mon", 8);
-    statusField(780, R.toneCode != kNoTone, "ctcss=" + toneNumberText(R.toneCode), 16);
+    statusField(40, row.preamp, "preamp ", 12);
+    statusField(170, row.attenuator, "att", 5);
+    statusField(240, row.noiseBlanker, "nb", 4);
+    statusField(310, row.noiseReduction, "nr", 3);
+    statusField(360, row.notch, "notch", 9);
+    statusField(460, row.processor, "spc", 5);
+    statusField(550, row.cw ? row.breakIn : row.vox, row.cw ? "bin " : "vox", 5);
+    statusField(620, row.monitor, "mon", 8);
+    statusField(780, !row.toneNumber.empty(), "ctcss=" + row.toneNumber, 16);
     selectBigFont();
 }

@@ -2,19 +2,31 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 constexpr const char* kFontFace = "Ariel";
 
-// Prints the banner and the three help lines in the default font.
-void showBannerAndHelp();
+// What the status row shows: each switch that is on, and the tone.
+struct StatusRow {
+    bool preamp = false, attenuator = false, noiseBlanker = false, noiseReduction = false, notch = false;
+    bool processor = false;   // shown in SSB only: the caller says
+    bool cw = false;          // the VX field reads "bin" (break-in) in CW, "vox" otherwise
+    bool breakIn = false, vox = false, monitor = false;
+    std::string toneNumber;   // two digits of the CTCSS tone, "" = none
+};
+
+// Prints titleLine, then the three help lines, in the default font.
+void showBannerAndHelp(const std::string& titleLine);
 // Selects the big font ("Ariel" 50 bold) / the small font ("Ariel" 20).
 void selectBigFont();
 void selectSmallFont();
 // Prints text at x,y in the current font.
 void printAt(int x, int y, const std::string& text);
-// Draws the frequency of lastFreqReply at 285,150 (MHz right-aligned in 12
-// characters, thirteen blanks after) and the split marker at 80,150 ("B   "
-// while splitState > 0, else four blanks); keeps the text in freqDisplayText.
-void updateFrequencyDisplay();
-// Redraws the row of switched functions at y 250.
-void updateStatusRow();
+// Draws 11 Hz digits at 285,150 (MHz right-aligned in 12 characters,
+// thirteen blanks after) and the split marker at 80,150 ("B   " when split,
+// else four blanks); returns the 12 characters drawn. Anything but 11
+// digits draws nothing and returns "".
+std::string showFrequency(std::string_view hzDigits, bool split);
+// Redraws the row of switched functions at y 250 (labels of those on,
+// blanks over the others), in the small font, then back to the big font.
+void showStatusRow(const StatusRow& row);

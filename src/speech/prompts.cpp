@@ -1,9 +1,9 @@
 // The voice-prompt player: prompt names to WAV files, and the optional speech log.
 #include "speech/prompts.h"
 
+#include "base/text.h"
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void logPrompt(std::string_view name) {
 }  // namespace
 
 std::string promptPath(std::string_view name) {
-    std::string path = shellState.waveDir + lowerText(name);
+    std::string path = speechState.waveDir + lowerText(name);
     if (!hasExtension(name)) path += ".wav";
     return path;
 }
@@ -49,7 +49,7 @@ std::string promptPath(std::string_view name) {
 void playPrompt(std::string_view name, bool wait) {
     if (name.empty()) return;
     // A network client's setting is not spoken; its reply pauses still wait.
-    if (shellState.promptsQuiet == 1 && name != "delay") return;
+    if (speechState.promptsQuiet == 1 && name != "delay") return;
     logPrompt(name);
     platPlayWav(promptPath(name), wait);
 }

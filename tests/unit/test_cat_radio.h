@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "cat/exchange.h"
-#include "cat/serial_port.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
 #include "platform/platform_fake.h"
-#include "shell/program_state.h"
+#include "program/program_state.h"
 #include "test_support.h"
 
 namespace cattest {
@@ -58,8 +58,8 @@ protected:
 
     void SetUp() override {
         PortsClosedTest::SetUp();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kRadioPort;
+        catState.baudRate = 9600;
         openPortSequence(kRadioPort);
         radio.install();
     }

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "cat/serial_port.h"
+#include "base/records.h"
 #include "keys/dispatcher.h"
+#include "link/serial_port.h"
 #include "memory/channels.h"
-#include "shell/records.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ protected:
 
     void SetUp() override {
         RigvoxTest::SetUp();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kRadioPort;
+        catState.baudRate = 9600;
         openPortSequence(kRadioPort);
         fake::state().responder = [this](int port, const std::string& bytes) {
             if (port == kRadioPort) sent.push_back({bytes, fake::state().prompts.size()});
@@ -118,7 +118,7 @@ TEST_F(ChannelTest, RecallTakesTheSlotFromBankZeroOrFromThePickedBank) {
 
 TEST_F(ChannelTest, StoreUsesTheBankOfTheLastChannelCommand) {
     auto& M = memoryState;
-    catState.connected = 1;
+    sessionState.connected = 1;
     M.memoryChannels[38] = k40m;
     for (int key : {'G', 'B', '3', '8'}) press(key);  // recall bank 3 slot 8
     EXPECT_EQ(M.recalledBank, 3);

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/startup.h"
-#include "shell/text.h"
+#include "base/text.h"
+#include "program/startup.h"
 #include "test_support.h"
 
 namespace {
@@ -49,23 +49,22 @@ protected:
 TEST_F(ConfigTest, ReadsEveryLineOfATypicalFile) {
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
-    const auto& S = shellState;
-    EXPECT_EQ(S.comPort, 12);
-    EXPECT_EQ(S.baudRate, 9600);
+    EXPECT_EQ(catState.comPort, 12);
+    EXPECT_EQ(catState.baudRate, 9600);
     EXPECT_EQ(radioState.txPower, 150);
     EXPECT_EQ(radioState.powerCeiling, 150);
-    EXPECT_EQ(S.swrSpeech, 1);
-    EXPECT_EQ(S.tunerMode, 2);
-    EXPECT_EQ(S.bandCoverage, "7");
-    EXPECT_EQ(S.powerSwitching, 1);
-    EXPECT_EQ(S.bridgePort, 7);
-    EXPECT_EQ(S.debugLog, 1);
+    EXPECT_EQ(radioState.swrSpeech, 1);
+    EXPECT_EQ(radioState.tunerMode, 2);
+    EXPECT_EQ(radioState.bandCoverage, "7");
+    EXPECT_EQ(programState.powerSwitching, 1);
+    EXPECT_EQ(catState.bridgePort, 7);
+    EXPECT_EQ(catState.debugLog, 1);
 }
 
 TEST_F(ConfigTest, MissingFileIsReportedAndChangesNothing) {
-    shellState.comPort = 3;
+    catState.comPort = 3;
     EXPECT_FALSE(readConfiguration());
-    EXPECT_EQ(shellState.comPort, 3);
+    EXPECT_EQ(catState.comPort, 3);
     EXPECT_EQ(radioState.txPower, 100);
 }
 
@@ -83,7 +82,7 @@ TEST_F(ConfigTest, PortLineLengthDecidesOneOrTwoDigits) {
              Case{"", 0},
          }) {
         ASSERT_TRUE(readWithLine(1, c.line));
-        EXPECT_EQ(shellState.comPort, c.port) << '"' << c.line << '"';
+        EXPECT_EQ(catState.comPort, c.port) << '"' << c.line << '"';
     }
 }
 
@@ -98,7 +97,7 @@ TEST_F(ConfigTest, SpeedIsEverythingFromCharacterSeven) {
              Case{"BAUD=9600", 600},  // a label one short loses the first digit
          }) {
         ASSERT_TRUE(readWithLine(2, c.line));
-        EXPECT_EQ(shellState.baudRate, c.baud) << '"' << c.line << '"';
+        EXPECT_EQ(catState.baudRate, c.baud) << '"' << c.line << '"';
     }
 }
 
@@ -127,25 +126,25 @@ TEST_F(ConfigTest, PowerLineLengthsAndTheCeiling) {
 
 TEST_F(ConfigTest, SingleCharacterSwitchesAreTakenAtTheirPosition) {
     ASSERT_TRUE(readWithLine(4, "SWR=0"));
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
     ASSERT_TRUE(readWithLine(4, "SWR=35"));  // only character 5
-    EXPECT_EQ(shellState.swrSpeech, 3);
+    EXPECT_EQ(radioState.swrSpeech, 3);
     ASSERT_TRUE(readWithLine(5, "TUNE1"));
-    EXPECT_EQ(shellState.tunerMode, 1);
+    EXPECT_EQ(radioState.tunerMode, 1);
     ASSERT_TRUE(readWithLine(6, "BANDCOV=6"));
-    EXPECT_EQ(shellState.bandCoverage, "6");
+    EXPECT_EQ(radioState.bandCoverage, "6");
     ASSERT_TRUE(readWithLine(6, "BANDCOV=x"));  // held as text, not read as a number
-    EXPECT_EQ(shellState.bandCoverage, "x");
+    EXPECT_EQ(radioState.bandCoverage, "x");
     ASSERT_TRUE(readWithLine(6, "BANDCOV="));
-    EXPECT_EQ(shellState.bandCoverage, "");
+    EXPECT_EQ(radioState.bandCoverage, "");
     ASSERT_TRUE(readWithLine(7, "POWERS=0"));
-    EXPECT_EQ(shellState.powerSwitching, 0);
+    EXPECT_EQ(programState.powerSwitching, 0);
     ASSERT_TRUE(readWithLine(7, "POWER=1"));  // label one short: character 8 is missing
-    EXPECT_EQ(shellState.powerSwitching, 0);
+    EXPECT_EQ(programState.powerSwitching, 0);
     ASSERT_TRUE(readWithLine(9, "DEBUG=0"));
-    EXPECT_EQ(shellState.debugLog, 0);
+    EXPECT_EQ(catState.debugLog, 0);
     ASSERT_TRUE(readWithLine(9, "DEBUG:1 and more"));
-    EXPECT_EQ(shellState.debugLog, 1);
+    EXPECT_EQ(catState.debugLog, 1);
 }
 
 TEST_F(ConfigTest, PassThroughPortFromItsLineLength) {
@@ -158,38 +157,38 @@ TEST_F(ConfigTest, PassThroughPortFromItsLineLength) {
              Case{"BRIDGE=123", 3},
          }) {
         ASSERT_TRUE(readWithLine(8, c.line));
-        EXPECT_EQ(shellState.bridgePort, c.port) << '"' << c.line << '"';
+        EXPECT_EQ(catState.bridgePort, c.port) << '"' << c.line << '"';
     }
 }
 
 TEST_F(ConfigTest, SevenLineFileLeavesPassThroughAndDebugOff) {
     auto lines = typicalLines();
     lines.resize(7);
-    shellState.bridgePort = 5;
-    shellState.debugLog = 1;
+    catState.bridgePort = 5;
+    catState.debugLog = 1;
     fake::setFile("rigvox.cfg", joined(lines));
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.comPort, 12);
-    EXPECT_EQ(shellState.powerSwitching, 1);
-    EXPECT_EQ(shellState.bridgePort, 0);
-    EXPECT_EQ(shellState.debugLog, 0);
+    EXPECT_EQ(catState.comPort, 12);
+    EXPECT_EQ(programState.powerSwitching, 1);
+    EXPECT_EQ(catState.bridgePort, 0);
+    EXPECT_EQ(catState.debugLog, 0);
 }
 
 TEST_F(ConfigTest, MissingLinesReadAsEmptyText) {
     fake::setFile("rigvox.cfg", "COM=3\r\nSPEED=4800\r\n");
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.comPort, 3);
-    EXPECT_EQ(shellState.baudRate, 4800);
+    EXPECT_EQ(catState.comPort, 3);
+    EXPECT_EQ(catState.baudRate, 4800);
     EXPECT_EQ(radioState.txPower, 100);
     EXPECT_EQ(radioState.powerCeiling, 100);
-    EXPECT_EQ(shellState.swrSpeech, 0);
-    EXPECT_EQ(shellState.bandCoverage, "");
-    EXPECT_EQ(shellState.bridgePort, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
+    EXPECT_EQ(radioState.bandCoverage, "");
+    EXPECT_EQ(catState.bridgePort, 0);
 
     fake::setFile("rigvox.cfg", "");  // an empty file is still a file
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.comPort, 0);
-    EXPECT_EQ(shellState.baudRate, 0);
+    EXPECT_EQ(catState.comPort, 0);
+    EXPECT_EQ(catState.baudRate, 0);
 }
 
 TEST_F(ConfigTest, LineEndingsOfEveryKindAndExtraLines) {
@@ -199,25 +198,25 @@ TEST_F(ConfigTest, LineEndingsOfEveryKindAndExtraLines) {
         lines.push_back("COM=44");
         fake::setFile("rigvox.cfg", joined(lines, end));
         ASSERT_TRUE(readConfiguration());
-        EXPECT_EQ(shellState.comPort, 12);
-        EXPECT_EQ(shellState.baudRate, 9600);
+        EXPECT_EQ(catState.comPort, 12);
+        EXPECT_EQ(catState.baudRate, 9600);
         EXPECT_EQ(radioState.txPower, 150);
-        EXPECT_EQ(shellState.bridgePort, 7);
-        EXPECT_EQ(shellState.debugLog, 1);
+        EXPECT_EQ(catState.bridgePort, 7);
+        EXPECT_EQ(catState.debugLog, 1);
     }
     // The last line needs no line end.
     std::string text = joined(typicalLines());
     text.resize(text.size() - 2);
     fake::setFile("rigvox.cfg", text);
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.debugLog, 1);
+    EXPECT_EQ(catState.debugLog, 1);
 }
 
 TEST_F(ConfigTest, OverlongLinesAreCutToTheTextCapacity) {
     // A 300-character speed line is read as its first 255 characters: a
     // number far too big, held at the 32-bit limit, not a crash.
     ASSERT_TRUE(readWithLine(2, "SPEED=" + std::string(294, '9')));
-    EXPECT_EQ(shellState.baudRate, 2147483647);
+    EXPECT_EQ(catState.baudRate, 2147483647);
     EXPECT_LE(catState.cmdText.size(), static_cast<std::size_t>(kTextCapacity));
 }
 
@@ -227,13 +226,13 @@ TEST_F(ConfigTest, StartValuesKeepTheConfiguration) {
     radioState.afGain = 3;
     resetStartValues();
     EXPECT_EQ(radioState.afGain, 50);
-    EXPECT_EQ(shellState.comPort, 12);
-    EXPECT_EQ(shellState.baudRate, 9600);
+    EXPECT_EQ(catState.comPort, 12);
+    EXPECT_EQ(catState.baudRate, 9600);
     EXPECT_EQ(radioState.txPower, 150);
     EXPECT_EQ(radioState.powerCeiling, 150);
-    EXPECT_EQ(shellState.bandCoverage, "7");
-    EXPECT_EQ(shellState.bridgePort, 7);
-    EXPECT_EQ(shellState.debugLog, 1);
+    EXPECT_EQ(radioState.bandCoverage, "7");
+    EXPECT_EQ(catState.bridgePort, 7);
+    EXPECT_EQ(catState.debugLog, 1);
 }
 
 TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
@@ -245,18 +244,18 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     text << in.rdbuf();
     fake::setFile("rigvox.cfg", text.str());
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.comPort, 1);
-    EXPECT_EQ(shellState.baudRate, 9600);
+    EXPECT_EQ(catState.comPort, 1);
+    EXPECT_EQ(catState.baudRate, 9600);
     EXPECT_EQ(radioState.txPower, 100);
     EXPECT_EQ(radioState.powerCeiling, 100);
-    EXPECT_EQ(shellState.swrSpeech, 1);
-    EXPECT_EQ(shellState.tunerMode, 0);
-    EXPECT_EQ(shellState.bandCoverage, "7");
-    EXPECT_EQ(shellState.powerSwitching, 0);
-    EXPECT_EQ(shellState.bridgePort, 0);
-    EXPECT_EQ(shellState.debugLog, 0);
-    EXPECT_EQ(shellState.rigctldPort, 4532);
-    EXPECT_EQ(shellState.rigctldAddress, "127.0.0.1");
+    EXPECT_EQ(radioState.swrSpeech, 1);
+    EXPECT_EQ(radioState.tunerMode, 0);
+    EXPECT_EQ(radioState.bandCoverage, "7");
+    EXPECT_EQ(programState.powerSwitching, 0);
+    EXPECT_EQ(catState.bridgePort, 0);
+    EXPECT_EQ(catState.debugLog, 0);
+    EXPECT_EQ(netState.rigctldPort, 4532);
+    EXPECT_EQ(netState.rigctldAddress, "127.0.0.1");
 }
 
 TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
@@ -277,12 +276,12 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
         lines.push_back(c.line);
         fake::setFile("rigvox.cfg", joined(lines));
         ASSERT_TRUE(readConfiguration());
-        EXPECT_EQ(shellState.rigctldPort, c.port) << '"' << c.line << '"';
-        EXPECT_EQ(shellState.rigctldAddress, c.address) << '"' << c.line << '"';
-        EXPECT_EQ(shellState.debugLog, 1);  // the nine lines read as before
+        EXPECT_EQ(netState.rigctldPort, c.port) << '"' << c.line << '"';
+        EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
+        EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
     }
     // Nine lines: no port.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(shellState.rigctldPort, 0);
+    EXPECT_EQ(netState.rigctldPort, 0);
 }

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "cat/exchange.h"
 #include "keys/dispatcher.h"
+#include "link/exchange.h"
 
 using namespace keytest;
 
@@ -28,7 +28,7 @@ protected:
 TEST_F(DispatcherTest, CloseRequestEndsTheLoopAndKeyUpReleasesTheKey) {
     fake::pushEvent(kEventClose);
     run();
-    EXPECT_EQ(shellState.running, 0);
+    EXPECT_EQ(keysState.running, 0);
 
     keysState.keyHeld = 1;
     up('A');
@@ -70,9 +70,9 @@ TEST_F(DispatcherTest, KeypadDigitsAndPointActAsTheMainKeys) {
     const auto mainPrompts = spoken();
 
     resetState();
-    shellState.comPort = kRadioPort;
-    shellState.bandCoverage = "7";
-    catState.connected = 1;
+    catState.comPort = kRadioPort;
+    radioState.bandCoverage = "7";
+    sessionState.connected = 1;
     for (int vk : {int('E'), kVkPad0 + 1, kVkPad0 + 4, int(kVkPadPoint), kVkPad0 + 2, kVkPad0 + 5, int(kVkEnter)})
         fake::pushKey(vk);
     run();
@@ -100,9 +100,9 @@ TEST_F(DispatcherTest, BracketsActAsMinusAndEquals) {
 }
 
 TEST_F(DispatcherTest, DebugLogNamesEveryKeyAsPressed) {
-    shellState.debugLog = 1;
+    catState.debugLog = 1;
     openDebugLog();
-    catState.connected = 0;  // only the log lines matter; keys answer "nc"
+    sessionState.connected = 0;  // only the log lines matter; keys answer "nc"
     for (int vk : {int('A'), int(kVkEnter), int(kVkPeriod), int(kVkSpace), kVkPad0 + 5, int(kVkPadPoint),
                    int(vkF(1))})
         fake::pushKey(vk);
@@ -135,7 +135,7 @@ TEST_F(DispatcherTest, WhileTuningOnlyTAndSWork) {
 }
 
 TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
         down(vkF(n));  // no key-up: the next key still counts
@@ -168,15 +168,15 @@ TEST_F(DispatcherTest, F7WorksInSsbOnlyAndThenSendsTheFrequency) {
 // --- without a radio ---------------------------------------------------------
 
 TEST_F(DispatcherTest, QuitWorksWithoutARadio) {
-    catState.connected = 0;
+    sessionState.connected = 0;
     press('Q');
-    EXPECT_EQ(shellState.running, 0);
+    EXPECT_EQ(keysState.running, 0);
     EXPECT_EQ(sent(), (std::vector<std::string>{"RX;"}));
     EXPECT_EQ(spoken(), (Prompts{"quit"}));
 }
 
 TEST_F(DispatcherTest, KeysFromRow15OnSayNcWithoutARadio) {
-    catState.connected = 0;
+    sessionState.connected = 0;
     for (int vk : {int('N'), int('A'), int('E'), int(kVkEnter), int('Z'), int(vkF(1)), int('5'), int('F'),
                    int('M'), int('B'), int(kVkUp), int('D')}) {
         SCOPED_TRACE(vk);
@@ -323,7 +323,7 @@ TEST_F(DispatcherTest, AnyKeyButUpAndDownEndsTheAlcWatchAndF11EndsOnlyThat) {
 }
 
 TEST_F(DispatcherTest, BandLettersFollowTheRadiosCoverage) {
-    shellState.bandCoverage = "1";
+    radioState.bandCoverage = "1";
     for (char letter : {'X', 'T', 'S'}) {
         SCOPED_TRACE(letter);
         press('B');
@@ -335,7 +335,7 @@ TEST_F(DispatcherTest, BandLettersFollowTheRadiosCoverage) {
         EXPECT_EQ(keysState.adjustTarget, 0);
     }
 
-    shellState.bandCoverage = "2";
+    radioState.bandCoverage = "2";
     press('B');
     press('T');
     EXPECT_EQ(radioState.band, 12);
@@ -345,7 +345,7 @@ TEST_F(DispatcherTest, BandLettersFollowTheRadiosCoverage) {
     press('S');
     EXPECT_EQ(spoken(), (Prompts{"band", "na"}));
 
-    shellState.bandCoverage = "7";
+    radioState.bandCoverage = "7";
     press('B');
     press('S');
     EXPECT_EQ(radioState.band, 13);
@@ -430,11 +430,16 @@ TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {
     EXPECT_EQ(spoken(), (Prompts{"bw", "5", "0", "0", "hz"}));
 
     keysState.adjustTarget = 0;
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     press('W');
     EXPECT_EQ(spoken(), (Prompts{"bw", "na"}));
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_TRUE(sent().empty());
+
+    // Its power is fixed: P says it and leaves the arrows on tuning.
+    press('P');
+    EXPECT_EQ(spoken(), (Prompts{"power", "4", "point", "5", "watts"}));
+    EXPECT_EQ(keysState.adjustTarget, 0);
 }
 
 // Each row either ends the key or lets it go on; a key that goes on with
@@ -509,12 +514,12 @@ TEST_F(DispatcherTest, ModeCycleReachesFmOnlyFrom10mUpOrFrom27MHzOutsideTheBands
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "model " << c.rigModel << " band " << c.band << " mode " << c.mode);
-        catState.rigModel = c.rigModel;
+        radioState.rigModel = c.rigModel;
         EXPECT_EQ(modeAfterM(c.band, c.mode, c.freqHz), c.next);
     }
     forget();
 
-    catState.rigModel = 23;
+    radioState.rigModel = 23;
     modeAfterM(12, 7, 145000000);
     EXPECT_EQ(sent().front(), "MD1;");
     EXPECT_EQ(spoken().back(), "lsb");

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cat/serial_port.h"
 #include "keys/dispatcher.h"
+#include "link/serial_port.h"
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
-#include "shell/program_state.h"
+#include "program/program_state.h"
 #include "test_cat_radio.h"
 #include "test_support.h"
 
@@ -32,10 +32,10 @@ protected:
     void SetUp() override {
         RigvoxTest::SetUp();
         closeAllPorts();
-        shellState.comPort = kRadioPort;
+        catState.comPort = kRadioPort;
         portOpen(kRadioPort, 9600);
-        shellState.bandCoverage = "7";
-        catState.connected = 1;
+        radioState.bandCoverage = "7";
+        sessionState.connected = 1;
     }
     void TearDown() override { closeAllPorts(); }
 

@@ -13,7 +13,6 @@ class FailedSaveReportTest : public RigvoxTest {
 protected:
     void SetUp() override {
         RigvoxTest::SetUp();
-        shellState.versionText = "3.4a";
         memoryState.memoryChannels[1] = kChannel1;
         saveMemoryFile();
         ASSERT_EQ(memoryState.saveFailed, 0);

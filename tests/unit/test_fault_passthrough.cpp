@@ -2,9 +2,9 @@
 // program: the link watchdog must not take a working radio for a lost one.
 #include <string>
 
-#include "cat/exchange.h"
-#include "cat/poll.h"
-#include "cat/serial_port.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
+#include "session/poll.h"
 #include "test_cat_radio.h"
 
 namespace {
@@ -46,12 +46,12 @@ protected:
         RigvoxTest::SetUp();
         closeAllPorts();
         fake::reset();
-        shellState.comPort = kRadioPort;
-        shellState.bridgePort = kBridgePort;
-        shellState.baudRate = 9600;
+        catState.comPort = kRadioPort;
+        catState.bridgePort = kBridgePort;
+        catState.baudRate = 9600;
         openPortSequence(kRadioPort);
         openPortSequence(kBridgePort);
-        catState.connected = 1;
+        sessionState.connected = 1;
         radio.install();
     }
     void TearDown() override { closeAllPorts(); }
@@ -61,8 +61,8 @@ TEST_F(PassThroughFloodTest, ACommandOnEveryTickKeepsTheLinkToAnAnsweringRadio) 
     for (int tick = 0; tick < 200; ++tick) {
         fake::feed(kBridgePort, "ID;");
         pollTick();
-        ASSERT_EQ(catState.connected, 1) << "tick " << tick;
-        ASSERT_LT(catState.silentPolls, 19) << "tick " << tick;
+        ASSERT_EQ(sessionState.connected, 1) << "tick " << tick;
+        ASSERT_LT(sessionState.silentPolls, 19) << "tick " << tick;
     }
     // The other program had its answers, and the poll went on asking.
     const std::string back = fake::takeWritten(kBridgePort);
@@ -75,11 +75,11 @@ TEST_F(PassThroughFloodTest, ACommandOnEveryTickKeepsTheLinkToAnAnsweringRadio) 
 
 TEST_F(PassThroughFloodTest, ASilentRadioIsStillFoundLostUnderTheStream) {
     fake::state().responder = nullptr;  // switched off: nothing answers
-    for (int tick = 0; tick < 200 && catState.connected == 1; ++tick) {
+    for (int tick = 0; tick < 200 && sessionState.connected == 1; ++tick) {
         fake::feed(kBridgePort, "ID;");
         pollTick();
     }
-    EXPECT_EQ(catState.connected, 0);
+    EXPECT_EQ(sessionState.connected, 0);
     EXPECT_EQ(fake::takeWritten(kBridgePort), "");  // nothing made up for the other program
 }
 

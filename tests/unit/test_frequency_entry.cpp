@@ -1,10 +1,10 @@
 // Typed frequencies, the frequency readout, the zero key and the tuning keys.
 #include "test_dispatcher_support.h"
 
+#include "base/records.h"
+#include "base/text.h"
 #include "radio/band_table.h"
 #include "radio/vfo_split.h"
-#include "shell/records.h"
-#include "shell/text.h"
 
 using namespace keytest;
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "link/serial_port.h"
 #include "radio/gains.h"
 #include "test_cat_radio.h"
 #include "test_support.h"

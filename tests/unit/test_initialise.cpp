@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/initialise.h"
-#include "shell/text.h"
+#include "base/text.h"
+#include "program/initialise.h"
 #include "test_support.h"
 
 namespace {
@@ -43,8 +43,8 @@ class InitialiseTest : public RigvoxTest {
 protected:
     void SetUp() override {
         RigvoxTest::SetUp();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
     }
     // A radio that answers queries from a table; anything else is silent.
     void answer(std::vector<std::pair<std::string, std::string>> table) {
@@ -63,7 +63,7 @@ TEST_F(InitialiseTest, FirstRunWithoutMemoryFileOrRadio) {
     // mode command of the record), and no tone.
     EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"}));
     const auto& R = radioState;
-    EXPECT_EQ(catState.rigModel, 23);
+    EXPECT_EQ(radioState.rigModel, 23);
     EXPECT_EQ(R.band, 4);
     EXPECT_EQ(R.freqDisplayText, "7.100000");
     EXPECT_EQ(R.freqHz, 7100000);
@@ -86,7 +86,7 @@ TEST_F(InitialiseTest, FirstRunWithoutMemoryFileOrRadio) {
 }
 
 TEST_F(InitialiseTest, ScreenTextsAndFont) {
-    shellState.workText = "credit line";
+    programState.workText = "credit line";
     initialiseProgram();
     const auto& texts = fake::state().texts;
     ASSERT_FALSE(texts.empty());
@@ -117,11 +117,11 @@ TEST_F(InitialiseTest, StartValuesReplaceWhateverWasThereButKeepTheConfiguration
     memoryState.memoryChannels[5] = "something";
     memoryState.recalledBank = 3;
     keysState.adjustTarget = 9;
-    catState.connected = 1;
+    sessionState.connected = 1;
     catState.lastFreqReply = "FA00014000000";
     R.txPower = 50;
     R.powerCeiling = 100;
-    shellState.bandCoverage = "6";
+    radioState.bandCoverage = "6";
     initialiseProgram();
     EXPECT_EQ(R.afGain, 50);
     EXPECT_EQ(R.rfGain, 255);
@@ -137,12 +137,12 @@ TEST_F(InitialiseTest, StartValuesReplaceWhateverWasThereButKeepTheConfiguration
     EXPECT_EQ(memoryState.memoryChannels[5], "9");
     EXPECT_EQ(memoryState.recalledBank, 99);
     EXPECT_EQ(keysState.adjustTarget, 0);
-    EXPECT_EQ(catState.connected, 0);
+    EXPECT_EQ(sessionState.connected, 0);
     EXPECT_EQ(catState.lastFreqReply, "");
     EXPECT_EQ(R.txPower, 50);
     EXPECT_EQ(R.powerCeiling, 100);
-    EXPECT_EQ(shellState.bandCoverage, "6");
-    EXPECT_EQ(shellState.comPort, kPort);
+    EXPECT_EQ(radioState.bandCoverage, "6");
+    EXPECT_EQ(catState.comPort, kPort);
 }
 
 TEST_F(InitialiseTest, TheSavedBandIsTunedAndDisplayed) {
@@ -155,8 +155,8 @@ TEST_F(InitialiseTest, TheSavedBandIsTunedAndDisplayed) {
          }) {
         fake::reset();
         resetState();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(c.band));
         initialiseProgram();
         const auto commands = commandsOn(kPort);
@@ -188,8 +188,8 @@ TEST_F(InitialiseTest, ToneFrom42OnSendsTnOnly) {
     for (const char* tone : {"042", "050"}) {
         fake::reset();
         resetState();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(4, 4, std::string("01A00007100000B00007100000") + tone + "0"));
         initialiseProgram();
         const std::string number = std::string(tone).substr(1);
@@ -211,7 +211,7 @@ TEST_F(InitialiseTest, SplitFlagAndModeComeFromTheRecord) {
 }
 
 TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
-    shellState.powerSwitching = 1;
+    programState.powerSwitching = 1;
     // Count the prompts played before each command goes out.
     std::vector<std::pair<std::string, std::size_t>> sent;
     fake::state().responder = [&sent](int, const std::string& bytes) {
@@ -226,7 +226,7 @@ TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
 }
 
 TEST_F(InitialiseTest, PowerSwitchingOffSendsNoPowerCommands) {
-    shellState.powerSwitching = 2;  // only 1 switches
+    programState.powerSwitching = 2;  // only 1 switches
     initialiseProgram();
     for (const auto& command : commandsOn(kPort)) {
         EXPECT_NE(command, "Poweron;");
@@ -245,11 +245,11 @@ TEST_F(InitialiseTest, ModelComesFromTheIdAnswer) {
          }) {
         fake::reset();
         resetState();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         answer({{"ID;", c.reply}});
         initialiseProgram();
-        EXPECT_EQ(catState.rigModel, c.model) << c.reply;
+        EXPECT_EQ(radioState.rigModel, c.model) << c.reply;
         EXPECT_EQ(commandsOn(kPort).back(), "CT0;") << c.reply;
     }
 }
@@ -258,7 +258,7 @@ TEST_F(InitialiseTest, Model20AnsweringQcIsTheReducedRadio) {
     answer({{"ID;", "ID020;"}, {"OM;", "OMQC;"}});
     fake::setFile("savmem.dat", memoryFile(4, 4, "01A00007100000B000071000000120"));
     initialiseProgram();
-    EXPECT_EQ(catState.rigModel, 100);
+    EXPECT_EQ(radioState.rigModel, 100);
     // No filter command on the reduced radio, its version asked, and no tone
     // command even though the record holds a tone.
     EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "OM;", "MD1;", "VN;"}));
@@ -270,28 +270,28 @@ TEST_F(InitialiseTest, Model20WithAnotherOmAnswerStays20) {
     for (const char* om : {"OMQ;", "OMXC;", "", "QC;"}) {
         fake::reset();
         resetState();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         answer({{"ID;", "ID020;"}, {"OM;", om}});
         initialiseProgram();
-        EXPECT_EQ(catState.rigModel, 20) << om;
+        EXPECT_EQ(radioState.rigModel, 20) << om;
         EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "OM;", "MD1;", "SH07;", "CT0;"})) << om;
     }
 }
 
 TEST_F(InitialiseTest, PortThatWillNotOpenStillRunsToTheEnd) {
     fake::state().ports[kPort].openable = false;
-    shellState.powerSwitching = 1;
+    programState.powerSwitching = 1;
     initialiseProgram();
     EXPECT_EQ(fake::takeWritten(kPort), "");
-    EXPECT_EQ(catState.rigModel, 23);
+    EXPECT_EQ(radioState.rigModel, 23);
     EXPECT_EQ(fake::takePrompts(), Prompts(8, "delay"));
     EXPECT_EQ(radioState.freqHz, 7100000);
 }
 
 TEST_F(InitialiseTest, DebugLogGetsItsHeaderThenTheCommands) {
-    shellState.debugLog = 1;
-    shellState.comPort = 5;
+    catState.debugLog = 1;
+    catState.comPort = 5;
     initialiseProgram();
     const std::string log = fake::fileContent("debug.dat");
     EXPECT_TRUE(startsWith(log,
@@ -303,7 +303,7 @@ TEST_F(InitialiseTest, DebugLogGetsItsHeaderThenTheCommands) {
 }
 
 TEST_F(InitialiseTest, NoDebugLogUnlessLineNineIsOne) {
-    shellState.debugLog = 0;
+    catState.debugLog = 0;
     initialiseProgram();
     EXPECT_FALSE(fake::hasFile("debug.dat"));
 }
@@ -332,8 +332,8 @@ TEST_F(InitialiseTest, DamagedRecordOfTheCurrentBandFallsBackToItsFactoryRecord)
                             "01A00007100000B000071000009990EXTRA"}) {
         fake::reset();
         resetState();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(4, 4, bad));
         initialiseProgram();
         EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"})) << bad;

@@ -5,9 +5,9 @@
 
 #include <map>
 
-#include "cat/serial_port.h"
-#include "keys/menu.h"
 #include "keys/dispatcher.h"
+#include "keys/menu.h"
+#include "link/serial_port.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ protected:
 
     void SetUp() override {
         RigvoxTest::SetUp();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kRadioPort;
+        catState.baudRate = 9600;
         openPortSequence(kRadioPort);
         fake::takeWritten(kRadioPort);
         fake::state().responder = [this](int port, const std::string& bytes) {
@@ -49,7 +49,7 @@ protected:
 };
 
 TEST_F(MenuTest, ReducedFeatureRadioHasNoMenu) {
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     keysState.adjustTarget = 3;
     startMenuEntry();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"na"}));
@@ -71,7 +71,7 @@ TEST_F(MenuTest, NumberLengthFollowsTheModel) {
     openWithNumber("0123");
     EXPECT_EQ(fake::takePrompts().back(), "invalid");
 
-    catState.rigModel = 24;
+    radioState.rigModel = 24;
     openWithNumber("012");
     EXPECT_EQ(fake::takePrompts().back(), "invalid");
     openWithNumber("00101");
@@ -83,7 +83,6 @@ TEST_F(MenuTest, NumberLengthFollowsTheModel) {
 TEST_F(MenuTest, SetSendsTheValueAndSaysOk) {
     openWithNumber("012");
     typeDigits("1");
-    shellState.scratchInt2 = 500;  // scratch of other commands has no say here
     menuValueEntered();
     EXPECT_EQ(sent(), "EX01200001;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"mn", "0", "1", "2", "mp", "1", "ok"}));
@@ -91,7 +90,7 @@ TEST_F(MenuTest, SetSendsTheValueAndSaysOk) {
     EXPECT_EQ(catState.busy, 0);
     EXPECT_EQ(busyAtWrite, (std::vector<int>{1}));
 
-    catState.rigModel = 24;
+    radioState.rigModel = 24;
     openWithNumber("00101");
     typeDigits("3");
     menuValueEntered();
@@ -128,7 +127,7 @@ TEST_F(MenuTest, ReadBackSpeaksDigitsAndPointAndSkipsLetters) {
 }
 
 TEST_F(MenuTest, ReadBackOnTheFiveDigitModel) {
-    catState.rigModel = 24;
+    radioState.rigModel = 24;
     answers["EX00101 ;"] = "xxEX00101 3;";  // noise before the answer is dropped
     openWithNumber("00101");
     fake::takePrompts();

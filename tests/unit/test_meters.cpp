@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "keys/adjust_keys.h"
 #include "keys/dispatcher.h"
 #include "keys/keys_state.h"
-#include "keys/meters.h"
+#include "keys/meter_keys.h"
+#include "link/serial_port.h"
 #include "radio/up_down.h"
+#include "session/meters.h"
 #include "test_cat_radio.h"
 #include "test_support.h"
 
@@ -55,7 +57,7 @@ TEST_F(MetersTest, SMeterShownAndSpokenAroundS9) {
 }
 
 TEST_F(MetersTest, ModelScalings) {
-    catState.rigModel = 20;  // counts to 20: two thirds as fine
+    radioState.rigModel = 20;  // counts to 20: two thirds as fine
     meterReply("SM00020;");
     EXPECT_EQ(radioState.sMeter, 30);
     EXPECT_EQ(sMeterText(), "S9+");
@@ -63,7 +65,7 @@ TEST_F(MetersTest, ModelScalings) {
     EXPECT_EQ(radioState.sMeter, 19);
     EXPECT_EQ(sMeterText(), "S6  ");
 
-    catState.rigModel = 100;  // "SM" and three digits, three times as fine
+    radioState.rigModel = 100;  // "SM" and three digits, three times as fine
     meterReply("SM048;");
     EXPECT_EQ(radioState.sMeter, 16);
     EXPECT_EQ(sMeterText(), "S5  ");
@@ -85,7 +87,7 @@ TEST_F(MetersTest, SMeterIgnoredWhileTuningOrFromOtherAnswers) {
 }
 
 TEST_F(MetersTest, SwrSpokenIsWhatTheRadiosMeterScaleShows) {
-    shellState.swrSpeech = 1;
+    radioState.swrSpeech = 1;
     radioState.tunerState = 1;
     meterReply("RM10006;");  // first reading: the full sentence
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
@@ -159,8 +161,8 @@ TEST_F(MetersTest, NoReadingIsNotSpokenAsAPerfectMatchOrADeadBand) {
 }
 
 TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {
-    catState.rigModel = 100;
-    shellState.swrSpeech = 1;
+    radioState.rigModel = 100;
+    radioState.swrSpeech = 1;
     meterReply("RM15;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
     EXPECT_EQ(radioState.tunerState, 2);
@@ -169,8 +171,8 @@ TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {
 }
 
 TEST_F(MetersTest, ReducedRadioSwrSpeaksNoGarbledCharacter) {
-    catState.rigModel = 100;
-    shellState.swrSpeech = 1;
+    radioState.rigModel = 100;
+    radioState.swrSpeech = 1;
     // Line noise ahead of the answer puts non-digits where the reading is
     // taken; no outside byte may name a recording.
     meterReply(std::string("\x01/\x0b.RM15;", 9));
@@ -204,7 +206,7 @@ TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
 TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
     radio.answers["MG;"] = "MG050;";
     radio.answers["RM3;"] = "RM30003;";
-    catState.connected = 1;
+    sessionState.connected = 1;
     auto press = [](int key) {
         keysState.eventKind = kEventKeyDown;
         keysState.eventParam = key;

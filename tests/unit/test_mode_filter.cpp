@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "keys/adjust_keys.h"
 #include "keys/keys_state.h"
+#include "link/serial_port.h"
 #include "radio/band_table.h"
 #include "radio/mode_filter.h"
 #include "radio/up_down.h"
@@ -116,7 +117,7 @@ TEST_F(ModeFilterTest, AToneEndedByTheModeLeavesTheBandRecordAtTheNextStore) {
 }
 
 TEST_F(ModeFilterTest, ReducedRadioGetsOnlyTheModeCommand) {
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.ctcssOn = 1;
     radioState.toneCode = "012";
     selectMode(7);

@@ -16,10 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "shell/records.h"
+#include "base/records.h"
+#include "base/text.h"
 #include "memory/memory_file.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "memory/memory_state.h"
+#include "program/program_state.h"
+#include "radio/radio_state.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +67,6 @@ bool tablesHold(const Tables& t) {
 // What a fresh start finds in the working directory.
 void loadAsAtStart() {
     resetState();
-    shellState.versionText = "3.4a";
     loadMemoryFile();
 }
 
@@ -123,7 +124,6 @@ protected:
 
 TEST_F(MemoryFileKillTest, KilledAtARandomMomentOfTheSaveTheFileHoldsTheOldOrTheNewTables) {
     resetState();
-    shellState.versionText = "3.4a";
     putTables(generation(0));
     saveMemoryFile();
     ASSERT_EQ(memoryState.saveFailed, 0);

@@ -3,8 +3,8 @@
 // each as a band line and as a channel line.
 #include <string>
 
+#include "base/records.h"
 #include "memory/memory_file.h"
-#include "shell/records.h"
 #include "test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cat/rigctld_protocol.h"
+#include "network/rigctld_protocol.h"
 
 namespace {
 

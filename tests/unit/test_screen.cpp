@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "radio/panel.h"
 #include "screen/display.h"
 
 namespace {
@@ -27,9 +28,9 @@ protected:
 const std::string ScreenTest::kThirteenBlanks(13, ' ');
 
 TEST_F(ScreenTest, BannerAndHelpLinesExactlyInTheDefaultFont) {
-    shellState.workText = "credit line";
+    programState.workText = "credit line";
     platTextFont("Ariel", 50, 700);  // whatever was chosen before
-    showBannerAndHelp();
+    showBannerAndHelp(programState.bannerText + "  " + programState.workText);
     const auto& texts = fake::state().texts;
     ASSERT_EQ(texts.size(), 4u);
     const std::tuple<int, int, std::string> expected[] = {

@@ -3,13 +3,19 @@
 #include "test_cat_radio.h"
 #include "test_support.h"
 
-#include "cat/exchange.h"
-#include "cat/poll.h"
-#include "shell/records.h"
+#include "base/records.h"
+#include "link/exchange.h"
+#include "radio/band_table.h"
+#include "session/meters.h"
+#include "session/poll.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
 
 namespace {
+
+// The frequency readout as the keys run it: the field the radio says is
+// current, spoken.
+void speakCurrentFrequency() { speakFrequency(frequencyField(), radioState.splitState > 0); }
 
 class SpeechTest : public RigvoxTest {
 protected:
@@ -41,7 +47,7 @@ TEST_F(SpeechTest, NamesResolveToLowerCaseWavFilesInThePromptFolder) {
                                                  "wave/swr.wav", "wave/power.wav", "wave/ef.wav",
                                                  "wave/7.wav"}));
     EXPECT_EQ(promptPath("HELP.WAV"), "wave/help.wav");
-    shellState.waveDir = "prompts/";
+    speechState.waveDir = "prompts/";
     EXPECT_EQ(promptPath("nar.wav"), "prompts/nar.wav");
 }
 
@@ -126,7 +132,7 @@ TEST_F(SpeechTest, FrequencyReadoutsDropTrailingZerosAndTheWholeMHzWhenZero) {
     };
     for (const Case& c : cases) {
         setFrequencies(c.vfoA, "00003600000");
-        speakFrequency();
+        speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(), c.spoken) << c.vfoA;
     }
 }
@@ -135,7 +141,7 @@ TEST_F(SpeechTest, SplitReadsVfoBAfterSayingSo) {
     setFrequencies("00014074000", "00014079500");
     for (int split : {1, 2}) {
         radioState.splitState = split;
-        speakFrequency();
+        speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(),
                   (Prompts{"vfob", "1", "4", "point", "0", "7", "9", "5", "mhz"}));
     }
@@ -146,19 +152,19 @@ TEST_F(SpeechTest, OutsideEveryBandTheLastReportedFrequencyIsSpoken) {
     R.band = 99;
     catState.lastFreqReply = "FA00011500000";
     R.freqHz = 14200000;
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "1", "point", "5", "mhz"}));
 
     // No frequency answer yet: the working frequency.
     catState.lastFreqReply.clear();
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "4", "point", "2", "mhz"}));
 }
 
 TEST_F(SpeechTest, ADamagedRecordFieldFallsBackToTheReportedFrequency) {
     radioState.bandTable[radioState.band] = "01A0000710";
     catState.lastFreqReply = "FA00007150000";
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "5", "mhz"}));
 }
 
@@ -170,8 +176,8 @@ class ReadoutAfterSendTest : public cattest::ScriptedRadioTest {};
 
 TEST_F(ReadoutAfterSendTest, NoReportOlderThanTheFrequencySentIsSpoken) {
     auto& C = catState;
-    C.connected = 1;
-    C.modelAnswered = 1;
+    sessionState.connected = 1;
+    sessionState.modelAnswered = 1;
     const Prompts old{"7", "point", "1", "5", "mhz"};
     const Prompts sent{"7", "point", "2", "mhz"};
     radio.answers["FA;"] = "FA00007150000;";
@@ -179,24 +185,24 @@ TEST_F(ReadoutAfterSendTest, NoReportOlderThanTheFrequencySentIsSpoken) {
     pollTick();
     pollTick();  // the dial was turned to 7.15 MHz
     fake::takePrompts();
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), old);
 
     pollTick();  // the next frequency query: the radio answers 7.15 at once
     ASSERT_EQ(C.pollSelect, 1);
     sendText(frequencyCommand("FA", 7200000));  // a recall, or another program's command
     radio.answers["FA;"] = "FA00007200000;";
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     pollTick();  // collects the old answer: dropped
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007150000");
 
     pollTick();
     pollTick();  // the radio's own report of the new frequency
     EXPECT_EQ(C.lastFreqReply, "FA00007200000");
-    speakFrequency();
+    speakCurrentFrequency();
     EXPECT_EQ(fake::takePrompts(), sent);
     EXPECT_EQ(recordDigits(radioState.bandTable[radioState.band], kBandVfoAAt), "00007200000");
 }
@@ -212,14 +218,14 @@ TEST_F(SpeechTest, SsbIndicesSpeakKilohertzInTwoHundredHertzSteps) {
         R.mode = mode;
         for (int index = 0; index <= 12; ++index) {
             R.filterWidth = index;
-            speakBandwidth();
+            speakBandwidth(radioState.mode, radioState.filterWidth);
             EXPECT_EQ(fake::takePrompts(),
                       (Prompts{"bw", expected[index][0], "point", expected[index][1], "khz"}))
                 << index;
         }
     }
     R.filterWidth = 13;
-    speakBandwidth();
+    speakBandwidth(radioState.mode, radioState.filterWidth);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"bw", "3", "point", "khz"}));
 }
 
@@ -236,7 +242,7 @@ TEST_F(SpeechTest, CwWidthsInHertzBelowOneKilohertzElseKilohertz) {
     };
     for (const auto& [width, spoken] : cases) {
         R.filterWidth = width;
-        speakBandwidth();
+        speakBandwidth(radioState.mode, radioState.filterWidth);
         EXPECT_EQ(fake::takePrompts(), spoken) << width;
     }
 }
@@ -245,28 +251,19 @@ TEST_F(SpeechTest, AmAndFmBandwidthIsTheWordAlone) {
     for (int mode : {4, 5, 7, 0}) {
         radioState.mode = mode;
         radioState.filterWidth = 8;
-        speakBandwidth();
+        speakBandwidth(radioState.mode, radioState.filterWidth);
         EXPECT_EQ(fake::takePrompts(), (Prompts{"bw"})) << mode;
     }
 }
 
 // --- power, band, mode, ALC, keyer ------------------------------------------
 
-TEST_F(SpeechTest, PowerIsSpokenInWatts) {
-    radioState.txPower = 100;
-    speakPower();
-    radioState.txPower = 5;
-    speakPower();
+TEST_F(SpeechTest, PowerIsSpokenInWattsOrAsTheFixedOutput) {
+    speakPower(100, false);
+    speakPower(5, false);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "0", "0", "watts", "5", "watts"}));
-}
-
-TEST_F(SpeechTest, FixedPowerRadioAlwaysSaysFourPointFiveAndReturnsToTuning) {
-    catState.rigModel = 100;
-    radioState.txPower = 50;
-    keysState.adjustTarget = 3;
-    speakPower();
+    speakPower(50, true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"4", "point", "5", "watts"}));
-    EXPECT_EQ(keysState.adjustTarget, 0);
 }
 
 TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
@@ -274,15 +271,15 @@ TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
                                  "15", "12", "10", "6", "2", "70"};
     for (int band = 1; band <= 13; ++band) {
         radioState.band = band;
-        speakBand();
+        speakBand(radioState.band);
         EXPECT_EQ(fake::takePrompts(), (Prompts{names[band], "metres"})) << band;
     }
     radioState.band = 14;
-    speakBand();
+    speakBand(radioState.band);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"un"}));
     for (int band : {99, 0, 15}) {
         radioState.band = band;
-        speakBand();
+        speakBand(radioState.band);
         EXPECT_TRUE(fake::takePrompts().empty()) << band;
     }
 }
@@ -291,7 +288,7 @@ TEST_F(SpeechTest, ModesUseTheirWavNamesAndFmNarrowTakesTwo) {
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     for (int mode : {1, 2, 3, 4, 5, 7, 6, 0}) {
         radioState.mode = mode;
-        speakMode();
+        speakMode(radioState.mode);
     }
     EXPECT_EQ(fake::fileContent("speech.log"),
               "lsb.wav\nusb.wav\ncw.wav\nam.wav\nfm.wav\nnar.wav\nfm.wav\n");
@@ -315,7 +312,7 @@ TEST_F(SpeechTest, KeyerSpeedAtItsLimits) {
         {4, {"4", "wpm"}}, {25, {"2", "5", "wpm"}}, {60, {"6", "0", "wpm"}}};
     for (const auto& [speed, spoken] : cases) {
         radioState.keyerSpeed = speed;
-        speakKeyerSpeed();
+        speakKeyerSpeed(radioState.keyerSpeed);
         EXPECT_EQ(fake::takePrompts(), spoken) << speed;
     }
 }

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "base/text.h"
 #include "keys/dispatcher.h"
-#include "shell/startup.h"
-#include "shell/text.h"
+#include "link/serial_port.h"
+#include "program/startup.h"
 #include "test_support.h"
 
 namespace {
@@ -55,19 +55,18 @@ TEST_F(StartupTest, WindowAndGreetingComeFirst) {
     // Greeting, the model query's pause during initialisation, the closing
     // "delay" at shutdown.
     EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "delay", "delay"}));
-    EXPECT_EQ(shellState.simMode, 0);
-    EXPECT_EQ(shellState.versionText, "3.4a");
-    EXPECT_EQ(shellState.bannerText, "*** Rigvox V 3.4a ***");
-    EXPECT_EQ(shellState.waveDir, "wave/");
+    EXPECT_EQ(catState.simMode, 0);
+    EXPECT_EQ(programState.bannerText, "*** Rigvox V 3.4a ***");
+    EXPECT_EQ(speechState.waveDir, "wave/");
 }
 
 TEST_F(StartupTest, SimulatorRunSpeaksSimAndFindsTheReducedRadio) {
     fake::setFile("rigvox.cfg", config());
     EXPECT_EQ(runProgram(1), 0);
-    EXPECT_EQ(shellState.simMode, 1);
+    EXPECT_EQ(catState.simMode, 1);
     // The canned answers make it model 20 answering "QC": the reduced radio,
     // with its "OM" and "VN" queries.
-    EXPECT_EQ(catState.rigModel, 100);
+    EXPECT_EQ(radioState.rigModel, 100);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "delay", "delay", "delay", "delay"}));
 }
 
@@ -113,7 +112,7 @@ TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
 
         const auto& f = fake::state();
         EXPECT_EQ(f.nextEvent, c.transmitting ? 2u : 1u);
-        EXPECT_EQ(shellState.running, 0);
+        EXPECT_EQ(keysState.running, 0);
         // Memory file saved (with its report), window closed before the power
         // command, "delay" after it, port and log closed.
         EXPECT_TRUE(fake::hasFile("savmem.dat"));
@@ -147,7 +146,7 @@ TEST_F(StartupTest, QuitKeyEndsTheLoopAndLaterKeysAreNotHandled) {
     fake::pushKey(vkLetter('Q'));
     fake::pushKey(vkLetter('S'));
     runProgram(0);
-    EXPECT_EQ(shellState.running, 0);
+    EXPECT_EQ(keysState.running, 0);
     EXPECT_LE(fake::state().nextEvent, 2u);  // the Q down, perhaps its key-up
     const auto prompts = fake::takePrompts();
     ASSERT_GE(prompts.size(), 2u);
@@ -161,8 +160,8 @@ class ShutdownTest : public RigvoxTest {
 protected:
     void SetUp() override {
         RigvoxTest::SetUp();
-        shellState.comPort = kPort;
-        shellState.baudRate = 9600;
+        catState.comPort = kPort;
+        catState.baudRate = 9600;
         openPortSequence(kPort);
     }
 };
@@ -173,8 +172,8 @@ TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
                           Case{100, "PS9;"}, Case{0, "PS9;"}}) {
         fake::takeWritten(kPort);
         openPortSequence(kPort);
-        shellState.powerSwitching = 1;
-        catState.rigModel = c.model;
+        programState.powerSwitching = 1;
+        radioState.rigModel = c.model;
         shutdownProgram();
         EXPECT_EQ(fake::takeWritten(kPort), c.command) << c.model;
         EXPECT_FALSE(fake::state().ports[kPort].open);
@@ -184,8 +183,8 @@ TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
 TEST_F(ShutdownTest, NoPowerCommandUnlessPowerSwitchingIsOne) {
     for (int switching : {0, 2}) {
         openPortSequence(kPort);
-        shellState.powerSwitching = switching;
-        catState.rigModel = 19;
+        programState.powerSwitching = switching;
+        radioState.rigModel = 19;
         shutdownProgram();
         EXPECT_EQ(fake::takeWritten(kPort), "") << switching;
         EXPECT_EQ(fake::takePrompts(), (Prompts{"delay"}));

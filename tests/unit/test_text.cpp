@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "shell/text.h"
+#include "base/text.h"
 
 // --- pieces ------------------------------------------------------------------
 

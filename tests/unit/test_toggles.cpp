@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "keys/adjust_keys.h"
 #include "keys/keys_state.h"
+#include "link/serial_port.h"
 #include "radio/toggles.h"
 #include "radio/up_down.h"
 #include "test_cat_radio.h"
@@ -168,7 +169,7 @@ TEST_F(TogglesTest, PreampStateIsKeptPerBand) {
 }
 
 TEST_F(TogglesTest, ReducedRadioHasNoPreamp) {
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.preampOn = 1;
     const std::string record = radioState.bandTable[4];
     togglePreamp();

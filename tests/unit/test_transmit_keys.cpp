@@ -1,10 +1,12 @@
 // Space, T, F12, V and the CTCSS tone entry.
 #include "test_dispatcher_support.h"
 
-#include "cat/state_query.h"
 #include "keys/transmit_keys.h"
+#include "program/initialise.h"
 #include "radio/band_table.h"
-#include "shell/initialise.h"
+#include "radio/toggles.h"
+#include "radio/vfo_split.h"
+#include "session/state_query.h"
 #include "virtual_radio.h"
 
 using namespace keytest;
@@ -25,32 +27,32 @@ protected:
 // --- transmit ----------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
-    shellState.swrSpeech = 2;
+    radioState.swrSpeech = 2;
     radioState.tunerState = 2;
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
     EXPECT_EQ(radioState.txState, 12);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
     EXPECT_EQ(radioState.tunerState, 0);
 
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "off"}));
     EXPECT_EQ(radioState.txState, 0);
-    EXPECT_EQ(shellState.swrSpeech, 2);
+    EXPECT_EQ(radioState.swrSpeech, 2);
 
-    shellState.swrSpeech = 0;
+    radioState.swrSpeech = 0;
     press(kVkSpace);
     EXPECT_GT(radioState.txState, 0);  // transmitting even with no SWR speech to park
     press(kVkSpace);
-    EXPECT_EQ(shellState.swrSpeech, 0);
+    EXPECT_EQ(radioState.swrSpeech, 0);
 }
 
 // --- tune --------------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "on"}));
@@ -64,8 +66,8 @@ TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
 }
 
 TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
-    shellState.tunerMode = 1;
-    shellState.swrSpeech = 2;
+    radioState.tunerMode = 1;
+    radioState.swrSpeech = 2;
     radioState.mode = 2;
     radioState.txPower = 50;
     press('T');
@@ -83,11 +85,11 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
     EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
     EXPECT_EQ(radioState.quietPowerSet, 0);
     EXPECT_EQ(radioState.tuning, 0);
-    EXPECT_EQ(shellState.swrSpeech, 1);
+    EXPECT_EQ(radioState.swrSpeech, 1);
 }
 
 TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
-    shellState.tunerMode = 2;
+    radioState.tunerMode = 2;
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;", "AC110;", "PC005;", "MD5;", "TX2;"}));
     Prompts expected{"tune", "on"};
@@ -102,8 +104,8 @@ TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
 }
 
 TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
-    catState.rigModel = 100;
-    shellState.tunerMode = 1;
+    radioState.rigModel = 100;
+    radioState.tunerMode = 1;
     press('T');
     EXPECT_EQ(sent(), (Commands{"MD3;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "atu", "off", "on", "presskey"}));
@@ -120,7 +122,7 @@ TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {
 }
 
 TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
-    shellState.tunerMode = 0;
+    radioState.tunerMode = 0;
     press('T');
     forget();
     for (int vk : {int(kVkSpace), int('V'), int('F'), int(vkF(12)), int('Q')}) {
@@ -129,7 +131,7 @@ TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
         EXPECT_EQ(spoken(), (Prompts{"ton"}));
     }
     EXPECT_TRUE(sent().empty());
-    EXPECT_EQ(shellState.running, 1);
+    EXPECT_EQ(keysState.running, 1);
     EXPECT_EQ(radioState.txState, 0);
 
     press('S');
@@ -166,7 +168,7 @@ TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequen
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_EQ(sent(), (Commands{"FT1;", "FB00014200000;"}));
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 0;
     press('V');
     EXPECT_EQ(sent().front(), "FT2;");
@@ -183,7 +185,7 @@ TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
     EXPECT_EQ(spoken(), (Prompts{"split", "off"}));
     EXPECT_EQ(catState.skipNextSend, 0);  // the chain's own frequency send took it
 
-    catState.rigModel = 100;
+    radioState.rigModel = 100;
     radioState.splitState = 1;
     press('V');
     EXPECT_EQ(sent(), (Commands{"FT0;", "RX0;", "FA00014200000;"}));
@@ -271,9 +273,9 @@ TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
         closeSpeechLog();
         fake::reset();
         resetState();
-        shellState.comPort = kRadioPort;
-        shellState.baudRate = 9600;
-        shellState.bandCoverage = "7";
+        catState.comPort = kRadioPort;
+        catState.baudRate = 9600;
+        radioState.bandCoverage = "7";
         vradio::ModelSpec radioModel;
         ASSERT_TRUE(vradio::parseModel(name, radioModel));
         vradio::VirtualRadio radio(radioModel);
@@ -312,7 +314,7 @@ TEST_F(TransmitKeysTest, EveryPathSetsTheToneInTheRadiosOwnForm) {
         // The radio comes (back) with its tone lost: the connection sets it.
         queryRadioState();
         expectTone(12, 12, "connection");
-        catState.connected = 1;
+        sessionState.connected = 1;
 
         recallBand();
         expectTone(12, 12, "band recall");

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "cat/serial_port.h"
+#include "keys/adjust_keys.h"
 #include "keys/keys_state.h"
+#include "link/serial_port.h"
 #include "radio/up_down.h"
 #include "test_cat_radio.h"
 #include "test_support.h"
@@ -44,7 +45,7 @@ protected:
     void SetUp() override {
         RigvoxTest::SetUp();
         closeAllPorts();
-        shellState.comPort = cattest::kRadioPort;
+        catState.comPort = cattest::kRadioPort;
         portOpen(cattest::kRadioPort, 9600);
         timeline.install();
     }
@@ -119,7 +120,7 @@ TEST_F(UpDownTest, GainLimitsAndTheirWords) {
     radioState.rfGain = 100;
     stepUp();
     EXPECT_EQ(timeline.take(), (Events{"RG120;"}));
-    catState.rigModel = 100;  // finer steps on the reduced-feature radio
+    radioState.rigModel = 100;  // finer steps on the reduced-feature radio
     stepUp();
     EXPECT_EQ(timeline.take(), (Events{"RG125;"}));
     stepDown();
@@ -247,7 +248,7 @@ TEST_F(UpDownTest, TuningMovesTheWorkingFrequencyOnly) {
 
 TEST_F(UpDownTest, BandTargetStepsTheBand) {
     target(1);
-    shellState.bandCoverage = "1";
+    radioState.bandCoverage = "1";
     radioState.band = 10;
     stepUp();
     EXPECT_EQ(radioState.band, 1);

@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "base/text.h"
 #include "platform/platform.h"
-#include "shell/text.h"
 
 extern "C" void __real__Z14platTimerStarti(int periodMs);
 

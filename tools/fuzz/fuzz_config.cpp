@@ -9,7 +9,7 @@
 
 #include "fuzz_support.h"
 #include "memory/memory_file.h"
-#include "shell/startup.h"
+#include "program/startup.h"
 #include "virtual_radio.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 vradio::VirtualRadio* radio = nullptr;
 
 void answerAsRadio(int port, const std::string& bytes) {
-    if (radio == nullptr || port != shellState.comPort) return;
+    if (radio == nullptr || port != catState.comPort) return;
     const std::string answer = radio->handle(bytes);
     if (!answer.empty()) fake::feed(port, answer);
 }
@@ -49,10 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runProgram(0);
 
     fuzz::checkState();
-    const auto& S = shellState;
-    FUZZ_CHECK(S.comPort >= -9 && S.comPort <= 99, "radio port number beyond two digits", std::to_string(S.comPort));
-    FUZZ_CHECK(S.bridgePort >= -9 && S.bridgePort <= 99, "pass-through port number beyond two digits",
-               std::to_string(S.bridgePort));
+    FUZZ_CHECK(catState.comPort >= -9 && catState.comPort <= 99, "radio port number beyond two digits", std::to_string(catState.comPort));
+    FUZZ_CHECK(catState.bridgePort >= -9 && catState.bridgePort <= 99, "pass-through port number beyond two digits",
+               std::to_string(catState.bridgePort));
     for (const auto& [number, port] : fake::state().ports) fuzz::checkRadioCommands(port.written);
     fuzz::checkPrompts();
     fuzz::checkTexts();

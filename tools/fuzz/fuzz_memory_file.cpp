@@ -60,11 +60,10 @@ void checkSavedFile() {
 }
 
 void recallEverything() {
-    auto& C = catState;
     auto& R = radioState;
     auto& M = memoryState;
     fuzz::openRadioPort();
-    C.connected = 1;
+    sessionState.connected = 1;
     // Only what came from the file: the factory records are the unit tests' business.
     for (int c = 0; c < 100; ++c) {
         if (M.memoryChannels[c] == "9") continue;

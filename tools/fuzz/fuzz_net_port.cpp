@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-#include "cat/rigctld_protocol.h"
 #include "fuzz_support.h"
-#include "keys/net_commands.h"
+#include "network/net_commands.h"
+#include "network/rigctld_protocol.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ void afterEachStep(const int* clients) {
     fuzz::checkState(false);
     fuzz::checkRadioCommands(fake::takeWritten(fuzz::kRadioPort));
     // The silence of a client's setting ends with it, whatever the setting met.
-    FUZZ_CHECK(shellState.promptsQuiet == 0, "prompts left silenced", "");
+    FUZZ_CHECK(speechState.promptsQuiet == 0, "prompts left silenced", "");
     fuzz::checkPrompts();
     fuzz::checkTexts();
     for (const NetClient& c : netState.clients) {
@@ -61,14 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::resetAll();
     fuzz::answerFromInput(in, kMaxAnswer);
 
-    auto& S = shellState;
     fuzz::openRadioPort();
-    catState.connected = in.ConsumeIntegralInRange(0, 1);
-    catState.rigModel = in.ConsumeBool() ? 23 : 100;
+    sessionState.connected = in.ConsumeIntegralInRange(0, 1);
+    radioState.rigModel = in.ConsumeBool() ? 23 : 100;
     radioState.splitState = in.ConsumeIntegralInRange(0, 2);
-    S.debugLog = in.ConsumeIntegralInRange(0, 1);
-    if (S.debugLog == 1) openDebugLog();
-    S.rigctldPort = kPort;
+    catState.debugLog = in.ConsumeIntegralInRange(0, 1);
+    if (catState.debugLog == 1) openDebugLog();
+    netState.rigctldPort = kPort;
     openNetPort();
     int clients[kClients] = {};
     for (int& c : clients) c = fake::connectClient(kPort);

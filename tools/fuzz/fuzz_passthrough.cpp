@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "cat/poll.h"
 #include "fuzz_support.h"
+#include "session/poll.h"
 
 namespace {
 
@@ -61,16 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::resetAll();
     fuzz::answerFromInput(in, kMaxPiece);
 
-    auto& S = shellState;
-    auto& C = catState;
     fuzz::openRadioPort();
-    S.bridgePort = fuzz::kBridgePort;
+    catState.bridgePort = fuzz::kBridgePort;
     openPortSequence(fuzz::kBridgePort);
-    C.rigModel = in.PickValueInArray(kModels);
-    C.connected = in.ConsumeIntegralInRange(0, 1);
+    radioState.rigModel = in.PickValueInArray(kModels);
+    sessionState.connected = in.ConsumeIntegralInRange(0, 1);
     radioState.splitState = in.ConsumeIntegralInRange(0, 2);
-    S.debugLog = in.ConsumeIntegralInRange(0, 1);
-    if (S.debugLog == 1) openDebugLog();
+    catState.debugLog = in.ConsumeIntegralInRange(0, 1);
+    if (catState.debugLog == 1) openDebugLog();
     afterEachStep({});
 
     for (int i = 0; i < kMaxSteps && in.remaining_bytes() > 0; ++i) {
@@ -85,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 2: fake::feed(fuzz::kRadioPort, in.ConsumeRandomLengthString(kMaxPiece)); break;
         case 3: fuzz::tick(); break;
-        default: servePassThrough(); break;
+        default: servePassThrough(radioState.splitState > 0); break;  // as the poll serves it
         }
         afterEachStep(exempt);
     }

@@ -13,15 +13,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "cat/poll.h"
-#include "cat/state_query.h"
 #include "fuzz_support.h"
 #include "keys/menu.h"
 #include "memory/memory_file.h"
-#include "keys/meters.h"
+#include "program/initialise.h"
 #include "radio/mode_filter.h"
 #include "radio/toggles.h"
-#include "shell/initialise.h"
+#include "session/meters.h"
+#include "session/poll.h"
+#include "session/state_query.h"
 
 namespace {
 
@@ -55,21 +55,20 @@ const std::string& savedMemoryFile() {
 }
 
 void startUp(FuzzedDataProvider& in) {
-    auto& S = shellState;
     fake::setFile("savmem.dat", savedMemoryFile());
-    S.comPort = fuzz::kRadioPort;
-    S.baudRate = 9600;
-    S.bandCoverage = in.PickValueInArray({"1", "6", "2", "7"});
-    S.swrSpeech = in.ConsumeIntegralInRange(0, 1);
-    S.tunerMode = in.ConsumeIntegralInRange(0, 2);
-    S.powerSwitching = in.ConsumeIntegralInRange(0, 1);
-    S.debugLog = in.ConsumeIntegralInRange(0, 1);
+    catState.comPort = fuzz::kRadioPort;
+    catState.baudRate = 9600;
+    radioState.bandCoverage = in.PickValueInArray({"1", "6", "2", "7"});
+    radioState.swrSpeech = in.ConsumeIntegralInRange(0, 1);
+    radioState.tunerMode = in.ConsumeIntegralInRange(0, 2);
+    programState.powerSwitching = in.ConsumeIntegralInRange(0, 1);
+    catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     initialiseProgram();  // "ID", "OM", "SQ0", "VN" answers come from the input
 }
 
 void menuReadBack(FuzzedDataProvider& in) {
     auto& K = keysState;
-    K.menuNumber = catState.rigModel == 24 ? "00012" : "012";
+    K.menuNumber = radioState.rigModel == 24 ? "00012" : "012";
     K.menuValue.clear();
     K.adjustTarget = 9;
     if (in.ConsumeBool()) K.menuValue = in.ConsumeBool() ? "1" : "12345";
@@ -80,7 +79,6 @@ void menuReadBack(FuzzedDataProvider& in) {
 const bool tracing = std::getenv("RIGVOX_FUZZ_TRACE") != nullptr;
 
 void runAction(FuzzedDataProvider& in) {
-    auto& C = catState;
     auto& R = radioState;
     const int action = in.ConsumeIntegralInRange(0, 15);
     if (tracing) std::fprintf(stderr, "action %d (mode %d, band %d, tone %s)\n", action, R.mode, R.band, R.toneCode.c_str());
@@ -106,7 +104,7 @@ void runAction(FuzzedDataProvider& in) {
         R.tunerState = in.ConsumeIntegralInRange(0, 2);
         break;
     case 13: R.splitState = in.ConsumeIntegralInRange(0, 2); break;
-    case 14: C.connected = C.connected == 1 ? 0 : 1; break;
+    case 14: sessionState.connected = sessionState.connected == 1 ? 0 : 1; break;
     default: {
         const int key = in.PickValueInArray(kKeys);
         if (tracing) std::fprintf(stderr, "  key %d\n", key);
@@ -128,10 +126,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         startUp(in);
     } else {
         fuzz::openRadioPort();
-        catState.rigModel = in.PickValueInArray(kModels);
-        catState.connected = in.ConsumeIntegralInRange(0, 1);
-        shellState.swrSpeech = in.ConsumeIntegralInRange(0, 1);
-        shellState.bandCoverage = "7";
+        radioState.rigModel = in.PickValueInArray(kModels);
+        sessionState.connected = in.ConsumeIntegralInRange(0, 1);
+        radioState.swrSpeech = in.ConsumeIntegralInRange(0, 1);
+        radioState.bandCoverage = "7";
     }
     afterEachStep();
     for (int i = 0; i < kMaxActions && in.remaining_bytes() > 0; ++i) {

@@ -13,16 +13,23 @@
 #include <string>
 #include <string_view>
 
-#include "cat/exchange.h"
-#include "cat/serial_port.h"
+#include "base/records.h"
+#include "base/text.h"
 #include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
 #include "memory/channels.h"
-#include "shell/records.h"
+#include "memory/memory_state.h"
+#include "network/net_commands.h"
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
-#include "shell/program_state.h"
-#include "shell/text.h"
+#include "program/program_state.h"
+#include "radio/radio_state.h"
+#include "session/session_state.h"
 #include "speech/prompts.h"
+#include "speech/speech_state.h"
 
 namespace fuzz {
 
@@ -81,8 +88,8 @@ inline void stopAnswering() {
 }
 
 inline void openRadioPort(int baud = 9600) {
-    shellState.comPort = kRadioPort;
-    shellState.baudRate = baud;
+    catState.comPort = kRadioPort;
+    catState.baudRate = baud;
     openPortSequence(kRadioPort);
 }
 
@@ -121,17 +128,14 @@ inline bool committedTone(std::string_view code) {
 // band 0 by band 4. fromFile: the tables came from a memory file, whose
 // tone fields need only be digits.
 inline void checkState(bool tables = true, bool bandMayBeZero = false, bool fromFile = false) {
-    const auto& S = shellState;
     const auto& C = catState;
     const auto& R = radioState;
     const auto& K = keysState;
     const auto& M = memoryState;
-    checkText(S.versionText, "versionText");
-    checkText(S.bannerText, "bannerText");
-    checkText(S.workText, "workText");
-    checkText(S.freqText, "freqText");
-    checkText(S.waveDir, "waveDir");
-    checkText(S.bandCoverage, "bandCoverage");
+    checkText(programState.bannerText, "bannerText");
+    checkText(programState.workText, "workText");
+    checkText(speechState.waveDir, "waveDir");
+    checkText(radioState.bandCoverage, "bandCoverage");
     checkText(C.cmdText, "cmdText");
     checkText(C.replyText, "replyText", kReplyCapacity);
     checkText(C.lastFreqCmd, "lastFreqCmd");

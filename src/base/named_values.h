@@ -1,0 +1,31 @@
+// Named values every area speaks of: the program's version, the mode
+// numbers and the band numbers.
+#pragma once
+
+// The version written into the memory file and the debug log.
+constexpr const char* kVersionText = "3.4a";
+
+// Mode numbers, as the band records keep them. The radio numbers its modes
+// differently ("MD5" is AM, "MD4" both FM widths): mode_filter translates.
+enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmNarrow = 5, kModeFm = 7 };
+// The one answer to "is this a mode": the record checks and every reader of
+// a mode digit ask it. 6 is none: no mode command is sent for it.
+constexpr bool isModeNumber(int m) {
+    return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
+}
+
+// Band numbers: 1 = 160 m ... 10 = 10 m, 11 = 6 m, 12 = 2 m, 13 = 70 cm,
+// 14 = general coverage; kNoBand = a frequency outside every band, which has
+// no record in the band table.
+constexpr int kFirstBand = 1;
+constexpr int kBand12m = 9;
+constexpr int kBand10m = 10;
+constexpr int kBand6m = 11;
+constexpr int kBand2m = 12;
+constexpr int kBand70cm = 13;
+constexpr int kBandGeneral = 14;
+constexpr int kLastBand = kBandGeneral;
+constexpr int kNoBand = 99;
+constexpr int kDefaultBand = 4;  // 40 m, when the memory file names no band
+// Bands with a record in the band table.
+constexpr bool bandHasRecord(int band) { return band >= kFirstBand && band <= kLastBand; }

@@ -1,0 +1,81 @@
+// The meter keys: the S key's S-meter or SWR, and the F11 microphone-gain
+// run with its ALC watch.
+#include "keys/meter_keys.h"
+
+#include <string>
+
+#include "base/text.h"
+#include "keys/keys_state.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
+#include "session/meters.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
+constexpr int kMeterFieldLength = 4;  // "RM3" + four digits
+
+}  // namespace
+
+void speakSMeter() {
+    auto& C = catState;
+    const int sMeter = radioState.sMeter;
+    playPrompt("s");
+    if (sMeter == kNoSMeterReading) {
+        // The radio has not given a reading: a made-up "0" would sound like
+        // a dead band.
+        playPrompt("na");
+    } else if (sMeter / kStepsPerSUnit >= 10) {
+        playPrompt("9");
+        playPrompt("plus");
+    } else {
+        speakDigits(plainNumber(sMeter < 0 ? 0 : sMeter / kStepsPerSUnit));
+    }
+    // The answer the poll is waiting for arrived during the speech and is
+    // stale: drop it and let the next tick ask again.
+    C.replyText.clear();
+    C.pollAwaitingReply = 0;
+}
+
+void meterKey() {
+    const auto& R = radioState;
+    if (R.txState < 1 && R.tuning != 1) speakSMeter();
+    else speakSwr();
+}
+
+void startAlcWatch() {
+    auto& R = radioState;
+    playPrompt("micgain");
+    keysState.adjustTarget = kTargetMicGain;  // Up and Down now step the microphone gain
+    R.quietTicks = 0;
+    playPrompt("lev");
+
+    // A missing answer keeps the gain the program knew: stepping from a
+    // made-up value would change the radio's gain by more than one step.
+    queryRadio("MG");
+    R.micGain = replyValue("MG", 2, 3, R.micGain);
+
+    R.alcValue = 0;
+    queryRadio("RM3");
+    R.alcValue = replyValue("RM3", 3, kMeterFieldLength, 0);
+
+    R.alcAnnounce = -1;  // the start value is spoken without "alc"
+    speakAlc();
+    speakDelay();
+    R.alcValue = 0;
+    R.alcAnnounce = 1;
+}
+
+void endAlcWatch() {
+    auto& R = radioState;
+    R.alcAnnounce = -1;
+    playPrompt("micgain");
+    playPrompt("lev");
+    R.alcValue = R.micGain;
+    speakAlc();
+    R.alcAnnounce = 0;
+    R.alcValue = 0;
+    playPrompt("off");
+}

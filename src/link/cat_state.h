@@ -1,0 +1,41 @@
+// State of the CAT link: the command and reply texts, the frequency commands
+// sent, the pass-through port, and the ports' configuration.
+#pragma once
+
+#include <string>
+
+struct CatState {
+    std::string cmdText;        // command to send (";" appended by sendCommand)
+    std::string replyText;      // last text read from the radio or the simulator (capacity 256)
+    std::string lastFreqCmd;    // last frequency-setting command sent, with ";"
+    std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
+    int freqReportSuperseded = 0; // 1 from a frequency command the program sent until the next accepted answer
+    int staleFreqAnswer = 0;    // 1 when the poll's frequency query went out before that command: its answer is old
+    std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
+    std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
+    int followingRadio = 0;     // 1 while the program follows a change the radio already has: nothing is sent or read
+    int skipNextSend = 0;       // 1 = the next sendCommand sends nothing (set by the split key)
+    int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick
+    int pollSelect = 0;         // next poll query: 0 frequency, 1 meter
+    int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
+    std::string bridgeInbox;    // pass-through text accumulated until a ";"
+    std::string bridgeChunk;    // last piece read from the pass-through port
+    int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)
+    std::string bridgeMode;     // mode digit of a mode command just forwarded ("" none), for the poll to follow
+    int bridgeAnswered = 0;     // 1 when the commands just forwarded were answered before their pause ran out
+    int bridgeUsed = 0;         // 1 from a pass-through command until the next key press
+
+    // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.
+    int comPort = 0;            // line 1: radio port number, 0 = none
+    int baudRate = 0;           // line 2: speed of both ports
+    int bridgePort = 0;         // line 8: pass-through port number, 0 = none
+    int debugLog = 0;           // line 9: 1 = write debug.dat
+    int portDataBits = 8;       // character format passed to portSetLine
+    int portParity = 0;
+    int portStopCode = 2;
+    int simMode = 0;            // 1 = offline simulator answers (rigvox-sim)
+
+    int debugFile = 0;          // open debug.dat handle, 0 = none (initialisation to shutdown)
+};
+
+extern CatState catState;

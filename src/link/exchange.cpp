@@ -1,0 +1,314 @@
+// Command exchange with the radio: sendCommand, the reply pause, readReply, reply picking, the debug log and the pass-through port.
+#include "link/exchange.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "base/named_values.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/serial_port.h"
+#include "platform/platform.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr const char* kDebugLogFile = "debug.dat";
+constexpr int kPortReadMaximum = 255;  // one read never takes more than a text holds
+
+// A command longer than this is a frequency-setting one ("FA;" and "FB;" are the queries).
+constexpr int kFrequencyQueryLength = 5;
+
+// True when the text leads with a number the number reader can take: blanks
+// or tabs, an optional "-", then a digit.
+bool leadsWithNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i < text.size() && text[i] == '-') ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+// The offline simulator's answers while simMode is 1 (setSimulator).
+SimulatedAnswer simulator = nullptr;
+
+std::string simulatedAnswer() { return simulator ? simulator() : std::string(); }
+
+// Takes what waits on the radio port into heldReply, as far as it has room.
+// False when nothing could be taken.
+bool holdWaiting() {
+    auto& C = catState;
+    const int room = kPortReadMaximum - static_cast<int>(C.heldReply.size());
+    if (room <= 0) return false;
+    std::string piece;
+    portRead(C.comPort, piece, room);
+    C.heldReply += piece;
+    return !piece.empty();
+}
+
+// True when the answer to the command the pause waits for has come.
+bool awaitedAnswerCame(const std::string& letters) {
+    if (letters.empty()) return false;
+    // The simulator answers at once, or never.
+    if (catState.simMode == 1) return !simulatedAnswer().empty();
+    return holdsAnswer(catState.heldReply, letters);
+}
+
+// A mode-setting command ("MD" and a digit); the bare "MD" asks for the mode.
+bool setsMode(std::string_view command) { return startsWith(command, "MD") && command.size() > 2; }
+
+// The radio's error answers: "?" (not understood or not now), "E", "O".
+bool errorAnswer(std::string_view answer) { return answer == "?;" || answer == "E;" || answer == "O;"; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// [SECTION] Sending, pausing and reading
+// ---------------------------------------------------------------------------
+
+void setSimulator(SimulatedAnswer answer) { simulator = answer; }
+
+void sendCommand() {
+    auto& C = catState;
+    if (C.followingRadio == 1) return;  // the radio already has what would be sent
+    // The split key, going back to simplex, has sent VFO A's frequency itself:
+    // the one command that follows (the key's own frequency send) stays unsent.
+    if (C.skipNextSend == 1) {
+        C.skipNextSend = 0;
+        return;
+    }
+    capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
+    C.cmdText += ";";
+    if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
+        static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength) {
+        C.lastFreqCmd = C.cmdText;
+        // The radio's last report no longer says where it is, and the answer
+        // to a poll frequency query sent before this names the old frequency.
+        C.freqReportSuperseded = 1;
+        if (C.pollAwaitingReply == 1 && C.pollSelect == 1) C.staleFreqAnswer = 1;
+    }
+    putText(C.awaitedLetters, leftText(C.cmdText, 2));
+    portWrite(C.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
+    if (C.debugLog == 1) debugLine("TX=" + C.cmdText);
+}
+
+void speakDelay() {
+    auto& C = catState;
+    notePrompt("delay");
+    const std::string letters = C.awaitedLetters;
+    C.awaitedLetters.clear();  // a second pause in a row waits out its whole length
+    if (C.followingRadio == 1) return;
+    const int pauseMs = platWavDurationMs(promptPath("delay"));
+    const std::int64_t start = platTickMs();
+    // Time left of the pause. The clock counts whole milliseconds: one more
+    // keeps a pause woken by other text from ending short of its length.
+    auto remaining = [&] { return static_cast<int>(pauseMs - (platTickMs() - start)) + 1; };
+    const bool watchPort = C.simMode != 1;  // the simulator has nothing on the port
+    if (watchPort) holdWaiting();
+    int waitMs = pauseMs;
+    while (waitMs > 0 && !awaitedAnswerCame(letters)) {
+        if (!watchPort) {
+            portWaitInput(0, waitMs);
+            return;
+        }
+        if (!portWaitInput(C.comPort, waitMs)) return;  // the whole time has passed
+        if (!holdWaiting()) {
+            // No room left, or woken without bytes: the rest is slept.
+            portWaitInput(0, remaining());
+            return;
+        }
+        waitMs = remaining();
+    }
+}
+
+void readReply() {
+    auto& C = catState;
+    C.replyText.clear();
+    C.awaitedLetters.clear();
+    if (C.followingRadio == 1) return;
+    if (C.simMode == 1)
+        putText(C.replyText, simulatedAnswer(), kReplyCapacity);
+    else
+        takeRadioBytes();
+    if (C.debugLog == 1 && !C.replyText.empty()) debugLine("RX=" + C.replyText);
+}
+
+int radioBytesWaiting() { return static_cast<int>(catState.heldReply.size()) + portBytesWaiting(catState.comPort); }
+
+void takeRadioBytes() {
+    auto& C = catState;
+    std::string rest;
+    const int room = kPortReadMaximum - static_cast<int>(C.heldReply.size());
+    if (room > 0 && portBytesWaiting(C.comPort) > 0) portRead(C.comPort, rest, room);
+    putText(C.replyText, C.heldReply + rest, kReplyCapacity);
+    C.heldReply.clear();
+}
+
+void sendText(std::string_view text) {
+    putText(catState.cmdText, text);
+    sendCommand();
+}
+
+void queryRadio(std::string_view text) {
+    sendText(text);
+    speakDelay();
+    readReply();
+}
+
+bool replyField(std::string_view letters, int offset, int length, std::string& field) {
+    field.clear();
+    const int p = findText(catState.replyText, letters);
+    if (p == 0) return false;
+    field = midText(catState.replyText, p + offset, length);
+    return true;
+}
+
+bool replyNumber(std::string_view letters, int offset, int length, int& value) {
+    std::string field;
+    if (!replyField(letters, offset, length, field) || !leadsWithNumber(field)) return false;
+    value = textInt(field);
+    return true;
+}
+
+int replyValue(std::string_view letters, int offset, int length, int fallback) {
+    int value = fallback;
+    replyNumber(letters, offset, length, value);
+    return value;
+}
+
+bool holdsAnswer(std::string_view text, std::string_view letters) {
+    if (letters.empty()) return false;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        const std::size_t end = text.find(';', from);
+        if (end == std::string_view::npos) return false;  // the last reply is not complete yet
+        if (text.substr(from, end - from).substr(0, letters.size()) == letters) return true;
+        from = end + 1;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Pass-through port
+// ---------------------------------------------------------------------------
+
+void servePassThrough(bool vfoAIsB) {
+    auto& C = catState;
+    C.bridgeScan = 0;
+    C.bridgeMode.clear();
+    C.bridgeAnswered = 0;
+    // The radio port named again as the pass-through port would feed the
+    // radio's own answers back to it as commands.
+    if (C.bridgePort == C.comPort) return;
+    if (portBytesWaiting(C.bridgePort) > 0) {
+        portRead(C.bridgePort, C.bridgeChunk, kPortReadMaximum);
+        C.bridgeInbox += C.bridgeChunk;
+    }
+    const std::size_t last =
+        C.bridgeInbox.empty() ? std::string::npos : C.bridgeInbox.rfind(';', kTextCapacity - 1);
+    if (last == std::string::npos) {
+        // A full text without a ";" can never complete a command: kept, it
+        // would block the pass-through for good, so it is dropped and the
+        // other program's next command starts clean.
+        if (static_cast<int>(C.bridgeInbox.size()) >= kTextCapacity) {
+            C.bridgeInbox.clear();
+            C.bridgeChunk.clear();
+        }
+        return;
+    }
+    // Every complete command goes out now: a program that writes a setting
+    // and its check ("FA...;ID;") together waits for the answer to the last.
+    const std::string commands = C.bridgeInbox.substr(0, last + 1);
+    C.bridgeInbox.erase(0, last + 1);
+    capText(C.bridgeInbox);  // what follows waits for the next exchange, within a text's room
+    C.bridgeScan = static_cast<int>(last) + 1;
+    C.bridgeUsed = 1;
+    if (C.debugLog == 1) debugLine("***VRX1=" + commands);
+
+    std::vector<std::string> letters;  // of the commands sent, as sent
+    std::string awaited;               // letters of the last one that has an answer
+    std::size_t from = 0;
+    while (from < commands.size()) {
+        const std::size_t end = commands.find(';', from);
+        const std::string command = commands.substr(from, end - from);
+        from = end + 1;
+        if (command.empty()) continue;  // a lone ";" asks nothing
+        putText(C.cmdText, command);
+        // While split the operator listens on VFO B: the other program's
+        // VFO A commands go there.
+        if (vfoAIsB && startsWith(C.cmdText, "FA")) C.cmdText = "FB" + midText(C.cmdText, 3);
+        sendCommand();
+        letters.push_back(leftText(C.cmdText, 2));
+        // A mode setting has no answer; the poll brings the program's own mode in step.
+        if (setsMode(command))
+            C.bridgeMode = midText(command, 3, 1);
+        else
+            awaited = letters.back();
+    }
+
+    C.replyText.clear();
+    if (awaited.empty()) {
+        C.bridgeAnswered = 1;  // nothing to wait for
+        return;
+    }
+    C.awaitedLetters = awaited;
+    speakDelay();
+    readReply();
+
+    // The answers to these commands go back; anything else (a poll answer
+    // that came late, the start of one still coming) stays for the poll.
+    std::string forward, keep;
+    std::size_t at = 0;
+    while (at < C.replyText.size()) {
+        const std::size_t end = C.replyText.find(';', at);
+        if (end == std::string::npos) {
+            keep += C.replyText.substr(at);
+            break;
+        }
+        const std::string answer = C.replyText.substr(at, end + 1 - at);
+        at = end + 1;
+        bool ours = errorAnswer(answer);
+        for (const std::string& l : letters) ours = ours || startsWith(answer, l);
+        (ours ? forward : keep) += answer;
+    }
+    putText(C.heldReply, keep + C.heldReply, kPortReadMaximum);
+    C.replyText = forward;
+    C.bridgeAnswered = holdsAnswer(forward, awaited) ? 1 : 0;
+    if (forward.empty() || forward == ";") return;
+    if (C.debugLog == 1) debugLine("***VTX1=" + forward);
+    portWrite(C.bridgePort, forward, static_cast<int>(forward.size()));
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] Debug log
+// ---------------------------------------------------------------------------
+
+void openDebugLog() {
+    auto& C = catState;
+    if (C.debugLog != 1) return;
+    closeDebugLog();
+    C.debugFile = platFileOpenWrite(kDebugLogFile);
+    if (C.debugFile <= 0) {
+        C.debugFile = 0;  // no log can be written here; the program runs on without it
+        return;
+    }
+    const PlatDateTime now = platLocalDateTime();
+    debugLine("RIGVOX " + std::string(kVersionText) + "  " + zeroPad(now.day, 2) + "-" + zeroPad(now.month, 2) + "-" +
+              zeroPad(now.year, 4) + "   " + zeroPad(now.hour, 2) + ":" + zeroPad(now.minute, 2) + ":" +
+              zeroPad(now.second, 2));
+    debugLine("Comport=" + numberText(C.comPort) + "  Speed=" + numberText(C.baudRate) + " Baud");
+}
+
+void debugLine(std::string_view line) {
+    auto& C = catState;
+    if (C.debugFile <= 0) return;
+    std::string text(line);
+    text += "\r\n";
+    platFileWrite(C.debugFile, text);  // a failed log write must not disturb the radio's work
+}
+
+void closeDebugLog() {
+    auto& C = catState;
+    if (C.debugFile <= 0) return;
+    platFileClose(C.debugFile);
+    C.debugFile = 0;
+}

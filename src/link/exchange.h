@@ -1,0 +1,68 @@
+// Command exchange with the radio: sendCommand, the reply pause, readReply, reply picking, the debug log and the pass-through port.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Sends cmdText with ";" appended to the radio port (nothing when
+// skipNextSend is set, or while followingRadio); copies frequency-setting commands to lastFreqCmd and marks the
+// radio's last frequency report (and a poll frequency answer still on its
+// way) as older than what was sent; logs "TX=". Its two letters become the
+// answer the next reply pause waits for.
+void sendCommand();
+// The offline simulator of rigvox-sim: its answer to the command in cmdText
+// ("" when it gives none). While simMode is 1 the reply pause and readReply
+// take the answer from it instead of the radio port.
+using SimulatedAnswer = std::string (*)();
+void setSimulator(SimulatedAnswer answer);
+// The reply pause: "delay" in the speech log, then at most the length of
+// delay.wav. It ends as soon as the answer to the command sent last is
+// complete on the radio port (a reply led by its two letters, up to its ";");
+// without one, or with no command sent since the last pause or read, it
+// lasts the whole length. Bytes that arrive meanwhile are held for the next
+// read. No time while followingRadio: nothing was sent.
+void speakDelay();
+// Fills replyText with what the radio has sent: what a pause held, then what
+// waits on the port (or the simulator's answer); logs "RX=". Never waits.
+// Nothing while followingRadio.
+void readReply();
+// Radio bytes received and not yet read (held by a pause or on the port).
+int radioBytesWaiting();
+// Takes them into replyText as readReply does, without the simulator (the
+// poll's collection, which logs for itself).
+void takeRadioBytes();
+// Sends text (without ";") as a command: cmdText = text, sendCommand.
+void sendText(std::string_view text);
+// The query pattern: cmdText = text, sendCommand, speakDelay, readReply.
+void queryRadio(std::string_view text);
+// Reply picking. p = the 1-based position of the first occurrence of letters
+// in replyText; the field is the length characters from p + offset (the
+// piece that exists when it reaches past the end; to the end when length is
+// negative).
+// replyField: when letters are found, field = that piece and returns true
+// (the piece may be empty); otherwise field is empty and returns false.
+bool replyField(std::string_view letters, int offset, int length, std::string& field);
+// replyNumber: true when letters are found and the field leads with a number
+// (blanks, optional "-", a digit); value = that number read by the number
+// reader and rounded. An absent answer, an empty field or a garbled one
+// ("AG0?;") gives false and leaves value alone.
+bool replyNumber(std::string_view letters, int offset, int length, int& value);
+// replyValue: the number of replyNumber, or fallback when there is none.
+int replyValue(std::string_view letters, int offset, int length, int fallback);
+// True when text holds a complete answer led by letters: at its start or
+// right after a ";", and closed by a ";".
+bool holdsAnswer(std::string_view text, std::string_view letters);
+// One exchange of the pass-through port, called by the poll while bridgePort
+// is above 0: takes what the other program sent; sends every complete
+// command in it (its "FA" commands as "FB" when vfoAIsB: while split the
+// operator listens on VFO B) (the rest waits in bridgeInbox); pauses for the answer to
+// the last one that has an answer; writes back the answers to those commands
+// and keeps any other answer for the poll. Leaves for the poll: bridgeScan
+// (0 when nothing was sent), replyText (what was written back), bridgeMode
+// and bridgeAnswered.
+void servePassThrough(bool vfoAIsB);
+// Debug log "debug.dat": created with its two header lines when debugLog is 1.
+void openDebugLog();
+// Appends one line (CR LF added) when the log is open.
+void debugLine(std::string_view line);
+void closeDebugLog();

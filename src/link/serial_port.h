@@ -1,0 +1,35 @@
+// The numbered serial-port table (256 slots) over the platform's serial devices.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+constexpr int kPortSlots = kPlatSerialPorts;
+
+// Opens port number (1..256) at baud: 1 opened, 0 not. A port that cannot be
+// opened now is tried again about once a second by the later operations on
+// it; a speed outside the list both systems take is refused for good. Both
+// are written to the debug log.
+int portOpen(int number, int baud);
+// Closes the port in the slot and empties it; an empty slot is left alone.
+void portClose(int number);
+// Mode -1: reads return at once with whatever is received.
+void portSetReadTimeouts(int number, int mode);
+// Keeps the speed; data bits, parity, stop code (1 one stop bit, else two).
+void portSetLine(int number, int dataBits, int parity, int stopCode);
+// Received bytes waiting (clears line errors); 0 for an empty slot.
+int portBytesWaiting(int number);
+// Takes at most maximum waiting bytes into text, without waiting; returns the count.
+int portRead(int number, std::string& text, int maximum);
+// Sleeps until bytes are waiting on port number or timeoutMs have passed;
+// true when bytes are waiting. An empty slot sleeps the whole time.
+bool portWaitInput(int number, int timeoutMs);
+// Writes length characters of text; returns the count written.
+int portWrite(int number, const std::string& text, int length);
+// The open sequence used for the radio port and the pass-through port:
+// close, open at baudRate, reads that never wait, 8 data bits, no parity,
+// the configured stop code.
+void openPortSequence(int number);
+// Closes every slot (tests).
+void closeAllPorts();

@@ -1,0 +1,51 @@
+// The rigctld-compatible network port: client connections, and the command
+// interpreter that answers them beside the key dispatcher. Gets are answered
+// from the program's state; sets run the procedures the keys run, silently.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr int kNetClientSlots = 8;           // clients served at once
+constexpr std::size_t kNetOutputLimit = 65536;  // answers held for a client that does not read
+
+struct NetClient {
+    int handle = 0;      // connection handle, 0 = free slot
+    std::string inbox;   // received text not yet a whole line (shorter than kNetLineLimit)
+    std::string outbox;  // answers the connection has not taken yet (at most kNetOutputLimit)
+    int onVfoB = 0;      // 1 after the client's "V VFOB": its f and F then mean VFO B
+};
+
+struct NetState {
+    // Configuration line "RIGCTLD=" (rigvox.cfg), written by readConfiguration.
+    int rigctldPort = 0;                  // network port, 0 = none, -1 = line not understood
+    std::string rigctldAddress = "127.0.0.1";  // address listened on (loopback unless named)
+    int listener = 0;                     // listening socket, 0 = no port (openNetPort, closeNetPort)
+    NetClient clients[kNetClientSlots];   // filled by serveNetClients as clients connect
+    int pttSlot = -1;                     // client slot whose "T 1" keyed the transmitter, -1 = none
+    // The VFO the poll does not follow (A while split, B otherwise), as last
+    // read from the radio or set by a client: asked again after a second.
+    long long otherVfoHz = 0;
+    std::int64_t otherVfoAtMs = 0;        // platform clock of that reading
+    int otherVfoSplit = -1;               // splitState > 0 when it was read; -1 = none kept
+    // The working frequency a client last set, and when: the poll may still
+    // bring an answer the radio gave before the setting.
+    long long setWorkingHz = 0;
+    std::int64_t setWorkingAtMs = -1;     // platform clock of that setting; -1 = none
+};
+
+extern NetState netState;
+
+// Listens on rigctldAddress:rigctldPort when rigctldPort is above 0. A port
+// that cannot be opened (taken, address not of this machine) is written to
+// the debug log; the program runs on without it.
+void openNetPort();
+// Closes every client and the listener (shutdown).
+void closeNetPort();
+// Takes waiting connections, reads what each client sent, answers every
+// whole line and writes what waits. Run for kEventNetwork.
+void serveNetClients();
+// Writes answers a slow client had no room for, takes a connection that
+// waited behind busy clients, and forgets which client keyed the
+// transmitter once it is back to receive. Run on every tick.
+void sendNetAnswers();

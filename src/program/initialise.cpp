@@ -1,0 +1,98 @@
+// The initialisation sequence: screen texts, debug log, start values, memory
+// file, radio port, optional power-on, first frequency, model detection and
+// the band's tone.
+#include "program/initialise.h"
+
+#include <string>
+
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
+#include "memory/memory_file.h"
+#include "program/program_state.h"
+#include "radio/mode_filter.h"
+#include "radio/radio_state.h"
+#include "radio/vfo_split.h"
+#include "screen/display.h"
+#include "session/state_query.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr int kDefaultModel = 23;
+constexpr int kPowerOnPauses = 6;
+
+// Power-on: the wake-up text, the power command, then time for the radio to
+// come up before anything else is sent.
+void switchRadioOn() {
+    sendText("Poweron");
+    speakDelay();
+    sendText("PS1");
+    for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
+}
+
+// The band's CTCSS tone from its record, or the tone encoder off.
+void restoreTone(const std::string& record) {
+    auto& R = radioState;
+    const std::string tone = midText(record, kBandToneAt, kToneWidth);
+    if (isCommittedTone(tone)) {
+        R.toneCode = tone;
+        R.ctcssOn = 1;
+        sendToneOn(R.toneCode);
+    } else {
+        sendText("CT0");
+    }
+}
+
+}  // namespace
+
+void initialiseProgram() {
+    const auto& C = catState;
+    const auto& P = programState;
+    auto& R = radioState;
+
+    showBannerAndHelp(P.bannerText + "  " + P.workText);
+    if (C.debugLog == 1) openDebugLog();
+    resetStartValues();
+    loadMemoryFile();
+    openPortSequence(C.comPort);
+    if (P.powerSwitching == 1) switchRadioOn();
+
+    // From here on the big font is in effect; the mode field at 50,45 is
+    // printed by setMode below.
+    selectBigFont();
+
+    // A band the memory file cannot have meant (0 when its header had no
+    // band character) must not index the table.
+    if (!bandHasRecord(R.band)) R.band = kDefaultBand;
+    // A damaged record would send garbage to the radio: the band starts from
+    // its factory record instead.
+    if (!bandRecordUsable(R.bandTable[R.band])) R.bandTable[R.band] = kFactoryBandRecords[R.band];
+
+    // Tune VFO A to the band's stored frequency.
+    const long long hz = recordHz(R.bandTable[R.band], kBandVfoAAt);
+    R.freqDisplayText = displayFrequency(recordDigits(R.bandTable[R.band], kBandVfoAAt));
+    R.freqHz = roundToInt(static_cast<double>(hz));
+    sendText(frequencyCommand("FA", hz));
+
+    // Without an answer the model stays 23; a radio switched on later is
+    // asked again when it connects.
+    R.rigModel = kDefaultModel;
+    checkRadioModel();
+
+    const std::string& record = R.bandTable[R.band];
+    R.bandSplitFlag = textInt(midText(record, kBandSplitAt, 1));
+    R.mode = textInt(midText(record, kBandModeAt, 1));
+    R.savedMode = R.mode;
+    setMode();
+
+    if (reducedFeatureRadio()) {
+        // The reduced-feature radio is asked for its firmware version (the
+        // answer is not used) and has no tone commands.
+        queryRadio("VN");
+        return;
+    }
+    restoreTone(R.bandTable[R.band]);
+}

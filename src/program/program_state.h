@@ -1,0 +1,23 @@
+// The program's own state, the one instance of every area's state (defined
+// in program_state.cpp) and the resets of them all.
+#pragma once
+
+#include <string>
+
+struct ProgramState {
+    std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
+    std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
+    int powerSwitching = 0;          // config line 7: 1 = power on at start, power command at quit
+};
+
+extern ProgramState programState;
+
+// Puts every area's state back to its start value, configuration included.
+// Tests begin with it.
+void resetState();
+
+// The start values set by initialisation: every area back to its start,
+// except the configuration read from rigvox.cfg (the program's, the link's
+// and the radio's configuration fields, the power values of config line 3,
+// the network port), which is kept.
+void resetStartValues();

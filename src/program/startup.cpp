@@ -1,0 +1,214 @@
+// Program entry, the configuration file rigvox.cfg, the message loop and the
+// shutdown steps.
+#include "program/startup.h"
+
+#include <string>
+
+#include "base/named_values.h"
+#include "base/text.h"
+#include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
+#include "memory/memory_file.h"
+#include "network/net_commands.h"
+#include "platform/platform.h"
+#include "program/initialise.h"
+#include "program/program_state.h"
+#include "radio/band_table.h"
+#include "radio/radio_state.h"
+#include "session/simulator.h"
+#include "speech/prompts.h"
+#include "speech/speech_state.h"
+
+namespace {
+
+constexpr const char* kConfigFile = "rigvox.cfg";
+constexpr const char* kCreditLine = "keyboard and voice front panel for Kenwood transceivers";
+constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
+constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
+constexpr int kTimerPeriodMs = 50;
+constexpr int kDefaultTxPower = 100;
+
+// Takes the next line of the open configuration file into cmdText, the
+// program's line buffer. A line past the end of the file reads as empty text.
+void readConfigLine(int file) {
+    auto& C = catState;
+    std::string line;
+    if (!platFileReadLine(file, line)) line.clear();
+    putText(C.cmdText, line);
+}
+
+int lineLength() { return static_cast<int>(catState.cmdText.size()); }
+
+// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
+// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
+// Port 0, or no tenth line, opens no port. A line that says something else
+// leaves the port closed and is reported by openNetPort (port -1).
+constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr int kHighestTcpPort = 65535;
+
+void readRigctldLine() {
+    auto& N = netState;
+    const std::string& line = catState.cmdText;
+    N.rigctldPort = 0;
+    N.rigctldAddress = "127.0.0.1";
+    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
+    if (!startsWith(upperText(line), kRigctldLabel)) {
+        N.rigctldPort = -1;
+        return;
+    }
+    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    std::string port = value;
+    const std::size_t colon = value.rfind(':');
+    if (colon != std::string::npos) {
+        std::string address = value.substr(0, colon);
+        port = value.substr(colon + 1);
+        if (address.size() >= 2 && address.front() == '[' && address.back() == ']')
+            address = address.substr(1, address.size() - 2);
+        N.rigctldAddress = address;
+    }
+    if (!allDigits(port) || port.size() > 5 || textInt(port) > kHighestTcpPort || N.rigctldAddress.empty()) {
+        N.rigctldPort = -1;
+        N.rigctldAddress = "127.0.0.1";
+        return;
+    }
+    N.rigctldPort = textInt(port);
+}
+
+}  // namespace
+
+bool readConfiguration() {
+    auto& R = radioState;
+    auto& C = catState;
+
+    const int file = platFileOpenRead(kConfigFile);
+    if (file <= 0) return false;
+
+    // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
+    // tells a two-digit port from a one-digit one.
+    readConfigLine(file);
+    C.comPort = textInt(rightText(C.cmdText, lineLength() == 6 ? 2 : 1));
+
+    // Line 2: label of 6 characters, the speed after it.
+    readConfigLine(file);
+    C.baudRate = textInt(midText(C.cmdText, 7));
+
+    // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
+    // length keeps the default.
+    readConfigLine(file);
+    R.txPower = kDefaultTxPower;
+    if (lineLength() >= 7 && lineLength() <= 9) R.txPower = textInt(rightText(C.cmdText, lineLength() - 6));
+    R.powerCeiling = R.txPower > 100 ? R.txPower : 100;
+
+    readConfigLine(file);
+    R.swrSpeech = textInt(midText(C.cmdText, 5, 1));
+
+    readConfigLine(file);
+    R.tunerMode = textInt(midText(C.cmdText, 5, 1));
+
+    readConfigLine(file);
+    R.bandCoverage = midText(C.cmdText, 9, 1);
+
+    readConfigLine(file);
+    programState.powerSwitching = textInt(midText(C.cmdText, 8, 1));
+
+    // Line 8: pass-through port, two digits only in a line of exactly 9.
+    readConfigLine(file);
+    C.bridgePort = textInt(rightText(C.cmdText, lineLength() == 9 ? 2 : 1));
+
+    readConfigLine(file);
+    C.debugLog = textInt(midText(C.cmdText, 7, 1));
+
+    readConfigLine(file);
+    readRigctldLine();
+
+    platFileClose(file);
+    return true;
+}
+
+void shutdownProgram() {
+    auto& C = catState;
+    auto& R = radioState;
+
+    // A transmitter must never be left keyed by a program that is gone: the
+    // close box and SIGTERM come here straight from transmit or tune, without
+    // the quit key's own "RX".
+    if (R.txState != 0 || R.tuning == 1) {
+        sendText("RX");
+        R.txState = 0;
+        R.tuning = 0;
+    }
+    platTimerStop();
+    // Only a frequency the radio actually reported may be stored: otherwise
+    // the band records stay as they were loaded.
+    if (startsWith(C.lastFreqReply, "F")) storeBand();
+    saveMemoryFile();
+    closeNetPort();
+    platWindowClose();
+    if (programState.powerSwitching == 1) {
+        // Models 19 and 24 take "PS1" as their closing command; the others
+        // are put to standby with "PS9".
+        C.cmdText = (R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9";
+        sendCommand();
+    }
+    playPrompt("delay");
+    portClose(C.comPort);
+    closeDebugLog();
+    closeSpeechLog();
+}
+
+int runProgram(int simulator) {
+    auto& C = catState;
+    auto& K = keysState;
+    auto& P = programState;
+
+    P.bannerText = "*** Rigvox V " + std::string(kVersionText) + " ***";
+    P.workText = kCreditLine;
+    speechState.waveDir = "wave/";
+
+    platWindowOpen(kWindowTitle, kWindowX, kWindowY, kWindowWidth, kWindowHeight);
+
+    // The simulator is chosen by the build (rigvox-sim), never at run time.
+    C.simMode = simulator == 1 ? 1 : 0;
+
+    // The spoken version is fixed, not derived from versionText.
+    playPrompt("rigvox");
+    playPrompt("3");
+    playPrompt("point");
+    playPrompt("4");
+    if (C.simMode == 1) playPrompt("sim");
+
+    if (!readConfiguration()) {
+        // Nothing else of start-up or shutdown runs: no port, no file written.
+        playPrompt("cfgnf");
+        platWindowClose();
+        closeSpeechLog();
+        return 0;
+    }
+
+    if (C.simMode == 1) {
+        seedSimulator();
+        setSimulator(simulatedAnswer);
+    }
+    initialiseProgram();
+    openNetPort();
+    platTimerStart(kTimerPeriodMs);
+
+    // One event at a time; the handler clears running on the quit key and on
+    // the window's close request. A platform with no more events to give ends
+    // the run the same way, with the full shutdown.
+    K.running = 1;
+    while (K.running != 0) {
+        int kind = 0, param = 0;
+        if (!platWaitEvent(kind, param)) break;
+        K.eventKind = kind;
+        K.eventParam = param;
+        handleEvent();
+    }
+
+    shutdownProgram();
+    return 0;
+}

@@ -1,0 +1,165 @@
+// Meter answers and their readouts: the S-meter on screen, the SWR while
+// tuning or transmitting, the ALC peaks of the F11 watch.
+#include "session/meters.h"
+
+#include <iterator>
+#include <string>
+
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "radio/radio_state.h"
+#include "screen/display.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr int kSMeterX = 750;
+constexpr int kSMeterY = 45;
+constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
+constexpr int kSNinePlus = 30;        // sMeter from here on is above S9
+constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt6"
+constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
+
+// Reply fields, counted from the first letter of the marker.
+constexpr int kSwrFieldOffset = 3;    // "RM1" + four digits
+constexpr int kMeterFieldLength = 4;
+constexpr int kAlcPollOffset = 5;     // last two of the four "RM3" digits
+constexpr int kAlcPollLength = 2;
+constexpr int kSMeterOffset = 5;      // "SM0" + four digits: characters 6 and 7
+constexpr int kReducedSMeterOffset = 3;  // "SM" + three digits: characters 4 and 5
+constexpr int kSMeterLength = 2;
+
+// The S-meter as the common 0..30 scale: model 100 counts three times as
+// fine, model 20 two thirds as fine.
+// An answer without digits where the reading stands ("SM;", as radios that
+// cannot read the meter answer) is no reading: false, value untouched.
+bool sMeterFromReply(int& value) {
+    const auto& R = radioState;
+    int reading = 0;
+    if (reducedFeatureRadio()) {
+        if (!replyNumber("SM", kReducedSMeterOffset, kSMeterLength, reading)) return false;
+        reading /= 3;
+        if (reading >= 28 && reading <= 31) reading = 27;  // this radio's top readings are S9
+    } else if (!replyNumber("SM", kSMeterOffset, kSMeterLength, reading)) {
+        return false;
+    }
+    if (R.rigModel == 20) reading = reading / 2 + reading;
+    value = reading < 0 ? 0 : reading;
+    return true;
+}
+
+void showSMeter() {
+    const int s = radioState.sMeter;
+    std::string text = "S";
+    // The two blanks erase an earlier "9+".
+    if (s > kSNinePlus - 1) text += "9+";
+    else text += plainNumber(s < 0 ? 0 : s / kStepsPerSUnit) + "  ";
+    printAt(kSMeterX, kSMeterY, text);
+}
+
+// SWR while tuning: every reading is kept (the S key speaks the last one)
+// and spoken when the configuration asks for it. A garbled count keeps the
+// last reading rather than claiming a perfect match.
+void handleSwrReply() {
+    auto& R = radioState;
+    std::string field;
+    if (!replyField("RM1", kSwrFieldOffset, kMeterFieldLength, field)) return;
+    const bool countRead = static_cast<int>(field.size()) == kMeterFieldLength && allDigits(field);
+    // The reduced-feature radio's reading is spoken from its reply's own
+    // characters below; it is not a meter count.
+    if (countRead && !reducedFeatureRadio())
+        putText(R.swrText, plainNumber(swrTenths(textInt(field))));
+    if (R.swrSpeech <= 0) return;
+
+    if (reducedFeatureRadio()) {
+        // This radio's reading is spoken from the reply's own characters.
+        const std::string& reply = catState.replyText;
+        if (R.tunerState < 2) playPrompt("swr");
+        const std::string whole = midText(reply, 3, 1);
+        const std::string tenth = midText(reply, 4, 1);
+        // Only digits name recordings: a garbled character is not spoken.
+        if (allDigits(whole)) speakDigits(whole);
+        playPrompt("point");
+        if (allDigits(tenth)) speakDigits(tenth);
+        if (R.tunerState < 2) playPrompt("21");
+        R.tunerState = 2;
+        return;
+    }
+    speakSwr();
+}
+
+// ALC during the watch: keep the peak, speak it after a quiet spell.
+void handleAlcReply() {
+    auto& R = radioState;
+    if (findText(catState.replyText, "RM3") == 0 || R.alcAnnounce <= 0) return;
+    const int reading = replyValue("RM3", kAlcPollOffset, kAlcPollLength, 0);
+    if (reading > R.alcValue) R.alcValue = reading;
+    if (R.quietTicks > kAlcQuietTicks) speakAlc();
+}
+
+void handleSMeterReply() {
+    auto& R = radioState;
+    if (!startsWith(catState.replyText, "SM") || R.tuning != 0) return;
+    if (!sMeterFromReply(R.sMeter)) return;
+    showSMeter();
+}
+
+}  // namespace
+
+// The radio's SWR meter (0..30 dots on the TS-590) is printed 1.0 at count
+// 0, 1.5 at 6, 2.0 at 12, 3.0 at 18 and about 10 at its far end, 30; between
+// those marks it reads as straight lines. The readout says what that scale
+// shows, in tenths, rounded half up.
+int swrTenths(int meterCount) {
+    struct Mark {
+        int count, tenths;
+    };
+    static constexpr Mark kScale[] = {{0, 10}, {6, 15}, {12, 20}, {18, 30}, {30, 100}};
+    if (meterCount <= kScale[0].count) return kScale[0].tenths;
+    for (int i = 1; i < static_cast<int>(std::size(kScale)); ++i) {
+        const Mark& a = kScale[i - 1];
+        const Mark& b = kScale[i];
+        if (meterCount > b.count) continue;
+        const int span = b.count - a.count;
+        return a.tenths + ((meterCount - a.count) * (b.tenths - a.tenths) * 2 + span) / (2 * span);
+    }
+    return kScale[std::size(kScale) - 1].tenths;
+}
+
+void speakSwr() {
+    auto& R = radioState;
+    if (R.tunerState < 2) playPrompt("SWR");
+    if (R.swrText.empty()) {
+        // No reading has come from the radio yet: say so rather than a ratio.
+        playPrompt("na");
+        return;
+    }
+    const int tenths = textInt(R.swrText);
+    if (tenths > kSwrTopTenths) {
+        playPrompt("gt6");
+    } else {
+        speakDigits(plainNumber(tenths < 10 ? 1 : tenths / 10));
+        playPrompt("point");
+        speakDigits(plainNumber(tenths < 10 ? 0 : tenths % 10));
+    }
+    if (R.tunerState < 2 || R.txState > 0) playPrompt("21");
+    if (R.tunerState < 2) R.tunerState = 2;
+}
+
+void handleMeterReply() {
+    handleSwrReply();
+    handleAlcReply();
+    handleSMeterReply();
+}
+
+void speakAlc() {
+    auto& R = radioState;
+    if (R.alcAnnounce == 1) {
+        // "alc" once at the start of a series of readings.
+        playPrompt("alc");
+        R.alcAnnounce = 2;
+    }
+    speakDigits(plainNumber(R.alcValue));
+    R.quietTicks = 0;
+}

@@ -1,0 +1,18 @@
+// Meter answers and their readouts: S-meter, SWR, ALC watch.
+#pragma once
+
+// Speaks swrText (the ratio in tenths) as a ratio: "SWR" until announced,
+// the ratio with one decimal or "gt6" above 6, "21" (to one); "na" when no
+// reading has come. Marks the SWR announced (tunerState 2).
+void speakSwr();
+// Speaks alcValue, after "alc" at the start of a watch's readings
+// (alcAnnounce 1 becomes 2); restarts the quiet spell (quietTicks 0).
+void speakAlc();
+// Takes "RM1" (SWR), "RM3" (ALC peak) and "SM" (S-meter, shown at 750,45)
+// answers out of replyText, in that order, each when present.
+void handleMeterReply();
+
+// The radio's SWR meter count (0 to 30) as the ratio its meter's scale
+// shows, in tenths: 10 at 0, 15 at 6, 20 at 12, 30 at 18, 100 at 30 and
+// above, straight lines between.
+int swrTenths(int meterCount);

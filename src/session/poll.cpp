@@ -1,0 +1,219 @@
+// The 50 ms poll cycle and what it orchestrates: collecting the last answer,
+// following the radio's frequency (and the connection sequence on the first
+// answer after a (re)connection), serving the pass-through port and following
+// what the other program changed, sending the next query; the link watchdog.
+#include "session/poll.h"
+
+#include <cstdint>
+#include <string>
+
+#include "base/records.h"
+#include "base/text.h"
+#include "link/cat_state.h"
+#include "link/exchange.h"
+#include "link/serial_port.h"
+#include "platform/platform.h"
+#include "radio/band_table.h"
+#include "radio/mode_filter.h"
+#include "radio/panel.h"
+#include "radio/radio_state.h"
+#include "session/meters.h"
+#include "session/session_state.h"
+#include "session/simulator.h"
+#include "session/state_query.h"
+#include "speech/prompts.h"
+
+namespace {
+
+constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
+constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
+constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
+// A tick's worth of pass-through service: further commands are taken only
+// while the radio answers quickly and this much has not yet passed, so a key
+// waits at most about one tick longer than for a single exchange.
+constexpr int kBridgeBudgetMs = 50;
+// How long the pass-through waits for the other program's next command after
+// handing it an answer: a program in the middle of a sequence sends it at once.
+constexpr int kBridgeNextCommandMs = 5;
+
+// ---------------------------------------------------------------------------
+// [SECTION] Following the radio
+// ---------------------------------------------------------------------------
+
+// The first frequency answer after a (re)connection: program and radio are
+// brought into step, then "connected". A radio that was off (or not yet
+// plugged in) at start has not told its model: it is asked before anything
+// that depends on the model is spoken or sent.
+void connectRadio() {
+    auto& N = sessionState;
+    if (N.modelAnswered == 0) checkRadioModel();
+    // A reading from before the link was lost says nothing of this radio.
+    radioState.sMeter = kNoSMeterReading;
+    queryRadioState();
+    playPrompt("connected");
+    N.connected = 1;
+}
+
+// A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
+// follows it, the window shows it, a split just switched on is announced;
+// the first one after a (re)connection then runs the connection sequence, so
+// that sequence already names the radio's frequency and band. Anything else
+// (cut short, run together, line noise in the digits) changes nothing and
+// never reaches the band record.
+void followFrequencyAnswer() {
+    auto& C = catState;
+    auto& R = radioState;
+    const std::string digits = midText(C.replyText, 3, kFreqDigits);
+    if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
+    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerEnd - 1));
+    C.freqReportSuperseded = 0;
+    storeBand();
+    R.freqHz = textInt(digits);
+    updateFrequencyDisplay();
+    if (R.splitState == 1) {
+        // Announced once, on the first display after split went on.
+        playPrompt("split");
+        R.splitState = 2;
+    }
+    C.pollAwaitingReply = 0;
+    C.replyText.clear();
+    if (sessionState.connected == 0) connectRadio();
+}
+
+// The program's mode for the mode digit of a forwarded "MD" command; 0 when
+// the program has no such mode. The radio numbers FM 4 and AM 5; FM comes in
+// as FM narrow, the FM mode the band records use and the one that keeps a
+// repeater tone on.
+int modeOfRadioDigit(std::string_view digit) {
+    if (digit == "1") return kModeLsb;
+    if (digit == "2") return kModeUsb;
+    if (digit == "3") return kModeCw;
+    if (digit == "4") return kModeFmNarrow;
+    if (digit == "5") return kModeAm;
+    return 0;
+}
+
+// What the other program's commands changed: its mode command makes the
+// program's own mode (screen, filter, status row) follow, without sending the
+// radio a setting it already has; a frequency answer passing by is shown as
+// a poll answer would be.
+void followPassThrough() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (C.bridgeScan == 0) return;
+    // The radio answered, so the link is alive. Under a steady stream of
+    // commands the poll's own collections may come up empty.
+    if (!C.replyText.empty()) sessionState.silentPolls = 0;
+    const std::string forwarded = C.replyText;
+    const int newMode = modeOfRadioDigit(C.bridgeMode);
+    if (newMode > 0) {
+        R.mode = newMode;
+        C.followingRadio = 1;
+        setMode();
+        C.followingRadio = 0;
+    }
+    const int s = findText(forwarded, ";") + 1;
+    const int f = findText(forwarded, "FA");
+    if (f > 0 && s > f) {
+        C.replyText = midText(forwarded, f, s - f);
+        followFrequencyAnswer();
+    }
+}
+
+// Serves the pass-through port: one exchange, and more while the radio
+// answers quickly and the other program has its next command ready, within
+// a tick's worth of time.
+void servePassThroughPort() {
+    const auto& C = catState;
+    const std::int64_t start = platTickMs();
+    for (;;) {
+        servePassThrough(radioState.splitState > 0);
+        followPassThrough();
+        if (C.bridgeScan == 0 || C.bridgeAnswered == 0) return;
+        if (platTickMs() - start >= kBridgeBudgetMs) return;
+        if (!portWaitInput(C.bridgePort, kBridgeNextCommandMs)) return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// [SECTION] The cycle
+// ---------------------------------------------------------------------------
+
+// Takes the answer to the query sent on an earlier tick. Returns false when
+// nothing was waiting: the tick then ends without a new query, so a silent
+// radio is asked on every second tick.
+bool collectAnswer() {
+    auto& C = catState;
+    auto& N = sessionState;
+    C.pollAwaitingReply = 0;
+    // An answer to a query that went out before the program's own frequency
+    // command would put the old frequency back into the band record and the
+    // readout: the next query's answer is the radio's own.
+    const bool stale = C.staleFreqAnswer == 1;
+    C.staleFreqAnswer = 0;
+    const int count = C.simMode == 1 ? 1 : radioBytesWaiting();
+    if (count <= 0) {
+        N.silentPolls += 1;
+        if (N.silentPolls > kSilentPollsLost) {
+            // About two seconds of silence: the next frequency answer resynchronises fully.
+            N.connected = 0;
+            N.silentPolls = kSilentPollsLost;
+        }
+        return false;
+    }
+    N.silentPolls = 0;
+    if (C.simMode == 1)
+        simulatePollReply();
+    else
+        takeRadioBytes();
+    if (C.debugLog == 1) debugLine("RX=" + C.replyText);
+    // Answers are recognised by content, not matched to queries, so a late one is still used.
+    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
+        if (stale)
+            C.replyText.clear();
+        else
+            followFrequencyAnswer();
+    }
+    handleMeterReply();
+    return true;
+}
+
+// The meter query of the moment: the ALC watch reads "RM" whatever runs;
+// tuning reads the SWR; otherwise the S-meter, whose form the reduced-feature
+// radio shortens.
+const char* meterQuery() {
+    auto& R = radioState;
+    if (R.alcAnnounce > 0) return "RM";
+    if (R.tuning == 1) return reducedFeatureRadio() ? "SW" : "RM";
+    return reducedFeatureRadio() ? "SM" : "SM0";
+}
+
+}  // namespace
+
+void pollTick() {
+    auto& C = catState;
+    auto& R = radioState;
+    if (C.busy == 1) return;  // another exchange owns the radio port
+    R.quietTicks += 1;
+    if (R.quietTicks > kQuietTicksHeld) R.quietTicks = kQuietTicksHeld;
+
+    if (C.pollAwaitingReply == 1) {
+        if (!collectAnswer()) return;
+    } else if (C.bridgePort > 0 && C.simMode != 1 && radioBytesWaiting() > 0) {
+        // An answer that was not there yet when its collection came (the
+        // tick after a reply pause falls due at once) is this program's:
+        // taken now, it is not forwarded as the answer to the other
+        // program's command.
+        collectAnswer();
+    }
+
+    if (C.bridgePort > 0) servePassThroughPort();
+
+    C.pollAwaitingReply = 1;
+    if (C.pollSelect == 0)
+        putText(C.cmdText, R.splitState > 0 ? "FB" : "FA");
+    else
+        putText(C.cmdText, meterQuery());
+    C.pollSelect = C.pollSelect == 0 ? 1 : 0;
+    sendCommand();
+}
