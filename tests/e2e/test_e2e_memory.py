@@ -46,6 +46,8 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(lines[15:], ["9"] * 100)
             self.assertEqual(crlf_lines(s.read_file("memory.txt")),
                              ["Memory Bank Information", "  ", "Empty"])
+            at_7100 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500,
+                                        what="the frequency display")
 
             # 21.3 MHz (15 m, USB, preamp on), then CW, stored in slot 5.
             self.press("e", ["EF"])
@@ -56,7 +58,10 @@ class MemoryChannels(unittest.TestCase):
             self.settle()
             self.press("m", ["cw.wav"], ["FW0600"])
             self.settle()
-            at_21300 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500)
+            # The display follows the radio's answers, which a loaded machine
+            # may take in a poll or two late: waited for, not assumed.
+            at_21300 = s.wait_for_screen(FREQUENCY, lambda p: p != at_7100 and dark(p) > 500,
+                                         what="21.3 MHz on the screen")
             cw = s.screen_pixels(MODE)
             _, said = self.press("c", ["sch"])
             sent, said = self.press("5", ["ok"])
@@ -148,7 +153,8 @@ class MemoryChannels(unittest.TestCase):
             self.press("c", ["sch"])
             self.press("6", ["ok"])
             s.radio_control("freq A 21250000")
-            self.settle()
+            s.wait_for_screen(FREQUENCY, lambda p: p != at_21300 and dark(p) > 500,
+                              what="21.25 MHz on the screen")
             s.end_session()
             self.assertEqual(s.wait_exit(30), 0)
             self.assertEqual(commands(s.radio_log())[-1], "RX")

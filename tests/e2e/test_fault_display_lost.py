@@ -11,7 +11,9 @@ import subprocess
 import unittest
 
 import rigvox_e2e
-from rigvox_e2e import HarnessError, Session, commands, config_text
+from rigvox_e2e import HarnessError, Session, commands, config_text, dark
+
+FREQUENCY = (280, 145, 670, 85)
 
 
 def start_own_display():
@@ -49,10 +51,12 @@ class DisplayLost(unittest.TestCase):
                 s.wait_for_window()
                 s.wait_for_speech(["connected"], timeout=30)
                 s.wait_for_silence()
+                at_7100 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500)
                 sent, _ = s.press("space", ["on"], ["TX"])
                 self.assertEqual(commands(sent), ["TX"])
                 s.radio_control("freq A 7050000")
-                s.wait_for_radio(["FA", "FA"], since=s.radio_mark())
+                s.wait_for_screen(FREQUENCY, lambda p: p != at_7100 and dark(p) > 500,
+                                  what="7.05 MHz on the screen")
 
                 xvfb.terminate()
                 xvfb.wait(10)
