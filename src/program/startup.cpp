@@ -17,6 +17,7 @@
 #include "program/initialise.h"
 #include "program/program_state.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/radio_state.h"
 #include "session/radio_search.h"
 #include "session/simulator.h"
@@ -31,6 +32,7 @@ constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
+constexpr int kDefaultTxLimitSeconds = 180;
 
 // Takes the next line of the open configuration file into cmdText, the
 // program's line buffer. A line past the end of the file reads as empty text.
@@ -43,28 +45,33 @@ void readConfigLine(int file) {
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 
-// The optional lines after the nine, each "NAME=value", in any order.
-
-// "RIGCTLD=" and a port (on the loopback address), or an address and a port,
-// "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no such
-// line, opens no port. A value that says something else leaves the port
-// closed and is reported by openNetPort (port -1).
+// Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr const char* kTxLimitLabel = "TXLIMIT=";
 constexpr int kHighestTcpPort = 65535;
 // "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
 // system's speech. Another value keeps the prompts and is logged.
 constexpr const char* kVoiceLabel = "VOICE=";
+constexpr int kLongestTxLimit = 86400;     // seconds: a day
+constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
-// The value after a label, without the blanks and tabs that end the line.
-std::string labelValue(const std::string& line, const char* label) {
-    std::string value = midText(line, static_cast<int>(std::string(label).size()) + 1);
+// The value of the line in cmdText when it starts with label (in any letter
+// case), blanks after it dropped; false when it does not.
+bool labelledValue(const char* label, std::string& value) {
+    const std::string& line = catState.cmdText;
+    if (!startsWith(upperText(line), label)) return false;
+    value = midText(line, static_cast<int>(std::string(label).size()) + 1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
-    return value;
+    return true;
 }
 
-void readRigctldLine() {
+// "RIGCTLD=" and a port (on the loopback address), or an address and a
+// port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no
+// such line, opens no port. A value that says something else leaves the
+// port closed and is reported by openNetPort (port -1).
+void readRigctldValue(const std::string& value) {
     auto& N = netState;
-    const std::string value = labelValue(catState.cmdText, kRigctldLabel);
+    N.rigctldPort = 0;
     N.rigctldAddress = "127.0.0.1";
     std::string port = value;
     const std::size_t colon = value.rfind(':');
@@ -99,31 +106,44 @@ bool firstStart() {
     return true;
 }
 
-void readVoiceLine() {
-    const std::string value = lowerText(labelValue(catState.cmdText, kVoiceLabel));
-    speechState.voiceChoice = value == "system" ? kVoiceSystem : value == "prompts" ? kVoicePrompts : kVoiceUnknown;
+// "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
+// limit as it was and is noted for the debug log.
+void readTxLimitValue(const std::string& value) {
+    auto& P = programState;
+    if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
+        radioState.txLimitSeconds = textInt(value);
+    else
+        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + catState.cmdText + "\n");
 }
 
-// One optional line from cmdText. A line that names nothing known is kept
-// for the debug log (the first few, within the text's capacity).
-void readOptionalLine() {
+void readVoiceValue(const std::string& value) {
+    const std::string voice = lowerText(value);
+    speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
+}
+
+// The optional lines, up to the end of the file: each known one is read,
+// any other noted for the debug log and skipped.
+void readOptionalLines(int file) {
     auto& P = programState;
-    const std::string& line = catState.cmdText;
-    if (line.find_first_not_of(" \t") == std::string::npos) return;
-    const std::string upper = upperText(line);
-    if (startsWith(upper, kRigctldLabel)) return readRigctldLine();
-    if (startsWith(upper, kVoiceLabel)) return readVoiceLine();
-    std::string unknown = P.unknownConfigLines;
-    if (!unknown.empty()) unknown += " | ";
-    putText(P.unknownConfigLines, unknown + line);
+    std::string line;
+    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
+        putText(catState.cmdText, line);
+        std::string value;
+        if (labelledValue(kRigctldLabel, value))
+            readRigctldValue(value);
+        else if (labelledValue(kTxLimitLabel, value))
+            readTxLimitValue(value);
+        else if (labelledValue(kVoiceLabel, value))
+            readVoiceValue(value);
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+            putText(P.configNotes, P.configNotes + "Line not understood: " + catState.cmdText + "\n");
+    }
 }
 
 // In the debug log: optional lines not understood, and a voice other than
 // the one rigvox.cfg asked for.
 void logConfigNotes(bool voiceReached) {
-    const auto& P = programState;
     if (catState.debugLog != 1) return;
-    if (!P.unknownConfigLines.empty()) debugLine("rigvox.cfg lines not understood: " + P.unknownConfigLines);
     if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
     if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
 }
@@ -183,13 +203,10 @@ bool readConfiguration() {
 
     netState.rigctldPort = 0;
     netState.rigctldAddress = "127.0.0.1";
-    programState.unknownConfigLines.clear();
+    R.txLimitSeconds = kDefaultTxLimitSeconds;
+    programState.configNotes.clear();
     speechState.voiceChoice = kVoicePrompts;
-    std::string line;
-    while (platFileReadLine(file, line)) {
-        putText(C.cmdText, line);
-        readOptionalLine();
-    }
+    readOptionalLines(file);
 
     platFileClose(file);
     return true;
@@ -207,6 +224,8 @@ void shutdownProgram() {
         R.txState = 0;
         R.tuning = 0;
     }
+    // Nor keying CW text it was given (with break-in, that transmits).
+    if (cwKeyerSounding()) stopCwText();
     platTimerStop();
     // Only a frequency the radio actually reported may be stored: otherwise
     // the band records stay as they were loaded.

@@ -84,6 +84,7 @@ class Models(unittest.TestCase):
             self.assertEqual(self.press(key, ["na"]), ([], ["na"]), key)
         self.assertEqual(self.press("n", ["na"]), ([], ["na"]))
         self.assertEqual(self.press("w", ["na"])[1], ["bw", "na"])
+        self.assertEqual(self.press("j", ["na"]), ([], ["cw", "na"]))  # no keyer for text
         # Its power is fixed: P says so and leaves the arrows on tuning.
         self.assertEqual(self.press("p", ["watts"])[1], ["power", "4", "point", "5", "watts"])
         self.assertEqual(self.press("Up", sent=["FA00007101000"])[0], ["FA00007101000"])
