@@ -609,6 +609,7 @@ void handleEvent() {
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
+            limitProgramTransmission();
             answerMorseWaits();
             sendNetAnswers();
             readWholeHelp();

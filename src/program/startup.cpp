@@ -31,6 +31,7 @@ constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
+constexpr int kDefaultTxLimitSeconds = 180;
 
 // Takes the next line of the open configuration file into cmdText, the
 // program's line buffer. A line past the end of the file reads as empty text.
@@ -43,25 +44,31 @@ void readConfigLine(int file) {
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 
-// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
-// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
-// Port 0, or no tenth line, opens no port. A line that says something else
-// leaves the port closed and is reported by openNetPort (port -1).
+// Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr const char* kTxLimitLabel = "TXLIMIT=";
 constexpr int kHighestTcpPort = 65535;
+constexpr int kLongestTxLimit = 86400;     // seconds: a day
+constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
-void readRigctldLine() {
-    auto& N = netState;
+// The value of the line in cmdText when it starts with label (in any letter
+// case), blanks after it dropped; false when it does not.
+bool labelledValue(const char* label, std::string& value) {
     const std::string& line = catState.cmdText;
+    if (!startsWith(upperText(line), label)) return false;
+    value = midText(line, static_cast<int>(std::string(label).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    return true;
+}
+
+// "RIGCTLD=" and a port (on the loopback address), or an address and a
+// port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no
+// such line, opens no port. A value that says something else leaves the
+// port closed and is reported by openNetPort (port -1).
+void readRigctldValue(const std::string& value) {
+    auto& N = netState;
     N.rigctldPort = 0;
     N.rigctldAddress = "127.0.0.1";
-    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
-    if (!startsWith(upperText(line), kRigctldLabel)) {
-        N.rigctldPort = -1;
-        return;
-    }
-    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
     std::string port = value;
     const std::size_t colon = value.rfind(':');
     if (colon != std::string::npos) {
@@ -93,6 +100,33 @@ bool firstStart() {
         return false;
     }
     return true;
+}
+
+// "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
+// limit as it was and is noted for the debug log.
+void readTxLimitValue(const std::string& value) {
+    auto& P = programState;
+    if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
+        radioState.txLimitSeconds = textInt(value);
+    else
+        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + catState.cmdText + "\n");
+}
+
+// The optional lines, up to the end of the file: each known one is read,
+// any other noted for the debug log and skipped.
+void readOptionalLines(int file) {
+    auto& P = programState;
+    std::string line;
+    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
+        putText(catState.cmdText, line);
+        std::string value;
+        if (labelledValue(kRigctldLabel, value))
+            readRigctldValue(value);
+        else if (labelledValue(kTxLimitLabel, value))
+            readTxLimitValue(value);
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+            putText(P.configNotes, P.configNotes + "Line not understood: " + catState.cmdText + "\n");
+    }
 }
 
 }  // namespace
@@ -139,8 +173,11 @@ bool readConfiguration() {
     readConfigLine(file);
     C.debugLog = textInt(midText(C.cmdText, 7, 1));
 
-    readConfigLine(file);
-    readRigctldLine();
+    netState.rigctldPort = 0;
+    netState.rigctldAddress = "127.0.0.1";
+    R.txLimitSeconds = kDefaultTxLimitSeconds;
+    programState.configNotes.clear();
+    readOptionalLines(file);
 
     platFileClose(file);
     return true;
