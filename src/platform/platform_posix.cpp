@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/line_reader.h"
 #include "platform/platform_real.h"
+#include "platform/port_name.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -248,18 +249,6 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     return static_cast<int>(serialSlots.size());
 }
 
-// The port number of a "comN" or "COMN" name (1..256), else 0.
-int linkNameNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0))
-        return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
-}
-
 // The path with every link followed, empty when it leads nowhere.
 std::string resolvedPath(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);
@@ -304,7 +293,7 @@ std::vector<PlatSerialDevice> platSerialList() {
     // is the operator's, even while its device is away).
     if (DIR* dir = ::opendir(".")) {
         while (struct dirent* entry = ::readdir(dir)) {
-            const int n = linkNameNumber(entry->d_name);
+            const int n = comNameNumber(entry->d_name);
             if (n > 0) devices.push_back({n, entry->d_name});
         }
         ::closedir(dir);

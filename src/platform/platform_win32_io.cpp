@@ -240,23 +240,6 @@ bool platSerialWaitInput(int handle, int timeoutMs) {
     return false;
 }
 
-namespace {
-
-// The number of a port named "COMn" (any letter case), 1..256; else 0.
-int comNameNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 3,
-                                                             "COM", 3) != CSTR_EQUAL)
-        return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
-}
-
-}  // namespace
-
 std::vector<PlatSerialDevice> platSerialList() {
     // Every serial port the system has, as Device Manager lists it: value
     // names are driver names ("\Device\Serial0"), the data the port names.
