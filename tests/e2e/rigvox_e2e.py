@@ -404,6 +404,7 @@ class Session:
         self.dir = None
         self.proc = None
         self.radio_proc = None
+        self.radio_pty = None  # the radio's pseudo-terminal, set by start_radio
         self.window_id = None
         self.speech_cursor = 0
         self._stdout = self._stderr = self._radio_err = None
@@ -443,10 +444,8 @@ class Session:
                     os.symlink(built, self.path("wave"))
             for name, content in self.files.items():
                 self.write_file(name, content)
-            if self.radio_options is not None and self.radio_link:
+            if self.radio_options is not None:
                 self.start_radio(self.radio_options, self.radio_port, link=self.radio_link)
-            elif self.radio_options is not None:
-                self.start_radio(self.radio_options, self.radio_port)
             env = dict(os.environ)
             # RIGVOX_SERIAL_DEVICES empty: a search for the radio looks at the
             # session's comN links only, never at the machine's own devices.
@@ -494,7 +493,8 @@ class Session:
 
     def start_radio(self, options=(), port=1, link=None):
         """Starts the virtual radio serving com<port> in the working
-        directory (before the program opens it), or the path `link`."""
+        directory (before the program opens it), or the path `link`. Sets
+        radio_pty to its pseudo-terminal."""
         exe = os.path.join(BUILD, "virtual-radio")
         if not os.path.exists(exe):
             raise HarnessError("no virtual radio at %s" % exe)
@@ -506,8 +506,11 @@ class Session:
             cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=self._radio_err, preexec_fn=_radio_child)
         ready, _, _ = select.select([self.radio_proc.stdout], [], [], 30)
-        if not ready or not self.radio_proc.stdout.readline():
+        line = self.radio_proc.stdout.readline() if ready else b""
+        if not line:
             raise HarnessError("the virtual radio did not start")
+        # The terminal itself, to see the line settings the program left.
+        self.radio_pty = re.search(rb"pty=(\S+)", line).group(1).decode()
         wait_until(lambda: os.path.islink(link), 20, "the radio's link")
 
     def stop_radio(self):
