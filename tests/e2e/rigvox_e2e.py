@@ -529,13 +529,12 @@ class Session:
         (kept when RIGVOX_E2E_KEEP is set)."""
         try:
             _stop_process(self.proc)
-            _stop_process(self.radio_proc)
+            self.stop_radio()
         finally:
-            for f in (self._stdout, self._stderr, self._radio_err,
-                      self.radio_proc.stdout if self.radio_proc else None):
+            for f in (self._stdout, self._stderr):
                 if f:
                     f.close()
-            self._stdout = self._stderr = self._radio_err = None
+            self._stdout = self._stderr = None
             if self.dir and os.path.isdir(self.dir):
                 if self._keep:
                     sys.stderr.write("rigvox-e2e: kept %s\n" % self.dir)
