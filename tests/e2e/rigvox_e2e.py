@@ -161,36 +161,26 @@ def _stop_xvfb():
         _xvfb = None
 
 
-def ensure_display():
-    """The X display for the tests, ready when this returns: a new Xvfb of
-    this process's own (1280x1024, 24 bits) on a free display number when
-    RIGVOX_E2E_OWN_DISPLAY is set or there is no DISPLAY, otherwise the
-    runner's DISPLAY. Sets DISPLAY in this process's environment so every X
-    tool and every program started uses it."""
-    global _xvfb, _display, _display_owned
-    if _display:
-        return _display
-    if os.environ.get("DISPLAY") and not os.environ.get("RIGVOX_E2E_OWN_DISPLAY"):
-        _display = os.environ["DISPLAY"]
-        return _display
-    xvfb = _tool("Xvfb")
+def start_xvfb():
+    """A new Xvfb (1280x1024, 24 bits) on a free display number, ready when
+    this returns: (process, ":N"). Raises HarnessError when it does not
+    start."""
     # -displayfd: Xvfb picks a free number itself (its lock file settles a
     # race with a neighbour starting at the same moment) and writes it once
     # it accepts connections, so there is no guessing and no fixed number.
     read_end, write_end = os.pipe()
-    _xvfb = subprocess.Popen(
-        [xvfb, "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+    xvfb = subprocess.Popen(
+        [_tool("Xvfb"), "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
          "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
         stderr=subprocess.PIPE, preexec_fn=_die_with_parent)
     os.close(write_end)
-    atexit.register(_stop_xvfb)
     number = b""
     end = time.monotonic() + 15
     try:
         while not number.endswith(b"\n"):
             left = end - time.monotonic()
-            if left <= 0 or _xvfb.poll() is not None:
+            if left <= 0 or xvfb.poll() is not None:
                 break
             ready, _, _ = select.select([read_end], [], [], left)
             if not ready:
@@ -203,12 +193,28 @@ def ensure_display():
         os.close(read_end)
     if not number.strip().isdigit():
         err = b""
-        if _xvfb.poll() is not None:
-            err = _xvfb.stderr.read()
-        _stop_xvfb()
+        if xvfb.poll() is not None:
+            err = xvfb.stderr.read()
+        _stop_process(xvfb, grace=3)
         raise HarnessError("Xvfb did not start: %s" % err.decode(errors="replace")[-2000:])
-    _xvfb.stderr.close()
-    _display = ":" + number.strip().decode()
+    xvfb.stderr.close()
+    return xvfb, ":" + number.strip().decode()
+
+
+def ensure_display():
+    """The X display for the tests, ready when this returns: a new Xvfb of
+    this process's own (start_xvfb) when RIGVOX_E2E_OWN_DISPLAY is set or
+    there is no DISPLAY, otherwise the runner's DISPLAY. Sets DISPLAY in this
+    process's environment so every X tool and every program started uses
+    it."""
+    global _xvfb, _display, _display_owned
+    if _display:
+        return _display
+    if os.environ.get("DISPLAY") and not os.environ.get("RIGVOX_E2E_OWN_DISPLAY"):
+        _display = os.environ["DISPLAY"]
+        return _display
+    _xvfb, _display = start_xvfb()
+    atexit.register(_stop_xvfb)
     _display_owned = True
     os.environ["DISPLAY"] = _display
     return _display
