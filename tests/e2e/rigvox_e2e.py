@@ -392,14 +392,17 @@ class Session:
                 session a prompt folder of its own, the built prompts but
                 for a silent "delay" that long; 0 keeps the built one
                 (100 ms); None (the default) takes REPLY_PAUSE_MS.
+    program_dir -- None, or the folder the program starts in instead of the
+                working directory (which still keeps the logs).
     """
 
     def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
                  radio_port=1, env=None, prepare=None, radio_link=None,
-                 reply_pause_ms=None):
+                 reply_pause_ms=None, program_dir=None):
         self.config = config
         self.reply_pause_ms = REPLY_PAUSE_MS if reply_pause_ms is None else reply_pause_ms
         self.prepare = prepare
+        self.program_dir = program_dir
         self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
         self.files = files or {}
         self.wave = wave
@@ -461,9 +464,10 @@ class Session:
             env.update(self.extra_env)
             self._stdout = open(self.path("stdout.txt"), "wb")
             self._stderr = open(self.path("stderr.txt"), "wb")
-            self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=env,
-                                         stdin=subprocess.DEVNULL, stdout=self._stdout,
-                                         stderr=self._stderr, preexec_fn=_die_with_parent)
+            self.proc = subprocess.Popen([self.binary], cwd=self.program_dir or self.dir,
+                                         env=env, stdin=subprocess.DEVNULL,
+                                         stdout=self._stdout, stderr=self._stderr,
+                                         preexec_fn=_die_with_parent)
         except BaseException:
             self.stop()
             raise
