@@ -178,6 +178,15 @@ bool setAttributes(int fd, const struct termios& tio) {
     return r == 0;
 }
 
+// Sets tio with the given speed both ways on fd; true when the device took
+// the speed. tcsetattr succeeds when any part took effect: a speed the
+// device refused only shows when read back.
+bool applySpeed(int fd, struct termios& tio, speed_t speed) {
+    struct termios check;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 && setAttributes(fd, tio) &&
+           ::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) == speed;
+}
+
 }  // namespace
 
 long platreal::speedConstant(int baud) {
@@ -227,12 +236,7 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     tio.c_cflag |= CS8 | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    struct termios check;
-    if (::cfsetispeed(&tio, static_cast<speed_t>(speed)) != 0 ||
-        ::cfsetospeed(&tio, static_cast<speed_t>(speed)) != 0 || !setAttributes(fd, tio) ||
-        ::tcgetattr(fd, &check) != 0 || ::cfgetospeed(&check) != static_cast<speed_t>(speed)) {
-        // tcsetattr succeeds when any part took effect: a speed the device
-        // refused only shows when read back.
+    if (!applySpeed(fd, tio, static_cast<speed_t>(speed))) {
         closeFd(fd);
         return 0;
     }
@@ -279,10 +283,8 @@ bool platSerialSetSpeed(int handle, int baud) {
     SerialSlot* s = serialOf(handle);
     const long speed = platreal::speedConstant(baud);
     if (!s || speed < 0) return false;
-    struct termios tio, check;
-    return ::tcgetattr(s->fd, &tio) == 0 && ::cfsetispeed(&tio, static_cast<speed_t>(speed)) == 0 &&
-           ::cfsetospeed(&tio, static_cast<speed_t>(speed)) == 0 && setAttributes(s->fd, tio) &&
-           ::tcgetattr(s->fd, &check) == 0 && ::cfgetospeed(&check) == static_cast<speed_t>(speed);
+    struct termios tio;
+    return ::tcgetattr(s->fd, &tio) == 0 && applySpeed(s->fd, tio, static_cast<speed_t>(speed));
 }
 
 std::vector<PlatSerialDevice> platSerialList() {

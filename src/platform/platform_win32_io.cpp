@@ -45,6 +45,15 @@ COMMTIMEOUTS immediateReads() {
     return t;
 }
 
+// Sets dcb with the given speed on the port; true when the device took the
+// speed, which only shows when read back.
+bool applySpeed(HANDLE h, DCB& dcb, int baud) {
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    DCB check{};
+    check.DCBlength = sizeof check;
+    return SetCommState(h, &dcb) && GetCommState(h, &check) && check.BaudRate == dcb.BaudRate;
+}
+
 std::int64_t counterMs() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -81,7 +90,6 @@ int platSerialOpen(int portNumber, int baud) {
     dcb.DCBlength = sizeof dcb;
     bool ok = GetCommState(h, &dcb);
     if (ok) {
-        dcb.BaudRate = static_cast<DWORD>(baud);
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
         dcb.fOutX = FALSE;
@@ -94,14 +102,10 @@ int platSerialOpen(int portNumber, int baud) {
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb);
+        ok = applySpeed(h, dcb, baud);
     }
-    // A speed the device refused only shows when read back.
-    DCB check{};
-    check.DCBlength = sizeof check;
     COMMTIMEOUTS timeouts = immediateReads();
-    ok = ok && GetCommState(h, &check) && check.BaudRate == static_cast<DWORD>(baud) &&
-         SetCommTimeouts(h, &timeouts);
+    ok = ok && SetCommTimeouts(h, &timeouts);
     if (!ok) {
         CloseHandle(h);
         return 0;
@@ -279,11 +283,7 @@ bool platSerialSetSpeed(int handle, int baud) {
     if (!s || baud <= 0) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(s->h, &dcb)) return false;
-    dcb.BaudRate = static_cast<DWORD>(baud);
-    DCB check{};
-    check.DCBlength = sizeof check;
-    return SetCommState(s->h, &dcb) && GetCommState(s->h, &check) && check.BaudRate == static_cast<DWORD>(baud);
+    return GetCommState(s->h, &dcb) && applySpeed(s->h, dcb, baud);
 }
 
 int platSerialGiveNumber(const std::string&) { return 0; }
