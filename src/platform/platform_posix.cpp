@@ -129,7 +129,7 @@ bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENOD
 // n-th built-in port /dev/ttyS<n-1>. A port once reached through its link
 // keeps to the link: when the link vanishes with an unplugged adapter, the
 // reopen must wait for it, not land on the built-in port.
-std::vector<bool> portUsedLink(257, false);
+std::vector<bool> portUsedLink(kPlatSerialPorts + 1, false);
 bool portLinkExists(int portNumber) {
     const std::string number = std::to_string(portNumber);
     return pathExists("com" + number) || pathExists("COM" + number);
@@ -270,7 +270,7 @@ constexpr const char* kDevicePatternsVariable = "RIGVOX_SERIAL_DEVICES";
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256) return 0;
+    if (portNumber < 1 || portNumber > kPlatSerialPorts) return 0;
     return openSerialDevice(serialDeviceName(portNumber), portNumber, baud);
 }
 
@@ -339,9 +339,8 @@ std::vector<PlatSerialDevice> platSerialList() {
 int platSerialGiveNumber(const std::string& path) {
     if (path.empty()) return 0;
     for (int n = 1; n <= 99; ++n) {
-        const std::string number = std::to_string(n);
-        if (pathExists("com" + number) || pathExists("COM" + number)) continue;
-        if (::symlink(path.c_str(), ("com" + number).c_str()) == 0) return n;
+        if (portLinkExists(n)) continue;
+        if (::symlink(path.c_str(), ("com" + std::to_string(n)).c_str()) == 0) return n;
         if (errno != EEXIST) return 0;
     }
     return 0;

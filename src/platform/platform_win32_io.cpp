@@ -69,10 +69,10 @@ std::int64_t counterMs() {
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256 || baud <= 0) return 0;
-    // "COM9", and from COM10 on the device namespace, "\\.\COM10".
+    // "COM9", and from COM10 on the device namespace, "\\.\COM10"; "" for a
+    // number out of range.
     const std::string name = portPlatformName(portNumber);
-    if (name.empty()) return 0;
+    if (name.empty() || baud <= 0) return 0;
     // Share mode 0: exclusive, no other program can open the port meanwhile.
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
