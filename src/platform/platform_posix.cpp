@@ -300,13 +300,7 @@ std::vector<PlatSerialDevice> platSerialList() {
         }
         ::closedir(dir);
     }
-    // "com1" before "COM1", as the port is opened.
-    std::sort(devices.begin(), devices.end(), [](const PlatSerialDevice& a, const PlatSerialDevice& b) {
-        return a.number != b.number ? a.number < b.number : a.path > b.path;
-    });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     for (const PlatSerialDevice& d : devices) reached.push_back(resolvedPath(d.path));
 
     const char* own = std::getenv(kDevicePatternsVariable);

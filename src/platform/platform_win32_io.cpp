@@ -265,11 +265,7 @@ std::vector<PlatSerialDevice> platSerialList() {
         if (n > 0) devices.push_back({n, "COM" + std::to_string(n)});
     }
     RegCloseKey(key);
-    std::sort(devices.begin(), devices.end(),
-              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number < b.number; });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     return devices;
 }
 

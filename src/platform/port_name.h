@@ -2,7 +2,9 @@
 // Kept apart from the backends so that the naming is tested on every system.
 #pragma once
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -27,4 +29,15 @@ inline int comNameNumber(const std::string& name) {
         n = n * 10 + (name[i] - '0');
     }
     return n <= kPlatSerialPorts ? n : 0;
+}
+
+// Sorts devices by port number and keeps one device per number: of the
+// names one number goes by, "com1" before "COM1", as the port is opened.
+inline void keepOnePerNumber(std::vector<PlatSerialDevice>& devices) {
+    std::sort(devices.begin(), devices.end(), [](const PlatSerialDevice& a, const PlatSerialDevice& b) {
+        return a.number != b.number ? a.number < b.number : a.path > b.path;
+    });
+    devices.erase(std::unique(devices.begin(), devices.end(),
+                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
+                  devices.end());
 }
