@@ -2,16 +2,13 @@
 #include "speech/readouts.h"
 
 #include "base/named_values.h"
+#include "base/records.h"
 #include "base/text.h"
 #include "speech/prompts.h"
 
 void speakFrequency(std::string_view hzDigits, bool vfoB) {
     // MHz with six decimals, leading zeros removed: "14.074000", ".500000".
-    const std::string field(hzDigits);
-    std::string text = leftText(field, 5) + "." + rightText(field, 6);
-    std::size_t firstKept = 0;
-    while (firstKept < text.size() && text[firstKept] == '0') ++firstKept;
-    const std::string freqText = text.substr(firstKept);
+    const std::string freqText = displayFrequency(hzDigits);
 
     if (vfoB) playPrompt("vfob");
     const int point = findText(freqText, ".");
