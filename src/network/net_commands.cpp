@@ -168,14 +168,10 @@ bool askRadio(std::string_view query, std::string_view letters) {
     return !mine.empty();
 }
 
-// A VFO's frequency read from the radio, with the split redirection held off
-// so that "FA" really asks VFO A. False when no whole answer came.
+// A VFO's frequency read from the radio ("FA" or "FB"). False when no whole
+// answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
-    auto& R = radioState;
-    const int split = R.splitState;
-    R.splitState = 0;
     const bool answered = askRadio(letters, letters);
-    R.splitState = split;
     std::string digits;
     if (!answered || !replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
         static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
@@ -294,12 +290,8 @@ bool meansVfoB(const NetRequest& r, int slot) {
 int setFrequency(const NetRequest& r) {
     auto& R = radioState;
     if (R.splitState > 0) {
-        // While split the keys tune VFO B; the client names the receive VFO,
-        // so the redirection to VFO B is held off for this command.
-        const int split = R.splitState;
-        R.splitState = 0;
+        // While split the keys tune VFO B; the client names the receive VFO.
         sendText(frequencyCommand("FA", r.hz));
-        R.splitState = split;
         keepOtherVfo(r.hz);
         storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
