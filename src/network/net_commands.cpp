@@ -173,9 +173,7 @@ bool askRadio(std::string_view query, std::string_view letters) {
 bool askRadioFrequency(const char* letters, long long& hz) {
     const bool answered = askRadio(letters, letters);
     std::string digits;
-    if (!answered || !replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
-        static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
-        return false;
+    if (!answered || !replyDigits(letters, kFreqReplyOffset, kFreqReplyDigits, digits)) return false;
     hz = static_cast<long long>(textValue(digits));
     return true;
 }
@@ -184,9 +182,7 @@ bool askRadioFrequency(const char* letters, long long& hz) {
 // when no whole number came.
 bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
     std::string field;
-    if (!askRadio(query, letters) || !replyField(letters, offset, width, field) ||
-        static_cast<int>(field.size()) != width || !allDigits(field))
-        return false;
+    if (!askRadio(query, letters) || !replyDigits(letters, offset, width, field)) return false;
     value = textInt(field);
     return true;
 }

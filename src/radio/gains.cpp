@@ -56,9 +56,7 @@ void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDig
 void readKeyerSpeed() {
     queryRadio("KS");
     std::string speed;
-    if (replyField("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed) &&
-        static_cast<int>(speed.size()) == kKeyerReplyDigits && allDigits(speed))
-        radioState.keyerSpeed = textInt(speed);
+    if (replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) radioState.keyerSpeed = textInt(speed);
 }
 
 void sendSquelch() { sendSetting("SQ0", radioState.squelchLevel, kLevelDigits); }
