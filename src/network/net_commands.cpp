@@ -55,14 +55,6 @@ constexpr int kMeterCountOffset = 3;
 constexpr int kMeterCountDigits = 4;
 constexpr double kMeterFullScale = 30;
 
-// Answers to the level queries, after their letters.
-constexpr int kMicGainOffset = 2;   // "MG" + 3 digits
-constexpr int kKeyerOffset = 2;     // "KS" + 3 digits
-constexpr int kSquelchOffset = 3;   // "SQ0" + 3 digits
-constexpr int kNrLevelOffset = 2;   // "RL" + 2 digits
-constexpr int kLevelDigits = 3;
-constexpr int kNrLevelDigits = 2;
-
 // The preamp's and the attenuator's one step in dB. The attenuator's first
 // step ("RA01") is 6 dB on the TS-990S and TS-890S, 12 dB elsewhere.
 constexpr int kPreampDb = 12;
@@ -515,22 +507,22 @@ bool askedLevel(NetLevel level, std::string& value) {
     int n = 0;
     switch (level) {
     case kNetLevelSql:
-        if (!askRadioNumber("SQ0", "SQ0", kSquelchOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("SQ0", "SQ0", kSquelchReplyOffset, kLevelDigits, n)) return false;
         R.squelchLevel = n;
         value = shareText(n, kGainTop);
         break;
     case kNetLevelMicGain:
-        if (!askRadioNumber("MG", "MG", kMicGainOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("MG", "MG", kMicGainReplyOffset, kLevelDigits, n)) return false;
         R.micGain = n;
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadioNumber("KS", "KS", kKeyerOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("KS", "KS", kKeyerReplyOffset, kKeyerReplyDigits, n)) return false;
         R.keyerSpeed = n;
         value = plainNumber(n);
         break;
     case kNetLevelNr:
-        if (!askRadioNumber("RL", "RL", kNrLevelOffset, kNrLevelDigits, n)) return false;
+        if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
         R.nrLevel = n;
         value = shareText(n, kNoiseLevelTop);
         break;
