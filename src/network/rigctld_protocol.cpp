@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "base/named_values.h"
 #include "base/text.h"
 
 namespace {
@@ -472,7 +473,7 @@ std::string netDumpState(const NetServed& served) {
            "has_mW2power=0\n"
            "timeout=2000\n"
            "rig_model=2\n"
-           "rigctld_version=Rigvox 3.4a\n"
+           "rigctld_version=Rigvox " + std::string(kVersionText) + "\n"
            "done\n";
     return out;
 }
@@ -488,7 +489,7 @@ std::string netDumpCaps(const NetServed& served) {
     std::string out = "Caps dump for model: 2\n"
                       "Model name:\tNET rigctl\n"
                       "Mfg name:\tHamlib\n"
-                      "Backend version:\tRigvox 3.4a\n"
+                      "Backend version:\tRigvox " + std::string(kVersionText) + "\n"
                       "Backend status:\tStable\n"
                       "Rig type:\tTransceiver\n"
                       "PTT type:\tRig capable\n"
