@@ -179,6 +179,11 @@ bool replyNumber(std::string_view letters, int offset, int length, int& value) {
     return true;
 }
 
+bool replyDigits(std::string_view letters, int offset, int length, std::string& field) {
+    return replyField(letters, offset, length, field) && static_cast<int>(field.size()) == length &&
+           allDigits(field);
+}
+
 int replyValue(std::string_view letters, int offset, int length, int fallback) {
     int value = fallback;
     replyNumber(letters, offset, length, value);

@@ -47,6 +47,9 @@ bool replyField(std::string_view letters, int offset, int length, std::string& f
 // reader and rounded. An absent answer, an empty field or a garbled one
 // ("AG0?;") gives false and leaves value alone.
 bool replyNumber(std::string_view letters, int offset, int length, int& value);
+// replyDigits: true when letters are found and the field is exactly length
+// digits, which it then holds; a short, long or garbled answer gives false.
+bool replyDigits(std::string_view letters, int offset, int length, std::string& field);
 // replyValue: the number of replyNumber, or fallback when there is none.
 int replyValue(std::string_view letters, int offset, int length, int fallback);
 // True when text holds a complete answer led by letters: at its start or

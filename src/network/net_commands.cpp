@@ -55,14 +55,6 @@ constexpr int kMeterCountOffset = 3;
 constexpr int kMeterCountDigits = 4;
 constexpr double kMeterFullScale = 30;
 
-// Answers to the level queries, after their letters.
-constexpr int kMicGainOffset = 2;   // "MG" + 3 digits
-constexpr int kKeyerOffset = 2;     // "KS" + 3 digits
-constexpr int kSquelchOffset = 3;   // "SQ0" + 3 digits
-constexpr int kNrLevelOffset = 2;   // "RL" + 2 digits
-constexpr int kLevelDigits = 3;
-constexpr int kNrLevelDigits = 2;
-
 // The preamp's and the attenuator's one step in dB. The attenuator's first
 // step ("RA01") is 6 dB on the TS-990S and TS-890S, 12 dB elsewhere.
 constexpr int kPreampDb = 12;
@@ -168,18 +160,12 @@ bool askRadio(std::string_view query, std::string_view letters) {
     return !mine.empty();
 }
 
-// A VFO's frequency read from the radio, with the split redirection held off
-// so that "FA" really asks VFO A. False when no whole answer came.
+// A VFO's frequency read from the radio ("FA" or "FB"). False when no whole
+// answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
-    auto& R = radioState;
-    const int split = R.splitState;
-    R.splitState = 0;
     const bool answered = askRadio(letters, letters);
-    R.splitState = split;
     std::string digits;
-    if (!answered || !replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
-        static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
-        return false;
+    if (!answered || !replyDigits(letters, kFreqReplyOffset, kFreqReplyDigits, digits)) return false;
     hz = static_cast<long long>(textValue(digits));
     return true;
 }
@@ -188,9 +174,7 @@ bool askRadioFrequency(const char* letters, long long& hz) {
 // when no whole number came.
 bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
     std::string field;
-    if (!askRadio(query, letters) || !replyField(letters, offset, width, field) ||
-        static_cast<int>(field.size()) != width || !allDigits(field))
-        return false;
+    if (!askRadio(query, letters) || !replyDigits(letters, offset, width, field)) return false;
     value = textInt(field);
     return true;
 }
@@ -294,12 +278,8 @@ bool meansVfoB(const NetRequest& r, int slot) {
 int setFrequency(const NetRequest& r) {
     auto& R = radioState;
     if (R.splitState > 0) {
-        // While split the keys tune VFO B; the client names the receive VFO,
-        // so the redirection to VFO B is held off for this command.
-        const int split = R.splitState;
-        R.splitState = 0;
+        // While split the keys tune VFO B; the client names the receive VFO.
         sendText(frequencyCommand("FA", r.hz));
-        R.splitState = split;
         keepOtherVfo(r.hz);
         storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
@@ -527,22 +507,22 @@ bool askedLevel(NetLevel level, std::string& value) {
     int n = 0;
     switch (level) {
     case kNetLevelSql:
-        if (!askRadioNumber("SQ0", "SQ0", kSquelchOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("SQ0", "SQ0", kSquelchReplyOffset, kLevelDigits, n)) return false;
         R.squelchLevel = n;
         value = shareText(n, kGainTop);
         break;
     case kNetLevelMicGain:
-        if (!askRadioNumber("MG", "MG", kMicGainOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("MG", "MG", kMicGainReplyOffset, kLevelDigits, n)) return false;
         R.micGain = n;
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadioNumber("KS", "KS", kKeyerOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("KS", "KS", kKeyerReplyOffset, kKeyerReplyDigits, n)) return false;
         R.keyerSpeed = n;
         value = plainNumber(n);
         break;
     case kNetLevelNr:
-        if (!askRadioNumber("RL", "RL", kNrLevelOffset, kNrLevelDigits, n)) return false;
+        if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
         R.nrLevel = n;
         value = shareText(n, kNoiseLevelTop);
         break;
