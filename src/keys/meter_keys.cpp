@@ -52,7 +52,7 @@ void startAlcWatch() {
 
     R.alcValue = 0;
     queryRadio("RM3");
-    R.alcValue = replyValue("RM3", 3, kMeterFieldLength, 0);
+    R.alcValue = replyValue("RM3", kAlcFieldOffset, kMeterFieldLength, 0);
 
     R.alcAnnounce = -1;  // the start value is spoken without "alc"
     speakAlc();

@@ -45,6 +45,9 @@ bool replyField(std::string_view letters, int offset, int length, std::string& f
 // reader and rounded. An absent answer, an empty field or a garbled one
 // ("AG0?;") gives false and leaves value alone.
 bool replyNumber(std::string_view letters, int offset, int length, int& value);
+// replyDigits: true when letters are found and the field is exactly length
+// digits, which it then holds; a short, long or garbled answer gives false.
+bool replyDigits(std::string_view letters, int offset, int length, std::string& field);
 // replyValue: the number of replyNumber, or fallback when there is none.
 int replyValue(std::string_view letters, int offset, int length, int fallback);
 // True when text holds a complete answer led by letters: at its start or
@@ -56,8 +59,8 @@ bool holdsAnswer(std::string_view text, std::string_view letters);
 // operator listens on VFO B) (the rest waits in bridgeInbox); pauses for the answer to
 // the last one that has an answer; writes back the answers to those commands
 // and keeps any other answer for the poll. Leaves for the poll: bridgeScan
-// (0 when nothing was sent), replyText (what was written back), bridgeMode
-// and bridgeAnswered.
+// (0 when nothing was sent), replyText (what was written back), bridgeMode,
+// bridgeTransmit and bridgeAnswered.
 void servePassThrough(bool vfoAIsB);
 // Debug log "debug.dat": created with its two header lines when debugLog is 1.
 void openDebugLog();

@@ -68,6 +68,24 @@ bool platSoundPlaying();
 int platWavDurationMs(const std::string& path);
 
 // ---------------------------------------------------------------------------
+// [SECTION] System speech (the user's own synthesizer: speech-dispatcher on
+// Linux, SAPI 5 on Windows)
+// ---------------------------------------------------------------------------
+
+// Connects to the system's speech. Returns false when it cannot be reached
+// (no speech service, no voice installed); nothing is said then.
+bool platSpeechOpen();
+// Queues text (UTF-8) to be spoken after whatever this program has queued
+// before, and returns at once. Returns false when the speech has gone (the
+// service stopped): the text was not said.
+bool platSpeechSay(const std::string& text);
+// Silences what this program still has sounding or queued.
+void platSpeechCancel();
+// Lets what is queued finish (briefly, where the system would cut it off)
+// and ends the connection. Harmless when none is open.
+void platSpeechClose();
+
+// ---------------------------------------------------------------------------
 // [SECTION] Serial devices
 // ---------------------------------------------------------------------------
 
@@ -133,7 +151,11 @@ int platSerialGiveNumber(const std::string& path);
 // 0, or 0 when it cannot (address not local, port taken, no network).
 int platNetListen(const std::string& address, int port);
 // Takes one pending connection from a listener without waiting. Returns its
-// handle above 0 (non-blocking), or 0 when none is pending.
+// handle above 0 (non-blocking), or 0 when none is pending or it cannot be
+// taken. A listener whose connection cannot be taken for want of resources
+// (too many open files) is left out of the event wait until a later call
+// takes one or finds none pending, so the wait does not wake for it again
+// and again: the program calls this on every tick as well.
 int platNetAccept(int listener);
 // Takes at most maxBytes waiting bytes without waiting; text becomes exactly
 // the bytes taken. Returns the count (0 when nothing is waiting), or -1 once
@@ -143,6 +165,11 @@ int platNetRead(int handle, std::string& text, int maxBytes);
 // count written (possibly fewer, possibly 0), or -1 on a broken connection.
 int platNetWrite(int handle, const std::string& text);
 void platNetClose(int handle);
+// Whether the program holds client input it has read but not yet answered
+// (it answers a bounded amount per event). While held, the event wait does
+// not sleep: it gives waiting window events and a due tick first, then
+// kEventNetwork, as if a socket had input.
+void platNetInputHeld(bool held);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Files

@@ -78,6 +78,13 @@ std::vector<std::string> takePrompts() {
     return names;
 }
 
+std::vector<std::string> takeUtterances() {
+    std::vector<std::string> texts;
+    for (const Utterance& u : g.utterances) texts.push_back(u.text);
+    g.utterances.clear();
+    return texts;
+}
+
 std::string textAt(int x, int y) {
     for (auto it = g.texts.rbegin(); it != g.texts.rend(); ++it)
         if (it->x == x && it->y == y) return it->text;
@@ -138,7 +145,13 @@ void platTimerStart(int periodMs) { g.timerPeriodMs = periodMs; }
 void platTimerStop() { g.timerPeriodMs = 0; }
 
 bool platWaitEvent(int& kind, int& param) {
-    if (g.nextEvent >= g.events.size()) return false;
+    if (g.nextEvent >= g.events.size()) {
+        // Input the program holds is answered before the script ends.
+        if (!g.netInputHeld) return false;
+        kind = kEventNetwork;
+        param = 0;
+        return true;
+    }
     kind = g.events[g.nextEvent].first;
     param = g.events[g.nextEvent].second;
     ++g.nextEvent;
@@ -150,14 +163,12 @@ void platPlayWav(const std::string& path, bool wait) {
     const std::string key = fake::lower(path);
     g.asyncEndsMs = 0;  // any new sound cuts off one started without waiting
     if (g.missingWavs.count(key)) return;
-    if (!wait) {
-        auto it = g.wavMs.find(key);
-        if (it != g.wavMs.end()) g.asyncEndsMs = g.nowMs + it->second;
-    }
-    if (wait) {
-        auto it = g.wavMs.find(key);
-        if (it != g.wavMs.end()) g.nowMs += it->second;
-    }
+    auto it = g.wavMs.find(key);
+    if (it == g.wavMs.end()) return;
+    if (wait)
+        g.nowMs += it->second;
+    else
+        g.asyncEndsMs = g.nowMs + it->second;
 }
 
 bool platSoundPlaying() { return g.nowMs < g.asyncEndsMs; }
@@ -169,6 +180,28 @@ int platWavDurationMs(const std::string& path) {
     auto it = g.wavMs.find(key);
     return it == g.wavMs.end() ? 0 : it->second;
 }
+
+bool platSpeechOpen() {
+    g.speechOpen = g.speechReachable;
+    if (g.speechOpen) g.speechSaysLeft = -1;  // a service (re)started takes everything
+    return g.speechOpen;
+}
+
+bool platSpeechSay(const std::string& text) {
+    if (!g.speechOpen || g.speechSaysLeft == 0) return false;
+    if (g.speechSaysLeft > 0) --g.speechSaysLeft;
+    g.utterances.push_back({text, g.speechCancelled, g.nowMs});
+    g.speechCancelled = false;
+    return true;
+}
+
+void platSpeechCancel() {
+    if (!g.speechOpen) return;
+    g.speechCancelled = true;
+    ++g.speechCancels;
+}
+
+void platSpeechClose() { g.speechOpen = false; }
 
 std::vector<PlatSerialDevice> platSerialList() {
     std::vector<PlatSerialDevice> devices;
@@ -322,6 +355,7 @@ void platNetClose(int handle) {
     auto it = g.sockets.find(handle);
     if (it != g.sockets.end()) it->second.open = false;
 }
+void platNetInputHeld(bool held) { g.netInputHeld = held; }
 
 // --- files -----------------------------------------------------------------
 

@@ -129,7 +129,7 @@ bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENOD
 // n-th built-in port /dev/ttyS<n-1>. A port once reached through its link
 // keeps to the link: when the link vanishes with an unplugged adapter, the
 // reopen must wait for it, not land on the built-in port.
-std::vector<bool> portUsedLink(257, false);
+std::vector<bool> portUsedLink(kPlatSerialPorts + 1, false);
 bool portLinkExists(int portNumber) {
     const std::string number = std::to_string(portNumber);
     return pathExists("com" + number) || pathExists("COM" + number);
@@ -178,6 +178,15 @@ bool setAttributes(int fd, const struct termios& tio) {
     return r == 0;
 }
 
+// Sets tio with the given speed both ways on fd; true when the device took
+// the speed. tcsetattr succeeds when any part took effect: a speed the
+// device refused only shows when read back.
+bool applySpeed(int fd, struct termios& tio, speed_t speed) {
+    struct termios check;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 && setAttributes(fd, tio) &&
+           ::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) == speed;
+}
+
 }  // namespace
 
 long platreal::speedConstant(int baud) {
@@ -212,9 +221,11 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     // CR/LF translation, stripping or marking, no received XON/XOFF taken
     // out of the bytes read), 8 data bits, no parity, one stop bit, the
     // receiver on; reads return at once with what is there. The rest of the
-    // flow control (RTS/CTS, XOFF sent when full) and the modem lines
-    // (carrier watch, hang-up on close) stay as the port had them: a radio's
-    // cable may need them, and only the operator knows which.
+    // flow control (RTS/CTS, XOFF sent when full) and the modem-line
+    // settings (carrier watch, hang-up on close) stay as the port had them,
+    // and DTR and RTS are not touched, as in the Windows backend: a radio's
+    // cable may need them, several radios can be set to key the transmitter
+    // from DTR or RTS, and only the operator knows which.
     tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
 #ifdef IUCLC
     tio.c_iflag &= ~static_cast<tcflag_t>(IUCLC);
@@ -225,12 +236,7 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     tio.c_cflag |= CS8 | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    struct termios check;
-    if (::cfsetispeed(&tio, static_cast<speed_t>(speed)) != 0 ||
-        ::cfsetospeed(&tio, static_cast<speed_t>(speed)) != 0 || !setAttributes(fd, tio) ||
-        ::tcgetattr(fd, &check) != 0 || ::cfgetospeed(&check) != static_cast<speed_t>(speed)) {
-        // tcsetattr succeeds when any part took effect: a speed the device
-        // refused only shows when read back.
+    if (!applySpeed(fd, tio, static_cast<speed_t>(speed))) {
         closeFd(fd);
         return 0;
     }
@@ -238,12 +244,6 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     // A device opened by its path has no built-in port to be superseded.
     const bool viaLink = portNumber == 0 || device.rfind("/dev/", 0) != 0;
     return serialSlots.add(SerialSlot{fd, false, portNumber, viaLink, monotonicMs() + 1000});
-}
-
-// The port number of a "comN" or "COMN" name (1..256), else 0.
-int linkNameNumber(const std::string& name) {
-    if (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0) return 0;
-    return comNameDigits(name);
 }
 
 // The path with every link followed, empty when it leads nowhere.
@@ -263,7 +263,7 @@ constexpr const char* kDevicePatternsVariable = "RIGVOX_SERIAL_DEVICES";
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256) return 0;
+    if (portNumber < 1 || portNumber > kPlatSerialPorts) return 0;
     return openSerialDevice(serialDeviceName(portNumber), portNumber, baud);
 }
 
@@ -276,10 +276,8 @@ bool platSerialSetSpeed(int handle, int baud) {
     SerialSlot* s = serialOf(handle);
     const long speed = platreal::speedConstant(baud);
     if (!s || speed < 0) return false;
-    struct termios tio, check;
-    return ::tcgetattr(s->fd, &tio) == 0 && ::cfsetispeed(&tio, static_cast<speed_t>(speed)) == 0 &&
-           ::cfsetospeed(&tio, static_cast<speed_t>(speed)) == 0 && setAttributes(s->fd, tio) &&
-           ::tcgetattr(s->fd, &check) == 0 && ::cfgetospeed(&check) == static_cast<speed_t>(speed);
+    struct termios tio;
+    return ::tcgetattr(s->fd, &tio) == 0 && applySpeed(s->fd, tio, static_cast<speed_t>(speed));
 }
 
 std::vector<PlatSerialDevice> platSerialList() {
@@ -290,18 +288,12 @@ std::vector<PlatSerialDevice> platSerialList() {
     // is the operator's, even while its device is away).
     if (DIR* dir = ::opendir(".")) {
         while (struct dirent* entry = ::readdir(dir)) {
-            const int n = linkNameNumber(entry->d_name);
+            const int n = comNameNumber(entry->d_name);
             if (n > 0) devices.push_back({n, entry->d_name});
         }
         ::closedir(dir);
     }
-    // "com1" before "COM1", as the port is opened.
-    std::sort(devices.begin(), devices.end(), [](const PlatSerialDevice& a, const PlatSerialDevice& b) {
-        return a.number != b.number ? a.number < b.number : a.path > b.path;
-    });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     for (const PlatSerialDevice& d : devices) reached.push_back(resolvedPath(d.path));
 
     const char* own = std::getenv(kDevicePatternsVariable);
@@ -334,9 +326,8 @@ std::vector<PlatSerialDevice> platSerialList() {
 int platSerialGiveNumber(const std::string& path) {
     if (path.empty()) return 0;
     for (int n = 1; n <= 99; ++n) {
-        const std::string number = std::to_string(n);
-        if (pathExists("com" + number) || pathExists("COM" + number)) continue;
-        if (::symlink(path.c_str(), ("com" + number).c_str()) == 0) return n;
+        if (portLinkExists(n)) continue;
+        if (::symlink(path.c_str(), ("com" + std::to_string(n)).c_str()) == 0) return n;
         if (errno != EEXIST) return 0;
     }
     return 0;
@@ -491,10 +482,12 @@ namespace {
 
 // Open sockets, listeners and connections alike.
 struct NetSlot {
-    int fd = -1;  // -1 = free slot
+    int fd = -1;           // -1 = free slot
+    bool resting = false;  // a listener whose last accept found no descriptor to take it with
     bool inUse() const { return fd >= 0; }
 };
 HandleSlots<NetSlot> netSlots;
+bool inputHeld = false;  // platNetInputHeld
 
 int netFdOf(int handle) {
     const NetSlot* n = netSlots.find(handle);
@@ -507,9 +500,15 @@ int netAddSlot(int fd) { return netSlots.add(NetSlot{fd}); }
 
 void platreal::netDescriptors(std::vector<int>& fds) {
     fds.clear();
+    // A resting listener stays readable while its connection waits: watched,
+    // it would wake the wait at once, every time.
     for (const NetSlot& n : netSlots)
-        if (n.inUse()) fds.push_back(n.fd);
+        if (n.inUse() && !n.resting) fds.push_back(n.fd);
 }
+
+bool platreal::netInputHeld() { return inputHeld; }
+
+void platNetInputHeld(bool held) { inputHeld = held; }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535) return 0;
@@ -522,7 +521,7 @@ int platNetListen(const std::string& address, int port) {
     // run's connections linger in TIME_WAIT.
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, 8) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         closeFd(fd);
         return 0;
     }
@@ -535,6 +534,7 @@ int platNetAccept(int listener) {
     for (;;) {
         const int fd = ::accept4(lfd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
+            netSlots.find(listener)->resting = false;
             // Answers are short lines a client waits for: send each at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -543,7 +543,11 @@ int platNetAccept(int listener) {
         // A connection that was reset while it waited is skipped; the next
         // one may still be good.
         if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
-        return 0;  // none pending (EAGAIN), or out of descriptors
+        // Out of descriptors or memory: the connection stays queued, and the
+        // listener rests until a tick's call takes it.
+        netSlots.find(listener)->resting =
+            errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+        return 0;
     }
 }
 
@@ -589,7 +593,7 @@ void platNetClose(int handle) {
     const int fd = netFdOf(handle);
     if (fd < 0) return;
     closeFd(fd);
-    netSlots.find(handle)->fd = -1;
+    *netSlots.find(handle) = NetSlot{};
 }
 
 // ---------------------------------------------------------------------------

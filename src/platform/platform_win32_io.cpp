@@ -45,6 +45,15 @@ COMMTIMEOUTS immediateReads() {
     return t;
 }
 
+// Sets dcb with the given speed on the port; true when the device took the
+// speed, which only shows when read back.
+bool applySpeed(HANDLE h, DCB& dcb, int baud) {
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    DCB check{};
+    check.DCBlength = sizeof check;
+    return SetCommState(h, &dcb) && GetCommState(h, &check) && check.BaudRate == dcb.BaudRate;
+}
+
 std::int64_t counterMs() {
     static LARGE_INTEGER frequency = [] {
         LARGE_INTEGER f;
@@ -60,48 +69,43 @@ std::int64_t counterMs() {
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256 || baud <= 0) return 0;
-    // "COM9", and from COM10 on the device namespace, "\\.\COM10".
+    // "COM9", and from COM10 on the device namespace, "\\.\COM10"; "" for a
+    // number out of range.
     const std::string name = portPlatformName(portNumber);
-    if (name.empty()) return 0;
+    if (name.empty() || baud <= 0) return 0;
     // Share mode 0: exclusive, no other program can open the port meanwhile.
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
 
-    // Raw bytes, 8 data bits, no parity, one stop bit, no flow control,
-    // DTR and RTS raised as a Linux open leaves them.
+    // Raw 8-bit bytes, no parity, one stop bit, as on Linux: every byte
+    // read as it came (no received XON/XOFF taken out of them, none
+    // replaced, stripped or dropped while DSR is low) and line errors that
+    // do not stop the port. Flow control (RTS/CTS, DSR, XOFF sent when
+    // full) and the DTR and RTS lines stay as the port had them: several
+    // radios can be set to key the transmitter or send CW from DTR or RTS,
+    // so raising a line at open could key the radio, and only the operator
+    // knows what the cable needs.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     bool ok = GetCommState(h, &dcb);
     if (ok) {
-        dcb.BaudRate = static_cast<DWORD>(baud);
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fTXContinueOnXoff = TRUE;
         dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
+        dcb.fDsrSensitivity = FALSE;
         dcb.fErrorChar = FALSE;
         dcb.fNull = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
         // Line errors must not stop the port until cleared: the poll clears
         // them anyway when it asks for the bytes waiting.
         dcb.fAbortOnError = FALSE;
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb);
+        ok = applySpeed(h, dcb, baud);
     }
-    // A speed the device refused only shows when read back.
-    DCB check{};
-    check.DCBlength = sizeof check;
     COMMTIMEOUTS timeouts = immediateReads();
-    ok = ok && GetCommState(h, &check) && check.BaudRate == static_cast<DWORD>(baud) &&
-         SetCommTimeouts(h, &timeouts);
+    ok = ok && SetCommTimeouts(h, &timeouts);
     if (!ok) {
         CloseHandle(h);
         return 0;
@@ -204,44 +208,35 @@ int platSerialWrite(int handle, const std::string& text) {
 }
 
 bool platSerialWaitInput(int handle, int timeoutMs) {
+    const std::int64_t deadline = counterMs() + std::max(0, timeoutMs);
     SerialSlot* s = serialOf(handle);
-    if (!s) return false;
-    if (platSerialWaiting(handle) > 0) return true;
-    if (timeoutMs <= 0 || s->gone) return false;
-    // A read that returns as soon as one byte has come, or after the
-    // timeout: the system sleeps for us. The byte is kept for the next read.
-    COMMTIMEOUTS waiting = immediateReads();
-    waiting.ReadIntervalTimeout = MAXDWORD;
-    waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
-    waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
-    if (!SetCommTimeouts(s->h, &waiting)) {
-        s->gone = true;
-        return false;
+    if (s && platSerialWaiting(handle) > 0) return true;
+    if (s && !s->gone && timeoutMs > 0) {
+        // A read that returns as soon as one byte has come, or after the
+        // timeout: the system sleeps for us. The byte is kept for the next
+        // read.
+        COMMTIMEOUTS waiting = immediateReads();
+        waiting.ReadIntervalTimeout = MAXDWORD;
+        waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
+        waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+        char c = 0;
+        DWORD got = 0;
+        if (!SetCommTimeouts(s->h, &waiting) || !ReadFile(s->h, &c, 1, &got, nullptr))
+            s->gone = true;
+        COMMTIMEOUTS immediate = immediateReads();
+        SetCommTimeouts(s->h, &immediate);
+        if (got == 1) {
+            s->early += c;
+            return true;
+        }
     }
-    char c = 0;
-    DWORD got = 0;
-    const bool ok = ReadFile(s->h, &c, 1, &got, nullptr);
-    COMMTIMEOUTS immediate = immediateReads();
-    SetCommTimeouts(s->h, &immediate);
-    if (!ok) {
-        s->gone = true;
-        return false;
-    }
-    if (got == 1) s->early += c;
-    return got == 1;
+    // Nothing can come (a bad handle, a device that has gone) or nothing
+    // came before the device gave up: the caller's pause still lasts the
+    // whole time.
+    for (std::int64_t left = deadline - counterMs(); left > 0; left = deadline - counterMs())
+        Sleep(static_cast<DWORD>(left));
+    return false;
 }
-
-namespace {
-
-// The number of a port named "COMn" (any letter case), 1..256; else 0.
-int comNameNumber(const std::string& name) {
-    if (name.size() < 4 ||
-        CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 3, "COM", 3) != CSTR_EQUAL)
-        return 0;
-    return comNameDigits(name);
-}
-
-}  // namespace
 
 std::vector<PlatSerialDevice> platSerialList() {
     // Every serial port the system has, as Device Manager lists it: value
@@ -264,11 +259,7 @@ std::vector<PlatSerialDevice> platSerialList() {
         if (n > 0) devices.push_back({n, "COM" + std::to_string(n)});
     }
     RegCloseKey(key);
-    std::sort(devices.begin(), devices.end(),
-              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number < b.number; });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     return devices;
 }
 
@@ -282,11 +273,7 @@ bool platSerialSetSpeed(int handle, int baud) {
     if (!s || baud <= 0) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(s->h, &dcb)) return false;
-    dcb.BaudRate = static_cast<DWORD>(baud);
-    DCB check{};
-    check.DCBlength = sizeof check;
-    return SetCommState(s->h, &dcb) && GetCommState(s->h, &check) && check.BaudRate == static_cast<DWORD>(baud);
+    return GetCommState(s->h, &dcb) && applySpeed(s->h, dcb, baud);
 }
 
 int platSerialGiveNumber(const std::string&) { return 0; }
@@ -299,12 +286,14 @@ namespace {
 
 struct NetSlot {
     SOCKET sock = INVALID_SOCKET;  // INVALID_SOCKET = free slot
+    bool resting = false;          // a listener whose last accept failed for want of resources
     bool inUse() const { return sock != INVALID_SOCKET; }
 };
 HandleSlots<NetSlot> netSlots;
 HANDLE netEvent = nullptr;         // signalled by every open socket
 bool winsockReady = false;
 bool winsockFailed = false;
+bool inputHeld = false;            // platNetInputHeld
 
 bool ensureWinsock() {
     if (winsockReady) return true;
@@ -339,6 +328,10 @@ bool anySocketOpen() {
 
 HANDLE platwin::networkEvent() { return winsockReady && anySocketOpen() ? netEvent : nullptr; }
 
+bool platwin::netInputHeld() { return inputHeld; }
+
+void platNetInputHeld(bool held) { inputHeld = held; }
+
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535 || address.empty() || !ensureWinsock()) return 0;
     sockaddr_storage where;
@@ -362,8 +355,22 @@ int platNetListen(const std::string& address, int port) {
 int platNetAccept(int listener) {
     NetSlot* n = netOf(listener);
     if (!n) return 0;
-    SOCKET sock = accept(n->sock, nullptr, nullptr);
-    if (sock == INVALID_SOCKET) return 0;  // none pending (WSAEWOULDBLOCK) or failed
+    SOCKET sock = INVALID_SOCKET;
+    for (;;) {
+        sock = accept(n->sock, nullptr, nullptr);
+        // A connection reset while it waited is skipped; the next may be good.
+        if (sock != INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) break;
+    }
+    const bool failed = sock == INVALID_SOCKET && WSAGetLastError() != WSAEWOULDBLOCK;
+    if (failed != n->resting) {
+        // Every accept re-arms the listener's signal while a connection
+        // waits; one that cannot be taken (no buffers, no handles) would
+        // wake the wait again at once. The listener rests, unwatched, until
+        // a tick's call takes a connection or finds none.
+        WSAEventSelect(n->sock, netEvent, failed ? 0 : FD_ACCEPT);
+        n->resting = failed;
+    }
+    if (sock == INVALID_SOCKET) return 0;
     // Answers are short and awaited: sent at once, not held back by Nagle.
     BOOL on = TRUE;
     setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
@@ -417,7 +424,7 @@ void platNetClose(int handle) {
     NetSlot* n = netOf(handle);
     if (!n) return;
     closesocket(n->sock);
-    n->sock = INVALID_SOCKET;
+    *n = NetSlot{};
 }
 
 // ---------------------------------------------------------------------------

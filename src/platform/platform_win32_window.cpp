@@ -61,6 +61,7 @@ struct Backend {
     HANDLE waitTimer = nullptr;      // wakes the message wait when a tick falls due
     bool classRegistered = false;
     bool cleanupRegistered = false;
+    bool sessionEnding = false;      // log off or shut down: no more messages are taken
     // sound
     HWAVEOUT out = nullptr;
     WAVEFORMATEX outFormat{};
@@ -169,6 +170,18 @@ int virtualKey(WPARAM wParam, LPARAM lParam) {
 
 void queueEvent(int kind, int param) { b.events.push_back({kind, param}); }
 
+// Log off or shut down. The handler gets a close request ahead of anything
+// waiting and shuts down as for the close box: the radio back to receive,
+// the memory saved. Windows may end the process as soon as the window has
+// answered WM_ENDSESSION, so from here on no message is taken: that answer
+// is never given, and Windows goes on once the shutdown has closed the
+// window (or the process has ended).
+void beginSessionEnd() {
+    if (b.sessionEnding) return;
+    b.sessionEnding = true;
+    b.events.push_front({kEventClose, 0});
+}
+
 // A key still down when the window loses the keyboard would never be
 // reported up (the transmit key among them): it is released now.
 void releaseHeldKeys() {
@@ -216,6 +229,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         // The handler shuts down in order (memory saved) and closes the window.
         queueEvent(kEventClose, 0);
         return 0;
+    case WM_QUERYENDSESSION:
+        beginSessionEnd();
+        return TRUE;
+    case WM_ENDSESSION:
+        // Normally the query came first and this is never taken; alone (a
+        // forced end) the close request is all that can still be made.
+        if (wParam) beginSessionEnd();
+        return 0;
     case WM_ERASEBKGND:
         return 1;  // the canvas covers the whole client area
     case WM_PAINT: {
@@ -237,11 +258,24 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // Dispatches every waiting message; translated ones land in b.events.
 void pumpMessages() {
+    if (b.sessionEnding) return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // No TranslateMessage: the program wants keys, never characters.
         DispatchMessageW(&msg);
     }
+}
+
+// Waits up to timeout ms (INFINITE: no limit) for one of count handles or,
+// unless the session is ending, for a message. While it ends, messages are
+// not taken, so a waiting one must not end the wait: only the handles or
+// the time do (with no handle and no limit, it looks again after 50 ms).
+DWORD waitHandles(DWORD count, const HANDLE* handles, DWORD timeout) {
+    if (!b.sessionEnding)
+        return MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (count > 0) return WaitForMultipleObjects(count, handles, FALSE, timeout);
+    Sleep(timeout == INFINITE ? 50 : timeout);
+    return WAIT_TIMEOUT;
 }
 
 // Sleeps for ms milliseconds, or until handle (if any) is signalled, while
@@ -253,9 +287,7 @@ bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
     for (;;) {
         const std::int64_t left = end - platTickMs();
         if (left <= 0) return false;
-        const DWORD r = MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr,
-                                                    static_cast<DWORD>(left), QS_ALLINPUT,
-                                                    MWMO_INPUTAVAILABLE);
+        const DWORD r = waitHandles(handle ? 1 : 0, handle ? &handle : nullptr, static_cast<DWORD>(left));
         if (handle && r == WAIT_OBJECT_0) return true;
         pumpMessages();
     }
@@ -546,9 +578,12 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
+        // A socket's input, or client input the program already holds (it
+        // answers a bounded amount per event and is not to sleep meanwhile).
         HANDLE net = platwin::networkEvent();
-        if (net && WaitForSingleObject(net, 0) == WAIT_OBJECT_0) {
-            ResetEvent(net);
+        const bool signalled = net && WaitForSingleObject(net, 0) == WAIT_OBJECT_0;
+        if (signalled) ResetEvent(net);
+        if (signalled || platwin::netInputHeld()) {
             kind = kEventNetwork;
             param = 0;
             return true;
@@ -567,7 +602,7 @@ bool platWaitEvent(int& kind, int& param) {
                 timeout = static_cast<DWORD>(wait);
         }
         if (net) handles[count++] = net;
-        MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        waitHandles(count, handles, timeout);
     }
 }
 

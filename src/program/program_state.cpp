@@ -72,4 +72,5 @@ void resetStartValues() {
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
     R.powerSwitching = radio.powerSwitching;
+    R.txLimitSeconds = radio.txLimitSeconds;
 }

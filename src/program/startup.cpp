@@ -17,6 +17,7 @@
 #include "program/initialise.h"
 #include "program/program_state.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/radio_state.h"
 #include "session/radio_search.h"
 #include "session/simulator.h"
@@ -31,6 +32,7 @@ constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
+constexpr int kDefaultTxLimitSeconds = 180;
 
 // The next line of the open configuration file, within a text's capacity.
 // A line past the end of the file reads as empty text.
@@ -43,24 +45,33 @@ std::string readConfigLine(int file) {
 
 int lengthOf(const std::string& line) { return static_cast<int>(line.size()); }
 
-// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
-// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
-// Port 0, or no tenth line, opens no port. A line that says something else
-// leaves the port closed and is reported by openNetPort (port -1).
+// Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr const char* kTxLimitLabel = "TXLIMIT=";
 constexpr int kHighestTcpPort = 65535;
+// "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
+// system's speech. Another value keeps the prompts and is logged.
+constexpr const char* kVoiceLabel = "VOICE=";
+constexpr int kLongestTxLimit = 86400;     // seconds: a day
+constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
-void readRigctldLine(const std::string& line) {
+// The value of line when it starts with label (in any letter case), blanks
+// after it dropped; false when it does not.
+bool labelledValue(const char* label, const std::string& line, std::string& value) {
+    if (!startsWith(upperText(line), label)) return false;
+    value = midText(line, static_cast<int>(std::string(label).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    return true;
+}
+
+// "RIGCTLD=" and a port (on the loopback address), or an address and a
+// port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no
+// such line, opens no port. A value that says something else leaves the
+// port closed and is reported by openNetPort (port -1).
+void readRigctldValue(const std::string& value) {
     auto& N = netState;
     N.rigctldPort = 0;
     N.rigctldAddress = "127.0.0.1";
-    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
-    if (!startsWith(upperText(line), kRigctldLabel)) {
-        N.rigctldPort = -1;
-        return;
-    }
-    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
     std::string port = value;
     const std::size_t colon = value.rfind(':');
     if (colon != std::string::npos) {
@@ -92,6 +103,57 @@ bool firstStart() {
         return false;
     }
     return true;
+}
+
+// "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
+// limit as it was and is noted for the debug log.
+void readTxLimitValue(const std::string& line, const std::string& value) {
+    auto& P = programState;
+    if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
+        radioState.txLimitSeconds = textInt(value);
+    else
+        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + line + "\n");
+}
+
+void readVoiceValue(const std::string& value) {
+    const std::string voice = lowerText(value);
+    speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
+}
+
+// The optional lines, up to the end of the file: each known one is read,
+// any other noted for the debug log and skipped.
+void readOptionalLines(int file) {
+    auto& P = programState;
+    std::string line;
+    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
+        capText(line);
+        std::string value;
+        if (labelledValue(kRigctldLabel, line, value))
+            readRigctldValue(value);
+        else if (labelledValue(kTxLimitLabel, line, value))
+            readTxLimitValue(line, value);
+        else if (labelledValue(kVoiceLabel, line, value))
+            readVoiceValue(value);
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+            putText(P.configNotes, P.configNotes + "Line not understood: " + line + "\n");
+    }
+}
+
+// In the debug log: optional lines not understood, and a voice other than
+// the one rigvox.cfg asked for.
+void logConfigNotes(bool voiceReached) {
+    if (catState.debugLog != 1) return;
+    if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
+    if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+}
+
+// Says what an event left collected for the system's speech, and logs a
+// service that was lost meanwhile.
+void finishSpeaking() {
+    endUtterance();
+    if (speechState.voiceLost != 1) return;
+    speechState.voiceLost = 0;
+    if (catState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
 }
 
 }  // namespace
@@ -139,7 +201,12 @@ bool readConfiguration() {
     line = readConfigLine(file);
     C.debugLog = textInt(midText(line, 7, 1));
 
-    readRigctldLine(readConfigLine(file));
+    netState.rigctldPort = 0;
+    netState.rigctldAddress = "127.0.0.1";
+    R.txLimitSeconds = kDefaultTxLimitSeconds;
+    programState.configNotes.clear();
+    speechState.voiceChoice = kVoicePrompts;
+    readOptionalLines(file);
 
     platFileClose(file);
     return true;
@@ -157,6 +224,8 @@ void shutdownProgram() {
         R.txState = 0;
         R.tuning = 0;
     }
+    // Nor keying CW text it was given (with break-in, that transmits).
+    if (cwKeyerSounding()) stopCwText();
     platTimerStop();
     // Only a frequency the radio actually reported may be stored: otherwise
     // the band records stay as they were loaded.
@@ -171,6 +240,7 @@ void shutdownProgram() {
     }
     playPrompt("delay");
     portClose(C.comPort);
+    closeVoice();
     closeDebugLog();
     closeSpeechLog();
 }
@@ -189,15 +259,22 @@ int runProgram(int simulator) {
     // The simulator is chosen by the build (rigvox-sim), never at run time.
     C.simMode = simulator == 1 ? 1 : 0;
 
+    // The configuration is read before the greeting, so that the greeting
+    // is already in the voice it chooses.
+    const bool configured = readConfiguration();
+    const bool voiceReached = openVoice();
+
     // The spoken version is fixed, not derived from versionText.
     playPrompt("rigvox");
     playPrompt("3");
     playPrompt("point");
     playPrompt("4");
     if (C.simMode == 1) playPrompt("sim");
+    endUtterance();
 
-    if (!readConfiguration() && !firstStart()) {
+    if (!configured && !firstStart()) {
         // Nothing else of start-up or shutdown runs: no file written.
+        closeVoice();
         platWindowClose();
         closeSpeechLog();
         return 0;
@@ -208,6 +285,8 @@ int runProgram(int simulator) {
         setSimulator(simulatedAnswer);
     }
     initialiseProgram();
+    logConfigNotes(voiceReached);
+    finishSpeaking();
     openNetPort();
     platTimerStart(kTimerPeriodMs);
 
@@ -221,6 +300,7 @@ int runProgram(int simulator) {
         K.eventKind = kind;
         K.eventParam = param;
         handleEvent();
+        finishSpeaking();
     }
 
     shutdownProgram();

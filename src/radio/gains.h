@@ -10,6 +10,17 @@ constexpr int kKeyerFastest = 60;
 constexpr int kNoiseLevelTop = 10;   // noise blanker and noise reduction levels 0..10
 constexpr int kPowerFloor = 5;       // watts
 
+// The level fields, in the commands that set them and in the answers: the
+// letters, then the value's digits.
+constexpr int kLevelDigits = 3;          // "MG", "AG0", "RG", "SQ0", "NL", "PC"
+constexpr int kNrLevelDigits = 2;        // "RL"
+constexpr int kMicGainReplyOffset = 2;   // "MG" answer
+constexpr int kSquelchReplyOffset = 3;   // "SQ0" answer
+constexpr int kNrLevelReplyOffset = 2;   // "RL" answer
+// The "KS" answer has three digits, though "KS0" sets two.
+constexpr int kKeyerReplyOffset = 2;
+constexpr int kKeyerReplyDigits = 3;
+
 // The top of the power range: a quarter of the ceiling in AM, where the
 // carrier is the average power.
 int powerTop();
@@ -24,6 +35,9 @@ void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
+// Asks "KS" and keeps its speed in keyerSpeed when the answer has all three
+// digits; a partial or missing answer keeps the speed we had.
+void readKeyerSpeed();
 void sendSquelch();
 // "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
 void sendNbLevel();

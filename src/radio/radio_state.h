@@ -53,8 +53,9 @@ struct RadioState {
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
-    int txState = 0;                      // 1 = transmitting by the Space key
-    int parkedSwrSpeech = 0;              // swrSpeech kept while the Space key transmits, given back on release
+    int txState = 0;                      // 1 = transmitting (Space, a network client or the pass-through)
+    int parkedSwrSpeech = 0;              // swrSpeech kept while transmitting, given back on release
+    std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken
@@ -66,6 +67,7 @@ struct RadioState {
     int cwRadioBusy = 0;                  // 1 from a piece sent until the radio reports room with nothing left
     std::int64_t cwAskAtMs = 0;           // platform clock before which "KY;" is not asked again (buffer full)
     int cwForm = 0;                       // CwTextForm of the text being sent; 0 = not yet asked
+    std::int64_t cwKeyedUntilMs = 0;      // platform clock until which the keyer may still key what it took
     int rigModel = 23;                    // model from the "ID" answer; kReducedModel = reduced-feature radio
 
     // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.
@@ -73,6 +75,7 @@ struct RadioState {
     int tunerMode = 0;                    // line 5: 0 automatic tuner, 1 carrier only, 2 timed tuning then carrier
     std::string bandCoverage;             // line 6: highest band, "1" 10 m, "6" 6 m, "2" 2 m, "7" 70 cm
     int powerSwitching = 0;               // line 7: 1 = power on at start, power command at quit and from a client
+    int txLimitSeconds = 180;             // "TXLIMIT=": another program's transmission ends after this, 0 = never
 
     RadioState() {
         for (int i = 0; i < kBandSlots; ++i) bandTable[i] = kFactoryBandRecords[i];

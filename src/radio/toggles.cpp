@@ -4,12 +4,14 @@
 // noise levels that the arrow keys then adjust.
 #include "radio/toggles.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "base/records.h"
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "platform/platform.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
@@ -151,23 +153,42 @@ void toggleMonitor() {
     updateStatusRow();
 }
 
-void toggleTransmit(const char* txCommand) {
+void setTransmitState(bool on) {
     auto& R = radioState;
-    if (R.txState == 0) {
-        playPrompt("tx");
-        playPrompt("on");
+    if (on == (R.txState > 0)) return;
+    R.txByProgramAtMs = -1;
+    if (on) {
         // SWR speech is silenced while keyed by hand and given back on release.
         R.txState = 1;
         R.parkedSwrSpeech = R.swrSpeech;
         R.swrSpeech = 0;
         R.tunerState = 0;
-        sendText(txCommand);
     } else {
         R.swrSpeech = R.parkedSwrSpeech;
         R.parkedSwrSpeech = 0;
         R.txState = 0;
+    }
+}
+
+void toggleTransmit(const char* txCommand) {
+    auto& R = radioState;
+    if (R.txState == 0) {
+        playPrompt("tx");
+        playPrompt("on");
+        setTransmitState(true);
+        sendText(txCommand);
+    } else {
+        setTransmitState(false);
         sendText("RX");
         playPrompt("tx");
         playPrompt("off");
     }
+}
+
+void limitProgramTransmission() {
+    const auto& R = radioState;
+    if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return;
+    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return;
+    if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
+    toggleTransmit();
 }

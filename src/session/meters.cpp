@@ -21,7 +21,6 @@ constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt
 constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
 
 // Reply fields, counted from the first letter of the marker.
-constexpr int kSwrFieldOffset = 3;    // "RM1" + four digits
 constexpr int kAlcPollOffset = 5;     // last two of the four "RM3" digits
 constexpr int kAlcPollLength = 2;
 constexpr int kSMeterOffset = 5;      // "SM0" + four digits: characters 6 and 7
@@ -127,7 +126,7 @@ int swrTenths(int meterCount) {
 
 void speakSwr() {
     auto& R = radioState;
-    if (R.tunerState < 2) playPrompt("SWR");
+    if (R.tunerState < 2) playPrompt("swr");
     if (R.swrText.empty()) {
         // No reading has come from the radio yet: say so rather than a ratio.
         playPrompt("na");

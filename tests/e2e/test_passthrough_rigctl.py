@@ -3,7 +3,8 @@
 runs it (TS-590SG backend, no options), reads and sets the radio's frequency
 and mode through the program over a socat null-modem pair; every command
 works at the first attempt, the radio receives each setting once, and the
-program follows what was set.
+program follows what was set. A transmission rigctl keys ends by itself
+after the limit (TXLIMIT=2).
 
     virtual radio (com1) <-> rigvox <-> com2 =socat= client <-> rigctl
 """
@@ -34,8 +35,8 @@ class BridgeSession(Session):
 
     socat = None
 
-    def start_radio(self, options=(), port=1):
-        super().start_radio(options, port)
+    def start_radio(self, options=(), port=1, link=None):
+        super().start_radio(options, port, link)
         socat = shutil.which("socat")
         if not socat:
             raise HarnessError("socat is not installed")
@@ -78,7 +79,7 @@ class PassThroughRigctl(unittest.TestCase):
             self.fail("rigctl is not installed (Debian package libhamlib-utils)")
 
     def test_plain_rigctl_reads_and_sets_frequency_and_mode_through_the_program(self):
-        with BridgeSession(config=config_text(port=1, speed=9600, bridge=2, debug=1),
+        with BridgeSession(config=config_text(port=1, speed=9600, bridge=2, debug=1) + "TXLIMIT=2\r\n",
                            radio=["--smeter", "12", "--delay", "10"]) as s:
             s.wait_for_window()
             # The pass-through port is opened when the link comes up.
@@ -116,10 +117,10 @@ class PassThroughRigctl(unittest.TestCase):
             s.wait_for_quiet(0.5)
             mark = s.speech_mark()
             s.key("f")
-            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"], since=mark)
+            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "usb"], since=mark)
             # M steps on from the program's own mode: USB gives CW.
             s.key("m")
-            s.wait_for_speech(["cw.wav"])
+            s.wait_for_speech(["cw"])
 
             # rigctl got the answers to its own commands only: never one to
             # the program's own polling.
@@ -127,6 +128,18 @@ class PassThroughRigctl(unittest.TestCase):
                          if line.startswith("***VTX1=")]
             self.assertTrue(forwarded)
             self.assertEqual([r for r in forwarded if re.search(r"SM0\d|RM\d", r)], [])
+
+            # rigctl keys the transmitter and leaves: after the limit the
+            # program sends the receive command and says what Space says.
+            s.wait_for_quiet(0.5)
+            mark, said = s.radio_mark(), s.speech_mark()
+            self.assertEqual(s.rigctl("T", "1"), [])
+            keyed = time.monotonic()
+            self.assertTrue([c for c in s.radio_log()[mark:] if re.fullmatch(r"TX\d?", c)])
+            s.wait_for_speech(["tx", "off"], since=said, timeout=10)
+            ended = time.monotonic() - keyed
+            self.assertTrue(1.0 <= ended < 3.5, "transmission ended after %.2f s" % ended)
+            self.assertIn("RX", s.radio_log()[mark:])
 
 
 if __name__ == "__main__":

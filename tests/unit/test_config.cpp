@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "program/startup.h"
+#include "speech/speech_state.h"
 #include "test_support.h"
 
 namespace {
@@ -255,9 +256,11 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(catState.debugLog, 0);
     EXPECT_EQ(netState.rigctldPort, 4532);
     EXPECT_EQ(netState.rigctldAddress, "127.0.0.1");
+    EXPECT_EQ(radioState.txLimitSeconds, 180);
+    EXPECT_EQ(programState.configNotes, "");
 }
 
-TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheVoice) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -269,7 +272,7 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
              Case{"RIGCTLD=65536", -1, "127.0.0.1"},          // not understood: no port
              Case{"RIGCTLD=:4532", -1, "127.0.0.1"},
              Case{"RIGCTLD=45x", -1, "127.0.0.1"},
-             Case{"PORT=4532", -1, "127.0.0.1"},
+             Case{"PORT=4532", 0, "127.0.0.1"},               // not known: skipped
          }) {
         auto lines = typicalLines();
         lines.push_back(c.line);
@@ -279,8 +282,56 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
         EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
         EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
     }
-    // Nine lines: no port.
+    // Nine lines: no port, the default limit.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(netState.rigctldPort, 0);
+    EXPECT_EQ(radioState.txLimitSeconds, 180);
+
+    // The transmit limit, in either order with the port; a bad value keeps
+    // the default and is noted for the debug log, as is an unknown line.
+    struct Limit { const char* line; int seconds; bool noted; };
+    for (const Limit& c : {
+             Limit{"TXLIMIT=2", 2, false}, Limit{"txlimit=0 ", 0, false}, Limit{"TXLIMIT=86400", 86400, false},
+             Limit{"TXLIMIT=86401", 180, true}, Limit{"TXLIMIT=-5", 180, true}, Limit{"TXLIMIT=", 180, true},
+             Limit{"TXLIMIT=2s", 180, true}, Limit{"TX LIMIT=2", 180, true},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        lines.push_back("RIGCTLD=4533");
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(radioState.txLimitSeconds, c.seconds) << '"' << c.line << '"';
+        EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
+        EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
+    }
+
+    struct VoiceCase { const char* line; int voice; };
+    for (const VoiceCase& c : {
+             VoiceCase{"VOICE=system", kVoiceSystem},
+             VoiceCase{"voice=System\t", kVoiceSystem},
+             VoiceCase{"VOICE=prompts", kVoicePrompts},
+             VoiceCase{"VOICE=robot", kVoiceUnknown},  // not understood: the prompts
+             VoiceCase{"VOICE=", kVoiceUnknown},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(speechState.voiceChoice, c.voice) << '"' << c.line << '"';
+    }
+
+    // Either order, blank lines between, and a line naming nothing known kept
+    // for the debug log without touching the others.
+    for (const auto& optional : {std::vector<std::string>{"VOICE=system", "", "PORT=4533", "RIGCTLD=4532", "X"},
+                                 std::vector<std::string>{"RIGCTLD=4532", "PORT=4533", "VOICE=system", "X"}}) {
+        auto lines = typicalLines();
+        lines.insert(lines.end(), optional.begin(), optional.end());
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(netState.rigctldPort, 4532);
+        EXPECT_EQ(speechState.voiceChoice, kVoiceSystem);
+        EXPECT_NE(programState.configNotes.find("PORT=4533"), std::string::npos);
+    }
+
 }
