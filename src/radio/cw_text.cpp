@@ -123,8 +123,7 @@ bool isCwCharacter(char c) {
 
 std::string cwCharacters(std::string_view text) {
     std::string out;
-    for (char c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char c : upperText(text)) {
         if (c == ' ' && !out.empty() && out.back() == ' ') continue;  // one word gap
         if (isCwCharacter(c)) out += c;
     }
@@ -180,9 +179,9 @@ void serviceCwText() {
     }
     if (R.cwText.empty()) {
         // Room, and nothing left to send: this text is done, though the
-        // keyer may still be keying its end (cwKeyedUntilMs stays).
+        // keyer may still be keying its end (cwKeyedUntilMs stays). The
+        // form stays known until the link is lost.
         R.cwRadioBusy = 0;
-        R.cwForm = kCwFormNone;
         return;
     }
     const std::string piece = leftText(R.cwText, cwPieceOf(R.cwText));
