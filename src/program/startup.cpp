@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/config_layout.h"
 #include "base/named_values.h"
 #include "base/text.h"
 #include "keys/dispatcher.h"
@@ -18,6 +19,7 @@
 #include "program/program_state.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
+#include "radio/power_switch.h"
 #include "radio/radio_state.h"
 #include "session/radio_search.h"
 #include "session/simulator.h"
@@ -26,7 +28,6 @@
 
 namespace {
 
-constexpr const char* kConfigFile = "rigvox.cfg";
 constexpr const char* kCreditLine = "keyboard and voice front panel for Kenwood transceivers";
 constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
@@ -169,11 +170,11 @@ bool readConfiguration() {
     // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
     // tells a two-digit port from a one-digit one.
     line = readConfigLine(file);
-    C.comPort = textInt(rightText(line, lengthOf(line) == 6 ? 2 : 1));
+    C.comPort = textInt(rightText(line, lengthOf(line) == kPortLabelWidth + 2 ? 2 : 1));
 
     // Line 2: label of 6 characters, the speed after it.
     line = readConfigLine(file);
-    C.baudRate = textInt(midText(line, 7));
+    C.baudRate = textInt(midText(line, kSpeedLabelWidth + 1));
 
     // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
     // length keeps the default.
@@ -233,11 +234,7 @@ void shutdownProgram() {
     saveMemoryFile();
     closeNetPort();
     platWindowClose();
-    if (radioState.powerSwitching == 1) {
-        // Models 19 and 24 take "PS1" as their closing command; the others
-        // are put to standby with "PS9".
-        sendText((R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9");
-    }
+    if (radioState.powerSwitching == 1) sendClosingPowerCommand();
     playPrompt("delay");
     portClose(C.comPort);
     closeVoice();

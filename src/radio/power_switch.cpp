@@ -13,3 +13,8 @@ void sendPowerOn() {
 }
 
 void sendPowerOff() { sendText("PS0"); }
+
+void sendClosingPowerCommand() {
+    const int model = radioState.rigModel;
+    sendText(model == 19 || model == 24 ? "PS1" : "PS9");
+}

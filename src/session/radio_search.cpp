@@ -9,6 +9,7 @@
 #include "link/cat_state.h"
 #include "link/exchange.h"
 #include "platform/platform.h"
+#include "base/config_layout.h"
 #include "base/text.h"
 #include "speech/prompts.h"
 
@@ -25,11 +26,8 @@ constexpr int kReadChunk = 255;
 constexpr std::size_t kHeardCapacity = 64;  // enough for an answer among stray bytes
 constexpr const char* kIdentityQuery = "ID;";
 
-constexpr const char* kConfigFile = "rigvox.cfg";
 constexpr const char* kConfigNewFile = "rigvox.cfg.new";
 constexpr const char* kConfigKeptFile = "rigvox.cfg.bak";
-constexpr int kPortLabelWidth = 4;       // "COM="
-constexpr int kSpeedLabelWidth = 6;      // "SPEED="
 constexpr std::size_t kMaxConfigLines = 200;
 
 // The sample configuration (tools/sample-rigvox.cfg), built in so that the
