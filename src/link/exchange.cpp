@@ -250,7 +250,8 @@ void servePassThrough(bool vfoAIsB) {
             C.bridgeMode = midText(command, 3, 1);
         else
             awaited = letters.back();
-        if (transmitCommand(command) >= 0) C.bridgeTransmit = transmitCommand(command);
+        const int transmit = transmitCommand(command);
+        if (transmit >= 0) C.bridgeTransmit = transmit;
     }
 
     C.replyText.clear();

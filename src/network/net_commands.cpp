@@ -262,9 +262,10 @@ int namedVfoB(const std::string& name) {
     return -1;  // currVFO, VFO
 }
 
-// True when request means VFO B: the VFO it names, else the client's own.
-bool meansVfoB(const NetRequest& r, int slot) {
-    const int named = namedVfoB(r.targetVfo);
+// True when a request means VFO B: the VFO name it gives, else the
+// client's own.
+bool meansVfoB(const std::string& name, int slot) {
+    const int named = namedVfoB(name);
     return named >= 0 ? named == 1 : netState.clients[slot].onVfoB == 1;
 }
 
@@ -574,7 +575,7 @@ std::string answerGet(const NetRequest& r, int slot) {
     long long hz = 0;
     switch (r.command) {
     case kNetGetFreq:
-        return vfoFrequency(meansVfoB(r, slot), hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
+        return vfoFrequency(meansVfoB(r.targetVfo, slot), hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
     case kNetGetSplitFreq:
         return vfoFrequency(true, hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
     case kNetGetMode:
@@ -589,9 +590,7 @@ std::string answerGet(const NetRequest& r, int slot) {
         if ((servedNow().getFuncs & netFuncBit(r.func)) == 0) return netAnswer(r, kRprtNotAvailable);
         return netAnswer(r, kRprtOk, funcIsOn(r.func) ? "1" : "0");
     case kNetGetVfoInfo: {
-        const int named = namedVfoB(r.vfoName);
-        const bool vfoB = named >= 0 ? named == 1 : netState.clients[slot].onVfoB == 1;
-        if (!vfoFrequency(vfoB, hz)) return netAnswer(r, kRprtIoError);
+        if (!vfoFrequency(meansVfoB(r.vfoName, slot), hz)) return netAnswer(r, kRprtIoError);
         return netAnswer(r, kRprtOk, hzText(hz), modeName(R.mode), plainNumber(modePassbandHz(R.mode)),
                          split ? "1" : "0", "0");
     }
@@ -610,7 +609,7 @@ bool isSet(NetCommand c) {
 int runSet(const NetRequest& r, int slot) {
     const NetServed served = servedNow();
     switch (r.command) {
-    case kNetSetFreq: return meansVfoB(r, slot) ? setSplitFrequency(r) : setFrequency(r);
+    case kNetSetFreq: return meansVfoB(r.targetVfo, slot) ? setSplitFrequency(r) : setFrequency(r);
     case kNetSetSplitFreq: return setSplitFrequency(r);
     case kNetSetMode:
     case kNetSetSplitMode: return setModeAndPassband(r);
@@ -698,6 +697,7 @@ std::string answerLine(const std::string& line, int slot, bool& quit, std::int64
     std::size_t at = 0;
     while (!quit && !netLineDone(line, at)) {
         const NetRequest r = parseNetCommand(line, at);
+        if (r.error == kRprtOk) c.spoke = 1;  // headers after this are a client's own text
         bool wait = false;
         const std::string answer = answerCommand(r, slot, quit, wait);
         if (wait) {
@@ -780,7 +780,6 @@ bool serveLine(int slot, const std::string& line, std::int64_t untilMs) {
         dropClient(slot);
         return false;
     }
-    if (parseNetLine(trimmed).error == kRprtOk) c.spoke = 1;
     bool quit = false;
     c.outbox += answerLine(trimmed, slot, quit, untilMs);
     writeWaiting(c);
