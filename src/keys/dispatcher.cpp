@@ -24,6 +24,7 @@
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
+#include "session/announce.h"
 #include "session/poll.h"
 #include "session/session_state.h"
 #include "speech/prompts.h"
@@ -219,6 +220,16 @@ void modeCycle() {
     speakMode(R.mode);
 }
 
+// Y: the next announcement level, radio, all, quiet and round again, for
+// this run only; its name is spoken.
+void announceLevelKey() {
+    auto& N = sessionState;
+    if (N.announceLevel == kAnnounceRadio) N.announceLevel = kAnnounceAll;
+    else if (N.announceLevel == kAnnounceAll) N.announceLevel = kAnnounceQuiet;
+    else N.announceLevel = kAnnounceRadio;
+    playPrompt(announceLevelName(N.announceLevel));
+}
+
 // Q: the radio back to receive; the loop ends after this key.
 void quitKey() {
     keysState.running = 0;
@@ -332,9 +343,13 @@ void runKeyChain() {
     }
     // Row 13: any key but a digit and B cancels a pending channel command.
     if (M.channelAction >= 1 && !isDigitKey() && !isLetter('B')) cancelChannelCommand();
-    // Row 14: Q, quit.
+    // Row 14: Q, quit; Y, the announcement level (no radio needed).
     if (isLetter('Q')) {
         quitKey();
+        return;
+    }
+    if (isLetter('Y')) {
+        announceLevelKey();
         return;
     }
     // Row 15: nothing below works without a radio.
@@ -543,11 +558,17 @@ void handleEvent() {
     auto& K = keysState;
     switch (K.eventKind) {
         case kEventClose: keysState.running = 0; break;
-        case kEventKeyDown: keyDown(); break;
+        case kEventKeyDown:
+            keyDown();
+            // A key cancels what waits to be announced: it spoke for itself,
+            // or the operator has moved on.
+            acceptHeardState();
+            break;
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
             sendNetAnswers();
+            announceSettledChanges(false);
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

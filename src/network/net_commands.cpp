@@ -18,6 +18,7 @@
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
+#include "session/announce.h"
 #include "session/meters.h"
 #include "session/session_state.h"
 #include "speech/speech_state.h"
@@ -359,6 +360,8 @@ std::string answerLine(const std::string& line, int slot, bool& quit) {
     Q.promptsQuiet = 1;
     const int code = runSet(r, slot);
     Q.promptsQuiet = 0;
+    // Heard, once settled, only at the level "all".
+    noteChange(kChangeByOtherProgram);
     return netAnswer(r, code);
 }
 
@@ -383,6 +386,7 @@ void dropClient(int slot) {
             speechState.promptsQuiet = 1;
             transmitKey();
             speechState.promptsQuiet = 0;
+            noteChange(kChangeByOtherProgram);
         }
     }
 }

@@ -40,6 +40,7 @@ void resetState() {
     netState = NetState{};
     speechState = SpeechState{};
     catState = CatState{};
+    sessionState = SessionState{};
     radioState = RadioState{};
     resetStartValues();
     radioState.txPower = 100;
@@ -49,6 +50,7 @@ void resetState() {
 void resetStartValues() {
     const CatState link = catState;
     const RadioState radio = radioState;
+    const int announceLevel = sessionState.announceLevel;
     catState = CatState{};
     sessionState = SessionState{};
     radioState = RadioState{};
@@ -71,4 +73,5 @@ void resetStartValues() {
     R.swrSpeech = radio.swrSpeech;
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
+    sessionState.announceLevel = announceLevel;
 }

@@ -17,6 +17,7 @@
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
+#include "session/announce.h"
 #include "session/meters.h"
 #include "session/session_state.h"
 #include "session/simulator.h"
@@ -28,6 +29,11 @@ namespace {
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
 constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
+constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
+// While changes are announced, every fourth meter query asks the mode
+// instead: a mode switched at the radio is heard within half a second, and
+// the S-meter is still read five times a second.
+constexpr int kMeterSlotsPerModeQuery = 4;
 // A tick's worth of pass-through service: further commands are taken only
 // while the radio answers quickly and this much has not yet passed, so a key
 // waits at most about one tick longer than for a single exchange.
@@ -52,6 +58,16 @@ void connectRadio() {
     queryRadioState();
     playPrompt("connected");
     N.connected = 1;
+    // The sequence has spoken the radio's state: nothing before it is news.
+    acceptHeardState();
+}
+
+// True when the radio's frequency report text (letters and digits) is one
+// a program asked for: the first report since a frequency command went out,
+// or the frequency of that command. Anything else was tuned at the radio.
+bool commandedFrequency(const std::string& report) {
+    const auto& C = catState;
+    return C.freqReportSuperseded == 1 || midText(report, 3) == midText(C.lastFreqCmd, 3, kFreqDigits);
 }
 
 // A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
@@ -65,7 +81,11 @@ void followFrequencyAnswer() {
     auto& R = radioState;
     const std::string digits = midText(C.replyText, 3, kFreqDigits);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerEnd - 1));
+    const std::string report = leftText(C.replyText, kFreqAnswerEnd - 1);
+    // The operator's own commands are heard already (acceptHeardState after
+    // every key); another program's are told apart from the radio's dial.
+    if (report != C.lastFreqReply) noteChange(commandedFrequency(report) ? kChangeByOtherProgram : kChangeAtRadio);
+    putText(C.lastFreqReply, report);
     C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);
@@ -93,6 +113,33 @@ int modeOfRadioDigit(std::string_view digit) {
     return 0;
 }
 
+// Makes the program's mode (screen, filter, status row, band record) follow
+// a mode the radio already has, sending nothing.
+void followMode(int mode) {
+    auto& C = catState;
+    radioState.mode = mode;
+    C.followingRadio = 1;
+    setMode();
+    C.followingRadio = 0;
+}
+
+// An answer to the poll's mode query in replyText: a mode switched at the
+// radio is followed and announced. An answer to a query sent before the
+// program's own mode command names the old mode and is passed over; a mode
+// the program has no name for (FSK, CW reverse) changes nothing, and both
+// FM widths are the radio's one FM.
+void followModeAnswer() {
+    const auto& C = catState;
+    const auto& R = radioState;
+    std::string digit;
+    if (!holdsAnswer(C.replyText, "MD") || !replyField("MD", kModeAnswerDigitAt, 1, digit)) return;
+    if (C.modeSetAfterQuery == 1) return;
+    const int mode = modeOfRadioDigit(digit);
+    if (mode == 0 || mode == R.mode || (mode == kModeFmNarrow && R.mode == kModeFm)) return;
+    followMode(mode);
+    noteChange(kChangeAtRadio);
+}
+
 // What the other program's commands changed: its mode command makes the
 // program's own mode (screen, filter, status row) follow, without sending the
 // radio a setting it already has; a frequency answer passing by is shown as
@@ -107,10 +154,8 @@ void followPassThrough() {
     const std::string forwarded = C.replyText;
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
-        R.mode = newMode;
-        C.followingRadio = 1;
-        setMode();
-        C.followingRadio = 0;
+        if (newMode != R.mode) noteChange(kChangeByOtherProgram);
+        followMode(newMode);
     }
     const int s = findText(forwarded, ";") + 1;
     const int f = findText(forwarded, "FA");
@@ -175,6 +220,8 @@ bool collectAnswer() {
             followFrequencyAnswer();
     }
     handleMeterReply();
+    // Last: following a mode may read the squelch, which empties replyText.
+    if (startsWith(C.replyText, "MD")) followModeAnswer();
     return true;
 }
 
@@ -186,6 +233,19 @@ const char* meterQuery() {
     if (R.alcAnnounce > 0) return "RM";
     if (R.tuning == 1) return reducedFeatureRadio() ? "SW" : "RM";
     return reducedFeatureRadio() ? "SM" : "SM0";
+}
+
+// True when this meter slot asks the mode instead: only while changes are
+// announced and a radio answers, and never during the ALC watch or tuning,
+// whose readings come from every slot.
+bool modeQueryDue() {
+    auto& N = sessionState;
+    const auto& R = radioState;
+    if (N.announceLevel == kAnnounceQuiet || N.connected == 0 || R.alcAnnounce > 0 || R.tuning == 1) return false;
+    N.meterSlots += 1;
+    if (N.meterSlots < kMeterSlotsPerModeQuery) return false;
+    N.meterSlots = 0;
+    return true;
 }
 
 }  // namespace
@@ -213,7 +273,7 @@ void pollTick() {
     if (C.pollSelect == 0)
         putText(C.cmdText, R.splitState > 0 ? "FB" : "FA");
     else
-        putText(C.cmdText, meterQuery());
+        putText(C.cmdText, modeQueryDue() ? "MD" : meterQuery());
     C.pollSelect = C.pollSelect == 0 ? 1 : 0;
     sendCommand();
 }

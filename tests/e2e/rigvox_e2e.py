@@ -271,7 +271,7 @@ def prompt_seconds(name):
 
 # Queries the poll cycle sends on its own: left out when a test compares the
 # commands a key sent.
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
+POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW", "MD"}
 
 
 def spoken(names):
