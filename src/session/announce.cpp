@@ -20,6 +20,10 @@ namespace {
 // A dial turned at the radio passes many values; one that has stood this
 // long is where the operator stopped.
 constexpr std::int64_t kSettleMs = 500;
+// The time alone is not enough: a program held up (a slow machine, a long
+// readout) would take a value it saw once for one that stood. Later reports
+// must show it still there.
+constexpr int kSteadyReportsSettled = 2;
 
 struct LevelName {
     int level;
@@ -68,13 +72,19 @@ void noteChange(int origin) {
     auto& S = sessionState;
     if (origin > S.pendingChange) S.pendingChange = origin;
     S.lastChangeMs = platTickMs();
+    S.steadyReports = 0;
+}
+
+void noteSteadyReport() {
+    auto& S = sessionState;
+    if (S.steadyReports < kSteadyReportsSettled) S.steadyReports += 1;
 }
 
 void announceSettledChanges(bool readoutRunning) {
     const auto& S = sessionState;
     const auto& R = radioState;
     if (S.pendingChange == kChangeNone) return;  // the idle tick stops here
-    if (platTickMs() - S.lastChangeMs < kSettleMs) return;
+    if (platTickMs() - S.lastChangeMs < kSettleMs || S.steadyReports < kSteadyReportsSettled) return;
     // A readout the operator asked for is never interrupted: the change
     // waits for its end and is then spoken as it stands.
     if (readoutRunning || R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;

@@ -13,7 +13,11 @@ void acceptHeardState();
 // (kChangeAtRadio, kChangeByOtherProgram) joins what waits, and the settle
 // time starts again.
 void noteChange(int origin);
-// Run on every tick. Once nothing has changed for half a second, and no
+// A frequency report that showed no change: what waits has been seen once
+// more as it stands.
+void noteSteadyReport();
+// Run on every tick. Once nothing has changed for half a second, and at
+// least two frequency reports since have shown no change, and no
 // readout is sounding (readoutRunning: one the keys run across ticks; also a
 // prompt still sounding, the ALC watch, tuning), speaks what differs from
 // the heard state when the level allows who changed it: the band, the

@@ -84,7 +84,10 @@ void followFrequencyAnswer() {
     const std::string report = leftText(C.replyText, kFreqAnswerEnd - 1);
     // The operator's own commands are heard already (acceptHeardState after
     // every key); another program's are told apart from the radio's dial.
-    if (report != C.lastFreqReply) noteChange(commandedFrequency(report) ? kChangeByOtherProgram : kChangeAtRadio);
+    if (report != C.lastFreqReply)
+        noteChange(commandedFrequency(report) ? kChangeByOtherProgram : kChangeAtRadio);
+    else
+        noteSteadyReport();
     putText(C.lastFreqReply, report);
     C.freqReportSuperseded = 0;
     storeBand();

@@ -33,6 +33,7 @@ struct SessionState {
     int heardTx = 0;            // 1 transmitting
     int pendingChange = kChangeNone;  // who changed something since, set by noteChange
     std::int64_t lastChangeMs = 0;    // platform clock of the latest change seen, for the settle time
+    int steadyReports = 0;      // frequency reports since then that showed no change, held at 2
     int meterSlots = 0;         // meter queries since the poll last asked the mode
 };
 
