@@ -5,7 +5,8 @@
 # suite tests/wine (rigvox.exe against the virtual radio on COM1, COM5, COM12).
 # Extra arguments go to the end-to-end suite (e.g. WindowsOnly).
 # `tools/test-windows.sh --bench [ARGS]` runs tools/bench/bench_windows.py
-# (the Windows benchmarks) in the same set-up instead of the tests.
+# (the Windows benchmarks) in the same set-up instead of the tests;
+# `tools/test-windows.sh --installer` runs only the installer check.
 #
 # Wine is prepared once for the run, in a fresh prefix in the Windows build
 # folder: the serial ports are pinned in the registry (Wine's mount manager
@@ -80,37 +81,67 @@ if [ "${1:-}" = "--bench" ]; then
 fi
 
 status=0
-echo "=== Unit tests under Wine ==="
-ctest --test-dir "$wbuild" --output-on-failure -L wine || status=1
-echo "=== End-to-end tests under Wine ==="
-python3 "$root/tests/wine/test_wine_e2e.py" "$@" || status=1
+if [ "${1:-}" = "--installer" ]; then
+  shift  # the installer check alone
+else
+  echo "=== Unit tests under Wine ==="
+  ctest --test-dir "$wbuild" --output-on-failure -L wine || status=1
+  echo "=== End-to-end tests under Wine ==="
+  python3 "$root/tests/wine/test_wine_e2e.py" "$@" || status=1
+fi
 
 echo "=== Installer under Wine ==="
-# Silent install as an ordinary user: programs and prompts in the user's own
-# program folder, the working folder in Documents, the Start-menu shortcuts;
-# silent removal keeps only the user's rigvox.cfg.
+# Silent install as an ordinary user, as a newcomer would: programs,
+# prompts and key card in the user's own program folder, the working folder
+# in Documents with the prompts and no rigvox.cfg, the Start-menu entries.
+# Rigvox started from its shortcut finds the radio on a COM port by itself.
+# An update and the removal keep the user's own files: a recording of their
+# own, one re-recorded under a prompt's name, rigvox.cfg.
 installer_check() {
   # The profile Wine made for this user (named after $USER, or the account).
   local home
   home=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
   local program="$home/AppData/Local/Programs/Rigvox" work="$home/Documents/Rigvox"
-  local menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
-  wine "$wbuild/rigvox-3.4a-windows.exe" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
+  local menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Rigvox"
+  local installer="$wbuild/rigvox-3.4a-windows.exe"
+  wine "$installer" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
   for f in "$program/rigvox.exe" "$program/rigvox-sim.exe" "$program/wave/delay.wav" \
-           "$program/Uninstall.exe" "$work/rigvox.cfg" "$work/wave/delay.wav"; do
+           "$program/keycard.txt" "$program/rigvox-sample.cfg" "$program/Uninstall.exe" \
+           "$work/wave/delay.wav" "$menu/Rigvox.lnk" "$menu/Rigvox key card.lnk" \
+           "$menu/Rigvox working folder.lnk" "$menu/Uninstall.lnk"; do
     [ -f "$f" ] || { echo "installer: $f is missing"; return 1; }
   done
-  cmp -s "$work/rigvox.cfg" "$root/tools/sample-rigvox.cfg" ||
-    { echo "installer: the working folder's rigvox.cfg is not the sample"; return 1; }
-  compgen -G "$menu/*/Rigvox.lnk" >/dev/null || { echo "installer: no Start-menu shortcut"; return 1; }
+  [ "$(ls "$work/wave" | wc -l)" = "$(ls "$program/wave" | wc -l)" ] ||
+    { echo "installer: the working folder lacks prompts"; return 1; }
+  [ ! -e "$work/rigvox.cfg" ] || { echo "installer: it wrote a rigvox.cfg"; return 1; }
+
+  # Started as the Start menu starts it: Rigvox finds the radio and writes rigvox.cfg.
+  python3 "$root/tests/wine/installed_start.py" "$menu/Rigvox.lnk" || return 1
+
+  # The user's own files, then an update over them.
+  printf 'RIFF own recording' >"$work/wave/mine.wav"
+  printf 'RIFF own seven' >"$work/wave/7.wav"
+  cp "$work/rigvox.cfg" "$wbuild/rigvox.cfg.before"
+  rm -f "$work/wave/delay.wav"
+  wine "$installer" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
+  [ -f "$work/wave/delay.wav" ] || { echo "installer: the update did not renew a prompt"; return 1; }
+  [ "$(cat "$work/wave/mine.wav")" = "RIFF own recording" ] &&
+    [ "$(cat "$work/wave/7.wav")" = "RIFF own seven" ] ||
+    { echo "installer: the update replaced the user's recordings"; return 1; }
+  cmp -s "$work/rigvox.cfg" "$wbuild/rigvox.cfg.before" ||
+    { echo "installer: the update changed rigvox.cfg"; return 1; }
+
   wine "$program/Uninstall.exe" /S >>"$wbuild/installer.log" 2>&1 </dev/null || return 1
   # The uninstaller copies itself away and finishes in the background.
   for _ in $(seq 50); do [ -e "$program" ] || break; sleep 0.2; done
   [ ! -e "$program" ] || { echo "installer: $program was not removed"; return 1; }
-  [ ! -e "$work/wave" ] || { echo "installer: the prompt copy was not removed"; return 1; }
-  [ -f "$work/rigvox.cfg" ] || { echo "installer: the removal took the user's rigvox.cfg"; return 1; }
-  ! compgen -G "$menu/*/Rigvox.lnk" >/dev/null || { echo "installer: shortcut left"; return 1; }
-  echo "installer: installed and removed for the user"
+  [ ! -e "$work/wave/delay.wav" ] || { echo "installer: the placed prompts were not removed"; return 1; }
+  [ "$(ls "$work/wave")" = "$(printf '7.wav\nmine.wav')" ] ||
+    { echo "installer: the removal took the user's recordings: $(ls "$work/wave")"; return 1; }
+  cmp -s "$work/rigvox.cfg" "$wbuild/rigvox.cfg.before" ||
+    { echo "installer: the removal took the user's rigvox.cfg"; return 1; }
+  [ ! -e "$menu" ] || { echo "installer: Start-menu entries left: $(ls "$menu")"; return 1; }
+  echo "installer: installed, started from the Start menu, updated and removed; the user's files kept"
 }
 installer_check || status=1
 exit $status

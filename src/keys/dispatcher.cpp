@@ -8,12 +8,14 @@
 #include "base/text.h"
 #include "keys/adjust_keys.h"
 #include "keys/frequency_entry.h"
+#include "keys/key_help.h"
 #include "keys/keys_state.h"
 #include "keys/menu.h"
 #include "keys/meter_keys.h"
 #include "keys/transmit_keys.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "link/serial_port.h"
 #include "memory/channels.h"
 #include "memory/memory_state.h"
 #include "network/net_commands.h"
@@ -26,6 +28,7 @@
 #include "radio/vfo_split.h"
 #include "session/announce.h"
 #include "session/poll.h"
+#include "session/radio_search.h"
 #include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
@@ -45,6 +48,8 @@ bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk
 bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
 bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
 bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
+// Keys that never act on their own: they neither run nor use up a help.
+bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin); }
 
 // --- preamble --------------------------------------------------------------
 
@@ -237,6 +242,63 @@ void quitKey() {
     playPrompt("quit");
 }
 
+// D: while no radio answers, looks for it on every serial port but the
+// pass-through port. A radio found elsewhere than rigvox.cfg says (another
+// port, another speed) is used from now on and written into the file, the
+// old one kept as rigvox.cfg.bak. A connected radio is only confirmed.
+void searchKey() {
+    auto& C = catState;
+    if (sessionState.connected == 1) {
+        playPrompt("connected");
+        return;
+    }
+    // A transmission the lost radio may still be keyed for ends first.
+    if (radioState.txState != 0) transmitKey();
+    // Our own hold on the configured port would keep the search out of it.
+    portClose(C.comPort);
+    const FoundRadio found = searchForRadio(C.bridgePort);
+    if (found.port != 0 && (found.port != C.comPort || found.baud != C.baudRate)) {
+        if (!writeConfigPort(found.port, found.baud)) playPrompt("cfgnw");
+        C.comPort = found.port;
+        C.baudRate = found.baud;
+    }
+    // Found or not, the radio port is looked for again as at start.
+    openPortSequence(C.comPort);
+}
+
+// The key after H: its help is spoken, the key itself does nothing. H again
+// starts the whole help: "help", then every key's help (readWholeHelp).
+// Help plays without waiting, so the next key cuts it short.
+void explainKey() {
+    auto& K = keysState;
+    K.keyHeld = 1;
+    K.helpPending = 0;
+    if (catState.debugLog == 1) logKey();
+    normaliseKey();
+    if (isLetter('H')) {
+        playPrompt("help", false);
+        K.wholeHelpNext = 0;
+        return;
+    }
+    const char* prompt = keyHelpPrompt(K.keyCode);
+    playPrompt(prompt != nullptr ? prompt : "keynone", false);
+}
+
+// The whole help goes on: once the sentence before has sounded, the next
+// key's help, until the last. Each sentence is a prompt of its own, started
+// without waiting, so keys and the poll go on meanwhile.
+void readWholeHelp() {
+    auto& K = keysState;
+    if (K.wholeHelpNext < 0 || platSoundPlaying()) return;
+    const char* sentence = keyHelpSentence(K.wholeHelpNext);
+    if (sentence == nullptr) {
+        K.wholeHelpNext = -1;
+        return;
+    }
+    ++K.wholeHelpNext;
+    playPrompt(sentence, false);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -276,7 +338,7 @@ namespace {
 //
 // Each key runs down these rows in order. A row that ends the key returns;
 // the others act and let the key go on, so later rows may act on it too.
-// Rows 1 to 14 work without a radio; from row 15 on every key needs one.
+// Rows 1 to 14a work without a radio; from row 15 on every key needs one.
 void runKeyChain() {
     auto& K = keysState;
     auto& M = memoryState;
@@ -343,11 +405,17 @@ void runKeyChain() {
     }
     // Row 13: any key but a digit and B cancels a pending channel command.
     if (M.channelAction >= 1 && !isDigitKey() && !isLetter('B')) cancelChannelCommand();
-    // Row 14: Q, quit; Y, the announcement level (no radio needed).
+    // Row 14: Q, quit.
     if (isLetter('Q')) {
         quitKey();
         return;
     }
+    // Row 14a: D, the search for the radio, needs no radio.
+    if (isLetter('D')) {
+        searchKey();
+        return;
+    }
+    // Row 14b: Y, the announcement level, needs no radio either.
     if (isLetter('Y')) {
         announceLevelKey();
         return;
@@ -450,8 +518,6 @@ void runKeyChain() {
             K.adjustTarget = kTargetTuning;
         return;
     }
-    // Row 34: H, the help text, played while the next keys are handled.
-    if (isLetter('H')) playPrompt("help.wav", false);
     // Row 35: F, the frequency readout (the other VFO after X).
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
@@ -529,9 +595,15 @@ void keyDown() {
     auto& C = catState;
     auto& K = keysState;
     auto& R = radioState;
+    K.wholeHelpNext = -1;  // any key ends the whole help
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
+    // After H the next key is explained, not run, whatever state it meets.
+    if (K.helpPending == 1 && !isModifierKey()) {
+        explainKey();
+        return;
+    }
     if (reducedFeatureRadio() && isFKey()) {
         playPrompt("na");
         return;
@@ -546,7 +618,13 @@ void keyDown() {
         return;
     }
     normaliseKey();
-    if (isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin)) return;
+    if (isModifierKey()) return;
+    // H works without a radio and changes nothing: the next key is explained.
+    if (isLetter('H')) {
+        K.helpPending = 1;
+        playPrompt("helpkey", false);
+        return;
+    }
     // A tone entry that got no digit is abandoned by the first other key.
     if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
     runKeyChain();
@@ -568,7 +646,9 @@ void handleEvent() {
         case kEventTick:
             pollTick();
             sendNetAnswers();
-            announceSettledChanges(false);
+            readWholeHelp();
+            // Waits while the whole help is read: it was asked for.
+            announceSettledChanges(K.wholeHelpNext >= 0);
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

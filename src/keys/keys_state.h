@@ -26,6 +26,8 @@ struct KeysState {
     int keyCode = 0;          // key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up
     int adjustTarget = 0;     // pending entry / control stepped by Up and Down
+    int helpPending = 0;      // 1 after H: the next key is explained, not run (set by H, cleared by that key)
+    int wholeHelpNext = -1;   // the sentence the whole help says next; -1 = not reading (H twice sets 0, any key ends it)
     int entryActive = 0;      // frequency entry in progress
     int entryPoint = 0;       // point typed in the frequency entry
     int entryFraction = 0;    // fraction digits typed

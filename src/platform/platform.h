@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // [SECTION] Window, text, events and the 50 ms timer
@@ -57,6 +58,9 @@ bool platWaitEvent(int& kind, int& param);
 // sound stops one still sounding. A missing or unplayable file sounds nothing
 // and takes no time.
 void platPlayWav(const std::string& path, bool wait);
+// True while a sound started without waiting still sounds; false once it
+// has ended or been cut off, and always false without an audio device.
+bool platSoundPlaying();
 // The playing length of a WAV file in milliseconds, as a waiting play of it
 // takes with or without an audio device; 0 when missing or unplayable.
 int platWavDurationMs(const std::string& path);
@@ -92,6 +96,31 @@ bool platSerialWaitInput(int handle, int timeoutMs);
 // True once the device behind the handle has gone (unplugged, hung up, I/O
 // error), so the port layer can close and reopen it. False on a bad handle.
 bool platSerialGone(int handle);
+
+// A serial device that may hold a radio: the port number it is reached by
+// (a comN link in the working folder, a Windows COMn), 0 when it has none
+// yet, and the path platSerialOpenPath takes.
+struct PlatSerialDevice {
+    int number = 0;
+    std::string path;
+};
+// Every serial device that may hold a radio, each device once, the numbered
+// ones first in the order of their numbers. On Linux: the comN links of the
+// working folder, then /dev/serial/by-id/*, /dev/ttyUSB* and /dev/ttyACM*
+// (a set RIGVOX_SERIAL_DEVICES, patterns separated by ":", stands instead
+// of those three). On Windows: the ports under
+// HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM. Opens nothing.
+std::vector<PlatSerialDevice> platSerialList();
+// Opens a listed device exactly as platSerialOpen opens a port number.
+int platSerialOpenPath(const std::string& path, int baud);
+// Changes the speed of an open port, keeping everything else. False when
+// the device refuses it (the port then keeps its old speed).
+bool platSerialSetSpeed(int handle, int baud);
+// Gives a listed device without a number the lowest free one from 1 to 99:
+// makes the link comN in the working folder point at it. Returns N, or 0
+// when no link can be made (always 0 on Windows, where every port has its
+// number).
+int platSerialGiveNumber(const std::string& path);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Network sockets (TCP, for the rigctld-compatible port)

@@ -148,12 +148,19 @@ bool platWaitEvent(int& kind, int& param) {
 void platPlayWav(const std::string& path, bool wait) {
     g.prompts.push_back({path, wait, g.nowMs});
     const std::string key = fake::lower(path);
+    g.asyncEndsMs = 0;  // any new sound cuts off one started without waiting
     if (g.missingWavs.count(key)) return;
+    if (!wait) {
+        auto it = g.wavMs.find(key);
+        if (it != g.wavMs.end()) g.asyncEndsMs = g.nowMs + it->second;
+    }
     if (wait) {
         auto it = g.wavMs.find(key);
         if (it != g.wavMs.end()) g.nowMs += it->second;
     }
 }
+
+bool platSoundPlaying() { return g.nowMs < g.asyncEndsMs; }
 
 int platWavDurationMs(const std::string& path) {
     const std::string key = fake::lower(path);
@@ -161,6 +168,34 @@ int platWavDurationMs(const std::string& path) {
     if (g.missingWavs.count(key)) return 0;
     auto it = g.wavMs.find(key);
     return it == g.wavMs.end() ? 0 : it->second;
+}
+
+std::vector<PlatSerialDevice> platSerialList() {
+    std::vector<PlatSerialDevice> devices;
+    for (const fake::SerialDevice& d : g.serialDevices) devices.push_back({d.number, d.path});
+    return devices;
+}
+int platSerialOpenPath(const std::string& path, int baud) {
+    for (const fake::SerialDevice& d : g.serialDevices)
+        if (d.path == path) return platSerialOpen(d.port, baud);
+    return 0;
+}
+bool platSerialSetSpeed(int handle, int baud) {
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open || baud <= 0) return false;
+    it->second.baud = baud;
+    return true;
+}
+int platSerialGiveNumber(const std::string& path) {
+    if (g.readOnlyDirectory) return 0;
+    for (int n = 1; n <= 99; ++n) {
+        bool taken = g.serialLinks.count(n) > 0;
+        for (const fake::SerialDevice& d : g.serialDevices) taken = taken || d.number == n;
+        if (taken) continue;
+        g.serialLinks[n] = path;
+        return n;
+    }
+    return 0;
 }
 
 int platSerialOpen(int portNumber, int baud) {

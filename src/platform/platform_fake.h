@@ -44,6 +44,14 @@ struct Arrival {
     std::string bytes;
 };
 
+// A device platSerialList gives: opening it by its path reaches ports[port]
+// (for a numbered device, normally its own number).
+struct SerialDevice {
+    int number = 0;        // 0 = none yet
+    std::string path;
+    int port = 0;
+};
+
 struct File {
     std::string content;
 };
@@ -83,9 +91,12 @@ struct State {
     // radio port, and tests hear it in the spoken order.
     std::map<std::string, int> wavMs;
     std::set<std::string> missingWavs;         // lower-case paths that sound nothing
+    std::int64_t asyncEndsMs = 0;              // when the sound started without waiting ends
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
     std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them
+    std::vector<SerialDevice> serialDevices;   // what platSerialList gives, in this order
+    std::map<int, std::string> serialLinks;    // platSerialGiveNumber: number -> path linked
     // Called after every write to a port with the bytes written; may queue
     // answers with feed(). A virtual radio for tests.
     std::function<void(int port, const std::string& bytes)> responder;

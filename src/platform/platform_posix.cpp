@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <glob.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -184,12 +185,13 @@ long platreal::speedConstant(int baud) {
     return -1;
 }
 
-int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256) return 0;
+namespace {
+
+// Opens device for port number portNumber (0: a listed device opened by its
+// path, which has no number yet); the contract is platSerialOpen's.
+int openSerialDevice(const std::string& device, int portNumber, int baud) {
     const long speed = platreal::speedConstant(baud);
     if (speed < 0) return 0;
-
-    const std::string device = serialDeviceName(portNumber);
     int fd;
     do fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
@@ -232,7 +234,9 @@ int platSerialOpen(int portNumber, int baud) {
         return 0;
     }
 
-    const SerialSlot slot{fd, false, portNumber, device.rfind("/dev/", 0) != 0, monotonicMs() + 1000};
+    // A device opened by its path has no built-in port to be superseded.
+    const bool viaLink = portNumber == 0 || device.rfind("/dev/", 0) != 0;
+    const SerialSlot slot{fd, false, portNumber, viaLink, monotonicMs() + 1000};
     for (std::size_t i = 0; i < serialSlots.size(); ++i)
         if (serialSlots[i].fd < 0) {
             serialSlots[i] = slot;
@@ -242,9 +246,121 @@ int platSerialOpen(int portNumber, int baud) {
     return static_cast<int>(serialSlots.size());
 }
 
+// The port number of a "comN" or "COMN" name (1..256), else 0.
+int linkNameNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 6 || (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0))
+        return 0;
+    int n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
+}
+
+// The path with every link followed, empty when it leads nowhere.
+std::string resolvedPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return {};
+    std::string text = real;
+    std::free(real);
+    return text;
+}
+
+// Where USB serial adapters and radios with a USB port of their own appear:
+// the stable by-id names first, so a link made to one survives replugging.
+constexpr const char* kDevicePatterns = "/dev/serial/by-id/*:/dev/ttyUSB*:/dev/ttyACM*";
+constexpr const char* kDevicePatternsVariable = "RIGVOX_SERIAL_DEVICES";
+
+}  // namespace
+
+int platSerialOpen(int portNumber, int baud) {
+    if (portNumber < 1 || portNumber > 256) return 0;
+    return openSerialDevice(serialDeviceName(portNumber), portNumber, baud);
+}
+
+int platSerialOpenPath(const std::string& path, int baud) {
+    if (path.empty()) return 0;
+    return openSerialDevice(path, 0, baud);
+}
+
+bool platSerialSetSpeed(int handle, int baud) {
+    SerialSlot* s = serialOf(handle);
+    const long speed = platreal::speedConstant(baud);
+    if (!s || speed < 0) return false;
+    struct termios tio, check;
+    return ::tcgetattr(s->fd, &tio) == 0 && ::cfsetispeed(&tio, static_cast<speed_t>(speed)) == 0 &&
+           ::cfsetospeed(&tio, static_cast<speed_t>(speed)) == 0 && setAttributes(s->fd, tio) &&
+           ::tcgetattr(s->fd, &check) == 0 && ::cfgetospeed(&check) == static_cast<speed_t>(speed);
+}
+
+std::vector<PlatSerialDevice> platSerialList() {
+    std::vector<PlatSerialDevice> devices;
+    std::vector<std::string> reached;  // the devices listed so far, links followed
+
+    // The working folder's comN links (a dangling one too: the port it names
+    // is the operator's, even while its device is away).
+    if (DIR* dir = ::opendir(".")) {
+        while (struct dirent* entry = ::readdir(dir)) {
+            const int n = linkNameNumber(entry->d_name);
+            if (n > 0) devices.push_back({n, entry->d_name});
+        }
+        ::closedir(dir);
+    }
+    // "com1" before "COM1", as the port is opened.
+    std::sort(devices.begin(), devices.end(), [](const PlatSerialDevice& a, const PlatSerialDevice& b) {
+        return a.number != b.number ? a.number < b.number : a.path > b.path;
+    });
+    devices.erase(std::unique(devices.begin(), devices.end(),
+                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
+                  devices.end());
+    for (const PlatSerialDevice& d : devices) reached.push_back(resolvedPath(d.path));
+
+    const char* own = std::getenv(kDevicePatternsVariable);
+    const std::string patterns = own != nullptr ? own : kDevicePatterns;
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        std::size_t end = patterns.find(':', start);
+        if (end == std::string::npos) end = patterns.size();
+        const std::string pattern = patterns.substr(start, end - start);
+        start = end + 1;
+        glob_t found{};
+        if (pattern.empty() || ::glob(pattern.c_str(), 0, nullptr, &found) != 0) {
+            ::globfree(&found);
+            continue;
+        }
+        for (std::size_t i = 0; i < found.gl_pathc; ++i) {
+            const std::string path = found.gl_pathv[i];
+            const std::string real = resolvedPath(path);
+            struct stat st;
+            if (real.empty() || ::stat(real.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) continue;
+            if (std::find(reached.begin(), reached.end(), real) != reached.end()) continue;
+            reached.push_back(real);
+            devices.push_back({0, path});
+        }
+        ::globfree(&found);
+    }
+    return devices;
+}
+
+int platSerialGiveNumber(const std::string& path) {
+    if (path.empty()) return 0;
+    for (int n = 1; n <= 99; ++n) {
+        const std::string number = std::to_string(n);
+        if (pathExists("com" + number) || pathExists("COM" + number)) continue;
+        if (::symlink(path.c_str(), ("com" + number).c_str()) == 0) return n;
+        if (errno != EEXIST) return 0;
+    }
+    return 0;
+}
+
 void platSerialClose(int handle) {
     SerialSlot* s = serialOf(handle);
     if (!s) return;
+    // A terminal that stays alive after we close it (a pseudo-terminal whose
+    // other end is open) would otherwise keep refusing every later opener,
+    // the radio search and our own reopening included.
+    ::ioctl(s->fd, TIOCNXCL);
     closeFd(s->fd);  // also drops the lock
     *s = SerialSlot{};
 }

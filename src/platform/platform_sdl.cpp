@@ -636,6 +636,8 @@ void platPlayWav(const std::string& path, bool wait) {
     if (wait) waitForPlayback(startMs, durationMs);
 }
 
+bool platSoundPlaying() { return b.audio != 0 && b.asyncSounding && platTickMs() < b.soundEndsMs; }
+
 // ---------------------------------------------------------------------------
 // [SECTION] Key codes and test views
 // ---------------------------------------------------------------------------

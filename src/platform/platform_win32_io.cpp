@@ -237,6 +237,71 @@ bool platSerialWaitInput(int handle, int timeoutMs) {
     return got == 1;
 }
 
+namespace {
+
+// The number of a port named "COMn" (any letter case), 1..256; else 0.
+int comNameNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 6 || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 3,
+                                                             "COM", 3) != CSTR_EQUAL)
+        return 0;
+    int n = 0;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
+}
+
+}  // namespace
+
+std::vector<PlatSerialDevice> platSerialList() {
+    // Every serial port the system has, as Device Manager lists it: value
+    // names are driver names ("\Device\Serial0"), the data the port names.
+    std::vector<PlatSerialDevice> devices;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return devices;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameSize = sizeof name;
+        char data[64] = {};
+        DWORD dataSize = sizeof data - 1;
+        DWORD type = 0;
+        const LONG r = RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        if (r != ERROR_SUCCESS || type != REG_SZ) continue;  // ERROR_MORE_DATA: not a port name
+        const std::string port(data, strnlen(data, sizeof data));
+        const int n = comNameNumber(port);
+        if (n > 0) devices.push_back({n, "COM" + std::to_string(n)});
+    }
+    RegCloseKey(key);
+    std::sort(devices.begin(), devices.end(),
+              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number < b.number; });
+    devices.erase(std::unique(devices.begin(), devices.end(),
+                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
+                  devices.end());
+    return devices;
+}
+
+int platSerialOpenPath(const std::string& path, int baud) {
+    const int n = comNameNumber(path);
+    return n > 0 ? platSerialOpen(n, baud) : 0;
+}
+
+bool platSerialSetSpeed(int handle, int baud) {
+    SerialSlot* s = serialOf(handle);
+    if (!s || baud <= 0) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(s->h, &dcb)) return false;
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    DCB check{};
+    check.DCBlength = sizeof check;
+    return SetCommState(s->h, &dcb) && GetCommState(s->h, &check) && check.BaudRate == static_cast<DWORD>(baud);
+}
+
+int platSerialGiveNumber(const std::string&) { return 0; }
+
 // ---------------------------------------------------------------------------
 // [SECTION] Network sockets
 // ---------------------------------------------------------------------------

@@ -611,6 +611,12 @@ void platPlayWav(const std::string& path, bool wait) {
     if (wait) waitForPlayback(startMs, durationMs);
 }
 
+bool platSoundPlaying() {
+    // A waiting prompt has ended before anybody can ask; the header is
+    // marked done by the device once the sound has all been played.
+    return b.out && b.headerPrepared && (b.header.dwFlags & WHDR_DONE) == 0;
+}
+
 int platWavDurationMs(const std::string& path) {
     Wav wav;
     if (!loadWav(path, wav)) return 0;

@@ -18,6 +18,7 @@
 #include "program/program_state.h"
 #include "radio/band_table.h"
 #include "radio/radio_state.h"
+#include "session/radio_search.h"
 #include "session/simulator.h"
 #include "speech/prompts.h"
 #include "speech/speech_state.h"
@@ -76,6 +77,22 @@ void readRigctldLine() {
         return;
     }
     N.rigctldPort = textInt(port);
+}
+
+// Without rigvox.cfg: says so, looks for the radio, writes the file with
+// the port and speed it answered at, and reads it. False when no radio
+// answered or the file could not be made. A file that is there but cannot
+// be read is never replaced: then only "cfgnf" is said.
+bool firstStart() {
+    playPrompt("cfgnf");
+    if (platFileExists(kConfigFile)) return false;
+    const FoundRadio found = searchForRadio(0);
+    if (found.port == 0) return false;
+    if (!writeConfigPort(found.port, found.baud) || !readConfiguration()) {
+        playPrompt("cfgnw");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -181,9 +198,8 @@ int runProgram(int simulator) {
     playPrompt("4");
     if (C.simMode == 1) playPrompt("sim");
 
-    if (!readConfiguration()) {
-        // Nothing else of start-up or shutdown runs: no port, no file written.
-        playPrompt("cfgnf");
+    if (!readConfiguration() && !firstStart()) {
+        // Nothing else of start-up or shutdown runs: no file written.
         platWindowClose();
         closeSpeechLog();
         return 0;

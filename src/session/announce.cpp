@@ -87,7 +87,7 @@ void announceSettledChanges(bool readoutRunning) {
     if (platTickMs() - S.lastChangeMs < kSettleMs || S.steadyReports < kSteadyReportsSettled) return;
     // A readout the operator asked for is never interrupted: the change
     // waits for its end and is then spoken as it stands.
-    if (readoutRunning || R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
+    if (readoutRunning || platSoundPlaying() || R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
     // Without a radio there is nothing to tell; the connection sequence
     // speaks the state and makes it heard.
     if (S.connected == 0) return;

@@ -315,6 +315,8 @@ class Session:
                 was built); False: no prompt folder at all.
     radio    -- None, or a list of virtual-radio options: the radio is
                 started on com<radio_port> before the program.
+    radio_link -- a path for the radio's link instead of com<radio_port>
+                (a device the program has to find, for example).
     env      -- extra environment for the program.
     prepare  -- None, or a function called with the new working directory
                 before anything is written into it (to mount a small file
@@ -322,7 +324,7 @@ class Session:
     """
 
     def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
-                 radio_port=1, env=None, prepare=None):
+                 radio_port=1, env=None, prepare=None, radio_link=None):
         self.config = config
         self.prepare = prepare
         self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
@@ -330,6 +332,7 @@ class Session:
         self.wave = wave
         self.radio_options = radio
         self.radio_port = radio_port
+        self.radio_link = radio_link
         self.extra_env = env or {}
         self.dir = None
         self.proc = None
@@ -371,11 +374,16 @@ class Session:
                     os.mkdir(self.path("wave"))
             for name, content in self.files.items():
                 self.write_file(name, content)
-            if self.radio_options is not None:
+            if self.radio_options is not None and self.radio_link:
+                self.start_radio(self.radio_options, self.radio_port, link=self.radio_link)
+            elif self.radio_options is not None:
                 self.start_radio(self.radio_options, self.radio_port)
             env = dict(os.environ)
+            # RIGVOX_SERIAL_DEVICES empty: a search for the radio looks at the
+            # session's comN links only, never at the machine's own devices.
             env.update({"DISPLAY": os.environ["DISPLAY"], "SDL_AUDIODRIVER": "dummy",
-                        "RIGVOX_SPEECH_LOG": self.path("speech.log")})
+                        "RIGVOX_SPEECH_LOG": self.path("speech.log"),
+                        "RIGVOX_SERIAL_DEVICES": ""})
             env.update(self.extra_env)
             self._stdout = open(self.path("stdout.txt"), "wb")
             self._stderr = open(self.path("stderr.txt"), "wb")
@@ -387,22 +395,34 @@ class Session:
             raise
         return self
 
-    def start_radio(self, options=(), port=1):
+    def start_radio(self, options=(), port=1, link=None):
         """Starts the virtual radio serving com<port> in the working
-        directory (before the program opens it)."""
+        directory (before the program opens it), or the path `link`."""
         exe = os.path.join(BUILD, "virtual-radio")
         if not os.path.exists(exe):
             raise HarnessError("no virtual radio at %s" % exe)
-        self._radio_err = open(self.path("radio.err"), "wb")
+        link = link or self.path("com%d" % port)
+        self._radio_err = open(self.path("radio.err"), "ab")
         self.radio_proc = subprocess.Popen(
-            [exe, "--link", self.path("com%d" % port), "--log", self.path("radio.log"),
+            [exe, "--link", link, "--log", self.path("radio.log"),
              "--control", self.path("radio.control"), *map(str, options)],
             cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=self._radio_err, preexec_fn=_die_with_parent)
         ready, _, _ = select.select([self.radio_proc.stdout], [], [], 10)
         if not ready or not self.radio_proc.stdout.readline():
             raise HarnessError("the virtual radio did not start")
-        wait_until(lambda: os.path.islink(self.path("com%d" % port)), 5, "the radio's link")
+        wait_until(lambda: os.path.islink(link), 5, "the radio's link")
+
+    def stop_radio(self):
+        """Stops the virtual radio, as when it is switched off and its cable
+        pulled: its link goes, and its log is kept."""
+        _stop_process(self.radio_proc)
+        if self.radio_proc is not None:
+            self.radio_proc.stdout.close()
+        self.radio_proc = None
+        if self._radio_err:
+            self._radio_err.close()
+            self._radio_err = None
 
     def stop(self):
         """Stops every process of the session and removes its directory

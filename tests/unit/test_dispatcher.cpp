@@ -5,11 +5,15 @@
 #include <algorithm>
 
 #include "keys/dispatcher.h"
+#include "keys/key_help.h"
 #include "link/exchange.h"
 
 using namespace keytest;
 
 namespace {
+
+// Keys without a command of their own.
+constexpr int kVkTab = 9, kVkEnd = 35, kVkHome = 36;
 
 class DispatcherTest : public KeyTest {
 protected:
@@ -178,7 +182,7 @@ TEST_F(DispatcherTest, QuitWorksWithoutARadio) {
 TEST_F(DispatcherTest, KeysFromRow15OnSayNcWithoutARadio) {
     sessionState.connected = 0;
     for (int vk : {int('N'), int('A'), int('E'), int(kVkEnter), int('Z'), int(vkF(1)), int('5'), int('F'),
-                   int('M'), int('B'), int(kVkUp), int('D')}) {
+                   int('M'), int('B'), int(kVkUp), kVkHome}) {
         SCOPED_TRACE(vk);
         press(vk);
         EXPECT_EQ(spoken(), (Prompts{"nc"}));
@@ -410,7 +414,7 @@ TEST_F(DispatcherTest, ChannelStoreRecallAndStepThroughTheKeys) {
     EXPECT_EQ(M.recalledSlot, 6);
     EXPECT_EQ(M.recalledBank, 3);
     forget();
-    press('D');  // any other key drops it: U then does nothing
+    press(kVkHome);  // any other key drops it: U then does nothing
     forget();
     press('U');
     EXPECT_TRUE(spoken().empty());
@@ -448,7 +452,7 @@ TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     const std::string resend = "FA00007100000;";
     const int stopping[] = {'O', vkF(9), 'U', 'L', kVkSpace, 'Q', 'N', 'A', kVkPeriod, 'Z', vkF(1), vkF(2),
                             vkF(3), vkF(4), vkF(5), vkF(6), vkF(8), vkF(12), '5', 'F', 'P', vkF(11), 'R', 'S',
-                            'T', 'B', 'W', 'X', 'M'};
+                            'T', 'B', 'W', 'X', 'M', 'H', 'D'};
     for (int vk : stopping) {
         SCOPED_TRACE(vk);
         SetUp();
@@ -462,8 +466,8 @@ TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     } goingOn[] = {
         {'C', "FA00007100000;"}, {'G', "FA00007100000;"}, {'E', "FA00007100000;"},
         {'V', "FB00007100000;"},  // split on: the working frequency goes to VFO B
-        {vkF(7), "FA00007100000;"}, {'H', "FA00007100000;"}, {'I', "FA00007100000;"},
-        {'D', "FA00007100000;"}, {kVkEnter, "FA00007100000;"},  // no frequency typed
+        {vkF(7), "FA00007100000;"}, {'I', "FA00007100000;"},
+        {kVkHome, "FA00007100000;"}, {kVkEnter, "FA00007100000;"},  // no frequency typed
         {kVkUp, "FA00007101000;"}, {kVkDown, "FA00007099000;"},
     };
     for (const auto& c : goingOn) {
@@ -478,22 +482,106 @@ TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     }
 }
 
-TEST_F(DispatcherTest, HelpPlaysWithoutWaitingAndTheKeyGoesOn) {
+// H, then any key: that key's help, and the key does nothing, with or
+// without a radio, whatever entry waits; H twice: the whole help. Help
+// plays without waiting, so the next key cuts it short.
+TEST_F(DispatcherTest, HelpThenAKeyExplainsItWithoutRunningIt) {
+    sessionState.connected = 0;
+    ASSERT_GE(keyHelpTable().size(), 45u);
+    for (const KeyHelp& k : keyHelpTable()) {
+        SCOPED_TRACE(k.keyCode);
+        press('H');
+        press(k.keyCode);
+        // H twice is the whole help, which holds H's own sentence too.
+        EXPECT_EQ(spoken(), (Prompts{"helpkey", k.keyCode == 'H' ? "help" : k.prompt}));
+        EXPECT_TRUE(sent().empty());
+    }
+    EXPECT_EQ(keysState.running, 1);
+    EXPECT_EQ(radioState.txState, 0);
+    for (const fake::Prompt& p : fake::state().prompts) EXPECT_FALSE(p.wait);
+
+    // The keypad and bracket keys are explained as the keys they stand
+    // for; Shift between H and the key does not count; a key without a
+    // command says so.
     press('H');
-    ASSERT_EQ(fake::state().prompts.size(), 1u);
-    EXPECT_FALSE(fake::state().prompts[0].wait);
-    EXPECT_EQ(spoken(), (Prompts{"help"}));
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
+    press(kVkPad0 + 5);
+    down(kVkShift);
+    press('H');
+    press(kVkCloseBracket);
+    press('H');
+    press(kVkHome);
+    EXPECT_EQ(spoken(), (Prompts{"helpkey", "keydigits", "helpkey", "keyequalskey", "helpkey", "keynone"}));
+
+    // A channel store waiting for its digit still waits after the help.
+    sessionState.connected = 1;
+    press('C');
+    forget();
+    press('H');
+    press('5');
+    EXPECT_EQ(memoryState.channelAction, 1);
+    EXPECT_EQ(spoken(), (Prompts{"helpkey", "keydigits"}));
+
+    // H twice: "help", then every key's help in the table's order, each
+    // once the one before has sounded, while ticks and keys go on; any key
+    // ends it and acts again.
+    fake::state().wavMs["wave/keyf.wav"] = 120;
+    type("hh");
+    for (int tick = 0; tick < 4; ++tick) {
+        fake::pushTick();
+        run();
+        fake::advance(50);
+    }
+    EXPECT_EQ(spoken(), (Prompts{"helpkey", "help", keyHelpSentence(0), keyHelpSentence(1)}));
+    EXPECT_STREQ(keyHelpSentence(0), "keyf");
+    type("a");
+    fake::pushTick();
+    run();
+    EXPECT_EQ(spoken(), (Prompts{"ag"}));
+    EXPECT_EQ(keysState.adjustTarget, kTargetAfGain);
+}
+
+// Every key the program acts on has a row of the key table (tools/keys.txt),
+// so the help, the key card and the README cover it. A key acts when,
+// pressed at rest with a radio connected, it does anything but what a key
+// without a command does: send the frequency again. Checked in USB and in
+// FM narrow, where I has its meaning.
+TEST_F(DispatcherTest, EveryKeyTheProgramActsOnHasARowOfTheKeyTable) {
+    auto effect = [&](int vk, int mode) {
+        SetUp();
+        radioState.mode = mode;
+        press(vk);
+        return std::pair{sent(), spoken()};
+    };
+    // The key chain sees the keypad's digits and point and the bracket keys
+    // as the keys they stand for.
+    auto asSeen = [](int vk) {
+        if (vk >= kVkPad0 && vk <= kVkPad9) return vk - kVkPad0 + kVk0;
+        if (vk == kVkPadPoint) return int(kVkPeriod);
+        if (vk == kVkOpenBracket) return int(kVkMinus);
+        if (vk == kVkCloseBracket) return int(kVkEquals);
+        return vk;
+    };
+    int acting = 0;
+    for (int mode : {int(kModeUsb), int(kModeFmNarrow)}) {
+        const auto idle = effect(255, mode);  // a code no key has
+        for (int vk = 1; vk < 255; ++vk) {
+            if (vk == kVkShift || vk == kVkCtrl || vk == kVkInsert || vk == kVkLeftWin) continue;
+            if (effect(vk, mode) == idle) continue;
+            ++acting;
+            EXPECT_NE(keyHelpPrompt(asSeen(vk)), nullptr) << "key code " << vk << " acts but has no row";
+        }
+    }
+    EXPECT_GE(acting, 2 * 60);
 }
 
 TEST_F(DispatcherTest, KeysWithoutACommandResendTheFrequencyOnlyWhileTuning) {
-    type("DJY");
+    for (int vk : {kVkHome, kVkEnd, kVkTab}) press(vk);
     EXPECT_EQ(sent(), (std::vector<std::string>(3, "FA00007100000;")));
     keysState.adjustTarget = 2;
-    press('D');
+    press(kVkHome);
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
     keysState.adjustTarget = 3;
-    press('D');
+    press(kVkHome);
     EXPECT_TRUE(sent().empty());
     EXPECT_TRUE(spoken().empty());
 }
@@ -550,7 +638,7 @@ TEST_F(DispatcherTest, ExtendedStateSwapsFmWidthsOrRepeatsTheMode) {
     // Any other key only sends and speaks the current mode again.
     press('X');
     forget();
-    press('D');
+    press(kVkHome);
     EXPECT_EQ(radioState.mode, 5);
     auto commands = sent();
     EXPECT_EQ(commands.front(), "MD4;");

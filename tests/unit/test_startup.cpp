@@ -1,5 +1,6 @@
 // The whole run: start-up order, the missing configuration file, the message
 // loop and the shutdown steps.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,23 +23,79 @@ class StartupTest : public RigvoxTest {};
 
 }  // namespace
 
-TEST_F(StartupTest, WithoutConfigurationOnlyTheVersionAndCfgnfAreSpoken) {
+// Without rigvox.cfg every listed device is asked for its identity at each
+// speed, fastest first, with "ID;" and nothing else. A device held by
+// another program is left alone, and one whose number line 1 cannot hold is
+// not asked. When none answers as a Kenwood, the program ends with no file
+// written.
+TEST_F(StartupTest, WithoutConfigurationEveryDeviceIsAskedOnlyForItsIdentity) {
+    auto& f = fake::state();
+    f.serialDevices = {{2, "com2", 2}, {120, "com120", 120}, {0, "/dev/ttyUSB0", 50}, {0, "/dev/ttyACM0", 51}};
+    f.ports[51].openable = false;
+    std::map<int, std::vector<int>> speedsAsked;
+    f.responder = [&](int port, const std::string& bytes) {
+        EXPECT_EQ(bytes, "ID;");
+        speedsAsked[port].push_back(fake::state().ports[port].baud);
+        if (port == 50) fake::feed(port, "$GPGGA,1;\r\n");  // a chatty device that is no radio
+    };
     EXPECT_EQ(runProgram(0), 0);
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf"}));
-    // No port touched, no file written, no memory save.
-    for (const auto& [number, port] : fake::state().ports) {
-        EXPECT_EQ(port.opens, 0) << number;
-        EXPECT_EQ(port.written, "") << number;
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf", "searching", "notfound"}));
+    const std::vector<int> speeds{115200, 57600, 38400, 19200, 9600, 4800};
+    EXPECT_EQ(speedsAsked[2], speeds);
+    EXPECT_EQ(speedsAsked[50], speeds);
+    EXPECT_EQ(speedsAsked.count(51) + speedsAsked.count(120), 0u);
+    for (int port : {2, 50}) {
+        EXPECT_EQ(f.ports[port].opens, 1) << port;  // opened once, stepped through the speeds
+        EXPECT_EQ(f.ports[port].stopCode, 2) << port;
+        EXPECT_FALSE(f.ports[port].open) << port;
     }
-    EXPECT_TRUE(fake::state().files.empty());
-    EXPECT_FALSE(fake::state().windowOpen);
-    EXPECT_EQ(fake::state().timerPeriodMs, 0);
+    EXPECT_TRUE(f.files.empty());
+    EXPECT_TRUE(f.serialLinks.empty());
+    EXPECT_FALSE(f.windowOpen);
+    EXPECT_EQ(f.timerPeriodMs, 0);
+
+    // The simulator build searches the same way.
+    resetState();
+    fake::reset();
+    EXPECT_EQ(runProgram(1), 0);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "cfgnf", "searching", "notfound"}));
 }
 
-TEST_F(StartupTest, SimulatorBuildWithoutConfigurationSaysSimBeforeCfgnf) {
-    EXPECT_EQ(runProgram(1), 0);
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "cfgnf"}));
-    EXPECT_TRUE(fake::state().files.empty());
+// A radio on a device without a number: it answers at 19200 baud (after a
+// "?;" from bytes of the earlier tries), gets the link com1, and rigvox.cfg
+// is written from the built-in sample with that port and speed; then the
+// start goes on with it.
+TEST_F(StartupTest, FirstStartWritesTheConfigurationWhereTheRadioAnsweredAndGoesOn) {
+    auto& f = fake::state();
+    f.serialDevices = {{0, "/dev/serial/by-id/usb-other", 50}, {0, "/dev/serial/by-id/usb-Kenwood", 60}};
+    int asksAt19200 = 0;
+    f.responder = [&](int port, const std::string& bytes) {
+        if (port == 50) {
+            EXPECT_EQ(bytes, "ID;");
+        }
+        if (port != 60 || bytes != "ID;" || fake::state().ports[60].baud != 19200) return;
+        fake::feedAfter(60, ++asksAt19200 == 1 ? "?;" : "ID023;", 30);
+    };
+    EXPECT_EQ(runProgram(0), 0);
+    const Prompts said = fake::takePrompts();
+    ASSERT_GE(said.size(), 17u);
+    EXPECT_EQ(Prompts(said.begin(), said.begin() + 17),
+              (Prompts{"rigvox", "3", "point", "4", "cfgnf", "searching", "found", "port", "1", "1", "9", "2", "0",
+                       "0", "baud", "delay", "delay"}));
+    EXPECT_EQ(asksAt19200, 2);
+    EXPECT_EQ(f.serialLinks, (std::map<int, std::string>{{1, "/dev/serial/by-id/usb-Kenwood"}}));
+    EXPECT_EQ(fake::fileContent("rigvox.cfg"),
+              "COM=1\r\nSPEED=19200\r\nPOWER=100\r\nSWR=1\r\nATU=0\r\nMAXBAND=7\r\nON/OFF=0\r\nBRIDGE=0\r\n"
+              "DEBUG=0\r\nRIGCTLD=4532\r\n");
+    EXPECT_FALSE(fake::hasFile("rigvox.cfg.new"));
+    EXPECT_FALSE(fake::hasFile("rigvox.cfg.bak"));
+    // Read back and used: the radio port is port 1 at 19200 baud.
+    EXPECT_EQ(catState.comPort, 1);
+    EXPECT_EQ(catState.baudRate, 19200);
+    EXPECT_EQ(netState.rigctldPort, 4532);
+    EXPECT_EQ(f.ports[1].opens, 1);
+    EXPECT_EQ(f.ports[1].baud, 19200);
+    EXPECT_EQ(fake::takeWritten(1).substr(0, 14), "FA00007100000;");
 }
 
 TEST_F(StartupTest, WindowAndGreetingComeFirst) {

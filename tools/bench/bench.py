@@ -515,7 +515,7 @@ def bench_memory(runs, seconds=60):
         with Session(config=config_text(port=1), radio=["--smeter", "12"]) as s:
             s.wait_for_window()
             connected_session(s)
-            for key in ("f", "s", "o", "F1", "F1", "h"):
+            for key in ("f", "s", "o", "F1", "F1", "h", "h"):
                 s.key(key)
                 s.wait_for_silence()
             time.sleep(seconds)

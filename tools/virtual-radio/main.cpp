@@ -42,6 +42,8 @@ const char* const kHelp =
     "  --smeter N        hold the S-meter at N (0..30) instead of moving it\n"
     "  --off             start switched off (answers only PS until PS1)\n"
     "  --delay MS        wait MS milliseconds before answering (default 0)\n"
+    "  --baud N          hear only a port set to N baud (4800..115200); at any\n"
+    "                    other speed what arrives is noise, read and dropped\n"
     "  --log PATH        write every command received, one per line without its\n"
     "                    \";\", flushed per line (the file is started anew)\n"
     "  --control PATH    read control lines from PATH every 20 ms; the file is\n"
@@ -90,6 +92,7 @@ struct Options {
     int sMeter = -1;
     bool off = false;
     int delayMs = 0;
+    speed_t baud = 0;  // 0 = any speed
     std::string logPath;
     std::string controlPath;
     bool verbose = false;
@@ -152,6 +155,16 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
             if (!takeValue() || !readNumber(value, 0, 10000, n))
                 return std::fprintf(stderr, "--delay needs milliseconds 0..10000\n"), false;
             o.delayMs = static_cast<int>(n);
+        } else if (arg == "--baud") {
+            const struct {
+                long long baud;
+                speed_t code;
+            } speeds[] = {{4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+            o.baud = 0;
+            if (takeValue() && readNumber(value, 4800, 115200, n))
+                for (const auto& s : speeds)
+                    if (s.baud == n) o.baud = s.code;
+            if (o.baud == 0) return std::fprintf(stderr, "--baud needs 4800, 9600, 19200, 38400, 57600 or 115200\n"), false;
         } else if (arg == "--log") {
             if (!takeValue() || value.empty()) return std::fprintf(stderr, "--log needs a path\n"), false;
             o.logPath = value;
@@ -368,6 +381,10 @@ int main(int argc, char** argv) {
         if (p.revents & POLLIN) {
             char buffer[4096];
             ssize_t n = ::read(link.fd(), buffer, sizeof buffer);
+            // The program's side of the terminal carries the speed it set
+            // (a pseudo-terminal shares one setting between its two ends).
+            termios t{};
+            if (n > 0 && o.baud != 0 && (tcgetattr(link.fd(), &t) != 0 || cfgetospeed(&t) != o.baud)) continue;
             if (n > 0) {
                 std::string answers = radio.handle(std::string_view(buffer, static_cast<std::size_t>(n)));
                 for (const std::string& command : radio.takeReceived()) {

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""The first start, without rigvox.cfg: the program looks for the radio on
+every serial device, writes rigvox.cfg with the port and speed where it
+answered, and connects. Later, while no radio answers, D finds it again on
+another device and rewrites the file, keeping the old one."""
+
+import os
+import shutil
+import tempfile
+import time
+import tty
+import unittest
+
+from rigvox_e2e import SOURCE, Session, wait_until
+
+
+def sample_lines():
+    with open(os.path.join(SOURCE, "tools", "sample-rigvox.cfg")) as f:
+        return f.read().splitlines()
+
+
+def config_with(port, speed):
+    lines = sample_lines()
+    lines[0] = "COM=%d" % port
+    lines[1] = "SPEED=%d" % speed
+    return "".join(line + "\r\n" for line in lines)
+
+
+class FirstStart(unittest.TestCase):
+    def setUp(self):
+        # The system's /dev/serial/by-id, made for this test: a serial
+        # console that is no radio, and later two radios.
+        self.devices = tempfile.mkdtemp(prefix="rigvox-e2e-devices-")
+        self.addCleanup(shutil.rmtree, self.devices, ignore_errors=True)
+        self.by_id = os.path.join(self.devices, "by-id")
+        os.mkdir(self.by_id)
+        master, slave = os.openpty()
+        self.addCleanup(os.close, master)
+        self.addCleanup(os.close, slave)
+        tty.setraw(slave)
+        os.set_blocking(master, False)
+        self.console = master
+        os.symlink(os.ttyname(slave), os.path.join(self.by_id, "usb-0000_Serial_Console-if00"))
+
+    def console_heard(self):
+        heard = b""
+        while True:
+            try:
+                chunk = os.read(self.console, 4096)
+            except (BlockingIOError, OSError):
+                return heard
+            if not chunk:
+                return heard
+            heard += chunk
+
+    def test_finds_the_radio_writes_the_file_and_finds_it_again(self):
+        radio_a = os.path.join(self.by_id, "usb-Kenwood_A-if00")
+        radio_b = os.path.join(self.by_id, "usb-Kenwood_B-if00")
+        with Session(config=None, radio=["--baud", "38400", "--smeter", "12"], radio_link=radio_a,
+                     env={"RIGVOX_SERIAL_DEVICES": os.path.join(self.by_id, "*")}) as s:
+            s.wait_for_window()
+            # The console is asked at every speed and stays silent; the radio
+            # hears the question only at its own speed.
+            s.wait_for_speech(["rigvox", "3", "point", "4", "cfgnf", "searching", "found", "port", "1",
+                               "3", "8", "4", "0", "0", "baud"], timeout=30)
+            s.wait_for_speech(["connected"], timeout=30)
+            # The radio's device had no number: it got the link com1, and
+            # rigvox.cfg is the sample with that port and speed.
+            self.assertEqual(os.readlink(s.path("com1")), radio_a)
+            self.assertEqual(s.read_file("rigvox.cfg"), config_with(1, 38400))
+            self.assertEqual(self.console_heard(), b"ID;" * 6)
+            s.wait_for_silence()
+            s.key("f")
+            s.wait_for_speech(["7", "point", "1", "mhz"])
+            s.wait_for_silence()
+            s.key("d")  # connected: the search only says so
+            s.wait_for_speech(["connected"])
+
+            # H, then Space: Space is explained, and the radio stays in
+            # receive. H twice: every key's help in turn, until a key.
+            s.wait_for_silence()
+            mark = s.radio_mark()
+            s.key("h", "space")
+            s.wait_for_speech(["helpkey", "keyspace"])
+            s.wait_for_silence()
+            self.assertNotIn("TX", s.radio_log()[mark:])
+            s.key("h", "h")
+            s.wait_for_speech(["helpkey", "help", "keyf", "keye"], timeout=30)
+            s.key("f")
+            s.wait_for_speech(["7", "point", "1", "mhz"])
+            s.wait_for_silence(margin=1.0)
+            self.assertFalse([w for w in s.speech()[s.speech_cursor:] if w.startswith("key")])
+
+            # The radio goes; another comes on another device, at 9600 baud.
+            s.wait_for_silence()
+            s.stop_radio()
+
+            def nc_heard():
+                mark = s.speech_mark()
+                s.key("f")
+                s.wait_for_quiet(0.3, timeout=10)
+                return "nc" in s.speech_since(mark)
+
+            time.sleep(2.0)
+            wait_until(nc_heard, 15, "keys to answer nc while no radio answers", interval=0)
+            s.start_radio(["--baud", "9600", "--smeter", "12"], link=radio_b)
+            s.wait_for_silence()
+            mark = s.speech_mark()
+            s.key("d")
+            s.wait_for_speech(["searching", "found", "port", "2", "9", "6", "0", "0", "baud"],
+                              since=mark, timeout=30)
+            s.wait_for_speech(["connected"], timeout=30)
+            self.assertEqual(os.readlink(s.path("com2")), radio_b)
+            self.assertEqual(s.read_file("rigvox.cfg"), config_with(2, 9600))
+            self.assertEqual(s.read_file("rigvox.cfg.bak"), config_with(1, 38400))
+            # Nothing but the identity question ever reached the console.
+            self.assertEqual(self.console_heard(), b"ID;" * 6)
+
+            s.wait_for_silence()
+            s.key("q")
+            s.wait_for_speech(["quit"])
+            self.assertEqual(s.wait_exit(30), 0)
+            self.assertEqual(s.radio_log()[-1], "RX")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
