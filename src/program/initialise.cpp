@@ -55,6 +55,10 @@ void initialiseProgram() {
 
     showBannerAndHelp(P.bannerText + "  " + P.workText);
     if (C.debugLog == 1) openDebugLog();
+    // What the configuration could not use is told once the log is open.
+    for (std::size_t from = 0, end = P.configNotes.find('\n'); end != std::string::npos;
+         from = end + 1, end = P.configNotes.find('\n', from))
+        debugLine(P.configNotes.substr(from, end - from));
     resetStartValues();
     loadMemoryFile();
     openPortSequence(C.comPort);

@@ -18,7 +18,9 @@
 #include "program/program_state.h"
 #include "radio/band_table.h"
 #include "radio/radio_state.h"
+#include "session/announce.h"
 #include "session/radio_search.h"
+#include "session/session_state.h"
 #include "session/simulator.h"
 #include "speech/prompts.h"
 #include "speech/speech_state.h"
@@ -43,25 +45,36 @@ void readConfigLine(int file) {
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 
-// Line 10, optional: "RIGCTLD=" and a port (on the loopback address), or an
-// address and a port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6).
-// Port 0, or no tenth line, opens no port. A line that says something else
-// leaves the port closed and is reported by openNetPort (port -1).
-constexpr const char* kRigctldLabel = "RIGCTLD=";
-constexpr int kHighestTcpPort = 65535;
+// Notes the line in cmdText, after why, for the debug log, which opens later.
+void notConfigured(const char* why) {
+    auto& P = programState;
+    putText(P.configNotes, P.configNotes + why + catState.cmdText + "\n");
+}
 
-void readRigctldLine() {
-    auto& N = netState;
+// Optional lines after the nine, in any order: NAME=value.
+constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr const char* kAnnounceLabel = "ANNOUNCE=";
+constexpr int kHighestTcpPort = 65535;
+constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
+
+// The value of the line in cmdText when it starts with label (in any letter
+// case), blanks after it dropped; false when it does not.
+bool labelledValue(const char* label, std::string& value) {
     const std::string& line = catState.cmdText;
+    if (!startsWith(upperText(line), label)) return false;
+    value = midText(line, static_cast<int>(std::string(label).size()) + 1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    return true;
+}
+
+// "RIGCTLD=" and a port (on the loopback address), or an address and a
+// port, "RIGCTLD=192.168.1.5:4532" ("[::1]:4532" for IPv6). Port 0, or no
+// such line, opens no port. A value that says something else leaves the
+// port closed and is reported by openNetPort (port -1).
+void readRigctldValue(const std::string& value) {
+    auto& N = netState;
     N.rigctldPort = 0;
     N.rigctldAddress = "127.0.0.1";
-    if (line.find_first_not_of(" \t") == std::string::npos) return;  // none: no port
-    if (!startsWith(upperText(line), kRigctldLabel)) {
-        N.rigctldPort = -1;
-        return;
-    }
-    std::string value = midText(line, static_cast<int>(std::string(kRigctldLabel).size()) + 1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
     std::string port = value;
     const std::size_t colon = value.rfind(':');
     if (colon != std::string::npos) {
@@ -77,6 +90,32 @@ void readRigctldLine() {
         return;
     }
     N.rigctldPort = textInt(port);
+}
+
+// "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
+// keeps the level as it was and is noted for the debug log.
+void readAnnounceValue(const std::string& value) {
+    const int level = announceLevelNamed(value);
+    if (level >= 0)
+        sessionState.announceLevel = level;
+    else
+        notConfigured("ANNOUNCE not understood: ");
+}
+
+// The optional lines, up to the end of the file: each known one is read,
+// any other noted for the debug log and skipped.
+void readOptionalLines(int file) {
+    std::string line;
+    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
+        putText(catState.cmdText, line);
+        std::string value;
+        if (labelledValue(kRigctldLabel, value))
+            readRigctldValue(value);
+        else if (labelledValue(kAnnounceLabel, value))
+            readAnnounceValue(value);
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+            notConfigured("Line not understood: ");
+    }
 }
 
 // Without rigvox.cfg: says so, looks for the radio, writes the file with
@@ -139,8 +178,12 @@ bool readConfiguration() {
     readConfigLine(file);
     C.debugLog = textInt(midText(C.cmdText, 7, 1));
 
-    readConfigLine(file);
-    readRigctldLine();
+    auto& N = netState;
+    N.rigctldPort = 0;
+    N.rigctldAddress = "127.0.0.1";
+    sessionState.announceLevel = kAnnounceRadio;
+    programState.configNotes.clear();
+    readOptionalLines(file);
 
     platFileClose(file);
     return true;

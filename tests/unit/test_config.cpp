@@ -258,7 +258,7 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(netState.rigctldAddress, "127.0.0.1");
 }
 
-TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortAndTheAnnouncementLevel) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -270,7 +270,7 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
              Case{"RIGCTLD=65536", -1, "127.0.0.1"},          // not understood: no port
              Case{"RIGCTLD=:4532", -1, "127.0.0.1"},
              Case{"RIGCTLD=45x", -1, "127.0.0.1"},
-             Case{"PORT=4532", -1, "127.0.0.1"},
+             Case{"PORT=4532", 0, "127.0.0.1"},               // not known: skipped
          }) {
         auto lines = typicalLines();
         lines.push_back(c.line);
@@ -280,8 +280,35 @@ TEST_F(ConfigTest, TenthLineNamesTheNetworkPort) {
         EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
         EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
     }
-    // Nine lines: no port.
+    // Nine lines: no port, changes at the radio announced.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(netState.rigctldPort, 0);
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
+
+    // The announcement level, in either order with the port; a bad value
+    // keeps the default and is noted for the debug log, as is an unknown line.
+    struct Level { const char* line; int level; bool noted; };
+    for (const Level& c : {
+             Level{"ANNOUNCE=quiet", kAnnounceQuiet, false}, Level{"announce=All ", kAnnounceAll, false},
+             Level{"ANNOUNCE=radio", kAnnounceRadio, false}, Level{"ANNOUNCE=loud", kAnnounceRadio, true},
+             Level{"ANNOUNCE=", kAnnounceRadio, true}, Level{"ANNOUNCE=quiet all", kAnnounceRadio, true},
+             Level{"ANNOUNCE quiet", kAnnounceRadio, true},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back("RIGCTLD=4533");
+        lines.push_back(c.line);
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(sessionState.announceLevel, c.level) << '"' << c.line << '"';
+        EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
+        EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
+    }
+    // The start values keep it.
+    auto lines = typicalLines();
+    lines.push_back("ANNOUNCE=all");
+    fake::setFile("rigvox.cfg", joined(lines));
+    ASSERT_TRUE(readConfiguration());
+    resetStartValues();
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceAll);
 }
