@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev
   espeak-ng sox
-  xvfb xauth xdotool imagemagick python3 socat libhamlib-utils desktop-file-utils
+  xvfb xauth xdotool imagemagick python3 socat libhamlib-utils python3-hamlib desktop-file-utils
   g++-mingw-w64-x86-64-posix nsis wine wine64 fonts-liberation
 )
 

@@ -21,6 +21,7 @@
 #include "network/net_commands.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
@@ -35,8 +36,6 @@
 
 namespace {
 
-constexpr int kFirstFmBand = kBand10m;    // FM in the mode cycle from 10 m up
-constexpr int kFmOutsideBandsHz = 27000000;
 constexpr int kKeyerReplyOffset = 2;      // "KS" answer: three digits right after the letters
 constexpr int kKeyerReplyDigits = 3;
 
@@ -135,25 +134,6 @@ void optionsReadout() {
     else if (R.tunerState == 0) playPrompt("off");
 }
 
-// F9: transmit monitor on (at the level read from the radio) or off.
-void monitorToggle() {
-    auto& C = catState;
-    auto& R = radioState;
-    playPrompt("mon");
-    if (R.monitorOn == 1) {
-        playPrompt("off");
-        R.monitorOn = 0;
-        C.cmdText = "ML000";
-        R.levelTarget = kLevelNone;
-    } else {
-        playPrompt("on");
-        putText(C.cmdText, "ML" + R.monitorLevel);
-        R.monitorOn = 1;
-    }
-    sendCommand();
-    updateStatusRow();
-}
-
 // L: the level keys move the noise blanker or noise reduction level.
 void levelReadout() {
     auto& R = radioState;
@@ -216,11 +196,7 @@ void extendedCommand() {
 void modeCycle() {
     auto& R = radioState;
     R.mode = R.mode + 1;
-    if (reducedFeatureRadio() && R.mode == kModeAm) R.mode = kModeLsb;
-    if (R.mode > kModeFmNarrow) R.mode = kModeLsb;
-    if (R.mode == kModeFmNarrow &&
-        (R.band < kFirstFmBand || (R.band == kNoBand && R.freqHz < kFmOutsideBandsHz)))
-        R.mode = kModeLsb;
+    if (R.mode > kModeFmNarrow || !modeAllowedHere(R.mode)) R.mode = kModeLsb;
     setMode();
     speakMode(R.mode);
 }
@@ -356,7 +332,7 @@ void runKeyChain() {
     }
     // Row 3: F9, the transmit monitor.
     if (isKey(vkF(9))) {
-        monitorToggle();
+        toggleMonitor();
         return;
     }
     // Row 4: any key but K, Up and Down leaves keyer-speed mode quietly.
@@ -381,8 +357,17 @@ void runKeyChain() {
         levelReadout();
         return;
     }
-    // Row 9: Space, transmit on or off.
+    // Row 9: Space, transmit on or off. CW text a client left the keyer
+    // sending stops first, and Space then keys nothing.
     if (isKey(kVkSpace)) {
+        if (cwTextPending()) {
+            stopCwText();
+            if (R.txState == 0) {
+                playPrompt("tx");
+                playPrompt("off");
+                return;
+            }
+        }
         transmitKey();
         return;
     }
@@ -501,7 +486,7 @@ void runKeyChain() {
     // Row 30: F8, VOX (break-in in CW).
     if (isKey(vkF(8))) return toggleVox();
     // Row 31: F12, the antenna tuner.
-    if (isKey(vkF(12))) return tunerKey();
+    if (isKey(vkF(12))) return toggleTuner();
     // Row 32: - after B goes to 6 m.
     if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && R.bandCoverage != "1") {
         storeBand();
@@ -645,6 +630,7 @@ void handleEvent() {
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
+            answerMorseWaits();
             sendNetAnswers();
             readWholeHelp();
             // Waits while the whole help is read: it was asked for.

@@ -10,6 +10,7 @@
 #include "keys/keys_state.h"
 #include "link/exchange.h"
 #include "radio/band_table.h"
+#include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
@@ -24,7 +25,6 @@ constexpr int kHighestEntryMHz = 439;
 constexpr int kFmToAmBelowMHz = 25;   // FM narrow is not used below 25 MHz: AM instead
 constexpr int kLastFmPageBand = kBand6m;   // Page Up/Down step 12.5 kHz in FM narrow above 6 m
 constexpr int kSquelchStep = 5;
-constexpr int kSquelchTop = 255;
 
 // Fraction digits typed after the point, in the order typed.
 std::string typedFraction() {
@@ -44,14 +44,14 @@ long long typedHz() {
 void squelchStep(int delta) {
     auto& R = radioState;
     R.squelchLevel += delta;
-    if (R.squelchLevel > kSquelchTop) {
-        R.squelchLevel = kSquelchTop;
+    if (R.squelchLevel > kGainTop) {
+        R.squelchLevel = kGainTop;
         playPrompt("max");
     } else if (R.squelchLevel < 1) {
         R.squelchLevel = 0;
         playPrompt("0");
     }
-    sendText("SQ0" + zeroPad(R.squelchLevel, 3));
+    sendSquelch();
 }
 
 int pageStepHz() {

@@ -1,5 +1,5 @@
-// Tune (T), antenna tuner (F12) and the CTCSS tone entry (I, digits,
-// Enter). Transmit and split are radio functions the network port runs too.
+// Tune (T) and the CTCSS tone entry (I, digits, Enter). Transmit, split
+// and the antenna tuner are radio functions the network port runs too.
 #include "keys/transmit_keys.h"
 
 #include <string>
@@ -80,20 +80,6 @@ void tuneKey() {
     playPrompt("on");
     sendText("MD3");
     playPrompt("presskey");
-}
-
-void tunerKey() {
-    auto& R = radioState;
-    playPrompt("tuner");
-    if (R.tunerState == 0) {
-        sendText("AC110");
-        playPrompt("on");
-        R.tunerState = 1;
-    } else {
-        sendText("AC000");
-        playPrompt("off");
-        R.tunerState = 0;
-    }
 }
 
 void toneKey() {

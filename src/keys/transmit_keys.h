@@ -1,11 +1,9 @@
-// Tune, tuner and tone keys.
+// Tune and tone keys.
 #pragma once
 
 // T: the tune sequence by tunerMode (0 automatic tuner, 1 carrier only,
 // 2 timed tuning then carrier); a second T ends it, restoring power and mode.
 void tuneKey();
-// F12: antenna tuner on ("AC110") or off ("AC000"), spoken.
-void tunerKey();
 // I in FM: opens a tone entry ("ec"), or switches the tone off ("CT0").
 void toneKey();
 // Enter with ctcssOn 1 and no frequency entry: a two-digit tone number up

@@ -1,10 +1,11 @@
 // The rigctld-compatible network port: accepting clients, cutting their
-// text into lines, and answering each line from the program's state or by
-// running the procedure the matching key runs.
+// text into lines, and answering each command from the program's state, by
+// asking the radio, or by running the procedure the matching key runs.
 #include "network/net_commands.h"
 
 #include <cstdio>
 
+#include "base/named_values.h"
 #include "base/records.h"
 #include "base/text.h"
 #include "link/cat_state.h"
@@ -12,14 +13,17 @@
 #include "network/rigctld_protocol.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
+#include "radio/power_switch.h"
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
 #include "session/announce.h"
 #include "session/meters.h"
+#include "session/poll.h"
 #include "session/session_state.h"
 #include "speech/speech_state.h"
 
@@ -42,61 +46,175 @@ constexpr int kFreqReplyDigits = 11;
 constexpr int kDbPerStep = 2;
 constexpr int kS9Steps = 27;
 
-// Power limits as the power keys keep them: 5 W up to the ceiling, a
-// quarter of it in AM, where the carrier is the average power.
-constexpr int kPowerFloor = 5;
+// The meters a client reads while transmitting: "RM" with the meter's digit
+// and its count, 0..30 dots across the radio's scale.
+constexpr int kMeterSwr = 1;
+constexpr int kMeterComp = 2;
+constexpr int kMeterAlc = 3;
+constexpr int kMeterCountOffset = 3;
+constexpr int kMeterCountDigits = 4;
+constexpr double kMeterFullScale = 30;
 
-// Passbands of the modes whose filter the client cannot choose.
-constexpr int kAmPassband = 6000;
-constexpr int kFmNarrowPassband = 10000;
-constexpr int kFmPassband = 15000;
-constexpr int kFmWideAbove = 12500;      // a wider FM passband asked for is FM wide
-// SSB: high-cut index 0..12 is 1.0 to 3.4 kHz in 200 Hz steps.
-constexpr int kSsbIndexBaseHz = 1000;
-constexpr int kSsbIndexStepHz = 200;
-constexpr int kSsbWidestIndex = 12;
-constexpr int kCwNarrowest = 50;
-constexpr int kCwWidest = 2500;
+// Answers to the level queries, after their letters.
+constexpr int kMicGainOffset = 2;   // "MG" + 3 digits
+constexpr int kKeyerOffset = 2;     // "KS" + 3 digits
+constexpr int kSquelchOffset = 3;   // "SQ0" + 3 digits
+constexpr int kNrLevelOffset = 2;   // "RL" + 2 digits
+constexpr int kLevelDigits = 3;
+constexpr int kNrLevelDigits = 2;
+
+// The preamp's and the attenuator's one step in dB. The attenuator's first
+// step ("RA01") is 6 dB on the TS-990S and TS-890S, 12 dB elsewhere.
+constexpr int kPreampDb = 12;
+constexpr int kAttenuatorDb = 12;
+constexpr int kFineAttenuatorDb = 6;
 
 // How long a reading of the VFO the poll does not follow is used: a client
 // polling it ten times a second must not hold the program in a reply pause
 // each time, and a knob turned meanwhile shows within this.
 constexpr std::int64_t kOtherVfoFreshMs = 1000;
-
-std::string hzText(long long hz) { return plainNumber(hz); }
-
-// --- what a client asks -----------------------------------------------------
-
-// The VFO the poll does not follow (VFO A while split, VFO B otherwise)
-// read from the radio: the query pattern, with the split redirection held
-// off so that "FA" really asks VFO A. False when no whole answer came.
-bool askRadioFrequency(const char* letters, long long& hz) {
-    auto& R = radioState;
-    const int split = R.splitState;
-    R.splitState = 0;
-    queryRadio(letters);
-    R.splitState = split;
-    std::string digits;
-    const bool found = replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) &&
-                       static_cast<int>(digits.size()) == kFreqReplyDigits && allDigits(digits);
-    if (found) hz = static_cast<long long>(textValue(digits));
-    // The read also took the answer to the poll's last query, if it had
-    // come: it goes where the poll would have put it, and the poll does not
-    // count its collection as silent.
-    if (!catState.replyText.empty()) {
-        sessionState.silentPolls = 0;
-        if (startsWith(catState.replyText, R.splitState > 0 ? "FB" : "FA"))
-            updateFrequencyDisplay();
-        else
-            handleMeterReply();
-    }
-    return found;
-}
+// The same for levels and meters read from the radio for a client.
+constexpr std::int64_t kLevelFreshMs = 500;
 
 // A poll query sent just before a client's setting is answered with the old
 // frequency, and taken in up to a tick later; after this the poll has asked
 // again and its answers are the radio's own.
 constexpr std::int64_t kSettingSettlesMs = 300;
+
+std::string hzText(long long hz) { return plainNumber(hz); }
+
+// A level as Hamlib writes a float.
+std::string fractionText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%f", value);
+    return text;
+}
+
+std::string shareText(int value, int top) {
+    double share = top > 0 ? static_cast<double>(value) / top : 0;
+    if (share > 1) share = 1;
+    return fractionText(share < 0 ? 0 : share);
+}
+
+// --- what the port serves ---------------------------------------------------
+
+int attenuatorDb() {
+    const int model = radioState.rigModel;
+    return model == 22 || model == 24 ? kFineAttenuatorDb : kAttenuatorDb;
+}
+
+// What this radio and the configuration let the port serve; the reduced-
+// feature radio has no F-key functions, no filter or squelch commands and
+// fixed power, as its keys have.
+NetServed servedNow() {
+    NetServed s;
+    const bool full = !reducedFeatureRadio();
+    s.modes = kNetModeLsb | kNetModeUsb | kNetModeCw;
+    if (full) s.modes |= kNetModeAm | kNetModeFm;
+    for (NetLevel level : {kNetLevelAf, kNetLevelRf, kNetLevelKeySpeed, kNetLevelStrength})
+        s.getLevels |= netLevelBit(level);
+    s.setLevels = netLevelBit(kNetLevelAf) | netLevelBit(kNetLevelRf) | netLevelBit(kNetLevelKeySpeed);
+    if (full) {
+        for (NetLevel level : {kNetLevelSql, kNetLevelRfPower, kNetLevelMicGain, kNetLevelPreamp, kNetLevelAtt,
+                               kNetLevelNr}) {
+            s.getLevels |= netLevelBit(level);
+            s.setLevels |= netLevelBit(level);
+        }
+        for (NetLevel level : {kNetLevelComp, kNetLevelSwr, kNetLevelAlc}) s.getLevels |= netLevelBit(level);
+        for (NetFunc func : {kNetFuncNb, kNetFuncNr, kNetFuncAnf, kNetFuncComp, kNetFuncVox, kNetFuncMon,
+                             kNetFuncTuner}) {
+            s.getFuncs |= netFuncBit(func);
+            s.setFuncs |= netFuncBit(func);
+        }
+        s.preampDb = kPreampDb;
+        s.attDb = attenuatorDb();
+    }
+    s.morse = radioSendsCwText();
+    s.powerSwitch = powerSwitchAllowed();
+    return s;
+}
+
+// --- asking the radio for a client ------------------------------------------
+
+// The query pattern for a client. The read may also take the answer to the
+// poll's last query, which went out first: everything but the last whole
+// answer led by letters goes to the poll's own handling, as if the poll had
+// collected it. replyText then holds the client's answer alone; false when
+// it did not come whole.
+bool askRadio(std::string_view query, std::string_view letters) {
+    auto& C = catState;
+    queryRadio(query);
+    const std::string reply = C.replyText;
+    std::string mine, others;
+    std::size_t at = 0;
+    while (at < reply.size()) {
+        const std::size_t end = reply.find(';', at);
+        const std::size_t next = end == std::string::npos ? reply.size() : end + 1;
+        const std::string piece = reply.substr(at, next - at);
+        at = next;
+        if (end != std::string::npos && startsWith(piece, letters)) {
+            others += mine;  // an earlier answer with the same letters was the poll's
+            mine = piece;
+        } else {
+            others += piece;
+        }
+    }
+    if (!reply.empty()) sessionState.silentPolls = 0;  // the radio answered
+    if (C.pollAwaitingReply == 1 && !others.empty()) {
+        C.replyText = others;
+        takePollAnswer();
+    }
+    C.replyText = mine;
+    return !mine.empty();
+}
+
+// A VFO's frequency read from the radio, with the split redirection held off
+// so that "FA" really asks VFO A. False when no whole answer came.
+bool askRadioFrequency(const char* letters, long long& hz) {
+    auto& R = radioState;
+    const int split = R.splitState;
+    R.splitState = 0;
+    const bool answered = askRadio(letters, letters);
+    R.splitState = split;
+    std::string digits;
+    if (!answered || !replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
+        static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
+        return false;
+    hz = static_cast<long long>(textValue(digits));
+    return true;
+}
+
+// A number of width digits at offset after letters, asked with query. False
+// when no whole number came.
+bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
+    std::string field;
+    if (!askRadio(query, letters) || !replyField(letters, offset, width, field) ||
+        static_cast<int>(field.size()) != width || !allDigits(field))
+        return false;
+    value = textInt(field);
+    return true;
+}
+
+// A meter's count (0..30): the SWR and compression meters are selected,
+// then read; the ALC meter answers its selection, as on F11. The tune
+// sequence and the ALC watch read "RM" as the meter they selected, which is
+// selected again.
+bool askMeterCount(int meter, int& count) {
+    const auto& R = radioState;
+    const std::string letters = "RM" + plainNumber(meter);
+    bool found = false;
+    if (meter == kMeterAlc) {
+        found = askRadioNumber("RM3", "RM3", kMeterCountOffset, kMeterCountDigits, count);
+    } else {
+        sendText(letters);
+        found = askRadioNumber("RM", letters.c_str(), kMeterCountOffset, kMeterCountDigits, count);
+    }
+    if (R.tuning == 1 && meter != kMeterSwr) sendText("RM1");
+    else if (R.alcAnnounce > 0 && meter != kMeterAlc) sendText("RM3");
+    return found;
+}
+
+// --- the two VFOs -------------------------------------------------------------
 
 // Tunes the working frequency (VFO B while split) as the tuning keys do,
 // and keeps it for the client's read-back.
@@ -136,6 +254,15 @@ bool otherVfoFrequency(long long& hz) {
     return true;
 }
 
+// The frequency of VFO B (or A): the working one, or the other one.
+bool vfoFrequency(bool vfoB, long long& hz) {
+    if (vfoB == (radioState.splitState > 0)) {
+        hz = workingFrequency();
+        return true;
+    }
+    return otherVfoFrequency(hz);
+}
+
 const char* modeName(int mode) {
     switch (mode) {
     case kModeLsb: return "LSB";
@@ -146,26 +273,20 @@ const char* modeName(int mode) {
     }
 }
 
-int passbandOf() {
-    const auto& R = radioState;
-    switch (R.mode) {
-    case kModeLsb:
-    case kModeUsb: return kSsbIndexBaseHz + kSsbIndexStepHz * R.ssbWidth;
-    case kModeCw: return R.cwWidth;
-    case kModeAm: return kAmPassband;
-    case kModeFm: return kFmPassband;
-    default: return kFmNarrowPassband;
-    }
-}
-
-// The VFO a client's "V" names: 1 VFO B, 0 VFO A, -1 the one it had. The
-// radio always receives on VFO A; a client may still name VFO B (Hamlib
-// does, around a split setting), and its f and F then mean VFO B.
+// The VFO a client names: 1 VFO B, 0 VFO A, -1 the one it had. The radio
+// always receives on VFO A; a client may still name VFO B (Hamlib does,
+// around a split setting), and its f and F then mean VFO B.
 int namedVfoB(const std::string& name) {
     if (name == "VFOB" || name == "Sub") return 1;
     if (name == "TX") return radioState.splitState > 0 ? 1 : 0;
     if (name == "VFOA" || name == "Main" || name == "RX") return 0;
     return -1;  // currVFO, VFO
+}
+
+// True when request means VFO B: the VFO it names, else the client's own.
+bool meansVfoB(const NetRequest& r, int slot) {
+    const int named = namedVfoB(r.targetVfo);
+    return named >= 0 ? named == 1 : netState.clients[slot].onVfoB == 1;
 }
 
 // --- what a client sets -----------------------------------------------------
@@ -198,26 +319,17 @@ int setSplitFrequency(const NetRequest& r) {
     return kRprtOk;
 }
 
+// M and X: the program keeps one mode for receive and transmit, set as the
+// mode key sets it, on the bands where the mode key offers it.
 int setModeAndPassband(const NetRequest& r) {
     auto& R = radioState;
     int mode = kModeLsb;
     if (r.modeName == "USB") mode = kModeUsb;
     else if (r.modeName == "CW") mode = kModeCw;
     else if (r.modeName == "AM") mode = kModeAm;
-    else if (r.modeName == "FM") {
-        if (r.passband > kFmWideAbove) mode = kModeFm;
-        else if (r.passband <= 0 && R.mode == kModeFm) mode = kModeFm;
-        else mode = kModeFmNarrow;
-    }
-    // The reduced-feature radio's modes end at CW, as its mode key does.
-    if (reducedFeatureRadio() && mode > kModeCw) return kRprtInvalid;
-    if (r.passband > 0 && (mode == kModeLsb || mode == kModeUsb)) {
-        int index = (r.passband - kSsbIndexBaseHz + kSsbIndexStepHz / 2) / kSsbIndexStepHz;
-        if (r.passband < kSsbIndexBaseHz) index = 0;
-        R.ssbWidth = index > kSsbWidestIndex ? kSsbWidestIndex : index;
-    }
-    if (r.passband > 0 && mode == kModeCw)
-        R.cwWidth = r.passband < kCwNarrowest ? kCwNarrowest : r.passband > kCwWidest ? kCwWidest : r.passband;
+    else if (r.modeName == "FM") mode = fmModeForPassband(r.passband);
+    if (!modeAllowedHere(mode)) return reducedFeatureRadio() ? kRprtNotAvailable : kRprtRejected;
+    keepPassband(mode, r.passband);
     // setMode sends the mode with the width just kept for it, and keeps
     // the band record, the screen and the status row in step.
     R.mode = mode;
@@ -228,7 +340,9 @@ int setModeAndPassband(const NetRequest& r) {
 int setPtt(const NetRequest& r, int slot) {
     auto& R = radioState;
     const bool on = r.on > 0;
-    if (on != (R.txState > 0)) transmitKey();
+    // T 2 keys with the microphone, T 3 for data (the radio's rear input).
+    const char* command = r.on == 2 ? "TX0" : r.on == 3 ? "TX1" : "TX";
+    if (on != (R.txState > 0)) transmitKey(command);
     netState.pttSlot = R.txState > 0 ? slot : -1;
     return kRprtOk;
 }
@@ -273,35 +387,265 @@ int setSplit(const NetRequest& r) {
     return kRprtOk;
 }
 
-int setPower(const NetRequest& r) {
+// A level set as its key sets it, held in the key's range. A level value
+// is a fraction 0..1 of the key's range, or a whole number (dB, wpm).
+int setLevel(const NetRequest& r) {
     auto& R = radioState;
-    if (reducedFeatureRadio()) return kRprtNotAvailable;  // fixed output
-    const int top = R.mode == kModeAm ? R.powerCeiling / 4 : R.powerCeiling;
-    int watts = roundToInt(r.levelValue * R.powerCeiling);
-    if (watts > top) watts = top;
-    if (watts < kPowerFloor) watts = kPowerFloor;
-    R.txPower = watts;
-    R.quietPowerSet = 1;
-    sendPower();
-    R.quietPowerSet = 0;
+    const double v = r.levelValue;
+    switch (r.level) {
+    case kNetLevelAf:
+        R.afGain = roundToInt(v * kGainTop);
+        sendAfGain();
+        return kRprtOk;
+    case kNetLevelRf:
+        R.rfGain = roundToInt(v * kGainTop);
+        sendRfGain();
+        return kRprtOk;
+    case kNetLevelSql:
+        R.squelchLevel = roundToInt(v * kGainTop);
+        sendSquelch();
+        return kRprtOk;
+    case kNetLevelRfPower:
+        R.txPower = heldPower(roundToInt(v * R.powerCeiling));
+        R.quietPowerSet = 1;
+        sendPower();
+        R.quietPowerSet = 0;
+        return kRprtOk;
+    case kNetLevelMicGain:
+        R.micGain = roundToInt(v * kMicGainTop);
+        sendMicGain();
+        return kRprtOk;
+    case kNetLevelKeySpeed:
+        R.keyerSpeed = heldKeyerSpeed(roundToInt(v));
+        sendKeyerSpeed();
+        return kRprtOk;
+    case kNetLevelNr:
+        R.nrLevel = roundToInt(v * kNoiseLevelTop);
+        sendNrLevel();
+        return kRprtOk;
+    case kNetLevelPreamp:
+        if ((v > 0) != (R.preampOn == 1)) togglePreamp();
+        return kRprtOk;
+    case kNetLevelAtt:
+        if ((v > 0) != (R.attOn == 1)) toggleAttenuator();
+        return kRprtOk;
+    default: return kRprtNotAvailable;  // the meters are read only
+    }
+}
+
+bool funcIsOn(NetFunc func) {
+    const auto& R = radioState;
+    switch (func) {
+    case kNetFuncNb: return R.nbOn == 1;
+    case kNetFuncNr: return R.nrState != 0;
+    case kNetFuncAnf: return R.notchOn == 1;
+    case kNetFuncComp: return R.procState != 0;
+    case kNetFuncVox: return (R.mode == kModeCw ? R.breakInState : R.voxState) == 1;
+    case kNetFuncMon: return R.monitorOn == 1;
+    case kNetFuncTuner: return R.tunerState != 0;
+    default: return false;
+    }
+}
+
+// A function switched as its F key switches it, when it is not already so.
+int setFunc(const NetRequest& r) {
+    auto& R = radioState;
+    const bool on = r.on == 1;
+    // The speech processor works in SSB only, as F7 says.
+    if (r.func == kNetFuncComp && R.mode != kModeLsb && R.mode != kModeUsb) return kRprtRejected;
+    if (r.func == kNetFuncVox && (R.voxState == 2 || R.breakInState == 2)) {
+        // Undetermined since the connection: F8 only clears it, so the
+        // switch is then sent as asked.
+        toggleVox();
+        if (!on) sendText("VX0");
+    }
+    if (on == funcIsOn(r.func)) return kRprtOk;
+    switch (r.func) {
+    case kNetFuncNb: toggleNoiseBlanker(); break;
+    case kNetFuncNr: toggleNoiseReduction(); break;
+    case kNetFuncAnf: toggleNotch(); break;
+    case kNetFuncComp: toggleProcessor(); break;
+    case kNetFuncVox: toggleVox(); break;
+    case kNetFuncMon: toggleMonitor(); break;
+    case kNetFuncTuner: toggleTuner(); break;
+    default: return kRprtNotAvailable;
+    }
     return kRprtOk;
+}
+
+// Power commands go out only when the configuration allows them. On: the
+// wake-up sequence, for a radio that is not answering. Off: the transmitter
+// released and the keyer stopped first.
+int setPowerstat(const NetRequest& r) {
+    const bool answering = sessionState.connected == 1;
+    if (r.on == 1 && answering) return kRprtOk;  // on already: nothing to send
+    if (!powerSwitchAllowed()) return kRprtNotAvailable;
+    if (r.on == 1) {
+        sendPowerOn();
+        return kRprtOk;
+    }
+    if (cwTextPending()) stopCwText();
+    if (radioState.txState > 0) transmitKey();
+    sendPowerOff();
+    return kRprtOk;
+}
+
+int sendMorse(const NetRequest& r, int slot) {
+    if (!radioSendsCwText()) return kRprtNotAvailable;
+    if (!queueCwText(r.text)) return kRprtRejected;  // no room for all of it
+    netState.cwSlot = slot;
+    return kRprtOk;
+}
+
+// --- what a client reads ----------------------------------------------------
+
+// A level asked from the radio is used for kLevelFreshMs.
+bool levelFresh(NetLevel level) {
+    const auto& N = netState;
+    return N.levelAtMs[level] > 0 && platTickMs() - N.levelAtMs[level] < kLevelFreshMs;
+}
+void keepLevel(NetLevel level, const std::string& value) {
+    auto& N = netState;
+    N.levelValue[level] = value;
+    N.levelAtMs[level] = platTickMs();
+}
+
+// The value of a level the program does not keep in step with the radio:
+// asked, and kept a while. False when the radio gave no answer.
+bool askedLevel(NetLevel level, std::string& value) {
+    auto& R = radioState;
+    if (levelFresh(level)) {
+        value = netState.levelValue[level];
+        return true;
+    }
+    int n = 0;
+    switch (level) {
+    case kNetLevelSql:
+        if (!askRadioNumber("SQ0", "SQ0", kSquelchOffset, kLevelDigits, n)) return false;
+        R.squelchLevel = n;
+        value = shareText(n, kGainTop);
+        break;
+    case kNetLevelMicGain:
+        if (!askRadioNumber("MG", "MG", kMicGainOffset, kLevelDigits, n)) return false;
+        R.micGain = n;
+        value = shareText(n, kMicGainTop);
+        break;
+    case kNetLevelKeySpeed:
+        if (!askRadioNumber("KS", "KS", kKeyerOffset, kLevelDigits, n)) return false;
+        R.keyerSpeed = n;
+        value = plainNumber(n);
+        break;
+    case kNetLevelNr:
+        if (!askRadioNumber("RL", "RL", kNrLevelOffset, kNrLevelDigits, n)) return false;
+        R.nrLevel = n;
+        value = shareText(n, kNoiseLevelTop);
+        break;
+    case kNetLevelSwr:
+        // The ratio the SWR key speaks, from the same scale.
+        if (!askMeterCount(kMeterSwr, n)) return false;
+        value = fractionText(swrTenths(n) / 10.0);
+        break;
+    case kNetLevelComp:
+        if (!askMeterCount(kMeterComp, n)) return false;
+        value = fractionText(n > kMeterFullScale ? 1 : n / kMeterFullScale);
+        break;
+    case kNetLevelAlc:
+        if (!askMeterCount(kMeterAlc, n)) return false;
+        value = fractionText(n > kMeterFullScale ? 1 : n / kMeterFullScale);
+        break;
+    default: return false;
+    }
+    keepLevel(level, value);
+    return true;
+}
+
+std::string answerLevel(const NetRequest& r) {
+    const auto& R = radioState;
+    if ((servedNow().getLevels & netLevelBit(r.level)) == 0) return netAnswer(r, kRprtNotAvailable);
+    std::string value;
+    switch (r.level) {
+    case kNetLevelAf: value = shareText(R.afGain, kGainTop); break;
+    case kNetLevelRf: value = shareText(R.rfGain, kGainTop); break;
+    case kNetLevelRfPower: value = shareText(R.txPower, R.powerCeiling); break;
+    case kNetLevelPreamp: value = plainNumber(R.preampOn == 1 ? kPreampDb : 0); break;
+    case kNetLevelAtt: value = plainNumber(R.attOn == 1 ? attenuatorDb() : 0); break;
+    case kNetLevelStrength: value = plainNumber(kDbPerStep * (R.sMeter - kS9Steps)); break;
+    default:
+        if (!askedLevel(r.level, value)) return netAnswer(r, kRprtIoError);
+        break;
+    }
+    return netAnswer(r, kRprtOk, value);
+}
+
+// The local time as Hamlib writes a clock: "2026-12-07T09:05:03.000+01:00".
+std::string clockText() {
+    const PlatDateTime t = platLocalDateTime();
+    const int offset = t.utcOffsetMinutes < 0 ? -t.utcOffsetMinutes : t.utcOffsetMinutes;
+    return zeroPad(t.year, 4) + "-" + zeroPad(t.month, 2) + "-" + zeroPad(t.day, 2) + "T" + zeroPad(t.hour, 2) +
+           ":" + zeroPad(t.minute, 2) + ":" + zeroPad(t.second, 2) + ".000" + (t.utcOffsetMinutes < 0 ? "-" : "+") +
+           zeroPad(offset / 60, 2) + ":" + zeroPad(offset % 60, 2);
+}
+
+std::string answerGet(const NetRequest& r, int slot) {
+    const auto& R = radioState;
+    const bool split = R.splitState > 0;
+    long long hz = 0;
+    switch (r.command) {
+    case kNetGetFreq:
+        return vfoFrequency(meansVfoB(r, slot), hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
+    case kNetGetSplitFreq:
+        return vfoFrequency(true, hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
+    case kNetGetMode:
+    case kNetGetSplitMode:
+        return netAnswer(r, kRprtOk, modeName(R.mode), plainNumber(modePassbandHz(R.mode)));
+    case kNetGetVfo: return netAnswer(r, kRprtOk, netState.clients[slot].onVfoB == 1 ? "VFOB" : "VFOA");
+    case kNetGetPtt: return netAnswer(r, kRprtOk, R.txState > 0 || R.tuning == 1 ? "1" : "0");
+    case kNetGetSplitVfo: return netAnswer(r, kRprtOk, split ? "1" : "0", split ? "VFOB" : "VFOA");
+    case kNetGetLockMode: return netAnswer(r, kRprtOk, "0");
+    case kNetGetLevel: return answerLevel(r);
+    case kNetGetFunc:
+        if ((servedNow().getFuncs & netFuncBit(r.func)) == 0) return netAnswer(r, kRprtNotAvailable);
+        return netAnswer(r, kRprtOk, funcIsOn(r.func) ? "1" : "0");
+    case kNetGetVfoInfo: {
+        const int named = namedVfoB(r.vfoName);
+        const bool vfoB = named >= 0 ? named == 1 : netState.clients[slot].onVfoB == 1;
+        if (!vfoFrequency(vfoB, hz)) return netAnswer(r, kRprtIoError);
+        return netAnswer(r, kRprtOk, hzText(hz), modeName(R.mode), plainNumber(modePassbandHz(R.mode)),
+                         split ? "1" : "0", "0");
+    }
+    default: return netAnswer(r, kRprtNotAvailable);
+    }
 }
 
 // --- answering one line -----------------------------------------------------
 
 bool isSet(NetCommand c) {
-    return c == kNetSetFreq || c == kNetSetMode || c == kNetSetVfo || c == kNetSetPtt ||
-           c == kNetSetSplitVfo || c == kNetSetSplitFreq || c == kNetSetLevel;
+    return c == kNetSetFreq || c == kNetSetMode || c == kNetSetVfo || c == kNetSetPtt || c == kNetSetSplitVfo ||
+           c == kNetSetSplitFreq || c == kNetSetSplitMode || c == kNetSetLevel || c == kNetSetFunc ||
+           c == kNetSendMorse || c == kNetStopMorse;
 }
 
 int runSet(const NetRequest& r, int slot) {
+    const NetServed served = servedNow();
     switch (r.command) {
-    case kNetSetFreq: return netState.clients[slot].onVfoB == 1 ? setSplitFrequency(r) : setFrequency(r);
+    case kNetSetFreq: return meansVfoB(r, slot) ? setSplitFrequency(r) : setFrequency(r);
     case kNetSetSplitFreq: return setSplitFrequency(r);
-    case kNetSetMode: return setModeAndPassband(r);
+    case kNetSetMode:
+    case kNetSetSplitMode: return setModeAndPassband(r);
     case kNetSetPtt: return setPtt(r, slot);
     case kNetSetSplitVfo: return setSplit(r);
-    case kNetSetLevel: return setPower(r);
+    case kNetSetLevel:
+        if ((served.setLevels & netLevelBit(r.level)) == 0) return kRprtNotAvailable;
+        netState.levelAtMs[r.level] = 0;  // read afresh from now on
+        return setLevel(r);
+    case kNetSetFunc:
+        if ((served.setFuncs & netFuncBit(r.func)) == 0) return kRprtNotAvailable;
+        return setFunc(r);
+    case kNetSendMorse: return sendMorse(r, slot);
+    case kNetStopMorse:
+        if (!radioSendsCwText()) return kRprtNotAvailable;
+        stopCwText();
+        return kRprtOk;
     case kNetSetVfo: {
         NetClient& c = netState.clients[slot];
         const int b = namedVfoB(r.vfoName);
@@ -312,49 +656,47 @@ int runSet(const NetRequest& r, int slot) {
     }
 }
 
-std::string answerGet(const NetRequest& r, int slot) {
-    const auto& R = radioState;
-    const bool onVfoB = netState.clients[slot].onVfoB == 1;
-    long long hz = 0;
-    switch (onVfoB && r.command == kNetGetFreq ? kNetGetSplitFreq : r.command) {
-    case kNetGetFreq:
-        if (R.splitState == 0) return netAnswer(r, kRprtOk, hzText(workingFrequency()));
-        return otherVfoFrequency(hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
-    case kNetGetSplitFreq:
-        if (R.splitState > 0) return netAnswer(r, kRprtOk, hzText(workingFrequency()));
-        return otherVfoFrequency(hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
-    case kNetGetMode: return netAnswer(r, kRprtOk, modeName(R.mode), plainNumber(passbandOf()));
-    case kNetGetVfo: return netAnswer(r, kRprtOk, onVfoB ? "VFOB" : "VFOA");
-    case kNetGetPtt: return netAnswer(r, kRprtOk, R.txState > 0 || R.tuning == 1 ? "1" : "0");
-    case kNetGetSplitVfo:
-        return netAnswer(r, kRprtOk, R.splitState > 0 ? "1" : "0", R.splitState > 0 ? "VFOB" : "VFOA");
-    case kNetGetPowerstat: return netAnswer(r, kRprtOk, "1");
-    case kNetGetLockMode: return netAnswer(r, kRprtOk, "0");
-    case kNetGetLevel: {
-        if (r.level == kNetLevelStrength) return netAnswer(r, kRprtOk, plainNumber(kDbPerStep * (R.sMeter - kS9Steps)));
-        char text[32];
-        const double share = R.powerCeiling > 0 ? static_cast<double>(R.txPower) / R.powerCeiling : 0;
-        std::snprintf(text, sizeof text, "%f", share);
-        return netAnswer(r, kRprtOk, text);
-    }
-    default: return netAnswer(r, kRprtNotAvailable);
-    }
-}
-
-// The answer to one line of the client in slot; quit tells that the client
-// asked to be disconnected.
-std::string answerLine(const std::string& line, int slot, bool& quit) {
+// The answer to one command of the client in slot. quit tells that the
+// client asked to be disconnected; wait that the answer is held until the
+// CW text has gone out (the text returned is then that answer).
+std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait) {
+    auto& N = sessionState;
     auto& Q = speechState;
-    const NetRequest r = parseNetLine(line);
-    quit = r.command == kNetQuit && r.error == kRprtOk;
+    NetClient& client = netState.clients[slot];
     if (r.error != kRprtOk) return netAnswer(r, r.error);
-    // These describe the port itself and need no radio.
-    if (r.command == kNetChkVfo) return netAnswer(r, kRprtOk, "0");
-    if (r.command == kNetDumpState || r.command == kNetQuit) return netAnswer(r, kRprtOk);
-    if (sessionState.connected == 0) return netAnswer(r, kRprtIoError);
+    // These describe the port and the computer, or need no answering radio.
+    switch (r.command) {
+    case kNetChkVfo: return netAnswer(r, kRprtOk, plainNumber(client.vfoOpt));
+    case kNetSetVfoOpt:
+        client.vfoOpt = r.on;
+        return netAnswer(r, kRprtOk);
+    case kNetDumpState: return netAnswer(r, kRprtOk, netDumpState(servedNow()));
+    case kNetDumpCaps: return netAnswer(r, kRprtOk, netDumpCaps(servedNow()));
+    case kNetGetClock: return netAnswer(r, kRprtOk, clockText());
+    case kNetHamlibVersion: return netAnswer(r, kRprtOk, "Rigvox " + std::string(kVersionText) + ", Hamlib 4.5 protocol");
+    case kNetQuit:
+        quit = true;
+        return netAnswer(r, kRprtOk);
+    // A radio that does not answer is off as far as a client can tell.
+    case kNetGetPowerstat: return netAnswer(r, kRprtOk, N.connected == 1 ? "1" : "0");
+    case kNetSetPowerstat: {
+        if (radioState.tuning == 1) return netAnswer(r, kRprtRejected);
+        Q.promptsQuiet = 1;
+        const int code = setPowerstat(r);
+        Q.promptsQuiet = 0;
+        return netAnswer(r, code);
+    }
+    default: break;
+    }
+    if (N.connected == 0) return netAnswer(r, kRprtIoError);
+    if (r.command == kNetWaitMorse) {
+        if (!radioSendsCwText()) return netAnswer(r, kRprtNotAvailable);
+        wait = cwTextPending();
+        return netAnswer(r, kRprtOk);
+    }
     if (!isSet(r.command)) return answerGet(r, slot);
     // While the tune sequence runs the keys are refused too.
-    if (radioState.tuning == 1) return netAnswer(r, kRprtRejected);
+    if (radioState.tuning == 1 && r.command != kNetStopMorse) return netAnswer(r, kRprtRejected);
     // The operator hears only what the operator did: a client's change runs
     // without speech (the reply pause still waits).
     Q.promptsQuiet = 1;
@@ -363,6 +705,29 @@ std::string answerLine(const std::string& line, int slot, bool& quit) {
     // Heard, once settled, only at the level "all".
     noteChange(kChangeByOtherProgram);
     return netAnswer(r, code);
+}
+
+// The answers to the commands of one line, in order. A \wait_morse whose
+// text is still going out holds its answer, and the rest of the line with
+// it, in the client's slot.
+std::string answerLine(const std::string& line, int slot, bool& quit) {
+    std::string out;
+    std::size_t at = 0;
+    while (!quit && !netLineDone(line, at)) {
+        const NetRequest r = parseNetCommand(line, at);
+        bool wait = false;
+        const std::string answer = answerCommand(r, slot, quit, wait);
+        if (!wait) {
+            out += answer;
+            continue;
+        }
+        NetClient& c = netState.clients[slot];
+        c.morseWait = 1;
+        c.morseAnswer = answer;
+        if (!netLineDone(line, at)) c.heldLines = line.substr(at) + "\n" + c.heldLines;
+        break;
+    }
+    return out;
 }
 
 // --- connections --------------------------------------------------------------
@@ -380,6 +745,11 @@ void dropClient(int slot) {
     NetClient& c = N.clients[slot];
     platNetClose(c.handle);
     c = NetClient{};
+    // Nor a text it left the keyer sending.
+    if (N.cwSlot == slot) {
+        N.cwSlot = -1;
+        if (cwTextPending()) stopCwText();
+    }
     if (N.pttSlot == slot) {
         N.pttSlot = -1;
         if (radioState.txState > 0) {
@@ -405,6 +775,17 @@ bool serveLine(int slot, const std::string& line) {
     while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == ' ' || trimmed.back() == '\t'))
         trimmed.pop_back();
     if (trimmed.find_first_not_of(" \t") == std::string::npos) return true;  // empty lines are skipped
+    if (c.morseWait == 1) {
+        // Answered in order once the CW text has gone out.
+        if (c.heldLines.size() + trimmed.size() >= kNetHeldLimit) {
+            c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
+            writeWaiting(c);
+            dropClient(slot);
+            return false;
+        }
+        c.heldLines += trimmed + "\n";
+        return true;
+    }
     if (catState.debugLog == 1) debugLine("***NRX=" + leftText(trimmed, kTextCapacity));
     bool quit = false;
     c.outbox += answerLine(trimmed, slot, quit);
@@ -508,6 +889,33 @@ void serveNetClients() {
     // The wake-up was the listener's when no client had anything to say; a
     // connection that came with a client's line wakes the wait once more.
     if (!heard) acceptClients();
+}
+
+void answerMorseWaits() {
+    auto& N = netState;
+    if (cwTextPending()) return;
+    for (int slot = 0; slot < kNetClientSlots; ++slot) {
+        NetClient& c = N.clients[slot];
+        if (c.handle == 0 || c.morseWait == 0) continue;
+        c.morseWait = 0;
+        c.outbox += c.morseAnswer;
+        c.morseAnswer.clear();
+        std::string held;
+        held.swap(c.heldLines);
+        std::size_t from = 0;
+        while (from < held.size()) {
+            std::size_t end = held.find('\n', from);
+            if (end == std::string::npos) end = held.size();
+            const std::string line = held.substr(from, end - from);
+            from = end + 1;
+            if (c.morseWait == 1) {
+                c.heldLines += line + "\n";  // another wait: the rest stays held
+                continue;
+            }
+            if (!serveLine(slot, line)) break;  // dropped
+        }
+        if (c.handle != 0) writeWaiting(c);
+    }
 }
 
 void sendNetAnswers() {

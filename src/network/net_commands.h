@@ -6,14 +6,23 @@
 #include <cstdint>
 #include <string>
 
+#include "network/rigctld_protocol.h"
+
 constexpr int kNetClientSlots = 8;           // clients served at once
 constexpr std::size_t kNetOutputLimit = 65536;  // answers held for a client that does not read
+constexpr std::size_t kNetHeldLimit = 4096;     // lines held behind a \wait_morse
 
 struct NetClient {
     int handle = 0;      // connection handle, 0 = free slot
     std::string inbox;   // received text not yet a whole line (shorter than kNetLineLimit)
     std::string outbox;  // answers the connection has not taken yet (at most kNetOutputLimit)
     int onVfoB = 0;      // 1 after the client's "V VFOB": its f and F then mean VFO B
+    int vfoOpt = 0;      // the client's \set_vfo_opt, as \chk_vfo tells it back
+    // \wait_morse is answered once the CW text has gone out; until then the
+    // client's later lines wait unanswered, in order.
+    int morseWait = 0;          // 1 while the answer to \wait_morse is held
+    std::string morseAnswer;    // that answer, in the form the client asked it
+    std::string heldLines;      // lines received meanwhile, each with "\n" (at most kNetHeldLimit and a line)
 };
 
 struct NetState {
@@ -23,6 +32,7 @@ struct NetState {
     int listener = 0;                     // listening socket, 0 = no port (openNetPort, closeNetPort)
     NetClient clients[kNetClientSlots];   // filled by serveNetClients as clients connect
     int pttSlot = -1;                     // client slot whose "T 1" keyed the transmitter, -1 = none
+    int cwSlot = -1;                      // client slot whose "b" text the keyer is sending, -1 = none
     // The VFO the poll does not follow (A while split, B otherwise), as last
     // read from the radio or set by a client: asked again after a second.
     long long otherVfoHz = 0;
@@ -32,6 +42,10 @@ struct NetState {
     // bring an answer the radio gave before the setting.
     long long setWorkingHz = 0;
     std::int64_t setWorkingAtMs = -1;     // platform clock of that setting; -1 = none
+    // Levels and meters read from the radio for a client, as answered, and
+    // when (0 = never): asked again after a while.
+    std::string levelValue[kNetLevelCount];
+    std::int64_t levelAtMs[kNetLevelCount] = {};
 };
 
 extern NetState netState;
@@ -45,6 +59,10 @@ void closeNetPort();
 // Takes waiting connections, reads what each client sent, answers every
 // whole line and writes what waits. Run for kEventNetwork.
 void serveNetClients();
+// Gives a client waiting on \wait_morse its answer once the CW text has
+// gone out, then answers the lines it sent meanwhile. Run on every tick,
+// after the poll.
+void answerMorseWaits();
 // Writes answers a slow client had no room for, takes a connection that
 // waited behind busy clients, and forgets which client keyed the
 // transmitter once it is back to receive. Run on every tick.

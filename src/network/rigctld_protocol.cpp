@@ -1,6 +1,9 @@
 // The rigctld text protocol: command lines read into requests, answers
-// written in the plain and the extended form, and the \dump_state text.
+// written in the plain and the extended form, and the \dump_state and
+// \dump_caps texts.
 #include "network/rigctld_protocol.h"
+
+#include <cstdio>
 
 #include "base/text.h"
 
@@ -13,39 +16,56 @@ constexpr long long kHighestHz = 450000000;
 constexpr int kWidestPassband = 100000;
 
 // One command of the protocol: its one-letter name (0 = long name only), its
-// long name, how many arguments it takes, and the labels of its values in
-// the extended form ("" = the value stands alone).
+// long name, how many arguments it takes, whether a VFO may be named before
+// them (Hamlib's VFO mode), whether its plain answer ends with "RPRT 0"
+// after the value, and the labels of its values in the extended form
+// ("" = the value stands alone).
 struct CommandRow {
     NetCommand command;
     char letter;
     const char* name;
     int arguments;
-    const char* label1;
-    const char* label2;
+    bool takesVfo;
+    bool plainCode;
+    const char* labels[kNetMaxValues];
 };
 constexpr CommandRow kCommands[] = {
-    {kNetGetFreq, 'f', "get_freq", 0, "Frequency", ""},
-    {kNetSetFreq, 'F', "set_freq", 1, "", ""},
-    {kNetGetMode, 'm', "get_mode", 0, "Mode", "Passband"},
-    {kNetSetMode, 'M', "set_mode", 2, "", ""},
-    {kNetGetVfo, 'v', "get_vfo", 0, "VFO", ""},
-    {kNetSetVfo, 'V', "set_vfo", 1, "", ""},
-    {kNetGetPtt, 't', "get_ptt", 0, "PTT", ""},
-    {kNetSetPtt, 'T', "set_ptt", 1, "", ""},
-    {kNetGetSplitVfo, 's', "get_split_vfo", 0, "Split", "TX VFO"},
-    {kNetSetSplitVfo, 'S', "set_split_vfo", 2, "", ""},
-    {kNetGetSplitFreq, 'i', "get_split_freq", 0, "TX Frequency", ""},
-    {kNetSetSplitFreq, 'I', "set_split_freq", 1, "", ""},
-    {kNetGetLevel, 'l', "get_level", 1, "", ""},
-    {kNetSetLevel, 'L', "set_level", 2, "", ""},
-    {kNetGetPowerstat, 0, "get_powerstat", 0, "Power Status", ""},
+    {kNetGetFreq, 'f', "get_freq", 0, true, false, {"Frequency"}},
+    {kNetSetFreq, 'F', "set_freq", 1, true, false, {}},
+    {kNetGetMode, 'm', "get_mode", 0, true, false, {"Mode", "Passband"}},
+    {kNetSetMode, 'M', "set_mode", 2, true, false, {}},
+    {kNetGetVfo, 'v', "get_vfo", 0, false, false, {"VFO"}},
+    {kNetSetVfo, 'V', "set_vfo", 1, false, false, {}},
+    {kNetGetPtt, 't', "get_ptt", 0, true, false, {"PTT"}},
+    {kNetSetPtt, 'T', "set_ptt", 1, true, false, {}},
+    {kNetGetSplitVfo, 's', "get_split_vfo", 0, true, false, {"Split", "TX VFO"}},
+    {kNetSetSplitVfo, 'S', "set_split_vfo", 2, true, false, {}},
+    {kNetGetSplitFreq, 'i', "get_split_freq", 0, true, false, {"TX Frequency"}},
+    {kNetSetSplitFreq, 'I', "set_split_freq", 1, true, false, {}},
+    {kNetGetSplitMode, 'x', "get_split_mode", 0, true, false, {"TX Mode", "TX Passband"}},
+    {kNetSetSplitMode, 'X', "set_split_mode", 2, true, false, {}},
+    // The level's and the function's value stands alone, as rigctld gives it.
+    {kNetGetLevel, 'l', "get_level", 1, true, false, {""}},
+    {kNetSetLevel, 'L', "set_level", 2, true, false, {}},
+    {kNetGetFunc, 'u', "get_func", 1, true, false, {""}},
+    {kNetSetFunc, 'U', "set_func", 2, true, false, {}},
+    {kNetSendMorse, 'b', "send_morse", 1, true, false, {}},
+    {kNetStopMorse, 0, "stop_morse", 0, true, false, {}},
+    {kNetWaitMorse, 0, "wait_morse", 0, true, false, {}},
+    {kNetGetPowerstat, 0, "get_powerstat", 0, false, false, {"Power Status"}},
+    {kNetSetPowerstat, 0, "set_powerstat", 1, false, false, {}},
     // Hamlib's client asks it before every mode setting, and sets no mode
     // when it gets no answer.
-    {kNetGetLockMode, 0, "get_lock_mode", 0, "Locked", ""},
-    {kNetChkVfo, 0, "chk_vfo", 0, "ChkVFO", ""},
-    {kNetDumpState, 0, "dump_state", 0, "", ""},
-    {kNetQuit, 'q', "quit", 0, "", ""},
-    {kNetQuit, 'Q', "quit", 0, "", ""},
+    {kNetGetLockMode, 0, "get_lock_mode", 0, false, true, {"Locked"}},
+    {kNetGetVfoInfo, 0, "get_vfo_info", 0, true, false, {"Freq", "Mode", "Width", "Split", "SatMode"}},
+    {kNetGetClock, 0, "get_clock", 0, false, true, {"Clock"}},
+    {kNetHamlibVersion, 0, "hamlib_version", 0, false, true, {"Hamlib version"}},
+    {kNetChkVfo, 0, "chk_vfo", 0, false, false, {"ChkVFO"}},
+    {kNetSetVfoOpt, 0, "set_vfo_opt", 1, false, false, {}},
+    {kNetDumpState, 0, "dump_state", 0, false, false, {""}},
+    {kNetDumpCaps, '1', "dump_caps", 0, false, true, {""}},
+    {kNetQuit, 'q', "quit", 0, false, false, {}},
+    {kNetQuit, 'Q', "quit", 0, false, false, {}},
 };
 
 const CommandRow* rowOf(NetCommand command) {
@@ -54,22 +74,49 @@ const CommandRow* rowOf(NetCommand command) {
     return nullptr;
 }
 
+int valueCount(const CommandRow& row) {
+    int n = 0;
+    while (n < kNetMaxValues && row.labels[n] != nullptr) ++n;
+    return n;
+}
+
+// The levels and functions by Hamlib's names and bits. Whole levels are
+// integers in Hamlib (dB, words per minute); the rest are floats.
+struct LevelRow {
+    NetLevel level;
+    const char* name;
+    std::uint64_t bit;
+    bool whole;
+};
+constexpr LevelRow kLevels[] = {
+    {kNetLevelPreamp, "PREAMP", 0x1, true},       {kNetLevelAtt, "ATT", 0x2, true},
+    {kNetLevelAf, "AF", 0x8, false},              {kNetLevelRf, "RF", 0x10, false},
+    {kNetLevelSql, "SQL", 0x20, false},           {kNetLevelNr, "NR", 0x100, false},
+    {kNetLevelRfPower, "RFPOWER", 0x1000, false}, {kNetLevelMicGain, "MICGAIN", 0x2000, false},
+    {kNetLevelKeySpeed, "KEYSPD", 0x4000, true},  {kNetLevelComp, "COMP", 0x10000, false},
+    {kNetLevelSwr, "SWR", 0x10000000, false},     {kNetLevelAlc, "ALC", 0x20000000, false},
+    {kNetLevelStrength, "STRENGTH", 0x40000000, true},
+};
+struct FuncRow {
+    NetFunc func;
+    const char* name;
+    std::uint64_t bit;
+};
+constexpr FuncRow kFuncs[] = {
+    {kNetFuncNb, "NB", 0x2},     {kNetFuncComp, "COMP", 0x4}, {kNetFuncVox, "VOX", 0x8},
+    {kNetFuncAnf, "ANF", 0x100}, {kNetFuncNr, "NR", 0x200},   {kNetFuncMon, "MON", 0x1000},
+    {kNetFuncTuner, "TUNER", 0x40000000},
+};
+
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The words of text, split at blanks; at most max words are taken, and
-// count tells how many there were.
-int splitWords(std::string_view text, std::string_view* words, int max) {
-    int count = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && isBlank(text[i])) ++i;
-        if (i >= text.size()) break;
-        const std::size_t start = i;
-        while (i < text.size() && !isBlank(text[i])) ++i;
-        if (count < max) words[count] = text.substr(start, i - start);
-        ++count;
-    }
-    return count;
+// The next word of line from at (blanks skipped); at moves past it. Empty
+// at the end of the line.
+std::string_view nextWord(std::string_view line, std::size_t& at) {
+    while (at < line.size() && isBlank(line[at])) ++at;
+    const std::size_t start = at;
+    while (at < line.size() && !isBlank(line[at])) ++at;
+    return line.substr(start, at - start);
 }
 
 // A decimal number as Hamlib writes one: an optional "-", digits, and
@@ -95,29 +142,39 @@ bool readHz(std::string_view word, long long& hz) {
     return true;
 }
 
+// A mode and a passband, as set_mode and set_split_mode take them.
+int readModeAndPassband(NetRequest& r, std::string_view mode, std::string_view passband) {
+    if (!isNetModeName(mode) || !isDecimal(passband)) return kRprtInvalid;
+    const double width = textValue(passband);
+    if (width < -1 || width > kWidestPassband) return kRprtInvalid;
+    r.modeName = std::string(mode);
+    r.passband = roundToInt(width);
+    return kRprtOk;
+}
+
+// A switch value: "0" or "1" (Hamlib writes these; any other number is on).
+bool readSwitch(std::string_view word, int& on) {
+    if (!isDecimal(word)) return false;
+    on = textValue(word) != 0 ? 1 : 0;
+    return true;
+}
+
 // Reads the arguments of a known command into request; the error to answer
 // when one is missing or out of range.
-int readArguments(NetRequest& r, const std::string_view* w, int count) {
-    const CommandRow* row = rowOf(r.command);
-    if (count < row->arguments) return kRprtInvalid;
+int readArguments(NetRequest& r, const std::string_view* w) {
     switch (r.command) {
     case kNetSetFreq:
     case kNetSetSplitFreq:
         return readHz(w[0], r.hz) ? kRprtOk : kRprtInvalid;
-    case kNetSetMode: {
-        if (!isNetModeName(w[0]) || !isDecimal(w[1])) return kRprtInvalid;
-        const double passband = textValue(w[1]);
-        if (passband < -1 || passband > kWidestPassband) return kRprtInvalid;
-        r.modeName = std::string(w[0]);
-        r.passband = roundToInt(passband);
-        return kRprtOk;
-    }
+    case kNetSetMode:
+    case kNetSetSplitMode:
+        return readModeAndPassband(r, w[0], w[1]);
     case kNetSetVfo:
         if (!isNetVfoName(w[0])) return kRprtInvalid;
         r.vfoName = std::string(w[0]);
         return kRprtOk;
     case kNetSetPtt:
-        // 0 off; 1 on, 2 on by the microphone, 3 on for data: all one here.
+        // 0 off; 1 on, 2 on by the microphone, 3 on for data.
         if (w[0].size() != 1 || w[0][0] < '0' || w[0][0] > '3') return kRprtInvalid;
         r.on = w[0][0] - '0';
         return kRprtOk;
@@ -127,21 +184,90 @@ int readArguments(NetRequest& r, const std::string_view* w, int count) {
         r.vfoName = std::string(w[1]);
         return kRprtOk;
     case kNetGetLevel:
-    case kNetSetLevel:
-        if (w[0] == "STRENGTH") r.level = kNetLevelStrength;
-        else if (w[0] == "RFPOWER") r.level = kNetLevelRfPower;
-        else return kRprtNotAvailable;  // a level this port does not have
+    case kNetSetLevel: {
+        for (const LevelRow& row : kLevels)
+            if (w[0] == row.name) r.level = row.level;
+        if (r.level == kNetLevelNone) return kRprtNotAvailable;  // a level this port does not have
         if (r.command == kNetGetLevel) return kRprtOk;
-        if (r.level != kNetLevelRfPower) return kRprtNotAvailable;  // the S-meter is read only
         if (!isDecimal(w[1])) return kRprtInvalid;
         r.levelValue = textValue(w[1]);
+        if (netLevelIsWhole(r.level)) return r.levelValue >= 0 ? kRprtOk : kRprtInvalid;
         return r.levelValue >= 0 && r.levelValue <= 1 ? kRprtOk : kRprtInvalid;
+    }
+    case kNetGetFunc:
+    case kNetSetFunc:
+        for (const FuncRow& row : kFuncs)
+            if (w[0] == row.name) r.func = row.func;
+        if (r.func == kNetFuncNone) return kRprtNotAvailable;
+        if (r.command == kNetGetFunc) return kRprtOk;
+        return readSwitch(w[1], r.on) ? kRprtOk : kRprtInvalid;
+    case kNetSetVfoOpt:
+        if (w[0] != "0" && w[0] != "1") return kRprtInvalid;
+        r.on = w[0] == "1" ? 1 : 0;
+        return kRprtOk;
+    case kNetSetPowerstat:
+        // 0 off, 1 on, 2 standby (off here).
+        if (w[0].size() != 1 || w[0][0] < '0' || w[0][0] > '2') return kRprtInvalid;
+        r.on = w[0][0] - '0';
+        return kRprtOk;
+    case kNetGetVfoInfo:
+        r.vfoName = r.targetVfo.empty() ? "currVFO" : r.targetVfo;
+        return kRprtOk;
     default:
         return kRprtOk;
     }
 }
 
+// One record of an extended answer: "Label: value" (the value alone for an
+// empty label) and the separator.
+void appendRecord(std::string& out, const char* label, std::string_view value, char sep) {
+    if (label[0] != '\0') {
+        out += label;
+        out += ": ";
+    }
+    out += value;
+    out += sep;
+}
+
+std::string hexText(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+// Names of the levels or functions whose bits are in mask, blank after each.
+std::string levelNames(std::uint64_t mask) {
+    std::string out;
+    for (const LevelRow& row : kLevels)
+        if ((mask & row.bit) != 0) out += std::string(row.name) + " ";
+    return out;
+}
+std::string funcNames(std::uint64_t mask) {
+    std::string out;
+    for (const FuncRow& row : kFuncs)
+        if ((mask & row.bit) != 0) out += std::string(row.name) + " ";
+    return out;
+}
+
 }  // namespace
+
+std::uint64_t netLevelBit(NetLevel level) {
+    for (const LevelRow& row : kLevels)
+        if (row.level == level) return row.bit;
+    return 0;
+}
+
+std::uint64_t netFuncBit(NetFunc func) {
+    for (const FuncRow& row : kFuncs)
+        if (row.func == func) return row.bit;
+    return 0;
+}
+
+bool netLevelIsWhole(NetLevel level) {
+    for (const LevelRow& row : kLevels)
+        if (row.level == level) return row.whole;
+    return false;
+}
 
 bool isNetModeName(std::string_view name) {
     return name == "LSB" || name == "USB" || name == "CW" || name == "AM" || name == "FM";
@@ -160,25 +286,23 @@ bool netLineIsText(std::string_view line) {
     return true;
 }
 
-NetRequest parseNetLine(std::string_view line) {
+bool netLineDone(std::string_view line, std::size_t at) {
+    while (at < line.size() && (isBlank(line[at]) || line[at] == '\r')) ++at;
+    return at >= line.size();
+}
+
+NetRequest parseNetCommand(std::string_view line, std::size_t& at) {
     NetRequest r;
     while (!line.empty() && (line.back() == '\r' || isBlank(line.back()))) line.remove_suffix(1);
-    std::size_t i = 0;
-    while (i < line.size() && isBlank(line[i])) ++i;
+    while (at < line.size() && isBlank(line[at])) ++at;
     // The extended form: its first character also separates the records of
     // the answer ("+" separates them by line ends).
-    if (i < line.size() && (line[i] == '+' || line[i] == ';' || line[i] == '|' || line[i] == ',')) {
+    if (at < line.size() && (line[at] == '+' || line[at] == ';' || line[at] == '|' || line[at] == ',')) {
         r.extended = true;
-        r.separator = line[i] == '+' ? '\n' : line[i];
-        ++i;
+        r.separator = line[at] == '+' ? '\n' : line[at];
+        ++at;
     }
-    line = line.substr(i);
-    std::string_view name;
-    std::size_t end = 0;
-    while (end < line.size() && !isBlank(line[end])) ++end;
-    name = line.substr(0, end);
-    const std::string_view rest = line.substr(end);
-
+    const std::string_view name = nextWord(line, at);
     const CommandRow* found = nullptr;
     if (name.size() >= 2 && name[0] == '\\') {
         for (const CommandRow& row : kCommands)
@@ -187,36 +311,73 @@ NetRequest parseNetLine(std::string_view line) {
         for (const CommandRow& row : kCommands)
             if (row.letter != 0 && name[0] == row.letter) found = &row;
     }
-    if (!found) return r;  // kNetUnknown, answered "not available"
+    if (!found) {
+        // Nothing after an unknown name can be told apart from its arguments,
+        // so none of it acts.
+        at = line.size();
+        return r;  // kNetUnknown, answered "not available"
+    }
     r.command = found->command;
 
-    std::string_view words[3];
-    const int count = splitWords(rest, words, 3);
-    for (int k = 0; k < count && k < 3; ++k) {
-        if (k > 0) r.arguments += ' ';
-        r.arguments += words[k];
+    auto echo = [&](std::string_view word) {
+        if (!r.arguments.empty()) r.arguments += ' ';
+        r.arguments += word;
+    };
+    // A VFO named first (Hamlib's VFO mode, "F VFOA 14074000"): kept apart.
+    if (found->takesVfo) {
+        std::size_t peek = at;
+        const std::string_view word = nextWord(line, peek);
+        if (isNetVfoName(word)) {
+            r.targetVfo = std::string(word);
+            echo(word);
+            at = peek;
+        }
+    }
+    if (r.command == kNetSendMorse) {
+        // The text is the rest of the line, blanks inside it included.
+        while (at < line.size() && isBlank(line[at])) ++at;
+        r.text = std::string(line.substr(at));
+        at = line.size();
+        echo(r.text);
+        capText(r.arguments);
+        r.error = r.text.empty() ? kRprtInvalid : kRprtOk;
+        return r;
+    }
+    std::string_view words[2];
+    for (int k = 0; k < found->arguments; ++k) {
+        words[k] = nextWord(line, at);
+        if (words[k].empty()) {
+            capText(r.arguments);
+            r.error = kRprtInvalid;  // an argument missing
+            return r;
+        }
+        echo(words[k]);
     }
     capText(r.arguments);
-    r.error = readArguments(r, words, count < 3 ? count : 3);
+    r.error = readArguments(r, words);
     return r;
 }
 
-std::string netAnswer(const NetRequest& request, int code, std::string_view value1, std::string_view value2) {
+NetRequest parseNetLine(std::string_view line) {
+    std::size_t at = 0;
+    return parseNetCommand(line, at);
+}
+
+std::string netAnswer(const NetRequest& request, int code, std::string_view value1, std::string_view value2,
+                      std::string_view value3, std::string_view value4, std::string_view value5) {
     const CommandRow* row = rowOf(request.command);
-    const bool values =
-        code == kRprtOk && row && (row->label1[0] != '\0' || request.command == kNetGetLevel);
-    const bool dump = code == kRprtOk && request.command == kNetDumpState;
+    const std::string_view values[kNetMaxValues] = {value1, value2, value3, value4, value5};
+    const int count = code == kRprtOk && row ? valueCount(*row) : 0;
     if (!request.extended || !row) {
-        if (dump) return netDumpState();
-        if (!values) return "RPRT " + plainNumber(code) + "\n";
-        std::string out(value1);
-        out += '\n';
-        if (row->label2[0] != '\0') {
-            out += value2;
-            out += '\n';
+        if (count == 0) return "RPRT " + plainNumber(code) + "\n";
+        std::string out;
+        for (int k = 0; k < count; ++k) {
+            out += values[k];
+            // The described texts end with their own line end.
+            if (values[k].empty() || values[k].back() != '\n') out += '\n';
         }
-        // rigctld ends this one plain answer with its code as well.
-        if (request.command == kNetGetLockMode) out += "RPRT 0\n";
+        // rigctld ends these plain answers with their code as well.
+        if (row->plainCode) out += "RPRT 0\n";
         return out;
     }
     if (request.command == kNetChkVfo) return "ChkVFO: " + std::string(value1) + "\n";
@@ -226,70 +387,61 @@ std::string netAnswer(const NetRequest& request, int code, std::string_view valu
     out += ':';
     if (!request.arguments.empty()) out += " " + request.arguments;
     out += sep;
-    if (dump) out += netDumpState();
-    if (values) {
-        if (row->label1[0] != '\0') out += std::string(row->label1) + ": ";
-        out += value1;
-        out += sep;
-        if (row->label2[0] != '\0') {
-            out += std::string(row->label2) + ": ";
-            out += value2;
-            out += sep;
+    for (int k = 0; k < count; ++k) {
+        if (values[k].size() > 0 && values[k].back() == '\n') {
+            out += values[k];  // a described text, its lines as they are
+            continue;
         }
+        appendRecord(out, row->labels[k], values[k], sep);
     }
     out += "RPRT " + plainNumber(code) + "\n";
     return out;
 }
 
-std::string netDumpState() {
-    // Mode masks: AM 0x1, CW 0x2, USB 0x4, LSB 0x8, FM 0x20. VFO A and B
-    // (0x3), antenna 1. Transmit power in milliwatts.
-    return "1\n"           // protocol version
-           "2\n"           // model: NET rigctl
-           "0\n"           // ITU region
-           // receive ranges, then an empty one
-           "30000.000000 60000000.000000 0x2f -1 -1 0x3 0x1\n"
-           "142000000.000000 152000000.000000 0x2f -1 -1 0x3 0x1\n"
-           "420000000.000000 450000000.000000 0x2f -1 -1 0x3 0x1\n"
-           "0 0 0 0 0 0 0\n"
-           // transmit ranges
-           "1800000.000000 54000000.000000 0x2e 5000 100000 0x3 0x1\n"
-           "1800000.000000 54000000.000000 0x1 5000 25000 0x3 0x1\n"
-           "144000000.000000 148000000.000000 0x2f 5000 100000 0x3 0x1\n"
-           "430000000.000000 450000000.000000 0x2f 5000 50000 0x3 0x1\n"
-           "0 0 0 0 0 0 0\n"
-           // tuning steps the keys use
-           "0x2 10\n"
-           "0x2f 100\n"
-           "0x2f 10000\n"
-           "0x20 12500\n"
-           "0x2f 1000000\n"
-           "0 0\n"
-           // filters: the normal width of each mode first
-           "0xc 2400\n"
-           "0xc 1000\n"
-           "0xc 3400\n"
-           "0x2 600\n"
-           "0x2 50\n"
-           "0x2 2500\n"
-           "0x1 6000\n"
-           "0x20 10000\n"
-           "0x20 15000\n"
-           "0 0\n"
-           "0\n"           // largest RIT
-           "0\n"           // largest XIT
-           "0\n"           // largest IF shift
-           "0\n"           // announces
-           "\n"            // preamp steps: none to choose
-           "\n"            // attenuator steps
-           "0x0\n"         // functions read
-           "0x0\n"         // functions set
-           "0x40001000\n"  // levels read: STRENGTH, RFPOWER
-           "0x1000\n"      // levels set: RFPOWER
-           "0x0\n"         // parameters read
-           "0x0\n"         // parameters set
-           "vfo_ops=0x0\n"
-           "ptt_type=0x1\n"  // PTT by command
+std::string netDumpState(const NetServed& served) {
+    const unsigned all = served.modes;
+    const unsigned noAm = all & ~kNetModeAm;
+    const unsigned fm = all & kNetModeFm;
+    char line[128];
+    std::string out =
+        "1\n"  // protocol version
+        "2\n"  // model: NET rigctl
+        "0\n"; // ITU region
+    // Receive ranges, then an empty one. VFO A and B (0x3), antenna 1.
+    for (const char* range : {"30000.000000 60000000.000000", "142000000.000000 152000000.000000",
+                              "420000000.000000 450000000.000000"}) {
+        std::snprintf(line, sizeof line, "%s 0x%x -1 -1 0x3 0x1\n", range, all);
+        out += line;
+    }
+    out += "0 0 0 0 0 0 0\n";
+    // Transmit ranges (power in milliwatts): AM carries a quarter.
+    std::snprintf(line, sizeof line, "1800000.000000 54000000.000000 0x%x 5000 100000 0x3 0x1\n", noAm);
+    out += line;
+    if ((all & kNetModeAm) != 0) out += "1800000.000000 54000000.000000 0x1 5000 25000 0x3 0x1\n";
+    std::snprintf(line, sizeof line, "144000000.000000 148000000.000000 0x%x 5000 100000 0x3 0x1\n", all);
+    out += line;
+    std::snprintf(line, sizeof line, "430000000.000000 450000000.000000 0x%x 5000 50000 0x3 0x1\n", all);
+    out += line;
+    out += "0 0 0 0 0 0 0\n";
+    // Tuning steps the keys use.
+    std::snprintf(line, sizeof line, "0x2 10\n0x%x 100\n0x%x 10000\n", all, all);
+    out += line;
+    if (fm != 0) out += "0x20 12500\n";
+    std::snprintf(line, sizeof line, "0x%x 1000000\n0 0\n", all);
+    out += line;
+    // Filters: the normal width of each mode first.
+    out += "0xc 2400\n0xc 1000\n0xc 3400\n0x2 600\n0x2 50\n0x2 2500\n";
+    if ((all & kNetModeAm) != 0) out += "0x1 6000\n";
+    if (fm != 0) out += "0x20 10000\n0x20 15000\n";
+    out += "0 0\n";
+    out += "0\n0\n0\n0\n";  // largest RIT, XIT, IF shift; announces
+    out += served.preampDb > 0 ? plainNumber(served.preampDb) + "\n" : "\n";
+    out += served.attDb > 0 ? plainNumber(served.attDb) + "\n" : "\n";
+    out += hexText(served.getFuncs) + "\n" + hexText(served.setFuncs) + "\n";
+    out += hexText(served.getLevels) + "\n" + hexText(served.setLevels) + "\n";
+    out += "0x0\n0x0\n";  // parameters read, set
+    out += "vfo_ops=0x0\n"
+           "ptt_type=0x5\n"  // PTT by command, with the microphone and data forms
            "targetable_vfo=0x0\n"
            "has_set_vfo=1\n"
            "has_get_vfo=1\n"
@@ -303,4 +455,56 @@ std::string netDumpState() {
            "rig_model=2\n"
            "rigctld_version=Rigvox 3.4a\n"
            "done\n";
+    return out;
+}
+
+std::string netDumpCaps(const NetServed& served) {
+    auto yes = [](bool served) { return served ? "Y" : "N"; };
+    const bool morse = served.morse;
+    std::string modes;
+    for (const auto& [bit, name] : {std::pair{kNetModeAm, "AM"}, std::pair{kNetModeCw, "CW"},
+                                    std::pair{kNetModeUsb, "USB"}, std::pair{kNetModeLsb, "LSB"},
+                                    std::pair{kNetModeFm, "FM"}})
+        if ((served.modes & bit) != 0) modes += std::string(name) + " ";
+    std::string out = "Caps dump for model: 2\n"
+                      "Model name:\tNET rigctl\n"
+                      "Mfg name:\tHamlib\n"
+                      "Backend version:\tRigvox 3.4a\n"
+                      "Backend status:\tStable\n"
+                      "Rig type:\tTransceiver\n"
+                      "PTT type:\tRig capable\n"
+                      "DCD type:\tNone\n"
+                      "Port type:\tNetwork link\n"
+                      "Has targetable VFO:\tN\n"
+                      "Has transceive:\tN\n";
+    out += "Preamp:\t" + (served.preampDb > 0 ? plainNumber(served.preampDb) + "dB" : std::string("None")) + "\n";
+    out += "Attenuator:\t" + (served.attDb > 0 ? plainNumber(served.attDb) + "dB" : std::string("None")) + "\n";
+    out += "Get functions:\t" + funcNames(served.getFuncs) + "\n";
+    out += "Set functions:\t" + funcNames(served.setFuncs) + "\n";
+    out += "Get level:\t" + levelNames(served.getLevels) + "\n";
+    out += "Set level:\t" + levelNames(served.setLevels) + "\n";
+    out += "Mode list:\t" + modes + "\n";
+    out += "VFO list:\tVFOA VFOB \n";
+    out += std::string("Can set Frequency:\tY\nCan get Frequency:\tY\n") +
+           "Can set Mode:\tY\nCan get Mode:\tY\n"
+           "Can set VFO:\tY\nCan get VFO:\tY\n"
+           "Can set PTT:\tY\nCan get PTT:\tY\n"
+           "Can set Split Freq:\tY\nCan get Split Freq:\tY\n"
+           "Can set Split Mode:\tY\nCan get Split Mode:\tY\n"
+           "Can set Split VFO:\tY\nCan get Split VFO:\tY\n"
+           "Can set Func:\t" + yes(served.setFuncs != 0) + "\nCan get Func:\t" + yes(served.getFuncs != 0) +
+           "\nCan set Level:\t" + yes(served.setLevels != 0) + "\nCan get Level:\t" + yes(served.getLevels != 0) +
+           "\nCan send Morse:\t" + yes(morse) + "\nCan stop Morse:\t" + yes(morse) + "\nCan wait Morse:\t" +
+           yes(morse) + "\nCan set Power Stat:\t" + yes(served.powerSwitch) +
+           "\nCan get Power Stat:\tY\n"
+           "Can get VFO info:\tY\n"
+           "Can get clock:\tY\n"
+           "Can set clock:\tN\n"
+           "Can set RIT:\tN\nCan get RIT:\tN\nCan set XIT:\tN\nCan get XIT:\tN\n"
+           "Can set CTCSS:\tN\nCan get CTCSS:\tN\n"
+           "Can set Parm:\tN\nCan get Parm:\tN\n"
+           "Can set Mem:\tN\nCan get Mem:\tN\n"
+           "Can Scan:\tN\nCan VFO Op:\tN\nCan Reset:\tN\n"
+           "Can get Info:\tN\n";
+    return out;
 }

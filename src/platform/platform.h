@@ -169,6 +169,7 @@ bool platFileExists(const std::string& path);
 std::int64_t platTickMs();  // milliseconds from an arbitrary start, monotonic
 struct PlatDateTime {
     int day, month, year, hour, minute, second;
+    int utcOffsetMinutes = 0;  // local time minus UTC
 };
 PlatDateTime platLocalDateTime();
 // Value of an environment variable, empty when unset.

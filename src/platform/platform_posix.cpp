@@ -737,7 +737,8 @@ PlatDateTime platLocalDateTime() {
     const time_t now = ::time(nullptr);
     struct tm t;
     if (!::localtime_r(&now, &t)) return {1, 1, 1970, 0, 0, 0};
-    return {t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec};
+    return {t.tm_mday, t.tm_mon + 1, t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec,
+            static_cast<int>(t.tm_gmtoff / 60)};
 }
 
 std::string platEnv(const std::string& name) {

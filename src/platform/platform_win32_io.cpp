@@ -564,7 +564,14 @@ std::int64_t platTickMs() { return counterMs(); }
 PlatDateTime platLocalDateTime() {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    return {t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute, t.wSecond};
+    // The bias is UTC minus local time, in minutes; daylight saving adds its own.
+    TIME_ZONE_INFORMATION zone;
+    const DWORD kind = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    if (kind == TIME_ZONE_ID_INVALID) bias = 0;
+    return {t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
 }
 
 std::string platEnv(const std::string& name) {

@@ -13,6 +13,7 @@
 #include "memory/memory_file.h"
 #include "program/program_state.h"
 #include "radio/mode_filter.h"
+#include "radio/power_switch.h"
 #include "radio/radio_state.h"
 #include "radio/vfo_split.h"
 #include "screen/display.h"
@@ -27,9 +28,7 @@ constexpr int kPowerOnPauses = 6;
 // Power-on: the wake-up text, the power command, then time for the radio to
 // come up before anything else is sent.
 void switchRadioOn() {
-    sendText("Poweron");
-    speakDelay();
-    sendText("PS1");
+    sendPowerOn();
     for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
 }
 
@@ -62,7 +61,7 @@ void initialiseProgram() {
     resetStartValues();
     loadMemoryFile();
     openPortSequence(C.comPort);
-    if (P.powerSwitching == 1) switchRadioOn();
+    if (powerSwitchAllowed()) switchRadioOn();
 
     // From here on the big font is in effect; the mode field at 50,45 is
     // printed by setMode below.

@@ -73,5 +73,6 @@ void resetStartValues() {
     R.swrSpeech = radio.swrSpeech;
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
+    R.powerSwitching = radio.powerSwitching;
     sessionState.announceLevel = announceLevel;
 }

@@ -7,7 +7,6 @@
 struct ProgramState {
     std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
-    int powerSwitching = 0;          // config line 7: 1 = power on at start, power command at quit
     std::string configNotes;         // optional lines not understood (readConfiguration), for the debug log once it opens
 };
 

@@ -169,7 +169,7 @@ bool readConfiguration() {
     R.bandCoverage = midText(C.cmdText, 9, 1);
 
     readConfigLine(file);
-    programState.powerSwitching = textInt(midText(C.cmdText, 8, 1));
+    radioState.powerSwitching = textInt(midText(C.cmdText, 8, 1));
 
     // Line 8: pass-through port, two digits only in a line of exactly 9.
     readConfigLine(file);
@@ -208,7 +208,7 @@ void shutdownProgram() {
     saveMemoryFile();
     closeNetPort();
     platWindowClose();
-    if (programState.powerSwitching == 1) {
+    if (radioState.powerSwitching == 1) {
         // Models 19 and 24 take "PS1" as their closing command; the others
         // are put to standby with "PS9".
         C.cmdText = (R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9";

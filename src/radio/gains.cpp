@@ -1,5 +1,6 @@
-// Gains and levels: each setting goes to the radio as its command letters
-// and a fixed-width zero-padded decimal field.
+// Gains and levels: the limits every path holds them to, and each setting
+// going to the radio as its command letters and a fixed-width zero-padded
+// decimal field.
 #include "radio/gains.h"
 
 #include <string_view>
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int kLevelDigits = 3;        // "MG", "AG0", "RG", "PC" fields
 constexpr int kKeyerSpeedDigits = 2;   // "KS0" field
+constexpr int kNrLevelDigits = 2;      // "RL" field
 
 // prefix + value as width digits, sent. The steps keep every value inside
 // its range; zeroPad still holds a stray value to the field width.
@@ -24,6 +26,22 @@ void sendSetting(std::string_view prefix, int value, int width) {
 
 }  // namespace
 
+int powerTop() {
+    const auto& R = radioState;
+    return R.mode == kModeAm ? R.powerCeiling / 4 : R.powerCeiling;
+}
+
+int heldPower(int watts) {
+    const int top = powerTop();
+    if (watts > top) watts = top;
+    return watts < kPowerFloor ? kPowerFloor : watts;
+}
+
+int heldKeyerSpeed(int wpm) {
+    if (wpm > kKeyerFastest) return kKeyerFastest;
+    return wpm < kKeyerSlowest ? kKeyerSlowest : wpm;
+}
+
 void sendMicGain() { sendSetting("MG", radioState.micGain, kLevelDigits); }
 
 void sendAfGain() { sendSetting("AG0", radioState.afGain, kLevelDigits); }
@@ -31,6 +49,12 @@ void sendAfGain() { sendSetting("AG0", radioState.afGain, kLevelDigits); }
 void sendRfGain() { sendSetting("RG", radioState.rfGain, kLevelDigits); }
 
 void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDigits); }
+
+void sendSquelch() { sendSetting("SQ0", radioState.squelchLevel, kLevelDigits); }
+
+void sendNbLevel() { sendSetting("NL", radioState.nbLevel, kLevelDigits); }
+
+void sendNrLevel() { sendSetting("RL", radioState.nrLevel, kNrLevelDigits); }
 
 void sendPower() {
     const auto& R = radioState;

@@ -1,11 +1,32 @@
-// Gains and levels: format and send.
+// Gains and levels: their limits, format and send.
 #pragma once
 
+// The limits every path holds a level to: the keys' steps and a network
+// client's settings alike.
+constexpr int kGainTop = 255;        // AF and RF gain, squelch: 0..255
+constexpr int kMicGainTop = 120;     // microphone gain 0..120
+constexpr int kKeyerSlowest = 4;     // keyer speed, words per minute
+constexpr int kKeyerFastest = 60;
+constexpr int kNoiseLevelTop = 10;   // noise blanker and noise reduction levels 0..10
+constexpr int kPowerFloor = 5;       // watts
+
+// The top of the power range: a quarter of the ceiling in AM, where the
+// carrier is the average power.
+int powerTop();
+// watts held within kPowerFloor..powerTop().
+int heldPower(int watts);
+// wpm held within kKeyerSlowest..kKeyerFastest.
+int heldKeyerSpeed(int wpm);
+
 // Each sends its value in the command's fixed field: "MG" + 3 digits,
-// "AG0" + 3, "RG" + 3, "KS0" + 2. The steps keep the values in range.
+// "AG0" + 3, "RG" + 3, "KS0" + 2, "SQ0" + 3. The steps keep the values in range.
 void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
+void sendSquelch();
+// "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
+void sendNbLevel();
+void sendNrLevel();
 // Sends "PC" + 3 digits and, unless quietPowerSet, speaks the power.
 void sendPower();

@@ -1,7 +1,9 @@
-// Mode and filter: the mode commands with their side effects (filter, FM
-// width, squelch read, tone off, screen text, band record), and the receive
-// filter held inside each mode's range.
+// Mode and filter: which modes each band takes, the mode commands with their
+// side effects (filter, FM width, squelch read, tone off, screen text, band
+// record), and the receive filter held inside each mode's range.
 #include "radio/mode_filter.h"
+
+#include <cstdlib>
 
 #include "base/records.h"
 #include "base/text.h"
@@ -24,6 +26,20 @@ constexpr int kCwWidest = 2500;      // Hz
 constexpr int kAmFilter = 2;         // "SH02"
 constexpr int kFmFilter = 8;         // "SH08"
 constexpr int kDefaultSquelch = 60;  // a squelch read as 0 is taken as this
+
+constexpr int kFirstFmBand = kBand10m;      // FM from 10 m up
+constexpr int kFmOutsideBandsHz = 27000000; // and outside the bands from here up
+
+// Passbands in hertz: SSB high-cut index n is 1.0 kHz + n * 200 Hz; AM and
+// FM have one filter each.
+constexpr int kSsbIndexBaseHz = 1000;
+constexpr int kSsbIndexStepHz = 200;
+constexpr int kSsbNormalHz = 2400;
+constexpr int kCwNormalHz = 600;
+constexpr int kAmPassbandHz = 6000;
+constexpr int kFmNarrowPassbandHz = 10000;
+constexpr int kFmPassbandHz = 15000;
+constexpr int kFmWideAboveHz = 12500;
 
 // The radio's numbering differs from the program's: AM is "MD5" and both FM
 // widths are "MD4"; the FM widths differ only in the "FW" sent after them.
@@ -127,14 +143,61 @@ void setMode() {
     updateStatusRow();
 }
 
+bool modeAllowedHere(int mode) {
+    const auto& R = radioState;
+    if (reducedFeatureRadio() && mode > kModeCw) return false;
+    if (isFm(mode)) return R.band >= kFirstFmBand && (R.band != kNoBand || R.freqHz >= kFmOutsideBandsHz);
+    return isModeNumber(mode);
+}
+
+int heldSsbWidth(int index) {
+    if (index < kSsbNarrowest) return kSsbNarrowest;
+    return index > kSsbWidest ? kSsbWidest : index;
+}
+
+int heldCwWidth(int hz) {
+    // The widths the steps reach, narrowest first; a width between two is
+    // taken as the nearer (the narrower at the middle).
+    static constexpr int kSeries[] = {50, 100, 200, 300, 400, 500, 600, 1000, 1500, 2000, 2500};
+    int best = kSeries[0];
+    for (int width : kSeries)
+        if (std::abs(width - hz) < std::abs(best - hz)) best = width;
+    return best;
+}
+
+int modePassbandHz(int mode) {
+    const auto& R = radioState;
+    if (isSsb(mode)) return kSsbIndexBaseHz + kSsbIndexStepHz * R.ssbWidth;
+    if (mode == kModeCw) return R.cwWidth;
+    if (mode == kModeAm) return kAmPassbandHz;
+    return mode == kModeFm ? kFmPassbandHz : kFmNarrowPassbandHz;
+}
+
+void keepPassband(int mode, int hz) {
+    auto& R = radioState;
+    if (hz < 0) return;
+    if (isSsb(mode)) {
+        if (hz == 0) hz = kSsbNormalHz;
+        // The nearest high-cut index, halves upwards.
+        R.ssbWidth = heldSsbWidth((hz - kSsbIndexBaseHz + kSsbIndexStepHz / 2) / kSsbIndexStepHz);
+    } else if (mode == kModeCw) {
+        R.cwWidth = heldCwWidth(hz == 0 ? kCwNormalHz : hz);
+    }
+}
+
+int fmModeForPassband(int hz) {
+    if (hz > kFmWideAboveHz) return kModeFm;
+    if (hz <= 0 && radioState.mode == kModeFm) return kModeFm;
+    return kModeFmNarrow;
+}
+
 void setFilter() {
     auto& R = radioState;
     if (reducedFeatureRadio()) return;
 
     std::string command;
     if (isSsb(R.mode)) {
-        if (R.filterWidth < kSsbNarrowest) R.filterWidth = kSsbNarrowest;
-        if (R.filterWidth > kSsbWidest) R.filterWidth = kSsbWidest;
+        R.filterWidth = heldSsbWidth(R.filterWidth);
         R.ssbWidth = R.filterWidth;
         command = "SH" + zeroPad(R.filterWidth, 2);
         if (R.filterWidth == kSsbNarrowest) playPrompt("min");

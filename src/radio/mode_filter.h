@@ -11,3 +11,24 @@ void setMode();
 // "SH08" with "FW0001"/"FW0000"); keeps ssbWidth/cwWidth; "min"/"max" at the
 // ends. Nothing on the reduced-feature radio.
 void setFilter();
+
+// True when mode may be chosen on the current band, by the mode key and a
+// network client alike: the reduced-feature radio's modes end at CW; FM
+// (either width) from 10 m up, and outside every band from 27 MHz up.
+bool modeAllowedHere(int mode);
+
+// The receive filter's ranges, held as setFilter holds them: the SSB
+// high-cut index 0..12 (1.0 to 3.4 kHz), the CW width snapped to the radio's
+// series 50..2500 Hz.
+int heldSsbWidth(int index);
+int heldCwWidth(int hz);
+// The passband of mode in hertz as the program keeps it: SSB and CW from
+// ssbWidth and cwWidth, AM and the FM widths fixed.
+int modePassbandHz(int mode);
+// Keeps hz as the width mode will be set with (ssbWidth, cwWidth), held in
+// the filter's range: 0 is the mode's normal width, below 0 keeps the
+// width. Modes without a filter to choose keep nothing. Sends nothing.
+void keepPassband(int mode, int hz);
+// The FM width a client's passband names: above 12.5 kHz FM wide, up to it
+// FM narrow; 0 and below keep the FM width in use (FM narrow from another mode).
+int fmModeForPassband(int hz);

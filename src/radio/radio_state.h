@@ -3,6 +3,7 @@
 // radio's switches: setting commands are never read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "base/named_values.h"
@@ -59,12 +60,19 @@ struct RadioState {
     int alcValue = -1;                    // ALC value to be spoken
     int alcAnnounce = 0;                  // ALC watch state
     int quietTicks = 0;                   // ticks since the last spoken ALC value, held at 20
+    // CW text for the radio's keyer (cw_text): queued by a sender, fed to the
+    // radio piece by piece by the poll, dropped by a stop or a lost link.
+    std::string cwText;                   // text not yet in the radio's buffer (at most kCwTextCapacity)
+    int cwRadioBusy = 0;                  // 1 from a piece sent until the radio reports room with nothing left
+    std::int64_t cwAskAtMs = 0;           // platform clock before which "KY;" is not asked again (buffer full)
+    int cwForm = 0;                       // CwTextForm of the text being sent; 0 = not yet asked
     int rigModel = 23;                    // model from the "ID" answer; kReducedModel = reduced-feature radio
 
     // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.
     int swrSpeech = 0;                    // line 4: above 0 = SWR spoken while tuning or transmitting
     int tunerMode = 0;                    // line 5: 0 automatic tuner, 1 carrier only, 2 timed tuning then carrier
     std::string bandCoverage;             // line 6: highest band, "1" 10 m, "6" 6 m, "2" 2 m, "7" 70 cm
+    int powerSwitching = 0;               // line 7: 1 = power on at start, power command at quit and from a client
 
     RadioState() {
         for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];

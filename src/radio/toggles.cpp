@@ -123,7 +123,37 @@ void toggleVox() {
     updateStatusRow();
 }
 
-void transmitKey() {
+void toggleTuner() {
+    auto& R = radioState;
+    playPrompt("tuner");
+    if (R.tunerState == 0) {
+        sendText("AC110");
+        playPrompt("on");
+        R.tunerState = 1;
+    } else {
+        sendText("AC000");
+        playPrompt("off");
+        R.tunerState = 0;
+    }
+}
+
+void toggleMonitor() {
+    auto& R = radioState;
+    playPrompt("mon");
+    if (R.monitorOn == 1) {
+        playPrompt("off");
+        R.monitorOn = 0;
+        sendText("ML000");
+        R.levelTarget = kLevelNone;
+    } else {
+        playPrompt("on");
+        sendText("ML" + R.monitorLevel);
+        R.monitorOn = 1;
+    }
+    updateStatusRow();
+}
+
+void transmitKey(const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
@@ -132,7 +162,7 @@ void transmitKey() {
         R.txState = R.swrSpeech + kTxParked;
         R.swrSpeech = 0;
         R.tunerState = 0;
-        sendText("TX");
+        sendText(txCommand);
     } else {
         R.swrSpeech = R.txState - kTxParked;
         R.txState = 0;

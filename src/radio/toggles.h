@@ -16,6 +16,13 @@ void toggleNotch();           // "NT10"/"NT00"; also clears busy
 void toggleProcessor();
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
 void toggleVox();
-// Space: transmit on ("tx" "on", "TX"; SWR speech parked in txState, tuner
-// state 0) or off ("RX", "tx" "off"; SWR speech restored).
-void transmitKey();
+// F12: the antenna tuner on ("AC110") or off ("AC000").
+void toggleTuner();
+// F9: the transmit monitor on ("ML" and the level read from the radio) or
+// off ("ML000").
+void toggleMonitor();
+// Space: transmit on ("tx" "on", txCommand; SWR speech parked in txState,
+// tuner state 0) or off ("RX", "tx" "off"; SWR speech restored). txCommand
+// is "TX" for the key; a network client may ask for "TX0" (microphone) or
+// "TX1" (data).
+void transmitKey(const char* txCommand = "TX");

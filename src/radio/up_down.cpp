@@ -19,27 +19,12 @@ constexpr int kCwTuningStepHz = 500;
 constexpr int kSsbFilterStep = 1;      // high-cut index
 constexpr int kFilterStepHz = 100;     // CW width
 constexpr int kPowerStep = 10;
-constexpr int kPowerFloor = 5;
 constexpr int kRfGainStep = 20;
 constexpr int kReducedRfGainStep = 5;
-constexpr int kGainTop = 255;
 constexpr int kAfGainStep = 10;
-constexpr int kNoiseLevelTop = 10;
-constexpr int kNbLevelDigits = 3;      // "NL" + 3 digits
-constexpr int kNrLevelDigits = 2;      // "RL" + 2 digits
 constexpr int kNbLowestSetting = 1;    // the blanker's lowest level; noise reduction's is 0
-constexpr int kKeyerSlowest = 4;
-constexpr int kKeyerFastest = 60;
-constexpr int kMicGainTop = 120;
 
 int direction(bool up) { return up ? 1 : -1; }
-
-// The top of the power range: a quarter of the ceiling in AM, where the
-// carrier is the average power.
-int powerTop() {
-    const auto& R = radioState;
-    return R.mode == kModeAm ? R.powerCeiling / 4 : R.powerCeiling;
-}
 
 }  // namespace
 
@@ -68,13 +53,11 @@ void stepPower(bool up) {
     if (up) {
         R.txPower += kPowerStep;
         if (R.txPower == 15) R.txPower = 10;
-        if (R.txPower > top) R.txPower = top;
+        R.txPower = heldPower(R.txPower);
         if (R.txPower == top) playPrompt("max");
     } else {
-        R.txPower -= kPowerStep;
         // A power set above the AM top before changing mode comes down to it.
-        if (R.txPower > top) R.txPower = top;
-        if (R.txPower < kPowerFloor) R.txPower = kPowerFloor;
+        R.txPower = heldPower(R.txPower - kPowerStep);
         if (R.txPower == kPowerFloor) playPrompt("min");
     }
     sendPower();
@@ -103,13 +86,13 @@ void stepAfGain(bool up) {
 
 namespace {
 
-// One step of a noise level 0..10, sent as prefix and width digits. Going
+// One step of a noise level 0..10, then sent by send. Going
 // up it stops at 10 with "max"; going down, below lowest it goes to 0 with
 // "min": the blanker's lowest setting is 1, so it says "min" on reaching 0;
 // noise reduction says it only below 0. Each limit holds only in its own
 // direction, so a level the radio reported outside 0..10 moves one step
 // towards the range instead of jumping to the far end.
-void stepLevel(int& level, bool up, int lowest, const char* prefix, int width) {
+void stepLevel(int& level, bool up, int lowest, void (*send)()) {
     level += direction(up);
     if (up && level > kNoiseLevelTop) {
         level = kNoiseLevelTop;
@@ -119,22 +102,20 @@ void stepLevel(int& level, bool up, int lowest, const char* prefix, int width) {
         level = 0;
         playPrompt("min");
     }
-    sendText(prefix + zeroPad(level, width));
+    send();
 }
 
 }  // namespace
 
 void stepNoiseLevel(bool up) {
     auto& R = radioState;
-    if (R.levelTarget == kLevelNoiseBlanker) stepLevel(R.nbLevel, up, kNbLowestSetting, "NL", kNbLevelDigits);
-    else if (R.levelTarget == kLevelNoiseReduction) stepLevel(R.nrLevel, up, 0, "RL", kNrLevelDigits);
+    if (R.levelTarget == kLevelNoiseBlanker) stepLevel(R.nbLevel, up, kNbLowestSetting, sendNbLevel);
+    else if (R.levelTarget == kLevelNoiseReduction) stepLevel(R.nrLevel, up, 0, sendNrLevel);
 }
 
 void stepKeyerSpeed(bool up) {
     auto& R = radioState;
-    R.keyerSpeed += direction(up);
-    if (R.keyerSpeed > kKeyerFastest) R.keyerSpeed = kKeyerFastest;
-    if (R.keyerSpeed < kKeyerSlowest) R.keyerSpeed = kKeyerSlowest;
+    R.keyerSpeed = heldKeyerSpeed(R.keyerSpeed + direction(up));
     if (up && R.keyerSpeed == kKeyerFastest) playPrompt("max");
     if (!up && R.keyerSpeed == kKeyerSlowest) playPrompt("min");
     sendKeyerSpeed();

@@ -14,6 +14,7 @@
 #include "link/serial_port.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
@@ -194,13 +195,10 @@ bool collectAnswer() {
     auto& C = catState;
     auto& N = sessionState;
     C.pollAwaitingReply = 0;
-    // An answer to a query that went out before the program's own frequency
-    // command would put the old frequency back into the band record and the
-    // readout: the next query's answer is the radio's own.
-    const bool stale = C.staleFreqAnswer == 1;
-    C.staleFreqAnswer = 0;
     const int count = C.simMode == 1 ? 1 : radioBytesWaiting();
     if (count <= 0) {
+        // The query that was not answered is no longer on its way.
+        C.staleFreqAnswer = 0;
         N.silentPolls += 1;
         if (N.silentPolls > kSilentPollsLost) {
             // About two seconds of silence: the next frequency answer resynchronises fully.
@@ -209,22 +207,12 @@ bool collectAnswer() {
         }
         return false;
     }
-    N.silentPolls = 0;
     if (C.simMode == 1)
         simulatePollReply();
     else
         takeRadioBytes();
     if (C.debugLog == 1) debugLine("RX=" + C.replyText);
-    // Answers are recognised by content, not matched to queries, so a late one is still used.
-    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
-        if (stale)
-            C.replyText.clear();
-        else
-            followFrequencyAnswer();
-    }
-    handleMeterReply();
-    // Last: following a mode may read the squelch, which empties replyText.
-    if (startsWith(C.replyText, "MD")) followModeAnswer();
+    takePollAnswer();
     return true;
 }
 
@@ -253,6 +241,27 @@ bool modeQueryDue() {
 
 }  // namespace
 
+void takePollAnswer() {
+    auto& C = catState;
+    C.pollAwaitingReply = 0;
+    sessionState.silentPolls = 0;
+    // An answer to a query that went out before the program's own frequency
+    // command would put the old frequency back into the band record and the
+    // readout: the next query's answer is the radio's own.
+    const bool stale = C.staleFreqAnswer == 1;
+    C.staleFreqAnswer = 0;
+    // Answers are recognised by content, not matched to queries, so a late one is still used.
+    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
+        if (stale)
+            C.replyText.clear();
+        else
+            followFrequencyAnswer();
+    }
+    handleMeterReply();
+    // Last: following a mode may read the squelch, which empties replyText.
+    if (startsWith(C.replyText, "MD")) followModeAnswer();
+}
+
 void pollTick() {
     auto& C = catState;
     auto& R = radioState;
@@ -271,6 +280,10 @@ void pollTick() {
     }
 
     if (C.bridgePort > 0) servePassThroughPort();
+    // CW text goes to the radio's keyer while no poll answer is on its way;
+    // a lost link ends it.
+    if (sessionState.connected == 1) serviceCwText();
+    else dropCwText();
 
     C.pollAwaitingReply = 1;
     if (C.pollSelect == 0)

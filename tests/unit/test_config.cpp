@@ -56,7 +56,7 @@ TEST_F(ConfigTest, ReadsEveryLineOfATypicalFile) {
     EXPECT_EQ(radioState.swrSpeech, 1);
     EXPECT_EQ(radioState.tunerMode, 2);
     EXPECT_EQ(radioState.bandCoverage, "7");
-    EXPECT_EQ(programState.powerSwitching, 1);
+    EXPECT_EQ(radioState.powerSwitching, 1);
     EXPECT_EQ(catState.bridgePort, 7);
     EXPECT_EQ(catState.debugLog, 1);
 }
@@ -138,9 +138,9 @@ TEST_F(ConfigTest, SingleCharacterSwitchesAreTakenAtTheirPosition) {
     ASSERT_TRUE(readWithLine(6, "BANDCOV="));
     EXPECT_EQ(radioState.bandCoverage, "");
     ASSERT_TRUE(readWithLine(7, "POWERS=0"));
-    EXPECT_EQ(programState.powerSwitching, 0);
+    EXPECT_EQ(radioState.powerSwitching, 0);
     ASSERT_TRUE(readWithLine(7, "POWER=1"));  // label one short: character 8 is missing
-    EXPECT_EQ(programState.powerSwitching, 0);
+    EXPECT_EQ(radioState.powerSwitching, 0);
     ASSERT_TRUE(readWithLine(9, "DEBUG=0"));
     EXPECT_EQ(catState.debugLog, 0);
     ASSERT_TRUE(readWithLine(9, "DEBUG:1 and more"));
@@ -169,7 +169,7 @@ TEST_F(ConfigTest, SevenLineFileLeavesPassThroughAndDebugOff) {
     fake::setFile("rigvox.cfg", joined(lines));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(catState.comPort, 12);
-    EXPECT_EQ(programState.powerSwitching, 1);
+    EXPECT_EQ(radioState.powerSwitching, 1);
     EXPECT_EQ(catState.bridgePort, 0);
     EXPECT_EQ(catState.debugLog, 0);
 }
@@ -251,7 +251,7 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(radioState.swrSpeech, 1);
     EXPECT_EQ(radioState.tunerMode, 0);
     EXPECT_EQ(radioState.bandCoverage, "7");
-    EXPECT_EQ(programState.powerSwitching, 0);
+    EXPECT_EQ(radioState.powerSwitching, 0);
     EXPECT_EQ(catState.bridgePort, 0);
     EXPECT_EQ(catState.debugLog, 0);
     EXPECT_EQ(netState.rigctldPort, 4532);

@@ -211,7 +211,7 @@ TEST_F(InitialiseTest, SplitFlagAndModeComeFromTheRecord) {
 }
 
 TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
-    programState.powerSwitching = 1;
+    radioState.powerSwitching = 1;
     // Count the prompts played before each command goes out.
     std::vector<std::pair<std::string, std::size_t>> sent;
     fake::state().responder = [&sent](int, const std::string& bytes) {
@@ -226,7 +226,7 @@ TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
 }
 
 TEST_F(InitialiseTest, PowerSwitchingOffSendsNoPowerCommands) {
-    programState.powerSwitching = 2;  // only 1 switches
+    radioState.powerSwitching = 2;  // only 1 switches
     initialiseProgram();
     for (const auto& command : commandsOn(kPort)) {
         EXPECT_NE(command, "Poweron;");
@@ -281,7 +281,7 @@ TEST_F(InitialiseTest, Model20WithAnotherOmAnswerStays20) {
 
 TEST_F(InitialiseTest, PortThatWillNotOpenStillRunsToTheEnd) {
     fake::state().ports[kPort].openable = false;
-    programState.powerSwitching = 1;
+    radioState.powerSwitching = 1;
     initialiseProgram();
     EXPECT_EQ(fake::takeWritten(kPort), "");
     EXPECT_EQ(radioState.rigModel, 23);

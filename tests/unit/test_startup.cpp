@@ -229,7 +229,7 @@ TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
                           Case{100, "PS9;"}, Case{0, "PS9;"}}) {
         fake::takeWritten(kPort);
         openPortSequence(kPort);
-        programState.powerSwitching = 1;
+        radioState.powerSwitching = 1;
         radioState.rigModel = c.model;
         shutdownProgram();
         EXPECT_EQ(fake::takeWritten(kPort), c.command) << c.model;
@@ -240,7 +240,7 @@ TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
 TEST_F(ShutdownTest, NoPowerCommandUnlessPowerSwitchingIsOne) {
     for (int switching : {0, 2}) {
         openPortSequence(kPort);
-        programState.powerSwitching = switching;
+        radioState.powerSwitching = switching;
         radioState.rigModel = 19;
         shutdownProgram();
         EXPECT_EQ(fake::takeWritten(kPort), "") << switching;

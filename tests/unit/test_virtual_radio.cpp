@@ -408,3 +408,36 @@ TEST(VirtualRadioGarble, APartOfTheAnswersIsSpoiledAndSwitchingOffCleansTheLine)
     radio.control("garble 0");  // a held-back tail is dropped with it
     for (int i = 0; i < 20; ++i) ASSERT_EQ(radio.handle("FA;ID;"), "FA00014200000;ID023;");
 }
+
+// CW text: each model takes its own "KY" form only, and the others are
+// refused; "KY;" tells room as the keyer drains; "KY0" stops.
+TEST(VirtualRadioCwText, EachModelTakesItsOwnKyFormOnly) {
+    const std::string padded = "KY CQ TEST                 ;";
+    const std::string right = "KY                  CQ TEST;";
+    const std::string bare = "KY2CQ TEST;";
+    struct Case {
+        const char* model;
+        const char* firmware;
+        const std::string* taken;
+    };
+    for (const Case& c : {Case{"019", "1.00", &padded}, Case{"020", "1.00", &padded}, Case{"021", "1.00", &right},
+                          Case{"022", "1.09", &padded}, Case{"022", "1.10", &bare}, Case{"023", "1.00", &padded},
+                          Case{"024", "1.00", &bare}, Case{"020qc", "1.00", nullptr}}) {
+        ModelSpec spec = model(c.model);
+        ASSERT_TRUE(vradio::parseFirmware(c.firmware, spec));
+        for (const std::string* form : {&padded, &right, &bare}) {
+            VirtualRadio radio(spec);
+            EXPECT_EQ(radio.handle(*form), form == c.taken ? "" : "?;") << c.model << " " << c.firmware << " " << *form;
+            EXPECT_EQ(radio.state.cwKeyed, form == c.taken ? (form == &padded ? "CQ TEST " : form == &right ? " CQ TEST" : "CQ TEST") : "")
+                << c.model;
+        }
+    }
+    VirtualRadio radio(model("024"));
+    EXPECT_EQ(radio.handle("KY;"), "KY0;");
+    EXPECT_EQ(radio.handle("KY2ABCDEFGHIJKLMNOPQRSTUVWX;KY2ABCDEFGHIJKLMNOPQRSTUVWX;KY;"), "KY1;");
+    EXPECT_EQ(radio.handle("KY2FULL;"), "?;");  // no room: nothing goes in
+    for (int i = 0; i < 30; ++i) radio.handle("KY;");
+    EXPECT_EQ(radio.handle("KY;"), "KY2;");      // sending, room again
+    EXPECT_EQ(radio.handle("KY0;KY;"), "KY0;");  // stopped and empty
+    EXPECT_EQ(radio.handle("FV;"), "FV1.00;");
+}

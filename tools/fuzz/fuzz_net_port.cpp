@@ -3,8 +3,9 @@
 // read from the input's end come the choices of each step: a piece from a
 // client, a client hanging up or reconnecting, a client that stops reading,
 // a tick, or a network event. A fake radio answers every command with the
-// next text of the input. Every line also goes through the protocol's parser
-// and both answer forms directly.
+// next text of the input (its "KY" answers feed the CW text, its silence
+// ends it). Every line also goes through the protocol's parser, command by
+// command, and both answer forms directly.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -22,13 +23,22 @@ constexpr std::size_t kMaxPiece = 1500;
 constexpr std::size_t kMaxAnswer = 300;
 constexpr int kMaxSteps = 64;
 
+// Every command of every line, read one after the other: each read moves
+// on, the last reaches the line's end, and both answer forms end a line.
 void checkParser(const std::string& piece) {
     fuzz::forEachPiece(piece, '\n', [](const std::string& line) {
-        const NetRequest r = parseNetLine(line);
-        FUZZ_CHECK(r.arguments.size() <= kTextCapacity, "arguments kept beyond a text", line);
-        for (int code : {kRprtOk, r.error}) {
-            const std::string answer = netAnswer(r, code, "1", "2");
-            FUZZ_CHECK(!answer.empty() && answer.back() == '\n', "answer without its line end", answer);
+        std::size_t at = 0;
+        int commands = 0;
+        while (!netLineDone(line, at)) {
+            const std::size_t before = at;
+            const NetRequest r = parseNetCommand(line, at);
+            FUZZ_CHECK(at > before && at <= line.size(), "a command read without moving on", line);
+            FUZZ_CHECK(++commands <= static_cast<int>(line.size()), "more commands than characters", line);
+            FUZZ_CHECK(r.arguments.size() <= kTextCapacity, "arguments kept beyond a text", line);
+            for (int code : {kRprtOk, r.error}) {
+                const std::string answer = netAnswer(r, code, "1", "2", "3", "4", "5");
+                FUZZ_CHECK(!answer.empty() && answer.back() == '\n', "answer without its line end", answer);
+            }
         }
     });
 }
@@ -43,7 +53,11 @@ void afterEachStep(const int* clients) {
     for (const NetClient& c : netState.clients) {
         FUZZ_CHECK(c.inbox.size() < kNetLineLimit, "client line kept beyond the limit", c.inbox);
         FUZZ_CHECK(c.outbox.size() <= kNetOutputLimit, "answers held beyond the limit", c.outbox);
+        FUZZ_CHECK(c.heldLines.size() <= kNetHeldLimit + kNetLineLimit, "lines held beyond the limit", c.heldLines);
+        FUZZ_CHECK(c.morseWait == 1 || c.heldLines.empty(), "lines held with no wait", c.heldLines);
     }
+    FUZZ_CHECK(radioState.cwText.size() <= static_cast<std::size_t>(kCwTextCapacity), "CW text beyond its room",
+               radioState.cwText);
     for (int k = 0; k < kClients; ++k) {
         if (clients[k] == 0) continue;
         // A connection with room for everything gets whole answers only; one
@@ -63,7 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::openRadioPort();
     sessionState.connected = in.ConsumeIntegralInRange(0, 1);
-    radioState.rigModel = in.ConsumeBool() ? 23 : 100;
+    // Each model's CW text form, and the reduced-feature radio without one.
+    radioState.rigModel = in.ConsumeIntegralInRange(19, 25);
+    if (radioState.rigModel == 25) radioState.rigModel = kReducedModel;
+    radioState.powerSwitching = in.ConsumeIntegralInRange(0, 1);
     radioState.splitState = in.ConsumeIntegralInRange(0, 2);
     catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     if (catState.debugLog == 1) openDebugLog();

@@ -61,7 +61,7 @@ void startUp(FuzzedDataProvider& in) {
     radioState.bandCoverage = in.PickValueInArray({"1", "6", "2", "7"});
     radioState.swrSpeech = in.ConsumeIntegralInRange(0, 1);
     radioState.tunerMode = in.ConsumeIntegralInRange(0, 2);
-    programState.powerSwitching = in.ConsumeIntegralInRange(0, 1);
+    radioState.powerSwitching = in.ConsumeIntegralInRange(0, 1);
     catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     initialiseProgram();  // "ID", "OM", "SQ0", "VN" answers come from the input
 }

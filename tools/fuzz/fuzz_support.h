@@ -26,6 +26,7 @@
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
 #include "program/program_state.h"
+#include "radio/cw_text.h"
 #include "radio/radio_state.h"
 #include "session/session_state.h"
 #include "speech/prompts.h"
@@ -203,12 +204,14 @@ inline void checkRadioCommands(const std::string& written, const std::set<std::s
         if (startsWith(command, "FA") || startsWith(command, "FB"))
             FUZZ_CHECK(wellFormedFrequencyCommand(command), "malformed frequency command", command);
         if (command == "Poweron") return;  // the wake-up text before "PS1"
-        // Two upper-case letters, then digits, letters or a blank (the EX separator).
+        // Two upper-case letters, then digits, letters or a blank (the EX
+        // separator); CW text ("KY") also the keyer's signs.
         FUZZ_CHECK(command.size() >= 2 && command[0] >= 'A' && command[0] <= 'Z' && command[1] >= 'A' &&
                        command[1] <= 'Z',
                    "command without its two letters", command);
+        const bool cwText = startsWith(command, "KY");
         for (char c : command.substr(2)) {
-            const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ';
+            const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == ' ' || (cwText && isCwCharacter(c));
             FUZZ_CHECK(ok, "command with a character the radio does not take", command);
         }
     });

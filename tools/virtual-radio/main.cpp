@@ -38,6 +38,8 @@ const char* const kHelp =
     "  --link PATH       same as LINK\n"
     "  --model M         019, 020, 020qc (the reduced-feature radio, answers OMQC),\n"
     "                    021, 022, 023 (default) or 024 (five-digit menu numbers)\n"
+    "  --firmware V      firmware version answered to FV, d.dd (default 1.00);\n"
+    "                    a 022 from 1.10 takes CW text as KY2\n"
     "  --seed N          seed of the moving meters (default 1)\n"
     "  --smeter N        hold the S-meter at N (0..30) instead of moving it\n"
     "  --off             start switched off (answers only PS until PS1)\n"
@@ -63,6 +65,7 @@ const char* const kHelp =
     "  smeter N|auto          hold the S-meter at N (0..30) or let it move\n"
     "  swr N, alc N           meter counts 0..30 read while transmitting\n"
     "  menu NUMBER VALUE      front-panel setting of an extended menu\n"
+    "  firmware V             firmware version d.dd (FV, the KY form of a 022)\n"
     "  garble N               spoil N per mille of the answers (0..1000): noise,\n"
     "                         cut, split, overlong, run together, repeated, hit\n"
     "  unplug                 close the terminal and remove LINK\n"
@@ -143,6 +146,9 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
         } else if (arg == "--model") {
             if (!takeValue() || !vradio::parseModel(value, o.model))
                 return std::fprintf(stderr, "--model needs 019..024 or 020qc\n"), false;
+        } else if (arg == "--firmware") {
+            if (!takeValue() || !vradio::parseFirmware(value, o.model))
+                return std::fprintf(stderr, "--firmware needs a version d.dd\n"), false;
         } else if (arg == "--seed") {
             if (!takeValue() || !readNumber(value, 0, 4294967295LL, n))
                 return std::fprintf(stderr, "--seed needs a number 0..4294967295\n"), false;

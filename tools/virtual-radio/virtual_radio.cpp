@@ -13,6 +13,8 @@ constexpr std::size_t kMaxReceived = 10000; // log entries kept when nobody take
 constexpr std::size_t kMaxMenuValue = 16;   // longest EX value accepted
 constexpr long long kMaxHz = 99999999999LL; // 11 digits
 constexpr int kTuneStartSwr = 18;           // SWR count when the tuner starts (3.0)
+constexpr std::size_t kCwPiece = 24;        // characters of one "KY" text
+constexpr std::size_t kCwBufferRoom = 24;   // a buffer holding no more than this takes another piece
 constexpr int kHighestTone = 42;            // TN 00..42, CN 00..41
 const std::string kError = "?;";
 
@@ -94,13 +96,20 @@ std::string switchCommand(std::string_view name, std::string_view params, int hi
 // filter and the CTCSS tone.
 bool reducedRadioLacks(std::string_view name) {
     return name == "EX" || name == "SH" || name == "FW" || name == "TN" || name == "CN" ||
-           name == "CT";
+           name == "CT" || name == "KY" || name == "FV";
 }
 
 }  // namespace
 
 std::string ModelSpec::name() const {
     return pad(id, 3) + (reduced ? "qc" : "");
+}
+
+bool parseFirmware(std::string_view text, ModelSpec& spec) {
+    if (text.size() != 4 || text[1] != '.' || !isDigits(text.substr(0, 1)) || !isDigits(text.substr(2)))
+        return false;
+    spec.firmware = std::string(text);
+    return true;
 }
 
 bool parseModel(std::string_view text, ModelSpec& spec) {
@@ -143,6 +152,9 @@ std::string VirtualRadio::handle(std::string_view bytes) {
         if (received_.size() >= kMaxReceived)
             received_.erase(received_.begin(), received_.begin() + kMaxReceived / 2);
         received_.push_back(command);
+        // The keyer sends a character in about the time a command takes to
+        // come in: the buffer drains as commands arrive.
+        if (!state.cwBuffer.empty()) state.cwBuffer.erase(0, 1);
         if (tooLong) {
             if (state.powered) out += kError;
             continue;
@@ -358,6 +370,8 @@ std::string VirtualRadio::answerPowered(std::string_view name, std::string_view 
     }
     if (name == "CT") return switchCommand(name, params, 1, s.toneOn);
     if (name == "EX") return menuCommand(params);
+    if (name == "KY") return cwTextCommand(params);
+    if (name == "FV") return params.empty() ? "FV" + model_.firmware + ";" : kError;
     if (name == "SM" || name == "RM" || name == "SW") return meterQuery(name, params);
     if (name == "ID") return params.empty() ? "ID" + pad(model_.id, 3) + ";" : kError;
     if (name == "OM") return params.empty() && model_.reduced ? "OMQC;" : kError;
@@ -382,6 +396,49 @@ std::string VirtualRadio::menuCommand(std::string_view params) {
         return "EX" + std::string(number) + std::string(separator) + menuValue(number) + ";";
     if (value.size() > kMaxMenuValue) return kError;
     state.menus[std::string(number)] = std::string(value);
+    return "";
+}
+
+// "KY" reads whether the keyer buffer has room: "KY0" (empty, or room on
+// the models with the bare form), "KY2" (sending, room left; bare-form
+// models), "KY1" (full). "KY0" as a command stops and empties the buffer.
+// Text goes in only in the model's own form and only while there is room.
+std::string VirtualRadio::cwTextCommand(std::string_view params) {
+    RadioState& s = state;
+    const bool bare = model_.bareCwText();
+    if (params.empty()) {
+        if (s.cwBuffer.size() > kCwBufferRoom) return "KY1;";
+        return bare && !s.cwBuffer.empty() ? "KY2;" : "KY0;";
+    }
+    if (params == "0") {
+        s.cwBuffer.clear();
+        return "";
+    }
+    std::string text;
+    if (bare) {
+        if (params[0] != '2' || params.size() < 2 || params.size() > kCwPiece + 1) return kError;
+        text = std::string(params.substr(1));
+    } else {
+        if (params[0] != ' ' || params.size() != kCwPiece + 1) return kError;
+        text = std::string(params.substr(1));
+        // The TS-590S takes the text right-aligned in the field, the others
+        // left-aligned; the field's blanks key as one word gap.
+        const bool right = model_.id == 21;
+        if (text.find_first_not_of(' ') == std::string::npos) return kError;  // no text at all
+        if (right ? text.back() == ' ' : text.front() == ' ') return kError;  // the other alignment
+        if (right) {
+            const std::size_t first = text.find_first_not_of(' ');
+            text = (first > 0 ? " " : "") + text.substr(first);
+        } else if (text.back() == ' ') {
+            text.erase(text.find_last_not_of(' ') + 1);
+            text += ' ';
+        }
+    }
+    for (char c : text)
+        if (c < ' ' || c > 'Z' || c == ';') return kError;
+    if (s.cwBuffer.size() > kCwBufferRoom) return kError;  // full: nothing goes in
+    s.cwBuffer += text;
+    s.cwKeyed += text;
     return "";
 }
 
@@ -573,6 +630,12 @@ ControlResult VirtualRadio::control(std::string_view line) {
         }
         if (!readInt(w[1], n) || n < 0 || n > 30) return ControlResult::unknown;
         setSMeter(static_cast<int>(n));
+        return ControlResult::done;
+    }
+    if (word == "firmware" && w.size() == 2) {
+        ModelSpec spec = model_;
+        if (!parseFirmware(w[1], spec)) return ControlResult::unknown;
+        model_ = spec;
         return ControlResult::done;
     }
     if (word == "garble" && w.size() == 2) {

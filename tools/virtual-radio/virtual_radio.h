@@ -20,6 +20,13 @@ namespace vradio {
 struct ModelSpec {
     int id = 23;           // 19..24
     bool reduced = false;  // only with id 20
+    std::string firmware = "1.00";  // "FV" answer, d.dd
+
+    // How the keyer takes CW text ("KY"): the TS-590S (021) right-aligns it in
+    // 24 characters after "KY "; the TS-890S (024) and the TS-990S (022) from
+    // firmware 1.10 take "KY2" and the text as it is; the others "KY " and the
+    // text padded to 24; the reduced-feature radio none.
+    bool bareCwText() const { return id == 24 || (id == 22 && firmware >= "1.10"); }
 
     // Model 024 numbers its menu with five digits, every other with three.
     bool fiveDigitMenu() const { return id == 24; }
@@ -29,6 +36,10 @@ struct ModelSpec {
     // "019" .. "024", "020qc" for the reduced-feature radio.
     std::string name() const;
 };
+
+// Reads a firmware version "d.dd" into spec; false (spec unchanged) for
+// anything else.
+bool parseFirmware(std::string_view text, ModelSpec& spec);
 
 // Reads a model name: "019".."024" (or "19".."24"), and "020qc" / "20qc" for
 // the reduced-feature radio, letters in any case. On success fills spec and
@@ -81,6 +92,8 @@ struct RadioState {
     int alcCount = 12;            // 0..30 while transmitting
     std::map<std::string, std::string> menus;  // EX values set so far, by menu number text
     int garble = 0;               // answers spoiled per mille (control "garble N"), 0 = clean line
+    std::string cwBuffer;         // CW text taken by "KY" and not yet keyed (24 or fewer leaves room)
+    std::string cwKeyed;          // every CW text taken since the start, as the keyer sends it
 
     bool tuning() const { return tuner.size() == 3 && tuner[2] == '1'; }
     bool transmitting() const { return transmit > 0 || ptt || tuning(); }
@@ -130,6 +143,7 @@ private:
     std::string answer(const std::string& command);
     std::string answerPowered(std::string_view name, std::string_view params);
     std::string menuCommand(std::string_view params);
+    std::string cwTextCommand(std::string_view params);
     std::string meterQuery(std::string_view name, std::string_view params);
     std::string sMeterAnswer();
     std::string meterAnswer(int meter);

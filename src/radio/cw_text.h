@@ -1,0 +1,63 @@
+// CW text through the radio's own keyer ("KY"): the command forms of each
+// model, and the sending of a queued text piece by piece as the radio's
+// buffer makes room. One path for every sender of CW text (a network
+// client's "b" today).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+constexpr int kCwPieceLength = 24;          // characters in one "KY" command at most
+constexpr int kCwTextCapacity = 1024;       // characters queued at most
+constexpr int kCwFirmwareNewForm = 110;     // TS-990S firmware (hundredths) from which it takes "KY2"
+
+// How a model takes text into its keyer buffer.
+enum CwTextForm {
+    kCwFormNone,          // no CW text (the reduced-feature radio)
+    kCwFormRightAligned,  // "KY " and the piece right-aligned in 24 characters (TS-590S)
+    kCwFormPadded,        // "KY " and the piece left-aligned, padded to 24 (TS-2000, TS-480, TS-590SG, older TS-990S)
+    kCwFormBare,          // "KY2" and the piece as it is (TS-890S, TS-990S from firmware 1.10)
+};
+
+// The form for rigModel with the firmware version in hundredths ("1.10" is
+// 110; 0 when not known, taken as older than every change).
+CwTextForm cwTextForm(int rigModel, int firmware);
+// The command (without ";") that puts piece (1..kCwPieceLength characters of
+// cwCharacters, not starting with a blank) into the keyer buffer in form;
+// "" for kCwFormNone. Right-aligned, the piece's closing blank goes before it.
+std::string cwTextCommand(CwTextForm form, std::string_view piece);
+// How much of text goes into the next "KY": all of it when it fits,
+// otherwise up to and with the last blank that fits, so that a piece ends
+// with its word gap (a right-aligned piece's leading blanks are the field's,
+// not gaps); a word longer than a piece is cut.
+int cwPieceOf(std::string_view text);
+// text as the keyer takes it: letters in upper case; digits, the signs
+// "/?.,-=+@" and one blank for each run of blanks kept; everything else
+// left out.
+std::string cwCharacters(std::string_view text);
+// True for a character cwCharacters keeps.
+bool isCwCharacter(char c);
+// The firmware version of an "FV" answer's field ("1.10" gives 110), 0 when
+// it is not a version.
+int firmwareOfField(std::string_view field);
+
+// True when the radio takes CW text: every model but the reduced-feature radio.
+bool radioSendsCwText();
+// Queues text (after cwCharacters) for the keyer. False, and nothing
+// queued, when the radio takes no CW text or the queue has no room for all
+// of it. Sends nothing: serviceCwText does.
+bool queueCwText(std::string_view text);
+// True while text waits in the queue, or the radio's buffer has not yet
+// reported room with nothing left to send.
+bool cwTextPending();
+// Drops the queue and, on a radio that takes CW text, sends "KY0" (the
+// keyer stops). True when text was pending.
+bool stopCwText();
+// Forgets the queue without a word to the radio (the link is lost).
+void dropCwText();
+// One step of sending, run by the poll between its answer and its next
+// query while text is pending and the radio answers: asks "KY;" (a TS-990S
+// is first asked its firmware, "FV;"); "KY0;" or "KY2;" (room) sends the
+// next piece, "KY1;" (full) asks again on a later tick, at least
+// kCwFullWaitMs on. No answer drops the queue.
+void serviceCwText();

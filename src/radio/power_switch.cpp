@@ -1,0 +1,15 @@
+// Switching the radio on and off by command, when the configuration allows it.
+#include "radio/power_switch.h"
+
+#include "link/exchange.h"
+#include "radio/radio_state.h"
+
+bool powerSwitchAllowed() { return radioState.powerSwitching == 1; }
+
+void sendPowerOn() {
+    sendText("Poweron");
+    speakDelay();
+    sendText("PS1");
+}
+
+void sendPowerOff() { sendText("PS0"); }
