@@ -31,6 +31,8 @@ constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
 constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
 constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
+// Reports in which the frequency a program sent may still show up first.
+constexpr int kReportsAwaitingCommand = 3;
 // While changes are announced, every fourth meter query asks the mode
 // instead: a mode switched at the radio is heard within half a second, and
 // the S-meter is still read five times a second.
@@ -63,12 +65,26 @@ void connectRadio() {
     acceptHeardState();
 }
 
-// True when the radio's frequency report text (letters and digits) is one
-// a program asked for: the first report since a frequency command went out,
-// or the frequency of that command. Anything else was tuned at the radio.
-bool commandedFrequency(const std::string& report) {
+// True when a frequency report's digits show what a program asked for: the
+// first report since a frequency command went out, or, a few reports on,
+// that command's frequency (the first was an answer that came late). Any
+// other new frequency was tuned at the radio. Run for every report.
+bool commandedFrequency(const std::string& digits) {
+    auto& N = sessionState;
     const auto& C = catState;
-    return C.freqReportSuperseded == 1 || midText(report, 3) == midText(C.lastFreqCmd, 3, kFreqDigits);
+    bool commanded = false;
+    if (C.freqReportSuperseded == 1) {
+        N.awaitedFreq = midText(C.lastFreqCmd, 3, kFreqDigits);
+        N.awaitedReports = kReportsAwaitingCommand;
+        commanded = true;
+    } else if (!N.awaitedFreq.empty()) {
+        commanded = digits == N.awaitedFreq;
+        N.awaitedReports -= 1;
+    }
+    // Seen, or given up on: the radio's own later move to the same
+    // frequency (a band key back) is its own again.
+    if (digits == N.awaitedFreq || N.awaitedReports <= 0) N.awaitedFreq.clear();
+    return commanded;
 }
 
 // A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
@@ -85,8 +101,9 @@ void followFrequencyAnswer() {
     const std::string report = leftText(C.replyText, kFreqAnswerEnd - 1);
     // The operator's own commands are heard already (acceptHeardState after
     // every key); another program's are told apart from the radio's dial.
+    const bool commanded = commandedFrequency(digits);
     if (report != C.lastFreqReply)
-        noteChange(commandedFrequency(report) ? kChangeByOtherProgram : kChangeAtRadio);
+        noteChange(commanded ? kChangeByOtherProgram : kChangeAtRadio);
     else
         noteSteadyReport();
     putText(C.lastFreqReply, report);

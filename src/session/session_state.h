@@ -34,6 +34,8 @@ struct SessionState {
     int pendingChange = kChangeNone;  // who changed something since, set by noteChange
     std::int64_t lastChangeMs = 0;    // platform clock of the latest change seen, for the settle time
     int steadyReports = 0;      // frequency reports since then that showed no change, held at 2
+    std::string awaitedFreq;    // 11 digits of a frequency a program sent, not yet reported ("" none)
+    int awaitedReports = 0;     // reports left in which it may still show up
     int meterSlots = 0;         // meter queries since the poll last asked the mode
 };
 

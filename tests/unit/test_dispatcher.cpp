@@ -632,12 +632,13 @@ TEST_F(DispatcherTest, ChangesAtTheRadioWaitToSettleForKeysAndForReadouts) {
     tick(20);
     EXPECT_TRUE(spoken().empty());
 
-    // A key before the change has settled: never spoken.
+    // A key before the change has settled: never spoken. (This one sends
+    // the frequency again, which the radio then reports.)
     radio.answers["FA;"] = "FA00014080000;";
     tickUntilAsked("FA;");
     tick(2);
-    press('O');
-    forget();
+    press(kVkHome);
+    EXPECT_EQ(sent().back(), "FA00014080000;");
     tick(20);
     EXPECT_TRUE(spoken().empty());
     EXPECT_EQ(radioState.freqHz, 14080000);
@@ -658,6 +659,12 @@ TEST_F(DispatcherTest, ChangesAtTheRadioWaitToSettleForKeysAndForReadouts) {
     EXPECT_EQ(Prompts(said.end() - 6, said.end()),
               (Prompts{keyHelpSentence(sentences - 1), "1", "4", "point", "1", "mhz"}));
     EXPECT_EQ(std::count(said.begin(), said.end(), "mhz"), 1);
+
+    // Back at the radio, in one step, to the frequency the key sent: the
+    // radio's own change all the same.
+    radio.answers["FA;"] = "FA00014080000;";
+    tick(16);
+    EXPECT_EQ(spoken(), (Prompts{"1", "4", "point", "0", "8", "mhz"}));
 
     // M while the poll's mode query is on its way: its answer names the old
     // mode and is passed over. Then the mode switched at the radio is heard.
