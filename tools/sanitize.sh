@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Builds Rigvox with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan/ (prompts included) and runs every test there: the unit tests,
-# then the end-to-end tests under a virtual X display, as tools/test.sh does.
+# then the end-to-end tests, each on a virtual X display of its own and
+# several at a time, as tools/test.sh does.
 # Any memory error, undefined behaviour or leak in our code fails the run;
 # leaks inside third-party libraries (SDL, fontconfig, X) are suppressed by
 # tools/lsan.supp. Extra arguments go to both ctest runs (e.g. -R Config).
-# RIGVOX_ASAN_DIR chooses the build folder (default: build-asan/ in the source).
+# RIGVOX_ASAN_DIR chooses the build folder (default: build-asan/ in the source);
+# RIGVOX_TEST_JOBS how many tests run at once (default: three per core).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${RIGVOX_ASAN_DIR:-$root/build-asan}"
-jobs="$(nproc 2>/dev/null || echo 2)"
+cores="$(nproc 2>/dev/null || echo 2)"
+jobs="${RIGVOX_TEST_JOBS:-$((cores * 3))}"
 
 # halt_on_error/abort: the first report ends the process with an error, so
 # a test can never pass over it. Reports go to stderr, which ctest shows.
@@ -19,7 +22,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0:${LSAN_OPTIONS:-}"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRIGVOX_SANITIZE=ON
-cmake --build "$build" -j"$jobs"
+cmake --build "$build" -j"$cores"
 
 # SDL loads its X11 and audio libraries with dlopen and closes them at quit,
 # before LeakSanitizer reports: their allocations would show as "<unknown
@@ -46,7 +49,6 @@ if compgen -G "$root/tests/e2e/test_*.py" >/dev/null; then
   # and leaks, overflows and undefined behaviour are caught as before. The
   # unit tests keep the full checks.
   ASAN_OPTIONS="$ASAN_OPTIONS:quarantine_size_mb=0:thread_local_quarantine_size_kb=0:detect_stack_use_after_return=0" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
-    ctest --test-dir "$build" --output-on-failure -L e2e "$@" || status=1
+    ctest --test-dir "$build" --output-on-failure -L e2e -j"$jobs" "$@" || status=1
 fi
 exit $status

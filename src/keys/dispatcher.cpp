@@ -630,6 +630,8 @@ void handleEvent() {
         case kEventKeyUp: K.keyHeld = 0; break;
         case kEventTick:
             pollTick();
+            // The limit says "transmit off" as Space does: heard, as a key is.
+            if (limitProgramTransmission()) acceptHeardState();
             answerMorseWaits();
             sendNetAnswers();
             readWholeHelp();

@@ -60,6 +60,16 @@ bool setsMode(std::string_view command) {
     return startsWith(command, "MD") && command.size() > 2;
 }
 
+// Transmit ("TX", "TX0" to "TX2") and receive ("RX", "RX" and a digit):
+// 1 keys the transmitter, 0 releases it, -1 neither.
+int transmitCommand(std::string_view command) {
+    const bool digitOrNone = command.size() == 2 || (command.size() == 3 && command[2] >= '0' && command[2] <= '9');
+    if (!digitOrNone) return -1;
+    if (startsWith(command, "TX")) return 1;
+    if (startsWith(command, "RX")) return 0;
+    return -1;
+}
+
 // The radio's error answers: "?" (not understood or not now), "E", "O".
 bool errorAnswer(std::string_view answer) { return answer == "?;" || answer == "E;" || answer == "O;"; }
 
@@ -203,6 +213,7 @@ void servePassThrough(bool vfoAIsB) {
     auto& C = catState;
     C.bridgeScan = 0;
     C.bridgeMode.clear();
+    C.bridgeTransmit = -1;
     C.bridgeAnswered = 0;
     // The radio port named again as the pass-through port would feed the
     // radio's own answers back to it as commands.
@@ -251,6 +262,7 @@ void servePassThrough(bool vfoAIsB) {
             C.bridgeMode = midText(command, 3, 1);
         else
             awaited = letters.back();
+        if (transmitCommand(command) >= 0) C.bridgeTransmit = transmitCommand(command);
     }
 
     C.replyText.clear();

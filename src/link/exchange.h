@@ -59,8 +59,8 @@ bool holdsAnswer(std::string_view text, std::string_view letters);
 // operator listens on VFO B) (the rest waits in bridgeInbox); pauses for the answer to
 // the last one that has an answer; writes back the answers to those commands
 // and keeps any other answer for the poll. Leaves for the poll: bridgeScan
-// (0 when nothing was sent), replyText (what was written back), bridgeMode
-// and bridgeAnswered.
+// (0 when nothing was sent), replyText (what was written back), bridgeMode,
+// bridgeTransmit and bridgeAnswered.
 void servePassThrough(bool vfoAIsB);
 // Debug log "debug.dat": created with its two header lines when debugLog is 1.
 void openDebugLog();

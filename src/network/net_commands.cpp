@@ -32,10 +32,11 @@ NetState netState;
 namespace {
 
 constexpr int kReadChunk = 1024;
-// Bytes taken from one client per service: a client that floods waits for
-// the next wake-up (which comes at once), and keys and ticks go first.
-constexpr int kReadsPerService = 4;
 constexpr int kAcceptsPerService = 16;
+// Client lines are answered for at most this long per event (the line that
+// runs past it is finished): a key's first command reaches the radio within
+// the longest single line, however much clients send.
+constexpr std::int64_t kServiceMs = 10;
 
 // Frequency answers: "FA"/"FB" and 11 digits of hertz.
 constexpr int kFreqReplyOffset = 2;
@@ -342,8 +343,14 @@ int setPtt(const NetRequest& r, int slot) {
     const bool on = r.on > 0;
     // T 2 keys with the microphone, T 3 for data (the radio's rear input).
     const char* command = r.on == 2 ? "TX0" : r.on == 3 ? "TX1" : "TX";
-    if (on != (R.txState > 0)) transmitKey(command);
-    netState.pttSlot = R.txState > 0 ? slot : -1;
+    if (on != (R.txState > 0)) {
+        transmitKey(command);
+        // Keyed by a program, not the operator: it ends by itself after the limit.
+        if (on) R.txByProgramAtMs = platTickMs();
+    }
+    // A client holds only what a program keyed: the operator's own
+    // transmission does not end because a client went away.
+    netState.pttSlot = R.txState > 0 && R.txByProgramAtMs >= 0 ? slot : -1;
     return kRprtOk;
 }
 
@@ -569,7 +576,11 @@ std::string answerLevel(const NetRequest& r) {
     case kNetLevelRfPower: value = shareText(R.txPower, R.powerCeiling); break;
     case kNetLevelPreamp: value = plainNumber(R.preampOn == 1 ? kPreampDb : 0); break;
     case kNetLevelAtt: value = plainNumber(R.attOn == 1 ? attenuatorDb() : 0); break;
-    case kNetLevelStrength: value = plainNumber(kDbPerStep * (R.sMeter - kS9Steps)); break;
+    case kNetLevelStrength:
+        // Nothing read since the connection: no figure to give.
+        if (R.sMeter == kNoSMeterReading) return netAnswer(r, kRprtNotAvailable);
+        value = plainNumber(kDbPerStep * (R.sMeter - kS9Steps));
+        break;
     default:
         if (!askedLevel(r.level, value)) return netAnswer(r, kRprtIoError);
         break;
@@ -707,25 +718,30 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     return netAnswer(r, code);
 }
 
-// The answers to the commands of one line, in order. A \wait_morse whose
-// text is still going out holds its answer, and the rest of the line with
-// it, in the client's slot.
-std::string answerLine(const std::string& line, int slot, bool& quit) {
+// The answers to the commands of one line, in order, until the platform
+// clock reaches untilMs: the rest of the line goes back to the front of the
+// client's inbox and takes its next turn. A \wait_morse whose text is
+// still going out holds its answer in the client's slot, and the rest of
+// the line waits in the inbox with the lines after it.
+std::string answerLine(const std::string& line, int slot, bool& quit, std::int64_t untilMs) {
+    NetClient& c = netState.clients[slot];
     std::string out;
     std::size_t at = 0;
     while (!quit && !netLineDone(line, at)) {
         const NetRequest r = parseNetCommand(line, at);
         bool wait = false;
         const std::string answer = answerCommand(r, slot, quit, wait);
-        if (!wait) {
+        if (wait) {
+            c.morseWait = 1;
+            c.morseAnswer = answer;
+        } else {
             out += answer;
-            continue;
         }
-        NetClient& c = netState.clients[slot];
-        c.morseWait = 1;
-        c.morseAnswer = answer;
-        if (!netLineDone(line, at)) c.heldLines = line.substr(at) + "\n" + c.heldLines;
-        break;
+        if (quit || netLineDone(line, at)) break;
+        if (wait || platTickMs() >= untilMs) {
+            c.inbox = line.substr(at) + "\n" + c.inbox;
+            break;
+        }
     }
     return out;
 }
@@ -761,34 +777,44 @@ void dropClient(int slot) {
     }
 }
 
-// Answers one whole line; false when the client was dropped.
-bool serveLine(int slot, const std::string& line) {
+// Answers "RPRT -8" and hangs up: the client does not speak this protocol.
+void refuseClient(int slot) {
+    NetClient& c = netState.clients[slot];
+    c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
+    writeWaiting(c);
+    dropClient(slot);
+}
+
+// A web page can make the browser send a request to this port, with
+// commands in its body: the connection is closed before any of it acts.
+// Clients probe with unknown commands, so only a header before the first
+// valid command counts.
+bool webRequest(const NetClient& c, const std::string& line) {
+    const NetLineShape shape = netLineShape(line);
+    return shape == kNetLineWebRequest || (shape == kNetLineHeader && c.spoke == 0);
+}
+
+// Answers one whole line, as far as answerLine gets by untilMs; false when
+// the client was dropped.
+bool serveLine(int slot, const std::string& line, std::int64_t untilMs) {
     NetClient& c = netState.clients[slot];
     if (!netLineIsText(line)) {
-        // Not this protocol: say so and hang up.
-        c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-        writeWaiting(c);
-        dropClient(slot);
+        refuseClient(slot);  // not this protocol
         return false;
     }
     std::string trimmed = line;
     while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == ' ' || trimmed.back() == '\t'))
         trimmed.pop_back();
     if (trimmed.find_first_not_of(" \t") == std::string::npos) return true;  // empty lines are skipped
-    if (c.morseWait == 1) {
-        // Answered in order once the CW text has gone out.
-        if (c.heldLines.size() + trimmed.size() >= kNetHeldLimit) {
-            c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-            writeWaiting(c);
-            dropClient(slot);
-            return false;
-        }
-        c.heldLines += trimmed + "\n";
-        return true;
-    }
     if (catState.debugLog == 1) debugLine("***NRX=" + leftText(trimmed, kTextCapacity));
+    if (webRequest(c, trimmed)) {
+        if (catState.debugLog == 1) debugLine("RIGCTLD web request refused");
+        dropClient(slot);
+        return false;
+    }
+    if (parseNetLine(trimmed).error == kRprtOk) c.spoke = 1;
     bool quit = false;
-    c.outbox += answerLine(trimmed, slot, quit);
+    c.outbox += answerLine(trimmed, slot, quit, untilMs);
     writeWaiting(c);
     if (quit || c.outbox.size() > kNetOutputLimit) {
         dropClient(slot);
@@ -797,43 +823,97 @@ bool serveLine(int slot, const std::string& line) {
     return true;
 }
 
-// Reads what the client in slot sent and answers its whole lines. False
+// Reads what the client in slot sent, as far as its inbox has room: the
+// rest waits in the socket, whose input wakes the event wait again. False
 // when it had sent nothing.
-bool serveClient(int slot) {
+bool readClient(int slot) {
     NetClient& c = netState.clients[slot];
-    bool heard = false;
     std::string chunk;
-    for (int reads = 0; reads < kReadsPerService; ++reads) {
-        const int n = platNetRead(c.handle, chunk, kReadChunk);
-        if (n < 0) {
-            // Gone: a line it had not finished is dropped with it.
-            dropClient(slot);
-            return true;
-        }
-        if (n == 0) break;
-        heard = true;
-        std::size_t start = 0;
-        for (std::size_t end = chunk.find('\n'); end != std::string::npos; end = chunk.find('\n', start)) {
-            c.inbox.append(chunk, start, end - start);
-            start = end + 1;
-            if (c.inbox.size() >= kNetLineLimit) break;
-            const std::string line = c.inbox;
-            c.inbox.clear();
-            if (!serveLine(slot, line)) return true;
-        }
-        if (start < chunk.size()) c.inbox.append(chunk, start, std::string::npos);
-        if (c.inbox.size() >= kNetLineLimit) {
-            // No line of this protocol is that long.
-            c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-            writeWaiting(c);
-            dropClient(slot);
-            return true;
-        }
-        // A short read took all there was; more wakes the wait again.
-        if (n < kReadChunk) break;
+    bool heard = false;
+    while (c.hungUp == 0 && c.inbox.size() < kNetInputLimit) {
+        const int room = static_cast<int>(kNetInputLimit - c.inbox.size());
+        const int want = room < kReadChunk ? room : kReadChunk;
+        const int n = platNetRead(c.handle, chunk, want);
+        if (n < 0) c.hungUp = 1;  // gone: what it sent before is still answered
+        if (n != 0) heard = true;
+        if (n <= 0) break;
+        c.inbox += chunk;
+        c.heardAtMs = platTickMs();
+        if (n < want) break;  // a short read took all there was
     }
-    writeWaiting(c);
     return heard;
+}
+
+// Answers the next whole line of the client in slot (as far as untilMs
+// allows). False when it had none, or waits for its CW text; a client that
+// hung up is then dropped, with a line it had not finished.
+bool serveNextLine(int slot, std::int64_t untilMs) {
+    NetClient& c = netState.clients[slot];
+    if (c.handle == 0) return false;
+    if (c.morseWait == 1) {
+        if (c.hungUp == 1) dropClient(slot);  // nobody waits for the answer: the text stops
+        return false;
+    }
+    const std::size_t end = c.inbox.find('\n');
+    const bool overlong = end == std::string::npos ? c.inbox.size() >= kNetLineLimit : end >= kNetLineLimit;
+    if (overlong) {
+        refuseClient(slot);  // no line of this protocol is that long
+        return true;
+    }
+    if (end == std::string::npos) {
+        if (c.hungUp == 1) dropClient(slot);
+        return false;
+    }
+    const std::string line = c.inbox.substr(0, end);
+    c.inbox.erase(0, end + 1);
+    serveLine(slot, line, untilMs);
+    return true;
+}
+
+// True while a client has a line to answer now (or is to be dropped).
+bool inputHeld() {
+    for (const NetClient& c : netState.clients) {
+        if (c.handle == 0) continue;
+        if (c.hungUp == 1) return true;
+        if (c.morseWait == 0 && (c.inbox.find('\n') != std::string::npos || c.inbox.size() >= kNetLineLimit))
+            return true;
+    }
+    return false;
+}
+
+// Answers the clients' lines in turn, one line of each client in a round,
+// until none has a whole line or the time is up. With a radio that answers
+// in 70 ms one command that waits for it takes the whole time, so a key
+// waits at most for that one (a line of several commands is cut there).
+void serveWaitingLines() {
+    auto& N = netState;
+    const std::int64_t untilMs = platTickMs() + kServiceMs;
+    for (bool served = true; served;) {
+        served = false;
+        for (int k = 0; k < kNetClientSlots; ++k) {
+            const int slot = (N.nextSlot + k) % kNetClientSlots;
+            if (!serveNextLine(slot, untilMs)) continue;
+            served = true;
+            if (platTickMs() >= untilMs) {
+                N.nextSlot = (slot + 1) % kNetClientSlots;
+                return;
+            }
+        }
+    }
+}
+
+// The slot for a new connection: a free one, or the one of the client
+// heard from longest ago that holds no PTT, dropped to make room.
+int slotForNewcomer() {
+    const auto& N = netState;
+    int idlest = -1;
+    for (int slot = 0; slot < kNetClientSlots; ++slot) {
+        if (N.clients[slot].handle == 0) return slot;
+        if (slot != N.pttSlot && (idlest < 0 || N.clients[slot].heardAtMs < N.clients[idlest].heardAtMs))
+            idlest = slot;
+    }
+    if (idlest >= 0) dropClient(idlest);
+    return idlest;
 }
 
 void acceptClients() {
@@ -841,15 +921,14 @@ void acceptClients() {
     for (int i = 0; i < kAcceptsPerService; ++i) {
         const int handle = platNetAccept(N.listener);
         if (handle <= 0) return;
-        int slot = -1;
-        for (int k = 0; k < kNetClientSlots && slot < 0; ++k)
-            if (N.clients[k].handle == 0) slot = k;
+        const int slot = slotForNewcomer();
         if (slot < 0) {
-            platNetClose(handle);  // every slot taken: this one is refused
+            platNetClose(handle);
             continue;
         }
         N.clients[slot] = NetClient{};
         N.clients[slot].handle = handle;
+        N.clients[slot].heardAtMs = platTickMs();
     }
 }
 
@@ -877,44 +956,35 @@ void closeNetPort() {
         }
     if (N.listener > 0) platNetClose(N.listener);
     N.listener = 0;
+    platNetInputHeld(false);
 }
 
 void serveNetClients() {
     auto& N = netState;
     // Between events no exchange is ever open; the check keeps it so.
-    if (N.listener <= 0 || catState.busy == 1) return;
+    if (N.listener <= 0 || catState.busy == 1) {
+        platNetInputHeld(false);  // the tick looks again
+        return;
+    }
     bool heard = false;
     for (int slot = 0; slot < kNetClientSlots; ++slot)
-        if (N.clients[slot].handle != 0 && serveClient(slot)) heard = true;
+        if (N.clients[slot].handle != 0 && readClient(slot)) heard = true;
     // The wake-up was the listener's when no client had anything to say; a
-    // connection that came with a client's line wakes the wait once more.
+    // connection that came with a client's bytes waits for the tick.
     if (!heard) acceptClients();
+    serveWaitingLines();
+    platNetInputHeld(inputHeld());
 }
 
 void answerMorseWaits() {
     auto& N = netState;
     if (cwTextPending()) return;
-    for (int slot = 0; slot < kNetClientSlots; ++slot) {
-        NetClient& c = N.clients[slot];
+    for (NetClient& c : N.clients) {
         if (c.handle == 0 || c.morseWait == 0) continue;
         c.morseWait = 0;
         c.outbox += c.morseAnswer;
         c.morseAnswer.clear();
-        std::string held;
-        held.swap(c.heldLines);
-        std::size_t from = 0;
-        while (from < held.size()) {
-            std::size_t end = held.find('\n', from);
-            if (end == std::string::npos) end = held.size();
-            const std::string line = held.substr(from, end - from);
-            from = end + 1;
-            if (c.morseWait == 1) {
-                c.heldLines += line + "\n";  // another wait: the rest stays held
-                continue;
-            }
-            if (!serveLine(slot, line)) break;  // dropped
-        }
-        if (c.handle != 0) writeWaiting(c);
+        writeWaiting(c);
     }
 }
 
@@ -925,6 +995,9 @@ void sendNetAnswers() {
     if (radioState.txState == 0) N.pttSlot = -1;
     for (NetClient& c : N.clients)
         if (c.handle != 0) writeWaiting(c);
-    // A connection that came while clients kept the wake-ups busy.
+    // A connection that came while clients kept the wake-ups busy, or one
+    // the listener could not take (out of descriptors): the event wait no
+    // longer watches a listener that failed.
     acceptClients();
+    platNetInputHeld(inputHeld());
 }

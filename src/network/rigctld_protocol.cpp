@@ -286,6 +286,25 @@ bool netLineIsText(std::string_view line) {
     return true;
 }
 
+NetLineShape netLineShape(std::string_view line) {
+    std::string_view words[4];
+    int count = 0;
+    std::size_t at = 0;
+    for (std::string_view word = nextWord(line, at); !word.empty() && count < 4; word = nextWord(line, at))
+        words[count++] = word;
+    if (count == 0) return kNetLinePlain;
+    if (count == 3 && words[2].substr(0, 5) == "HTTP/") return kNetLineWebRequest;
+    const std::string_view first = words[0];
+    const std::size_t colon = first.find(':');
+    if (colon == std::string_view::npos || colon == 0) return kNetLinePlain;
+    for (std::size_t i = 0; i < colon; ++i) {
+        const char c = first[i];
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (!letter && !(i > 0 && ((c >= '0' && c <= '9') || c == '-' || c == '_'))) return kNetLinePlain;
+    }
+    return kNetLineHeader;
+}
+
 bool netLineDone(std::string_view line, std::size_t at) {
     while (at < line.size() && (isBlank(line[at]) || line[at] == '\r')) ++at;
     return at >= line.size();

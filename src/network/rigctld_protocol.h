@@ -144,3 +144,10 @@ std::string netDumpCaps(const NetServed& served);
 bool isNetModeName(std::string_view name);
 // Hamlib VFO names ("VFOA", "VFOB", "currVFO", "Main", "Sub", "TX", "RX", "VFO").
 bool isNetVfoName(std::string_view name);
+
+// What a line looks like besides this protocol: a web browser's request line
+// ("POST / HTTP/1.1": three words, the third starting "HTTP/"), a header line
+// ("Host: 127.0.0.1": a name of letters, digits, "-" and "_" with ":" right
+// after it), or neither. Blanks around the line are ignored.
+enum NetLineShape { kNetLinePlain, kNetLineWebRequest, kNetLineHeader };
+NetLineShape netLineShape(std::string_view line);

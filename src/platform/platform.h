@@ -131,7 +131,11 @@ int platSerialGiveNumber(const std::string& path);
 // 0, or 0 when it cannot (address not local, port taken, no network).
 int platNetListen(const std::string& address, int port);
 // Takes one pending connection from a listener without waiting. Returns its
-// handle above 0 (non-blocking), or 0 when none is pending.
+// handle above 0 (non-blocking), or 0 when none is pending or it cannot be
+// taken. A listener whose connection cannot be taken for want of resources
+// (too many open files) is left out of the event wait until a later call
+// takes one or finds none pending, so the wait does not wake for it again
+// and again: the program calls this on every tick as well.
 int platNetAccept(int listener);
 // Takes at most maxBytes waiting bytes without waiting; text becomes exactly
 // the bytes taken. Returns the count (0 when nothing is waiting), or -1 once
@@ -141,6 +145,11 @@ int platNetRead(int handle, std::string& text, int maxBytes);
 // count written (possibly fewer, possibly 0), or -1 on a broken connection.
 int platNetWrite(int handle, const std::string& text);
 void platNetClose(int handle);
+// Whether the program holds client input it has read but not yet answered
+// (it answers a bounded amount per event). While held, the event wait does
+// not sleep: it gives waiting window events and a due tick first, then
+// kEventNetwork, as if a socket had input.
+void platNetInputHeld(bool held);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Files

@@ -138,7 +138,13 @@ void platTimerStart(int periodMs) { g.timerPeriodMs = periodMs; }
 void platTimerStop() { g.timerPeriodMs = 0; }
 
 bool platWaitEvent(int& kind, int& param) {
-    if (g.nextEvent >= g.events.size()) return false;
+    if (g.nextEvent >= g.events.size()) {
+        // Input the program holds is answered before the script ends.
+        if (!g.netInputHeld) return false;
+        kind = kEventNetwork;
+        param = 0;
+        return true;
+    }
     kind = g.events[g.nextEvent].first;
     param = g.events[g.nextEvent].second;
     ++g.nextEvent;
@@ -322,6 +328,7 @@ void platNetClose(int handle) {
     auto it = g.sockets.find(handle);
     if (it != g.sockets.end()) it->second.open = false;
 }
+void platNetInputHeld(bool held) { g.netInputHeld = held; }
 
 // --- files -----------------------------------------------------------------
 

@@ -104,6 +104,7 @@ struct State {
     std::map<int, Socket> sockets;
     int nextSocket = 1;
     bool netListenFails = false;               // platNetListen fails (port taken)
+    bool netInputHeld = false;                 // platNetInputHeld: platWaitEvent gives kEventNetwork after the script
     // files
     std::map<std::string, File> files;
     std::set<std::string> unwritablePaths;     // open for writing fails

@@ -502,20 +502,25 @@ int platSerialWrite(int handle, const std::string& text) {
 namespace {
 
 // Open sockets, listeners and connections alike; handle n is netSlots[n - 1].
-std::vector<int> netSlots;  // descriptor, -1 = free slot
+struct NetSlot {
+    int fd = -1;           // -1 = free slot
+    bool resting = false;  // a listener whose last accept found no descriptor to take it with
+};
+std::vector<NetSlot> netSlots;
+bool inputHeld = false;  // platNetInputHeld
 
 int netFdOf(int handle) {
     if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return -1;
-    return netSlots[handle - 1];
+    return netSlots[handle - 1].fd;
 }
 
 int netAddSlot(int fd) {
     for (std::size_t i = 0; i < netSlots.size(); ++i)
-        if (netSlots[i] < 0) {
-            netSlots[i] = fd;
+        if (netSlots[i].fd < 0) {
+            netSlots[i] = NetSlot{fd};
             return static_cast<int>(i + 1);
         }
-    netSlots.push_back(fd);
+    netSlots.push_back(NetSlot{fd});
     return static_cast<int>(netSlots.size());
 }
 
@@ -523,9 +528,15 @@ int netAddSlot(int fd) {
 
 void platreal::netDescriptors(std::vector<int>& fds) {
     fds.clear();
-    for (int fd : netSlots)
-        if (fd >= 0) fds.push_back(fd);
+    // A resting listener stays readable while its connection waits: watched,
+    // it would wake the wait at once, every time.
+    for (const NetSlot& n : netSlots)
+        if (n.fd >= 0 && !n.resting) fds.push_back(n.fd);
 }
+
+bool platreal::netInputHeld() { return inputHeld; }
+
+void platNetInputHeld(bool held) { inputHeld = held; }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535) return 0;
@@ -550,7 +561,7 @@ int platNetListen(const std::string& address, int port) {
     // run's connections linger in TIME_WAIT.
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, 8) != 0) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         closeFd(fd);
         return 0;
     }
@@ -563,6 +574,7 @@ int platNetAccept(int listener) {
     for (;;) {
         const int fd = ::accept4(lfd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
+            netSlots[listener - 1].resting = false;
             // Answers are short lines a client waits for: send each at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -571,7 +583,11 @@ int platNetAccept(int listener) {
         // A connection that was reset while it waited is skipped; the next
         // one may still be good.
         if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
-        return 0;  // none pending (EAGAIN), or out of descriptors
+        // Out of descriptors or memory: the connection stays queued, and the
+        // listener rests until a tick's call takes it.
+        netSlots[listener - 1].resting =
+            errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
+        return 0;
     }
 }
 
@@ -617,7 +633,7 @@ void platNetClose(int handle) {
     const int fd = netFdOf(handle);
     if (fd < 0) return;
     closeFd(fd);
-    netSlots[handle - 1] = -1;
+    netSlots[handle - 1] = NetSlot{};
 }
 
 // ---------------------------------------------------------------------------

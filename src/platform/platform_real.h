@@ -32,8 +32,11 @@ long canvasPixel(int x, int y);
 // playable WAV.
 std::int64_t wavDurationMs(const std::string& path);
 
-// Descriptors of every open network socket (listeners and connections), for
-// the event wait to watch beside the display connection.
+// Descriptors of every open network socket (listeners and connections, but
+// not a listener resting after a failed accept), for the event wait to watch
+// beside the display connection.
 void netDescriptors(std::vector<int>& fds);
+// As last set by platNetInputHeld: the event wait must not sleep.
+bool netInputHeld();
 
 }  // namespace platreal

@@ -512,7 +512,7 @@ bool platWaitEvent(int& kind, int& param) {
         if (!b.timer.running()) return false;
         for (;;) {
             const std::int64_t wait = b.timer.msUntilDue(platTickMs());
-            if (wait > 0 && waitSockets(-1, wait)) {
+            if (wait > 0 && (platreal::netInputHeld() || waitSockets(-1, wait))) {
                 kind = kEventNetwork;
                 param = 0;
                 return true;
@@ -555,15 +555,26 @@ bool platWaitEvent(int& kind, int& param) {
         if (b.dirty) present();
         restAudioWhenIdle();
         const std::int64_t wait = b.timer.msUntilDue(platTickMs());
-        if (b.window && b.displayFd >= 0) {
+        const bool x11 = b.window && b.displayFd >= 0;
+        if (x11 && mustPump()) {
             // Drawing may have read events into Xlib's own queue, where
             // poll() cannot see them: take them first.
-            if (mustPump()) {
-                pump();
-                if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
-            }
+            pump();
+            if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) continue;
+        }
+        // Client input the program already holds: no sleep, but a key that
+        // came meanwhile still goes first.
+        if (platreal::netInputHeld()) {
+            if (x11 && (waitSockets(b.displayFd, 0, &b.displayQuiet), !b.displayQuiet)) continue;
+            kind = kEventNetwork;
+            param = 0;
+            return true;
+        }
+        if (x11) {
             const bool input = waitSockets(b.displayFd, wait, &b.displayQuiet);
-            if (input) {
+            // The X server had something too: its events go before the
+            // client's input, which waits in its socket for the next round.
+            if (input && b.displayQuiet) {
                 kind = kEventNetwork;
                 param = 0;
                 return true;

@@ -18,5 +18,7 @@ namespace platwin {
 // take, bytes, or its peer closed); null while no socket is open. Manual
 // reset: the waiter resets it before it reports the input.
 HANDLE networkEvent();
+// As last set by platNetInputHeld: the wait must not sleep.
+bool netInputHeld();
 
 }  // namespace platwin

@@ -310,11 +310,13 @@ namespace {
 
 struct NetSlot {
     SOCKET sock = INVALID_SOCKET;  // INVALID_SOCKET = free slot
+    bool resting = false;          // a listener whose last accept failed for want of resources
 };
 std::vector<NetSlot> netSlots;     // handle n is netSlots[n - 1]
 HANDLE netEvent = nullptr;         // signalled by every open socket
 bool winsockReady = false;
 bool winsockFailed = false;
+bool inputHeld = false;            // platNetInputHeld
 
 bool ensureWinsock() {
     if (winsockReady) return true;
@@ -344,7 +346,7 @@ NetSlot* netOf(int handle) {
 int addSocket(SOCKET sock) {
     for (std::size_t i = 0; i < netSlots.size(); ++i)
         if (netSlots[i].sock == INVALID_SOCKET) {
-            netSlots[i].sock = sock;
+            netSlots[i] = NetSlot{sock};
             return static_cast<int>(i + 1);
         }
     netSlots.push_back({sock});
@@ -360,6 +362,10 @@ bool anySocketOpen() {
 }  // namespace
 
 HANDLE platwin::networkEvent() { return winsockReady && anySocketOpen() ? netEvent : nullptr; }
+
+bool platwin::netInputHeld() { return inputHeld; }
+
+void platNetInputHeld(bool held) { inputHeld = held; }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535 || address.empty() || !ensureWinsock()) return 0;
@@ -396,8 +402,22 @@ int platNetListen(const std::string& address, int port) {
 int platNetAccept(int listener) {
     NetSlot* n = netOf(listener);
     if (!n) return 0;
-    SOCKET sock = accept(n->sock, nullptr, nullptr);
-    if (sock == INVALID_SOCKET) return 0;  // none pending (WSAEWOULDBLOCK) or failed
+    SOCKET sock = INVALID_SOCKET;
+    for (;;) {
+        sock = accept(n->sock, nullptr, nullptr);
+        // A connection reset while it waited is skipped; the next may be good.
+        if (sock != INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) break;
+    }
+    const bool failed = sock == INVALID_SOCKET && WSAGetLastError() != WSAEWOULDBLOCK;
+    if (failed != n->resting) {
+        // Every accept re-arms the listener's signal while a connection
+        // waits; one that cannot be taken (no buffers, no handles) would
+        // wake the wait again at once. The listener rests, unwatched, until
+        // a tick's call takes a connection or finds none.
+        WSAEventSelect(n->sock, netEvent, failed ? 0 : FD_ACCEPT);
+        n->resting = failed;
+    }
+    if (sock == INVALID_SOCKET) return 0;
     // Answers are short and awaited: sent at once, not held back by Nagle.
     BOOL on = TRUE;
     setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
@@ -451,7 +471,7 @@ void platNetClose(int handle) {
     NetSlot* n = netOf(handle);
     if (!n) return;
     closesocket(n->sock);
-    n->sock = INVALID_SOCKET;
+    *n = NetSlot{};
 }
 
 // ---------------------------------------------------------------------------

@@ -546,9 +546,12 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
+        // A socket's input, or client input the program already holds (it
+        // answers a bounded amount per event and is not to sleep meanwhile).
         HANDLE net = platwin::networkEvent();
-        if (net && WaitForSingleObject(net, 0) == WAIT_OBJECT_0) {
-            ResetEvent(net);
+        const bool signalled = net && WaitForSingleObject(net, 0) == WAIT_OBJECT_0;
+        if (signalled) ResetEvent(net);
+        if (signalled || platwin::netInputHeld()) {
             kind = kEventNetwork;
             param = 0;
             return true;

@@ -53,11 +53,16 @@ void initialiseProgram() {
     auto& R = radioState;
 
     showBannerAndHelp(P.bannerText + "  " + P.workText);
-    if (C.debugLog == 1) openDebugLog();
-    // What the configuration could not use is told once the log is open.
-    for (std::size_t from = 0, end = P.configNotes.find('\n'); end != std::string::npos;
-         from = end + 1, end = P.configNotes.find('\n', from))
-        debugLine(P.configNotes.substr(from, end - from));
+    if (C.debugLog == 1) {
+        openDebugLog();
+        // Optional configuration lines that were skipped, one log line each.
+        std::size_t from = 0;
+        for (std::size_t end = P.configNotes.find('\n'); end != std::string::npos;
+             end = P.configNotes.find('\n', from)) {
+            debugLine(P.configNotes.substr(from, end - from));
+            from = end + 1;
+        }
+    }
     resetStartValues();
     loadMemoryFile();
     openPortSequence(C.comPort);

@@ -74,5 +74,6 @@ void resetStartValues() {
     R.tunerMode = radio.tunerMode;
     R.bandCoverage = radio.bandCoverage;
     R.powerSwitching = radio.powerSwitching;
+    R.txLimitSeconds = radio.txLimitSeconds;
     sessionState.announceLevel = announceLevel;
 }

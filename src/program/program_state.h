@@ -7,7 +7,7 @@
 struct ProgramState {
     std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
-    std::string configNotes;         // optional lines not understood (readConfiguration), for the debug log once it opens
+    std::string configNotes;         // optional config lines not understood, for the debug log once it opens
 };
 
 extern ProgramState programState;

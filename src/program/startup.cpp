@@ -33,6 +33,7 @@ constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
+constexpr int kDefaultTxLimitSeconds = 180;
 
 // Takes the next line of the open configuration file into cmdText, the
 // program's line buffer. A line past the end of the file reads as empty text.
@@ -45,16 +46,12 @@ void readConfigLine(int file) {
 
 int lineLength() { return static_cast<int>(catState.cmdText.size()); }
 
-// Notes the line in cmdText, after why, for the debug log, which opens later.
-void notConfigured(const char* why) {
-    auto& P = programState;
-    putText(P.configNotes, P.configNotes + why + catState.cmdText + "\n");
-}
-
 // Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
+constexpr const char* kTxLimitLabel = "TXLIMIT=";
 constexpr const char* kAnnounceLabel = "ANNOUNCE=";
 constexpr int kHighestTcpPort = 65535;
+constexpr int kLongestTxLimit = 86400;     // seconds: a day
 constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
 // The value of the line in cmdText when it starts with label (in any letter
@@ -92,32 +89,6 @@ void readRigctldValue(const std::string& value) {
     N.rigctldPort = textInt(port);
 }
 
-// "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
-// keeps the level as it was and is noted for the debug log.
-void readAnnounceValue(const std::string& value) {
-    const int level = announceLevelNamed(value);
-    if (level >= 0)
-        sessionState.announceLevel = level;
-    else
-        notConfigured("ANNOUNCE not understood: ");
-}
-
-// The optional lines, up to the end of the file: each known one is read,
-// any other noted for the debug log and skipped.
-void readOptionalLines(int file) {
-    std::string line;
-    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
-        putText(catState.cmdText, line);
-        std::string value;
-        if (labelledValue(kRigctldLabel, value))
-            readRigctldValue(value);
-        else if (labelledValue(kAnnounceLabel, value))
-            readAnnounceValue(value);
-        else if (line.find_first_not_of(" \t") != std::string::npos)
-            notConfigured("Line not understood: ");
-    }
-}
-
 // Without rigvox.cfg: says so, looks for the radio, writes the file with
 // the port and speed it answered at, and reads it. False when no radio
 // answered or the file could not be made. A file that is there but cannot
@@ -132,6 +103,46 @@ bool firstStart() {
         return false;
     }
     return true;
+}
+
+// "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
+// limit as it was and is noted for the debug log.
+void readTxLimitValue(const std::string& value) {
+    auto& P = programState;
+    if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
+        radioState.txLimitSeconds = textInt(value);
+    else
+        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + catState.cmdText + "\n");
+}
+
+// "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
+// keeps the level as it was and is noted for the debug log.
+void readAnnounceValue(const std::string& value) {
+    auto& P = programState;
+    const int level = announceLevelNamed(value);
+    if (level >= 0)
+        sessionState.announceLevel = level;
+    else
+        putText(P.configNotes, P.configNotes + "ANNOUNCE not understood: " + catState.cmdText + "\n");
+}
+
+// The optional lines, up to the end of the file: each known one is read,
+// any other noted for the debug log and skipped.
+void readOptionalLines(int file) {
+    auto& P = programState;
+    std::string line;
+    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
+        putText(catState.cmdText, line);
+        std::string value;
+        if (labelledValue(kRigctldLabel, value))
+            readRigctldValue(value);
+        else if (labelledValue(kTxLimitLabel, value))
+            readTxLimitValue(value);
+        else if (labelledValue(kAnnounceLabel, value))
+            readAnnounceValue(value);
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+            putText(P.configNotes, P.configNotes + "Line not understood: " + catState.cmdText + "\n");
+    }
 }
 
 }  // namespace
@@ -178,9 +189,9 @@ bool readConfiguration() {
     readConfigLine(file);
     C.debugLog = textInt(midText(C.cmdText, 7, 1));
 
-    auto& N = netState;
-    N.rigctldPort = 0;
-    N.rigctldAddress = "127.0.0.1";
+    netState.rigctldPort = 0;
+    netState.rigctldAddress = "127.0.0.1";
+    R.txLimitSeconds = kDefaultTxLimitSeconds;
     sessionState.announceLevel = kAnnounceRadio;
     programState.configNotes.clear();
     readOptionalLines(file);

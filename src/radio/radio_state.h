@@ -54,7 +54,8 @@ struct RadioState {
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
-    int txState = 0;                      // above 0 = transmitting by the Space key
+    int txState = 0;                      // above 0 = transmitting (Space, a network client or the pass-through)
+    std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken
@@ -73,6 +74,7 @@ struct RadioState {
     int tunerMode = 0;                    // line 5: 0 automatic tuner, 1 carrier only, 2 timed tuning then carrier
     std::string bandCoverage;             // line 6: highest band, "1" 10 m, "6" 6 m, "2" 2 m, "7" 70 cm
     int powerSwitching = 0;               // line 7: 1 = power on at start, power command at quit and from a client
+    int txLimitSeconds = 180;             // "TXLIMIT=": another program's transmission ends after this, 0 = never
 
     RadioState() {
         for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];

@@ -4,12 +4,14 @@
 // noise levels that the arrow keys then adjust.
 #include "radio/toggles.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "base/records.h"
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "platform/platform.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
@@ -153,21 +155,41 @@ void toggleMonitor() {
     updateStatusRow();
 }
 
+void setTransmitState(bool on) {
+    auto& R = radioState;
+    if (on == (R.txState > 0)) return;
+    R.txByProgramAtMs = -1;
+    if (on) {
+        // SWR speech is silenced while keyed by hand and given back on release.
+        R.txState = R.swrSpeech + kTxParked;
+        R.swrSpeech = 0;
+        R.tunerState = 0;
+    } else {
+        R.swrSpeech = R.txState - kTxParked;
+        R.txState = 0;
+    }
+}
+
 void transmitKey(const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
         playPrompt("on");
-        // SWR speech is silenced while keyed by hand and given back on release.
-        R.txState = R.swrSpeech + kTxParked;
-        R.swrSpeech = 0;
-        R.tunerState = 0;
+        setTransmitState(true);
         sendText(txCommand);
     } else {
-        R.swrSpeech = R.txState - kTxParked;
-        R.txState = 0;
+        setTransmitState(false);
         sendText("RX");
         playPrompt("tx");
         playPrompt("off");
     }
+}
+
+bool limitProgramTransmission() {
+    const auto& R = radioState;
+    if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return false;
+    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return false;
+    if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
+    transmitKey();
+    return true;
 }

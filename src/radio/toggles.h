@@ -26,3 +26,15 @@ void toggleMonitor();
 // is "TX" for the key; a network client may ask for "TX0" (microphone) or
 // "TX1" (data).
 void transmitKey(const char* txCommand = "TX");
+// On every tick: a transmission another program started (txByProgramAtMs)
+// that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
+// with "RX" and "tx" "off"; returns true then. The operator's own
+// transmission is not limited.
+bool limitProgramTransmission();
+
+// The transmit state alone, for Space and for what another program keys or
+// releases: on, SWR speech is parked in txState and the tuner state
+// cleared; off, SWR speech comes back. Either way the transmission counts
+// as the operator's (txByProgramAtMs -1) until the caller says otherwise.
+// Sends and speaks nothing; a state already as asked is left alone.
+void setTransmitState(bool on);

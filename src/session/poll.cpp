@@ -18,6 +18,7 @@
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
+#include "radio/toggles.h"
 #include "session/announce.h"
 #include "session/meters.h"
 #include "session/session_state.h"
@@ -173,6 +174,16 @@ void followPassThrough() {
     // commands the poll's own collections may come up empty.
     if (!C.replyText.empty()) sessionState.silentPolls = 0;
     const std::string forwarded = C.replyText;
+    // The other program keyed or released the transmitter: Space releases
+    // what it keyed, and the limit ends it if it does not.
+    if (C.bridgeTransmit == 1 && R.txState == 0) {
+        setTransmitState(true);
+        R.txByProgramAtMs = platTickMs();
+        noteChange(kChangeByOtherProgram);
+    } else if (C.bridgeTransmit == 0) {
+        if (R.txState > 0) noteChange(kChangeByOtherProgram);
+        setTransmitState(false);
+    }
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
         if (newMode != R.mode) noteChange(kChangeByOtherProgram);

@@ -4,10 +4,9 @@ spoken, transmit, split with its screen marker, the tune sequence with the
 SWR spoken from the radio's meter, the ALC watch with its peak, and the
 CTCSS tone, remembered with its band."""
 
-import time
 import unittest
 
-from rigvox_e2e import Session, commands, config_text, dark, spoken
+from rigvox_e2e import Session, commands, config_text, dark, spoken, wait_until
 
 SMETER = (745, 40, 200, 85)     # "S" and the S unit
 SPLIT = (75, 145, 205, 85)      # the split marker "B"
@@ -99,7 +98,7 @@ class MetersAndTransmit(unittest.TestCase):
             # (A reading asked for before T may still be spoken once, late;
             # after that the meter is the S-meter again.)
             mark = s.speech_mark()
-            time.sleep(1)
+            s.wait_for_radio(["SM0"] * 10, since=s.radio_mark())
             self.assertEqual(s.speech_since(mark), [])
             self.assertEqual(self.press("s", ["s"])[1], ["s", "4"])
 
@@ -114,12 +113,17 @@ class MetersAndTransmit(unittest.TestCase):
             s.radio_control("alc 20")
             s.radio_control("ptt on")
             mark = s.speech_mark()
-            time.sleep(4)
+
+            def peaks():
+                heard = s.speech_since(mark)
+                digits = [w for w in heard if w in DIGITS]
+                start = next((i for i, d in enumerate(digits) if d != "0"), len(digits))
+                return heard, [int(a + b) for a, b in zip(digits[start::2], digits[start + 1::2])]
+
+            # Some three peaks, each after half a second of quiet.
+            wait_until(lambda: len(peaks()[1]) >= 3, 30, "three ALC peaks spoken")
             s.radio_control("ptt off")
-            heard = s.speech_since(mark)
-            digits = [w for w in heard if w in DIGITS]
-            start = next((i for i, d in enumerate(digits) if d != "0"), len(digits))
-            values = [int(a + b) for a, b in zip(digits[start::2], digits[start + 1::2])]
+            heard, values = peaks()
             self.assertGreaterEqual(len(values), 2, heard)
             self.assertTrue(all(17 <= v <= 28 for v in values), heard)
             self.assertEqual(values, sorted(values), heard)

@@ -166,7 +166,8 @@ class HamlibClients(unittest.TestCase):
             s.wait_for_radio(["KY"], since=mark)
             self.assertEqual(c.ask("\\stop_morse"), ["RPRT 0"])
             stopped = s.wait_for_radio(["KY0"], since=mark)
-            time.sleep(0.5)
+            # Half a second of the program's own polls: nothing more is keyed.
+            s.wait_for_radio(["FA"] * 5, since=stopped)
             self.assertNotEqual(keyed_text(s.radio_log()[mark:]), " ".join(long_text.split()))
             self.assertFalse([cmd for cmd in s.radio_log()[stopped:] if cmd.startswith("KY ")])
 
@@ -211,6 +212,8 @@ class HamlibClients(unittest.TestCase):
             self.assertEqual(c.ask("\\set_vfo_opt 0"), ["RPRT 0"])
             self.assertEqual(c.ask("\\chk_vfo"), ["0"])
             self.assertEqual(c.ask("f"), ["145799000"])
+            # The radio logs the last command a moment after the client's answer.
+            s.wait_for_radio(["FB00435301000", "FA00145799000"], since=mark)
             sent = commands(s.radio_log()[mark:])
             for cmd in ("FA00145800000", "FT1", "FB00435300000", "FA00145799000", "FB00435301000"):
                 self.assertIn(cmd, sent)

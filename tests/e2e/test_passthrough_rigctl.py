@@ -3,7 +3,8 @@
 runs it (TS-590SG backend, no options), reads and sets the radio's frequency
 and mode through the program over a socat null-modem pair; every command
 works at the first attempt, the radio receives each setting once, and the
-program follows what was set.
+program follows what was set. A transmission rigctl keys ends by itself
+after the limit (TXLIMIT=2).
 
     virtual radio (com1) <-> rigvox <-> com2 =socat= client <-> rigctl
 """
@@ -80,7 +81,7 @@ class PassThroughRigctl(unittest.TestCase):
     def test_plain_rigctl_reads_and_sets_frequency_and_mode_through_the_program(self):
         # Quiet: the radio turned at its front panel below is read by rigctl;
         # an announcement would hold the program while rigctl waits.
-        config = config_text(port=1, speed=9600, bridge=2, debug=1, announce="quiet")
+        config = config_text(port=1, speed=9600, bridge=2, debug=1, announce="quiet") + "TXLIMIT=2\r\n"
         with BridgeSession(config=config,
                            radio=["--smeter", "12", "--delay", "10"]) as s:
             s.wait_for_window()
@@ -130,6 +131,18 @@ class PassThroughRigctl(unittest.TestCase):
                          if line.startswith("***VTX1=")]
             self.assertTrue(forwarded)
             self.assertEqual([r for r in forwarded if re.search(r"SM0\d|RM\d", r)], [])
+
+            # rigctl keys the transmitter and leaves: after the limit the
+            # program sends the receive command and says what Space says.
+            s.wait_for_quiet(0.5)
+            mark, said = s.radio_mark(), s.speech_mark()
+            self.assertEqual(s.rigctl("T", "1"), [])
+            keyed = time.monotonic()
+            self.assertTrue([c for c in s.radio_log()[mark:] if re.fullmatch(r"TX\d?", c)])
+            s.wait_for_speech(["tx", "off"], since=said, timeout=10)
+            ended = time.monotonic() - keyed
+            self.assertTrue(1.0 <= ended < 3.5, "transmission ended after %.2f s" % ended)
+            self.assertIn("RX", s.radio_log()[mark:])
 
 
 if __name__ == "__main__":

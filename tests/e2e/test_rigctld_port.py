@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""The rigctld-compatible network port (tenth configuration line): Debian's
+"""The rigctld-compatible network port (RIGCTLD= configuration line): Debian's
 rigctl, as Hamlib's "NET rigctl" client (model 2), reads and sets the virtual
 radio through the program; the program follows and stays silent. Then two
 clients at once, a client flooding without reading, a junk client and an
 overlong line: each answered or dropped, while keys and the radio link go
-on as before.
+on as before. Then what must never key the radio behind the operator's
+back: a web request with "T 1" in its body, a transmission that outlasts
+the limit (TXLIMIT=2), a client lost while it holds PTT; and a full house of
+clients making room for a newcomer.
 
     virtual radio (com1) <-> rigvox <-> 127.0.0.1:PORT <-> rigctl -m 2
 """
@@ -46,7 +49,7 @@ class RigctldPort(unittest.TestCase):
     def test_rigctl_clients_flood_and_junk(self):
         # Quiet: the radio turned at its front panel below is read by rigctl,
         # and the program is to stay silent throughout.
-        config = config_text(port=1, debug=1, announce="quiet") + "RIGCTLD=%d\r\n" % self.port
+        config = config_text(port=1, debug=1, announce="quiet") + "TXLIMIT=2\r\nRIGCTLD=%d\r\n" % self.port
         with Session(config=config, radio=["--smeter", "12"]) as s:
             self.s = s
             s.wait_for_window()
@@ -57,7 +60,7 @@ class RigctldPort(unittest.TestCase):
             # Reading: the radio turned at its front panel is reported from
             # the program's own state as soon as the poll has seen it.
             s.radio_control("freq A 7123450")
-            wait_until(lambda: self.rigctl("f") == ["7123450"], 5, "the new frequency")
+            wait_until(lambda: self.rigctl("f") == ["7123450"], 20, "the new frequency")
             self.assertEqual(self.rigctl("m", "t", "v", "s", "l", "STRENGTH"),
                              ["LSB", "2400", "0", "VFOA", "0", "VFOA", "-30"])
 
@@ -67,6 +70,8 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("F", "14074000", "M", "USB", "2400", "T", "1", "t",
                                          "T", "0", "t", "f", "m"),
                              ["1", "0", "14074000", "USB", "2400"])
+            # The radio logs the last setting a moment after rigctl's answer.
+            s.wait_for_radio(["TX", "RX"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertEqual(sent, ["FA00014074000", "MD2", "SH07", "TX", "RX"])
 
@@ -75,11 +80,14 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(self.rigctl("S", "1", "VFOB", "I", "14076000", "s", "i", "f",
                                          "S", "0", "VFOA", "s", "f"),
                              ["1", "VFOB", "14076000", "14074000", "0", "VFOA", "14074000"])
+            s.wait_for_radio(["FB00014076000", "FA00014074000"], since=mark)
             sent = commands(s.radio_log()[mark:])
             self.assertIn("FT1", sent)
             self.assertIn("FB00014076000", sent)
             self.assertEqual(sent[-1], "FA00014074000")
+            mark = s.radio_mark()
             self.assertEqual(self.rigctl("L", "RFPOWER", "0.5", "l", "RFPOWER"), ["0.500000"])
+            s.wait_for_radio(["PC050"], since=mark)
             self.assertIn("PC050", s.radio_log())
             # Nothing was spoken for the client (the reply pauses aside).
             self.assertEqual(spoken(s.speech_since(said_before)), [])
@@ -136,22 +144,87 @@ class RigctldPort(unittest.TestCase):
             flood.closed_after()
             for client in (a, b, flood, junk, long_line):
                 client.close()
-            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 10, "the clients' sockets closed")
+            wait_until(lambda: descriptors(s.proc.pid) <= fds - 2, 20, "the clients' sockets closed")
             self.assertNotIn("connected", s.speech_since(said_before))
             log = s.read_file("debug.dat")
             self.assertIn("***NRX=F 14074000", log)
 
             # A receive frequency set while split goes into the band record,
             # so the operator's V key leaving split comes back to it.
+            fds = descriptors(s.proc.pid)
             c = Client(self.port)
             self.assertEqual(c.ask("S 1 VFOB"), ["RPRT 0"])
             self.assertEqual(c.ask("F 14075000"), ["RPRT 0"])
             s.press("v", ["split", "off"], ["FA00014075000"])
             self.assertEqual(c.ask("s", 2), ["0", "VFOA"])
             c.close()
+            wait_until(lambda: descriptors(s.proc.pid) <= fds, 10, "the client's socket closed")
+
+            self.web_requests_and_transmissions(s)
 
             s.close_window()
             self.assertEqual(s.wait_exit(), 0)
+
+    def web_requests_and_transmissions(self, s):
+        # A web page's request, "T 1" in its body and all in one piece: the
+        # connection is closed without a word. So is a connection that sends
+        # a header line before any command; a client that has spoken may
+        # send anything and gets its answer.
+        mark, said = s.radio_mark(), s.speech_mark()
+        web = Client(self.port)
+        web.send(b"POST / HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nContent-Type: text/plain\r\n"
+                 b"Content-Length: 4\r\n\r\nT 1\n" % self.port)
+        self.assertEqual(web.closed_after(), b"")
+        probe = Client(self.port)
+        probe.send(b"\\probe\nOrigin: http://example.org\nT 1\n")
+        self.assertEqual(probe.closed_after(), b"RPRT -11\n")
+        talker = Client(self.port)
+        self.assertEqual(talker.ask("t"), ["0"])
+        self.assertEqual(talker.ask("Name: value"), ["RPRT -11"])
+        self.assertNotIn("TX", s.radio_log()[mark:])
+
+        # Every slot taken: the longest-idle client that holds no PTT makes
+        # room. The holder keyed first, so it is the longest idle of all.
+        holder = Client(self.port)
+        self.assertEqual(holder.ask("T 1"), ["RPRT 0"])
+        keyed = time.monotonic()
+        others = [Client(self.port) for _ in range(30)]
+        for other in others:
+            self.assertEqual(other.ask("t"), ["1"])
+        newcomer = Client(self.port)
+        self.assertEqual(newcomer.ask("t"), ["1"])
+        self.assertEqual(talker.closed_after(), b"")
+        self.assertEqual(holder.ask("t"), ["1"])
+
+        # The holder's transmission ends by itself after the limit, with
+        # the words of Space's release; the PTT it held is gone with it.
+        s.wait_for_radio(["TX", "RX"], since=mark, timeout=10)
+        ended = time.monotonic() - keyed
+        self.assertTrue(1.9 <= ended < 3.5, "transmission ended after %.2f s" % ended)
+        s.wait_for_speech(["tx", "off"], since=said)
+        self.assertEqual(holder.ask("t"), ["0"])
+        for client in [web, probe, talker, holder, newcomer] + others:
+            client.close()
+
+        # The operator's own transmission has no limit.
+        s.wait_for_silence()
+        s.press("space", ["tx", "on"], ["TX"])
+        mark = s.radio_mark()
+        time.sleep(3)
+        self.assertNotIn("RX", s.radio_log()[mark:])
+        s.press("space", ["tx", "off"], ["RX"])
+
+        # A client lost while it holds PTT takes the transmission with it,
+        # at once and without a word.
+        lost = Client(self.port)
+        mark, said = s.radio_mark(), s.speech_mark()
+        self.assertEqual(lost.ask("T 1"), ["RPRT 0"])
+        s.wait_for_radio(["TX"], since=mark)
+        lost.close()
+        closed = time.monotonic()
+        s.wait_for_radio(["TX", "RX"], since=mark)
+        self.assertLess(time.monotonic() - closed, 1.0)
+        self.assertNotIn("off", s.speech_since(said))
 
 
 if __name__ == "__main__":

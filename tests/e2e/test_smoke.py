@@ -7,7 +7,7 @@ import os
 import unittest
 
 from rigvox_e2e import (TITLE, WINDOW_POSITION, WINDOW_SIZE, Session, config_text,
-                        display_owned, ink_fraction)
+                        display_owned, ink_fraction, wait_until)
 
 
 class Smoke(unittest.TestCase):
@@ -23,11 +23,13 @@ class Smoke(unittest.TestCase):
 
             s.wait_for_speech(["rigvox", "3", "point", "4"], timeout=30)
 
-            # The banner at the top of the window has been drawn.
-            shot = s.screenshot()
-            s.wait_for_quiet(0.5)
-            shot = s.screenshot()
-            self.assertGreater(ink_fraction(shot, 300, 10, 400, 25), 0.01)
+            # The banner at the top of the window is drawn once start-up,
+            # which waits out a reply pause for the missing radio, is over.
+            def banner():
+                return ink_fraction(s.screenshot(), 300, 10, 400, 25)
+
+            wait_until(lambda: banner() > 0.01, 30, "the banner to be drawn", interval=0.2)
+            self.assertGreater(banner(), 0.01)
 
             s.close_window()
             self.assertEqual(s.wait_exit(30), 0)

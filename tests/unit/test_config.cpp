@@ -256,9 +256,12 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(catState.debugLog, 0);
     EXPECT_EQ(netState.rigctldPort, 4532);
     EXPECT_EQ(netState.rigctldAddress, "127.0.0.1");
+    EXPECT_EQ(radioState.txLimitSeconds, 180);
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
+    EXPECT_EQ(programState.configNotes, "");
 }
 
-TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortAndTheAnnouncementLevel) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheAnnouncementLevel) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -280,26 +283,35 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortAndTheAnnouncementLevel) {
         EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
         EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
     }
-    // Nine lines: no port, changes at the radio announced.
+    // Nine lines: no port, the default limit, changes at the radio announced.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(netState.rigctldPort, 0);
+    EXPECT_EQ(radioState.txLimitSeconds, 180);
     EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
 
-    // The announcement level, in either order with the port; a bad value
-    // keeps the default and is noted for the debug log, as is an unknown line.
-    struct Level { const char* line; int level; bool noted; };
-    for (const Level& c : {
-             Level{"ANNOUNCE=quiet", kAnnounceQuiet, false}, Level{"announce=All ", kAnnounceAll, false},
-             Level{"ANNOUNCE=radio", kAnnounceRadio, false}, Level{"ANNOUNCE=loud", kAnnounceRadio, true},
-             Level{"ANNOUNCE=", kAnnounceRadio, true}, Level{"ANNOUNCE=quiet all", kAnnounceRadio, true},
-             Level{"ANNOUNCE quiet", kAnnounceRadio, true},
+    // The transmit limit and the announcement level, before or after the
+    // port; a bad value keeps the default and is noted for the debug log,
+    // as is an unknown line.
+    struct Optional { const char* line; int seconds; int level; bool noted; };
+    const int radio = kAnnounceRadio;
+    int row = 0;
+    for (const Optional& c : {
+             Optional{"TXLIMIT=2", 2, radio, false}, Optional{"txlimit=0 ", 0, radio, false},
+             Optional{"TXLIMIT=86400", 86400, radio, false}, Optional{"TXLIMIT=86401", 180, radio, true},
+             Optional{"TXLIMIT=-5", 180, radio, true}, Optional{"TXLIMIT=", 180, radio, true},
+             Optional{"TXLIMIT=2s", 180, radio, true}, Optional{"TX LIMIT=2", 180, radio, true},
+             Optional{"ANNOUNCE=quiet", 180, kAnnounceQuiet, false}, Optional{"announce=All ", 180, kAnnounceAll, false},
+             Optional{"ANNOUNCE=radio", 180, radio, false}, Optional{"ANNOUNCE=loud", 180, radio, true},
+             Optional{"ANNOUNCE=", 180, radio, true}, Optional{"ANNOUNCE=quiet all", 180, radio, true},
+             Optional{"ANNOUNCE quiet", 180, radio, true},
          }) {
         auto lines = typicalLines();
-        lines.push_back("RIGCTLD=4533");
-        lines.push_back(c.line);
+        lines.push_back(++row % 2 == 0 ? c.line : "RIGCTLD=4533");
+        lines.push_back(row % 2 == 0 ? "RIGCTLD=4533" : c.line);
         fake::setFile("rigvox.cfg", joined(lines));
         ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(radioState.txLimitSeconds, c.seconds) << '"' << c.line << '"';
         EXPECT_EQ(sessionState.announceLevel, c.level) << '"' << c.line << '"';
         EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
         EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';

@@ -1,10 +1,15 @@
 // The real SDL backend's window without a screen (SDL's offscreen video
-// driver): opaque persistent text, fonts, key codes, close requests and the
-// merging of ticks while a handler runs long.
+// driver): opaque persistent text, fonts, key codes, close requests, the
+// merging of ticks while a handler runs long, and the wait's network input.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -239,6 +244,93 @@ TEST(RealKeyCodes, LettersDigitsAndTheDispatcherTable) {
         {SDLK_HOME, SDL_SCANCODE_HOME, 36},         {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
     };
     for (const Row& r : rows) EXPECT_EQ(virtualKey(r.sym, r.sc), r.vk) << SDL_GetKeyName(r.sym);
+}
+
+// A port nobody listens on now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof where;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&where), length);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length);
+    ::close(fd);
+    return ntohs(where.sin_port);
+}
+
+int connectTo(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    where.sin_port = htons(static_cast<uint16_t>(port));
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 ? fd : -1;
+}
+
+// Out of descriptors, a waiting connection cannot be taken: the listener is
+// not watched until a tick's accept takes it, so the wait does not wake for
+// it again and again. Input the program holds is handed back without a
+// sleep, after a waiting key.
+TEST_F(RealWindowTest, NetworkInputWakesTheWaitAndAListenerOutOfDescriptorsRests) {
+    const int port = freePort();
+    const int listener = platNetListen("127.0.0.1", port);
+    ASSERT_GT(listener, 0);
+    const int client = connectTo(port);
+    ASSERT_GE(client, 0);
+    rlimit limits{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limits), 0);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit none = limits;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+
+    platTimerStart(50);
+    int network = 0, ticks = 0, taken = 0;
+    const std::int64_t start = platTickMs();
+    while (platTickMs() - start < 300) {
+        int kind = 0, param = 0;
+        ASSERT_TRUE(platWaitEvent(kind, param));
+        if (kind == kEventNetwork) ++network;
+        if (kind == kEventTick) ++ticks;
+        taken += platNetAccept(listener) > 0 ? 1 : 0;  // as the program does for both
+    }
+    ::setrlimit(RLIMIT_NOFILE, &limits);
+    EXPECT_EQ(taken, 0);
+    EXPECT_LE(network, 2);
+    EXPECT_GE(ticks, 3);
+
+    // With descriptors again the next accept takes it, and the connection's
+    // bytes wake the wait.
+    const int connection = platNetAccept(listener);
+    ASSERT_GT(connection, 0);
+    ASSERT_EQ(::write(client, "f\n", 2), 2);
+    int kind = 0, param = 0;
+    do ASSERT_TRUE(platWaitEvent(kind, param));
+    while (kind == kEventTick);
+    EXPECT_EQ(kind, kEventNetwork);
+    std::string text;
+    EXPECT_EQ(platNetRead(connection, text, 100), 2);
+
+    platNetInputHeld(true);
+    pushKey(SDL_KEYDOWN, SDLK_q, SDL_SCANCODE_Q);
+    do ASSERT_TRUE(platWaitEvent(kind, param));
+    while (kind == kEventTick);
+    EXPECT_EQ(kind, kEventKeyDown);
+    const std::int64_t asked = platTickMs();
+    do ASSERT_TRUE(platWaitEvent(kind, param));
+    while (kind == kEventTick);
+    EXPECT_EQ(kind, kEventNetwork);
+    EXPECT_LT(platTickMs() - asked, 20);
+    platNetInputHeld(false);
+    do ASSERT_TRUE(platWaitEvent(kind, param));
+    while (kind == kEventNetwork && platTickMs() - asked < 20);
+    EXPECT_EQ(kind, kEventTick);
+
+    ::close(client);
+    platNetClose(connection);
+    platNetClose(listener);
 }
 
 TEST(RealKeyCodes, OtherLayoutsAndUnknownKeys) {

@@ -179,6 +179,31 @@ TEST(RigctldProtocol, OnlyPrintableTextIsALine) {
     EXPECT_FALSE(netLineIsText("\xff"));
 }
 
+TEST(RigctldProtocol, WebRequestLinesAreRecognised) {
+    struct Case { const char* line; NetLineShape shape; };
+    for (const Case& c : {
+             Case{"POST / HTTP/1.1", kNetLineWebRequest},
+             Case{"GET /index.html HTTP/1.0", kNetLineWebRequest},
+             Case{"F 14074000 HTTP/1.1", kNetLineWebRequest},  // a method word may be anything
+             Case{"  PRI * HTTP/2.0", kNetLineWebRequest},
+             Case{"Host: 127.0.0.1:4532", kNetLineHeader},
+             Case{"Content-Type:text/plain", kNetLineHeader},
+             Case{"x_forwarded_for: 1", kNetLineHeader},
+             Case{"Sec-Fetch-Mode:", kNetLineHeader},
+             Case{"T 1", kNetLinePlain},
+             Case{"+\\get_freq", kNetLinePlain},
+             Case{"S 1 VFOB", kNetLinePlain},
+             Case{"M USB HTTP", kNetLinePlain},
+             Case{"GET / HTTP/1.1 extra", kNetLinePlain},
+             Case{": value", kNetLinePlain},
+             Case{"1x: value", kNetLinePlain},
+             Case{"a b: value", kNetLinePlain},
+             Case{"", kNetLinePlain},
+         }) {
+        EXPECT_EQ(netLineShape(c.line), c.shape) << '"' << c.line << '"';
+    }
+}
+
 // CW text in each model's own "KY" form: the TS-590S right-aligns a piece
 // in 24 characters, the TS-890S and a TS-990S from firmware 1.10 take "KY2"
 // and the piece bare, the others pad it to 24; the reduced radio has none.

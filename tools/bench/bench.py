@@ -197,7 +197,8 @@ class X:
 
     def key(self, name):
         """Presses and releases a key in the window; returns the monotonic
-        time at which the press left for the X server."""
+        time at which the press left for the X server (taken before the
+        flush: the program may react before the flush has returned)."""
         code = self.x.XKeysymToKeycode(self.dpy, self.x.XStringToKeysym(name.encode()))
         events = []
         for kind in (2, 3):  # KeyPress, KeyRelease
@@ -207,8 +208,8 @@ class X:
             k.time, k.same_screen, k.keycode, k.state = 0, 1, code, 0
             events.append(e)
         self.x.XSendEvent(self.dpy, self.window, 1, 1, ctypes.byref(events[0]))  # KeyPressMask
-        self.x.XFlush(self.dpy)
         sent = time.monotonic()
+        self.x.XFlush(self.dpy)
         self.x.XSendEvent(self.dpy, self.window, 1, 2, ctypes.byref(events[1]))  # KeyReleaseMask
         self.x.XFlush(self.dpy)
         return sent

@@ -4,7 +4,7 @@ compatible port open (RIGCTLD= line of rigvox.cfg), timed from outside.
 
     bench_net.py [--runs N] [--seconds S] [BENCHMARK ...]
 
-BENCHMARK is any of answer, set, idle, reaction (default: all).
+BENCHMARK is any of answer, set, idle, reaction, flood (default: all).
 
   answer    a connected client's "f" to its answer, 500 times, with the
             program polling a radio that answers 10 ms after each query.
@@ -16,12 +16,17 @@ BENCHMARK is any of answer, set, idle, reaction (default: all).
             under Xvfb.
   reaction  a key (Right) to its frequency command at the radio port while
             that client polls: to compare with bench.py's reaction figure.
+  flood     Space to "RX;" (releasing) and to "TX;" beyond its spoken "tx on"
+            (keying) at the radio port while a client keeps 400 lines
+            alternating "S 1 VFOB" and "S 0 VFOA" queued, with a radio
+            answering 70 ms after each query.
 
 Needs RIGVOX_BUILD (rigvox, virtual-radio, wave/)."""
 
 import argparse
 import contextlib
 import os
+import socket
 import statistics
 import sys
 import threading
@@ -32,8 +37,47 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests",
 sys.path.insert(0, HERE)
 
 from bench import PtyRadio, X, arrival, connected_session, key_reactions, summary  # noqa: E402
-from rigvox_e2e import RigctlClient as Client, Session, config_text, free_port  # noqa: E402
+from rigvox_e2e import (RigctlClient as Client, Session, config_text, free_port,  # noqa: E402
+                        prompt_seconds)
 from soak import proc_sample  # noqa: E402
+
+
+class Flooder(threading.Thread):
+    """A client that keeps the program busy: the split switched on and off,
+    400 lines queued at any time, its answers read as they come."""
+
+    LINES = 400
+
+    def __init__(self, port):
+        super().__init__(daemon=True)
+        self.client = Client(port)
+        self.stopping = False
+        self.answered = 0
+
+    def run(self):
+        sock = self.client.sock
+        sock.settimeout(0.05)
+        sent, pending = 0, b""
+        while not self.stopping:
+            while sent - self.answered < self.LINES:
+                sock.sendall(b"S 1 VFOB\n" if sent % 2 == 0 else b"S 0 VFOA\n")
+                sent += 1
+            try:
+                chunk = sock.recv(65536)
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            if not chunk:
+                return
+            pending += chunk
+            self.answered += pending.count(b"\n")
+            pending = pending[pending.rfind(b"\n") + 1:]
+
+    def stop(self):
+        self.stopping = True
+        self.join(5)
+        self.client.close()
 
 
 class Poller(threading.Thread):
@@ -170,11 +214,43 @@ def bench_reaction(runs, trials=40):
     return {"ms": figures, "summary": text}
 
 
+def bench_flood(runs, trials=20, timeout=60):
+    """Space pressed while a client floods the program with work that each
+    waits for a 70 ms radio. Space releasing sends "RX" first and speaks
+    after, so its figure is the key's wait for the program; Space keying
+    speaks "tx" "on" first (wait=True, about 0.8 s) and then sends "TX", so
+    its figure is the time to "TX" beyond that speech. A command that does
+    not come within the timeout counts as the timeout."""
+    speech = 1000 * (prompt_seconds("tx") + prompt_seconds("on"))
+    release, key, lines = [], [], []
+    for _ in range(runs):
+        with own_radio_session(delay_ms=70, window=True) as (s, radio, port, x):
+            flooder = Flooder(port)
+            flooder.start()
+            time.sleep(1.0)
+            served0, t0 = flooder.answered, time.monotonic()
+            for i in range(trials):
+                time.sleep(1.2)  # the last Space's speech has ended
+                keying = i % 2 == 0
+                wanted = "TX" if keying else "RX"
+                sent = x.key("space")
+                at = arrival(radio, sent, lambda c: c == wanted, timeout=timeout)
+                ms = 1000 * ((at if at is not None else sent + timeout) - sent)
+                (key if keying else release).append(ms - speech if keying else ms)
+            lines.append((flooder.answered - served0) / (time.monotonic() - t0))
+            flooder.stop()
+    text = summary(release, "ms", "< 150 ms")
+    print("  Space releasing, under a flooding client, 70 ms radio: key to \"RX\" " + text)
+    print("  Space keying: \"TX\" after its %.0f ms of speech, %s" % (speech, summary(key, "ms")))
+    print("  the flooding client's lines answered: %.1f a second" % statistics.median(lines))
+    return {"release_ms": release, "key_ms": key, "summary": text}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--seconds", type=int, default=60)
-    parser.add_argument("benchmarks", nargs="*", default=["answer", "set", "idle", "reaction"])
+    parser.add_argument("benchmarks", nargs="*", default=["answer", "set", "idle", "reaction", "flood"])
     args = parser.parse_args()
     for name in args.benchmarks:
         print(name)
@@ -186,6 +262,8 @@ def main():
             bench_idle(args.runs, args.seconds)
         elif name == "reaction":
             bench_reaction(args.runs)
+        elif name == "flood":
+            bench_flood(args.runs)
         else:
             parser.error("unknown benchmark %s" % name)
 

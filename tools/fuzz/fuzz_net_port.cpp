@@ -51,10 +51,9 @@ void afterEachStep(const int* clients) {
     fuzz::checkPrompts();
     fuzz::checkTexts();
     for (const NetClient& c : netState.clients) {
-        FUZZ_CHECK(c.inbox.size() < kNetLineLimit, "client line kept beyond the limit", c.inbox);
+        FUZZ_CHECK(c.inbox.size() <= kNetInputLimit, "client text kept beyond the limit", c.inbox);
         FUZZ_CHECK(c.outbox.size() <= kNetOutputLimit, "answers held beyond the limit", c.outbox);
-        FUZZ_CHECK(c.heldLines.size() <= kNetHeldLimit + kNetLineLimit, "lines held beyond the limit", c.heldLines);
-        FUZZ_CHECK(c.morseWait == 1 || c.heldLines.empty(), "lines held with no wait", c.heldLines);
+        FUZZ_CHECK(c.morseWait == 1 || c.morseAnswer.empty(), "an answer held with no wait", c.morseAnswer);
     }
     FUZZ_CHECK(radioState.cwText.size() <= static_cast<std::size_t>(kCwTextCapacity), "CW text beyond its room",
                radioState.cwText);
