@@ -41,7 +41,7 @@ README_END = "<!-- END KEY TABLES -->"
 # The key names of the CODES column and their virtual-key codes, as the
 # program sees them once the keypad's digits and point and the bracket keys
 # are read as the keys they stand for.
-CODES = {"Space": 32, "Enter": 13, "PageUp": 33, "PageDown": 34, "Left": 37, "Up": 38,
+CODES = {"Space": 32, "Enter": 13, "Escape": 27, "Slash": 191, "Comma": 188, "PageUp": 33, "PageDown": 34, "Left": 37, "Up": 38,
          "Right": 39, "Down": 40, "Equals": 187, "Minus": 189, "Point": 190,
          "KeypadPlus": 107, "KeypadMinus": 109}
 CODES.update({chr(c): c for c in range(ord("A"), ord("Z") + 1)})

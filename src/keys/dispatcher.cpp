@@ -7,6 +7,7 @@
 #include "base/records.h"
 #include "base/text.h"
 #include "keys/adjust_keys.h"
+#include "keys/cw_message.h"
 #include "keys/frequency_entry.h"
 #include "keys/key_help.h"
 #include "keys/keys_state.h"
@@ -22,6 +23,7 @@
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
+#include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
@@ -35,9 +37,6 @@
 #include "speech/readouts.h"
 
 namespace {
-
-constexpr int kKeyerReplyOffset = 2;      // "KS" answer: three digits right after the letters
-constexpr int kKeyerReplyDigits = 3;
 
 // --- key tests on keyCode -------------------------------------------------
 
@@ -169,12 +168,7 @@ void keyerSpeedKey() {
     R.mode = kModeCw;
     setMode();
     K.adjustTarget = kTargetKeyer;
-    queryRadio("KS");
-    // "KS" and three digits; a partial answer keeps the speed we had.
-    std::string speed;
-    if (replyField("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed) &&
-        static_cast<int>(speed.size()) == kKeyerReplyDigits && allDigits(speed))
-        R.keyerSpeed = textInt(speed);
+    readKeyerSpeed();
     playPrompt("on");
     sendText("BI0");
     speakKeyerSpeed(R.keyerSpeed);
@@ -410,6 +404,8 @@ void runKeyChain() {
         playPrompt("nc");
         return;
     }
+    // Row 15a: J, a CW message, or the keyer stopped while it sends.
+    if (isLetter('J')) return cwKey();
     // Row 16: N, the extended menu.
     if (isLetter('N')) {
         startMenuEntry();
@@ -507,7 +503,7 @@ void runKeyChain() {
     if (isLetter('F')) return frequencyReadout();
     // Row 36: P, the power on the Up and Down keys.
     if (isLetter('P')) {
-        playPrompt("Power");
+        playPrompt("power");
         K.adjustTarget = kTargetPower;
         speakPower(R.txPower, reducedFeatureRadio());
         // The reduced-feature radio's output is fixed: nothing to adjust,
@@ -581,6 +577,9 @@ void keyDown() {
     auto& K = keysState;
     auto& R = radioState;
     K.wholeHelpNext = -1;  // any key ends the whole help
+    silenceHelp();
+    // Shift is followed even while another key is held: it turns "/" into "?".
+    if (K.eventParam == kVkShift) K.shiftHeld = 1;
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
@@ -604,6 +603,9 @@ void keyDown() {
     }
     normaliseKey();
     if (isModifierKey()) return;
+    // A CW message takes its characters, Enter and Escape; any other key
+    // ends it unsent and then runs as usual.
+    if (K.cwMessageOpen == 1 && cwMessageKey()) return;
     // H works without a radio and changes nothing: the next key is explained.
     if (isLetter('H')) {
         K.helpPending = 1;
@@ -627,7 +629,10 @@ void handleEvent() {
             // or the operator has moved on.
             acceptHeardState();
             break;
-        case kEventKeyUp: K.keyHeld = 0; break;
+        case kEventKeyUp:
+            K.keyHeld = 0;
+            if (K.eventParam == kVkShift) K.shiftHeld = 0;
+            break;
         case kEventTick:
             pollTick();
             // The limit says "transmit off" as Space does: heard, as a key is.

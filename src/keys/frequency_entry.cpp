@@ -71,7 +71,7 @@ void startFrequencyEntry() {
     K.entryFraction = 0;
     K.entryZeros.clear();
     K.adjustTarget = kTargetTuning;
-    playPrompt("EF");
+    playPrompt("ef");
     K.entryPoint = 0;
     K.entryActive = 1;
 }

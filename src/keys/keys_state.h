@@ -25,6 +25,7 @@ struct KeysState {
     int eventParam = 0;       // virtual-key code of a key event
     int keyCode = 0;          // key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up
+    int shiftHeld = 0;        // 1 from a Shift key-down to its key-up ("/" is then "?" in a CW message)
     int adjustTarget = 0;     // pending entry / control stepped by Up and Down
     int helpPending = 0;      // 1 after H: the next key is explained, not run (set by H, cleared by that key)
     int wholeHelpNext = -1;   // the sentence the whole help says next; -1 = not reading (H twice sets 0, any key ends it)
@@ -34,6 +35,8 @@ struct KeysState {
     std::string entryZeros;   // leading fraction zeros typed
     std::string menuNumber;   // extended-menu number digits
     std::string menuValue;    // extended-menu value digits
+    int cwMessageOpen = 0;    // 1 from J to the Enter that sends the message or the key that ends it
+    std::string cwMessage;    // the CW message typed so far (at most kCwTextCapacity characters)
     int running = 1;          // message loop runs while not 0 (quit key, close box clear it)
 };
 

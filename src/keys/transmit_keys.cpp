@@ -25,7 +25,7 @@ constexpr int kAfterTunePauses = 5;  // pauses after "RX" before the power goes 
 void tuneOff() {
     auto& R = radioState;
     R.tuning = 0;
-    playPrompt("off.wav");
+    playPrompt("off");
     if (R.swrSpeech == 2) R.swrSpeech = 1;
     if (R.tunerMode == 0 && !reducedFeatureRadio()) {
         sendText("AC110");
@@ -45,7 +45,7 @@ void tuneOff() {
 
 void tuneKey() {
     auto& R = radioState;
-    playPrompt("tune.wav");
+    playPrompt("tune");
     if (!reducedFeatureRadio()) {
         sendText("RM1");  // the radio's meter shows SWR
         if (R.tunerState == 0 && R.tunerMode != 1) {
@@ -54,7 +54,7 @@ void tuneKey() {
         }
         if (R.tuning == 1) return tuneOff();
         R.tuning = 1;
-        playPrompt("on.wav");
+        playPrompt("on");
         if (R.tunerMode == 0 || R.tunerMode == 2) {
             sendText("AC111");  // start the automatic tuner
             if (R.tunerMode == 0) return;

@@ -66,6 +66,24 @@ bool platSoundPlaying();
 int platWavDurationMs(const std::string& path);
 
 // ---------------------------------------------------------------------------
+// [SECTION] System speech (the user's own synthesizer: speech-dispatcher on
+// Linux, SAPI 5 on Windows)
+// ---------------------------------------------------------------------------
+
+// Connects to the system's speech. Returns false when it cannot be reached
+// (no speech service, no voice installed); nothing is said then.
+bool platSpeechOpen();
+// Queues text (UTF-8) to be spoken after whatever this program has queued
+// before, and returns at once. Returns false when the speech has gone (the
+// service stopped): the text was not said.
+bool platSpeechSay(const std::string& text);
+// Silences what this program still has sounding or queued.
+void platSpeechCancel();
+// Lets what is queued finish (briefly, where the system would cut it off)
+// and ends the connection. Harmless when none is open.
+void platSpeechClose();
+
+// ---------------------------------------------------------------------------
 // [SECTION] Serial devices
 // ---------------------------------------------------------------------------
 

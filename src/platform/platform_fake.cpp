@@ -78,6 +78,13 @@ std::vector<std::string> takePrompts() {
     return names;
 }
 
+std::vector<std::string> takeUtterances() {
+    std::vector<std::string> texts;
+    for (const Utterance& u : g.utterances) texts.push_back(u.text);
+    g.utterances.clear();
+    return texts;
+}
+
 std::string textAt(int x, int y) {
     for (auto it = g.texts.rbegin(); it != g.texts.rend(); ++it)
         if (it->x == x && it->y == y) return it->text;
@@ -175,6 +182,28 @@ int platWavDurationMs(const std::string& path) {
     auto it = g.wavMs.find(key);
     return it == g.wavMs.end() ? 0 : it->second;
 }
+
+bool platSpeechOpen() {
+    g.speechOpen = g.speechReachable;
+    if (g.speechOpen) g.speechSaysLeft = -1;  // a service (re)started takes everything
+    return g.speechOpen;
+}
+
+bool platSpeechSay(const std::string& text) {
+    if (!g.speechOpen || g.speechSaysLeft == 0) return false;
+    if (g.speechSaysLeft > 0) --g.speechSaysLeft;
+    g.utterances.push_back({text, g.speechCancelled, g.nowMs});
+    g.speechCancelled = false;
+    return true;
+}
+
+void platSpeechCancel() {
+    if (!g.speechOpen) return;
+    g.speechCancelled = true;
+    ++g.speechCancels;
+}
+
+void platSpeechClose() { g.speechOpen = false; }
 
 std::vector<PlatSerialDevice> platSerialList() {
     std::vector<PlatSerialDevice> devices;

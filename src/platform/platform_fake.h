@@ -19,6 +19,13 @@ struct Prompt {
     std::int64_t atMs; // virtual time when it started
 };
 
+// A text handed to the system's speech.
+struct Utterance {
+    std::string text;
+    bool cutPrevious;  // platSpeechCancel came since the utterance before
+    std::int64_t atMs;
+};
+
 struct Text {
     int x, y;
     std::string face;  // "" = the window's default font
@@ -85,6 +92,13 @@ struct State {
     int timerPeriodMs = 0;
     // sound
     std::vector<Prompt> prompts;
+    // system speech
+    bool speechReachable = false;              // platSpeechOpen succeeds (and resets speechSaysLeft)
+    bool speechOpen = false;
+    int speechSaysLeft = -1;                   // says that succeed before the service goes; -1 = all
+    std::vector<Utterance> utterances;         // every text said, in order
+    bool speechCancelled = false;              // platSpeechCancel since the last say
+    int speechCancels = 0;                     // platSpeechCancel calls on an open connection
     // lower-case path -> duration; absent = 0 ms. A duration asked for with
     // platWavDurationMs is recorded among the prompts as a waiting one: the
     // reply pause asks for the length of "delay" and spends it watching the
@@ -137,6 +151,9 @@ std::string takeWritten(int port);
 // Prompt names played since the last call (path without "wave/" and ".wav"),
 // and clears the list.
 std::vector<std::string> takePrompts();
+// Texts said through the system's speech since the last call, and clears
+// the list.
+std::vector<std::string> takeUtterances();
 // The last text printed at x,y ("" when none).
 std::string textAt(int x, int y);
 

@@ -211,9 +211,11 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     // CR/LF translation, stripping or marking, no received XON/XOFF taken
     // out of the bytes read), 8 data bits, no parity, one stop bit, the
     // receiver on; reads return at once with what is there. The rest of the
-    // flow control (RTS/CTS, XOFF sent when full) and the modem lines
-    // (carrier watch, hang-up on close) stay as the port had them: a radio's
-    // cable may need them, and only the operator knows which.
+    // flow control (RTS/CTS, XOFF sent when full) and the modem-line
+    // settings (carrier watch, hang-up on close) stay as the port had them,
+    // and DTR and RTS are not touched, as in the Windows backend: a radio's
+    // cable may need them, several radios can be set to key the transmitter
+    // from DTR or RTS, and only the operator knows which.
     tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
 #ifdef IUCLC
     tio.c_iflag &= ~static_cast<tcflag_t>(IUCLC);

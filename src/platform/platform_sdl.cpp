@@ -13,8 +13,10 @@
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
 #include <poll.h>
+#include <signal.h>
 
 #include <cerrno>
+#include <csignal>
 
 #include <algorithm>
 #include <cctype>
@@ -58,6 +60,7 @@ struct Backend {
     bool dirty = false;             // canvas changed since last shown
     bool driverWaits = false;       // the video driver can sleep until an event comes
     int displayFd = -1;             // the X server connection, -1 = none (not X11)
+    bool displayLost = false;       // the X server went away: SDL's video is not called again
     bool displayQuiet = false;      // the last sleep found nothing to read from the X server, and nothing drawn since
     std::int64_t pumpedMs = 0;      // clock time SDL's event queue was last filled from the window system
     bool ttfReady = false;
@@ -78,6 +81,74 @@ struct Backend {
 };
 Backend b;
 
+// Set by the signal handler and when the display is lost, taken by
+// platWaitEvent as one close request.
+volatile std::sig_atomic_t closePending = 0;
+
+void onCloseSignal(int) { closePending = 1; }
+
+// A hang-up (the terminal that started the program closed, the desktop
+// session ended), an interrupt or a termination request ends the program as
+// the close box does, so the handler puts a transmitting radio back to
+// receive and saves the memory. SDL's own handlers know only SIGINT and
+// SIGTERM, so ours take all three. A signal the starter set to be ignored
+// (nohup) stays ignored. SA_RESTART: other system calls go on, while the
+// event wait's poll() still ends at once.
+void catchCloseSignals() {
+    static bool caught = false;
+    if (caught) return;
+    caught = true;
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = onCloseSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGHUP, SIGINT, SIGTERM}) {
+        struct sigaction old {};
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &action, nullptr);
+    }
+}
+
+// The X server has gone (the desktop session ended under the program).
+// Xlib's defaults would end the process on the spot, the radio perhaps
+// still transmitting. Handlers that return instead (the exit handler needs
+// libX11 1.7 or later) leave the dead connection marked, so Xlib does
+// nothing more with it, and ask for a close as the signals do. From then on
+// SDL's video is left alone (hiding or destroying the window would wait
+// forever for the server's answer), and the connection is not slept on.
+int onDisplayLost(Display*) {
+    closePending = 1;
+    b.displayLost = true;
+    b.displayFd = -1;
+    b.driverWaits = false;
+    return 0;
+}
+
+void afterDisplayLost(Display*, void*) {}
+
+void catchDisplayLoss(Display* display) {
+    using IoErrorHandler = int (*)(Display*);
+    using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
+    using ExitHandler = void (*)(Display*, void*);
+    using SetExitHandler = void (*)(Display*, ExitHandler, void*);
+    // Looked up at run time: SDL loads Xlib itself.
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) return;
+    auto setExit = reinterpret_cast<SetExitHandler>(SDL_LoadFunction(xlib, "XSetIOErrorExitHandler"));
+    auto setIoError = reinterpret_cast<SetIoErrorHandler>(SDL_LoadFunction(xlib, "XSetIOErrorHandler"));
+    if (!setExit || !setIoError) return;  // an older Xlib ends the process whatever the handler does
+    setExit(display, afterDisplayLost, nullptr);
+    setIoError(onDisplayLost);
+}
+
+// True once after a close signal came or the display was lost.
+bool takeClosePending() {
+    if (closePending == 0) return false;
+    closePending = 0;
+    return true;
+}
+
 void cleanup() {
     if (b.audio) SDL_CloseAudioDevice(b.audio);
     b.audio = 0;
@@ -86,11 +157,13 @@ void cleanup() {
     b.fonts.clear();
     if (b.canvas) SDL_FreeSurface(b.canvas);
     b.canvas = nullptr;
-    if (b.window) SDL_DestroyWindow(b.window);
+    if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
     b.window = nullptr;
     if (b.ttfReady) TTF_Quit();
     b.ttfReady = false;
-    SDL_Quit();
+    // Ending SDL's video on a lost display would wait for it forever; the
+    // process is ending anyway.
+    if (!b.displayLost) SDL_Quit();
 }
 
 void registerCleanup() {
@@ -100,8 +173,9 @@ void registerCleanup() {
 }
 
 // The event queue is needed even without a window: ticks still come
-// through platWaitEvent, and SIGINT/SIGTERM arrive as a close request.
+// through platWaitEvent.
 bool ensureEvents() {
+    catchCloseSignals();
     if (b.eventsReady) return true;
     if (b.eventsFailed) return false;
     // Closing the window is reported once, as its own close event; SDL_QUIT
@@ -119,7 +193,7 @@ bool ensureEvents() {
 void present() {
     b.dirty = false;
     b.displayQuiet = false;  // drawing talks to the X server, which may send events along
-    if (!b.window || !b.canvas) return;
+    if (!b.window || !b.canvas || b.displayLost) return;
     SDL_Surface* screen = SDL_GetWindowSurface(b.window);
     if (!screen) return;
     SDL_BlitSurface(b.canvas, nullptr, screen, nullptr);
@@ -214,7 +288,7 @@ bool translate(const SDL_Event& e, int& kind, int& param) {
         // Exposed, shown, restored: the window's pixels must be drawn again.
         b.dirty = true;
         return false;
-    case SDL_QUIT:  // SIGINT or SIGTERM: shut down in order, as the close box does
+    case SDL_QUIT:  // the system asks the program to end: in order, as the close box does
         kind = kEventClose;
         param = 0;
         return true;
@@ -391,8 +465,11 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     b.displayFd = -1;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.display)
+    if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 &&
+        info.info.x11.display) {
         b.displayFd = ConnectionNumber(info.info.x11.display);
+        catchDisplayLoss(info.info.x11.display);
+    }
     SDL_StopTextInput();  // keys only: no input method, no text events
 
     b.canvas = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
@@ -418,7 +495,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
 void platWindowClose() {
     if (b.canvas) SDL_FreeSurface(b.canvas);
     b.canvas = nullptr;
-    if (b.window) SDL_DestroyWindow(b.window);
+    if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
     b.window = nullptr;
     b.displayFd = -1;
     b.dirty = false;
@@ -468,8 +545,7 @@ void platTimerStop() { b.timer.stop(); }
 namespace {
 
 // SDL is asked for window events at least this often even while the X
-// server sends nothing: SDL raises some itself (the close request of a
-// signal that came while no sleep was running, a sound device lost).
+// server sends nothing: SDL raises some itself (a sound device lost).
 constexpr std::int64_t kPumpAtLeastEveryMs = 250;
 
 // Sleeps in poll() until one of the network sockets (or the display
@@ -492,8 +568,8 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
         if (timeout > 0) SDL_Delay(static_cast<Uint32>(timeout));
         return false;
     }
-    // EINTR (a signal) simply ends the sleep: the caller pumps SDL, which
-    // turns SIGINT and SIGTERM into a close request.
+    // EINTR (a signal) simply ends the sleep: the caller then finds the
+    // close signal.
     const int ready = ::poll(fds.data(), fds.size(), timeout);
     if (ready < 0) return false;
     if (displayQuiet && displayFd >= 0) *displayQuiet = fds.back().revents == 0;
@@ -506,11 +582,18 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
 }  // namespace
 
 bool platWaitEvent(int& kind, int& param) {
+    auto closeRequest = [&] {
+        if (!takeClosePending()) return false;
+        kind = kEventClose;
+        param = 0;
+        return true;
+    };
     if (!ensureEvents()) {
-        // No event queue at all: only the timer and the sockets can wake
-        // the program.
+        // No event queue at all: only the timer, the sockets and a close
+        // signal can wake the program.
         if (!b.timer.running()) return false;
         for (;;) {
+            if (closeRequest()) return true;
             const std::int64_t wait = b.timer.msUntilDue(platTickMs());
             if (wait > 0 && (platreal::netInputHeld() || waitSockets(-1, wait))) {
                 kind = kEventNetwork;
@@ -537,7 +620,10 @@ bool platWaitEvent(int& kind, int& param) {
         b.pumpedMs = platTickMs();
     };
     for (;;) {
-        // Window events first, in the order they came.
+        // A close request from outside first: whatever else waits would be
+        // dropped anyway.
+        if (closeRequest()) return true;
+        // Window events next, in the order they came.
         SDL_Event e;
         if (mustPump()) pump();
         while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)

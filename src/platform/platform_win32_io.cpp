@@ -69,8 +69,14 @@ int platSerialOpen(int portNumber, int baud) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
 
-    // Raw bytes, 8 data bits, no parity, one stop bit, no flow control,
-    // DTR and RTS raised as a Linux open leaves them.
+    // Raw 8-bit bytes, no parity, one stop bit, as on Linux: every byte
+    // read as it came (no received XON/XOFF taken out of them, none
+    // replaced, stripped or dropped while DSR is low) and line errors that
+    // do not stop the port. Flow control (RTS/CTS, DSR, XOFF sent when
+    // full) and the DTR and RTS lines stay as the port had them: several
+    // radios can be set to key the transmitter or send CW from DTR or RTS,
+    // so raising a line at open could key the radio, and only the operator
+    // knows what the cable needs.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     bool ok = GetCommState(h, &dcb);
@@ -78,16 +84,10 @@ int platSerialOpen(int portNumber, int baud) {
         dcb.BaudRate = static_cast<DWORD>(baud);
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fDtrControl = DTR_CONTROL_ENABLE;
-        dcb.fDsrSensitivity = FALSE;
-        dcb.fTXContinueOnXoff = TRUE;
         dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
+        dcb.fDsrSensitivity = FALSE;
         dcb.fErrorChar = FALSE;
         dcb.fNull = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
         // Line errors must not stop the port until cleared: the poll clears
         // them anyway when it asks for the bytes waiting.
         dcb.fAbortOnError = FALSE;
@@ -210,31 +210,34 @@ int platSerialWrite(int handle, const std::string& text) {
 }
 
 bool platSerialWaitInput(int handle, int timeoutMs) {
+    const std::int64_t deadline = counterMs() + std::max(0, timeoutMs);
     SerialSlot* s = serialOf(handle);
-    if (!s) return false;
-    if (platSerialWaiting(handle) > 0) return true;
-    if (timeoutMs <= 0 || s->gone) return false;
-    // A read that returns as soon as one byte has come, or after the
-    // timeout: the system sleeps for us. The byte is kept for the next read.
-    COMMTIMEOUTS waiting = immediateReads();
-    waiting.ReadIntervalTimeout = MAXDWORD;
-    waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
-    waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
-    if (!SetCommTimeouts(s->h, &waiting)) {
-        s->gone = true;
-        return false;
+    if (s && platSerialWaiting(handle) > 0) return true;
+    if (s && !s->gone && timeoutMs > 0) {
+        // A read that returns as soon as one byte has come, or after the
+        // timeout: the system sleeps for us. The byte is kept for the next
+        // read.
+        COMMTIMEOUTS waiting = immediateReads();
+        waiting.ReadIntervalTimeout = MAXDWORD;
+        waiting.ReadTotalTimeoutMultiplier = MAXDWORD;
+        waiting.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+        char c = 0;
+        DWORD got = 0;
+        if (!SetCommTimeouts(s->h, &waiting) || !ReadFile(s->h, &c, 1, &got, nullptr))
+            s->gone = true;
+        COMMTIMEOUTS immediate = immediateReads();
+        SetCommTimeouts(s->h, &immediate);
+        if (got == 1) {
+            s->early += c;
+            return true;
+        }
     }
-    char c = 0;
-    DWORD got = 0;
-    const bool ok = ReadFile(s->h, &c, 1, &got, nullptr);
-    COMMTIMEOUTS immediate = immediateReads();
-    SetCommTimeouts(s->h, &immediate);
-    if (!ok) {
-        s->gone = true;
-        return false;
-    }
-    if (got == 1) s->early += c;
-    return got == 1;
+    // Nothing can come (a bad handle, a device that has gone) or nothing
+    // came before the device gave up: the caller's pause still lasts the
+    // whole time.
+    for (std::int64_t left = deadline - counterMs(); left > 0; left = deadline - counterMs())
+        Sleep(static_cast<DWORD>(left));
+    return false;
 }
 
 namespace {

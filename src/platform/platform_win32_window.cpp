@@ -61,6 +61,7 @@ struct Backend {
     HANDLE waitTimer = nullptr;      // wakes the message wait when a tick falls due
     bool classRegistered = false;
     bool cleanupRegistered = false;
+    bool sessionEnding = false;      // log off or shut down: no more messages are taken
     // sound
     HWAVEOUT out = nullptr;
     WAVEFORMATEX outFormat{};
@@ -169,6 +170,18 @@ int virtualKey(WPARAM wParam, LPARAM lParam) {
 
 void queueEvent(int kind, int param) { b.events.push_back({kind, param}); }
 
+// Log off or shut down. The handler gets a close request ahead of anything
+// waiting and shuts down as for the close box: the radio back to receive,
+// the memory saved. Windows may end the process as soon as the window has
+// answered WM_ENDSESSION, so from here on no message is taken: that answer
+// is never given, and Windows goes on once the shutdown has closed the
+// window (or the process has ended).
+void beginSessionEnd() {
+    if (b.sessionEnding) return;
+    b.sessionEnding = true;
+    b.events.push_front({kEventClose, 0});
+}
+
 // A key still down when the window loses the keyboard would never be
 // reported up (the transmit key among them): it is released now.
 void releaseHeldKeys() {
@@ -216,6 +229,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         // The handler shuts down in order (memory saved) and closes the window.
         queueEvent(kEventClose, 0);
         return 0;
+    case WM_QUERYENDSESSION:
+        beginSessionEnd();
+        return TRUE;
+    case WM_ENDSESSION:
+        // Normally the query came first and this is never taken; alone (a
+        // forced end) the close request is all that can still be made.
+        if (wParam) beginSessionEnd();
+        return 0;
     case WM_ERASEBKGND:
         return 1;  // the canvas covers the whole client area
     case WM_PAINT: {
@@ -237,6 +258,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // Dispatches every waiting message; translated ones land in b.events.
 void pumpMessages() {
+    if (b.sessionEnding) return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         // No TranslateMessage: the program wants keys, never characters.
@@ -253,6 +275,15 @@ bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
     for (;;) {
         const std::int64_t left = end - platTickMs();
         if (left <= 0) return false;
+        if (b.sessionEnding) {
+            // Messages are not taken: a waiting one must not end the sleep.
+            if (!handle) {
+                Sleep(static_cast<DWORD>(left));
+                continue;
+            }
+            if (WaitForSingleObject(handle, static_cast<DWORD>(left)) == WAIT_OBJECT_0) return true;
+            continue;
+        }
         const DWORD r = MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr,
                                                     static_cast<DWORD>(left), QS_ALLINPUT,
                                                     MWMO_INPUTAVAILABLE);
@@ -570,7 +601,12 @@ bool platWaitEvent(int& kind, int& param) {
                 timeout = static_cast<DWORD>(wait);
         }
         if (net) handles[count++] = net;
-        MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (!b.sessionEnding)
+            MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        else if (count > 0)
+            WaitForMultipleObjects(count, handles, FALSE, timeout);
+        else
+            Sleep(timeout == INFINITE ? 50 : timeout);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "program/initialise.h"
 #include "program/program_state.h"
 #include "radio/band_table.h"
+#include "radio/cw_text.h"
 #include "radio/radio_state.h"
 #include "session/announce.h"
 #include "session/radio_search.h"
@@ -51,6 +52,9 @@ constexpr const char* kRigctldLabel = "RIGCTLD=";
 constexpr const char* kTxLimitLabel = "TXLIMIT=";
 constexpr const char* kAnnounceLabel = "ANNOUNCE=";
 constexpr int kHighestTcpPort = 65535;
+// "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
+// system's speech. Another value keeps the prompts and is logged.
+constexpr const char* kVoiceLabel = "VOICE=";
 constexpr int kLongestTxLimit = 86400;     // seconds: a day
 constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
@@ -115,6 +119,11 @@ void readTxLimitValue(const std::string& value) {
         putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + catState.cmdText + "\n");
 }
 
+void readVoiceValue(const std::string& value) {
+    const std::string voice = lowerText(value);
+    speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
+}
+
 // "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
 // keeps the level as it was and is noted for the debug log.
 void readAnnounceValue(const std::string& value) {
@@ -138,11 +147,30 @@ void readOptionalLines(int file) {
             readRigctldValue(value);
         else if (labelledValue(kTxLimitLabel, value))
             readTxLimitValue(value);
+        else if (labelledValue(kVoiceLabel, value))
+            readVoiceValue(value);
         else if (labelledValue(kAnnounceLabel, value))
             readAnnounceValue(value);
         else if (line.find_first_not_of(" \t") != std::string::npos)
             putText(P.configNotes, P.configNotes + "Line not understood: " + catState.cmdText + "\n");
     }
+}
+
+// In the debug log: optional lines not understood, and a voice other than
+// the one rigvox.cfg asked for.
+void logConfigNotes(bool voiceReached) {
+    if (catState.debugLog != 1) return;
+    if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
+    if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+}
+
+// Says what an event left collected for the system's speech, and logs a
+// service that was lost meanwhile.
+void finishSpeaking() {
+    endUtterance();
+    if (speechState.voiceLost != 1) return;
+    speechState.voiceLost = 0;
+    if (catState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
 }
 
 }  // namespace
@@ -194,6 +222,7 @@ bool readConfiguration() {
     R.txLimitSeconds = kDefaultTxLimitSeconds;
     sessionState.announceLevel = kAnnounceRadio;
     programState.configNotes.clear();
+    speechState.voiceChoice = kVoicePrompts;
     readOptionalLines(file);
 
     platFileClose(file);
@@ -212,6 +241,8 @@ void shutdownProgram() {
         R.txState = 0;
         R.tuning = 0;
     }
+    // Nor keying CW text it was given (with break-in, that transmits).
+    if (cwKeyerSounding()) stopCwText();
     platTimerStop();
     // Only a frequency the radio actually reported may be stored: otherwise
     // the band records stay as they were loaded.
@@ -227,6 +258,7 @@ void shutdownProgram() {
     }
     playPrompt("delay");
     portClose(C.comPort);
+    closeVoice();
     closeDebugLog();
     closeSpeechLog();
 }
@@ -245,15 +277,22 @@ int runProgram(int simulator) {
     // The simulator is chosen by the build (rigvox-sim), never at run time.
     C.simMode = simulator == 1 ? 1 : 0;
 
+    // The configuration is read before the greeting, so that the greeting
+    // is already in the voice it chooses.
+    const bool configured = readConfiguration();
+    const bool voiceReached = openVoice();
+
     // The spoken version is fixed, not derived from versionText.
     playPrompt("rigvox");
     playPrompt("3");
     playPrompt("point");
     playPrompt("4");
     if (C.simMode == 1) playPrompt("sim");
+    endUtterance();
 
-    if (!readConfiguration() && !firstStart()) {
+    if (!configured && !firstStart()) {
         // Nothing else of start-up or shutdown runs: no file written.
+        closeVoice();
         platWindowClose();
         closeSpeechLog();
         return 0;
@@ -264,6 +303,8 @@ int runProgram(int simulator) {
         setSimulator(simulatedAnswer);
     }
     initialiseProgram();
+    logConfigNotes(voiceReached);
+    finishSpeaking();
     openNetPort();
     platTimerStart(kTimerPeriodMs);
 
@@ -277,6 +318,7 @@ int runProgram(int simulator) {
         K.eventKind = kind;
         K.eventParam = param;
         handleEvent();
+        finishSpeaking();
     }
 
     shutdownProgram();

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "link/exchange.h"
 #include "platform/platform.h"
+#include "radio/gains.h"
 #include "radio/radio_state.h"
 
 namespace {
@@ -15,6 +16,40 @@ constexpr int kCwFullWaitMs = 45;   // a full buffer is asked again on the next 
 constexpr int kKyStateOffset = 2;   // "KY" and one digit: 0 or 2 room, 1 full
 constexpr int kFirmwareOffset = 2;  // "FV" and the version, "1.10"
 constexpr int kFirmwareLength = 4;
+
+// Keying time in dots (PARIS): a dot 1, a dash 3, 1 between elements, 3
+// after a character, 7 after a word.
+constexpr int kDotsPerWordMs = 1200;        // a dot at 1 word per minute
+constexpr int kCharacterGapDots = 3;
+constexpr int kWordGapDots = 7;
+
+// The Morse code of each character isCwCharacter keeps but the blank.
+struct CwCode {
+    char c;
+    const char* code;
+};
+constexpr CwCode kCwCodes[] = {
+    {'A', ".-"},    {'B', "-..."},   {'C', "-.-."},   {'D', "-.."},    {'E', "."},      {'F', "..-."},
+    {'G', "--."},   {'H', "...."},   {'I', ".."},     {'J', ".---"},   {'K', "-.-"},    {'L', ".-.."},
+    {'M', "--"},    {'N', "-."},     {'O', "---"},    {'P', ".--."},   {'Q', "--.-"},   {'R', ".-."},
+    {'S', "..."},   {'T', "-"},      {'U', "..-"},    {'V', "...-"},   {'W', ".--"},    {'X', "-..-"},
+    {'Y', "-.--"},  {'Z', "--.."},   {'0', "-----"},  {'1', ".----"},  {'2', "..---"},  {'3', "...--"},
+    {'4', "....-"}, {'5', "....."},  {'6', "-...."},  {'7', "--..."},  {'8', "---.."},  {'9', "----."},
+    {'/', "-..-."}, {'?', "..--.."}, {'.', ".-.-.-"}, {',', "--..--"}, {'-', "-....-"}, {'=', "-...-"},
+    {'+', ".-.-."}, {'@', ".--.-."},
+};
+
+// Dots of c with the gap after it; 0 for a character the keyer does not take.
+int dotsOf(char c) {
+    if (c == ' ') return kWordGapDots - kCharacterGapDots;  // the word gap completes the character gap
+    for (const CwCode& k : kCwCodes) {
+        if (k.c != c) continue;
+        int dots = kCharacterGapDots - 1;  // the character gap, less the element gap counted below
+        for (const char* e = k.code; *e != '\0'; ++e) dots += (*e == '-' ? 3 : 1) + 1;
+        return dots;
+    }
+    return 0;
+}
 
 // The models whose keyer takes text differently from the common form.
 constexpr int kTs590s = 21;
@@ -40,6 +75,13 @@ void dropCwText() {
     R.cwText.clear();
     R.cwRadioBusy = 0;
     R.cwForm = kCwFormNone;
+    R.cwKeyedUntilMs = 0;
+}
+
+int cwKeyingMs(std::string_view text, int wpm) {
+    int dots = 0;
+    for (char c : cwCharacters(text)) dots += dotsOf(c);
+    return dots * kDotsPerWordMs / heldKeyerSpeed(wpm);
 }
 
 CwTextForm cwTextForm(int rigModel, int firmware) {
@@ -113,6 +155,8 @@ bool cwTextPending() {
     return !R.cwText.empty() || R.cwRadioBusy == 1;
 }
 
+bool cwKeyerSounding() { return cwTextPending() || platTickMs() < radioState.cwKeyedUntilMs; }
+
 bool stopCwText() {
     const bool pending = cwTextPending();
     dropCwText();
@@ -135,12 +179,17 @@ void serviceCwText() {
         return;
     }
     if (R.cwText.empty()) {
-        // Room, and nothing left to send: this text is done.
-        dropCwText();
+        // Room, and nothing left to send: this text is done, though the
+        // keyer may still be keying its end (cwKeyedUntilMs stays).
+        R.cwRadioBusy = 0;
+        R.cwForm = kCwFormNone;
         return;
     }
     const std::string piece = leftText(R.cwText, cwPieceOf(R.cwText));
     R.cwText.erase(0, piece.size());
     sendText(cwTextCommand(static_cast<CwTextForm>(R.cwForm), piece));
     R.cwRadioBusy = 1;
+    // A piece waits in the buffer behind what the keyer still keys.
+    const std::int64_t now = platTickMs();
+    R.cwKeyedUntilMs = (R.cwKeyedUntilMs > now ? R.cwKeyedUntilMs : now) + cwKeyingMs(piece, R.keyerSpeed);
 }

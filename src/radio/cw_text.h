@@ -1,7 +1,7 @@
 // CW text through the radio's own keyer ("KY"): the command forms of each
 // model, and the sending of a queued text piece by piece as the radio's
 // buffer makes room. One path for every sender of CW text (a network
-// client's "b" today).
+// client's "b", the operator's CW message).
 #pragma once
 
 #include <string>
@@ -41,6 +41,12 @@ bool isCwCharacter(char c);
 // it is not a version.
 int firmwareOfField(std::string_view field);
 
+// The time in ms the keyer takes for text (cwCharacters) at wpm words per
+// minute: a dot is 1200/wpm ms (PARIS), a dash three, one dot between the
+// elements, three after a character, seven after a word. wpm is held to
+// the keyer's range.
+int cwKeyingMs(std::string_view text, int wpm);
+
 // True when the radio takes CW text: every model but the reduced-feature radio.
 bool radioSendsCwText();
 // Queues text (after cwCharacters) for the keyer. False, and nothing
@@ -50,14 +56,20 @@ bool queueCwText(std::string_view text);
 // True while text waits in the queue, or the radio's buffer has not yet
 // reported room with nothing left to send.
 bool cwTextPending();
+// True while cwTextPending, or the radio's keyer may still be keying the
+// pieces it took: their keying time at keyerSpeed has not yet passed. The
+// radio's "KY" answer tells room in its buffer, not whether it still keys.
+bool cwKeyerSounding();
 // Drops the queue and, on a radio that takes CW text, sends "KY0" (the
 // keyer stops). True when text was pending.
 bool stopCwText();
-// Forgets the queue without a word to the radio (the link is lost).
+// Forgets the queue and the keying time without a word to the radio (the
+// link is lost).
 void dropCwText();
 // One step of sending, run by the poll between its answer and its next
 // query while text is pending and the radio answers: asks "KY;" (a TS-990S
 // is first asked its firmware, "FV;"); "KY0;" or "KY2;" (room) sends the
-// next piece, "KY1;" (full) asks again on a later tick, at least
-// kCwFullWaitMs on. No answer drops the queue.
+// next piece and adds its keying time to cwKeyedUntilMs, "KY1;" (full)
+// asks again on a later tick, at least kCwFullWaitMs on. No answer drops
+// the queue.
 void serviceCwText();

@@ -3,6 +3,7 @@
 // decimal field.
 #include "radio/gains.h"
 
+#include <string>
 #include <string_view>
 
 #include "base/text.h"
@@ -15,6 +16,8 @@ namespace {
 constexpr int kLevelDigits = 3;        // "MG", "AG0", "RG", "PC" fields
 constexpr int kKeyerSpeedDigits = 2;   // "KS0" field
 constexpr int kNrLevelDigits = 2;      // "RL" field
+constexpr int kKeyerReplyOffset = 2;   // "KS" answer: three digits right after the letters
+constexpr int kKeyerReplyDigits = 3;
 
 // prefix + value as width digits, sent. The steps keep every value inside
 // its range; zeroPad still holds a stray value to the field width.
@@ -49,6 +52,14 @@ void sendAfGain() { sendSetting("AG0", radioState.afGain, kLevelDigits); }
 void sendRfGain() { sendSetting("RG", radioState.rfGain, kLevelDigits); }
 
 void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDigits); }
+
+void readKeyerSpeed() {
+    queryRadio("KS");
+    std::string speed;
+    if (replyField("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed) &&
+        static_cast<int>(speed.size()) == kKeyerReplyDigits && allDigits(speed))
+        radioState.keyerSpeed = textInt(speed);
+}
 
 void sendSquelch() { sendSetting("SQ0", radioState.squelchLevel, kLevelDigits); }
 

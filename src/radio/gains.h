@@ -24,6 +24,9 @@ void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
+// Asks "KS" and keeps its speed in keyerSpeed when the answer has all three
+// digits; a partial or missing answer keeps the speed we had.
+void readKeyerSpeed();
 void sendSquelch();
 // "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
 void sendNbLevel();

@@ -67,6 +67,7 @@ struct RadioState {
     int cwRadioBusy = 0;                  // 1 from a piece sent until the radio reports room with nothing left
     std::int64_t cwAskAtMs = 0;           // platform clock before which "KY;" is not asked again (buffer full)
     int cwForm = 0;                       // CwTextForm of the text being sent; 0 = not yet asked
+    std::int64_t cwKeyedUntilMs = 0;      // platform clock until which the keyer may still key what it took
     int rigModel = 23;                    // model from the "ID" answer; kReducedModel = reduced-feature radio
 
     // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.

@@ -14,6 +14,7 @@
 #include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -86,8 +87,11 @@ void announceSettledChanges(bool readoutRunning) {
     if (S.pendingChange == kChangeNone) return;  // the idle tick stops here
     if (platTickMs() - S.lastChangeMs < kSettleMs || S.steadyReports < kSteadyReportsSettled) return;
     // A readout the operator asked for is never interrupted: the change
-    // waits for its end and is then spoken as it stands.
-    if (readoutRunning || platSoundPlaying() || R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
+    // waits for its end and is then spoken as it stands. The system's speech
+    // does not tell when help said without waiting has ended: until a key
+    // or a readout silences it, it may still be speaking.
+    if (readoutRunning || platSoundPlaying() || speechState.cutNext == 1) return;
+    if (R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
     // Without a radio there is nothing to tell; the connection sequence
     // speaks the state and makes it heard.
     if (S.connected == 0) return;

@@ -19,7 +19,8 @@ void noteSteadyReport();
 // Run on every tick. Once nothing has changed for half a second, and at
 // least two frequency reports since have shown no change, and no
 // readout is sounding (readoutRunning: one the keys run across ticks; also a
-// prompt still sounding, the ALC watch, tuning), speaks what differs from
+// prompt still sounding, help said by the system's speech and not yet
+// silenced, the ALC watch, tuning), speaks what differs from
 // the heard state when the level allows who changed it: the band, the
 // frequency as the frequency readout says it, the mode, transmit on or off.
 // What stands is heard from then on, spoken or not.

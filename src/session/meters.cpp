@@ -129,7 +129,7 @@ int swrTenths(int meterCount) {
 
 void speakSwr() {
     auto& R = radioState;
-    if (R.tunerState < 2) playPrompt("SWR");
+    if (R.tunerState < 2) playPrompt("swr");
     if (R.swrText.empty()) {
         // No reading has come from the radio yet: say so rather than a ratio.
         playPrompt("na");

@@ -1,4 +1,5 @@
-// The voice-prompt player: prompt names to WAV files, and the optional speech log.
+// The voice-prompt player: prompt names to WAV files or to the system's
+// speech, and the optional speech log.
 #include "speech/prompts.h"
 
 #include "base/text.h"
@@ -38,7 +39,75 @@ void logPrompt(std::string_view name) {
     platFileWrite(speechLogFile, line);
 }
 
+// The reply pause: silence of its recording's length, never words.
+constexpr std::string_view kDelayName = "delay";
+
+// Calls use with each name of a blank-separated list of prompt names.
+template <typename Use>
+void eachName(std::string_view names, Use use) {
+    while (!names.empty()) {
+        const std::size_t blank = names.find(' ');
+        use(names.substr(0, blank));
+        names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
+    }
+}
+
+// Says the words of the collected names as one utterance. cuttable: said
+// without waiting (the help): the next waiting utterance, or a key
+// (silenceHelp), silences it; one cuttable after another is queued, as the
+// whole help's sentences are. A service that has gone gets one new
+// connection (it may have been restarted); failing that, the prompts speak
+// from now on, this utterance included, so nothing is lost.
+void sayUtterance(bool cuttable) {
+    auto& V = speechState;
+    if (V.utterance.empty()) return;
+    const std::string names = V.utterance;
+    V.utterance.clear();
+    std::string words;
+    eachName(names, [&](std::string_view name) {
+        const std::string spoken = promptWords(name);
+        if (!spoken.empty()) words += (words.empty() ? "" : " ") + spoken;
+    });
+    if (words.empty()) return;  // names without words are silent, as missing recordings are
+    if (V.cutNext == 1 && !cuttable) platSpeechCancel();
+    bool said = platSpeechSay(words);
+    if (!said) {
+        platSpeechClose();
+        said = platSpeechOpen() && platSpeechSay(words);
+    }
+    if (said) {
+        V.cutNext = cuttable ? 1 : 0;
+        return;
+    }
+    platSpeechClose();
+    V.systemVoice = 0;
+    V.voiceLost = 1;
+    V.cutNext = 0;
+    eachName(names, [&](std::string_view name) { platPlayWav(promptPath(name), !cuttable); });
+}
+
+// Adds a prompt to the utterance being collected; one not waited for is
+// said at once, on its own.
+void collectPrompt(const std::string& key, bool wait) {
+    auto& V = speechState;
+    // A long run of prompts is said in pieces rather than cut short.
+    if (!wait || V.utterance.size() + key.size() + 1 > kTextCapacity) sayUtterance(false);
+    if (V.systemVoice != 1) {  // the service was lost just now
+        platPlayWav(promptPath(key), wait);
+        return;
+    }
+    if (!V.utterance.empty()) V.utterance += ' ';
+    V.utterance += key;
+    if (!wait) sayUtterance(true);
+}
+
 }  // namespace
+
+std::string promptKey(std::string_view name) {
+    std::string key = lowerText(name);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, ".wav") == 0) key.resize(key.size() - 4);
+    return key;
+}
 
 std::string promptPath(std::string_view name) {
     std::string path = speechState.waveDir + lowerText(name);
@@ -48,14 +117,21 @@ std::string promptPath(std::string_view name) {
 
 void playPrompt(std::string_view name, bool wait) {
     if (name.empty()) return;
+    const std::string key = promptKey(name);
     // A network client's setting is not spoken; its reply pauses still wait.
-    if (speechState.promptsQuiet == 1 && name != "delay") return;
-    logPrompt(name);
+    if (speechState.promptsQuiet == 1 && key != kDelayName) return;
+    logPrompt(key);
+    if (speechState.systemVoice == 1) {
+        if (key != kDelayName) return collectPrompt(key, wait);
+        endUtterance();  // then the pause, timed by its recording as ever
+    }
     platPlayWav(promptPath(name), wait);
 }
 
 void notePrompt(std::string_view name) {
-    if (!name.empty()) logPrompt(name);
+    if (name.empty()) return;
+    logPrompt(promptKey(name));
+    endUtterance();
 }
 
 void speakDigits(std::string_view text) {
@@ -65,6 +141,34 @@ void speakDigits(std::string_view text) {
         if (c == ' ' || c == '\t' || c == '-') continue;
         playPrompt(std::string_view(&c, 1), true);
     }
+}
+
+bool openVoice() {
+    auto& V = speechState;
+    V.systemVoice = 0;
+    V.utterance.clear();
+    V.cutNext = 0;
+    if (V.voiceChoice != kVoiceSystem) return true;
+    if (!platSpeechOpen()) return false;
+    V.systemVoice = 1;
+    return true;
+}
+
+void endUtterance() {
+    if (speechState.systemVoice == 1) sayUtterance(false);
+}
+
+void silenceHelp() {
+    auto& V = speechState;
+    if (V.systemVoice == 1 && V.cutNext == 1) platSpeechCancel();
+    V.cutNext = 0;
+}
+
+void closeVoice() {
+    auto& V = speechState;
+    endUtterance();
+    if (V.systemVoice == 1) platSpeechClose();
+    V.systemVoice = 0;
 }
 
 void closeSpeechLog() {

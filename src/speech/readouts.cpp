@@ -72,15 +72,15 @@ void speakBand(int band) {
 
 void speakMode(int mode) {
     switch (mode) {
-    case kModeLsb: playPrompt("lsb.wav"); break;
-    case kModeUsb: playPrompt("usb.wav"); break;
-    case kModeCw: playPrompt("cw.wav"); break;
-    case kModeAm: playPrompt("am.wav"); break;
+    case kModeLsb: playPrompt("lsb"); break;
+    case kModeUsb: playPrompt("usb"); break;
+    case kModeCw: playPrompt("cw"); break;
+    case kModeAm: playPrompt("am"); break;
     case kModeFmNarrow:
-        playPrompt("fm.wav");
-        playPrompt("nar.wav");
+        playPrompt("fm");
+        playPrompt("nar");
         break;
-    case kModeFm: playPrompt("fm.wav"); break;
+    case kModeFm: playPrompt("fm"); break;
     default: break;
     }
 }

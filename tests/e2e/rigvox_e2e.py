@@ -775,6 +775,11 @@ class Session:
         """The window's close box."""
         send_close_request(self._window())
 
+    def end_session(self):
+        """The desktop session ends under the program: SIGHUP, as when the
+        terminal that started it closes or the user logs out."""
+        self.proc.send_signal(signal.SIGHUP)
+
     def screenshot(self, path=None, whole_screen=False):
         """A PNG of the window (or the whole screen); returns its path."""
         path = path or self.path("screen.png")

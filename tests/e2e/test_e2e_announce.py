@@ -49,7 +49,7 @@ class Announcements(unittest.TestCase):
             self.assertGreaterEqual(s.radio_log()[radio_mark:].count("FA"), 4)
 
             # The mode switched at the radio (its digit 3, CW) is spoken.
-            self.assertEqual(heard_after(lambda: s.radio_control("mode 3"), ["cw.wav"]), ["cw.wav"])
+            self.assertEqual(heard_after(lambda: s.radio_control("mode 3"), ["cw"]), ["cw"])
 
             # A network client's change is not spoken at the level "radio".
             client = RigctlClient(port)
@@ -69,7 +69,7 @@ class Announcements(unittest.TestCase):
 
             # F still reads what the radio has now.
             self.assertEqual(heard_after(lambda: s.key("f"), ["mhz"]),
-                             ["1", "4", "point", "0", "8", "mhz", "cw.wav"])
+                             ["1", "4", "point", "0", "8", "mhz", "cw"])
             s.key("q")
             s.wait_for_speech(["quit"])
             self.assertEqual(s.wait_exit(30), 0)

@@ -24,7 +24,7 @@ class Connection(unittest.TestCase):
 
             # Greeting, then the band's frequency and mode, then "connected".
             self.assertEqual(spoken(s.speech()),
-                             ["rigvox", "3", "point", "4", "7", "point", "1", "mhz", "lsb.wav",
+                             ["rigvox", "3", "point", "4", "7", "point", "1", "mhz", "lsb",
                               "preamp", "off", "connected"])
             # Start-up tunes band 4, asks the model, sets LSB with its filter
             # and no tone; the first frequency answer brings the state query.
@@ -47,7 +47,7 @@ class Connection(unittest.TestCase):
                               what="the display to show the radio's new frequency")
             s.wait_for_radio(["FA", "FA", "FA"], since=mark)
             s.key("f")
-            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "lsb.wav"])
+            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "lsb"])
 
             # Back at the radio to 7.1 MHz: the very same figures as before.
             s.radio_control("freq A 7100000")
@@ -63,7 +63,7 @@ class Connection(unittest.TestCase):
             s.wait_for_silence()
             s.radio_control("silent")
             s.key("f")
-            s.wait_for_speech(["7", "point", "1", "mhz", "lsb.wav"])
+            s.wait_for_speech(["7", "point", "1", "mhz", "lsb"])
             s.wait_for_silence()
             s.wait_for_sent(24, since=s.sent_mark(), which=lambda c: c in POLLS)
             s.key("f")
@@ -76,11 +76,11 @@ class Connection(unittest.TestCase):
             s.radio_control("alive")
             s.wait_for_speech(["connected"], timeout=15)
             self.assertEqual(spoken(s.speech_since(speech_mark)),
-                             ["7", "point", "1", "mhz", "lsb.wav", "preamp", "off", "connected"])
+                             ["7", "point", "1", "mhz", "lsb", "preamp", "off", "connected"])
             s.wait_for_radio(STATE_QUERY, since=mark)
             self.assertEqual(commands(s.radio_log()[mark:]), STATE_QUERY)
             s.key("f")
-            s.wait_for_speech(["7", "point", "1", "mhz", "lsb.wav"])
+            s.wait_for_speech(["7", "point", "1", "mhz", "lsb"])
 
             # Q: back to receive, "quit", a clean end.
             s.key("q")

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Memory channels across two runs: store, the memory file, the report and
 the debug log written at quit; the next run starts on the saved band and
-recalls the channels, and the radio gets the same frequency and mode."""
+recalls the channels, and the radio gets the same frequency and mode; it
+ends with the desktop session while transmitting, and saves as at quit."""
 
 import unittest
 
@@ -45,17 +46,22 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(lines[15:], ["9"] * 100)
             self.assertEqual(crlf_lines(s.read_file("memory.txt")),
                              ["Memory Bank Information", "  ", "Empty"])
+            at_7100 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500,
+                                        what="the frequency display")
 
             # 21.3 MHz (15 m, USB, preamp on), then CW, stored in slot 5.
-            self.press("e", ["EF"])
+            self.press("e", ["ef"])
             for key, word in [("2", "2"), ("1", "1"), ("period", "point"), ("3", "3")]:
                 self.press(key, [word])
             sent, _ = self.press("Return", ["ok"], ["PA1"])
             self.assertEqual(sent, ["MD2", "SH07", "FA00021300000", "PA1"])
             self.settle()
-            self.press("m", ["cw.wav"], ["FW0600"])
+            self.press("m", ["cw"], ["FW0600"])
             self.settle()
-            at_21300 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500)
+            # The display follows the radio's answers, which a loaded machine
+            # may take in a poll or two late: waited for, not assumed.
+            at_21300 = s.wait_for_screen(FREQUENCY, lambda p: p != at_7100 and dark(p) > 500,
+                                         what="21.3 MHz on the screen")
             cw = s.screen_pixels(MODE)
             _, said = self.press("c", ["sch"])
             sent, said = self.press("5", ["ok"])
@@ -104,7 +110,7 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(commands(s.radio_log())[:5],
                              ["FA00021300000", "ID", "MD3", "FW0600", "CT0"])
             self.assertEqual(spoken(s.speech())[4:],
-                             ["2", "1", "point", "3", "mhz", "cw.wav", "preamp", "on",
+                             ["2", "1", "point", "3", "mhz", "cw", "preamp", "on",
                               "connected"])
             s.wait_for_screen(FREQUENCY, lambda p: p == at_21300,
                               what="21.3 MHz shown as in the first run")
@@ -119,7 +125,7 @@ class MemoryChannels(unittest.TestCase):
             self.assertEqual(self.press("g", ["gch"])[1], ["gch"])
             sent, said = self.press("5", ["on"], ["PA1"])
             self.assertEqual(sent, ["MD3", "FW0600", "FA00021300000", "CT0", "RX0", "PA1"])
-            self.assertEqual(said, ["5", "2", "1", "point", "3", "mhz", "cw.wav", "preamp", "on"])
+            self.assertEqual(said, ["5", "2", "1", "point", "3", "mhz", "cw", "preamp", "on"])
             self.settle()
             s.wait_for_screen(FREQUENCY, lambda p: p == at_21300, what="the recalled frequency")
             self.assertEqual(s.screen_pixels(MODE), cw)
@@ -138,11 +144,24 @@ class MemoryChannels(unittest.TestCase):
             self.press("g", ["gch"])
             self.assertEqual(self.press("1", ["invalid"]), ([], ["1", "invalid"]))
 
-            # The close box quits as Q does, saving the memory file.
-            s.close_window()
+            # Transmitting, a channel stored, the dial turned at the radio;
+            # then the desktop session ends. The radio is put back to
+            # receive and the memory file saved with the band's new
+            # frequency, as the close box and Q do.
+            sent, _ = self.press("space", ["on"], ["TX"])
+            self.assertEqual(sent, ["TX"])
+            self.press("c", ["sch"])
+            self.press("6", ["ok"])
+            s.radio_control("freq A 21250000")
+            s.wait_for_screen(FREQUENCY, lambda p: p != at_21300 and dark(p) > 500,
+                              what="21.25 MHz on the screen")
+            s.end_session()
             self.assertEqual(s.wait_exit(30), 0)
+            self.assertEqual(commands(s.radio_log())[-1], "RX")
             lines = crlf_lines(s.read_file("savmem.dat"))
             self.assertEqual(lines[0], HEADER + " 8")
+            self.assertEqual(lines[8], "03A00021250000B000212000009991")
+            self.assertEqual(lines[15 + 6], channel)
             self.assertEqual(lines[15 + 37], channel)
             self.assertNotIn("quit", s.speech())
 

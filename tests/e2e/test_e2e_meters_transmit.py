@@ -48,7 +48,7 @@ class MetersAndTransmit(unittest.TestCase):
             # been measured yet.
             sent, said = self.press("space", ["on"], ["TX"])
             self.assertEqual((sent, said), (["TX"], ["tx", "on"]))
-            self.assertEqual(self.press("s", ["na"])[1], ["SWR", "na"])
+            self.assertEqual(self.press("s", ["na"])[1], ["swr", "na"])
             sent, said = self.press("space", ["off"], ["RX"])
             self.assertEqual((sent, said), (["RX"], ["tx", "off"]))
 
@@ -59,14 +59,14 @@ class MetersAndTransmit(unittest.TestCase):
             self.assertEqual((sent, said), (["FT1", "FB00007100000"], ["split"]))
             s.wait_for_screen(SPLIT, lambda p: dark(p) > 300, what="the split marker")
             self.settle("FB")
-            _, said = self.press("f", ["lsb.wav"])
-            self.assertEqual(said, ["vfob", "7", "point", "1", "mhz", "lsb.wav"])
+            _, said = self.press("f", ["lsb"])
+            self.assertEqual(said, ["vfob", "7", "point", "1", "mhz", "lsb"])
             # VFO B turned at the radio is what the program now follows.
             s.radio_control("freq B 7105000")
             self.settle("FB")
             self.settle("FB")
-            _, said = self.press("f", ["lsb.wav"])
-            self.assertEqual(said, ["vfob", "7", "point", "1", "0", "5", "mhz", "lsb.wav"])
+            _, said = self.press("f", ["lsb"])
+            self.assertEqual(said, ["vfob", "7", "point", "1", "0", "5", "mhz", "lsb"])
             sent, said = self.press("v", ["off"], ["FA00007100000"])
             self.assertEqual((sent, said), (["RX0", "FA00007100000"], ["split", "off"]))
             self.settle("FA")
@@ -76,10 +76,10 @@ class MetersAndTransmit(unittest.TestCase):
             # spoken, first with "SWR" and "to one", then as bare figures.
             mark = s.speech_mark()
             sent, said = self.press("t", ["off"], ["TX2"], quiet=False)
-            self.assertEqual(said[:4], ["tune.wav", "on.wav", "atu", "off"])
+            self.assertEqual(said[:4], ["tune", "on", "atu", "off"])
             self.assertEqual(sent, ["RM1", "PC005", "MD5", "TX2"])
             # Count 3 on the meter's scale reads 1.25: spoken 1.3.
-            s.wait_for_speech(["tune.wav", "on.wav", "atu", "off", "SWR", "1", "point", "3", "21",
+            s.wait_for_speech(["tune", "on", "atu", "off", "swr", "1", "point", "3", "21",
                                "1", "point", "3"], since=mark)
             s.radio_control("swr 12")
             s.wait_for_speech(["2", "point", "0", "2", "point", "0"])
@@ -90,7 +90,7 @@ class MetersAndTransmit(unittest.TestCase):
             # T again: back to receive, five pauses, the power and the mode.
             radio_mark = s.radio_mark()
             s.key("t")
-            s.wait_for_speech(["tune.wav", "off.wav"])
+            s.wait_for_speech(["tune", "off"])
             s.wait_for_radio(["SH07"], since=radio_mark)
             s.wait_for_silence()
             self.assertEqual(commands(s.radio_log()[radio_mark:]),
@@ -145,7 +145,7 @@ class MetersAndTransmit(unittest.TestCase):
             with_tone = s.screen_pixels(STATUS)
             self.assertNotEqual(with_tone, no_tone)
             _, said = self.press("f", ["2"])
-            self.assertEqual(said, ["1", "4", "5", "mhz", "fm.wav", "nar.wav", "ctcss", "1", "2"])
+            self.assertEqual(said, ["1", "4", "5", "mhz", "fm", "nar", "ctcss", "1", "2"])
 
             # The tone stays with the band: 40 m has none (the tone goes off
             # with FM), back on 2 m it is switched on again.

@@ -76,7 +76,7 @@ class Models(unittest.TestCase):
         self.assertEqual(log[:5], ["FA00007100000", "ID", "OM", "MD1", "VN"])
         self.assertEqual(commands(log), ["FA00007100000", "ID", "OM", "MD1", "VN", "AG0",
                                          "RG054"])
-        self.assertEqual(spoken(s.speech())[4:], ["7", "point", "1", "mhz", "lsb.wav",
+        self.assertEqual(spoken(s.speech())[4:], ["7", "point", "1", "mhz", "lsb",
                                                   "connected"])
 
         # What this radio lacks: every F key, the menu, the filter width.
@@ -84,13 +84,14 @@ class Models(unittest.TestCase):
             self.assertEqual(self.press(key, ["na"]), ([], ["na"]), key)
         self.assertEqual(self.press("n", ["na"]), ([], ["na"]))
         self.assertEqual(self.press("w", ["na"])[1], ["bw", "na"])
+        self.assertEqual(self.press("j", ["na"]), ([], ["cw", "na"]))  # no keyer for text
         # Its power is fixed: P says so and leaves the arrows on tuning.
-        self.assertEqual(self.press("p", ["watts"])[1], ["Power", "4", "point", "5", "watts"])
+        self.assertEqual(self.press("p", ["watts"])[1], ["power", "4", "point", "5", "watts"])
         self.assertEqual(self.press("Up", sent=["FA00007101000"])[0], ["FA00007101000"])
         # The mode cycle has no AM or FM, and no filter commands.
-        self.assertEqual(self.press("m", ["usb.wav"], ["MD2"]), (["MD2"], ["usb.wav"]))
-        self.assertEqual(self.press("m", ["cw.wav"], ["MD3"]), (["MD3"], ["cw.wav"]))
-        self.assertEqual(self.press("m", ["lsb.wav"], ["MD1"]), (["MD1"], ["lsb.wav"]))
+        self.assertEqual(self.press("m", ["usb"], ["MD2"]), (["MD2"], ["usb"]))
+        self.assertEqual(self.press("m", ["cw"], ["MD3"]), (["MD3"], ["cw"]))
+        self.assertEqual(self.press("m", ["lsb"], ["MD1"]), (["MD1"], ["lsb"]))
         # Its S-meter counts three times as fine ("SM" and three digits).
         s.wait_for_screen(SMETER, lambda p: dark(p) > 300, what="the S-meter")
         self.assertEqual(self.press("s", ["s"])[1], ["s", "4"])
@@ -99,10 +100,10 @@ class Models(unittest.TestCase):
         # "SW" and spoken from the answer's own characters.
         mark = s.speech_mark()
         sent, said = self.press("t", ["presskey"], ["MD3"], quiet=False)
-        self.assertEqual((sent[:1], said[:3]), (["MD3"], ["tune.wav", "on", "presskey"]))
+        self.assertEqual((sent[:1], said[:3]), (["MD3"], ["tune", "on", "presskey"]))
         s.wait_for_speech(["swr", "1", "point", "0", "21", "1", "point", "0"], since=mark)
         self.assertIn("SW", s.radio_log())
-        sent, said = self.press("t", ["off.wav"], ["MD1"])
+        sent, said = self.press("t", ["off"], ["MD1"])
         self.assertEqual(sent, ["MD1"])
         self.quit()
 

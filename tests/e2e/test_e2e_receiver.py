@@ -102,14 +102,14 @@ class ReceiverAndLevels(unittest.TestCase):
             # Power: 10 W down to the 5 W floor; up from 5 goes to 10; in AM
             # the ceiling is a quarter of 100 W.
             _, said = self.press("p", ["watts"])
-            self.assertEqual(said, ["Power", "1", "0", "watts"])
+            self.assertEqual(said, ["power", "1", "0", "watts"])
             for _ in range(2):
                 sent, said = self.press("Down", ["watts"], ["PC005"])
                 self.assertEqual((sent, said), (["PC005"], ["min", "5", "watts"]))
             sent, said = self.press("Up", ["watts"], ["PC010"])
             self.assertEqual((sent, said), (["PC010"], ["1", "0", "watts"]))
-            self.press("m", ["usb.wav"])
-            self.press("m", ["cw.wav"])
+            self.press("m", ["usb"])
+            self.press("m", ["cw"])
             # In CW the VOX key is break-in, shown as "bin".
             sent, said = self.press("F8", ["on"], ["VX1"])
             self.assertEqual((said, sent), (["bkin", "on"], ["VX1"]))
@@ -117,13 +117,13 @@ class ReceiverAndLevels(unittest.TestCase):
             sent, said = self.press("F8", ["off"], ["VX0"])
             self.assertEqual((said, sent), (["bkin", "off"], ["VX0"]))
             self.assertEqual(s.screen_pixels(STATUS), baseline)
-            self.press("m", ["am.wav"])
+            self.press("m", ["am"])
             sent, said = self.press("Up", ["watts"], ["PC020"])
             self.assertEqual((sent, said), (["PC020"], ["2", "0", "watts"]))
             for _ in range(2):
                 sent, said = self.press("Up", ["watts"], ["PC025"])
                 self.assertEqual((sent, said), (["PC025"], ["max", "2", "5", "watts"]))
-            self.press("m", ["lsb.wav"])
+            self.press("m", ["lsb"])
 
             # AF gain, read from the radio as 100: up to 255 with "max", down
             # to 0 with "min".

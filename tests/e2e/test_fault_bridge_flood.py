@@ -20,7 +20,7 @@ import unittest
 
 from rigvox_e2e import Session, config_text, wait_until
 
-FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb.wav"]
+FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb"]
 PHASE_SECONDS = 22
 
 
@@ -101,7 +101,7 @@ class BridgeFlood(unittest.TestCase):
                 time.sleep(4)
                 mark = s.speech_mark()
                 s.key("f")
-                s.wait_for_speech(["mhz", "lsb.wav"], since=mark, timeout=30)
+                s.wait_for_speech(["mhz", "lsb"], since=mark, timeout=30)
                 samples.append(status_kb(s.proc.pid, "VmRSS"))
         finally:
             flooder.stop()
@@ -168,12 +168,12 @@ class BridgeFlood(unittest.TestCase):
             # radio), a frequency turned at the radio is read back.
             s.wait_for_quiet(1.0)
             s.key("f")
-            s.wait_for_speech(["mhz", "lsb.wav"])
+            s.wait_for_speech(["mhz", "lsb"])
             mark = s.radio_mark()
             s.radio_control("freq A 7050000")
             s.wait_for_radio(["FA", "FA", "FA"], since=mark)
             s.key("f")
-            s.wait_for_speech(["7", "point", "0", "5", "mhz", "lsb.wav"])
+            s.wait_for_speech(["7", "point", "0", "5", "mhz", "lsb"])
 
             s.close_window()
             self.assertEqual(s.wait_exit(30), 0)

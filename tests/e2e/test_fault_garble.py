@@ -19,7 +19,7 @@ from rigvox_e2e import Session, config_text, wait_until
 FREQUENCY = (60, 145, 890, 85)
 STATE_QUERY = {"AG0", "RG255", "PA0", "RA00", "NB0", "FW1500", "PC100", "FR0", "AC", "VX",
                "NR", "ML", "PR", "RX0"}
-FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb.wav"]
+FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb"]
 
 
 def dark(pixels):
@@ -86,7 +86,7 @@ class Garble(unittest.TestCase):
             mark = s.radio_mark()
             s.wait_for_radio(["FA", "FA", "FA"], since=mark)
             s.key("f")
-            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "lsb.wav"])
+            s.wait_for_speech(["1", "4", "point", "0", "7", "4", "mhz", "lsb"])
 
             s.close_window()
             self.assertEqual(s.wait_exit(30), 0)

@@ -93,7 +93,7 @@ class RigctldPort(unittest.TestCase):
             self.assertEqual(spoken(s.speech_since(said_before)), [])
             # The operator's keys see what the client set.
             s.wait_for_radio(["FA", "FA", "FA"], since=s.radio_mark())
-            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb"])
 
             # Two clients at once, each line cut in pieces, answered in turn.
             a, b = Client(self.port), Client(self.port)
@@ -137,7 +137,7 @@ class RigctldPort(unittest.TestCase):
             long_line.send(b"f" + b" " * 2000 + b"\n")
             self.assertEqual(long_line.closed_after(), b"RPRT -8\n")
             # Keys still answer, the link holds, the other client is served.
-            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb.wav"])
+            s.press("f", ["1", "4", "point", "0", "7", "4", "mhz", "usb"])
             self.assertEqual(a.ask("t"), ["0"])
             self.assertGreater(sent_bytes, 65536)
             flood.sock.settimeout(10)

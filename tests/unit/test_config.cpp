@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "program/startup.h"
+#include "speech/speech_state.h"
 #include "test_support.h"
 
 namespace {
@@ -261,7 +262,7 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(programState.configNotes, "");
 }
 
-TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheAnnouncementLevel) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndTheAnnouncementLevel) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -316,7 +317,36 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheAnnounce
         EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
         EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
     }
-    // The start values keep it.
+
+    struct VoiceCase { const char* line; int voice; };
+    for (const VoiceCase& c : {
+             VoiceCase{"VOICE=system", kVoiceSystem},
+             VoiceCase{"voice=System\t", kVoiceSystem},
+             VoiceCase{"VOICE=prompts", kVoicePrompts},
+             VoiceCase{"VOICE=robot", kVoiceUnknown},  // not understood: the prompts
+             VoiceCase{"VOICE=", kVoiceUnknown},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(speechState.voiceChoice, c.voice) << '"' << c.line << '"';
+    }
+
+    // Either order, blank lines between, and a line naming nothing known kept
+    // for the debug log without touching the others.
+    for (const auto& optional : {std::vector<std::string>{"VOICE=system", "", "PORT=4533", "RIGCTLD=4532", "X"},
+                                 std::vector<std::string>{"RIGCTLD=4532", "PORT=4533", "VOICE=system", "X"}}) {
+        auto lines = typicalLines();
+        lines.insert(lines.end(), optional.begin(), optional.end());
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(netState.rigctldPort, 4532);
+        EXPECT_EQ(speechState.voiceChoice, kVoiceSystem);
+        EXPECT_NE(programState.configNotes.find("PORT=4533"), std::string::npos);
+    }
+
+    // The start values keep the announcement level.
     auto lines = typicalLines();
     lines.push_back("ANNOUNCE=all");
     fake::setFile("rigvox.cfg", joined(lines));

@@ -7,6 +7,7 @@
 #include "keys/dispatcher.h"
 #include "keys/key_help.h"
 #include "link/exchange.h"
+#include "radio/cw_text.h"
 
 using namespace keytest;
 
@@ -292,6 +293,76 @@ TEST_F(DispatcherTest, KeyerSpeedKeepsItsValueWhenTheRadioDoesNotAnswer) {
     EXPECT_EQ(radioState.keyerSpeed, 15);
 }
 
+// J opens a CW message that takes its characters, not their commands;
+// Enter hands it to the keyer at the radio's speed; J stops the keyer for as
+// long as it may still key what it took; any other key ends the message
+// unsent and then runs; the reduced-feature radio has no keyer for text.
+TEST_F(DispatcherTest, CwMessageCollectsSendsStopsAndEnds) {
+    fake::state().responder = [](int port, const std::string& bytes) {
+        if (bytes == "KS;") fake::feed(port, "KS012;");
+        if (bytes == "KY;") fake::feed(port, "KY0;");
+    };
+    auto words = [&] {
+        Prompts said = spoken();
+        said.erase(std::remove(said.begin(), said.end(), "delay"), said.end());
+        return said;
+    };
+    press('J');
+    type("cq 5");
+    down(kVkShift);
+    press(kVkSlash);
+    up(kVkShift);
+    for (int vk : {int(kVkPeriod), int(kVkComma), int(kVkCloseBracket), int(kVkSlash)}) press(vk);
+    EXPECT_EQ(words(), (Prompts{"cwmessage", "c", "q", "space", "5", "question", "fullstop", "comma", "equals",
+                                "slash"}));
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(keysState.running, 1);  // Q was a letter, C no channel store
+    EXPECT_EQ(memoryState.channelAction, 0);
+
+    press(kVkEnter);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"KS;"}));
+    EXPECT_EQ(words(), (Prompts{"sending"}));
+    EXPECT_EQ(radioState.keyerSpeed, 12);
+    serviceCwText();
+    const std::string piece = "CQ 5?.,=/";
+    EXPECT_EQ(sent(), (std::vector<std::string>{"KY;", "KY " + piece + std::string(24 - piece.size(), ' ') + ";"}));
+    serviceCwText();  // room and nothing left: the queue is done, the keyer still keys
+    EXPECT_EQ(sent(), (std::vector<std::string>{"KY;"}));
+    ASSERT_FALSE(cwTextPending());
+    fake::advance(cwKeyingMs(piece, 12) - 100);
+    press('J');
+    EXPECT_EQ(sent(), (std::vector<std::string>{"KY0;"}));
+    EXPECT_EQ(words(), (Prompts{"cw", "stopped"}));
+    // Once the keyer has had the time to key it all, J opens a message.
+    type("je\n");
+    serviceCwText();
+    serviceCwText();
+    fake::advance(cwKeyingMs("E", 12));
+    forget();
+    press('J');
+    EXPECT_EQ(words(), (Prompts{"cwmessage"}));
+    EXPECT_TRUE(sent().empty());
+    // PARIS and its word gap are 50 dots, 60 ms each at 20 wpm.
+    EXPECT_EQ(cwKeyingMs("paris ", 20), 3000);
+
+    // Escape ends it unsent and does nothing more; F9 ends it, then runs.
+    type("e");
+    press(kVkEscape);
+    EXPECT_EQ(words(), (Prompts{"e", "cancelled"}));
+    EXPECT_TRUE(sent().empty());
+    type("j\n");  // Enter on an empty message
+    EXPECT_EQ(words(), (Prompts{"cwmessage", "cancelled"}));
+    press('J');
+    press(vkF(9));
+    EXPECT_EQ(words(), (Prompts{"cwmessage", "cancelled", "mon", "on"}));
+    EXPECT_EQ(keysState.cwMessageOpen, 0);
+
+    radioState.rigModel = kReducedModel;
+    press('J');
+    EXPECT_EQ(words(), (Prompts{"cw", "na"}));
+    EXPECT_EQ(keysState.cwMessageOpen, 0);
+}
+
 TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
     radioState.mode = 1;
     radioState.breakInState = 1;
@@ -452,7 +523,7 @@ TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     const std::string resend = "FA00007100000;";
     const int stopping[] = {'O', vkF(9), 'U', 'L', kVkSpace, 'Q', 'N', 'A', kVkPeriod, 'Z', vkF(1), vkF(2),
                             vkF(3), vkF(4), vkF(5), vkF(6), vkF(8), vkF(12), '5', 'F', 'P', vkF(11), 'R', 'S',
-                            'T', 'B', 'W', 'X', 'M', 'H', 'D'};
+                            'T', 'B', 'W', 'X', 'M', 'H', 'D', 'J'};
     for (int vk : stopping) {
         SCOPED_TRACE(vk);
         SetUp();

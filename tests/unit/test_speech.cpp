@@ -10,6 +10,7 @@
 #include "session/poll.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -89,14 +90,15 @@ TEST_F(SpeechTest, DigitsAreSpokenOneCharacterAtATimeWithoutSignOrBlank) {
 
 // --- speech log ------------------------------------------------------------
 
-TEST_F(SpeechTest, SpeechLogHoldsEachNameExactlyAsPassed) {
+TEST_F(SpeechTest, SpeechLogNamesEachPromptOneWay) {
+    // The recording's name: lower case, no ".wav", however it was asked for.
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     fake::setFile("speech.log", "earlier\n");  // appended to, never replaced
     playPrompt("SWR");
     playPrompt("on.wav");
     playPrompt("help.wav", false);
     speakDelay();
-    EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nSWR\non.wav\nhelp.wav\ndelay\n");
+    EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nswr\non\nhelp\ndelay\n");
 }
 
 TEST_F(SpeechTest, SpeechLogFollowsTheVariable) {
@@ -284,14 +286,14 @@ TEST_F(SpeechTest, BandNamesWithMetresButGeneralCoverageAndOutsideWithout) {
     }
 }
 
-TEST_F(SpeechTest, ModesUseTheirWavNamesAndFmNarrowTakesTwo) {
+TEST_F(SpeechTest, ModesAreBareNamesInTheLogAndFmNarrowTakesTwo) {
     fake::state().env["RIGVOX_SPEECH_LOG"] = "speech.log";
     for (int mode : {1, 2, 3, 4, 5, 7, 6, 0}) {
         radioState.mode = mode;
         speakMode(radioState.mode);
     }
-    EXPECT_EQ(fake::fileContent("speech.log"),
-              "lsb.wav\nusb.wav\ncw.wav\nam.wav\nfm.wav\nnar.wav\nfm.wav\n");
+    EXPECT_EQ(fake::fileContent("speech.log"), "lsb\nusb\ncw\nam\nfm\nnar\nfm\n");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"lsb", "usb", "cw", "am", "fm", "nar", "fm"}));
 }
 
 TEST_F(SpeechTest, AlcSaysItsWordOnceAtTheStartOfASeries) {
@@ -315,6 +317,80 @@ TEST_F(SpeechTest, KeyerSpeedAtItsLimits) {
         speakKeyerSpeed(radioState.keyerSpeed);
         EXPECT_EQ(fake::takePrompts(), spoken) << speed;
     }
+}
+
+// --- the system's speech (VOICE=system) -------------------------------------
+
+class SystemVoiceTest : public SpeechTest {
+protected:
+    void SetUp() override {
+        SpeechTest::SetUp();
+        auto& F = fake::state();
+        F.speechReachable = true;
+        F.env["RIGVOX_SPEECH_LOG"] = "speech.log";
+        F.wavMs["wave/delay.wav"] = 100;
+        speechState.voiceChoice = kVoiceSystem;
+        ASSERT_TRUE(openVoice());
+    }
+};
+
+TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsItsLength) {
+    speakFrequency("00007100000", false);
+    speakMode(kModeLsb);
+    EXPECT_TRUE(fake::state().utterances.empty());  // collected, not said yet
+    speakDelay();  // the reply pause says it first, then waits its whole length
+    playPrompt("preamp");
+    playPrompt("on.wav");
+    endUtterance();
+    endUtterance();  // nothing left: nothing said
+    EXPECT_EQ(fake::takeUtterances(),
+              (std::vector<std::string>{"seven point one megahertz lower sideband", "preamp on"}));
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"delay"}));  // its length asked for, no recording played
+    EXPECT_EQ(fake::state().nowMs, 100);
+    EXPECT_EQ(fake::fileContent("speech.log"), "7\npoint\n1\nmhz\nlsb\ndelay\npreamp\non\n");
+}
+
+TEST_F(SystemVoiceTest, HelpIsQueuedThenCutByASpokenReadoutOrAKeyAndALostServiceLeavesThePrompts) {
+    auto& F = fake::state();
+    playPrompt("ok");
+    playPrompt("help", false);  // said at once, after what was collected before it
+    playPrompt("keyf", false);  // the whole help's next sentence: after it, not over it
+    playPrompt("quit");         // a waiting readout silences the help first
+    endUtterance();
+    playPrompt("helpkey", false);
+    silenceHelp();  // a key stops the help
+    silenceHelp();  // nothing left to stop
+    playPrompt("nc");
+    endUtterance();
+    ASSERT_EQ(F.utterances.size(), 6u);
+    EXPECT_EQ(F.utterances[0].text, "OK");
+    EXPECT_EQ(F.utterances[1].text, "help for every key. Any key stops it.");
+    EXPECT_EQ(F.utterances[2].text.rfind("F, reads the frequency", 0), 0u) << F.utterances[2].text;
+    EXPECT_EQ(F.utterances[3].text, "quit");
+    EXPECT_EQ(F.utterances[5].text, "no connection");
+    std::vector<bool> cut;
+    for (const auto& u : F.utterances) cut.push_back(u.cutPrevious);
+    EXPECT_EQ(cut, (std::vector<bool>{false, false, false, true, false, true}));
+    EXPECT_EQ(F.speechCancels, 2);
+
+    // A service restarted under the program: one new connection says it.
+    F.speechSaysLeft = 0;
+    playPrompt("ok");
+    endUtterance();
+    EXPECT_EQ(F.utterances.back().text, "OK");
+    EXPECT_EQ(speechState.voiceLost, 0);
+
+    // One that stays gone: the prompts say this utterance and all after it.
+    F.speechSaysLeft = 0;
+    F.speechReachable = false;
+    F.utterances.clear();
+    playPrompt("tx");
+    playPrompt("off");
+    endUtterance();
+    EXPECT_EQ(speechState.voiceLost, 1);
+    playPrompt("ok");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"tx", "off", "ok"}));
+    EXPECT_TRUE(F.utterances.empty());
 }
 
 }  // namespace

@@ -176,8 +176,11 @@ class WineSession(Session):
             cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=self._radio_err, preexec_fn=rigvox_e2e._die_with_parent)
         ready, _, _ = select.select([self.radio_proc.stdout], [], [], 10)
-        if not ready or not self.radio_proc.stdout.readline():
+        line = self.radio_proc.stdout.readline() if ready else b""
+        if not line:
             raise HarnessError("the virtual radio did not start")
+        # The terminal itself, to see the line settings the program left.
+        self.radio_pty = re.search(rb"pty=(\S+)", line).group(1).decode()
         wait_until(lambda: os.path.islink(RADIO_LINK), 5, "the radio's link")
 
     def wait_for_window(self, timeout=30):
@@ -225,6 +228,16 @@ class WineSession(Session):
     def key_up(self, key):
         self._window()
         xdotool("keyup", key)
+
+    def end_session(self):
+        """Windows logs off: Wine's session end sends every window
+        WM_QUERYENDSESSION and WM_ENDSESSION and, as Windows does, ends a
+        program that is still there once it has answered them."""
+        result = subprocess.run([_wine(), "wineboot", "--end-session"], capture_output=True,
+                                stdin=subprocess.DEVNULL, timeout=60)
+        if result.returncode != 0:
+            raise HarnessError("wineboot --end-session failed: %s"
+                               % result.stderr.decode(errors="replace")[-2000:])
 
     def close_window(self):
         """A click on the close box that Wine draws at the right end of the

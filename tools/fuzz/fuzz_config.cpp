@@ -41,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vradio::VirtualRadio virtualRadio;
     radio = &virtualRadio;
     fake::state().responder = answerAsRadio;
+    fake::state().speechReachable = true;  // VOICE=system has a speech service to say things to
     fake::setFile("rigvox.cfg", std::string(reinterpret_cast<const char*>(data), size));
 
     for (int i = 0; i < 6; ++i) fake::pushTick();

@@ -44,6 +44,8 @@ const char* const kHelp =
     "  --smeter N        hold the S-meter at N (0..30) instead of moving it\n"
     "  --off             start switched off (answers only PS until PS1)\n"
     "  --delay MS        wait MS milliseconds before answering (default 0)\n"
+    "  --rtscts          the terminal set for RTS/CTS handshake, as a port whose\n"
+    "                    cable needs it (the program must leave it so)\n"
     "  --baud N          hear only a port set to N baud (4800..115200); at any\n"
     "                    other speed what arrives is noise, read and dropped\n"
     "  --log PATH        write every command received, one per line without its\n"
@@ -94,6 +96,7 @@ struct Options {
     std::uint32_t seed = 1;
     int sMeter = -1;
     bool off = false;
+    bool rtscts = false;
     int delayMs = 0;
     speed_t baud = 0;  // 0 = any speed
     std::string logPath;
@@ -139,6 +142,8 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
             o.verbose = true;
         } else if (arg == "--off") {
             o.off = true;
+        } else if (arg == "--rtscts") {
+            o.rtscts = true;
         } else if (arg == "--link") {
             if (!takeValue() || value.empty()) return std::fprintf(stderr, "--link needs a path\n"), false;
             o.link = value;
@@ -191,7 +196,7 @@ bool parseOptions(int argc, char** argv, Options& o, bool& helpAsked) {
 // The pseudo-terminal standing in for the radio's serial cable.
 class PtyLink {
 public:
-    explicit PtyLink(std::string link) : link_(std::move(link)) {}
+    PtyLink(std::string link, bool rtscts) : link_(std::move(link)), rtscts_(rtscts) {}
     ~PtyLink() { close(); }
 
     int fd() const { return master_; }
@@ -215,6 +220,7 @@ public:
         termios t{};
         if (tcgetattr(s, &t) == 0) {
             cfmakeraw(&t);
+            if (rtscts_) t.c_cflag |= CRTSCTS;
             tcsetattr(s, TCSANOW, &t);
         }
         ::close(s);
@@ -249,6 +255,7 @@ private:
     }
 
     std::string link_;
+    bool rtscts_;  // each new terminal set for RTS/CTS handshake
     std::string slave_;
     int master_ = -1;
 };
@@ -304,7 +311,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    PtyLink link(o.link);
+    PtyLink link(o.link, o.rtscts);
     if (!link.open()) return 1;
     std::printf("virtual-radio ready: link=%s pty=%s pid=%d model=%s\n", o.link.c_str(),
                 link.slaveName().c_str(), static_cast<int>(getpid()), o.model.name().c_str());
