@@ -44,8 +44,10 @@ def start_own_display():
 class DisplayLost(unittest.TestCase):
     def test_x_server_gone_while_transmitting(self):
         xvfb, display = start_own_display()
-        # Every tool of the harness and the program itself use this display.
+        # Every tool of the harness and the program itself use this display,
+        # not the one the harness would start for the test.
         os.environ["DISPLAY"] = display
+        rigvox_e2e._display = display
         try:
             with Session(config=config_text(port=1), radio=["--smeter", "12"]) as s:
                 s.wait_for_window()
