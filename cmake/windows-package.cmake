@@ -90,6 +90,43 @@ set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
 # recording made or replaced by the user differs in both.
 set(RIGVOX_NSIS_FUNCTIONS [=[
 
+; Inserts the macro named body once for each prompt in folder, its file
+; name in $R5. Uses $R4 and $R5; its labels are those of the function it is
+; inserted in, once per function.
+!macro RIGVOX_FOR_EACH_PROMPT folder body
+  FindFirst $R4 $R5 "${folder}\*.wav"
+next:
+  StrCmp $R5 "" done
+  !insertmacro ${body}
+  FindNext $R4 $R5
+  Goto next
+done:
+  FindClose $R4
+!macroend
+
+; Deletes the working folder's prompt $R5 while it is still the copy of the
+; one of that name in $R9. ${un} is that of RIGVOX_PROMPT_FUNCTIONS.
+!macro RIGVOX_REMOVE_IF_PLACED
+  Push "$R9\$R5"
+  Call ${un}RigvoxFileStamp
+  Pop $R6
+  Push "$DOCUMENTS\Rigvox\wave\$R5"
+  Call ${un}RigvoxFileStamp
+  Pop $R7
+  StrCmp $R6 "" skip
+  StrCmp $R6 $R7 0 skip
+    Delete "$DOCUMENTS\Rigvox\wave\$R5"
+skip:
+!macroend
+
+; Copies the installed prompt $R5 unless the working folder has a file of
+; that name.
+!macro RIGVOX_PLACE_IF_MISSING
+  IfFileExists "$DOCUMENTS\Rigvox\wave\$R5" skip
+    CopyFiles /SILENT "$INSTDIR\wave\$R5" "$DOCUMENTS\Rigvox\wave\$R5"
+skip:
+!macroend
+
 !macro RIGVOX_PROMPT_FUNCTIONS un
 ; The file named on the stack: "size high-time low-time", or "" when it
 ; cannot be read. Uses $R0 to $R3.
@@ -111,23 +148,7 @@ FunctionEnd
 ; Deletes each prompt of the working folder that is still the copy of the
 ; one of that name in $R9. Uses $R0 to $R7.
 Function ${un}RigvoxRemovePlacedPrompts
-  FindFirst $R4 $R5 "$R9\*.wav"
-next:
-  StrCmp $R5 "" done
-  Push "$R9\$R5"
-  Call ${un}RigvoxFileStamp
-  Pop $R6
-  Push "$DOCUMENTS\Rigvox\wave\$R5"
-  Call ${un}RigvoxFileStamp
-  Pop $R7
-  StrCmp $R6 "" skip
-  StrCmp $R6 $R7 0 skip
-    Delete "$DOCUMENTS\Rigvox\wave\$R5"
-skip:
-  FindNext $R4 $R5
-  Goto next
-done:
-  FindClose $R4
+  !insertmacro RIGVOX_FOR_EACH_PROMPT "$R9" RIGVOX_REMOVE_IF_PLACED
 FunctionEnd
 !macroend
 !insertmacro RIGVOX_PROMPT_FUNCTIONS ""
@@ -136,16 +157,7 @@ FunctionEnd
 ; Copies each installed prompt that the working folder has no file of that
 ; name for. Uses $R4 and $R5.
 Function RigvoxPlacePrompts
-  FindFirst $R4 $R5 "$INSTDIR\wave\*.wav"
-next:
-  StrCmp $R5 "" done
-  IfFileExists "$DOCUMENTS\Rigvox\wave\$R5" skip
-    CopyFiles /SILENT "$INSTDIR\wave\$R5" "$DOCUMENTS\Rigvox\wave\$R5"
-skip:
-  FindNext $R4 $R5
-  Goto next
-done:
-  FindClose $R4
+  !insertmacro RIGVOX_FOR_EACH_PROMPT "$INSTDIR\wave" RIGVOX_PLACE_IF_MISSING
 FunctionEnd
 ]=])
 

@@ -26,6 +26,7 @@ constexpr int kBand70cm = 13;
 constexpr int kBandGeneral = 14;
 constexpr int kLastBand = kBandGeneral;
 constexpr int kNoBand = 99;
+constexpr int kBandSlots = kLastBand + 1;  // size of a table indexed by band: slot 0 unused
 constexpr int kDefaultBand = 4;  // 40 m, when the memory file names no band
 // Bands with a record in the band table.
 constexpr bool bandHasRecord(int band) { return band >= kFirstBand && band <= kLastBand; }

@@ -83,15 +83,15 @@ long long recordHz(std::string_view record, int letterAt) {
     return hz;
 }
 
+std::string frequencyDigitsOf(std::string_view text) { return midText(text, kFreqDigitsAt, kFreqDigits); }
+
+std::string mhzText(std::string_view hzDigits) {
+    return leftText(hzDigits, kMHzDigits) + "." + midText(hzDigits, kMHzDigits + 1);
+}
+
 std::string frequencyCommand(std::string_view vfo, long long hz) {
     if (hz < 0) hz = 0;
     return std::string(vfo) + zeroPad(hz, kFreqDigits);
-}
-
-std::string displayFrequency(std::string_view hzDigits) {
-    std::string text = leftText(hzDigits, 5) + "." + rightText(hzDigits, 6);
-    const std::size_t first = text.find_first_not_of('0');
-    return first == std::string::npos ? std::string() : midText(text, static_cast<int>(first) + 1);
 }
 
 std::string withField(std::string_view record, int at, std::string_view value) {

@@ -24,6 +24,11 @@ constexpr int kBandVfoBAt = 15;   // the letter "B"
 constexpr int kBandToneAt = 27;
 constexpr int kBandPreampAt = 30;
 constexpr int kFreqDigits = 11;   // Hz digits of a frequency field and of "FA"/"FB"
+constexpr int kMHzDigits = 5;     // of those, the whole megahertz; the other six are the fraction
+// A frequency command or answer: "FA" or "FB", the Hz digits from
+// kFreqDigitsAt, then ";" in the answer.
+constexpr int kFreqDigitsAt = 3;
+constexpr int kFreqAnswerLength = kFreqDigitsAt - 1 + kFreqDigits;  // without the ";"
 constexpr int kToneWidth = 3;
 
 // --- the channel record: 32 characters ------------------------------------
@@ -41,6 +46,12 @@ constexpr int kChannelVfoAAt = kBandVfoAAt + kChannelShift;
 constexpr int kChannelVfoBAt = kBandVfoBAt + kChannelShift;
 constexpr int kChannelToneAt = kBandToneAt + kChannelShift;
 constexpr int kChannelPreampAt = kBandPreampAt + kChannelShift;
+
+// The memory channels: 10 banks of 10, channel bank * 10 + slot.
+constexpr int kChannelBanks = 10;
+constexpr int kChannelsPerBank = 10;
+constexpr int kChannelCount = kChannelBanks * kChannelsPerBank;
+constexpr int channelIndex(int bank, int slot) { return bank * kChannelsPerBank + slot; }
 
 constexpr const char* kEmptyChannel = "9";  // a slot holding nothing; no record begins with "9"
 constexpr const char* kNoTone = "999";      // tone field and toneCode with no tone
@@ -85,14 +96,16 @@ std::string toneNumberText(std::string_view code);
 // as a number (0 when they are not 11 digits).
 std::string recordDigits(std::string_view record, int letterAt);
 long long recordHz(std::string_view record, int letterAt);
+// The Hz digits of a frequency command or answer ("FA00007100000;"): what
+// there is of them.
+std::string frequencyDigitsOf(std::string_view text);
+// 11 Hz digits as megahertz with six decimals, "ddddd.dddddd", zeros kept:
+// the one place the digits are cut at the point.
+std::string mhzText(std::string_view hzDigits);
 // "FA" or "FB" followed by hz as exactly 11 digits with leading zeros: the
 // only place a frequency command is formed. A value outside the field's
 // range never widens or breaks the command (negative gives zeros).
 std::string frequencyCommand(std::string_view vfo, long long hz);
-// The frequency as the program keeps it for display from 11 Hz digits: 5
-// digits, ".", 6 digits, leading zeros removed ("00007100000" gives
-// "7.100000", "00000500000" gives ".500000").
-std::string displayFrequency(std::string_view hzDigits);
 // record with the characters from position at on replaced by value (the
 // record's length is kept when it reaches that far; a shorter record is
 // returned unchanged).

@@ -223,7 +223,7 @@ void searchKey() {
         return;
     }
     // A transmission the lost radio may still be keyed for ends first.
-    if (radioState.txState != 0) transmitKey();
+    if (radioState.txState != 0) toggleTransmit();
     // Our own hold on the configured port would keep the search out of it.
     portClose(C.comPort);
     const FoundRadio found = searchForRadio(C.bridgePort);
@@ -362,7 +362,7 @@ void runKeyChain() {
                 return;
             }
         }
-        transmitKey();
+        toggleTransmit();
         return;
     }
     // Row 10: K, keyer-speed mode; leaving ends the key, entering goes on
@@ -450,13 +450,16 @@ void runKeyChain() {
         commitFrequencyEntry();
         return;
     }
-    // Row 25: V, split on or off; the frequency send of row 47 follows
-    // (outside every band the split key refuses and nothing is sent).
+    // Row 25: V, split on or off (outside every band the split key refuses
+    // and nothing is sent). On, the working frequency goes to VFO B as row
+    // 47 sends it; off, VFO A has been given its frequency by the key.
     if (isLetter('V')) {
         const bool refused = !bandHasRecord(R.band);
-        splitKey();
+        const bool splitOn = splitKey();
         if (refused) return;
         K.adjustTarget = kTargetTuning;
+        if (splitOn) tuningKeys();
+        return;
     }
     // Row 26: Z, zero beat in CW, zero frequency otherwise.
     if (isLetter('Z')) {

@@ -14,7 +14,8 @@ constexpr int vkF(int n) { return kVkF1 + n - 1; }
 
 // The window's one event handler, for eventKind/eventParam: close
 // (running 0), key down (the key chain), key up (keyHeld 0), timer tick
-// (pollTick). Never re-entered.
+// (pollTick, the network answers written, the whole help read on), network
+// input (serveNetClients). Never re-entered.
 void handleEvent();
 // Every digit key (keyCode '0'..'9'), when something is pending, goes to
 // the first entry that takes it: the bank digit, menu digits, channel store

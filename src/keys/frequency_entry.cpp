@@ -145,14 +145,12 @@ void frequencyReadout() {
     auto& K = keysState;
     auto& R = radioState;
     const bool otherVfo = K.adjustTarget == kTargetExtended;
-    // The extended state reads the VFO not in use: split flips for the
-    // readout and is put back straight after it.
-    if (otherVfo) {
-        R.splitState = 1 - R.splitState;
-        if (R.splitState == -1) playPrompt("vfoa");
-    }
-    speakFrequency(frequencyField(), R.splitState > 0);
-    if (otherVfo) R.splitState = 1 - R.splitState;
+    const bool split = R.splitState > 0;
+    // The extended state reads the VFO not in use. VFO A is named only once
+    // split has been announced: before that the operator has not heard of B.
+    const bool vfoB = otherVfo ? !split : split;
+    if (otherVfo && split && R.splitAnnounced == 1) playPrompt("vfoa");
+    speakFrequency(frequencyField(vfoB), vfoB);
     speakMode(R.mode);
     if (R.ctcssOn == 1) {
         const std::string first = leftText(R.toneCode, 1);

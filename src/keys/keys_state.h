@@ -21,7 +21,7 @@ enum AdjustTarget {
 };
 
 struct KeysState {
-    int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close
+    int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close, 32771 network input
     int eventParam = 0;       // virtual-key code of a key event
     int keyCode = 0;          // key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up

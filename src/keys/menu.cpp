@@ -85,7 +85,7 @@ void menuValueEntered() {
     auto& C = catState;
     C.busy = 1;  // the poll must not take the menu's answer
     if (K.menuValue.empty()) {
-        speakDelay();
+        waitForReply();
         readReply();  // whatever the radio sent before the query is not the answer
         queryRadio(menuCommand());
         speakMenuReply();

@@ -12,13 +12,6 @@
 #include "session/meters.h"
 #include "speech/prompts.h"
 
-namespace {
-
-constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
-constexpr int kMeterFieldLength = 4;  // "RM3" + four digits
-
-}  // namespace
-
 void speakSMeter() {
     auto& C = catState;
     const int sMeter = radioState.sMeter;
@@ -59,11 +52,11 @@ void startAlcWatch() {
 
     R.alcValue = 0;
     queryRadio("RM3");
-    R.alcValue = replyValue("RM3", 3, kMeterFieldLength, 0);
+    R.alcValue = replyValue("RM3", kAlcFieldOffset, kMeterFieldLength, 0);
 
     R.alcAnnounce = -1;  // the start value is spoken without "alc"
     speakAlc();
-    speakDelay();
+    waitForReply();
     R.alcValue = 0;
     R.alcAnnounce = 1;
 }

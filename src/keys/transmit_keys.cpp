@@ -33,10 +33,8 @@ void tuneOff() {
     }
     if (!reducedFeatureRadio()) {
         sendText("RX");
-        for (int i = 0; i < kAfterTunePauses; ++i) speakDelay();
-        R.quietPowerSet = 1;
-        sendPower();
-        R.quietPowerSet = 0;
+        for (int i = 0; i < kAfterTunePauses; ++i) waitForReply();
+        sendPower(false);  // the power goes back silently after tuning
     }
     setMode();
 }
@@ -58,7 +56,7 @@ void tuneKey() {
         if (R.tunerMode == 0 || R.tunerMode == 2) {
             sendText("AC111");  // start the automatic tuner
             if (R.tunerMode == 0) return;
-            for (int i = 0; i < kTimedTunePauses; ++i) speakDelay();
+            for (int i = 0; i < kTimedTunePauses; ++i) waitForReply();
             playPrompt("ok");
             sendText("AC110");
         }

@@ -14,8 +14,6 @@ struct CatState {
     int modeSetAfterQuery = 0;  // 1 from a mode command sent until the next "MD" query: an answer to an earlier one is old
     std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
     std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
-    int followingRadio = 0;     // 1 while the program follows a change the radio already has: nothing is sent or read
-    int skipNextSend = 0;       // 1 = the next sendCommand sends nothing (set by the split key)
     int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick
     int pollSelect = 0;         // next poll query: 0 frequency, 1 meter
     int busy = 0;               // 1 = timer ticks do nothing (menu exchange)

@@ -83,13 +83,6 @@ void setSimulator(SimulatedAnswer answer) { simulator = answer; }
 
 void sendCommand() {
     auto& C = catState;
-    if (C.followingRadio == 1) return;  // the radio already has what would be sent
-    // The split key, going back to simplex, has sent VFO A's frequency itself:
-    // the one command that follows (the key's own frequency send) stays unsent.
-    if (C.skipNextSend == 1) {
-        C.skipNextSend = 0;
-        return;
-    }
     capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
     C.cmdText += ";";
     if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
@@ -109,12 +102,11 @@ void sendCommand() {
     if (C.debugLog == 1) debugLine("TX=" + C.cmdText);
 }
 
-void speakDelay() {
+void waitForReply() {
     auto& C = catState;
     notePrompt("delay");
     const std::string letters = C.awaitedLetters;
     C.awaitedLetters.clear();  // a second pause in a row waits out its whole length
-    if (C.followingRadio == 1) return;
     const int pauseMs = platWavDurationMs(promptPath("delay"));
     const std::int64_t start = platTickMs();
     // Time left of the pause. The clock counts whole milliseconds: one more
@@ -142,7 +134,6 @@ void readReply() {
     auto& C = catState;
     C.replyText.clear();
     C.awaitedLetters.clear();
-    if (C.followingRadio == 1) return;
     if (C.simMode == 1)
         putText(C.replyText, simulatedAnswer(), kReplyCapacity);
     else
@@ -168,7 +159,7 @@ void sendText(std::string_view text) {
 
 void queryRadio(std::string_view text) {
     sendText(text);
-    speakDelay();
+    waitForReply();
     readReply();
 }
 
@@ -185,6 +176,11 @@ bool replyNumber(std::string_view letters, int offset, int length, int& value) {
     if (!replyField(letters, offset, length, field) || !leadsWithNumber(field)) return false;
     value = textInt(field);
     return true;
+}
+
+bool replyDigits(std::string_view letters, int offset, int length, std::string& field) {
+    return replyField(letters, offset, length, field) && static_cast<int>(field.size()) == length &&
+           allDigits(field);
 }
 
 int replyValue(std::string_view letters, int offset, int length, int fallback) {
@@ -271,7 +267,7 @@ void servePassThrough(bool vfoAIsB) {
         return;
     }
     C.awaitedLetters = awaited;
-    speakDelay();
+    waitForReply();
     readReply();
 
     // The answers to these commands go back; anything else (a poll answer

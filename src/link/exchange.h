@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-// Sends cmdText with ";" appended to the radio port (nothing when
-// skipNextSend is set, or while followingRadio); copies frequency-setting commands to lastFreqCmd and marks the
+// Sends cmdText with ";" appended to the radio port; copies frequency-setting commands to lastFreqCmd and marks the
 // radio's last frequency report (and a poll frequency answer still on its
 // way) as older than what was sent, and a mode command the answer to a mode
 // query sent before it (modeSetAfterQuery); logs "TX=". Its two letters
@@ -21,11 +20,10 @@ void setSimulator(SimulatedAnswer answer);
 // complete on the radio port (a reply led by its two letters, up to its ";");
 // without one, or with no command sent since the last pause or read, it
 // lasts the whole length. Bytes that arrive meanwhile are held for the next
-// read. No time while followingRadio: nothing was sent.
-void speakDelay();
+// read.
+void waitForReply();
 // Fills replyText with what the radio has sent: what a pause held, then what
 // waits on the port (or the simulator's answer); logs "RX=". Never waits.
-// Nothing while followingRadio.
 void readReply();
 // Radio bytes received and not yet read (held by a pause or on the port).
 int radioBytesWaiting();
@@ -34,7 +32,7 @@ int radioBytesWaiting();
 void takeRadioBytes();
 // Sends text (without ";") as a command: cmdText = text, sendCommand.
 void sendText(std::string_view text);
-// The query pattern: cmdText = text, sendCommand, speakDelay, readReply.
+// The query pattern: cmdText = text, sendCommand, waitForReply, readReply.
 void queryRadio(std::string_view text);
 // Reply picking. p = the 1-based position of the first occurrence of letters
 // in replyText; the field is the length characters from p + offset (the
@@ -48,6 +46,9 @@ bool replyField(std::string_view letters, int offset, int length, std::string& f
 // reader and rounded. An absent answer, an empty field or a garbled one
 // ("AG0?;") gives false and leaves value alone.
 bool replyNumber(std::string_view letters, int offset, int length, int& value);
+// replyDigits: true when letters are found and the field is exactly length
+// digits, which it then holds; a short, long or garbled answer gives false.
+bool replyDigits(std::string_view letters, int offset, int length, std::string& field);
 // replyValue: the number of replyNumber, or fallback when there is none.
 int replyValue(std::string_view letters, int offset, int length, int fallback);
 // True when text holds a complete answer led by letters: at its start or

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kChannelCount = 100;  // bank * 10 + slot, banks and slots 0..9
-
 bool channelIndexValid(int index) { return index >= 0 && index < kChannelCount; }
 
 }  // namespace
@@ -35,7 +33,7 @@ void storeChannel(int slot) {
     auto& R = radioState;
     auto& M = memoryState;
     M.channelAction = 0;
-    const int index = M.channelBank * 10 + slot;
+    const int index = channelIndex(M.channelBank, slot);
     // Outside every band there is no band record to copy; a store there
     // would give a channel that can never be recalled.
     std::string record;
@@ -64,7 +62,7 @@ void recallChannel(int slot) {
     M.channelAction = 0;
     M.recalledBank = M.channelBank;
     M.recalledSlot = slot;
-    const int index = M.channelBank * 10 + slot;
+    const int index = channelIndex(M.channelBank, slot);
     const std::string record = channelIndexValid(index) ? M.memoryChannels[index] : std::string(kEmptyChannel);
     const std::string oldTone = R.toneCode;
 
@@ -90,9 +88,8 @@ void recallChannel(int slot) {
     R.mode = textInt(midText(record, kChannelModeAt, 1));
     setMode();
 
-    R.freqDisplayText = displayFrequency(recordDigits(record, kChannelVfoAAt));
     sendText(frequencyCommand("FA", recordHz(record, kChannelVfoAAt)));
-    speakFrequency(frequencyField(), R.splitState > 0);
+    speakFrequency(frequencyField(false), false);
     speakMode(R.mode);
 
     const std::string tone = midText(record, kChannelToneAt, kToneWidth);
@@ -113,7 +110,7 @@ void recallChannel(int slot) {
         if (takesFilterAndToneCommands()) sendText("CT0");
     }
 
-    R.splitState = textInt(splitFlag);
+    takeSplitDigit(textInt(splitFlag));
     if (R.splitState == 1) {
         sendText(frequencyCommand("FB", recordHz(record, kChannelVfoBAt)));
         sendText("FT1");
@@ -128,13 +125,13 @@ void recallChannel(int slot) {
 
 void channelStep() {
     auto& M = memoryState;
-    if (M.recalledBank < 0 || M.recalledBank > 9) return;
+    if (M.recalledBank < 0 || M.recalledBank >= kChannelBanks) return;
     const int bank = M.recalledBank;
-    int slot = ((M.recalledSlot % 10) + 10) % 10;
+    int slot = ((M.recalledSlot % kChannelsPerBank) + kChannelsPerBank) % kChannelsPerBank;
     // At most one round of the bank: it holds at least the channel last recalled.
-    for (int i = 0; i < 10; ++i) {
-        slot = (slot + 1) % 10;
-        if (isRecallableChannel(M.memoryChannels[bank * 10 + slot])) break;
+    for (int i = 0; i < kChannelsPerBank; ++i) {
+        slot = (slot + 1) % kChannelsPerBank;
+        if (isRecallableChannel(M.memoryChannels[channelIndex(bank, slot)])) break;
     }
     M.recalledSlot = slot;
     M.channelBank = bank;

@@ -59,8 +59,8 @@ bool writeWorkingCopy() {
     const int file = platFileOpenWrite(kSaveTempName);
     if (file <= 0) return false;
     bool ok = writeLine(file, memoryFileHeader());
-    for (int b = 1; b <= 14 && ok; ++b) ok = writeLine(file, R.bandTable[b]);
-    for (int c = 0; c < 100 && ok; ++c) ok = writeLine(file, M.memoryChannels[c]);
+    for (int b = kFirstBand; b <= kLastBand && ok; ++b) ok = writeLine(file, R.bandTable[b]);
+    for (int c = 0; c < kChannelCount && ok; ++c) ok = writeLine(file, M.memoryChannels[c]);
     ok = ok && platFileSync(file);
     platFileClose(file);
     if (!ok) platFileDelete(kSaveTempName);
@@ -106,8 +106,8 @@ int readMemoryRecords(int handle, const std::string& header) {
     int band = bandChar.empty() ? 0 : static_cast<unsigned char>(bandChar[0]) - 48;
     if (!bandHasRecord(band)) band = 0;  // start-up turns 0 into the default band
 
-    std::string bands[15];
-    for (int b = 1; b <= 14; ++b) {
+    std::string bands[kBandSlots];
+    for (int b = kFirstBand; b <= kLastBand; ++b) {
         readRecordLine(handle, line);
         if (bandRecordUsable(line)) {
             bands[b] = line;
@@ -116,8 +116,8 @@ int readMemoryRecords(int handle, const std::string& header) {
             ++rejected;
         }
     }
-    std::string channels[100];
-    for (int c = 0; c < 100; ++c) {
+    std::string channels[kChannelCount];
+    for (int c = 0; c < kChannelCount; ++c) {
         readRecordLine(handle, line);
         if (!line.empty() && isEmptyChannel(line)) {
             channels[c] = kEmptyChannel;
@@ -130,8 +130,8 @@ int readMemoryRecords(int handle, const std::string& header) {
     }
 
     R.band = band;
-    for (int b = 1; b <= 14; ++b) R.bandTable[b] = bands[b];
-    for (int c = 0; c < 100; ++c) M.memoryChannels[c] = channels[c];
+    for (int b = kFirstBand; b <= kLastBand; ++b) R.bandTable[b] = bands[b];
+    for (int c = 0; c < kChannelCount; ++c) M.memoryChannels[c] = channels[c];
     return rejected;
 }
 

@@ -24,18 +24,18 @@ bool writeLine(int handle, std::string_view text) {
 
 }  // namespace
 
-std::string reportFrequency(std::string_view mhzDigits, std::string_view fractionDigits) {
-    std::string fraction(fractionDigits);
+std::string reportFrequency(std::string_view hzDigits) {
+    const std::string text = mhzText(hzDigits);
+    std::string fraction = midText(text, kMHzDigits + 2);
     while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
     if (fraction.empty()) fraction = "0";
-    return plainNumber(textInt(mhzDigits)) + "." + fraction;
+    return plainNumber(textInt(leftText(text, kMHzDigits))) + "." + fraction;
 }
 
 std::string channelReportLine(int slot, std::string_view record) {
     std::string line = "Slot " + plainNumber(slot) + " ";
-    // Each frequency field: five digits of whole MHz, six below the point.
-    line += "A=" + reportFrequency(midText(record, kChannelVfoAAt + 1, 5), midText(record, kChannelVfoAAt + 6, 6));
-    line += "  B=" + reportFrequency(midText(record, kChannelVfoBAt + 1, 5), midText(record, kChannelVfoBAt + 6, 6));
+    line += "A=" + reportFrequency(recordDigits(record, kChannelVfoAAt));
+    line += "  B=" + reportFrequency(recordDigits(record, kChannelVfoBAt));
     const std::string modeDigit = midText(record, kChannelModeAt, 1);
     if (allDigits(modeDigit)) line += kModeColumn[modeDigit[0] - '0'];
     line += midText(record, kChannelSplitAt, 1) == "1" ? "    split  " : std::string(11, ' ');
@@ -54,10 +54,10 @@ void writeMemoryReport() {
     // whole at the next save anyway.
     bool ok = writeLine(file, "Memory Bank Information") && writeLine(file, "  ");
     bool anyStored = false;
-    for (int bank = 0; bank < 10 && ok; ++bank) {
+    for (int bank = 0; bank < kChannelBanks && ok; ++bank) {
         bool headed = false;
-        for (int slot = 0; slot < 10 && ok; ++slot) {
-            const std::string& record = M.memoryChannels[bank * 10 + slot];
+        for (int slot = 0; slot < kChannelsPerBank && ok; ++slot) {
+            const std::string& record = M.memoryChannels[channelIndex(bank, slot)];
             if (isEmptyChannel(record)) continue;
             if (!headed) {
                 ok = writeLine(file, "  ") && writeLine(file, "Bank" + plainNumber(bank));

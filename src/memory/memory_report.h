@@ -10,6 +10,6 @@ void writeMemoryReport();
 
 // The listing line of a stored channel record in the given slot.
 std::string channelReportLine(int slot, std::string_view record);
-// "A=" style frequency text: whole MHz from five digits, ".", six fraction
-// digits with trailing zeros dropped (at least one kept).
-std::string reportFrequency(std::string_view mhzDigits, std::string_view fractionDigits);
+// "A=" style frequency text from 11 Hz digits: whole MHz, ".", the six
+// fraction digits with trailing zeros dropped (at least one kept).
+std::string reportFrequency(std::string_view hzDigits);

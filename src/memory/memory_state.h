@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/records.h"
+
 constexpr int kNoRecall = 99;  // recalledBank when no channel was recalled (U does nothing)
 constexpr int kBankDigitNext = -1;  // channelBank while the next digit is the bank number
 
@@ -11,7 +13,7 @@ struct MemoryState {
     int channelAction = 0;           // 1 store pending, 2 recall pending
     int recalledBank = kNoRecall;    // bank of the last recalled channel
     int recalledSlot = 0;            // slot of the last recalled channel
-    std::string memoryChannels[100]; // channel records, bank * 10 + slot; "9" = empty
+    std::string memoryChannels[kChannelCount]; // channel records by channelIndex; "9" = empty
     int saveFailed = 0;              // 1 = the last save did not reach the disk (writeMemoryFile)
     int saveRefused = 0;             // 1 = savmem.dat holds something unreadable that could not be
                                      //     kept elsewhere; saves leave it alone for this run (load)

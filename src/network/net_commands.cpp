@@ -38,10 +38,6 @@ constexpr int kAcceptsPerService = 16;
 // the longest single line, however much clients send.
 constexpr std::int64_t kServiceMs = 10;
 
-// Frequency answers: "FA"/"FB" and 11 digits of hertz.
-constexpr int kFreqReplyOffset = 2;
-constexpr int kFreqReplyDigits = 11;
-
 // The S-meter as Hamlib's STRENGTH, in dB relative to S9: three steps of
 // sMeter make one S unit of 6 dB, and 27 steps are S9.
 constexpr int kDbPerStep = 2;
@@ -55,14 +51,6 @@ constexpr int kMeterAlc = 3;
 constexpr int kMeterCountOffset = 3;
 constexpr int kMeterCountDigits = 4;
 constexpr double kMeterFullScale = 30;
-
-// Answers to the level queries, after their letters.
-constexpr int kMicGainOffset = 2;   // "MG" + 3 digits
-constexpr int kKeyerOffset = 2;     // "KS" + 3 digits
-constexpr int kSquelchOffset = 3;   // "SQ0" + 3 digits
-constexpr int kNrLevelOffset = 2;   // "RL" + 2 digits
-constexpr int kLevelDigits = 3;
-constexpr int kNrLevelDigits = 2;
 
 // The preamp's and the attenuator's one step in dB. The attenuator's first
 // step ("RA01") is 6 dB on the TS-990S and TS-890S, 12 dB elsewhere.
@@ -169,18 +157,11 @@ bool askRadio(std::string_view query, std::string_view letters) {
     return !mine.empty();
 }
 
-// A VFO's frequency read from the radio, with the split redirection held off
-// so that "FA" really asks VFO A. False when no whole answer came.
+// A VFO's frequency read from the radio ("FA" or "FB"). False when no whole
+// answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
-    auto& R = radioState;
-    const int split = R.splitState;
-    R.splitState = 0;
-    const bool answered = askRadio(letters, letters);
-    R.splitState = split;
     std::string digits;
-    if (!answered || !replyField(letters, kFreqReplyOffset, kFreqReplyDigits, digits) ||
-        static_cast<int>(digits.size()) != kFreqReplyDigits || !allDigits(digits))
-        return false;
+    if (!askRadio(letters, letters) || !replyDigits(letters, kFreqDigitsAt - 1, kFreqDigits, digits)) return false;
     hz = static_cast<long long>(textValue(digits));
     return true;
 }
@@ -189,9 +170,7 @@ bool askRadioFrequency(const char* letters, long long& hz) {
 // when no whole number came.
 bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
     std::string field;
-    if (!askRadio(query, letters) || !replyField(letters, offset, width, field) ||
-        static_cast<int>(field.size()) != width || !allDigits(field))
-        return false;
+    if (!askRadio(query, letters) || !replyDigits(letters, offset, width, field)) return false;
     value = textInt(field);
     return true;
 }
@@ -293,14 +272,11 @@ bool meansVfoB(const NetRequest& r, int slot) {
 // --- what a client sets -----------------------------------------------------
 
 int setFrequency(const NetRequest& r) {
-    auto& R = radioState;
+    const auto& R = radioState;
     if (R.splitState > 0) {
         // While split the keys tune VFO B; the client names the receive VFO,
-        // so the redirection to VFO B is held off for this command.
-        const int split = R.splitState;
-        R.splitState = 0;
+        // which is VFO A.
         sendText(frequencyCommand("FA", r.hz));
-        R.splitState = split;
         keepOtherVfo(r.hz);
         storeVfoA(r.hz);  // leaving split comes back to it
         return kRprtOk;
@@ -344,7 +320,7 @@ int setPtt(const NetRequest& r, int slot) {
     // T 2 keys with the microphone, T 3 for data (the radio's rear input).
     const char* command = r.on == 2 ? "TX0" : r.on == 3 ? "TX1" : "TX";
     if (on != (R.txState > 0)) {
-        transmitKey(command);
+        toggleTransmit(command);
         // Keyed by a program, not the operator: it ends by itself after the limit.
         if (on) R.txByProgramAtMs = platTickMs();
     }
@@ -365,14 +341,13 @@ int setSplit(const NetRequest& r) {
     netState.setWorkingAtMs = -1;
     // Outside every band the split key refuses: there is no record for VFO B.
     if (!bandHasRecord(R.band)) return kRprtRejected;
-    // As the V key in the key chain: its own commands, then the working
-    // frequency sent (to VFO B on the way in; swallowed on the way out).
+    // As the V key: the split key's own commands.
     if (on) {
         // VFO B keeps its frequency (the V key's copy of VFO A into it is a
         // keyboard convenience a client does not expect), and the change is
         // not announced.
         splitKey();
-        if (R.splitState == 1) R.splitState = 2;
+        if (R.splitState == 1) R.splitAnnounced = 1;
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
         long long vfoB = 0;
@@ -389,7 +364,6 @@ int setSplit(const NetRequest& r) {
     long long vfoA = 0;
     const bool known = askRadioFrequency("FA", vfoA);
     splitKey();
-    sendWorkingFrequency();  // swallowed, as after the V key
     if (known) tuneWorkingFrequency(vfoA);
     return kRprtOk;
 }
@@ -414,9 +388,7 @@ int setLevel(const NetRequest& r) {
         return kRprtOk;
     case kNetLevelRfPower:
         R.txPower = heldPower(roundToInt(v * R.powerCeiling));
-        R.quietPowerSet = 1;
-        sendPower();
-        R.quietPowerSet = 0;
+        sendPower(false);
         return kRprtOk;
     case kNetLevelMicGain:
         R.micGain = roundToInt(v * kMicGainTop);
@@ -492,7 +464,7 @@ int setPowerstat(const NetRequest& r) {
         return kRprtOk;
     }
     if (cwTextPending()) stopCwText();
-    if (radioState.txState > 0) transmitKey();
+    if (radioState.txState > 0) toggleTransmit();
     sendPowerOff();
     return kRprtOk;
 }
@@ -528,22 +500,22 @@ bool askedLevel(NetLevel level, std::string& value) {
     int n = 0;
     switch (level) {
     case kNetLevelSql:
-        if (!askRadioNumber("SQ0", "SQ0", kSquelchOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("SQ0", "SQ0", kSquelchReplyOffset, kLevelDigits, n)) return false;
         R.squelchLevel = n;
         value = shareText(n, kGainTop);
         break;
     case kNetLevelMicGain:
-        if (!askRadioNumber("MG", "MG", kMicGainOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("MG", "MG", kMicGainReplyOffset, kLevelDigits, n)) return false;
         R.micGain = n;
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadioNumber("KS", "KS", kKeyerOffset, kLevelDigits, n)) return false;
+        if (!askRadioNumber("KS", "KS", kKeyerReplyOffset, kKeyerReplyDigits, n)) return false;
         R.keyerSpeed = n;
         value = plainNumber(n);
         break;
     case kNetLevelNr:
-        if (!askRadioNumber("RL", "RL", kNrLevelOffset, kNrLevelDigits, n)) return false;
+        if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
         R.nrLevel = n;
         value = shareText(n, kNoiseLevelTop);
         break;
@@ -770,7 +742,7 @@ void dropClient(int slot) {
         N.pttSlot = -1;
         if (radioState.txState > 0) {
             speechState.promptsQuiet = 1;
-            transmitKey();
+            toggleTransmit();
             speechState.promptsQuiet = 0;
             noteChange(kChangeByOtherProgram);
         }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "base/named_values.h"
 #include "base/text.h"
 
 namespace {
@@ -159,6 +160,14 @@ bool readSwitch(std::string_view word, int& on) {
     return true;
 }
 
+// A one-digit choice: when word is one digit 0..top, set value and return
+// true; otherwise false.
+bool readDigit(std::string_view word, int top, int& value) {
+    if (word.size() != 1 || word[0] < '0' || word[0] > '0' + top) return false;
+    value = word[0] - '0';
+    return true;
+}
+
 // Reads the arguments of a known command into request; the error to answer
 // when one is missing or out of range.
 int readArguments(NetRequest& r, const std::string_view* w) {
@@ -175,12 +184,9 @@ int readArguments(NetRequest& r, const std::string_view* w) {
         return kRprtOk;
     case kNetSetPtt:
         // 0 off; 1 on, 2 on by the microphone, 3 on for data.
-        if (w[0].size() != 1 || w[0][0] < '0' || w[0][0] > '3') return kRprtInvalid;
-        r.on = w[0][0] - '0';
-        return kRprtOk;
+        return readDigit(w[0], 3, r.on) ? kRprtOk : kRprtInvalid;
     case kNetSetSplitVfo:
-        if ((w[0] != "0" && w[0] != "1") || !isNetVfoName(w[1])) return kRprtInvalid;
-        r.on = w[0] == "1" ? 1 : 0;
+        if (!readDigit(w[0], 1, r.on) || !isNetVfoName(w[1])) return kRprtInvalid;
         r.vfoName = std::string(w[1]);
         return kRprtOk;
     case kNetGetLevel:
@@ -202,14 +208,10 @@ int readArguments(NetRequest& r, const std::string_view* w) {
         if (r.command == kNetGetFunc) return kRprtOk;
         return readSwitch(w[1], r.on) ? kRprtOk : kRprtInvalid;
     case kNetSetVfoOpt:
-        if (w[0] != "0" && w[0] != "1") return kRprtInvalid;
-        r.on = w[0] == "1" ? 1 : 0;
-        return kRprtOk;
+        return readDigit(w[0], 1, r.on) ? kRprtOk : kRprtInvalid;
     case kNetSetPowerstat:
         // 0 off, 1 on, 2 standby (off here).
-        if (w[0].size() != 1 || w[0][0] < '0' || w[0][0] > '2') return kRprtInvalid;
-        r.on = w[0][0] - '0';
-        return kRprtOk;
+        return readDigit(w[0], 2, r.on) ? kRprtOk : kRprtInvalid;
     case kNetGetVfoInfo:
         r.vfoName = r.targetVfo.empty() ? "currVFO" : r.targetVfo;
         return kRprtOk;
@@ -472,7 +474,7 @@ std::string netDumpState(const NetServed& served) {
            "has_mW2power=0\n"
            "timeout=2000\n"
            "rig_model=2\n"
-           "rigctld_version=Rigvox 3.4a\n"
+           "rigctld_version=Rigvox " + std::string(kVersionText) + "\n"
            "done\n";
     return out;
 }
@@ -488,7 +490,7 @@ std::string netDumpCaps(const NetServed& served) {
     std::string out = "Caps dump for model: 2\n"
                       "Model name:\tNET rigctl\n"
                       "Mfg name:\tHamlib\n"
-                      "Backend version:\tRigvox 3.4a\n"
+                      "Backend version:\tRigvox " + std::string(kVersionText) + "\n"
                       "Backend status:\tStable\n"
                       "Rig type:\tTransceiver\n"
                       "PTT type:\tRig capable\n"

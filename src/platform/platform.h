@@ -1,8 +1,10 @@
 // The one crossing between Rigvox and the machine: window text, events and
 // timer, sound, serial devices, files and clock. Every function is prefixed
-// "plat" so a search finds each crossing. Two backends implement this header:
-// the real one (SDL2, SDL2_ttf, fontconfig, termios, POSIX files) and a fake
-// one for tests, chosen at link time. Nothing here throws.
+// "plat" so a search finds each crossing. Three backends implement this
+// header: SDL2 with POSIX (SDL2_ttf, fontconfig, termios, POSIX files and
+// sockets) on Linux, Win32 (GDI, waveOut, COM ports, Winsock) on Windows,
+// each chosen by the build, and a fake one for tests, chosen at link time.
+// Nothing here throws.
 #pragma once
 
 #include <cstdint>

@@ -163,14 +163,12 @@ void platPlayWav(const std::string& path, bool wait) {
     const std::string key = fake::lower(path);
     g.asyncEndsMs = 0;  // any new sound cuts off one started without waiting
     if (g.missingWavs.count(key)) return;
-    if (!wait) {
-        auto it = g.wavMs.find(key);
-        if (it != g.wavMs.end()) g.asyncEndsMs = g.nowMs + it->second;
-    }
-    if (wait) {
-        auto it = g.wavMs.find(key);
-        if (it != g.wavMs.end()) g.nowMs += it->second;
-    }
+    auto it = g.wavMs.find(key);
+    if (it == g.wavMs.end()) return;
+    if (wait)
+        g.nowMs += it->second;
+    else
+        g.asyncEndsMs = g.nowMs + it->second;
 }
 
 bool platSoundPlaying() { return g.nowMs < g.asyncEndsMs; }

@@ -2,8 +2,10 @@
 // clock and environment. Every system call is retried on EINTR; nothing
 // throws.
 #include "platform/platform.h"
+#include "platform/handle_slots.h"
 #include "platform/line_reader.h"
 #include "platform/platform_real.h"
+#include "platform/port_name.h"
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -26,6 +28,8 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include "platform/listen_address.h"  // after the socket headers it uses
 
 namespace {
 
@@ -110,14 +114,11 @@ struct SerialSlot {
     int port = 0;        // the port number it was opened for
     bool viaLink = false;          // opened through comN, not the built-in port
     std::int64_t linkCheckMs = 0;  // next look for a comN that supersedes the built-in port
+    bool inUse() const { return fd >= 0; }
 };
-std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+HandleSlots<SerialSlot> serialSlots;
 
-SerialSlot* serialOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
-    SerialSlot* s = &serialSlots[handle - 1];
-    return s->fd >= 0 ? s : nullptr;
-}
+SerialSlot* serialOf(int handle) { return serialSlots.find(handle); }
 
 // An errno that means the device itself has gone away (unplugged USB
 // adapter, closed pseudo-terminal master), not a passing condition.
@@ -128,7 +129,7 @@ bool deviceGoneError(int err) { return err == EIO || err == ENXIO || err == ENOD
 // n-th built-in port /dev/ttyS<n-1>. A port once reached through its link
 // keeps to the link: when the link vanishes with an unplugged adapter, the
 // reopen must wait for it, not land on the built-in port.
-std::vector<bool> portUsedLink(257, false);
+std::vector<bool> portUsedLink(kPlatSerialPorts + 1, false);
 bool portLinkExists(int portNumber) {
     const std::string number = std::to_string(portNumber);
     return pathExists("com" + number) || pathExists("COM" + number);
@@ -175,6 +176,15 @@ bool setAttributes(int fd, const struct termios& tio) {
     do r = ::tcsetattr(fd, TCSANOW, &tio);
     while (r != 0 && errno == EINTR);
     return r == 0;
+}
+
+// Sets tio with the given speed both ways on fd; true when the device took
+// the speed. tcsetattr succeeds when any part took effect: a speed the
+// device refused only shows when read back.
+bool applySpeed(int fd, struct termios& tio, speed_t speed) {
+    struct termios check;
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 && setAttributes(fd, tio) &&
+           ::tcgetattr(fd, &check) == 0 && ::cfgetospeed(&check) == speed;
 }
 
 }  // namespace
@@ -226,38 +236,14 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     tio.c_cflag |= CS8 | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    struct termios check;
-    if (::cfsetispeed(&tio, static_cast<speed_t>(speed)) != 0 ||
-        ::cfsetospeed(&tio, static_cast<speed_t>(speed)) != 0 || !setAttributes(fd, tio) ||
-        ::tcgetattr(fd, &check) != 0 || ::cfgetospeed(&check) != static_cast<speed_t>(speed)) {
-        // tcsetattr succeeds when any part took effect: a speed the device
-        // refused only shows when read back.
+    if (!applySpeed(fd, tio, static_cast<speed_t>(speed))) {
         closeFd(fd);
         return 0;
     }
 
     // A device opened by its path has no built-in port to be superseded.
     const bool viaLink = portNumber == 0 || device.rfind("/dev/", 0) != 0;
-    const SerialSlot slot{fd, false, portNumber, viaLink, monotonicMs() + 1000};
-    for (std::size_t i = 0; i < serialSlots.size(); ++i)
-        if (serialSlots[i].fd < 0) {
-            serialSlots[i] = slot;
-            return static_cast<int>(i + 1);
-        }
-    serialSlots.push_back(slot);
-    return static_cast<int>(serialSlots.size());
-}
-
-// The port number of a "comN" or "COMN" name (1..256), else 0.
-int linkNameNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || (name.compare(0, 3, "com") != 0 && name.compare(0, 3, "COM") != 0))
-        return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
+    return serialSlots.add(SerialSlot{fd, false, portNumber, viaLink, monotonicMs() + 1000});
 }
 
 // The path with every link followed, empty when it leads nowhere.
@@ -277,7 +263,7 @@ constexpr const char* kDevicePatternsVariable = "RIGVOX_SERIAL_DEVICES";
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256) return 0;
+    if (portNumber < 1 || portNumber > kPlatSerialPorts) return 0;
     return openSerialDevice(serialDeviceName(portNumber), portNumber, baud);
 }
 
@@ -290,10 +276,8 @@ bool platSerialSetSpeed(int handle, int baud) {
     SerialSlot* s = serialOf(handle);
     const long speed = platreal::speedConstant(baud);
     if (!s || speed < 0) return false;
-    struct termios tio, check;
-    return ::tcgetattr(s->fd, &tio) == 0 && ::cfsetispeed(&tio, static_cast<speed_t>(speed)) == 0 &&
-           ::cfsetospeed(&tio, static_cast<speed_t>(speed)) == 0 && setAttributes(s->fd, tio) &&
-           ::tcgetattr(s->fd, &check) == 0 && ::cfgetospeed(&check) == static_cast<speed_t>(speed);
+    struct termios tio;
+    return ::tcgetattr(s->fd, &tio) == 0 && applySpeed(s->fd, tio, static_cast<speed_t>(speed));
 }
 
 std::vector<PlatSerialDevice> platSerialList() {
@@ -304,18 +288,12 @@ std::vector<PlatSerialDevice> platSerialList() {
     // is the operator's, even while its device is away).
     if (DIR* dir = ::opendir(".")) {
         while (struct dirent* entry = ::readdir(dir)) {
-            const int n = linkNameNumber(entry->d_name);
+            const int n = comNameNumber(entry->d_name);
             if (n > 0) devices.push_back({n, entry->d_name});
         }
         ::closedir(dir);
     }
-    // "com1" before "COM1", as the port is opened.
-    std::sort(devices.begin(), devices.end(), [](const PlatSerialDevice& a, const PlatSerialDevice& b) {
-        return a.number != b.number ? a.number < b.number : a.path > b.path;
-    });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     for (const PlatSerialDevice& d : devices) reached.push_back(resolvedPath(d.path));
 
     const char* own = std::getenv(kDevicePatternsVariable);
@@ -348,9 +326,8 @@ std::vector<PlatSerialDevice> platSerialList() {
 int platSerialGiveNumber(const std::string& path) {
     if (path.empty()) return 0;
     for (int n = 1; n <= 99; ++n) {
-        const std::string number = std::to_string(n);
-        if (pathExists("com" + number) || pathExists("COM" + number)) continue;
-        if (::symlink(path.c_str(), ("com" + number).c_str()) == 0) return n;
+        if (portLinkExists(n)) continue;
+        if (::symlink(path.c_str(), ("com" + std::to_string(n)).c_str()) == 0) return n;
         if (errno != EEXIST) return 0;
     }
     return 0;
@@ -503,28 +480,21 @@ int platSerialWrite(int handle, const std::string& text) {
 
 namespace {
 
-// Open sockets, listeners and connections alike; handle n is netSlots[n - 1].
+// Open sockets, listeners and connections alike.
 struct NetSlot {
     int fd = -1;           // -1 = free slot
     bool resting = false;  // a listener whose last accept found no descriptor to take it with
+    bool inUse() const { return fd >= 0; }
 };
-std::vector<NetSlot> netSlots;
+HandleSlots<NetSlot> netSlots;
 bool inputHeld = false;  // platNetInputHeld
 
 int netFdOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return -1;
-    return netSlots[handle - 1].fd;
+    const NetSlot* n = netSlots.find(handle);
+    return n ? n->fd : -1;
 }
 
-int netAddSlot(int fd) {
-    for (std::size_t i = 0; i < netSlots.size(); ++i)
-        if (netSlots[i].fd < 0) {
-            netSlots[i] = NetSlot{fd};
-            return static_cast<int>(i + 1);
-        }
-    netSlots.push_back(NetSlot{fd});
-    return static_cast<int>(netSlots.size());
-}
+int netAddSlot(int fd) { return netSlots.add(NetSlot{fd}); }
 
 }  // namespace
 
@@ -533,7 +503,7 @@ void platreal::netDescriptors(std::vector<int>& fds) {
     // A resting listener stays readable while its connection waits: watched,
     // it would wake the wait at once, every time.
     for (const NetSlot& n : netSlots)
-        if (n.fd >= 0 && !n.resting) fds.push_back(n.fd);
+        if (n.inUse() && !n.resting) fds.push_back(n.fd);
 }
 
 bool platreal::netInputHeld() { return inputHeld; }
@@ -542,21 +512,9 @@ void platNetInputHeld(bool held) { inputHeld = held; }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535) return 0;
-    sockaddr_storage where{};
-    socklen_t length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
-    if (::inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v4;
-    } else if (::inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<uint16_t>(port));
-        length = sizeof *v6;
-    } else {
-        return 0;
-    }
+    sockaddr_storage where;
+    const socklen_t length = static_cast<socklen_t>(listenAddress(address, port, where));
+    if (length == 0) return 0;
     const int fd = ::socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return 0;
     // A restarted program takes its port back at once, even while the last
@@ -576,7 +534,7 @@ int platNetAccept(int listener) {
     for (;;) {
         const int fd = ::accept4(lfd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
-            netSlots[listener - 1].resting = false;
+            netSlots.find(listener)->resting = false;
             // Answers are short lines a client waits for: send each at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -587,7 +545,7 @@ int platNetAccept(int listener) {
         if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
         // Out of descriptors or memory: the connection stays queued, and the
         // listener rests until a tick's call takes it.
-        netSlots[listener - 1].resting =
+        netSlots.find(listener)->resting =
             errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM;
         return 0;
     }
@@ -635,7 +593,7 @@ void platNetClose(int handle) {
     const int fd = netFdOf(handle);
     if (fd < 0) return;
     closeFd(fd);
-    netSlots[handle - 1] = NetSlot{};
+    *netSlots.find(handle) = NetSlot{};
 }
 
 // ---------------------------------------------------------------------------
@@ -648,14 +606,11 @@ struct FileSlot {
     int fd = -1;             // -1 = free slot
     bool reading = false;
     LineReader reader;       // read-ahead of a reading file
+    bool inUse() const { return fd >= 0; }
 };
-std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+HandleSlots<FileSlot> fileSlots;
 
-FileSlot* fileOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
-    FileSlot* f = &fileSlots[handle - 1];
-    return f->fd >= 0 ? f : nullptr;
-}
+FileSlot* fileOf(int handle) { return fileSlots.find(handle); }
 
 int openFile(const std::string& path, int flags, bool reading) {
     int fd;
@@ -670,13 +625,7 @@ int openFile(const std::string& path, int flags, bool reading) {
     FileSlot slot;
     slot.fd = fd;
     slot.reading = reading;
-    for (std::size_t i = 0; i < fileSlots.size(); ++i)
-        if (fileSlots[i].fd < 0) {
-            fileSlots[i] = std::move(slot);
-            return static_cast<int>(i + 1);
-        }
-    fileSlots.push_back(std::move(slot));
-    return static_cast<int>(fileSlots.size());
+    return fileSlots.add(std::move(slot));
 }
 
 

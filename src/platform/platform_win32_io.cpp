@@ -2,11 +2,14 @@
 // sockets (Winsock), files in the working folder, clock and environment.
 // Nothing here throws.
 #include "platform/platform.h"
+#include "platform/handle_slots.h"
 #include "platform/line_reader.h"
 #include "platform/platform_win32.h"
 #include "platform/port_name.h"
 
 #include <ws2tcpip.h>
+
+#include "platform/listen_address.h"  // after the socket headers it uses
 
 #include <algorithm>
 #include <vector>
@@ -25,14 +28,11 @@ struct SerialSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool gone = false;                // the device failed (unplugged adapter)
     std::string early;                // bytes taken while waiting for input, not yet read
+    bool inUse() const { return h != INVALID_HANDLE_VALUE; }
 };
-std::vector<SerialSlot> serialSlots;  // handle n is serialSlots[n - 1]
+HandleSlots<SerialSlot> serialSlots;
 
-SerialSlot* serialOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > serialSlots.size()) return nullptr;
-    SerialSlot* s = &serialSlots[handle - 1];
-    return s->h != INVALID_HANDLE_VALUE ? s : nullptr;
-}
+SerialSlot* serialOf(int handle) { return serialSlots.find(handle); }
 
 // Reads return at once with what is there; writes wait at most the limit.
 COMMTIMEOUTS immediateReads() {
@@ -43,6 +43,15 @@ COMMTIMEOUTS immediateReads() {
     t.WriteTotalTimeoutMultiplier = 0;
     t.WriteTotalTimeoutConstant = kWriteLimitMs;
     return t;
+}
+
+// Sets dcb with the given speed on the port; true when the device took the
+// speed, which only shows when read back.
+bool applySpeed(HANDLE h, DCB& dcb, int baud) {
+    dcb.BaudRate = static_cast<DWORD>(baud);
+    DCB check{};
+    check.DCBlength = sizeof check;
+    return SetCommState(h, &dcb) && GetCommState(h, &check) && check.BaudRate == dcb.BaudRate;
 }
 
 std::int64_t counterMs() {
@@ -60,10 +69,10 @@ std::int64_t counterMs() {
 }  // namespace
 
 int platSerialOpen(int portNumber, int baud) {
-    if (portNumber < 1 || portNumber > 256 || baud <= 0) return 0;
-    // "COM9", and from COM10 on the device namespace, "\\.\COM10".
+    // "COM9", and from COM10 on the device namespace, "\\.\COM10"; "" for a
+    // number out of range.
     const std::string name = portPlatformName(portNumber);
-    if (name.empty()) return 0;
+    if (name.empty() || baud <= 0) return 0;
     // Share mode 0: exclusive, no other program can open the port meanwhile.
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -81,7 +90,6 @@ int platSerialOpen(int portNumber, int baud) {
     dcb.DCBlength = sizeof dcb;
     bool ok = GetCommState(h, &dcb);
     if (ok) {
-        dcb.BaudRate = static_cast<DWORD>(baud);
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
         dcb.fOutX = FALSE;
@@ -94,14 +102,10 @@ int platSerialOpen(int portNumber, int baud) {
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
-        ok = SetCommState(h, &dcb);
+        ok = applySpeed(h, dcb, baud);
     }
-    // A speed the device refused only shows when read back.
-    DCB check{};
-    check.DCBlength = sizeof check;
     COMMTIMEOUTS timeouts = immediateReads();
-    ok = ok && GetCommState(h, &check) && check.BaudRate == static_cast<DWORD>(baud) &&
-         SetCommTimeouts(h, &timeouts);
+    ok = ok && SetCommTimeouts(h, &timeouts);
     if (!ok) {
         CloseHandle(h);
         return 0;
@@ -109,13 +113,7 @@ int platSerialOpen(int portNumber, int baud) {
     DWORD errors = 0;
     ClearCommError(h, &errors, nullptr);
 
-    for (std::size_t i = 0; i < serialSlots.size(); ++i)
-        if (serialSlots[i].h == INVALID_HANDLE_VALUE) {
-            serialSlots[i] = SerialSlot{h, false, {}};
-            return static_cast<int>(i + 1);
-        }
-    serialSlots.push_back(SerialSlot{h, false, {}});
-    return static_cast<int>(serialSlots.size());
+    return serialSlots.add(SerialSlot{h, false, {}});
 }
 
 void platSerialClose(int handle) {
@@ -240,23 +238,6 @@ bool platSerialWaitInput(int handle, int timeoutMs) {
     return false;
 }
 
-namespace {
-
-// The number of a port named "COMn" (any letter case), 1..256; else 0.
-int comNameNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6 || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), 3,
-                                                             "COM", 3) != CSTR_EQUAL)
-        return 0;
-    int n = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n >= 1 && n <= 256 && name[3] != '0' ? n : 0;
-}
-
-}  // namespace
-
 std::vector<PlatSerialDevice> platSerialList() {
     // Every serial port the system has, as Device Manager lists it: value
     // names are driver names ("\Device\Serial0"), the data the port names.
@@ -278,11 +259,7 @@ std::vector<PlatSerialDevice> platSerialList() {
         if (n > 0) devices.push_back({n, "COM" + std::to_string(n)});
     }
     RegCloseKey(key);
-    std::sort(devices.begin(), devices.end(),
-              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number < b.number; });
-    devices.erase(std::unique(devices.begin(), devices.end(),
-                              [](const PlatSerialDevice& a, const PlatSerialDevice& b) { return a.number == b.number; }),
-                  devices.end());
+    keepOnePerNumber(devices);
     return devices;
 }
 
@@ -296,11 +273,7 @@ bool platSerialSetSpeed(int handle, int baud) {
     if (!s || baud <= 0) return false;
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(s->h, &dcb)) return false;
-    dcb.BaudRate = static_cast<DWORD>(baud);
-    DCB check{};
-    check.DCBlength = sizeof check;
-    return SetCommState(s->h, &dcb) && GetCommState(s->h, &check) && check.BaudRate == static_cast<DWORD>(baud);
+    return GetCommState(s->h, &dcb) && applySpeed(s->h, dcb, baud);
 }
 
 int platSerialGiveNumber(const std::string&) { return 0; }
@@ -314,8 +287,9 @@ namespace {
 struct NetSlot {
     SOCKET sock = INVALID_SOCKET;  // INVALID_SOCKET = free slot
     bool resting = false;          // a listener whose last accept failed for want of resources
+    bool inUse() const { return sock != INVALID_SOCKET; }
 };
-std::vector<NetSlot> netSlots;     // handle n is netSlots[n - 1]
+HandleSlots<NetSlot> netSlots;
 HANDLE netEvent = nullptr;         // signalled by every open socket
 bool winsockReady = false;
 bool winsockFailed = false;
@@ -340,21 +314,9 @@ bool ensureWinsock() {
     return true;
 }
 
-NetSlot* netOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > netSlots.size()) return nullptr;
-    NetSlot* n = &netSlots[handle - 1];
-    return n->sock != INVALID_SOCKET ? n : nullptr;
-}
+NetSlot* netOf(int handle) { return netSlots.find(handle); }
 
-int addSocket(SOCKET sock) {
-    for (std::size_t i = 0; i < netSlots.size(); ++i)
-        if (netSlots[i].sock == INVALID_SOCKET) {
-            netSlots[i] = NetSlot{sock};
-            return static_cast<int>(i + 1);
-        }
-    netSlots.push_back({sock});
-    return static_cast<int>(netSlots.size());
-}
+int addSocket(SOCKET sock) { return netSlots.add(NetSlot{sock}); }
 
 bool anySocketOpen() {
     for (const NetSlot& n : netSlots)
@@ -372,21 +334,9 @@ void platNetInputHeld(bool held) { inputHeld = held; }
 
 int platNetListen(const std::string& address, int port) {
     if (port < 1 || port > 65535 || address.empty() || !ensureWinsock()) return 0;
-    sockaddr_storage where{};
-    int length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&where);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&where);
-    if (inet_pton(AF_INET, address.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<u_short>(port));
-        length = sizeof *v4;
-    } else if (inet_pton(AF_INET6, address.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<u_short>(port));
-        length = sizeof *v6;
-    } else {
-        return 0;
-    }
+    sockaddr_storage where;
+    const int length = listenAddress(address, port, where);
+    if (length == 0) return 0;
     SOCKET sock = socket(where.ss_family, SOCK_STREAM, IPPROTO_TCP);
     if (sock == INVALID_SOCKET) return 0;
     // Exclusive: no other program can take over the port while it is ours
@@ -487,14 +437,11 @@ struct FileSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool reading = false;
     LineReader reader;                // read-ahead of a reading file
+    bool inUse() const { return h != INVALID_HANDLE_VALUE; }
 };
-std::vector<FileSlot> fileSlots;  // handle n is fileSlots[n - 1]
+HandleSlots<FileSlot> fileSlots;
 
-FileSlot* fileOf(int handle) {
-    if (handle <= 0 || static_cast<std::size_t>(handle) > fileSlots.size()) return nullptr;
-    FileSlot* f = &fileSlots[handle - 1];
-    return f->h != INVALID_HANDLE_VALUE ? f : nullptr;
-}
+FileSlot* fileOf(int handle) { return fileSlots.find(handle); }
 
 int openFile(const std::string& path, DWORD access, DWORD disposition, bool reading) {
     if (path.empty()) return 0;
@@ -505,13 +452,7 @@ int openFile(const std::string& path, DWORD access, DWORD disposition, bool read
     FileSlot slot;
     slot.h = h;
     slot.reading = reading;
-    for (std::size_t i = 0; i < fileSlots.size(); ++i)
-        if (fileSlots[i].h == INVALID_HANDLE_VALUE) {
-            fileSlots[i] = std::move(slot);
-            return static_cast<int>(i + 1);
-        }
-    fileSlots.push_back(std::move(slot));
-    return static_cast<int>(fileSlots.size());
+    return fileSlots.add(std::move(slot));
 }
 
 

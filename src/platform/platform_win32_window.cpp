@@ -266,6 +266,18 @@ void pumpMessages() {
     }
 }
 
+// Waits up to timeout ms (INFINITE: no limit) for one of count handles or,
+// unless the session is ending, for a message. While it ends, messages are
+// not taken, so a waiting one must not end the wait: only the handles or
+// the time do (with no handle and no limit, it looks again after 50 ms).
+DWORD waitHandles(DWORD count, const HANDLE* handles, DWORD timeout) {
+    if (!b.sessionEnding)
+        return MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (count > 0) return WaitForMultipleObjects(count, handles, FALSE, timeout);
+    Sleep(timeout == INFINITE ? 50 : timeout);
+    return WAIT_TIMEOUT;
+}
+
 // Sleeps for ms milliseconds, or until handle (if any) is signalled, while
 // still taking the window's messages: it stays painted, Windows does not
 // mark it "not responding" during a long spoken answer, and keys pressed
@@ -275,18 +287,7 @@ bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
     for (;;) {
         const std::int64_t left = end - platTickMs();
         if (left <= 0) return false;
-        if (b.sessionEnding) {
-            // Messages are not taken: a waiting one must not end the sleep.
-            if (!handle) {
-                Sleep(static_cast<DWORD>(left));
-                continue;
-            }
-            if (WaitForSingleObject(handle, static_cast<DWORD>(left)) == WAIT_OBJECT_0) return true;
-            continue;
-        }
-        const DWORD r = MsgWaitForMultipleObjectsEx(handle ? 1 : 0, handle ? &handle : nullptr,
-                                                    static_cast<DWORD>(left), QS_ALLINPUT,
-                                                    MWMO_INPUTAVAILABLE);
+        const DWORD r = waitHandles(handle ? 1 : 0, handle ? &handle : nullptr, static_cast<DWORD>(left));
         if (handle && r == WAIT_OBJECT_0) return true;
         pumpMessages();
     }
@@ -601,12 +602,7 @@ bool platWaitEvent(int& kind, int& param) {
                 timeout = static_cast<DWORD>(wait);
         }
         if (net) handles[count++] = net;
-        if (!b.sessionEnding)
-            MsgWaitForMultipleObjectsEx(count, handles, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        else if (count > 0)
-            WaitForMultipleObjects(count, handles, FALSE, timeout);
-        else
-            Sleep(timeout == INFINITE ? 50 : timeout);
+        waitHandles(count, handles, timeout);
     }
 }
 

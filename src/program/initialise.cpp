@@ -29,7 +29,7 @@ constexpr int kPowerOnPauses = 6;
 // come up before anything else is sent.
 void switchRadioOn() {
     sendPowerOn();
-    for (int i = 0; i < kPowerOnPauses; ++i) speakDelay();
+    for (int i = 0; i < kPowerOnPauses; ++i) waitForReply();
 }
 
 // The band's CTCSS tone from its record, or the tone encoder off.
@@ -81,7 +81,6 @@ void initialiseProgram() {
 
     // Tune VFO A to the band's stored frequency.
     const long long hz = recordHz(R.bandTable[R.band], kBandVfoAAt);
-    R.freqDisplayText = displayFrequency(recordDigits(R.bandTable[R.band], kBandVfoAAt));
     R.freqHz = roundToInt(static_cast<double>(hz));
     sendText(frequencyCommand("FA", hz));
 

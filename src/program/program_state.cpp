@@ -9,7 +9,7 @@
 #include "session/session_state.h"
 #include "speech/speech_state.h"
 
-const char* const kFactoryBandRecords[15] = {
+const char* const kFactoryBandRecords[kBandSlots] = {
     "",
     "01A00001900000B000019000009990",  // 160 m  LSB 1.900
     "01A00003600000B000036000009990",  // 80 m   LSB 3.600

@@ -36,16 +36,16 @@ constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
 constexpr int kDefaultTxLimitSeconds = 180;
 
-// Takes the next line of the open configuration file into cmdText, the
-// program's line buffer. A line past the end of the file reads as empty text.
-void readConfigLine(int file) {
-    auto& C = catState;
+// The next line of the open configuration file, within a text's capacity.
+// A line past the end of the file reads as empty text.
+std::string readConfigLine(int file) {
     std::string line;
     if (!platFileReadLine(file, line)) line.clear();
-    putText(C.cmdText, line);
+    capText(line);
+    return line;
 }
 
-int lineLength() { return static_cast<int>(catState.cmdText.size()); }
+int lengthOf(const std::string& line) { return static_cast<int>(line.size()); }
 
 // Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
@@ -58,10 +58,9 @@ constexpr const char* kVoiceLabel = "VOICE=";
 constexpr int kLongestTxLimit = 86400;     // seconds: a day
 constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
-// The value of the line in cmdText when it starts with label (in any letter
-// case), blanks after it dropped; false when it does not.
-bool labelledValue(const char* label, std::string& value) {
-    const std::string& line = catState.cmdText;
+// The value of line when it starts with label (in any letter case), blanks
+// after it dropped; false when it does not.
+bool labelledValue(const char* label, const std::string& line, std::string& value) {
     if (!startsWith(upperText(line), label)) return false;
     value = midText(line, static_cast<int>(std::string(label).size()) + 1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
@@ -111,12 +110,12 @@ bool firstStart() {
 
 // "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
 // limit as it was and is noted for the debug log.
-void readTxLimitValue(const std::string& value) {
+void readTxLimitValue(const std::string& line, const std::string& value) {
     auto& P = programState;
     if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
         radioState.txLimitSeconds = textInt(value);
     else
-        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + catState.cmdText + "\n");
+        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + line + "\n");
 }
 
 void readVoiceValue(const std::string& value) {
@@ -141,18 +140,18 @@ void readOptionalLines(int file) {
     auto& P = programState;
     std::string line;
     for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
-        putText(catState.cmdText, line);
+        capText(line);
         std::string value;
-        if (labelledValue(kRigctldLabel, value))
+        if (labelledValue(kRigctldLabel, line, value))
             readRigctldValue(value);
-        else if (labelledValue(kTxLimitLabel, value))
-            readTxLimitValue(value);
-        else if (labelledValue(kVoiceLabel, value))
+        else if (labelledValue(kTxLimitLabel, line, value))
+            readTxLimitValue(line, value);
+        else if (labelledValue(kVoiceLabel, line, value))
             readVoiceValue(value);
         else if (labelledValue(kAnnounceLabel, value))
             readAnnounceValue(value);
         else if (line.find_first_not_of(" \t") != std::string::npos)
-            putText(P.configNotes, P.configNotes + "Line not understood: " + catState.cmdText + "\n");
+            putText(P.configNotes, P.configNotes + "Line not understood: " + line + "\n");
     }
 }
 
@@ -178,44 +177,45 @@ void finishSpeaking() {
 bool readConfiguration() {
     auto& R = radioState;
     auto& C = catState;
+    std::string line;
 
     const int file = platFileOpenRead(kConfigFile);
     if (file <= 0) return false;
 
     // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
     // tells a two-digit port from a one-digit one.
-    readConfigLine(file);
-    C.comPort = textInt(rightText(C.cmdText, lineLength() == 6 ? 2 : 1));
+    line = readConfigLine(file);
+    C.comPort = textInt(rightText(line, lengthOf(line) == 6 ? 2 : 1));
 
     // Line 2: label of 6 characters, the speed after it.
-    readConfigLine(file);
-    C.baudRate = textInt(midText(C.cmdText, 7));
+    line = readConfigLine(file);
+    C.baudRate = textInt(midText(line, 7));
 
     // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
     // length keeps the default.
-    readConfigLine(file);
+    line = readConfigLine(file);
     R.txPower = kDefaultTxPower;
-    if (lineLength() >= 7 && lineLength() <= 9) R.txPower = textInt(rightText(C.cmdText, lineLength() - 6));
+    if (lengthOf(line) >= 7 && lengthOf(line) <= 9) R.txPower = textInt(rightText(line, lengthOf(line) - 6));
     R.powerCeiling = R.txPower > 100 ? R.txPower : 100;
 
-    readConfigLine(file);
-    R.swrSpeech = textInt(midText(C.cmdText, 5, 1));
+    line = readConfigLine(file);
+    R.swrSpeech = textInt(midText(line, 5, 1));
 
-    readConfigLine(file);
-    R.tunerMode = textInt(midText(C.cmdText, 5, 1));
+    line = readConfigLine(file);
+    R.tunerMode = textInt(midText(line, 5, 1));
 
-    readConfigLine(file);
-    R.bandCoverage = midText(C.cmdText, 9, 1);
+    line = readConfigLine(file);
+    R.bandCoverage = midText(line, 9, 1);
 
-    readConfigLine(file);
-    radioState.powerSwitching = textInt(midText(C.cmdText, 8, 1));
+    line = readConfigLine(file);
+    radioState.powerSwitching = textInt(midText(line, 8, 1));
 
     // Line 8: pass-through port, two digits only in a line of exactly 9.
-    readConfigLine(file);
-    C.bridgePort = textInt(rightText(C.cmdText, lineLength() == 9 ? 2 : 1));
+    line = readConfigLine(file);
+    C.bridgePort = textInt(rightText(line, lengthOf(line) == 9 ? 2 : 1));
 
-    readConfigLine(file);
-    C.debugLog = textInt(midText(C.cmdText, 7, 1));
+    line = readConfigLine(file);
+    C.debugLog = textInt(midText(line, 7, 1));
 
     netState.rigctldPort = 0;
     netState.rigctldAddress = "127.0.0.1";
@@ -253,8 +253,7 @@ void shutdownProgram() {
     if (radioState.powerSwitching == 1) {
         // Models 19 and 24 take "PS1" as their closing command; the others
         // are put to standby with "PS9".
-        C.cmdText = (R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9";
-        sendCommand();
+        sendText((R.rigModel == 19 || R.rigModel == 24) ? "PS1" : "PS9");
     }
     playPrompt("delay");
     portClose(C.comPort);

@@ -30,9 +30,13 @@ std::string& recordOf(int b) {
 // The one-character digit of a state value, "0" + value.
 std::string digitOf(int value) { return zeroPad(value, 1); }
 
-// Band of a whole-MHz value; the upper end of 70 cm and the answer outside
-// every band are the caller's.
-int bandOfWholeMHz(int mhz, int top70cm, int outside) {
+// The top of 70 cm: the widest allocation (430 to 450 MHz), so that a radio
+// reporting any of it keeps the 70 cm record. Frequency entry stops at 439
+// by its own limit.
+constexpr int kTop70cmMHz = 449;
+
+// Band of a whole-MHz value; the answer outside every band is the caller's.
+int bandOfWholeMHz(int mhz, int outside) {
     if (mhz == 1) return 1;
     if (mhz == 3) return 2;
     if (mhz == 5) return 3;
@@ -45,14 +49,14 @@ int bandOfWholeMHz(int mhz, int top70cm, int outside) {
     if (mhz == 28 || mhz == 29) return kBand10m;
     if (mhz >= 50 && mhz <= 54) return kBand6m;
     if (mhz >= 144 && mhz <= 148) return kBand2m;
-    if (mhz >= 430 && mhz <= top70cm) return kBand70cm;
+    if (mhz >= 430 && mhz <= kTop70cmMHz) return kBand70cm;
     return outside;
 }
 
 // The 11 frequency digits of a frequency command or answer led by letters,
 // or "" when it is led by others or damaged.
 std::string frequencyDigits(const std::string& text, std::string_view letters) {
-    const std::string digits = midText(text, 3, kFreqDigits);
+    const std::string digits = frequencyDigitsOf(text);
     if (!startsWith(text, letters) || static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
     return digits;
 }
@@ -76,7 +80,7 @@ bool checkBand() {
     const std::string hz = rightText(C.lastFreqReply, 9);
     if (!startsWith(C.lastFreqReply, "F") || hz.size() != 9 || !allDigits(hz)) return false;
     const int mhz = textInt(hz) / 1000000;
-    R.bandCandidate = bandOfWholeMHz(mhz, 449, kBandGeneral);
+    R.bandCandidate = bandOfWholeMHz(mhz, kBandGeneral);
     int allowed = (R.bandCandidate != R.band || R.band == kNoBand) ? 0 : 1;
     R.band = R.bandCandidate;
     // FM never goes into the records of 160 m to 15 m.
@@ -87,22 +91,17 @@ bool checkBand() {
 void storeBand() {
     auto& R = radioState;
     const auto& C = catState;
-    const std::string prefix = digitOf(R.splitState) + digitOf(R.mode);
+    const std::string prefix = digitOf(splitDigit()) + digitOf(R.mode);
     if (!checkBand()) return;
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
     std::string& r = recordOf(R.band);
-    const std::string reported = rightText(C.lastFreqReply, kFreqDigits);
-    const std::string tone = committedToneCode();
-    std::string record = prefix;
-    if (R.splitState == 0) {
-        // Simplex: the report is VFO A's; VFO B keeps its stored value.
-        record += "A" + reported + "B" + recordDigits(r, kBandVfoBAt);
-    } else {
-        // Split: the poll asks VFO B, so the report belongs in the B field.
-        record += "A" + recordDigits(r, kBandVfoAAt) + "B" + reported;
-    }
-    record += tone + midText(r, kBandPreampAt, 1);
+    std::string record = withField(r, kBandSplitAt, prefix);  // the split and mode digits
+    // Simplex: the report is VFO A's, and VFO B keeps its stored value.
+    // Split: the poll asks VFO B, so the report belongs in the B field.
+    const int letterAt = R.splitState == 0 ? kBandVfoAAt : kBandVfoBAt;
+    record = withField(record, letterAt + 1, frequencyDigitsOf(C.lastFreqReply));
+    record = withField(record, kBandToneAt, committedToneCode());
     putText(r, record);
 }
 
@@ -125,7 +124,7 @@ void recallBand() {
     R.mode = textInt(midText(r, kBandModeAt, 1));
     send(frequencyCommand("FA", recordHz(r, kBandVfoAAt)));
 
-    R.splitState = textInt(midText(r, kBandSplitAt, 1));
+    takeSplitDigit(textInt(midText(r, kBandSplitAt, 1)));
     if (R.splitState > 0) {
         send(frequencyCommand("FB", recordHz(r, kBandVfoBAt)));
         playPrompt("split");
@@ -153,15 +152,15 @@ void recallBand() {
 void storeVfoA(long long hz) {
     const auto& R = radioState;
     if (!bandHasRecord(R.band) || catState.bridgeUsed != 0 || hz < 0) return;
-    if (bandOfWholeMHz(static_cast<int>(hz / 1000000), 449, 14) != R.band) return;
+    if (bandOfWholeMHz(static_cast<int>(hz / 1000000), kBandGeneral) != R.band) return;
     std::string& r = recordOf(R.band);
     putText(r, withField(r, kBandVfoAAt + 1, zeroPad(hz, kFreqDigits)));
 }
 
 void bandOfMHz() {
     auto& R = radioState;
-    R.band = bandOfWholeMHz(R.freqMHz, 439, kNoBand);
-    if (R.band == kNoBand && R.splitState == 1) R.splitState = 0;
+    R.band = bandOfWholeMHz(R.freqMHz, kNoBand);
+    if (R.band == kNoBand && R.splitState == 1 && R.splitAnnounced == 0) R.splitState = 0;
 }
 
 namespace {
@@ -201,10 +200,10 @@ void stepBandDown() {
     recallBand();
 }
 
-std::string frequencyField() {
+std::string frequencyField(bool vfoB) {
     const auto& R = radioState;
     const auto& C = catState;
-    const std::string vfoRead = R.splitState > 0 ? "FB" : "FA";
+    const std::string vfoRead = vfoB ? "FB" : "FA";
     if (C.freqReportSuperseded == 1) {
         const std::string sent = frequencyDigits(C.lastFreqCmd, vfoRead);
         if (!sent.empty()) return sent;
@@ -214,7 +213,7 @@ std::string frequencyField() {
     if (reportUsable && !reported.empty() && R.bandCandidate == R.band) return reported;
     if (bandHasRecord(R.band)) {
         const std::string& record = R.bandTable[R.band];
-        const int letterAt = R.splitState > 0 ? kBandVfoBAt : kBandVfoAAt;
+        const int letterAt = vfoB ? kBandVfoBAt : kBandVfoAAt;
         std::string field = recordDigits(record, letterAt);
         if (static_cast<int>(field.size()) == kFreqDigits && allDigits(field)) return field;
     }

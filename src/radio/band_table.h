@@ -25,11 +25,11 @@ void bandOfMHz();
 // "band" "un" and changes nothing.
 void stepBandUp();
 void stepBandDown();
-// The 11 Hz digits the frequency readout speaks: the frequency last sent
-// until the radio reports again, else the radio's report when the band has
-// followed it, else the band record's VFO A (VFO B while split), else the
-// last report of either VFO, else freqHz.
-std::string frequencyField();
+// The 11 Hz digits of VFO A, or of VFO B when vfoB, as the frequency readout
+// speaks them: the frequency last sent to it until the radio reports again,
+// else the radio's report when the band has followed it, else the band
+// record's field, else the last report of either VFO, else freqHz.
+std::string frequencyField(bool vfoB);
 // The highest band the radio covers, from bandCoverage ("1" 10, "6" 11,
 // "2" 12, "7" 13; 10 for anything else).
 int highestBand();

@@ -13,11 +13,7 @@
 
 namespace {
 
-constexpr int kLevelDigits = 3;        // "MG", "AG0", "RG", "PC" fields
 constexpr int kKeyerSpeedDigits = 2;   // "KS0" field
-constexpr int kNrLevelDigits = 2;      // "RL" field
-constexpr int kKeyerReplyOffset = 2;   // "KS" answer: three digits right after the letters
-constexpr int kKeyerReplyDigits = 3;
 
 // prefix + value as width digits, sent. The steps keep every value inside
 // its range; zeroPad still holds a stray value to the field width.
@@ -56,9 +52,7 @@ void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDig
 void readKeyerSpeed() {
     queryRadio("KS");
     std::string speed;
-    if (replyField("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed) &&
-        static_cast<int>(speed.size()) == kKeyerReplyDigits && allDigits(speed))
-        radioState.keyerSpeed = textInt(speed);
+    if (replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) radioState.keyerSpeed = textInt(speed);
 }
 
 void sendSquelch() { sendSetting("SQ0", radioState.squelchLevel, kLevelDigits); }
@@ -67,9 +61,8 @@ void sendNbLevel() { sendSetting("NL", radioState.nbLevel, kLevelDigits); }
 
 void sendNrLevel() { sendSetting("RL", radioState.nrLevel, kNrLevelDigits); }
 
-void sendPower() {
+void sendPower(bool spoken) {
     const auto& R = radioState;
     sendSetting("PC", R.txPower, kLevelDigits);
-    // The tune command restores the power silently after tuning.
-    if (R.quietPowerSet == 0) speakPower(R.txPower, reducedFeatureRadio());
+    if (spoken) speakPower(R.txPower, reducedFeatureRadio());
 }

@@ -10,6 +10,17 @@ constexpr int kKeyerFastest = 60;
 constexpr int kNoiseLevelTop = 10;   // noise blanker and noise reduction levels 0..10
 constexpr int kPowerFloor = 5;       // watts
 
+// The level fields, in the commands that set them and in the answers: the
+// letters, then the value's digits.
+constexpr int kLevelDigits = 3;          // "MG", "AG0", "RG", "SQ0", "NL", "PC"
+constexpr int kNrLevelDigits = 2;        // "RL"
+constexpr int kMicGainReplyOffset = 2;   // "MG" answer
+constexpr int kSquelchReplyOffset = 3;   // "SQ0" answer
+constexpr int kNrLevelReplyOffset = 2;   // "RL" answer
+// The "KS" answer has three digits, though "KS0" sets two.
+constexpr int kKeyerReplyOffset = 2;
+constexpr int kKeyerReplyDigits = 3;
+
 // The top of the power range: a quarter of the ceiling in AM, where the
 // carrier is the average power.
 int powerTop();
@@ -31,5 +42,5 @@ void sendSquelch();
 // "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
 void sendNbLevel();
 void sendNrLevel();
-// Sends "PC" + 3 digits and, unless quietPowerSet, speaks the power.
-void sendPower();
+// Sends "PC" + 3 digits of txPower; speaks the power when spoken.
+void sendPower(bool spoken);

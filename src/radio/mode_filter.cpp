@@ -4,6 +4,7 @@
 #include "radio/mode_filter.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "base/records.h"
 #include "base/text.h"
@@ -92,43 +93,49 @@ int snapCwWidth(int width) {
 void readSquelch() {
     auto& R = radioState;
     readReply();  // whatever was waiting belongs to no one
-    speakDelay();
+    waitForReply();
     if (takesFilterAndToneCommands()) sendText("SQ0");
-    speakDelay();
+    waitForReply();
     readReply();
     const int level = replyValue("SQ", 3, 3, -1);
     if (level < 0) return;  // no answer: keep the last level
     R.squelchLevel = level == 0 ? kDefaultSquelch : level;
 }
 
-}  // namespace
+// The commands of a mode change go out when send; without it (the radio
+// already has the mode) only the program's side changes.
+void sendIf(bool send, std::string_view command) {
+    if (send) sendText(command);
+}
 
-void setMode() {
+void applyFilter(bool send);
+
+void applyMode(bool send) {
     auto& R = radioState;
     const auto& C = catState;
 
     // CTCSS belongs to FM narrow only.
     if (R.ctcssOn == 1 && R.mode != kModeFmNarrow) {
-        if (takesFilterAndToneCommands()) sendText("CT0");
+        if (takesFilterAndToneCommands()) sendIf(send, "CT0");
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
     }
 
     if (const ModeRow* row = modeRow(R.mode)) {
-        sendText(row->command);
+        sendIf(send, row->command);
         if (!isFm(R.mode)) {
             if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
             else if (R.mode == kModeCw) R.filterWidth = R.cwWidth;
             else R.filterWidth = kAmFilter;
-            if (takesFilterAndToneCommands()) setFilter();
+            if (takesFilterAndToneCommands()) applyFilter(send);
         }
         printAt(kModeFieldX, kModeFieldY, row->screenText);
     }
 
     if (isFm(R.mode)) {
         R.filterWidth = kFmFilter;
-        if (takesFilterAndToneCommands()) setFilter();
-        readSquelch();
+        if (takesFilterAndToneCommands()) applyFilter(send);
+        if (send) readSquelch();  // a mode the radio already has was not set here: no answer is due
     }
 
     // Outside every band there is no record to keep the mode in.
@@ -136,12 +143,18 @@ void setMode() {
     if (C.bridgeUsed == 0 && bandHasRecord(R.band)) {
         std::string& record = R.bandTable[R.band];
         std::string digits;  // split and mode, the record's first two characters
-        digits += digitChar(R.splitState);
+        digits += digitChar(splitDigit());
         digits += digitChar(R.mode);
         putText(record, withField(record, kBandSplitAt, digits));
     }
     updateStatusRow();
 }
+
+}  // namespace
+
+void setMode() { applyMode(true); }
+
+void followMode() { applyMode(false); }
 
 bool modeAllowedHere(int mode) {
     const auto& R = radioState;
@@ -191,7 +204,9 @@ int fmModeForPassband(int hz) {
     return kModeFmNarrow;
 }
 
-void setFilter() {
+namespace {
+
+void applyFilter(bool send) {
     auto& R = radioState;
     if (reducedFeatureRadio()) return;
 
@@ -217,8 +232,12 @@ void setFilter() {
     } else {
         return;  // no mode the radio knows: nothing to send
     }
-    sendText(command);
+    sendIf(send, command);
 
-    if (R.mode == kModeFmNarrow) sendText("FW0001");
-    if (R.mode == kModeFm) sendText("FW0000");
+    if (R.mode == kModeFmNarrow) sendIf(send, "FW0001");
+    if (R.mode == kModeFm) sendIf(send, "FW0000");
 }
+
+}  // namespace
+
+void setFilter() { applyFilter(true); }

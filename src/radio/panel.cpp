@@ -11,9 +11,7 @@
 #include "screen/display.h"
 
 void updateFrequencyDisplay() {
-    auto& R = radioState;
-    const std::string text = showFrequency(midText(catState.lastFreqReply, 3, kFreqDigits), R.splitState > 0);
-    if (!text.empty()) putText(R.freqDisplayText, text);
+    showFrequency(frequencyDigitsOf(catState.lastFreqReply), radioState.splitState > 0);
 }
 
 void updateStatusRow() {

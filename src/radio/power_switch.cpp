@@ -8,7 +8,7 @@ bool powerSwitchAllowed() { return radioState.powerSwitching == 1; }
 
 void sendPowerOn() {
     sendText("Poweron");
-    speakDelay();
+    waitForReply();
     sendText("PS1");
 }
 

@@ -14,18 +14,18 @@ constexpr int kLevelNoiseBlanker = 2;
 constexpr int kLevelNoiseReduction = 3;
 
 // Factory band records, bands 1 to 14 (slot 0 unused).
-extern const char* const kFactoryBandRecords[15];
+extern const char* const kFactoryBandRecords[kBandSlots];
 
 constexpr int kNoTypedMHz = 999;      // freqMHz while no typed frequency is pending
 constexpr int kNoSMeterReading = -1;  // sMeter before the radio has given a reading
+constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
 
 struct RadioState {
     int freqHz = 7100000;                 // working VFO A frequency in Hz
     int freqMHz = kNoTypedMHz;            // whole MHz typed in frequency entry
-    std::string freqDisplayText = "    7.100000"; // frequency as shown
     int band = kDefaultBand;              // current band 1..14, kNoBand = outside every band
     int bandCandidate = 0;                // band derived from a frequency
-    std::string bandTable[15];            // band records, slots 1..14, 30 characters each
+    std::string bandTable[kBandSlots];          // band records, slots 1..14, 30 characters each
     int bandSplitFlag = 0;                // character 1 of the band record at start
     int mode = kModeLsb;                  // ModeNumber
     int savedMode = kModeLsb;             // mode before the keyer-speed command switched to CW
@@ -33,14 +33,13 @@ struct RadioState {
     int ssbWidth = 7;                     // last SSB high-cut index
     int cwWidth = 600;                    // last CW width in Hz
     int squelchLevel = 60;                // FM squelch level
-    int splitState = 0;                   // 0 simplex, 1 split not yet announced, 2 announced
-    std::string splitFreqCmd;             // frequency command kept when split went on
+    int splitState = 0;                   // 0 simplex, 1 split (VFO B transmits)
+    int splitAnnounced = 0;               // 1 once "split" has been said for the split now on
     std::string toneCode = "999";         // "0" + two-digit CTCSS tone number, "999" = none (kNoTone)
     int ctcssOn = 0;                      // tone encoder on (or tone entry pending)
     int toneDigitsTyped = 0;              // digits typed into toneCode since I or the last commit
     int txPower = 100;                    // watts (config line 3)
     int powerCeiling = 100;               // upper limit of txPower
-    int quietPowerSet = 0;                // 1 = power re-sent without being spoken
     int afGain = 50;
     int rfGain = 255;
     int micGain = 0;
@@ -54,7 +53,8 @@ struct RadioState {
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
-    int txState = 0;                      // above 0 = transmitting (Space, a network client or the pass-through)
+    int txState = 0;                      // 1 = transmitting (Space, a network client or the pass-through)
+    int parkedSwrSpeech = 0;              // swrSpeech kept while transmitting, given back on release
     std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
@@ -78,7 +78,7 @@ struct RadioState {
     int txLimitSeconds = 180;             // "TXLIMIT=": another program's transmission ends after this, 0 = never
 
     RadioState() {
-        for (int i = 0; i < 15; ++i) bandTable[i] = kFactoryBandRecords[i];
+        for (int i = 0; i < kBandSlots; ++i) bandTable[i] = kFactoryBandRecords[i];
     }
 };
 
@@ -92,3 +92,15 @@ inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel;
 // The models numbered below the reduced-feature radio take the filter,
 // "CT0" and "SQ0" commands that the mode change sends.
 inline bool takesFilterAndToneCommands() { return radioState.rigModel < kReducedModel; }
+
+// The split digit of a band record: 0 simplex, 1 split not yet announced,
+// 2 split announced. The records keep both facts in one digit.
+inline int splitDigit() {
+    const auto& R = radioState;
+    return R.splitState == 0 ? 0 : R.splitAnnounced == 1 ? 2 : 1;
+}
+inline void takeSplitDigit(int digit) {
+    auto& R = radioState;
+    R.splitState = digit > 0 ? 1 : 0;
+    R.splitAnnounced = digit == 2 ? 1 : 0;
+}

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kTxParked = 10;  // txState = kTxParked + the parked swrSpeech
-
 // The common switch: the function's name, "on" or "off" by the old state,
 // the state flipped (every value but 0 counts as on) and the command sent.
 // True when the function is now on.
@@ -161,16 +159,18 @@ void setTransmitState(bool on) {
     R.txByProgramAtMs = -1;
     if (on) {
         // SWR speech is silenced while keyed by hand and given back on release.
-        R.txState = R.swrSpeech + kTxParked;
+        R.txState = 1;
+        R.parkedSwrSpeech = R.swrSpeech;
         R.swrSpeech = 0;
         R.tunerState = 0;
     } else {
-        R.swrSpeech = R.txState - kTxParked;
+        R.swrSpeech = R.parkedSwrSpeech;
+        R.parkedSwrSpeech = 0;
         R.txState = 0;
     }
 }
 
-void transmitKey(const char* txCommand) {
+void toggleTransmit(const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
         playPrompt("tx");
@@ -190,6 +190,6 @@ bool limitProgramTransmission() {
     if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return false;
     if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return false;
     if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
-    transmitKey();
+    toggleTransmit();
     return true;
 }

@@ -21,11 +21,12 @@ void toggleTuner();
 // F9: the transmit monitor on ("ML" and the level read from the radio) or
 // off ("ML000").
 void toggleMonitor();
-// Space: transmit on ("tx" "on", txCommand; SWR speech parked in txState,
-// tuner state 0) or off ("RX", "tx" "off"; SWR speech restored). txCommand
+// Space: transmit on ("tx" "on", txCommand; SWR speech parked in
+// parkedSwrSpeech, tuner state 0) or off ("RX", "tx" "off"; SWR speech
+// given back). txCommand
 // is "TX" for the key; a network client may ask for "TX0" (microphone) or
 // "TX1" (data).
-void transmitKey(const char* txCommand = "TX");
+void toggleTransmit(const char* txCommand = "TX");
 // On every tick: a transmission another program started (txByProgramAtMs)
 // that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
 // with "RX" and "tx" "off"; returns true then. The operator's own
@@ -33,7 +34,7 @@ void transmitKey(const char* txCommand = "TX");
 bool limitProgramTransmission();
 
 // The transmit state alone, for Space and for what another program keys or
-// releases: on, SWR speech is parked in txState and the tuner state
+// releases: on, SWR speech is parked in parkedSwrSpeech and the tuner state
 // cleared; off, SWR speech comes back. Either way the transmission counts
 // as the operator's (txByProgramAtMs -1) until the caller says otherwise.
 // Sends and speaks nothing; a state already as asked is left alone.

@@ -60,7 +60,7 @@ void stepPower(bool up) {
         R.txPower = heldPower(R.txPower - kPowerStep);
         if (R.txPower == kPowerFloor) playPrompt("min");
     }
-    sendPower();
+    sendPower(true);
 }
 
 void stepRfGain(bool up) {

@@ -55,19 +55,19 @@ std::string committedToneCode() {
     return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
 }
 
-void splitKey() {
-    auto& C = catState;
+bool splitKey() {
+    const auto& C = catState;
     auto& R = radioState;
     if (!bandHasRecord(R.band)) {
         playPrompt("split");
         playPrompt("invalid");
-        return;
+        return false;
     }
     R.splitState = R.splitState == 0 ? 1 : 0;
+    R.splitAnnounced = 0;
     if (R.splitState == 1) {
-        putText(R.splitFreqCmd, leftText(C.lastFreqCmd, 13));
         sendText(reducedFeatureRadio() ? "FT2" : "FT1");
-        return;  // "split" is announced with the next frequency answer
+        return true;  // "split" is announced with the next frequency answer
     }
     if (reducedFeatureRadio()) sendText("FT0");
     sendText("RX0");
@@ -79,11 +79,9 @@ void splitKey() {
         putText(record, withField(record, kBandToneAt, committedToneCode()));
     }
     sendText(vfoA);
-    // The chain's frequency send that follows would put the working
-    // frequency back on VFO A: swallow it.
-    C.skipNextSend = 1;
     playPrompt("split");
     playPrompt("off");
+    return false;
 }
 
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {

@@ -30,10 +30,11 @@ void zeroFrequency();
 // for the band store, the split key and a refused tone entry.
 std::string committedToneCode();
 // Split, for the V key and a network client: on ("FT1", "FT2" on the
-// reduced radio; announced later by the status row) or off ("RX0", VFO A
-// from the band record, the next send swallowed, "split" "off"). Outside
-// every band: "split" "invalid" only.
-void splitKey();
+// reduced radio; announced with the next frequency answer) or off ("RX0",
+// VFO A from the band record, "split" "off"). Outside every band: "split"
+// "invalid" only. True when split is now on: the caller then sends the
+// working frequency to VFO B; off, VFO A has its frequency already.
+bool splitKey();
 
 // The commands that switch the radio's CTCSS tone on at toneCode, in the
 // form rigModel takes: "TN" and "CN" with the two-digit tone number, or with

@@ -48,7 +48,7 @@ std::string showFrequency(std::string_view hzDigits, bool split) {
     if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
 
     // 12 characters, MHz right-aligned: leading zeros become spaces.
-    std::string text = leftText(digits, 5) + "." + rightText(digits, 6);
+    std::string text = mhzText(digits);
     for (char& c : text) {
         if (c != '0') break;
         c = ' ';

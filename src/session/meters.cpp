@@ -16,14 +16,11 @@ namespace {
 
 constexpr int kSMeterX = 750;
 constexpr int kSMeterY = 45;
-constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
 constexpr int kSNinePlus = 30;        // sMeter from here on is above S9
 constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt6"
 constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
 
 // Reply fields, counted from the first letter of the marker.
-constexpr int kSwrFieldOffset = 3;    // "RM1" + four digits
-constexpr int kMeterFieldLength = 4;
 constexpr int kAlcPollOffset = 5;     // last two of the four "RM3" digits
 constexpr int kAlcPollLength = 2;
 constexpr int kSMeterOffset = 5;      // "SM0" + four digits: characters 6 and 7

@@ -1,6 +1,12 @@
 // Meter answers and their readouts: S-meter, SWR, ALC watch.
 #pragma once
 
+// The four digits of a meter answer, counted from the first letter of its
+// marker: "RM1" (SWR) and "RM3" (ALC) + four digits.
+constexpr int kSwrFieldOffset = 3;
+constexpr int kAlcFieldOffset = 3;
+constexpr int kMeterFieldLength = 4;
+
 // Speaks swrText (the ratio in tenths) as a ratio: "SWR" until announced,
 // the ratio with one decimal or "gt6" above 6, "21" (to one); "na" when no
 // reading has come. Marks the SWR announced (tunerState 2).

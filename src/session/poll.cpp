@@ -30,7 +30,7 @@ namespace {
 
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
-constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
+constexpr int kFreqAnswerEnd = kFreqAnswerLength + 1;  // where the ";" of a frequency answer stands
 constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
 // Reports in which the frequency a program sent may still show up first.
 constexpr int kReportsAwaitingCommand = 3;
@@ -97,25 +97,24 @@ bool commandedFrequency(const std::string& digits) {
 void followFrequencyAnswer() {
     auto& C = catState;
     auto& R = radioState;
-    const std::string digits = midText(C.replyText, 3, kFreqDigits);
+    const std::string digits = frequencyDigitsOf(C.replyText);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-    const std::string report = leftText(C.replyText, kFreqAnswerEnd - 1);
-    // The operator's own commands are heard already (acceptHeardState after
-    // every key); another program's are told apart from the radio's dial.
-    const bool commanded = commandedFrequency(digits);
-    if (report != C.lastFreqReply)
-        noteChange(commanded ? kChangeByOtherProgram : kChangeAtRadio);
-    else
-        noteSteadyReport();
-    putText(C.lastFreqReply, report);
+constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
+constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
+// Reports in which the frequency a program sent may still show up first.
+constexpr int kReportsAwaitingCommand = 3;
+// While changes are announced, every fourth meter query asks the mode
+// instead: a mode switched at the radio is heard within half a second, and
+// the S-meter is still read five times a second.
+constexpr int kMeterSlotsPerModeQuery = 4;
     C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);
     updateFrequencyDisplay();
-    if (R.splitState == 1) {
+    if (R.splitState == 1 && R.splitAnnounced == 0) {
         // Announced once, on the first display after split went on.
         playPrompt("split");
-        R.splitState = 2;
+        R.splitAnnounced = 1;
     }
     C.pollAwaitingReply = 0;
     C.replyText.clear();
@@ -135,16 +134,6 @@ int modeOfRadioDigit(std::string_view digit) {
     return 0;
 }
 
-// Makes the program's mode (screen, filter, status row, band record) follow
-// a mode the radio already has, sending nothing.
-void followMode(int mode) {
-    auto& C = catState;
-    radioState.mode = mode;
-    C.followingRadio = 1;
-    setMode();
-    C.followingRadio = 0;
-}
-
 // An answer to the poll's mode query in replyText: a mode switched at the
 // radio is followed and announced. An answer to a query sent before the
 // program's own mode command names the old mode and is passed over; a mode
@@ -158,7 +147,8 @@ void followModeAnswer() {
     if (C.modeSetAfterQuery == 1) return;
     const int mode = modeOfRadioDigit(digit);
     if (mode == 0 || mode == R.mode || (mode == kModeFmNarrow && R.mode == kModeFm)) return;
-    followMode(mode);
+    radioState.mode = mode;
+    followMode();
     noteChange(kChangeAtRadio);
 }
 
@@ -187,7 +177,8 @@ void followPassThrough() {
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
         if (newMode != R.mode) noteChange(kChangeByOtherProgram);
-        followMode(newMode);
+        R.mode = newMode;
+        followMode();
     }
     const int s = findText(forwarded, ";") + 1;
     const int f = findText(forwarded, "FA");

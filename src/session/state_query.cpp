@@ -119,7 +119,6 @@ void readMirroredSettings() {
 }
 
 void restoreToneAndSplit() {
-    auto& C = catState;
     auto& R = radioState;
     // Digits still being typed never reached the radio and are no tone.
     const std::string tone = committedToneCode();
@@ -131,9 +130,8 @@ void restoreToneAndSplit() {
     // Split is a repeater matter: only AM and FM narrow bring it back.
     std::string closing = "RX0";
     if (R.mode == kModeAm || R.mode == kModeFmNarrow) {
-        R.splitState = R.bandSplitFlag;
+        takeSplitDigit(R.bandSplitFlag);
         if (R.splitState > 0) {
-            R.splitFreqCmd = C.lastFreqCmd;
             sendText("FT1");  // transmit on VFO B
             playPrompt("split");
             const std::string record = currentBandRecord();
@@ -162,7 +160,7 @@ void checkRadioModel() {
 void queryRadioState() {
     const auto& C = catState;
     const auto& R = radioState;
-    speakFrequency(frequencyField(), R.splitState > 0);
+    speakFrequency(frequencyField(R.splitState > 0), R.splitState > 0);
     speakMode(R.mode);
     readGains();
     if (!reducedFeatureRadio()) {

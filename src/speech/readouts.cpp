@@ -2,13 +2,13 @@
 #include "speech/readouts.h"
 
 #include "base/named_values.h"
+#include "base/records.h"
 #include "base/text.h"
 #include "speech/prompts.h"
 
 void speakFrequency(std::string_view hzDigits, bool vfoB) {
     // MHz with six decimals, leading zeros removed: "14.074000", ".500000".
-    const std::string field(hzDigits);
-    std::string text = leftText(field, 5) + "." + rightText(field, 6);
+    const std::string text = mhzText(hzDigits);
     std::size_t firstKept = 0;
     while (firstKept < text.size() && text[firstKept] == '0') ++firstKept;
     const std::string freqText = text.substr(firstKept);
@@ -63,7 +63,7 @@ void speakPower(int watts, bool fixedOutput) {
 }
 
 void speakBand(int band) {
-    static const char* const kBandNames[15] = {"",   "160", "80", "60", "40", "30", "20", "17",
+    static const char* const kBandNames[kBandSlots] = {"",   "160", "80", "60", "40", "30", "20", "17",
                                                "15", "12",  "10", "6",  "2",  "70", "un"};
     if (!bandHasRecord(band)) return;  // kNoBand: outside every band
     playPrompt(kBandNames[band]);

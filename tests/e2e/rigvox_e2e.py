@@ -161,36 +161,26 @@ def _stop_xvfb():
         _xvfb = None
 
 
-def ensure_display():
-    """The X display for the tests, ready when this returns: a new Xvfb of
-    this process's own (1280x1024, 24 bits) on a free display number when
-    RIGVOX_E2E_OWN_DISPLAY is set or there is no DISPLAY, otherwise the
-    runner's DISPLAY. Sets DISPLAY in this process's environment so every X
-    tool and every program started uses it."""
-    global _xvfb, _display, _display_owned
-    if _display:
-        return _display
-    if os.environ.get("DISPLAY") and not os.environ.get("RIGVOX_E2E_OWN_DISPLAY"):
-        _display = os.environ["DISPLAY"]
-        return _display
-    xvfb = _tool("Xvfb")
+def start_xvfb():
+    """A new Xvfb (1280x1024, 24 bits) on a free display number, ready when
+    this returns: (process, ":N"). Raises HarnessError when it does not
+    start."""
     # -displayfd: Xvfb picks a free number itself (its lock file settles a
     # race with a neighbour starting at the same moment) and writes it once
     # it accepts connections, so there is no guessing and no fixed number.
     read_end, write_end = os.pipe()
-    _xvfb = subprocess.Popen(
-        [xvfb, "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+    xvfb = subprocess.Popen(
+        [_tool("Xvfb"), "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
          "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
         stderr=subprocess.PIPE, preexec_fn=_die_with_parent)
     os.close(write_end)
-    atexit.register(_stop_xvfb)
     number = b""
     end = time.monotonic() + 15
     try:
         while not number.endswith(b"\n"):
             left = end - time.monotonic()
-            if left <= 0 or _xvfb.poll() is not None:
+            if left <= 0 or xvfb.poll() is not None:
                 break
             ready, _, _ = select.select([read_end], [], [], left)
             if not ready:
@@ -203,12 +193,28 @@ def ensure_display():
         os.close(read_end)
     if not number.strip().isdigit():
         err = b""
-        if _xvfb.poll() is not None:
-            err = _xvfb.stderr.read()
-        _stop_xvfb()
+        if xvfb.poll() is not None:
+            err = xvfb.stderr.read()
+        _stop_process(xvfb, grace=3)
         raise HarnessError("Xvfb did not start: %s" % err.decode(errors="replace")[-2000:])
-    _xvfb.stderr.close()
-    _display = ":" + number.strip().decode()
+    xvfb.stderr.close()
+    return xvfb, ":" + number.strip().decode()
+
+
+def ensure_display():
+    """The X display for the tests, ready when this returns: a new Xvfb of
+    this process's own (start_xvfb) when RIGVOX_E2E_OWN_DISPLAY is set or
+    there is no DISPLAY, otherwise the runner's DISPLAY. Sets DISPLAY in this
+    process's environment so every X tool and every program started uses
+    it."""
+    global _xvfb, _display, _display_owned
+    if _display:
+        return _display
+    if os.environ.get("DISPLAY") and not os.environ.get("RIGVOX_E2E_OWN_DISPLAY"):
+        _display = os.environ["DISPLAY"]
+        return _display
+    _xvfb, _display = start_xvfb()
+    atexit.register(_stop_xvfb)
     _display_owned = True
     os.environ["DISPLAY"] = _display
     return _display
@@ -389,14 +395,17 @@ class Session:
                 session a prompt folder of its own, the built prompts but
                 for a silent "delay" that long; 0 keeps the built one
                 (100 ms); None (the default) takes REPLY_PAUSE_MS.
+    program_dir -- None, or the folder the program starts in instead of the
+                working directory (which still keeps the logs).
     """
 
     def __init__(self, config=None, binary="rigvox", files=None, wave=True, radio=None,
                  radio_port=1, env=None, prepare=None, radio_link=None,
-                 reply_pause_ms=None):
+                 reply_pause_ms=None, program_dir=None):
         self.config = config
         self.reply_pause_ms = REPLY_PAUSE_MS if reply_pause_ms is None else reply_pause_ms
         self.prepare = prepare
+        self.program_dir = program_dir
         self.binary = binary if os.sep in binary else os.path.join(BUILD, binary)
         self.files = files or {}
         self.wave = wave
@@ -407,6 +416,7 @@ class Session:
         self.dir = None
         self.proc = None
         self.radio_proc = None
+        self.radio_pty = None  # the radio's pseudo-terminal, set by start_radio
         self.window_id = None
         self.speech_cursor = 0
         self._stdout = self._stderr = self._radio_err = None
@@ -446,10 +456,8 @@ class Session:
                     os.symlink(built, self.path("wave"))
             for name, content in self.files.items():
                 self.write_file(name, content)
-            if self.radio_options is not None and self.radio_link:
+            if self.radio_options is not None:
                 self.start_radio(self.radio_options, self.radio_port, link=self.radio_link)
-            elif self.radio_options is not None:
-                self.start_radio(self.radio_options, self.radio_port)
             env = dict(os.environ)
             # RIGVOX_SERIAL_DEVICES empty: a search for the radio looks at the
             # session's comN links only, never at the machine's own devices.
@@ -459,9 +467,10 @@ class Session:
             env.update(self.extra_env)
             self._stdout = open(self.path("stdout.txt"), "wb")
             self._stderr = open(self.path("stderr.txt"), "wb")
-            self.proc = subprocess.Popen([self.binary], cwd=self.dir, env=env,
-                                         stdin=subprocess.DEVNULL, stdout=self._stdout,
-                                         stderr=self._stderr, preexec_fn=_die_with_parent)
+            self.proc = subprocess.Popen([self.binary], cwd=self.program_dir or self.dir,
+                                         env=env, stdin=subprocess.DEVNULL,
+                                         stdout=self._stdout, stderr=self._stderr,
+                                         preexec_fn=_die_with_parent)
         except BaseException:
             self.stop()
             raise
@@ -497,7 +506,8 @@ class Session:
 
     def start_radio(self, options=(), port=1, link=None):
         """Starts the virtual radio serving com<port> in the working
-        directory (before the program opens it), or the path `link`."""
+        directory (before the program opens it), or the path `link`. Sets
+        radio_pty to its pseudo-terminal."""
         exe = os.path.join(BUILD, "virtual-radio")
         if not os.path.exists(exe):
             raise HarnessError("no virtual radio at %s" % exe)
@@ -509,8 +519,11 @@ class Session:
             cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
             stderr=self._radio_err, preexec_fn=_radio_child)
         ready, _, _ = select.select([self.radio_proc.stdout], [], [], 30)
-        if not ready or not self.radio_proc.stdout.readline():
+        line = self.radio_proc.stdout.readline() if ready else b""
+        if not line:
             raise HarnessError("the virtual radio did not start")
+        # The terminal itself, to see the line settings the program left.
+        self.radio_pty = re.search(rb"pty=(\S+)", line).group(1).decode()
         wait_until(lambda: os.path.islink(link), 20, "the radio's link")
 
     def stop_radio(self):
@@ -529,13 +542,12 @@ class Session:
         (kept when RIGVOX_E2E_KEEP is set)."""
         try:
             _stop_process(self.proc)
-            _stop_process(self.radio_proc)
+            self.stop_radio()
         finally:
-            for f in (self._stdout, self._stderr, self._radio_err,
-                      self.radio_proc.stdout if self.radio_proc else None):
+            for f in (self._stdout, self._stderr):
                 if f:
                     f.close()
-            self._stdout = self._stderr = self._radio_err = None
+            self._stdout = self._stderr = None
             if self.dir and os.path.isdir(self.dir):
                 if self._keep:
                     sys.stderr.write("rigvox-e2e: kept %s\n" % self.dir)

@@ -5,45 +5,17 @@ file is saved with the band as it stands, and the program ends by itself.
 The program runs on an X server of its own here, which the test stops."""
 
 import os
-import select
-import shutil
-import subprocess
 import unittest
 
 import rigvox_e2e
-from rigvox_e2e import HarnessError, Session, commands, config_text, dark
+from rigvox_e2e import Session, commands, config_text, dark
 
 FREQUENCY = (280, 145, 670, 85)
 
 
-def start_own_display():
-    """An Xvfb only this test uses; returns (process, DISPLAY)."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(
-        [shutil.which("Xvfb") or "Xvfb", "-displayfd", str(write_end), "-screen", "0",
-         "1280x800x24", "-nolisten", "tcp"],
-        pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL, preexec_fn=rigvox_e2e._die_with_parent)
-    os.close(write_end)
-    number = b""
-    try:
-        while not number.endswith(b"\n"):
-            ready, _, _ = select.select([read_end], [], [], 15)
-            chunk = os.read(read_end, 64) if ready else b""
-            if not chunk:
-                break
-            number += chunk
-    finally:
-        os.close(read_end)
-    if not number.strip().isdigit():
-        xvfb.kill()
-        raise HarnessError("Xvfb did not start")
-    return xvfb, ":" + number.strip().decode()
-
-
 class DisplayLost(unittest.TestCase):
     def test_x_server_gone_while_transmitting(self):
-        xvfb, display = start_own_display()
+        xvfb, display = rigvox_e2e.start_xvfb()
         # Every tool of the harness and the program itself use this display,
         # not the one the harness would start for the test.
         os.environ["DISPLAY"] = display

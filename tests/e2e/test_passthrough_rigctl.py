@@ -35,8 +35,8 @@ class BridgeSession(Session):
 
     socat = None
 
-    def start_radio(self, options=(), port=1):
-        super().start_radio(options, port)
+    def start_radio(self, options=(), port=1, link=None):
+        super().start_radio(options, port, link)
         socat = shutil.which("socat")
         if not socat:
             raise HarnessError("socat is not installed")

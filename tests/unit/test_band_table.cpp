@@ -49,7 +49,8 @@ TEST_F(BandTableTest, WhileSplitTheReportGoesIntoVfoBWithTheTone) {
     auto& R = radioState;
     R.band = 12;
     R.mode = 5;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     R.toneCode = "012";
     reported("FB00145600000");
     storeBand();
@@ -172,7 +173,8 @@ TEST_F(BandTableTest, SplitRecordSendsVfoAThenVfoBThenTransmitOnB) {
 TEST_F(BandTableTest, LeavingASplitBandForASimplexOneEndsSplitFirst) {
     auto& R = radioState;
     R.band = 4;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     R.quietTicks = 20;
     recallBand();
     const std::string out = sent();
@@ -244,7 +246,7 @@ TEST_F(BandTableTest, TypedMegahertzGivesTheBandOr99) {
     auto& R = radioState;
     const std::pair<int, int> cases[] = {{1, 1},    {2, 99},   {14, 6},   {29, 10},  {30, 99},
                                          {54, 11},  {55, 99},  {144, 12}, {148, 12}, {430, 13},
-                                         {439, 13}, {440, 99}, {0, 99},   {999, 99}};
+                                         {439, 13}, {449, 13}, {450, 99}, {0, 99},  {999, 99}};
     for (const auto& [mhz, band] : cases) {
         R.freqMHz = mhz;
         bandOfMHz();
@@ -254,13 +256,15 @@ TEST_F(BandTableTest, TypedMegahertzGivesTheBandOr99) {
 
 TEST_F(BandTableTest, TypedFrequencyOutsideEveryBandEndsUnannouncedSplitOnly) {
     auto& R = radioState;
-    R.freqMHz = 440;
+    R.freqMHz = 450;
     R.splitState = 1;
     bandOfMHz();
     EXPECT_EQ(R.splitState, 0);
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     bandOfMHz();
-    EXPECT_EQ(R.splitState, 2);
+    EXPECT_EQ(R.splitState, 1);
+    EXPECT_EQ(R.splitAnnounced, 1);
     R.splitState = 1;
     R.freqMHz = 14;
     bandOfMHz();

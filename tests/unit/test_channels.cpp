@@ -156,7 +156,8 @@ TEST_F(ChannelTest, StoreBuildsTheRecordFromTheCurrentBandAndSavesIt) {
     // Split and mode come from the radio's state; the rest from the band record.
     R.band = 12;
     R.mode = 5;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     R.bandTable[12] = "05A00145000000B001456000000120";
     storeInto(1);
     digit('0');
@@ -233,7 +234,6 @@ TEST_F(ChannelTest, RecallRebuildsTheBandRecordAndTunesVfoA) {
     EXPECT_EQ(R.band, 6);
     EXPECT_EQ(R.mode, 3);
     EXPECT_EQ(R.bandTable[6], "03A00014025000B000140600009990");
-    EXPECT_EQ(R.freqDisplayText, "14.025000");
     EXPECT_EQ(R.splitState, 0);
     const auto c = commands();
     EXPECT_TRUE(inOrder(c, {"FA00014025000;", "CT0;", "RX0;", "PA0;"}));
@@ -276,7 +276,8 @@ TEST_F(ChannelTest, LeavingATonedChannelForOneWithoutToneSaysCtcssOff) {
 
 TEST_F(ChannelTest, SplitOffIsSpokenBeforeAnythingIsSent) {
     auto& R = radioState;
-    R.splitState = 2;
+    R.splitState = 1;
+    R.splitAnnounced = 1;
     memoryState.memoryChannels[4] = k40m;
     recallFrom(0);
     digit('4');
@@ -417,12 +418,6 @@ TEST_F(ChannelTest, DigitsReachTheTypedFrequencyAndTheToneEntry) {
     digit('7');
     EXPECT_EQ(radioState.freqMHz, 14);
     EXPECT_EQ(memoryState.recalledSlot, 7);
-}
-
-TEST(DisplayFrequency, LeadingZerosGoEvenBeforeThePoint) {
-    EXPECT_EQ(displayFrequency("00007100000"), "7.100000");
-    EXPECT_EQ(displayFrequency("00145000000"), "145.000000");
-    EXPECT_EQ(displayFrequency("00000500000"), ".500000");
 }
 
 }  // namespace

@@ -155,7 +155,8 @@ TEST_F(FrequencyEntryTest, PreampFollowsTheBandRecord) {
 }
 
 TEST_F(FrequencyEntryTest, SplitSendsTheTypedFrequencyToVfoB) {
-    radioState.splitState = 2;
+    radioState.splitState = 1;
+    radioState.splitAnnounced = 1;
     type("E14.2\n");
     EXPECT_EQ(committed(), "FB00014200000;");
 }
@@ -164,7 +165,8 @@ TEST_F(FrequencyEntryTest, OutsideEveryBandKeepsModeEndsSplitAndTouchesNoRecord)
     std::string before[15];
     for (int b = 0; b < 15; ++b) before[b] = radioState.bandTable[b];
     radioState.mode = 2;
-    radioState.splitState = 2;
+    radioState.splitState = 1;
+    radioState.splitAnnounced = 1;
     radioState.preampOn = 1;
     type("E26.5\n");
 
@@ -211,12 +213,14 @@ TEST_F(FrequencyEntryTest, ExtendedReadoutSpeaksTheVfoNotInUse) {
     radioState.bandTable[6] = "12A00014200000B000141000009991";
     radioState.band = 6;
     radioState.mode = 2;
-    radioState.splitState = 2;
+    radioState.splitState = 1;
+    radioState.splitAnnounced = 1;
     press('X');
     forget();
     press('F');
     EXPECT_EQ(spoken(), (Prompts{"vfoa", "1", "4", "point", "2", "mhz", "usb"}));
-    EXPECT_EQ(radioState.splitState, 2);
+    EXPECT_EQ(radioState.splitState, 1);
+    EXPECT_EQ(radioState.splitAnnounced, 1);
     EXPECT_EQ(keysState.adjustTarget, 0);
 
     radioState.splitState = 0;

@@ -31,7 +31,7 @@ TEST_F(GainsTest, EveryFieldHasItsWidth) {
         {&R.rfGain, sendRfGain, 5, "RG005;"},        {&R.rfGain, sendRfGain, 255, "RG255;"},
         {&R.keyerSpeed, sendKeyerSpeed, 4, "KS004;"}, {&R.keyerSpeed, sendKeyerSpeed, 9, "KS009;"},
         {&R.keyerSpeed, sendKeyerSpeed, 25, "KS025;"}, {&R.keyerSpeed, sendKeyerSpeed, 60, "KS060;"},
-        {&R.txPower, sendPower, 5, "PC005;"},        {&R.txPower, sendPower, 100, "PC100;"},
+        {&R.txPower, [] { sendPower(true); }, 5, "PC005;"}, {&R.txPower, [] { sendPower(true); }, 100, "PC100;"},
         // A stray value never widens the command.
         {&R.keyerSpeed, sendKeyerSpeed, 100, "KS099;"}, {&R.rfGain, sendRfGain, -1, "RG000;"},
     };
@@ -53,13 +53,12 @@ TEST_F(GainsTest, OnlyThePowerIsSpokenAndNotWhenQuiet) {
     EXPECT_TRUE(fake::takePrompts().empty());
 
     radioState.txPower = 10;
-    sendPower();
+    sendPower(true);
     EXPECT_EQ(takeCommands().back(), "PC010;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "0", "watts"}));
 
-    radioState.quietPowerSet = 1;
     radioState.txPower = 50;
-    sendPower();
+    sendPower(false);
     EXPECT_EQ(takeCommands(), (Commands{"PC050;"}));
     EXPECT_TRUE(fake::takePrompts().empty());
 }

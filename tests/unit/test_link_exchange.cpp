@@ -48,21 +48,6 @@ TEST_F(ExchangeTest, FrequencyQueriesLeaveTheLastFrequencyCommand) {
     EXPECT_EQ(catState.lastFreqCmd, "FA123;");
 }
 
-TEST_F(ExchangeTest, SkipNextSendSwallowsExactlyOne) {
-    catState.debugLog = 1;
-    openDebugLog();
-    const std::string header = fake::fileContent("debug.dat");
-    catState.skipNextSend = 1;
-    send("SM0");
-    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
-    EXPECT_EQ(catState.cmdText, "SM0");
-    EXPECT_EQ(catState.skipNextSend, 0);
-    EXPECT_EQ(fake::fileContent("debug.dat"), header);
-    send("FA");
-    EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
-    EXPECT_EQ(fake::fileContent("debug.dat"), header + "TX=FA;\r\n");
-}
-
 TEST_F(ExchangeTest, TerminatorFitsAFullCommand) {
     send(std::string(255, 'X'));
     const std::string written = fake::takeWritten(kRadioPort);
@@ -141,11 +126,11 @@ TEST_F(ExchangeTest, PausesWithoutAnAnswerLastTheirWholeLength) {
     fake::state().wavMs["wave/delay.wav"] = 100;
     radio.answers["AG0080;"] = "AG0080;";  // a radio that echoes settings
     sendText("PS1");
-    speakDelay();
+    waitForReply();
     EXPECT_EQ(fake::state().nowMs, 100);
     sendText("AG0080");
-    speakDelay();  // ends on the echo
-    speakDelay();  // waits its whole length: the echo belongs to the pause before
+    waitForReply();  // ends on the echo
+    waitForReply();  // waits its whole length: the echo belongs to the pause before
     EXPECT_EQ(fake::state().nowMs, 200);
     EXPECT_EQ(fake::takePrompts(), Prompts({"delay", "delay", "delay"}));
 }

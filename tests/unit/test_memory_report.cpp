@@ -35,12 +35,12 @@ TEST_F(MemoryReportTest, NoStoredChannelGivesThreeLinesEndingInEmpty) {
 }
 
 TEST_F(MemoryReportTest, FractionKeepsItsDigitsUpToTheLastNonZero) {
-    EXPECT_EQ(reportFrequency("00007", "000500"), "7.0005");
-    EXPECT_EQ(reportFrequency("00014", "000000"), "14.0");
-    EXPECT_EQ(reportFrequency("00007", "125000"), "7.125");
-    EXPECT_EQ(reportFrequency("00007", "100000"), "7.1");
-    EXPECT_EQ(reportFrequency("00000", "500000"), "0.5");
-    EXPECT_EQ(reportFrequency("00432", "123456"), "432.123456");
+    EXPECT_EQ(reportFrequency("00007000500"), "7.0005");
+    EXPECT_EQ(reportFrequency("00014000000"), "14.0");
+    EXPECT_EQ(reportFrequency("00007125000"), "7.125");
+    EXPECT_EQ(reportFrequency("00007100000"), "7.1");
+    EXPECT_EQ(reportFrequency("00000500000"), "0.5");
+    EXPECT_EQ(reportFrequency("00432123456"), "432.123456");
 }
 
 TEST_F(MemoryReportTest, SplitAndToneColumns) {

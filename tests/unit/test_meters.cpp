@@ -121,7 +121,7 @@ TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
     EXPECT_TRUE(fake::takePrompts().empty());
     meterReply("SM00030;");
 
-    radioState.txState = 10;
+    radioState.txState = 1;
     meterKey();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "2", "point", "0", "21"}));
     meterKey();  // announced once: "21" still follows while transmitting
@@ -138,7 +138,7 @@ TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
 }
 
 TEST_F(MetersTest, NoReadingIsNotSpokenAsAPerfectMatchOrADeadBand) {
-    radioState.txState = 10;
+    radioState.txState = 1;
     meterKey();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "na"}));
     EXPECT_EQ(radioState.tunerState, 0);

@@ -210,7 +210,8 @@ TEST_F(ModeFilterTest, AmAndFmKeepTheirOneFilterWhenStepped) {
 
 TEST_F(ModeFilterTest, TheBandRecordKeepsModeAndSplit) {
     radioState.band = 6;
-    radioState.splitState = 2;
+    radioState.splitState = 1;
+    radioState.splitAnnounced = 1;
     selectMode(3);
     EXPECT_EQ(radioState.bandTable[6], "23A00014200000B000142000009991");
     EXPECT_TRUE(statusRowDrawn());

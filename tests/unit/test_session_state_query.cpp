@@ -162,7 +162,6 @@ TEST_F(StateQueryTest, SplitRestoredOnlyInAmOrFmNarrow) {
         EXPECT_EQ(sent[sent.size() - 2], "FT1;");
         EXPECT_EQ(sent.back(), "FB00145600000;");
         EXPECT_EQ(radioState.splitState, 1);
-        EXPECT_EQ(radioState.splitFreqCmd, "FA00145000000;");
     }
     radioState.bandSplitFlag = 0;
     radioState.mode = 5;

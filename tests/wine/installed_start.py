@@ -60,29 +60,6 @@ def read_shortcut(path):
     return target, strings.get(0x10, "")
 
 
-class InstalledSession(wine_e2e.WineSession):
-    """A WineSession whose program starts in the given folder (the
-    session's own directory keeps the logs)."""
-
-    def __init__(self, program, folder):
-        super().__init__(binary=program, wave=False, radio=[])
-        self.folder = folder
-
-    def start(self):
-        original_popen = subprocess.Popen
-
-        def popen(cmd, *a, **kw):
-            if cmd[-1] == self.binary:
-                kw["cwd"] = self.folder
-            return original_popen(cmd, *a, **kw)
-
-        subprocess.Popen = popen
-        try:
-            return super().start()
-        finally:
-            subprocess.Popen = original_popen
-
-
 def unix_path(windows):
     return subprocess.run(["winepath", "-u", windows], check=True, stdout=subprocess.PIPE,
                           text=True).stdout.strip()
@@ -94,7 +71,9 @@ def main(shortcut):
     print("installed_start: %s in %s" % (target, start_in))
     if os.path.exists(os.path.join(folder, "rigvox.cfg")):
         raise HarnessError("the working folder already has a rigvox.cfg")
-    with InstalledSession(program, folder) as s:
+    # The session's own directory keeps the logs; the program starts in the
+    # shortcut's folder.
+    with wine_e2e.WineSession(binary=program, wave=False, radio=[], program_dir=folder) as s:
         s.wait_for_window(60)
         s.wait_for_speech(["connected"], timeout=120)
         with open(os.path.join(folder, "rigvox.cfg"), encoding="ascii") as f:

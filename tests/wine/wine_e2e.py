@@ -18,7 +18,6 @@ pseudo-terminal for each session), and one `wineserver -p` for the run.
 import ctypes
 import os
 import re
-import select
 import subprocess
 import sys
 import time
@@ -163,25 +162,13 @@ class WineSession(Session):
         finally:
             subprocess.Popen = original_popen
 
-    def start_radio(self, options=(), port=1):
+    def start_radio(self, options=(), port=1, link=None):
+        """The radio on RADIO_LINK, which every pinned port leads to."""
+        if link is not None:
+            raise HarnessError("under Wine the radio serves the pinned ports, not %s" % link)
         if port not in PINNED_PORTS:
             raise HarnessError("port %d is not pinned to the radio under Wine" % port)
-        exe = os.path.join(rigvox_e2e.BUILD, "virtual-radio")
-        if not os.path.exists(exe):
-            raise HarnessError("no virtual radio at %s" % exe)
-        self._radio_err = open(self.path("radio.err"), "wb")
-        self.radio_proc = subprocess.Popen(
-            [exe, "--link", RADIO_LINK, "--log", self.path("radio.log"),
-             "--control", self.path("radio.control"), *map(str, options)],
-            cwd=self.dir, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-            stderr=self._radio_err, preexec_fn=rigvox_e2e._die_with_parent)
-        ready, _, _ = select.select([self.radio_proc.stdout], [], [], 10)
-        line = self.radio_proc.stdout.readline() if ready else b""
-        if not line:
-            raise HarnessError("the virtual radio did not start")
-        # The terminal itself, to see the line settings the program left.
-        self.radio_pty = re.search(rb"pty=(\S+)", line).group(1).decode()
-        wait_until(lambda: os.path.islink(RADIO_LINK), 5, "the radio's link")
+        super().start_radio(options, port, link=RADIO_LINK)
 
     def wait_for_window(self, timeout=30):
         """The X window of the program: Wine's window process is not the

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     radioState.rigModel = in.ConsumeIntegralInRange(19, 25);
     if (radioState.rigModel == 25) radioState.rigModel = kReducedModel;
     radioState.powerSwitching = in.ConsumeIntegralInRange(0, 1);
-    radioState.splitState = in.ConsumeIntegralInRange(0, 2);
+    takeSplitDigit(in.ConsumeIntegralInRange(0, 2));
     catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     if (catState.debugLog == 1) openDebugLog();
     netState.rigctldPort = kPort;

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     openPortSequence(fuzz::kBridgePort);
     radioState.rigModel = in.PickValueInArray(kModels);
     sessionState.connected = in.ConsumeIntegralInRange(0, 1);
-    radioState.splitState = in.ConsumeIntegralInRange(0, 2);
+    takeSplitDigit(in.ConsumeIntegralInRange(0, 2));
     catState.debugLog = in.ConsumeIntegralInRange(0, 1);
     if (catState.debugLog == 1) openDebugLog();
     afterEachStep({});

@@ -103,7 +103,7 @@ void runAction(FuzzedDataProvider& in) {
         R.txState = in.ConsumeIntegralInRange(0, 1);
         R.tunerState = in.ConsumeIntegralInRange(0, 2);
         break;
-    case 13: R.splitState = in.ConsumeIntegralInRange(0, 2); break;
+    case 13: takeSplitDigit(in.ConsumeIntegralInRange(0, 2)); break;
     case 14: sessionState.connected = sessionState.connected == 1 ? 0 : 1; break;
     default: {
         const int key = in.PickValueInArray(kKeys);

@@ -143,8 +143,6 @@ inline void checkState(bool tables = true, bool bandMayBeZero = false, bool from
     checkText(C.lastFreqReply, "lastFreqReply");
     checkText(C.bridgeInbox, "bridgeInbox");
     checkText(C.bridgeChunk, "bridgeChunk");
-    checkText(R.freqDisplayText, "freqDisplayText");
-    checkText(R.splitFreqCmd, "splitFreqCmd");
     checkText(R.toneCode, "toneCode");
     checkText(R.monitorLevel, "monitorLevel");
     checkText(R.swrText, "swrText");
