@@ -125,13 +125,13 @@ void readVoiceValue(const std::string& value) {
 
 // "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
 // keeps the level as it was and is noted for the debug log.
-void readAnnounceValue(const std::string& value) {
+void readAnnounceValue(const std::string& line, const std::string& value) {
     auto& P = programState;
     const int level = announceLevelNamed(value);
     if (level >= 0)
         sessionState.announceLevel = level;
     else
-        putText(P.configNotes, P.configNotes + "ANNOUNCE not understood: " + catState.cmdText + "\n");
+        putText(P.configNotes, P.configNotes + "ANNOUNCE not understood: " + line + "\n");
 }
 
 // The optional lines, up to the end of the file: each known one is read,
@@ -148,8 +148,8 @@ void readOptionalLines(int file) {
             readTxLimitValue(line, value);
         else if (labelledValue(kVoiceLabel, line, value))
             readVoiceValue(value);
-        else if (labelledValue(kAnnounceLabel, value))
-            readAnnounceValue(value);
+        else if (labelledValue(kAnnounceLabel, line, value))
+            readAnnounceValue(line, value);
         else if (line.find_first_not_of(" \t") != std::string::npos)
             putText(P.configNotes, P.configNotes + "Line not understood: " + line + "\n");
     }

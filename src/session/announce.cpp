@@ -46,7 +46,7 @@ bool levelAllows(int origin) {
 void speakChanges() {
     const auto& S = sessionState;
     const auto& R = radioState;
-    const std::string freq = frequencyField();
+    const std::string freq = frequencyField(R.splitState > 0);
     const bool bandChanged = R.band != S.heardBand && bandHasRecord(R.band);
     if (bandChanged) speakBand(R.band);
     if (bandChanged || freq != S.heardFreq) speakFrequency(freq, R.splitState > 0);
@@ -62,7 +62,7 @@ void speakChanges() {
 void acceptHeardState() {
     auto& S = sessionState;
     const auto& R = radioState;
-    S.heardFreq = frequencyField();
+    S.heardFreq = frequencyField(R.splitState > 0);
     S.heardBand = R.band;
     S.heardMode = R.mode;
     S.heardTx = transmitting();

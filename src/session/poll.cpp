@@ -99,14 +99,15 @@ void followFrequencyAnswer() {
     auto& R = radioState;
     const std::string digits = frequencyDigitsOf(C.replyText);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-constexpr int kFreqAnswerEnd = kFreqDigits + 3;  // "FA", the digits, ";" as the 14th character
-constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
-// Reports in which the frequency a program sent may still show up first.
-constexpr int kReportsAwaitingCommand = 3;
-// While changes are announced, every fourth meter query asks the mode
-// instead: a mode switched at the radio is heard within half a second, and
-// the S-meter is still read five times a second.
-constexpr int kMeterSlotsPerModeQuery = 4;
+    const std::string report = leftText(C.replyText, kFreqAnswerLength);
+    // The operator's own commands are heard already (acceptHeardState after
+    // every key); another program's are told apart from the radio's dial.
+    const bool commanded = commandedFrequency(digits);
+    if (report != C.lastFreqReply)
+        noteChange(commanded ? kChangeByOtherProgram : kChangeAtRadio);
+    else
+        noteSteadyReport();
+    putText(C.lastFreqReply, report);
     C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);
