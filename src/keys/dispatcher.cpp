@@ -29,6 +29,7 @@
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
+#include "session/announce.h"
 #include "session/poll.h"
 #include "session/radio_search.h"
 #include "session/session_state.h"
@@ -192,6 +193,16 @@ void modeCycle() {
     if (R.mode > kModeFmNarrow || !modeAllowedHere(R.mode)) R.mode = kModeLsb;
     setMode();
     speakMode(R.mode);
+}
+
+// Y: the next announcement level, radio, all, quiet and round again, for
+// this run only; its name is spoken.
+void announceLevelKey() {
+    auto& N = sessionState;
+    if (N.announceLevel == kAnnounceRadio) N.announceLevel = kAnnounceAll;
+    else if (N.announceLevel == kAnnounceAll) N.announceLevel = kAnnounceQuiet;
+    else N.announceLevel = kAnnounceRadio;
+    playPrompt(announceLevelName(N.announceLevel));
 }
 
 // Q: the radio back to receive; the loop ends after this key.
@@ -381,6 +392,11 @@ void runKeyChain() {
     // Row 14a: D, the search for the radio, needs no radio.
     if (isLetter('D')) {
         searchKey();
+        return;
+    }
+    // Row 14b: Y, the announcement level, needs no radio either.
+    if (isLetter('Y')) {
+        announceLevelKey();
         return;
     }
     // Row 15: nothing below works without a radio.
@@ -610,17 +626,25 @@ void handleEvent() {
     auto& K = keysState;
     switch (K.eventKind) {
         case kEventClose: keysState.running = 0; break;
-        case kEventKeyDown: keyDown(); break;
+        case kEventKeyDown:
+            keyDown();
+            // A key cancels what waits to be announced: it spoke for itself,
+            // or the operator has moved on.
+            acceptHeardState();
+            break;
         case kEventKeyUp:
             K.keyHeld = 0;
             if (K.eventParam == kVkShift) K.shiftHeld = 0;
             break;
         case kEventTick:
             pollTick();
-            limitProgramTransmission();
+            // The limit says "transmit off" as Space does: heard, as a key is.
+            if (limitProgramTransmission()) acceptHeardState();
             answerMorseWaits();
             sendNetAnswers();
             readWholeHelp();
+            // Waits while the whole help is read: it was asked for.
+            announceSettledChanges(K.wholeHelpNext >= 0);
             break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

@@ -11,6 +11,7 @@ struct CatState {
     std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
     int freqReportSuperseded = 0; // 1 from a frequency command the program sent until the next accepted answer
     int staleFreqAnswer = 0;    // 1 when the poll's frequency query went out before that command: its answer is old
+    int modeSetAfterQuery = 0;  // 1 from a mode command sent until the next "MD" query: an answer to an earlier one is old
     std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
     std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
     int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick

@@ -53,8 +53,12 @@ bool awaitedAnswerCame(const std::string& letters) {
     return holdsAnswer(catState.heldReply, letters);
 }
 
-// A mode-setting command ("MD" and a digit); the bare "MD" asks for the mode.
-bool setsMode(std::string_view command) { return startsWith(command, "MD") && command.size() > 2; }
+// A mode-setting command ("MD" and a digit, with or without its ";"); the
+// bare "MD" asks for the mode.
+bool setsMode(std::string_view command) {
+    if (!command.empty() && command.back() == ';') command.remove_suffix(1);
+    return startsWith(command, "MD") && command.size() > 2;
+}
 
 // Transmit ("TX", "TX0" to "TX2") and receive ("RX", "RX" and a digit):
 // 1 keys the transmitter, 0 releases it, -1 neither.
@@ -89,6 +93,10 @@ void sendCommand() {
         C.freqReportSuperseded = 1;
         if (C.pollAwaitingReply == 1 && C.pollSelect == 1) C.staleFreqAnswer = 1;
     }
+    // The mode query's answers are judged the same way: one to a query sent
+    // before a mode command names the mode the radio had.
+    if (C.cmdText == "MD;") C.modeSetAfterQuery = 0;
+    else if (setsMode(C.cmdText)) C.modeSetAfterQuery = 1;
     putText(C.awaitedLetters, leftText(C.cmdText, 2));
     portWrite(C.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
     if (C.debugLog == 1) debugLine("TX=" + C.cmdText);

@@ -6,8 +6,9 @@
 
 // Sends cmdText with ";" appended to the radio port; copies frequency-setting commands to lastFreqCmd and marks the
 // radio's last frequency report (and a poll frequency answer still on its
-// way) as older than what was sent; logs "TX=". Its two letters become the
-// answer the next reply pause waits for.
+// way) as older than what was sent, and a mode command the answer to a mode
+// query sent before it (modeSetAfterQuery); logs "TX=". Its two letters
+// become the answer the next reply pause waits for.
 void sendCommand();
 // The offline simulator of rigvox-sim: its answer to the command in cmdText
 // ("" when it gives none). While simMode is 1 the reply pause and readReply

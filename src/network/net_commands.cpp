@@ -21,6 +21,7 @@
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
+#include "session/announce.h"
 #include "session/meters.h"
 #include "session/poll.h"
 #include "session/session_state.h"
@@ -683,6 +684,8 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     Q.promptsQuiet = 1;
     const int code = runSet(r, slot);
     Q.promptsQuiet = 0;
+    // Heard, once settled, only at the level "all".
+    noteChange(kChangeByOtherProgram);
     return netAnswer(r, code);
 }
 
@@ -741,6 +744,7 @@ void dropClient(int slot) {
             speechState.promptsQuiet = 1;
             toggleTransmit();
             speechState.promptsQuiet = 0;
+            noteChange(kChangeByOtherProgram);
         }
     }
 }

@@ -40,6 +40,7 @@ void resetState() {
     netState = NetState{};
     speechState = SpeechState{};
     catState = CatState{};
+    sessionState = SessionState{};
     radioState = RadioState{};
     resetStartValues();
     radioState.txPower = 100;
@@ -49,6 +50,7 @@ void resetState() {
 void resetStartValues() {
     const CatState link = catState;
     const RadioState radio = radioState;
+    const int announceLevel = sessionState.announceLevel;
     catState = CatState{};
     sessionState = SessionState{};
     radioState = RadioState{};
@@ -73,4 +75,5 @@ void resetStartValues() {
     R.bandCoverage = radio.bandCoverage;
     R.powerSwitching = radio.powerSwitching;
     R.txLimitSeconds = radio.txLimitSeconds;
+    sessionState.announceLevel = announceLevel;
 }

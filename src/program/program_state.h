@@ -19,5 +19,5 @@ void resetState();
 // The start values set by initialisation: every area back to its start,
 // except the configuration read from rigvox.cfg (the program's, the link's
 // and the radio's configuration fields, the power values of config line 3,
-// the network port), which is kept.
+// the network port, the announcement level), which is kept.
 void resetStartValues();

@@ -21,7 +21,9 @@
 #include "radio/cw_text.h"
 #include "radio/power_switch.h"
 #include "radio/radio_state.h"
+#include "session/announce.h"
 #include "session/radio_search.h"
+#include "session/session_state.h"
 #include "session/simulator.h"
 #include "speech/prompts.h"
 #include "speech/speech_state.h"
@@ -49,6 +51,7 @@ int lengthOf(const std::string& line) { return static_cast<int>(line.size()); }
 // Optional lines after the nine, in any order: NAME=value.
 constexpr const char* kRigctldLabel = "RIGCTLD=";
 constexpr const char* kTxLimitLabel = "TXLIMIT=";
+constexpr const char* kAnnounceLabel = "ANNOUNCE=";
 constexpr int kHighestTcpPort = 65535;
 // "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
 // system's speech. Another value keeps the prompts and is logged.
@@ -121,6 +124,17 @@ void readVoiceValue(const std::string& value) {
     speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
 }
 
+// "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
+// keeps the level as it was and is noted for the debug log.
+void readAnnounceValue(const std::string& line, const std::string& value) {
+    auto& P = programState;
+    const int level = announceLevelNamed(value);
+    if (level >= 0)
+        sessionState.announceLevel = level;
+    else
+        putText(P.configNotes, P.configNotes + "ANNOUNCE not understood: " + line + "\n");
+}
+
 // The optional lines, up to the end of the file: each known one is read,
 // any other noted for the debug log and skipped.
 void readOptionalLines(int file) {
@@ -135,6 +149,8 @@ void readOptionalLines(int file) {
             readTxLimitValue(line, value);
         else if (labelledValue(kVoiceLabel, line, value))
             readVoiceValue(value);
+        else if (labelledValue(kAnnounceLabel, line, value))
+            readAnnounceValue(line, value);
         else if (line.find_first_not_of(" \t") != std::string::npos)
             putText(P.configNotes, P.configNotes + "Line not understood: " + line + "\n");
     }
@@ -205,6 +221,7 @@ bool readConfiguration() {
     netState.rigctldPort = 0;
     netState.rigctldAddress = "127.0.0.1";
     R.txLimitSeconds = kDefaultTxLimitSeconds;
+    sessionState.announceLevel = kAnnounceRadio;
     programState.configNotes.clear();
     speechState.voiceChoice = kVoicePrompts;
     readOptionalLines(file);

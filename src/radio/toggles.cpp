@@ -185,10 +185,11 @@ void toggleTransmit(const char* txCommand) {
     }
 }
 
-void limitProgramTransmission() {
+bool limitProgramTransmission() {
     const auto& R = radioState;
-    if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return;
-    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return;
+    if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return false;
+    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return false;
     if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
     toggleTransmit();
+    return true;
 }

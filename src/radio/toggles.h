@@ -29,8 +29,9 @@ void toggleMonitor();
 void toggleTransmit(const char* txCommand = "TX");
 // On every tick: a transmission another program started (txByProgramAtMs)
 // that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
-// with "RX" and "tx" "off". The operator's own transmission is not limited.
-void limitProgramTransmission();
+// with "RX" and "tx" "off"; returns true then. The operator's own
+// transmission is not limited.
+bool limitProgramTransmission();
 
 // The transmit state alone, for Space and for what another program keys or
 // releases: on, SWR speech is parked in parkedSwrSpeech and the tuner state

@@ -19,6 +19,7 @@
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
+#include "session/announce.h"
 #include "session/meters.h"
 #include "session/session_state.h"
 #include "session/simulator.h"
@@ -30,6 +31,13 @@ namespace {
 constexpr int kQuietTicksHeld = 20;   // quietTicks stops counting here
 constexpr int kSilentPollsLost = 19;  // more silent collections than this lose the link
 constexpr int kFreqAnswerEnd = kFreqAnswerLength + 1;  // where the ";" of a frequency answer stands
+constexpr int kModeAnswerDigitAt = 2;  // "MD" and the radio's mode digit
+// Reports in which the frequency a program sent may still show up first.
+constexpr int kReportsAwaitingCommand = 3;
+// While changes are announced, every fourth meter query asks the mode
+// instead: a mode switched at the radio is heard within half a second, and
+// the S-meter is still read five times a second.
+constexpr int kMeterSlotsPerModeQuery = 4;
 // A tick's worth of pass-through service: further commands are taken only
 // while the radio answers quickly and this much has not yet passed, so a key
 // waits at most about one tick longer than for a single exchange.
@@ -54,6 +62,30 @@ void connectRadio() {
     queryRadioState();
     playPrompt("connected");
     N.connected = 1;
+    // The sequence has spoken the radio's state: nothing before it is news.
+    acceptHeardState();
+}
+
+// True when a frequency report's digits show what a program asked for: the
+// first report since a frequency command went out, or, a few reports on,
+// that command's frequency (the first was an answer that came late). Any
+// other new frequency was tuned at the radio. Run for every report.
+bool commandedFrequency(const std::string& digits) {
+    auto& N = sessionState;
+    const auto& C = catState;
+    bool commanded = false;
+    if (C.freqReportSuperseded == 1) {
+        N.awaitedFreq = midText(C.lastFreqCmd, 3, kFreqDigits);
+        N.awaitedReports = kReportsAwaitingCommand;
+        commanded = true;
+    } else if (!N.awaitedFreq.empty()) {
+        commanded = digits == N.awaitedFreq;
+        N.awaitedReports -= 1;
+    }
+    // Seen, or given up on: the radio's own later move to the same
+    // frequency (a band key back) is its own again.
+    if (digits == N.awaitedFreq || N.awaitedReports <= 0) N.awaitedFreq.clear();
+    return commanded;
 }
 
 // A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
@@ -67,7 +99,15 @@ void followFrequencyAnswer() {
     auto& R = radioState;
     const std::string digits = frequencyDigitsOf(C.replyText);
     if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-    putText(C.lastFreqReply, leftText(C.replyText, kFreqAnswerLength));
+    const std::string report = leftText(C.replyText, kFreqAnswerLength);
+    // The operator's own commands are heard already (acceptHeardState after
+    // every key); another program's are told apart from the radio's dial.
+    const bool commanded = commandedFrequency(digits);
+    if (report != C.lastFreqReply)
+        noteChange(commanded ? kChangeByOtherProgram : kChangeAtRadio);
+    else
+        noteSteadyReport();
+    putText(C.lastFreqReply, report);
     C.freqReportSuperseded = 0;
     storeBand();
     R.freqHz = textInt(digits);
@@ -95,6 +135,24 @@ int modeOfRadioDigit(std::string_view digit) {
     return 0;
 }
 
+// An answer to the poll's mode query in replyText: a mode switched at the
+// radio is followed and announced. An answer to a query sent before the
+// program's own mode command names the old mode and is passed over; a mode
+// the program has no name for (FSK, CW reverse) changes nothing, and both
+// FM widths are the radio's one FM.
+void followModeAnswer() {
+    const auto& C = catState;
+    const auto& R = radioState;
+    std::string digit;
+    if (!holdsAnswer(C.replyText, "MD") || !replyField("MD", kModeAnswerDigitAt, 1, digit)) return;
+    if (C.modeSetAfterQuery == 1) return;
+    const int mode = modeOfRadioDigit(digit);
+    if (mode == 0 || mode == R.mode || (mode == kModeFmNarrow && R.mode == kModeFm)) return;
+    radioState.mode = mode;
+    followMode();
+    noteChange(kChangeAtRadio);
+}
+
 // What the other program's commands changed: its mode command makes the
 // program's own mode (screen, filter, status row) follow, without sending the
 // radio a setting it already has; a frequency answer passing by is shown as
@@ -112,11 +170,14 @@ void followPassThrough() {
     if (C.bridgeTransmit == 1 && R.txState == 0) {
         setTransmitState(true);
         R.txByProgramAtMs = platTickMs();
+        noteChange(kChangeByOtherProgram);
     } else if (C.bridgeTransmit == 0) {
+        if (R.txState > 0) noteChange(kChangeByOtherProgram);
         setTransmitState(false);
     }
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
+        if (newMode != R.mode) noteChange(kChangeByOtherProgram);
         R.mode = newMode;
         followMode();
     }
@@ -185,6 +246,19 @@ const char* meterQuery() {
     return reducedFeatureRadio() ? "SM" : "SM0";
 }
 
+// True when this meter slot asks the mode instead: only while changes are
+// announced and a radio answers, and never during the ALC watch or tuning,
+// whose readings come from every slot.
+bool modeQueryDue() {
+    auto& N = sessionState;
+    const auto& R = radioState;
+    if (N.announceLevel == kAnnounceQuiet || N.connected == 0 || R.alcAnnounce > 0 || R.tuning == 1) return false;
+    N.meterSlots += 1;
+    if (N.meterSlots < kMeterSlotsPerModeQuery) return false;
+    N.meterSlots = 0;
+    return true;
+}
+
 }  // namespace
 
 void takePollAnswer() {
@@ -204,6 +278,8 @@ void takePollAnswer() {
             followFrequencyAnswer();
     }
     handleMeterReply();
+    // Last: following a mode may read the squelch, which empties replyText.
+    if (startsWith(C.replyText, "MD")) followModeAnswer();
 }
 
 void pollTick() {
@@ -233,7 +309,7 @@ void pollTick() {
     if (C.pollSelect == 0)
         putText(C.cmdText, R.splitState > 0 ? "FB" : "FA");
     else
-        putText(C.cmdText, meterQuery());
+        putText(C.cmdText, modeQueryDue() ? "MD" : meterQuery());
     C.pollSelect = C.pollSelect == 0 ? 1 : 0;
     sendCommand();
 }

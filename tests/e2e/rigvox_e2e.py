@@ -337,7 +337,7 @@ REPLY_PAUSE_MS = int(os.environ.get("RIGVOX_E2E_REPLY_PAUSE_MS") or 0)
 
 # Queries the poll cycle sends on its own: left out when a test compares the
 # commands a key sent.
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
+POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW", "MD"}
 
 
 def spoken(names):
@@ -356,13 +356,16 @@ def dark(pixels):
 
 
 def config_text(port=40, speed=9600, power=100, swr=1, atu=0, max_band="7", power_switch=0,
-                bridge=0, debug=0):
+                bridge=0, debug=0, announce=None):
     """rigvox.cfg with the usual labels, each value at its fixed place, lines
     ending in CR LF. The default port 40 exists on no machine: the program
-    runs without a radio."""
+    runs without a radio. announce adds the line ANNOUNCE= with it ("quiet"
+    for a test about something else that turns the radio's dial)."""
     lines = ["COM=%d" % port, "SPEED=%d" % speed, "POWER=%d" % power, "SWR=%d" % swr,
              "ATU=%d" % atu, "MAXBAND=%s" % max_band, "ON/OFF=%d" % power_switch,
              "BRIDGE=%d" % bridge, "DEBUG=%d" % debug]
+    if announce is not None:
+        lines.append("ANNOUNCE=%s" % announce)
     return "".join(line + "\r\n" for line in lines)
 
 

@@ -7,7 +7,7 @@ sends stopping it."""
 
 import unittest
 
-from rigvox_e2e import Session, config_text, spoken
+from rigvox_e2e import Session, commands, config_text, spoken
 
 
 class CwFromTheKeyboard(unittest.TestCase):
@@ -24,7 +24,7 @@ class CwFromTheKeyboard(unittest.TestCase):
             s.wait_for_silence()
             self.assertEqual(spoken(s.speech_since(said)),
                              ["cwmessage", "t", "e", "s", "t", "question", "slash", "cancelled"])
-            self.assertEqual([c for c in s.radio_log()[mark:] if c.startswith(("KY", "TX", "MD"))], [])
+            self.assertEqual([c for c in commands(s.radio_log()[mark:]) if c.startswith(("KY", "TX", "MD"))], [])
 
             # Enter: the text in the keyer, right-aligned in its 24-character field.
             mark, said = s.radio_mark(), s.speech_mark()

@@ -27,7 +27,8 @@ class MetersAndTransmit(unittest.TestCase):
 
     def test_meters_transmit_split_tune_alc_and_tone(self):
         # Tuner setting 1: no automatic tuner, the tune key keys a carrier.
-        config = config_text(port=1, swr=1, atu=1)
+        # Quiet: VFO B turned at the radio below is read back by F, unannounced.
+        config = config_text(port=1, swr=1, atu=1, announce="quiet")
         with Session(config=config, radio=["--smeter", "12"]) as s:
             self.s = s
             s.wait_for_window()

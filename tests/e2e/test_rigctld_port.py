@@ -47,7 +47,9 @@ class RigctldPort(unittest.TestCase):
         return [line.strip() for line in result.stdout.splitlines() if line.strip()]
 
     def test_rigctl_clients_flood_and_junk(self):
-        config = config_text(port=1, debug=1) + "TXLIMIT=2\r\nRIGCTLD=%d\r\n" % self.port
+        # Quiet: the radio turned at its front panel below is read by rigctl,
+        # and the program is to stay silent throughout.
+        config = config_text(port=1, debug=1, announce="quiet") + "TXLIMIT=2\r\nRIGCTLD=%d\r\n" % self.port
         with Session(config=config, radio=["--smeter", "12"]) as s:
             self.s = s
             s.wait_for_window()

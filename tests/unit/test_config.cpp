@@ -257,10 +257,11 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
     EXPECT_EQ(netState.rigctldPort, 4532);
     EXPECT_EQ(netState.rigctldAddress, "127.0.0.1");
     EXPECT_EQ(radioState.txLimitSeconds, 180);
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
     EXPECT_EQ(programState.configNotes, "");
 }
 
-TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheVoice) {
+TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndTheAnnouncementLevel) {
     struct Case { const char* line; int port; const char* address; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
@@ -282,26 +283,36 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheVoice) {
         EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
         EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
     }
-    // Nine lines: no port, the default limit.
+    // Nine lines: no port, the default limit, changes at the radio announced.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
     ASSERT_TRUE(readConfiguration());
     EXPECT_EQ(netState.rigctldPort, 0);
     EXPECT_EQ(radioState.txLimitSeconds, 180);
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
 
-    // The transmit limit, in either order with the port; a bad value keeps
-    // the default and is noted for the debug log, as is an unknown line.
-    struct Limit { const char* line; int seconds; bool noted; };
-    for (const Limit& c : {
-             Limit{"TXLIMIT=2", 2, false}, Limit{"txlimit=0 ", 0, false}, Limit{"TXLIMIT=86400", 86400, false},
-             Limit{"TXLIMIT=86401", 180, true}, Limit{"TXLIMIT=-5", 180, true}, Limit{"TXLIMIT=", 180, true},
-             Limit{"TXLIMIT=2s", 180, true}, Limit{"TX LIMIT=2", 180, true},
+    // The transmit limit and the announcement level, before or after the
+    // port; a bad value keeps the default and is noted for the debug log,
+    // as is an unknown line.
+    struct Optional { const char* line; int seconds; int level; bool noted; };
+    const int radio = kAnnounceRadio;
+    int row = 0;
+    for (const Optional& c : {
+             Optional{"TXLIMIT=2", 2, radio, false}, Optional{"txlimit=0 ", 0, radio, false},
+             Optional{"TXLIMIT=86400", 86400, radio, false}, Optional{"TXLIMIT=86401", 180, radio, true},
+             Optional{"TXLIMIT=-5", 180, radio, true}, Optional{"TXLIMIT=", 180, radio, true},
+             Optional{"TXLIMIT=2s", 180, radio, true}, Optional{"TX LIMIT=2", 180, radio, true},
+             Optional{"ANNOUNCE=quiet", 180, kAnnounceQuiet, false}, Optional{"announce=All ", 180, kAnnounceAll, false},
+             Optional{"ANNOUNCE=radio", 180, radio, false}, Optional{"ANNOUNCE=loud", 180, radio, true},
+             Optional{"ANNOUNCE=", 180, radio, true}, Optional{"ANNOUNCE=quiet all", 180, radio, true},
+             Optional{"ANNOUNCE quiet", 180, radio, true},
          }) {
         auto lines = typicalLines();
-        lines.push_back(c.line);
-        lines.push_back("RIGCTLD=4533");
+        lines.push_back(++row % 2 == 0 ? c.line : "RIGCTLD=4533");
+        lines.push_back(row % 2 == 0 ? "RIGCTLD=4533" : c.line);
         fake::setFile("rigvox.cfg", joined(lines));
         ASSERT_TRUE(readConfiguration());
         EXPECT_EQ(radioState.txLimitSeconds, c.seconds) << '"' << c.line << '"';
+        EXPECT_EQ(sessionState.announceLevel, c.level) << '"' << c.line << '"';
         EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
         EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
     }
@@ -334,4 +345,11 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitAndTheVoice) {
         EXPECT_NE(programState.configNotes.find("PORT=4533"), std::string::npos);
     }
 
+    // The start values keep the announcement level.
+    auto lines = typicalLines();
+    lines.push_back("ANNOUNCE=all");
+    fake::setFile("rigvox.cfg", joined(lines));
+    ASSERT_TRUE(readConfiguration());
+    resetStartValues();
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceAll);
 }

@@ -657,6 +657,103 @@ TEST_F(DispatcherTest, KeysWithoutACommandResendTheFrequencyOnlyWhileTuning) {
     EXPECT_TRUE(spoken().empty());
 }
 
+// --- changes nobody asked about ---------------------------------------------
+
+// What the end-to-end test cannot time: a value seen once is not spoken
+// even when the program was held longer than the settle time; a key cancels
+// what waits; a readout the operator asked for is never interrupted, and the
+// change is spoken after it as it stands then; the answer to a mode query
+// sent before the mode key is no change at the radio.
+TEST_F(DispatcherTest, ChangesAtTheRadioWaitToSettleForKeysAndForReadouts) {
+    cattest::ScriptedRadio radio;
+    radio.install();
+    radio.answers = {{"FA;", "FA00007100000;"}, {"SM0;", "SM00014;"}, {"MD;", "MD1;"}};
+    auto tick = [&](int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            fake::pushTick();
+            run();
+            fake::advance(50);
+        }
+    };
+    // Ticks until the poll has just asked query (and the answer waits).
+    auto tickUntilAsked = [&](const std::string& query) {
+        for (int i = 0; i < 20; ++i) {
+            tick(1);
+            if (sent().back() == query) return;
+        }
+        FAIL() << query << " never asked";
+    };
+    sessionState.connected = 0;
+    tick(4);  // connected: what the radio has is heard
+    ASSERT_EQ(sessionState.connected, 1);
+    forget();
+
+    // Turned through 14.05 MHz, seen once, then held for 0.7 s; at 14.074
+    // it stands.
+    radio.answers["FA;"] = "FA00014050000;";
+    tickUntilAsked("FA;");
+    tick(1);
+    fake::advance(700);
+    radio.answers["FA;"] = "FA00014074000;";
+    tick(6);
+    EXPECT_TRUE(spoken().empty());
+    tick(10);
+    EXPECT_EQ(spoken(), (Prompts{"20", "metres", "1", "4", "point", "0", "7", "4", "mhz"}));
+    EXPECT_EQ(radioState.band, 6);
+    tick(20);
+    EXPECT_TRUE(spoken().empty());
+
+    // A key before the change has settled: never spoken. (This one sends
+    // the frequency again, which the radio then reports.)
+    radio.answers["FA;"] = "FA00014080000;";
+    tickUntilAsked("FA;");
+    tick(2);
+    press(kVkHome);
+    EXPECT_EQ(sent().back(), "FA00014080000;");
+    tick(20);
+    EXPECT_TRUE(spoken().empty());
+    EXPECT_EQ(radioState.freqHz, 14080000);
+
+    // During the whole help (H twice) the radio moves twice: after its last
+    // sentence the frequency it has then.
+    fake::state().wavMs["wave/help.wav"] = 1000;
+    type("hh");
+    radio.answers["FA;"] = "FA00014090000;";
+    tick(10);
+    radio.answers["FA;"] = "FA00014100000;";
+    for (int i = 0; i < 200 && keysState.wholeHelpNext >= 0; ++i) tick(1);
+    ASSERT_EQ(keysState.wholeHelpNext, -1);
+    int sentences = 0;
+    while (keyHelpSentence(sentences) != nullptr) ++sentences;
+    const Prompts said = spoken();
+    ASSERT_GE(said.size(), 6u);
+    EXPECT_EQ(Prompts(said.end() - 6, said.end()),
+              (Prompts{keyHelpSentence(sentences - 1), "1", "4", "point", "1", "mhz"}));
+    EXPECT_EQ(std::count(said.begin(), said.end(), "mhz"), 1);
+
+    // Back at the radio, in one step, to the frequency the key sent: the
+    // radio's own change all the same.
+    radio.answers["FA;"] = "FA00014080000;";
+    tick(16);
+    EXPECT_EQ(spoken(), (Prompts{"1", "4", "point", "0", "8", "mhz"}));
+
+    // M while the poll's mode query is on its way: its answer names the old
+    // mode and is passed over. Then the mode switched at the radio is heard.
+    tickUntilAsked("MD;");
+    press('M');
+    EXPECT_EQ(spoken(), (Prompts{"usb"}));
+    radio.answers["MD;"] = "MD2;";
+    tick(1);
+    EXPECT_EQ(radioState.mode, kModeUsb);
+    tick(20);
+    EXPECT_EQ(radioState.mode, kModeUsb);
+    EXPECT_TRUE(spoken().empty());
+    radio.answers["MD;"] = "MD3;";
+    tick(20);
+    EXPECT_EQ(radioState.mode, kModeCw);
+    EXPECT_EQ(spoken(), (Prompts{"cw"}));
+}
+
 // --- modes -------------------------------------------------------------------
 
 TEST_F(DispatcherTest, ModeCycleReachesFmOnlyFrom10mUpOrFrom27MHzOutsideTheBands) {

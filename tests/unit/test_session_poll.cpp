@@ -110,7 +110,8 @@ TEST_F(PollTest, MeterQueryFollowsTuningAndAlcWatch) {
     }
 }
 
-// 4. A silent radio: asked on every second tick, lost after 20 collections.
+// 4. A silent radio: asked on every second tick, lost after 20 collections;
+// the mode is asked only of a radio that answers.
 TEST_F(PollTest, SilentRadioLosesTheLink) {
     radio.answering = false;
     Commands sent;
@@ -127,7 +128,9 @@ TEST_F(PollTest, SilentRadioLosesTheLink) {
     EXPECT_EQ(sessionState.silentPolls, 19);
     EXPECT_EQ(takeCommands(), Commands{});
     ASSERT_EQ(sent.size(), 20u);
-    for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(sent[i], i % 2 == 0 ? "FA;" : "SM0;");
+    // While changes are announced every fourth meter query asks the mode.
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], i % 2 == 0 ? "FA;" : i % 8 == 7 ? "MD;" : "SM0;") << i;
 
     pollTick();  // still asking while the link is lost
     EXPECT_EQ(takeCommands(), Commands({"FA;"}));

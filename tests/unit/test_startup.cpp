@@ -86,7 +86,7 @@ TEST_F(StartupTest, FirstStartWritesTheConfigurationWhereTheRadioAnsweredAndGoes
     EXPECT_EQ(f.serialLinks, (std::map<int, std::string>{{1, "/dev/serial/by-id/usb-Kenwood"}}));
     EXPECT_EQ(fake::fileContent("rigvox.cfg"),
               "COM=1\r\nSPEED=19200\r\nPOWER=100\r\nSWR=1\r\nATU=0\r\nMAXBAND=7\r\nON/OFF=0\r\nBRIDGE=0\r\n"
-              "DEBUG=0\r\nRIGCTLD=4532\r\nTXLIMIT=180\r\n");
+              "DEBUG=0\r\nRIGCTLD=4532\r\nTXLIMIT=180\r\nANNOUNCE=radio\r\n");
     EXPECT_FALSE(fake::hasFile("rigvox.cfg.new"));
     EXPECT_FALSE(fake::hasFile("rigvox.cfg.bak"));
     // Read back and used: the radio port is port 1 at 19200 baud.

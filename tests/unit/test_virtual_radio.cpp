@@ -248,7 +248,13 @@ TEST(VirtualRadioFrontPanel, FrequencyTurnedAtTheRadioIsAnswered) {
     EXPECT_EQ(radio.handle("FA;FB;"), "FA00014074000;FB00007050000;");
     EXPECT_EQ(radio.control("freq 3573000"), ControlResult::done);
     EXPECT_EQ(radio.handle("FA;"), "FA00003573000;");
-    for (const char* bad : {"freq C 7000000", "freq A", "freq A 0", "freq A 100000000000", "freq A 7.1"})
+    // A dial turned through values: each query sees the next, the last stays.
+    EXPECT_EQ(radio.control("dial 14050000 14074000"), ControlResult::done);
+    EXPECT_EQ(radio.handle("FB;FA;FA;FA;"), "FB00007050000;FA00014050000;FA00014074000;FA00014074000;");
+    EXPECT_EQ(radio.control("dial b 7060000 7070000"), ControlResult::done);
+    EXPECT_EQ(radio.handle("FB00007000000;FB;"), "FB00007000000;");  // a setting stops the turning
+    for (const char* bad : {"freq C 7000000", "freq A", "freq A 0", "freq A 100000000000", "freq A 7.1", "dial",
+                            "dial A", "dial A 7000000 0", "dial C 7000000"})
         EXPECT_EQ(radio.control(bad), ControlResult::unknown) << bad;
     EXPECT_TRUE(radio.setFrequency('B', 99999999999LL));
     EXPECT_EQ(radio.handle("FB;"), "FB99999999999;");

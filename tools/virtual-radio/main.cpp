@@ -59,6 +59,8 @@ const char* const kHelp =
     "  silent                 stop answering; input is read and discarded\n"
     "  alive                  answer again\n"
     "  freq [A|B] HZ          turn VFO A (default) or B to HZ, as at the front panel\n"
+    "  dial [A|B] HZ HZ ...   turn it through each value in turn, one per query of\n"
+    "                         that VFO answered; the last value stays\n"
     "  mode D                 front-panel mode, MD digit 1..9\n"
     "  power on|off           front-panel power switch\n"
     "  ptt on|off             transmit by the microphone (RM3 then reads ALC)\n"

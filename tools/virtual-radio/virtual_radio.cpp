@@ -252,9 +252,17 @@ std::string VirtualRadio::answerPowered(std::string_view name, std::string_view 
     RadioState& s = state;
     if (name == "FA" || name == "FB") {
         long long& vfo = name == "FA" ? s.vfoA : s.vfoB;
-        if (params.empty()) return std::string(name) + pad(vfo, 11) + ";";
+        std::deque<long long>& dial = name == "FA" ? s.dialA : s.dialB;
+        if (params.empty()) {
+            if (!dial.empty()) {
+                vfo = dial.front();
+                dial.pop_front();
+            }
+            return std::string(name) + pad(vfo, 11) + ";";
+        }
         if (params.size() != 11 || !isDigits(params) || digitsValue(params) == 0) return kError;
         vfo = digitsValue(params);
+        dial.clear();  // a setting stops the turning
         return "";
     }
     if (name == "MD") {
@@ -587,6 +595,25 @@ ControlResult VirtualRadio::control(std::string_view line) {
         }
         if (w.size() > 3 || !readInt(w[at], n) || !setFrequency(vfo, n))
             return ControlResult::unknown;
+        return ControlResult::done;
+    }
+    if (word == "dial" && w.size() >= 2) {
+        // "dial [A|B] HZ HZ ...": the named VFO (A by default) passes each
+        // value in turn, one per query of it; the last one stays.
+        std::size_t at = 1;
+        char vfo = 'A';
+        std::string v = lower(w[1]);
+        if (v == "a" || v == "b") {
+            vfo = static_cast<char>(std::toupper(v[0]));
+            at = 2;
+        }
+        std::deque<long long> values;
+        for (; at < w.size(); ++at) {
+            if (!readInt(w[at], n) || n <= 0 || n > kMaxHz) return ControlResult::unknown;
+            values.push_back(n);
+        }
+        if (values.empty()) return ControlResult::unknown;
+        (vfo == 'A' ? state.dialA : state.dialB) = values;
         return ControlResult::done;
     }
     if (word == "power") {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -53,6 +54,9 @@ struct RadioState {
     bool silent = false;          // reads and discards everything (link cut)
     long long vfoA = 14200000;    // FA, Hz
     long long vfoB = 7100000;     // FB, Hz
+    // A dial being turned: the values still to pass, one taken by each
+    // query of that VFO, so every one is seen once whatever the timing.
+    std::deque<long long> dialA, dialB;
     int mode = 2;                 // MD digit
     int afGain = 100;             // AG0nnn
     int rfGain = 255;             // RGnnn
