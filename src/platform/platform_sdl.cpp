@@ -4,6 +4,7 @@
 // platWaitEvent sleeps towards, watching the display connection and the
 // network sockets together.
 #include "platform/platform.h"
+#include "platform/font_cache.h"
 #include "platform/platform_real.h"
 #include "platform/printed_texts.h"
 #include "platform/tick_timer.h"
@@ -19,7 +20,6 @@
 #include <csignal>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -33,9 +33,7 @@ namespace {
 // The window's default font, used before any font is chosen (banner and
 // help lines): a plain proportional face, small enough that the longest help
 // line fits the 950-pixel window.
-constexpr const char* kDefaultFace = "sans";
-constexpr int kDefaultPoints = 11;
-constexpr int kDefaultWeight = 400;
+const FontChoice kDefaultFont{"sans", 11, 400};
 // Silence fed to the resampler after each prompt, more than it holds back.
 constexpr int kResamplerPadFrames = 2048;
 // The sound device rests (is closed) once this long has passed without a
@@ -44,13 +42,6 @@ constexpr int kResamplerPadFrames = 2048;
 // program while it only polls. Reopening it at the next prompt takes a few
 // milliseconds, inside the key-to-sound budget.
 constexpr std::int64_t kAudioRestAfterMs = 5000;
-
-struct CachedFont {
-    std::string face;  // lower case
-    int points = 0;
-    int weight = 0;    // after rounding to the faces the system offers
-    TTF_Font* font = nullptr;  // null: could not be opened (not retried)
-};
 
 struct Backend {
     bool eventsReady = false;  // SDL event queue up (with or without video)
@@ -65,9 +56,7 @@ struct Backend {
     std::int64_t pumpedMs = 0;      // clock time SDL's event queue was last filled from the window system
     bool ttfReady = false;
     unsigned hdpi = 96, vdpi = 96;
-    std::string face;               // current font choice; points 0 = default
-    int points = 0, weight = 0;
-    std::vector<CachedFont> fonts;
+    FontCache<TTF_Font*> fonts;     // with the current font choice
     PrintedTexts<SDL_Rect> texts;  // what stands where, for the reprint rules
     TickTimer timer;
     // sound
@@ -152,9 +141,7 @@ bool takeClosePending() {
 void cleanup() {
     if (b.audio) SDL_CloseAudioDevice(b.audio);
     b.audio = 0;
-    for (CachedFont& f : b.fonts)
-        if (f.font) TTF_CloseFont(f.font);
-    b.fonts.clear();
+    b.fonts.closeAll(TTF_CloseFont);
     if (b.canvas) SDL_FreeSurface(b.canvas);
     b.canvas = nullptr;
     if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
@@ -246,22 +233,9 @@ TTF_Font* openFont(const std::string& face, int points, int weight) {
     return font;
 }
 
-TTF_Font* cachedFont(std::string face, int points, int weight) {
-    for (char& c : face) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const int roundedWeight = weight >= 600 ? 700 : 400;  // the weights faces offer
-    for (const CachedFont& f : b.fonts)
-        if (f.face == face && f.points == points && f.weight == roundedWeight) return f.font;
-    CachedFont f{face, points, roundedWeight, openFont(face, points, roundedWeight)};
-    b.fonts.push_back(f);
-    return f.font;
-}
-
 TTF_Font* currentFont() {
     if (!b.ttfReady) return nullptr;
-    TTF_Font* font = nullptr;
-    if (b.points > 0) font = cachedFont(b.face.empty() ? kDefaultFace : b.face, b.points, b.weight);
-    if (!font) font = cachedFont(kDefaultFace, kDefaultPoints, kDefaultWeight);
-    return font;
+    return b.fonts.current(kDefaultFont, openFont);
 }
 
 // ---------------------------------------------------------------------------
@@ -501,32 +475,42 @@ void platWindowClose() {
     b.dirty = false;
 }
 
-void platTextFont(const std::string& face, int points, int weight) {
-    b.face = face;
-    b.points = points > 0 ? points : 0;
-    b.weight = weight;
-}
+void platTextFont(const std::string& face, int points, int weight) { b.fonts.choose(face, points, weight); }
+
+namespace {
+
+// Draws one text on the canvas for PrintedTexts::print.
+struct CanvasPen {
+    const std::string& text;
+    int x, y;
+    SDL_Surface* rendered = nullptr;
+
+    ~CanvasPen() {
+        if (rendered) SDL_FreeSurface(rendered);
+    }
+    std::optional<SDL_Rect> render() {
+        TTF_Font* font = currentFont();
+        if (!font) return std::nullopt;
+        // Shaded: the glyphs' whole box is painted white first, so the text
+        // covers whatever was drawn there before.
+        const SDL_Color black{0, 0, 0, 255}, white{255, 255, 255, 255};
+        rendered = TTF_RenderText_Shaded(font, text.c_str(), black, white);
+        if (!rendered) return std::nullopt;
+        return SDL_Rect{x, y, rendered->w, rendered->h};
+    }
+    void clear(const SDL_Rect& box) { SDL_FillRect(b.canvas, &box, SDL_MapRGB(b.canvas->format, 255, 255, 255)); }
+    // The blit cuts where down to the part inside the canvas.
+    void draw(SDL_Rect& where) { SDL_BlitSurface(rendered, nullptr, b.canvas, &where); }
+    void show(const SDL_Rect&, const SDL_Rect&) { b.dirty = true; }
+    bool overlaps(const SDL_Rect& one, const SDL_Rect& other) { return SDL_HasIntersection(&one, &other); }
+};
+
+}  // namespace
 
 void platTextAt(int x, int y, const std::string& text) {
-    if (!b.canvas || text.empty()) return;
-    if (b.texts.shown(x, y, text, b.face, b.points, b.weight)) return;
-    TTF_Font* font = currentFont();
-    if (!font) return;
-    // Shaded: the glyphs' whole box is painted white first, so the text
-    // covers whatever was drawn there before.
-    const SDL_Color black{0, 0, 0, 255}, white{255, 255, 255, 255};
-    SDL_Surface* rendered = TTF_RenderText_Shaded(font, text.c_str(), black, white);
-    if (!rendered) return;
-    SDL_Rect where{x, y, rendered->w, rendered->h};
-    const std::optional<SDL_Rect> last = b.texts.swapLastBox(x, y, where);
-    const SDL_Rect cleared = last ? *last : where;
-    if (last) SDL_FillRect(b.canvas, &cleared, SDL_MapRGB(b.canvas->format, 255, 255, 255));
-    SDL_BlitSurface(rendered, nullptr, b.canvas, &where);
-    SDL_FreeSurface(rendered);
-    b.dirty = true;
-
-    b.texts.record(x, y, b.face, b.points, b.weight, text, where, cleared,
-                   [](const SDL_Rect& one, const SDL_Rect& other) { return SDL_HasIntersection(&one, &other); });
+    if (!b.canvas) return;
+    CanvasPen pen{text, x, y};
+    b.texts.print(x, y, text, b.fonts.choice, pen);
 }
 
 // ---------------------------------------------------------------------------

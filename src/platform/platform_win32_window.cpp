@@ -2,6 +2,7 @@
 // and close messages, the periodic tick, and WAV playback through waveOut.
 // One thread: the tick is a deadline the message wait sleeps towards, and
 // sockets with input wake the same wait.
+#include "platform/font_cache.h"
 #include "platform/platform.h"
 #include "platform/platform_win32.h"
 #include "platform/printed_texts.h"
@@ -10,7 +11,6 @@
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -24,20 +24,11 @@ namespace {
 
 // The window's default font, used before any font is chosen (banner and
 // help lines): small enough that the longest help line fits the window.
-constexpr const char* kDefaultFace = "Arial";
-constexpr int kDefaultPoints = 11;
-constexpr int kDefaultWeight = 400;
+const FontChoice kDefaultFont{"Arial", 11, 400};
 constexpr const wchar_t* kWindowClass = L"RigvoxFrontPanel";
 // A prompt whose device stopped consuming holds the program at most this
 // long past its own length.
 constexpr DWORD kPlaybackSlackMs = 1000;
-
-struct CachedFont {
-    std::string face;  // lower case, as asked for
-    int points = 0;
-    int weight = 0;    // after rounding to the weights faces offer
-    HFONT font = nullptr;
-};
 
 struct QueuedEvent {
     int kind;
@@ -51,9 +42,7 @@ struct Backend {
     HGDIOBJ canvasOld = nullptr;
     int width = 0, height = 0;
     int dpi = 96;
-    std::string face;              // current font choice; points 0 = default
-    int points = 0, weight = 0;
-    std::vector<CachedFont> fonts;
+    FontCache<HFONT> fonts;        // with the current font choice
     PrintedTexts<RECT> texts;  // what stands where, for the reprint rules
     std::deque<QueuedEvent> events;  // translated messages not yet handed out
     bool keyDown[256] = {};          // keys reported down and not yet up
@@ -75,6 +64,8 @@ Backend b;
 
 void stopSound();
 
+void deleteFont(HFONT font) { DeleteObject(font); }
+
 void cleanup() {
     stopSound();
     if (b.out) waveOutClose(b.out);
@@ -82,9 +73,7 @@ void cleanup() {
     if (b.outEvent) CloseHandle(b.outEvent);
     b.outEvent = nullptr;
     platWindowClose();
-    for (CachedFont& f : b.fonts)
-        if (f.font) DeleteObject(f.font);
-    b.fonts.clear();
+    b.fonts.closeAll(deleteFont);
     if (b.waitTimer) CloseHandle(b.waitTimer);
     b.waitTimer = nullptr;
 }
@@ -95,16 +84,6 @@ void registerCleanup() {
     std::atexit(cleanup);
 }
 
-std::string lowerText(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool overlaps(const RECT& a, const RECT& c) {
-    RECT common;
-    return IntersectRect(&common, &a, &c) != 0;
-}
-
 // ---------------------------------------------------------------------------
 // [SECTION] Fonts
 // ---------------------------------------------------------------------------
@@ -112,31 +91,20 @@ bool overlaps(const RECT& a, const RECT& c) {
 // The face Windows should look for: the program's "Ariel" is Arial misspelt,
 // which the font mapper would otherwise replace by its default face.
 std::string systemFace(const std::string& face) {
-    const std::string lower = lowerText(face);
-    if (lower.empty() || lower == "ariel") return "Arial";
+    const std::string key = faceKey(face);
+    if (key.empty() || key == "ariel") return "Arial";
     return face;
 }
 
-HFONT cachedFont(const std::string& face, int points, int weight) {
-    const std::string key = lowerText(face);
-    // Below regular the regular face: thin faces are hard to read.
-    const int rounded = weight >= 600 ? FW_BOLD : FW_NORMAL;
-    for (const CachedFont& f : b.fonts)
-        if (f.face == key && f.points == points && f.weight == rounded) return f.font;
+// Creates face at points and weight (400 or 700); null when GDI cannot.
+HFONT openFont(const std::string& face, int points, int weight) {
     const std::string name = systemFace(face).substr(0, LF_FACESIZE - 1);
-    HFONT font = CreateFontA(-MulDiv(points, b.dpi, 72), 0, 0, 0, rounded, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, name.c_str());
-    b.fonts.push_back({key, points, rounded, font});
-    return font;
+    return CreateFontA(-MulDiv(points, b.dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                       name.c_str());
 }
 
-HFONT currentFont() {
-    HFONT font = nullptr;
-    if (b.points > 0) font = cachedFont(b.face, b.points, b.weight);
-    if (!font) font = cachedFont(kDefaultFace, kDefaultPoints, kDefaultWeight);
-    return font;
-}
+HFONT currentFont() { return b.fonts.current(kDefaultFont, openFont); }
 
 // ---------------------------------------------------------------------------
 // [SECTION] Messages
@@ -485,9 +453,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     b.height = height;
     b.texts.clear();
     // Font sizes follow the display's pixels per inch.
-    for (CachedFont& f : b.fonts)
-        if (f.font) DeleteObject(f.font);
-    b.fonts.clear();
+    b.fonts.closeAll(deleteFont);
     ShowWindow(b.window, SW_SHOWNORMAL);
     SetForegroundWindow(b.window);
     UpdateWindow(b.window);
@@ -508,36 +474,54 @@ void platWindowClose() {
     std::fill(std::begin(b.keyDown), std::end(b.keyDown), false);
 }
 
-void platTextFont(const std::string& face, int points, int weight) {
-    b.face = face;
-    b.points = points > 0 ? points : 0;
-    b.weight = weight;
-}
+void platTextFont(const std::string& face, int points, int weight) { b.fonts.choose(face, points, weight); }
 
-void platTextAt(int x, int y, const std::string& text) {
-    if (!b.canvasDc || text.empty()) return;
-    if (b.texts.shown(x, y, text, b.face, b.points, b.weight)) return;
-    HFONT font = currentFont();
-    if (!font) return;
-    HGDIOBJ old = SelectObject(b.canvasDc, font);
-    const int length = static_cast<int>(std::min<std::size_t>(text.size(), 4096));
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(b.canvasDc, text.c_str(), length, &size);
-    RECT where{x, y, x + size.cx, y + size.cy};
-    const std::optional<RECT> last = b.texts.swapLastBox(x, y, where);
-    const RECT cleared = last ? *last : where;
-    if (last) FillRect(b.canvasDc, &cleared, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    // Opaque: the text's whole box is painted white first, so it covers
-    // whatever was drawn there before.
-    ExtTextOutA(b.canvasDc, x, y, ETO_OPAQUE, &where, text.c_str(), static_cast<UINT>(length),
-                nullptr);
-    SelectObject(b.canvasDc, old);
-    if (b.window) {
+namespace {
+
+// Draws one text on the canvas for PrintedTexts::print.
+struct CanvasPen {
+    const std::string& text;
+    int x, y;
+    bool selected = false;  // the font is selected into the canvas
+    HGDIOBJ old = nullptr;  // the font selected before
+    int length = 0;
+
+    ~CanvasPen() {
+        if (selected) SelectObject(b.canvasDc, old);
+    }
+    std::optional<RECT> render() {
+        HFONT font = currentFont();
+        if (!font) return std::nullopt;
+        old = SelectObject(b.canvasDc, font);
+        selected = true;
+        length = static_cast<int>(std::min<std::size_t>(text.size(), 4096));
+        SIZE size{0, 0};
+        GetTextExtentPoint32A(b.canvasDc, text.c_str(), length, &size);
+        return RECT{x, y, x + size.cx, y + size.cy};
+    }
+    void clear(const RECT& box) { FillRect(b.canvasDc, &box, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))); }
+    void draw(const RECT& where) {
+        // Opaque: the text's whole box is painted white first, so it covers
+        // whatever was drawn there before.
+        ExtTextOutA(b.canvasDc, x, y, ETO_OPAQUE, &where, text.c_str(), static_cast<UINT>(length), nullptr);
+    }
+    void show(const RECT& where, const RECT& cleared) {
+        if (!b.window) return;
         InvalidateRect(b.window, &cleared, FALSE);
         InvalidateRect(b.window, &where, FALSE);
     }
+    bool overlaps(const RECT& one, const RECT& other) {
+        RECT common;
+        return IntersectRect(&common, &one, &other) != 0;
+    }
+};
 
-    b.texts.record(x, y, b.face, b.points, b.weight, text, where, cleared, overlaps);
+}  // namespace
+
+void platTextAt(int x, int y, const std::string& text) {
+    if (!b.canvasDc) return;
+    CanvasPen pen{text, x, y};
+    b.texts.print(x, y, text, b.fonts.choice, pen);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,9 @@
-// What the window shows where, shared by both backends: the rules for
-// printing a text again at the same place. Box is the backend's rectangle.
+// What the window shows where, shared by both backends: the steps of
+// printing a text and the rules for printing it again at the same place.
+// Box is the backend's rectangle.
 #pragma once
+
+#include "platform/font_cache.h"
 
 #include <optional>
 #include <string>
@@ -21,8 +24,7 @@ struct PrintedTexts {
     // elsewhere that touches its box makes it count as changed.
     struct Printed {
         int x, y;
-        std::string face;
-        int points, weight;
+        FontChoice font;
         std::string text;
         Box box;
     };
@@ -33,12 +35,35 @@ struct PrintedTexts {
         printed.clear();
     }
 
+    // Prints text at x,y in font through the backend's pen, unless it
+    // already stands there:
+    //   pen.render()            readies the text in the current font and
+    //                           gives its box; none without a usable font
+    //   pen.clear(box)          paints box white
+    //   pen.draw(where)         puts the readied text there (and may cut
+    //                           where down to what it drew)
+    //   pen.show(where, cleared) has the window show both boxes anew
+    //   pen.overlaps(one, other) whether two boxes touch
+    template <typename Pen>
+    void print(int x, int y, const std::string& text, const FontChoice& font, Pen& pen) {
+        if (text.empty() || shown(x, y, text, font)) return;
+        const std::optional<Box> box = pen.render();
+        if (!box) return;
+        Box where = *box;
+        const std::optional<Box> last = swapLastBox(x, y, where);
+        const Box cleared = last ? *last : where;
+        if (last) pen.clear(cleared);
+        pen.draw(where);
+        pen.show(where, cleared);
+        record(x, y, font, text, where, cleared, pen);
+    }
+
+private:
     // True when this text in this font already stands at x,y.
-    bool shown(int x, int y, const std::string& text, const std::string& face, int points,
-               int weight) const {
+    bool shown(int x, int y, const std::string& text, const FontChoice& font) const {
         for (const Printed& p : printed)
-            if (p.x == x && p.y == y && p.text == text && p.face == face && p.points == points &&
-                p.weight == weight)
+            if (p.x == x && p.y == y && p.text == text && p.font.face == font.face &&
+                p.font.points == font.points && p.font.weight == font.weight)
                 return true;
         return false;
     }
@@ -58,20 +83,20 @@ struct PrintedTexts {
 
     // Notes the text now at x,y; texts elsewhere whose box the new text or
     // the cleared box touches no longer count as shown.
-    template <typename Overlaps>
-    void record(int x, int y, const std::string& face, int points, int weight, const std::string& text,
-                const Box& where, const Box& cleared, Overlaps overlaps) {
+    template <typename Pen>
+    void record(int x, int y, const FontChoice& font, const std::string& text, const Box& where,
+                const Box& cleared, Pen& pen) {
         Printed* here = nullptr;
         for (Printed& p : printed) {
             if (p.x == x && p.y == y)
                 here = &p;
-            else if (overlaps(p.box, where) || overlaps(p.box, cleared))
+            else if (pen.overlaps(p.box, where) || pen.overlaps(p.box, cleared))
                 p.text.clear();
         }
         if (!here) {
-            printed.push_back({x, y, "", 0, 0, "", where});
+            printed.push_back({x, y, {}, "", where});
             here = &printed.back();
         }
-        *here = {x, y, face, points, weight, text, where};
+        *here = {x, y, font, text, where};
     }
 };
