@@ -148,7 +148,7 @@ void leaveKeyerMode() {
     auto& R = radioState;
     keysState.adjustTarget = kTargetTuning;
     R.mode = R.savedMode;
-    setMode();
+    setMode(true);
 }
 
 // K: keyer-speed mode on (CW, speed read from the radio, break-in off while
@@ -166,7 +166,7 @@ void keyerSpeedKey() {
     }
     R.savedMode = R.mode;
     R.mode = kModeCw;
-    setMode();
+    setMode(true);
     K.adjustTarget = kTargetKeyer;
     readKeyerSpeed();
     playPrompt("on");
@@ -180,7 +180,7 @@ void extendedCommand() {
     auto& R = radioState;
     if (isLetter('M') && R.mode == kModeFmNarrow) R.mode = kModeFm;
     else if (isLetter('M') && R.mode == kModeFm) R.mode = kModeFmNarrow;
-    setMode();
+    setMode(true);
     speakMode(R.mode);
     keysState.adjustTarget = kTargetTuning;
 }
@@ -191,7 +191,7 @@ void modeCycle() {
     auto& R = radioState;
     R.mode = R.mode + 1;
     if (R.mode > kModeFmNarrow || !modeAllowedHere(R.mode)) R.mode = kModeLsb;
-    setMode();
+    setMode(true);
     speakMode(R.mode);
 }
 
@@ -223,7 +223,7 @@ void searchKey() {
         return;
     }
     // A transmission the lost radio may still be keyed for ends first.
-    if (radioState.txState != 0) toggleTransmit();
+    if (radioState.txState != 0) toggleTransmit(true);
     // Our own hold on the configured port would keep the search out of it.
     portClose(C.comPort);
     const FoundRadio found = searchForRadio(C.bridgePort);
@@ -326,7 +326,7 @@ void runKeyChain() {
     }
     // Row 3: F9, the transmit monitor.
     if (isKey(vkF(9))) {
-        toggleMonitor();
+        toggleMonitor(true);
         return;
     }
     // Row 4: any key but K, Up and Down leaves keyer-speed mode quietly.
@@ -362,7 +362,7 @@ void runKeyChain() {
                 return;
             }
         }
-        toggleTransmit();
+        toggleTransmit(true);
         return;
     }
     // Row 10: K, keyer-speed mode; leaving ends the key, entering goes on
@@ -455,7 +455,7 @@ void runKeyChain() {
     // 47 sends it; off, VFO A has been given its frequency by the key.
     if (isLetter('V')) {
         const bool refused = !bandHasRecord(R.band);
-        const bool splitOn = splitKey();
+        const bool splitOn = splitKey(true);
         if (refused) return;
         K.adjustTarget = kTargetTuning;
         if (splitOn) tuningKeys();
@@ -467,11 +467,11 @@ void runKeyChain() {
         return;
     }
     // Row 27: F1 to F5, the receiver switches.
-    if (isKey(vkF(1))) return togglePreamp();
-    if (isKey(vkF(2))) return toggleAttenuator();
-    if (isKey(vkF(3))) return toggleNoiseBlanker();
-    if (isKey(vkF(4))) return toggleNoiseReduction();
-    if (isKey(vkF(5))) return toggleNotch();
+    if (isKey(vkF(1))) return togglePreamp(true);
+    if (isKey(vkF(2))) return toggleAttenuator(true);
+    if (isKey(vkF(3))) return toggleNoiseBlanker(true);
+    if (isKey(vkF(4))) return toggleNoiseReduction(true);
+    if (isKey(vkF(5))) return toggleNotch(true);
     // Row 28: F6 has no function.
     if (isKey(vkF(6))) return;
     // Row 29: F7, the speech processor in SSB only.
@@ -480,12 +480,12 @@ void runKeyChain() {
             playPrompt("na");
             return;
         }
-        toggleProcessor();
+        toggleProcessor(true);
     }
     // Row 30: F8, VOX (break-in in CW).
-    if (isKey(vkF(8))) return toggleVox();
+    if (isKey(vkF(8))) return toggleVox(true);
     // Row 31: F12, the antenna tuner.
-    if (isKey(vkF(12))) return toggleTuner();
+    if (isKey(vkF(12))) return toggleTuner(true);
     // Row 32: - after B goes to 6 m.
     if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && R.bandCoverage != "1") {
         storeBand();

@@ -128,7 +128,7 @@ void commitFrequencyEntry() {
         if (isModeNumber(recorded)) R.mode = recorded;
         if (R.freqMHz < kFmToAmBelowMHz && R.mode == kModeFmNarrow) R.mode = kModeAm;
     }
-    setMode();
+    setMode(true);
     if (R.band == kNoBand) R.splitState = 0;
 
     sendText(frequencyCommand(R.splitState == 0 ? "FA" : "FB", typedHz()));
@@ -137,7 +137,7 @@ void commitFrequencyEntry() {
     // and no record is touched.
     if (inBand) R.preampOn = midText(R.bandTable[R.band], kBandPreampAt, 1) == "1" ? 0 : 1;
     else R.preampOn = 1;
-    togglePreamp();
+    togglePreamp(true);
     playPrompt("ok");
 }
 
@@ -190,6 +190,6 @@ void tuningKeys() {
         default: break;
     }
     // Every key that gets here sends the frequency again, stepped or not.
-    moveFrequency(hz);
+    moveFrequency(hz, true);
     sendWorkingFrequency();
 }

@@ -36,7 +36,7 @@ void tuneOff() {
         for (int i = 0; i < kAfterTunePauses; ++i) waitForReply();
         sendPower(false);  // the power goes back silently after tuning
     }
-    setMode();
+    setMode(true);
 }
 
 }  // namespace

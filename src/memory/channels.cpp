@@ -86,7 +86,7 @@ void recallChannel(int slot) {
     putText(R.bandTable[R.band], bandRecordOfChannel(record));
 
     R.mode = textInt(midText(record, kChannelModeAt, 1));
-    setMode();
+    setMode(true);
 
     sendText(frequencyCommand("FA", recordHz(record, kChannelVfoAAt)));
     speakFrequency(frequencyField(false), false);
@@ -120,7 +120,7 @@ void recallChannel(int slot) {
 
     // The toggle flips preampOn, so start from the opposite of the wanted state.
     R.preampOn = midText(record, kChannelPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp();
+    togglePreamp(true);
 }
 
 void channelStep() {

@@ -25,7 +25,6 @@
 #include "session/meters.h"
 #include "session/poll.h"
 #include "session/session_state.h"
-#include "speech/speech_state.h"
 
 NetState netState;
 
@@ -199,7 +198,7 @@ bool askMeterCount(int meter, int& count) {
 // Tunes the working frequency (VFO B while split) as the tuning keys do,
 // and keeps it for the client's read-back.
 void tuneWorkingFrequency(long long hz) {
-    moveFrequency(hz);
+    moveFrequency(hz, false);
     sendWorkingFrequency();
     netState.setWorkingHz = hz;
     netState.setWorkingAtMs = platTickMs();
@@ -272,6 +271,9 @@ bool meansVfoB(const std::string& name, int slot) {
 
 // --- what a client sets -----------------------------------------------------
 
+// The operator hears only what the operator did: a client's change runs the
+// keys' procedures without their speech (their reply pauses still wait).
+
 int setFrequency(const NetRequest& r) {
     const auto& R = radioState;
     if (R.splitState > 0) {
@@ -311,7 +313,7 @@ int setModeAndPassband(const NetRequest& r) {
     // setMode sends the mode with the width just kept for it, and keeps
     // the band record, the screen and the status row in step.
     R.mode = mode;
-    setMode();
+    setMode(false);
     return kRprtOk;
 }
 
@@ -321,7 +323,7 @@ int setPtt(const NetRequest& r, int slot) {
     // T 2 keys with the microphone, T 3 for data (the radio's rear input).
     const char* command = r.on == 2 ? "TX0" : r.on == 3 ? "TX1" : "TX";
     if (on != (R.txState > 0)) {
-        toggleTransmit(command);
+        toggleTransmit(false, command);
         // Keyed by a program, not the operator: it ends by itself after the limit.
         if (on) R.txByProgramAtMs = platTickMs();
     }
@@ -347,7 +349,7 @@ int setSplit(const NetRequest& r) {
         // VFO B keeps its frequency (the V key's copy of VFO A into it is a
         // keyboard convenience a client does not expect), and the change is
         // not announced.
-        splitKey();
+        splitKey(false);
         if (R.splitState == 1) R.splitAnnounced = 1;
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
@@ -364,7 +366,7 @@ int setSplit(const NetRequest& r) {
     // tuned back after.
     long long vfoA = 0;
     const bool known = askRadioFrequency("FA", vfoA);
-    splitKey();
+    splitKey(false);
     if (known) tuneWorkingFrequency(vfoA);
     return kRprtOk;
 }
@@ -404,10 +406,10 @@ int setLevel(const NetRequest& r) {
         sendNrLevel();
         return kRprtOk;
     case kNetLevelPreamp:
-        if ((v > 0) != (R.preampOn == 1)) togglePreamp();
+        if ((v > 0) != (R.preampOn == 1)) togglePreamp(false);
         return kRprtOk;
     case kNetLevelAtt:
-        if ((v > 0) != (R.attOn == 1)) toggleAttenuator();
+        if ((v > 0) != (R.attOn == 1)) toggleAttenuator(false);
         return kRprtOk;
     default: return kRprtNotAvailable;  // the meters are read only
     }
@@ -436,18 +438,18 @@ int setFunc(const NetRequest& r) {
     if (r.func == kNetFuncVox && (R.voxState == 2 || R.breakInState == 2)) {
         // Undetermined since the connection: F8 only clears it, so the
         // switch is then sent as asked.
-        toggleVox();
+        toggleVox(false);
         if (!on) sendText("VX0");
     }
     if (on == funcIsOn(r.func)) return kRprtOk;
     switch (r.func) {
-    case kNetFuncNb: toggleNoiseBlanker(); break;
-    case kNetFuncNr: toggleNoiseReduction(); break;
-    case kNetFuncAnf: toggleNotch(); break;
-    case kNetFuncComp: toggleProcessor(); break;
-    case kNetFuncVox: toggleVox(); break;
-    case kNetFuncMon: toggleMonitor(); break;
-    case kNetFuncTuner: toggleTuner(); break;
+    case kNetFuncNb: toggleNoiseBlanker(false); break;
+    case kNetFuncNr: toggleNoiseReduction(false); break;
+    case kNetFuncAnf: toggleNotch(false); break;
+    case kNetFuncComp: toggleProcessor(false); break;
+    case kNetFuncVox: toggleVox(false); break;
+    case kNetFuncMon: toggleMonitor(false); break;
+    case kNetFuncTuner: toggleTuner(false); break;
     default: return kRprtNotAvailable;
     }
     return kRprtOk;
@@ -465,7 +467,7 @@ int setPowerstat(const NetRequest& r) {
         return kRprtOk;
     }
     if (cwTextPending()) stopCwText();
-    if (radioState.txState > 0) toggleTransmit();
+    if (radioState.txState > 0) toggleTransmit(false);
     sendPowerOff();
     return kRprtOk;
 }
@@ -643,7 +645,6 @@ int runSet(const NetRequest& r, int slot) {
 // CW text has gone out (the text returned is then that answer).
 std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait) {
     auto& N = sessionState;
-    auto& Q = speechState;
     NetClient& client = netState.clients[slot];
     if (r.error != kRprtOk) return netAnswer(r, r.error);
     // These describe the port and the computer, or need no answering radio.
@@ -663,10 +664,7 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     case kNetGetPowerstat: return netAnswer(r, kRprtOk, N.connected == 1 ? "1" : "0");
     case kNetSetPowerstat: {
         if (radioState.tuning == 1) return netAnswer(r, kRprtRejected);
-        Q.promptsQuiet = 1;
-        const int code = setPowerstat(r);
-        Q.promptsQuiet = 0;
-        return netAnswer(r, code);
+        return netAnswer(r, setPowerstat(r));
     }
     default: break;
     }
@@ -679,11 +677,7 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     if (!isSet(r.command)) return answerGet(r, slot);
     // While the tune sequence runs the keys are refused too.
     if (radioState.tuning == 1 && r.command != kNetStopMorse) return netAnswer(r, kRprtRejected);
-    // The operator hears only what the operator did: a client's change runs
-    // without speech (the reply pause still waits).
-    Q.promptsQuiet = 1;
     const int code = runSet(r, slot);
-    Q.promptsQuiet = 0;
     // Heard, once settled, only at the level "all".
     noteChange(kChangeByOtherProgram);
     return netAnswer(r, code);
@@ -741,9 +735,7 @@ void dropClient(int slot) {
     if (N.pttSlot == slot) {
         N.pttSlot = -1;
         if (radioState.txState > 0) {
-            speechState.promptsQuiet = 1;
-            toggleTransmit();
-            speechState.promptsQuiet = 0;
+            toggleTransmit(false);
             noteChange(kChangeByOtherProgram);
         }
     }

@@ -93,7 +93,7 @@ void initialiseProgram() {
     R.bandSplitFlag = textInt(midText(record, kBandSplitAt, 1));
     R.mode = textInt(midText(record, kBandModeAt, 1));
     R.savedMode = R.mode;
-    setMode();
+    setMode(true);
 
     if (reducedFeatureRadio()) {
         // The reduced-feature radio is asked for its firmware version (the

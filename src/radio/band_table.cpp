@@ -143,10 +143,10 @@ void recallBand() {
 
     // The toggle flips the state, so start from the opposite of the wanted one.
     R.preampOn = midText(r, kBandPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp();
+    togglePreamp(true);
 
     speakBand(R.band);
-    setMode();
+    setMode(true);
 }
 
 void storeVfoA(long long hz) {

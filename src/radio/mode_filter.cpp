@@ -108,9 +108,9 @@ void sendIf(bool send, std::string_view command) {
     if (send) sendText(command);
 }
 
-void applyFilter(bool send);
+void applyFilter(bool send, bool spoken);
 
-void applyMode(bool send) {
+void applyMode(bool send, bool spoken) {
     auto& R = radioState;
     const auto& C = catState;
 
@@ -127,14 +127,14 @@ void applyMode(bool send) {
             if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
             else if (R.mode == kModeCw) R.filterWidth = R.cwWidth;
             else R.filterWidth = kAmFilter;
-            if (takesFilterAndToneCommands()) applyFilter(send);
+            if (takesFilterAndToneCommands()) applyFilter(send, spoken);
         }
         printAt(kModeFieldX, kModeFieldY, row->screenText);
     }
 
     if (isFm(R.mode)) {
         R.filterWidth = kFmFilter;
-        if (takesFilterAndToneCommands()) applyFilter(send);
+        if (takesFilterAndToneCommands()) applyFilter(send, spoken);
         if (send) readSquelch();  // a mode the radio already has was not set here: no answer is due
     }
 
@@ -152,9 +152,9 @@ void applyMode(bool send) {
 
 }  // namespace
 
-void setMode() { applyMode(true); }
+void setMode(bool spoken) { applyMode(true, spoken); }
 
-void followMode() { applyMode(false); }
+void followMode() { applyMode(false, true); }
 
 bool modeAllowedHere(int mode) {
     const auto& R = radioState;
@@ -206,7 +206,7 @@ int fmModeForPassband(int hz) {
 
 namespace {
 
-void applyFilter(bool send) {
+void applyFilter(bool send, bool spoken) {
     auto& R = radioState;
     if (reducedFeatureRadio()) return;
 
@@ -215,14 +215,14 @@ void applyFilter(bool send) {
         R.filterWidth = heldSsbWidth(R.filterWidth);
         R.ssbWidth = R.filterWidth;
         command = "SH" + zeroPad(R.filterWidth, 2);
-        if (R.filterWidth == kSsbNarrowest) playPrompt("min");
-        if (R.filterWidth == kSsbWidest) playPrompt("max");
+        if (spoken && R.filterWidth == kSsbNarrowest) playPrompt("min");
+        if (spoken && R.filterWidth == kSsbWidest) playPrompt("max");
     } else if (R.mode == kModeCw) {
         R.filterWidth = snapCwWidth(R.filterWidth);
         R.cwWidth = R.filterWidth;
         command = "FW" + zeroPad(R.filterWidth, 4);
-        if (R.filterWidth == kCwNarrowest) playPrompt("min");
-        if (R.filterWidth == kCwWidest) playPrompt("max");
+        if (spoken && R.filterWidth == kCwNarrowest) playPrompt("min");
+        if (spoken && R.filterWidth == kCwWidest) playPrompt("max");
     } else if (R.mode == kModeAm || isFm(R.mode)) {
         // AM and FM have one filter each; a width stepped while in these
         // modes would otherwise leave its last digit as the filter (a step
@@ -240,4 +240,4 @@ void applyFilter(bool send) {
 
 }  // namespace
 
-void setFilter() { applyFilter(true); }
+void setFilter() { applyFilter(true, true); }

@@ -2,10 +2,11 @@
 #pragma once
 
 // Applies mode: ends a CTCSS tone outside FM narrow ("CT0"), sends the mode
-// command ("MD1".."MD5") and the mode's filter, prints the mode name at
-// 50,45, reads the squelch ("SQ0") in FM, and keeps split and mode in the
-// band's record (not for band 99 or while bridgeUsed) with the status row.
-void setMode();
+// command ("MD1".."MD5") and the mode's filter (with setFilter's "min"/"max"
+// when spoken), prints the mode name at 50,45, reads the squelch ("SQ0") in
+// FM, and keeps split and mode in the band's record (not for band 99 or
+// while bridgeUsed) with the status row.
+void setMode(bool spoken);
 // As setMode for a mode the radio already has (another program set it):
 // the program's side only, nothing sent and no squelch read.
 void followMode();

@@ -1,7 +1,7 @@
-// Receiver and transmit toggles: each names the function, says "on" or
-// "off", sends its switch command, flips its state and redraws the status
-// row. The program's own state is the truth; nothing is read back except the
-// noise levels that the arrow keys then adjust.
+// Receiver and transmit toggles: each names the function and says "on" or
+// "off" when spoken, sends its switch command, flips its state and redraws
+// the status row. The program's own state is the truth; nothing is read back
+// except the noise levels that the arrow keys then adjust.
 #include "radio/toggles.h"
 
 #include <cstdint>
@@ -18,13 +18,16 @@
 
 namespace {
 
-// The common switch: the function's name, "on" or "off" by the old state,
-// the state flipped (every value but 0 counts as on) and the command sent.
-// True when the function is now on.
-bool flipSwitch(int& state, std::string_view name, std::string_view onCommand, std::string_view offCommand) {
-    playPrompt(name);
+// The common switch: the function's name and "on" or "off" by the old state
+// when spoken, the state flipped (every value but 0 counts as on) and the
+// command sent. True when the function is now on.
+bool flipSwitch(int& state, bool spoken, std::string_view name, std::string_view onCommand,
+                std::string_view offCommand) {
     const bool on = state == 0;
-    playPrompt(on ? "on" : "off");
+    if (spoken) {
+        playPrompt(name);
+        playPrompt(on ? "on" : "off");
+    }
     state = on ? 1 : 0;
     sendText(on ? onCommand : offCommand);
     return on;
@@ -32,8 +35,9 @@ bool flipSwitch(int& state, std::string_view name, std::string_view onCommand, s
 
 // As flipSwitch, except that state 2 (on, not to be announced) switches off
 // without a word.
-bool flipQuietSwitch(int& state, std::string_view name, std::string_view onCommand, std::string_view offCommand) {
-    if (state != 2) return flipSwitch(state, name, onCommand, offCommand);
+bool flipQuietSwitch(int& state, bool spoken, std::string_view name, std::string_view onCommand,
+                     std::string_view offCommand) {
+    if (state != 2) return flipSwitch(state, spoken, name, onCommand, offCommand);
     state = 0;
     sendText(offCommand);
     return false;
@@ -51,25 +55,25 @@ void storePreampFlag() {
 
 }  // namespace
 
-void togglePreamp() {
+void togglePreamp(bool spoken) {
     auto& R = radioState;
     if (reducedFeatureRadio()) {  // this radio has no preamp
         R.preampOn = 0;
         return;
     }
-    flipSwitch(R.preampOn, "preamp", "PA1", "PA0");
+    flipSwitch(R.preampOn, spoken, "preamp", "PA1", "PA0");
     storePreampFlag();
     updateStatusRow();
 }
 
-void toggleAttenuator() {
-    flipSwitch(radioState.attOn, "at", "RA01", "RA00");
+void toggleAttenuator(bool spoken) {
+    flipSwitch(radioState.attOn, spoken, "at", "RA01", "RA00");
     updateStatusRow();
 }
 
-void toggleNoiseBlanker() {
+void toggleNoiseBlanker(bool spoken) {
     auto& R = radioState;
-    const bool on = flipSwitch(R.nbOn, "nb", "NB1", "NB0");
+    const bool on = flipSwitch(R.nbOn, spoken, "nb", "NB1", "NB0");
     if (on) {
         R.levelTarget = kLevelNoiseBlanker;
         // The level the arrow keys will step starts from the radio's own.
@@ -82,9 +86,9 @@ void toggleNoiseBlanker() {
     updateStatusRow();
 }
 
-void toggleNoiseReduction() {
+void toggleNoiseReduction(bool spoken) {
     auto& R = radioState;
-    if (flipQuietSwitch(R.nrState, "nr", "NR1", "NR0")) {
+    if (flipQuietSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
         R.levelTarget = kLevelNoiseReduction;
         queryRadio("RL");
         R.nrLevel = replyValue("RL", 2, 2, R.nrLevel);
@@ -94,20 +98,20 @@ void toggleNoiseReduction() {
     updateStatusRow();
 }
 
-void toggleNotch() {
+void toggleNotch(bool spoken) {
     // The notch key also releases the poll should a menu exchange have left
     // it stopped.
     catState.busy = 0;
-    flipSwitch(radioState.notchOn, "notch", "NT10", "NT00");
+    flipSwitch(radioState.notchOn, spoken, "notch", "NT10", "NT00");
     updateStatusRow();
 }
 
-void toggleProcessor() {
-    flipQuietSwitch(radioState.procState, "spc", "PR1", "PR0");
+void toggleProcessor(bool spoken) {
+    flipQuietSwitch(radioState.procState, spoken, "spc", "PR1", "PR0");
     updateStatusRow();
 }
 
-void toggleVox() {
+void toggleVox(bool spoken) {
     auto& R = radioState;
     // State 2 (undetermined at connection) only resets both to off.
     if (R.voxState == 2 || R.breakInState == 2) {
@@ -119,34 +123,34 @@ void toggleVox() {
     // VOX and CW break-in share the radio's "VX" switch; the program keeps
     // their states apart by mode.
     const bool cw = R.mode == kModeCw;
-    flipSwitch(cw ? R.breakInState : R.voxState, cw ? "bkin" : "vox", "VX1", "VX0");
+    flipSwitch(cw ? R.breakInState : R.voxState, spoken, cw ? "bkin" : "vox", "VX1", "VX0");
     updateStatusRow();
 }
 
-void toggleTuner() {
+void toggleTuner(bool spoken) {
     auto& R = radioState;
-    playPrompt("tuner");
+    if (spoken) playPrompt("tuner");
     if (R.tunerState == 0) {
         sendText("AC110");
-        playPrompt("on");
+        if (spoken) playPrompt("on");
         R.tunerState = 1;
     } else {
         sendText("AC000");
-        playPrompt("off");
+        if (spoken) playPrompt("off");
         R.tunerState = 0;
     }
 }
 
-void toggleMonitor() {
+void toggleMonitor(bool spoken) {
     auto& R = radioState;
-    playPrompt("mon");
+    if (spoken) playPrompt("mon");
     if (R.monitorOn == 1) {
-        playPrompt("off");
+        if (spoken) playPrompt("off");
         R.monitorOn = 0;
         sendText("ML000");
         R.levelTarget = kLevelNone;
     } else {
-        playPrompt("on");
+        if (spoken) playPrompt("on");
         sendText("ML" + R.monitorLevel);
         R.monitorOn = 1;
     }
@@ -170,18 +174,22 @@ void setTransmitState(bool on) {
     }
 }
 
-void toggleTransmit(const char* txCommand) {
+void toggleTransmit(bool spoken, const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
-        playPrompt("tx");
-        playPrompt("on");
+        if (spoken) {
+            playPrompt("tx");
+            playPrompt("on");
+        }
         setTransmitState(true);
         sendText(txCommand);
     } else {
         setTransmitState(false);
         sendText("RX");
-        playPrompt("tx");
-        playPrompt("off");
+        if (spoken) {
+            playPrompt("tx");
+            playPrompt("off");
+        }
     }
 }
 
@@ -190,6 +198,6 @@ bool limitProgramTransmission() {
     if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return false;
     if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return false;
     if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
-    toggleTransmit();
+    toggleTransmit(true);
     return true;
 }

@@ -1,32 +1,32 @@
 // Receiver and transmit toggles.
 #pragma once
 
-// Each speaks its name and "on"/"off", sends its switch command, flips its
-// state and redraws the status row.
+// Each speaks its name and "on"/"off" when spoken (the keys; a network
+// client's change is not spoken), sends its switch command, flips its state
+// and redraws the status row.
 // Preamp ("PA"), kept per band in character 30 of the band record; the
 // reduced-feature radio has none (preampOn 0, silent).
-void togglePreamp();
-void toggleAttenuator();      // "RA01"/"RA00"
+void togglePreamp(bool spoken);
+void toggleAttenuator(bool spoken);  // "RA01"/"RA00"
 // "NB1"/"NB0"; switched on, reads nbLevel ("NL") and gives the level keys to it.
-void toggleNoiseBlanker();
+void toggleNoiseBlanker(bool spoken);
 // "NR1"/"NR0"; switched on, reads nrLevel ("RL"); state 2 switches off silently.
-void toggleNoiseReduction();
-void toggleNotch();           // "NT10"/"NT00"; also clears busy
+void toggleNoiseReduction(bool spoken);
+void toggleNotch(bool spoken);  // "NT10"/"NT00"; also clears busy
 // "PR1"/"PR0"; state 2 switches off silently.
-void toggleProcessor();
+void toggleProcessor(bool spoken);
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.
-void toggleVox();
+void toggleVox(bool spoken);
 // F12: the antenna tuner on ("AC110") or off ("AC000").
-void toggleTuner();
+void toggleTuner(bool spoken);
 // F9: the transmit monitor on ("ML" and the level read from the radio) or
 // off ("ML000").
-void toggleMonitor();
-// Space: transmit on ("tx" "on", txCommand; SWR speech parked in
-// parkedSwrSpeech, tuner state 0) or off ("RX", "tx" "off"; SWR speech
-// given back). txCommand
-// is "TX" for the key; a network client may ask for "TX0" (microphone) or
-// "TX1" (data).
-void toggleTransmit(const char* txCommand = "TX");
+void toggleMonitor(bool spoken);
+// Space: transmit on ("tx" "on" when spoken, txCommand; SWR speech parked
+// in parkedSwrSpeech, tuner state 0) or off ("RX", "tx" "off" when spoken;
+// SWR speech given back). txCommand is "TX" for the key; a network client
+// may ask for "TX0" (microphone) or "TX1" (data).
+void toggleTransmit(bool spoken, const char* txCommand = "TX");
 // On every tick: a transmission another program started (txByProgramAtMs)
 // that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
 // with "RX" and "tx" "off"; returns true then. The operator's own

@@ -17,14 +17,14 @@ constexpr int kVfoDigitToneModel = 22;
 
 }  // namespace
 
-void moveFrequency(long long hz) {
+void moveFrequency(long long hz, bool spoken) {
     auto& R = radioState;
     if (hz < kLowestFreqHz) {
         R.freqHz = static_cast<int>(kLowestFreqHz);
-        playPrompt("min");
+        if (spoken) playPrompt("min");
     } else if (hz > kHighestFreqHz) {
         R.freqHz = static_cast<int>(kHighestFreqHz);
-        playPrompt("max");
+        if (spoken) playPrompt("max");
     } else {
         R.freqHz = static_cast<int>(hz);
     }
@@ -46,7 +46,7 @@ void zeroFrequency() {
     // kilohertz, up in USB and down elsewhere.
     if (remainder == 0) hz += R.mode == kModeUsb ? 1000 : -1000;
     else if (R.mode == kModeUsb) hz += 1000;
-    moveFrequency(hz);
+    moveFrequency(hz, true);
     sendWorkingFrequency();
 }
 
@@ -55,12 +55,14 @@ std::string committedToneCode() {
     return R.toneDigitsTyped == 0 && isCommittedTone(R.toneCode) ? R.toneCode : std::string(kNoTone);
 }
 
-bool splitKey() {
+bool splitKey(bool spoken) {
     const auto& C = catState;
     auto& R = radioState;
     if (!bandHasRecord(R.band)) {
-        playPrompt("split");
-        playPrompt("invalid");
+        if (spoken) {
+            playPrompt("split");
+            playPrompt("invalid");
+        }
         return false;
     }
     R.splitState = R.splitState == 0 ? 1 : 0;
@@ -79,8 +81,10 @@ bool splitKey() {
         putText(record, withField(record, kBandToneAt, committedToneCode()));
     }
     sendText(vfoA);
-    playPrompt("split");
-    playPrompt("off");
+    if (spoken) {
+        playPrompt("split");
+        playPrompt("off");
+    }
     return false;
 }
 

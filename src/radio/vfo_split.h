@@ -14,8 +14,8 @@ constexpr long long kLowestFreqHz = 0;
 constexpr long long kHighestFreqHz = 2147483647;
 
 // Sets freqHz to hz, held within kLowestFreqHz..kHighestFreqHz; speaks "min"
-// or "max" when it had to be held. Sends nothing.
-void moveFrequency(long long hz);
+// or "max" when it had to be held and spoken. Sends nothing.
+void moveFrequency(long long hz, bool spoken);
 
 // Sends freqHz to VFO A, or to VFO B while split is on.
 void sendWorkingFrequency();
@@ -31,10 +31,11 @@ void zeroFrequency();
 std::string committedToneCode();
 // Split, for the V key and a network client: on ("FT1", "FT2" on the
 // reduced radio; announced with the next frequency answer) or off ("RX0",
-// VFO A from the band record, "split" "off"). Outside every band: "split"
-// "invalid" only. True when split is now on: the caller then sends the
-// working frequency to VFO B; off, VFO A has its frequency already.
-bool splitKey();
+// VFO A from the band record, "split" "off" when spoken). Outside every
+// band: "split" "invalid" when spoken, nothing else. True when split is now
+// on: the caller then sends the working frequency to VFO B; off, VFO A has
+// its frequency already.
+bool splitKey(bool spoken);
 
 // The commands that switch the radio's CTCSS tone on at toneCode, in the
 // form rigModel takes: "TN" and "CN" with the two-digit tone number, or with

@@ -69,7 +69,7 @@ void readGains() {
 void restorePreamp() {
     auto& R = radioState;
     R.preampOn = midText(currentBandRecord(), kBandPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp();
+    togglePreamp(true);
 }
 
 void sendFixedSettings() {

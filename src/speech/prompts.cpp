@@ -118,8 +118,6 @@ std::string promptPath(std::string_view name) {
 void playPrompt(std::string_view name, bool wait) {
     if (name.empty()) return;
     const std::string key = promptKey(name);
-    // A network client's setting is not spoken; its reply pauses still wait.
-    if (speechState.promptsQuiet == 1 && key != kDelayName) return;
     logPrompt(key);
     if (speechState.systemVoice == 1) {
         if (key != kDelayName) return collectPrompt(key, wait);

@@ -11,7 +11,6 @@ constexpr int kVoiceUnknown = -1;  // a VOICE line not understood: the prompts
 
 struct SpeechState {
     std::string waveDir = "wave/";    // prompt folder prefix, separator included
-    int promptsQuiet = 0;             // 1 while a network client's setting runs: prompts are skipped (not the reply pause)
     int voiceChoice = kVoicePrompts;  // configuration, written by readConfiguration only
     int systemVoice = 0;              // 1 while readouts go to the system's speech (openVoice sets; a lost service clears)
     int voiceLost = 0;                // 1 once the system's speech was lost mid-run, until the program has logged it

@@ -22,7 +22,7 @@ class ModeFilterTest : public cattest::ScriptedRadioTest {
 protected:
     static void selectMode(int mode) {
         radioState.mode = mode;
-        setMode();
+        setMode(true);
     }
     static bool statusRowDrawn() {
         for (const fake::Text& t : fake::state().texts)

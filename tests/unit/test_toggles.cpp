@@ -22,7 +22,7 @@ using TogglesTest = cattest::ScriptedRadioTest;
 TEST_F(TogglesTest, EachSwitchOnAndOffWithItsWordsCommandsAndStatusLabel) {
     auto& R = radioState;
     struct Case {
-        void (*toggle)();
+        void (*toggle)(bool spoken);
         int* state;
         const char* word;
         const char* onCommand;
@@ -39,13 +39,13 @@ TEST_F(TogglesTest, EachSwitchOnAndOffWithItsWordsCommandsAndStatusLabel) {
     };
     R.mode = 2;  // the processor label shows in SSB only
     for (const Case& c : cases) {
-        c.toggle();
+        c.toggle(true);
         EXPECT_EQ(*c.state, 1) << c.word;
         EXPECT_EQ(fake::takePrompts(), (Prompts{c.word, "on"}));
         EXPECT_EQ(takeCommands(), (Commands{c.onCommand}));
         EXPECT_EQ(fake::textAt(c.labelX, 250), c.label);
 
-        c.toggle();
+        c.toggle(true);
         EXPECT_EQ(*c.state, 0) << c.word;
         EXPECT_EQ(fake::takePrompts(), (Prompts{c.word, "off"}));
         EXPECT_EQ(takeCommands(), (Commands{c.offCommand}));
@@ -55,7 +55,7 @@ TEST_F(TogglesTest, EachSwitchOnAndOffWithItsWordsCommandsAndStatusLabel) {
 
 TEST_F(TogglesTest, NoiseBlankerReadsItsLevelForTheArrowKeys) {
     radio.answers["NL;"] = "NL005;";
-    toggleNoiseBlanker();
+    toggleNoiseBlanker(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"nb", "on", "delay"}));
     EXPECT_EQ(takeCommands(), (Commands{"NB1;", "NL;"}));
     EXPECT_EQ(radioState.nbOn, 1);
@@ -67,7 +67,7 @@ TEST_F(TogglesTest, NoiseBlankerReadsItsLevelForTheArrowKeys) {
     stepUp();
     EXPECT_EQ(takeCommands(), (Commands{"NL006;"}));
 
-    toggleNoiseBlanker();
+    toggleNoiseBlanker(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"nb", "off"}));
     EXPECT_EQ(takeCommands(), (Commands{"NB0;"}));
     EXPECT_EQ(radioState.levelTarget, 0);
@@ -76,26 +76,26 @@ TEST_F(TogglesTest, NoiseBlankerReadsItsLevelForTheArrowKeys) {
 TEST_F(TogglesTest, NoiseBlankerOffLeavesTheNoiseReductionLevelKeys) {
     radioState.nbOn = 1;
     radioState.levelTarget = 3;
-    toggleNoiseBlanker();
+    toggleNoiseBlanker(true);
     EXPECT_EQ(radioState.levelTarget, 3);
 
     // No answer to the level read keeps the last level.
     radio.answering = false;
     radioState.nbLevel = 7;
-    toggleNoiseBlanker();
+    toggleNoiseBlanker(true);
     EXPECT_EQ(radioState.nbLevel, 7);
     EXPECT_EQ(radioState.nbOn, 1);
 }
 
 TEST_F(TogglesTest, NoiseReductionReadsItsLevel) {
     radio.answers["RL;"] = "RL07;";
-    toggleNoiseReduction();
+    toggleNoiseReduction(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"nr", "on", "delay"}));
     EXPECT_EQ(takeCommands(), (Commands{"NR1;", "RL;"}));
     EXPECT_EQ(radioState.nrLevel, 7);
     EXPECT_EQ(radioState.levelTarget, 3);
 
-    toggleNoiseReduction();
+    toggleNoiseReduction(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"nr", "off"}));
     EXPECT_EQ(takeCommands(), (Commands{"NR0;"}));
     EXPECT_EQ(radioState.nrState, 0);
@@ -105,14 +105,14 @@ TEST_F(TogglesTest, NoiseReductionReadsItsLevel) {
 TEST_F(TogglesTest, StateTwoSwitchesOffWithoutAWord) {
     radioState.nrState = 2;
     radioState.levelTarget = 3;
-    toggleNoiseReduction();
+    toggleNoiseReduction(true);
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_EQ(takeCommands(), (Commands{"NR0;"}));
     EXPECT_EQ(radioState.nrState, 0);
     EXPECT_EQ(radioState.levelTarget, 0);  // the level keys leave with it
 
     radioState.procState = 2;
-    toggleProcessor();
+    toggleProcessor(true);
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_EQ(takeCommands(), (Commands{"PR0;"}));
     EXPECT_EQ(radioState.procState, 0);
@@ -122,7 +122,7 @@ TEST_F(TogglesTest, StateTwoSwitchesOffWithoutAWord) {
         radioState.voxState = 1;
         radioState.breakInState = 1;
         *undetermined = 2;
-        toggleVox();
+        toggleVox(true);
         EXPECT_TRUE(fake::takePrompts().empty());
         EXPECT_TRUE(takeCommands().empty());
         EXPECT_EQ(radioState.voxState, 0);
@@ -132,7 +132,7 @@ TEST_F(TogglesTest, StateTwoSwitchesOffWithoutAWord) {
 
 TEST_F(TogglesTest, VoxKeyInCwIsBreakIn) {
     radioState.mode = 3;
-    toggleVox();
+    toggleVox(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"bkin", "on"}));
     EXPECT_EQ(takeCommands(), (Commands{"VX1;"}));
     EXPECT_EQ(radioState.breakInState, 1);
@@ -141,7 +141,7 @@ TEST_F(TogglesTest, VoxKeyInCwIsBreakIn) {
 
     // Back in SSB the VOX has its own state.
     radioState.mode = 2;
-    toggleVox();
+    toggleVox(true);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"vox", "on"}));
     EXPECT_EQ(radioState.voxState, 1);
     EXPECT_EQ(radioState.breakInState, 1);
@@ -149,21 +149,21 @@ TEST_F(TogglesTest, VoxKeyInCwIsBreakIn) {
 
 TEST_F(TogglesTest, PreampStateIsKeptPerBand) {
     radioState.band = 4;  // 40 m: preamp off in its record
-    togglePreamp();
+    togglePreamp(true);
     EXPECT_EQ(radioState.bandTable[4], "01A00007100000B000071000009991");
-    togglePreamp();
+    togglePreamp(true);
     EXPECT_EQ(radioState.bandTable[4], "01A00007100000B000071000009990");
 
     radioState.band = 6;
     radioState.preampOn = 1;
-    togglePreamp();
+    togglePreamp(true);
     EXPECT_EQ(takeCommands().back(), "PA0;");
     EXPECT_EQ(radioState.bandTable[6], "02A00014200000B000142000009990");
 
     // Outside every band there is no record to write.
     radioState.band = 99;
     const std::string fortyMetres = radioState.bandTable[4];
-    togglePreamp();
+    togglePreamp(true);
     EXPECT_EQ(takeCommands().back(), "PA1;");
     EXPECT_EQ(radioState.bandTable[4], fortyMetres);
 }
@@ -172,7 +172,7 @@ TEST_F(TogglesTest, ReducedRadioHasNoPreamp) {
     radioState.rigModel = 100;
     radioState.preampOn = 1;
     const std::string record = radioState.bandTable[4];
-    togglePreamp();
+    togglePreamp(true);
     EXPECT_EQ(radioState.preampOn, 0);
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_TRUE(takeCommands().empty());
@@ -181,7 +181,7 @@ TEST_F(TogglesTest, ReducedRadioHasNoPreamp) {
 
 TEST_F(TogglesTest, NotchReleasesTheStoppedPoll) {
     catState.busy = 1;
-    toggleNotch();
+    toggleNotch(true);
     EXPECT_EQ(catState.busy, 0);
 }
 

@@ -89,13 +89,13 @@ void runAction(FuzzedDataProvider& in) {
     case 3: queryRadioState(); break;
     case 4:
         R.mode = in.ConsumeBool() ? 5 : 7;  // FM: the squelch is read back
-        setMode();
+        setMode(true);
         break;
     case 5: fuzz::pressKey(vkF(11)); break;  // ALC watch on or off
     case 6: fuzz::pressKey('K'); break;      // keyer speed read
     case 7: menuReadBack(in); break;
-    case 8: toggleNoiseBlanker(); break;     // "NL" read when switched on
-    case 9: toggleNoiseReduction(); break;   // "RL" read when switched on
+    case 8: toggleNoiseBlanker(true); break;     // "NL" read when switched on
+    case 9: toggleNoiseReduction(true); break;   // "RL" read when switched on
     case 10: readReply(); break;
     case 11: handleMeterReply(); break;
     case 12:
