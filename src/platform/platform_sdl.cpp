@@ -517,12 +517,8 @@ void platTextAt(int x, int y, const std::string& text) {
 // [SECTION] Timer and event wait
 // ---------------------------------------------------------------------------
 
-void platTimerStart(int periodMs) {
-    if (periodMs <= 0)
-        b.timer.stop();
-    else
-        b.timer.start(platTickMs(), periodMs);
-}
+// A period of 0 or less stops the timer.
+void platTimerStart(int periodMs) { b.timer.start(platTickMs(), periodMs); }
 
 void platTimerStop() { b.timer.stop(); }
 

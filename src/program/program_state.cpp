@@ -47,6 +47,16 @@ void resetState() {
     radioState.powerCeiling = 100;
 }
 
+namespace {
+
+// Copies the named fields of was into now: what a reset keeps.
+template <typename State, typename... Field>
+void keepFields(State& now, const State& was, Field State::*... fields) {
+    ((now.*fields = was.*fields), ...);
+}
+
+}  // namespace
+
 void resetStartValues() {
     const CatState link = catState;
     const RadioState radio = radioState;
@@ -57,23 +67,11 @@ void resetStartValues() {
     keysState = KeysState{};
     memoryState = MemoryState{};
     // The configuration read from rigvox.cfg stays.
-    auto& C = catState;
-    C.comPort = link.comPort;
-    C.baudRate = link.baudRate;
-    C.bridgePort = link.bridgePort;
-    C.debugLog = link.debugLog;
-    C.portDataBits = link.portDataBits;
-    C.portParity = link.portParity;
-    C.portStopCode = link.portStopCode;
-    C.simMode = link.simMode;
-    C.debugFile = link.debugFile;
-    auto& R = radioState;
-    R.txPower = radio.txPower;
-    R.powerCeiling = radio.powerCeiling;
-    R.swrSpeech = radio.swrSpeech;
-    R.tunerMode = radio.tunerMode;
-    R.bandCoverage = radio.bandCoverage;
-    R.powerSwitching = radio.powerSwitching;
-    R.txLimitSeconds = radio.txLimitSeconds;
+    keepFields(catState, link, &CatState::comPort, &CatState::baudRate, &CatState::bridgePort, &CatState::debugLog,
+               &CatState::portDataBits, &CatState::portParity, &CatState::portStopCode, &CatState::simMode,
+               &CatState::debugFile);
+    keepFields(radioState, radio, &RadioState::txPower, &RadioState::powerCeiling, &RadioState::swrSpeech,
+               &RadioState::tunerMode, &RadioState::bandCoverage, &RadioState::powerSwitching,
+               &RadioState::txLimitSeconds);
     sessionState.announceLevel = announceLevel;
 }
