@@ -305,23 +305,17 @@ TEST_F(FrequencyEntryTest, EveryKeyReachingTheLastRowResendsTheFrequency) {
 TEST_F(FrequencyEntryTest, FrequencyIsHeldAtZeroHertzNeverNegative) {
     radioState.mode = 4;
     radioState.band = 14;
-    radioState.freqHz = 500000;
-    press(kVkMinus);
-    EXPECT_EQ(radioState.freqHz, 0);
-    EXPECT_EQ(spoken(), (Prompts{"min"}));
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000000000;"}));
-
-    press(kVkLeft);
-    EXPECT_EQ(radioState.freqHz, 0);
-    EXPECT_EQ(spoken(), (Prompts{"min"}));
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000000000;"}));
-
-    // Whatever left the frequency below zero, the send holds it at 0 Hz.
-    radioState.freqHz = -700;
-    press(kVkHome);
-    EXPECT_EQ(radioState.freqHz, 0);
-    EXPECT_EQ(spoken(), (Prompts{"min"}));
-    EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000000000;"}));
+    // A step down past 0, a step down at 0, and a frequency left below zero
+    // by whatever means: the send holds it at 0 Hz.
+    const std::pair<int, int> steps[] = {{500000, kVkMinus}, {0, kVkLeft}, {-700, kVkHome}};
+    for (const auto& [hz, vk] : steps) {
+        SCOPED_TRACE(hz);
+        radioState.freqHz = hz;
+        press(vk);
+        EXPECT_EQ(radioState.freqHz, 0);
+        EXPECT_EQ(spoken(), (Prompts{"min"}));
+        EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000000000;"}));
+    }
 
     radioState.freqHz = 1900000;
     press(kVkMinus);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "test_wav.h"
 
 namespace fs = std::filesystem;
 
@@ -28,28 +29,8 @@ constexpr int kDeviceRate = 44100;  // the rate the player asks the device for
 // A mono 16-bit WAV holding one constant level: its samples are easy to tell
 // apart from silence and from the other prompts' in the recorded stream.
 void writeLevelWav(const std::string& path, int frames, std::int16_t level) {
-    const std::uint32_t dataBytes = static_cast<std::uint32_t>(frames) * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    auto u16 = [&](std::uint16_t v) {
-        out.put(static_cast<char>(v & 0xFF));
-        out.put(static_cast<char>(v >> 8));
-    };
-    out.write("RIFF", 4);
-    u32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(kRate);
-    u32(kRate * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(dataBytes);
-    for (int i = 0; i < frames; ++i) u16(static_cast<std::uint16_t>(level));
+    wavtest::writeWav(path, static_cast<std::uint32_t>(frames), kRate, 1, 16,
+                      static_cast<std::uint16_t>(level));
 }
 
 struct Recorded {
@@ -78,21 +59,10 @@ int threadCount() {
     return n;
 }
 
-fs::path home;
-void removeHome() {
-    std::error_code ec;
-    fs::remove_all(home, ec);
-}
-
 // Plays in a fresh process with the disk driver; exits with the number of
 // the first failed check.
 void playAndCheck() {
-    char pattern[] = "/tmp/rigvox-flow-XXXXXX";
-    if (!mkdtemp(pattern)) exit(90);
-    home = pattern;
-    atexit(removeHome);
-    fs::current_path(home);
-    fs::create_directory("wave");
+    const fs::path home = wavtest::enterTempHome("/tmp/rigvox-flow-XXXXXX");
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", (home / "out.raw").c_str(), 1);
 

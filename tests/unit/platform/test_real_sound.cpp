@@ -14,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "platform/platform_real.h"
+#include "test_wav.h"
 
 namespace fs = std::filesystem;
 
@@ -22,46 +23,13 @@ namespace {
 // A PCM WAV of silence, ms long.
 void writeSilentWav(const std::string& path, int ms, int rate = 22050, int channels = 1,
                     int bits = 16) {
-    const std::uint32_t frames = static_cast<std::uint32_t>(static_cast<long long>(rate) * ms / 1000);
-    const std::uint32_t dataBytes = frames * channels * (bits / 8);
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    auto u16 = [&](std::uint16_t v) {
-        out.put(static_cast<char>(v & 0xFF));
-        out.put(static_cast<char>(v >> 8));
-    };
-    out.write("RIFF", 4);
-    u32(36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);  // PCM
-    u16(static_cast<std::uint16_t>(channels));
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * bits / 8));
-    u16(static_cast<std::uint16_t>(channels * bits / 8));
-    u16(static_cast<std::uint16_t>(bits));
-    out.write("data", 4);
-    u32(dataBytes);
-    const std::string silence(dataBytes, bits == 8 ? static_cast<char>(0x80) : '\0');
-    out.write(silence.data(), static_cast<std::streamsize>(silence.size()));
-}
-
-fs::path promptHome;
-void removePromptHome() {
-    std::error_code ec;
-    fs::remove_all(promptHome, ec);
+    const auto frames = static_cast<std::uint32_t>(static_cast<long long>(rate) * ms / 1000);
+    wavtest::writeWav(path, frames, rate, channels, bits, bits == 8 ? 0x80 : 0);
 }
 
 // A prompt folder in a fresh working directory, removed at exit.
 void makePromptFolder() {
-    char pattern[] = "/tmp/rigvox-sound-XXXXXX";
-    if (!mkdtemp(pattern)) exit(90);
-    promptHome = pattern;
-    atexit(removePromptHome);
-    fs::current_path(promptHome);
-    fs::create_directory("wave");
+    wavtest::enterTempHome("/tmp/rigvox-sound-XXXXXX");
     writeSilentWav("wave/short.wav", 200);
     writeSilentWav("wave/Power.wav", 300);
     writeSilentWav("wave/help.wav", 3000);
