@@ -399,6 +399,9 @@ void runKeyChain() {
         announceLevelKey();
         return;
     }
+    // Row 14c: T while the tune carrier is on ends it, answering radio or
+    // not: a carrier must always have its way out.
+    if (isLetter('T') && radioState.tuning == 1) return tuneKey();
     // Row 15: nothing below works without a radio.
     if (sessionState.connected == 0) {
         playPrompt("nc");

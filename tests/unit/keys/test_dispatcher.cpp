@@ -137,6 +137,13 @@ TEST_F(DispatcherTest, WhileTuningOnlyTAndSWork) {
 
     press('S');  // the SWR readout, not "ton"
     EXPECT_EQ(indexOf(spoken(), "ton"), -1);
+
+    // The link lost while the tune carrier is on: T still ends it.
+    radioState.tunerMode = 1;
+    sessionState.connected = 0;
+    press('T');
+    EXPECT_EQ(radioState.tuning, 0);
+    EXPECT_TRUE(contains(sent(), "RX;"));
 }
 
 TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
