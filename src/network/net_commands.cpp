@@ -668,7 +668,10 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     }
     default: break;
     }
-    if (N.connected == 0) return netAnswer(r, kRprtIoError);
+    // A release always goes out: a transmitter a client keyed must come back
+    // to receive even when the radio has stopped answering.
+    const bool release = r.command == kNetSetPtt && r.on == 0;
+    if (N.connected == 0 && !release) return netAnswer(r, kRprtIoError);
     if (r.command == kNetWaitMorse) {
         if (!radioSendsCwText()) return netAnswer(r, kRprtNotAvailable);
         wait = cwTextPending();

@@ -367,6 +367,15 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
 // A poll answer that the client's read takes in is the poll's: it is
 // followed as the poll's own collection would follow it, and no longer
 // awaited.
+TEST_F(NetMapping, AClientsReleaseGoesOutWhenTheRadioHasStoppedAnswering) {
+    auto askLine = [this](const std::string& line) { return ask(line); };
+    auto sentNow = [this] { return sent(); };
+    expectRows({{"T 1", {"TX"}, "RPRT 0\n"}}, askLine, sentNow);
+    sessionState.connected = 0;  // the poll has heard nothing for two seconds
+    expectRows({{"F 14074000", {}, "RPRT -6\n"}, {"T 0", {"RX"}, "RPRT 0\n"}}, askLine, sentNow);
+    EXPECT_EQ(radioState.txState, 0);
+}
+
 TEST_F(NetMapping, APollAnswerTakenInByAClientsReadGoesToThePoll) {
     radio.state.vfoA = 14200000;
     event(kEventTick);  // the poll asks "FA"
