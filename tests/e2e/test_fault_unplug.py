@@ -16,7 +16,6 @@ from rigvox_e2e import POLLS, Session, config_text, wait_until
 # preamp off, LSB).
 STATE_QUERY = ["AG0", "RG255", "PA0", "RA00", "NB0", "FW1500", "PC100", "FR0", "AC", "VX",
                "NR", "ML", "PR", "RX0"]
-POLLS = {"FA", "FB", "SM0", "SM", "RM", "SW"}
 FREQUENCY_WORDS = ["7", "point", "1", "mhz", "lsb"]
 
 
