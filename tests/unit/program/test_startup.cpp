@@ -237,6 +237,19 @@ TEST_F(ShutdownTest, PowerCommandDependsOnTheModel) {
     }
 }
 
+TEST_F(ShutdownTest, TheTransmitterOrTheTuneCarrierEndsFirst) {
+    for (bool tuning : {false, true}) {
+        fake::takeWritten(kPort);
+        openPortSequence(kPort);
+        radioState.txState = tuning ? 0 : 1;
+        radioState.tuning = tuning ? 1 : 0;
+        shutdownProgram();
+        EXPECT_EQ(fake::takeWritten(kPort), "RX;") << tuning;
+        EXPECT_EQ(radioState.txState, 0);
+        EXPECT_EQ(radioState.tuning, 0);
+    }
+}
+
 TEST_F(ShutdownTest, NoPowerCommandUnlessPowerSwitchingIsOne) {
     for (int switching : {0, 2}) {
         openPortSequence(kPort);
