@@ -350,7 +350,6 @@ int setSplit(const NetRequest& r) {
         // keyboard convenience a client does not expect), and the change is
         // not announced.
         splitKey(false);
-        if (R.splitState == 1) R.splitAnnounced = 1;
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
         long long vfoB = 0;

@@ -66,11 +66,14 @@ bool splitKey(bool spoken) {
         return false;
     }
     R.splitState = R.splitState == 0 ? 1 : 0;
-    R.splitAnnounced = 0;
     if (R.splitState == 1) {
+        // The V key's split is announced with the next frequency answer; a
+        // network client's is not announced at all.
+        R.splitAnnounced = spoken ? 0 : 1;
         sendText(reducedFeatureRadio() ? "FT2" : "FT1");
-        return true;  // "split" is announced with the next frequency answer
+        return true;
     }
+    R.splitAnnounced = 0;
     if (reducedFeatureRadio()) sendText("FT0");
     sendText("RX0");
     std::string& record = R.bandTable[R.band];
