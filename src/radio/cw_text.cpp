@@ -68,14 +68,20 @@ CwTextForm formOfRadio() {
     return cwTextForm(model, firmware);
 }
 
-}  // namespace
-
-void dropCwText() {
+// Forgets the queue and the keying time. The form stays: it is the
+// connected radio's until the link is lost.
+void clearCwQueue() {
     auto& R = radioState;
     R.cwText.clear();
     R.cwRadioBusy = 0;
-    R.cwForm = kCwFormNone;
     R.cwKeyedUntilMs = 0;
+}
+
+}  // namespace
+
+void dropCwText() {
+    clearCwQueue();
+    radioState.cwForm = kCwFormNone;
 }
 
 int cwKeyingMs(std::string_view text, int wpm) {
@@ -158,7 +164,7 @@ bool cwKeyerSounding() { return cwTextPending() || platTickMs() < radioState.cwK
 
 bool stopCwText() {
     const bool pending = cwTextPending();
-    dropCwText();
+    clearCwQueue();
     if (radioSendsCwText()) sendText("KY0");
     return pending;
 }
@@ -166,13 +172,13 @@ bool stopCwText() {
 void serviceCwText() {
     auto& R = radioState;
     if (!cwTextPending()) return;
-    if (!radioSendsCwText()) return dropCwText();
+    if (!radioSendsCwText()) return clearCwQueue();
     if (platTickMs() < R.cwAskAtMs) return;
     if (R.cwForm == kCwFormNone) R.cwForm = formOfRadio();
     queryRadio("KY");
     std::string state;
     if (!replyField("KY", kKyStateOffset, 1, state) || (state != "0" && state != "1" && state != "2"))
-        return dropCwText();  // the radio takes no text now: nothing is kept to send later
+        return clearCwQueue();  // the radio takes no text now: nothing is kept to send later
     if (state == "1") {
         R.cwAskAtMs = platTickMs() + kCwFullWaitMs;
         return;
