@@ -23,7 +23,8 @@ constexpr int kDotsPerWordMs = 1200;        // a dot at 1 word per minute
 constexpr int kCharacterGapDots = 3;
 constexpr int kWordGapDots = 7;
 
-// The Morse code of each character isCwCharacter keeps but the blank.
+// The Morse code of each character the keyer takes; with the blank, the
+// characters isCwCharacter keeps.
 struct CwCode {
     char c;
     const char* code;
@@ -123,8 +124,10 @@ int cwPieceOf(std::string_view text) {
 }
 
 bool isCwCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '/' || c == '?' || c == '.' ||
-           c == ',' || c == '-' || c == '=' || c == '+' || c == '@';
+    if (c == ' ') return true;
+    for (const CwCode& k : kCwCodes)
+        if (k.c == c) return true;
+    return false;
 }
 
 std::string cwCharacters(std::string_view text) {
