@@ -512,9 +512,8 @@ bool askedLevel(NetLevel level, std::string& value) {
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadioNumber("KS", "KS", kKeyerReplyOffset, kKeyerReplyDigits, n)) return false;
-        R.keyerSpeed = n;
-        value = plainNumber(n);
+        if (!askRadio("KS", "KS") || !takeKeyerSpeedAnswer()) return false;
+        value = plainNumber(R.keyerSpeed);
         break;
     case kNetLevelNr:
         if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
