@@ -88,7 +88,7 @@ std::string shareText(int value, int top) {
 
 int attenuatorDb() {
     const int model = radioState.rigModel;
-    return model == 22 || model == 24 ? kFineAttenuatorDb : kAttenuatorDb;
+    return model == kTs990sModel || model == kTs890sModel ? kFineAttenuatorDb : kAttenuatorDb;
 }
 
 // What this radio and the configuration let the port serve; the reduced-

@@ -52,16 +52,11 @@ int dotsOf(char c) {
     return 0;
 }
 
-// The models whose keyer takes text differently from the common form.
-constexpr int kTs590s = 21;
-constexpr int kTs990s = 22;
-constexpr int kTs890s = 24;
-
 // The form of the radio connected now; a TS-990S is asked its firmware.
 CwTextForm formOfRadio() {
     const int model = radioState.rigModel;
     int firmware = 0;
-    if (model == kTs990s) {
+    if (model == kTs990sModel) {
         queryRadio("FV");
         std::string field;
         if (replyField("FV", kFirmwareOffset, kFirmwareLength, field)) firmware = firmwareOfField(field);
@@ -93,10 +88,10 @@ int cwKeyingMs(std::string_view text, int wpm) {
 
 CwTextForm cwTextForm(int rigModel, int firmware) {
     if (rigModel == kReducedModel) return kCwFormNone;
-    if (rigModel == kTs590s) return kCwFormRightAligned;
-    if (rigModel == kTs890s) return kCwFormBare;
+    if (rigModel == kTs590sModel) return kCwFormRightAligned;
+    if (rigModel == kTs890sModel) return kCwFormBare;
     // An older TS-990S, and one whose firmware did not say, takes the padded form.
-    if (rigModel == kTs990s && firmware >= kCwFirmwareNewForm) return kCwFormBare;
+    if (rigModel == kTs990sModel && firmware >= kCwFirmwareNewForm) return kCwFormBare;
     return kCwFormPadded;
 }
 

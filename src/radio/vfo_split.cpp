@@ -9,14 +9,6 @@
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
 
-namespace {
-
-// The TS-990S has a main and a sub receiver: its tone commands name the VFO
-// ("TN0" + number), and it refuses the two-digit form every other model takes.
-constexpr int kVfoDigitToneModel = 22;
-
-}  // namespace
-
 void moveFrequency(long long hz, bool spoken) {
     auto& R = radioState;
     if (hz < kLowestFreqHz) {
@@ -94,7 +86,10 @@ bool splitKey(bool spoken) {
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
     if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
     const std::string number = toneNumberText(toneCode);
-    const std::string field = rigModel == kVfoDigitToneModel ? "0" + number : number;
+    // The TS-990S has a main and a sub receiver: its tone commands name the
+    // VFO ("TN0" + number), and it refuses the two-digit form every other
+    // model takes.
+    const std::string field = rigModel == kTs990sModel ? "0" + number : number;
     std::vector<std::string> commands{"TN" + field};
     if (textInt(number) < kHighestToneNumber) commands.push_back("CN" + field);
     commands.push_back("CT1");
