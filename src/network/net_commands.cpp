@@ -88,7 +88,7 @@ std::string shareText(int value, int top) {
 
 int attenuatorDb() {
     const int model = radioState.rigModel;
-    return model == 22 || model == 24 ? kFineAttenuatorDb : kAttenuatorDb;
+    return model == kTs990sModel || model == kTs890sModel ? kFineAttenuatorDb : kAttenuatorDb;
 }
 
 // What this radio and the configuration let the port serve; the reduced-
@@ -242,16 +242,6 @@ bool vfoFrequency(bool vfoB, long long& hz) {
     return otherVfoFrequency(hz);
 }
 
-const char* modeName(int mode) {
-    switch (mode) {
-    case kModeLsb: return "LSB";
-    case kModeUsb: return "USB";
-    case kModeCw: return "CW";
-    case kModeAm: return "AM";
-    default: return "FM";
-    }
-}
-
 // The VFO a client names: 1 VFO B, 0 VFO A, -1 the one it had. The radio
 // always receives on VFO A; a client may still name VFO B (Hamlib does,
 // around a split setting), and its f and F then mean VFO B.
@@ -303,11 +293,9 @@ int setSplitFrequency(const NetRequest& r) {
 // mode key sets it, on the bands where the mode key offers it.
 int setModeAndPassband(const NetRequest& r) {
     auto& R = radioState;
-    int mode = kModeLsb;
-    if (r.modeName == "USB") mode = kModeUsb;
-    else if (r.modeName == "CW") mode = kModeCw;
-    else if (r.modeName == "AM") mode = kModeAm;
-    else if (r.modeName == "FM") mode = fmModeForPassband(r.passband);
+    // The request's name is one isNetModeName takes; FM's width follows the passband.
+    int mode = netModeOfName(r.modeName);
+    if (mode == kModeFm) mode = fmModeForPassband(r.passband);
     if (!modeAllowedHere(mode)) return reducedFeatureRadio() ? kRprtNotAvailable : kRprtRejected;
     keepPassband(mode, r.passband);
     // setMode sends the mode with the width just kept for it, and keeps
@@ -350,7 +338,6 @@ int setSplit(const NetRequest& r) {
         // keyboard convenience a client does not expect), and the change is
         // not announced.
         splitKey(false);
-        if (R.splitState == 1) R.splitAnnounced = 1;
         // The working frequency is VFO B's from now on; the poll would bring
         // it a tick later, and a client reads it back at once.
         long long vfoB = 0;
@@ -513,9 +500,8 @@ bool askedLevel(NetLevel level, std::string& value) {
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadioNumber("KS", "KS", kKeyerReplyOffset, kKeyerReplyDigits, n)) return false;
-        R.keyerSpeed = n;
-        value = plainNumber(n);
+        if (!askRadio("KS", "KS") || !takeKeyerSpeedAnswer()) return false;
+        value = plainNumber(R.keyerSpeed);
         break;
     case kNetLevelNr:
         if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
@@ -583,7 +569,7 @@ std::string answerGet(const NetRequest& r, int slot) {
         return vfoFrequency(true, hz) ? netAnswer(r, kRprtOk, hzText(hz)) : netAnswer(r, kRprtIoError);
     case kNetGetMode:
     case kNetGetSplitMode:
-        return netAnswer(r, kRprtOk, modeName(R.mode), plainNumber(modePassbandHz(R.mode)));
+        return netAnswer(r, kRprtOk, netModeName(R.mode), plainNumber(modePassbandHz(R.mode)));
     case kNetGetVfo: return netAnswer(r, kRprtOk, netState.clients[slot].onVfoB == 1 ? "VFOB" : "VFOA");
     case kNetGetPtt: return netAnswer(r, kRprtOk, R.txState > 0 || R.tuning == 1 ? "1" : "0");
     case kNetGetSplitVfo: return netAnswer(r, kRprtOk, split ? "1" : "0", split ? "VFOB" : "VFOA");
@@ -594,7 +580,7 @@ std::string answerGet(const NetRequest& r, int slot) {
         return netAnswer(r, kRprtOk, funcIsOn(r.func) ? "1" : "0");
     case kNetGetVfoInfo: {
         if (!vfoFrequency(meansVfoB(r.vfoName, slot), hz)) return netAnswer(r, kRprtIoError);
-        return netAnswer(r, kRprtOk, hzText(hz), modeName(R.mode), plainNumber(modePassbandHz(R.mode)),
+        return netAnswer(r, kRprtOk, hzText(hz), netModeName(R.mode), plainNumber(modePassbandHz(R.mode)),
                          split ? "1" : "0", "0");
     }
     default: return netAnswer(r, kRprtNotAvailable);

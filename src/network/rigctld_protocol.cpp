@@ -109,6 +109,19 @@ constexpr FuncRow kFuncs[] = {
     {kNetFuncTuner, "TUNER", 0x40000000},
 };
 
+// The modes by Hamlib's names and bits, in the order of the bits (the order
+// \dump_caps lists them). Hamlib's FM is both FM widths: the row holds the
+// wide one.
+struct ModeRow {
+    const char* name;
+    unsigned bit;
+    int mode;
+};
+constexpr ModeRow kModes[] = {
+    {"AM", kNetModeAm, kModeAm},    {"CW", kNetModeCw, kModeCw}, {"USB", kNetModeUsb, kModeUsb},
+    {"LSB", kNetModeLsb, kModeLsb}, {"FM", kNetModeFm, kModeFm},
+};
+
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The next word of line from at (blanks skipped); at moves past it. Empty
@@ -271,9 +284,19 @@ bool netLevelIsWhole(NetLevel level) {
     return false;
 }
 
-bool isNetModeName(std::string_view name) {
-    return name == "LSB" || name == "USB" || name == "CW" || name == "AM" || name == "FM";
+const char* netModeName(int mode) {
+    for (const ModeRow& row : kModes)
+        if (row.mode == mode) return row.name;
+    return "FM";
 }
+
+int netModeOfName(std::string_view name) {
+    for (const ModeRow& row : kModes)
+        if (name == row.name) return row.mode;
+    return 0;
+}
+
+bool isNetModeName(std::string_view name) { return netModeOfName(name) != 0; }
 
 bool isNetVfoName(std::string_view name) {
     return name == "VFOA" || name == "VFOB" || name == "currVFO" || name == "Main" || name == "Sub" ||
@@ -483,10 +506,8 @@ std::string netDumpCaps(const NetServed& served) {
     auto yes = [](bool served) { return served ? "Y" : "N"; };
     const bool morse = served.morse;
     std::string modes;
-    for (const auto& [bit, name] : {std::pair{kNetModeAm, "AM"}, std::pair{kNetModeCw, "CW"},
-                                    std::pair{kNetModeUsb, "USB"}, std::pair{kNetModeLsb, "LSB"},
-                                    std::pair{kNetModeFm, "FM"}})
-        if ((served.modes & bit) != 0) modes += std::string(name) + " ";
+    for (const ModeRow& row : kModes)
+        if ((served.modes & row.bit) != 0) modes += std::string(row.name) + " ";
     std::string out = "Caps dump for model: 2\n"
                       "Model name:\tNET rigctl\n"
                       "Mfg name:\tHamlib\n"

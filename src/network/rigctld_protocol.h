@@ -140,6 +140,12 @@ std::string netDumpState(const NetServed& served);
 // loggers read them, for what is served.
 std::string netDumpCaps(const NetServed& served);
 
+// The Hamlib name of a ModeNumber: "LSB", "USB", "CW", "AM", and "FM" for
+// both FM widths (and any other number).
+const char* netModeName(int mode);
+// The ModeNumber of a Hamlib mode name (kModeFm for "FM", whichever width
+// the caller then takes); 0 for a name this port does not take.
+int netModeOfName(std::string_view name);
 // Hamlib mode names this port takes and gives.
 bool isNetModeName(std::string_view name);
 // Hamlib VFO names ("VFOA", "VFOB", "currVFO", "Main", "Sub", "TX", "RX", "VFO").

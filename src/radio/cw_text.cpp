@@ -23,7 +23,8 @@ constexpr int kDotsPerWordMs = 1200;        // a dot at 1 word per minute
 constexpr int kCharacterGapDots = 3;
 constexpr int kWordGapDots = 7;
 
-// The Morse code of each character isCwCharacter keeps but the blank.
+// The Morse code of each character the keyer takes; with the blank, the
+// characters isCwCharacter keeps.
 struct CwCode {
     char c;
     const char* code;
@@ -51,16 +52,11 @@ int dotsOf(char c) {
     return 0;
 }
 
-// The models whose keyer takes text differently from the common form.
-constexpr int kTs590s = 21;
-constexpr int kTs990s = 22;
-constexpr int kTs890s = 24;
-
 // The form of the radio connected now; a TS-990S is asked its firmware.
 CwTextForm formOfRadio() {
     const int model = radioState.rigModel;
     int firmware = 0;
-    if (model == kTs990s) {
+    if (model == kTs990sModel) {
         queryRadio("FV");
         std::string field;
         if (replyField("FV", kFirmwareOffset, kFirmwareLength, field)) firmware = firmwareOfField(field);
@@ -68,14 +64,20 @@ CwTextForm formOfRadio() {
     return cwTextForm(model, firmware);
 }
 
-}  // namespace
-
-void dropCwText() {
+// Forgets the queue and the keying time. The form stays: it is the
+// connected radio's until the link is lost.
+void clearCwQueue() {
     auto& R = radioState;
     R.cwText.clear();
     R.cwRadioBusy = 0;
-    R.cwForm = kCwFormNone;
     R.cwKeyedUntilMs = 0;
+}
+
+}  // namespace
+
+void dropCwText() {
+    clearCwQueue();
+    radioState.cwForm = kCwFormNone;
 }
 
 int cwKeyingMs(std::string_view text, int wpm) {
@@ -86,10 +88,10 @@ int cwKeyingMs(std::string_view text, int wpm) {
 
 CwTextForm cwTextForm(int rigModel, int firmware) {
     if (rigModel == kReducedModel) return kCwFormNone;
-    if (rigModel == kTs590s) return kCwFormRightAligned;
-    if (rigModel == kTs890s) return kCwFormBare;
+    if (rigModel == kTs590sModel) return kCwFormRightAligned;
+    if (rigModel == kTs890sModel) return kCwFormBare;
     // An older TS-990S, and one whose firmware did not say, takes the padded form.
-    if (rigModel == kTs990s && firmware >= kCwFirmwareNewForm) return kCwFormBare;
+    if (rigModel == kTs990sModel && firmware >= kCwFirmwareNewForm) return kCwFormBare;
     return kCwFormPadded;
 }
 
@@ -117,8 +119,10 @@ int cwPieceOf(std::string_view text) {
 }
 
 bool isCwCharacter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '/' || c == '?' || c == '.' ||
-           c == ',' || c == '-' || c == '=' || c == '+' || c == '@';
+    if (c == ' ') return true;
+    for (const CwCode& k : kCwCodes)
+        if (k.c == c) return true;
+    return false;
 }
 
 std::string cwCharacters(std::string_view text) {
@@ -158,7 +162,7 @@ bool cwKeyerSounding() { return cwTextPending() || platTickMs() < radioState.cwK
 
 bool stopCwText() {
     const bool pending = cwTextPending();
-    dropCwText();
+    clearCwQueue();
     if (radioSendsCwText()) sendText("KY0");
     return pending;
 }
@@ -166,13 +170,13 @@ bool stopCwText() {
 void serviceCwText() {
     auto& R = radioState;
     if (!cwTextPending()) return;
-    if (!radioSendsCwText()) return dropCwText();
+    if (!radioSendsCwText()) return clearCwQueue();
     if (platTickMs() < R.cwAskAtMs) return;
     if (R.cwForm == kCwFormNone) R.cwForm = formOfRadio();
     queryRadio("KY");
     std::string state;
     if (!replyField("KY", kKyStateOffset, 1, state) || (state != "0" && state != "1" && state != "2"))
-        return dropCwText();  // the radio takes no text now: nothing is kept to send later
+        return clearCwQueue();  // the radio takes no text now: nothing is kept to send later
     if (state == "1") {
         R.cwAskAtMs = platTickMs() + kCwFullWaitMs;
         return;

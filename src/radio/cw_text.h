@@ -63,8 +63,8 @@ bool cwKeyerSounding();
 // Drops the queue and, on a radio that takes CW text, sends "KY0" (the
 // keyer stops). True when text was pending.
 bool stopCwText();
-// Forgets the queue and the keying time without a word to the radio (the
-// link is lost).
+// Forgets the queue, the keying time and the radio's form without a word to
+// the radio (the link is lost: the next radio may be another).
 void dropCwText();
 // One step of sending, run by the poll between its answer and its next
 // query while text is pending and the radio answers: asks "KY;" (a TS-990S

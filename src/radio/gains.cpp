@@ -51,8 +51,14 @@ void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDig
 
 void readKeyerSpeed() {
     queryRadio("KS");
+    takeKeyerSpeedAnswer();
+}
+
+bool takeKeyerSpeedAnswer() {
     std::string speed;
-    if (replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) radioState.keyerSpeed = textInt(speed);
+    if (!replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) return false;
+    radioState.keyerSpeed = textInt(speed);
+    return true;
 }
 
 void sendSquelch() { sendSetting("SQ0", radioState.squelchLevel, kLevelDigits); }

@@ -16,6 +16,7 @@ constexpr int kLevelDigits = 3;          // "MG", "AG0", "RG", "SQ0", "NL", "PC"
 constexpr int kNrLevelDigits = 2;        // "RL"
 constexpr int kMicGainReplyOffset = 2;   // "MG" answer
 constexpr int kSquelchReplyOffset = 3;   // "SQ0" answer
+constexpr int kNbLevelReplyOffset = 2;   // "NL" answer
 constexpr int kNrLevelReplyOffset = 2;   // "RL" answer
 // The "KS" answer has three digits, though "KS0" sets two.
 constexpr int kKeyerReplyOffset = 2;
@@ -35,9 +36,12 @@ void sendMicGain();
 void sendAfGain();
 void sendRfGain();
 void sendKeyerSpeed();
-// Asks "KS" and keeps its speed in keyerSpeed when the answer has all three
-// digits; a partial or missing answer keeps the speed we had.
+// Asks "KS" and takes its answer (takeKeyerSpeedAnswer).
 void readKeyerSpeed();
+// Keeps the speed of the "KS" answer in replyText in keyerSpeed when it has
+// all three digits and returns true; a partial or missing answer keeps the
+// speed we had and returns false.
+bool takeKeyerSpeedAnswer();
 void sendSquelch();
 // "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
 void sendNbLevel();

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "radio/gains.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "screen/display.h"
@@ -97,7 +98,7 @@ void readSquelch() {
     if (takesFilterAndToneCommands()) sendText("SQ0");
     waitForReply();
     readReply();
-    const int level = replyValue("SQ", 3, 3, -1);
+    const int level = replyValue("SQ", kSquelchReplyOffset, kLevelDigits, -1);
     if (level < 0) return;  // no answer: keep the last level
     R.squelchLevel = level == 0 ? kDefaultSquelch : level;
 }

@@ -16,5 +16,5 @@ void sendPowerOff() { sendText("PS0"); }
 
 void sendClosingPowerCommand() {
     const int model = radioState.rigModel;
-    sendText(model == 19 || model == 24 ? "PS1" : "PS9");
+    sendText(model == kTs2000Model || model == kTs890sModel ? "PS1" : "PS9");
 }

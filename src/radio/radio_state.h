@@ -85,6 +85,11 @@ struct RadioState {
 extern RadioState radioState;
 
 constexpr int kReducedModel = 100;  // rigModel of the reduced-feature radio
+// rigModel of the models whose commands differ from the common form (their "ID" answers).
+constexpr int kTs2000Model = 19;
+constexpr int kTs590sModel = 21;
+constexpr int kTs990sModel = 22;
+constexpr int kTs890sModel = 24;
 
 // The reduced-feature radio (model number 100): no F-key functions, no
 // extended menu, no filter, CTCSS or squelch commands, fixed power.

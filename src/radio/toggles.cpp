@@ -12,6 +12,7 @@
 #include "link/cat_state.h"
 #include "link/exchange.h"
 #include "platform/platform.h"
+#include "radio/gains.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
@@ -78,7 +79,7 @@ void toggleNoiseBlanker(bool spoken) {
         R.levelTarget = kLevelNoiseBlanker;
         // The level the arrow keys will step starts from the radio's own.
         queryRadio("NL");
-        R.nbLevel = replyValue("NL", 2, 3, R.nbLevel);
+        R.nbLevel = replyValue("NL", kNbLevelReplyOffset, kLevelDigits, R.nbLevel);
     } else if (R.levelTarget == kLevelNoiseBlanker) {
         R.levelTarget = kLevelNone;
     }
@@ -91,7 +92,7 @@ void toggleNoiseReduction(bool spoken) {
     if (flipQuietSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
         R.levelTarget = kLevelNoiseReduction;
         queryRadio("RL");
-        R.nrLevel = replyValue("RL", 2, 2, R.nrLevel);
+        R.nrLevel = replyValue("RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
     } else if (R.levelTarget == kLevelNoiseReduction) {
         R.levelTarget = kLevelNone;
     }

@@ -9,14 +9,6 @@
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
 
-namespace {
-
-// The TS-990S has a main and a sub receiver: its tone commands name the VFO
-// ("TN0" + number), and it refuses the two-digit form every other model takes.
-constexpr int kVfoDigitToneModel = 22;
-
-}  // namespace
-
 void moveFrequency(long long hz, bool spoken) {
     auto& R = radioState;
     if (hz < kLowestFreqHz) {
@@ -66,11 +58,14 @@ bool splitKey(bool spoken) {
         return false;
     }
     R.splitState = R.splitState == 0 ? 1 : 0;
-    R.splitAnnounced = 0;
     if (R.splitState == 1) {
+        // The V key's split is announced with the next frequency answer; a
+        // network client's is not announced at all.
+        R.splitAnnounced = spoken ? 0 : 1;
         sendText(reducedFeatureRadio() ? "FT2" : "FT1");
-        return true;  // "split" is announced with the next frequency answer
+        return true;
     }
+    R.splitAnnounced = 0;
     if (reducedFeatureRadio()) sendText("FT0");
     sendText("RX0");
     std::string& record = R.bandTable[R.band];
@@ -91,7 +86,10 @@ bool splitKey(bool spoken) {
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
     if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
     const std::string number = toneNumberText(toneCode);
-    const std::string field = rigModel == kVfoDigitToneModel ? "0" + number : number;
+    // The TS-990S has a main and a sub receiver: its tone commands name the
+    // VFO ("TN0" + number), and it refuses the two-digit form every other
+    // model takes.
+    const std::string field = rigModel == kTs990sModel ? "0" + number : number;
     std::vector<std::string> commands{"TN" + field};
     if (textInt(number) < kHighestToneNumber) commands.push_back("CN" + field);
     commands.push_back("CT1");

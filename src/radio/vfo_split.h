@@ -30,11 +30,11 @@ void zeroFrequency();
 // for the band store, the split key and a refused tone entry.
 std::string committedToneCode();
 // Split, for the V key and a network client: on ("FT1", "FT2" on the
-// reduced radio; announced with the next frequency answer) or off ("RX0",
-// VFO A from the band record, "split" "off" when spoken). Outside every
-// band: "split" "invalid" when spoken, nothing else. True when split is now
-// on: the caller then sends the working frequency to VFO B; off, VFO A has
-// its frequency already.
+// reduced radio; when spoken, announced with the next frequency answer,
+// otherwise marked as announced) or off ("RX0", VFO A from the band record,
+// "split" "off" when spoken). Outside every band: "split" "invalid" when
+// spoken, nothing else. True when split is now on: the caller then sends
+// the working frequency to VFO B; off, VFO A has its frequency already.
 bool splitKey(bool spoken);
 
 // The commands that switch the radio's CTCSS tone on at toneCode, in the
