@@ -8,6 +8,7 @@
 #include "keys/keys_state.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "radio/gains.h"
 #include "radio/radio_state.h"
 #include "session/meters.h"
 #include "speech/prompts.h"
@@ -48,7 +49,7 @@ void startAlcWatch() {
     // A missing answer keeps the gain the program knew: stepping from a
     // made-up value would change the radio's gain by more than one step.
     queryRadio("MG");
-    R.micGain = replyValue("MG", 2, 3, R.micGain);
+    R.micGain = replyValue("MG", kMicGainReplyOffset, kLevelDigits, R.micGain);
 
     R.alcValue = 0;
     queryRadio("RM3");
