@@ -64,13 +64,8 @@ void readGains() {
     }
 }
 
-// The band's preamp flag "1" ends with the preamp on, anything else off:
-// togglePreamp flips preampOn, so it is set to the opposite first.
-void restorePreamp() {
-    auto& R = radioState;
-    R.preampOn = midText(currentBandRecord(), kBandPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp(true);
-}
+// The band's preamp flag "1" ends with the preamp on, anything else off.
+void restorePreamp() { setPreamp(midText(currentBandRecord(), kBandPreampAt, 1) == "1", true); }
 
 void sendFixedSettings() {
     sendText("RA00");  // attenuator off
