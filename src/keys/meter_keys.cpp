@@ -13,6 +13,11 @@
 #include "session/meters.h"
 #include "speech/prompts.h"
 
+namespace {
+
+// Speaks sMeter as "s" and the S unit ("9" "plus" from kSNinePlus; "na"
+// while the radio has given no reading); drops the reply the poll was
+// waiting for so that the next tick asks afresh.
 void speakSMeter() {
     auto& C = catState;
     const int sMeter = radioState.sMeter;
@@ -21,7 +26,7 @@ void speakSMeter() {
         // The radio has not given a reading: a made-up "0" would sound like
         // a dead band.
         playPrompt("na");
-    } else if (sMeter / kStepsPerSUnit >= 10) {
+    } else if (sMeter >= kSNinePlus) {
         playPrompt("9");
         playPrompt("plus");
     } else {
@@ -32,6 +37,8 @@ void speakSMeter() {
     C.replyText.clear();
     C.pollAwaitingReply = 0;
 }
+
+}  // namespace
 
 void meterKey() {
     const auto& R = radioState;
