@@ -99,8 +99,7 @@ void readMirroredSettings() {
     queryRadio("ML");
     std::string level;
     // Only three digits are a level the monitor key can send back.
-    if (replyField("ML", kMonitorOffset, kMonitorLength, level) && static_cast<int>(level.size()) == kMonitorLength &&
-        allDigits(level)) {
+    if (replyDigits("ML", kMonitorOffset, kMonitorLength, level)) {
         R.monitorLevel = level;
         R.monitorOn = 1;
     } else {
