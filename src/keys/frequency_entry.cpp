@@ -135,9 +135,7 @@ void commitFrequencyEntry() {
 
     // The band's own preamp setting; outside every band the preamp goes off
     // and no record is touched.
-    if (inBand) R.preampOn = midText(R.bandTable[R.band], kBandPreampAt, 1) == "1" ? 0 : 1;
-    else R.preampOn = 1;
-    togglePreamp(true);
+    setPreamp(inBand && midText(R.bandTable[R.band], kBandPreampAt, 1) == "1", true);
     playPrompt("ok");
 }
 

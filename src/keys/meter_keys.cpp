@@ -8,10 +8,16 @@
 #include "keys/keys_state.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "radio/gains.h"
 #include "radio/radio_state.h"
 #include "session/meters.h"
 #include "speech/prompts.h"
 
+namespace {
+
+// Speaks sMeter as "s" and the S unit ("9" "plus" from kSNinePlus; "na"
+// while the radio has given no reading); drops the reply the poll was
+// waiting for so that the next tick asks afresh.
 void speakSMeter() {
     auto& C = catState;
     const int sMeter = radioState.sMeter;
@@ -20,7 +26,7 @@ void speakSMeter() {
         // The radio has not given a reading: a made-up "0" would sound like
         // a dead band.
         playPrompt("na");
-    } else if (sMeter / kStepsPerSUnit >= 10) {
+    } else if (sMeter >= kSNinePlus) {
         playPrompt("9");
         playPrompt("plus");
     } else {
@@ -31,6 +37,8 @@ void speakSMeter() {
     C.replyText.clear();
     C.pollAwaitingReply = 0;
 }
+
+}  // namespace
 
 void meterKey() {
     const auto& R = radioState;
@@ -48,7 +56,7 @@ void startAlcWatch() {
     // A missing answer keeps the gain the program knew: stepping from a
     // made-up value would change the radio's gain by more than one step.
     queryRadio("MG");
-    R.micGain = replyValue("MG", 2, 3, R.micGain);
+    R.micGain = replyValue("MG", kMicGainReplyOffset, kLevelDigits, R.micGain);
 
     R.alcValue = 0;
     queryRadio("RM3");

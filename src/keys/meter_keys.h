@@ -1,10 +1,6 @@
 // The meter keys: S-meter and SWR on the S key, the F11 ALC watch.
 #pragma once
 
-// Speaks sMeter as "s" and the S unit ("9" "plus" from 30; "na" while the
-// radio has given no reading); drops the reply the poll was waiting for so
-// that the next tick asks afresh.
-void speakSMeter();
 // S key: S-meter, or the SWR while transmitting or tuning.
 void meterKey();
 // F11: reads the microphone gain and the ALC, speaks the ALC, starts the

@@ -118,9 +118,7 @@ void recallChannel(int slot) {
         sendText("RX0");
     }
 
-    // The toggle flips preampOn, so start from the opposite of the wanted state.
-    R.preampOn = midText(record, kChannelPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp(true);
+    setPreamp(midText(record, kChannelPreampAt, 1) == "1", true);
 }
 
 void channelStep() {

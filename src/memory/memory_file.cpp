@@ -2,11 +2,15 @@
 // 100 memory channels, read once at start and rewritten whole on every save.
 #include "memory/memory_file.h"
 
+#include <string>
+#include <vector>
+
 #include "base/named_values.h"
 #include "base/records.h"
 #include "base/text.h"
 #include "memory/memory_report.h"
 #include "memory/memory_state.h"
+#include "memory/whole_file.h"
 #include "platform/platform.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
@@ -31,12 +35,6 @@ constexpr int kLineCapacity = 254;     // longest line kept; longer lines are cu
 // written must not keep it trying.
 constexpr int kLoadAttempts = 3;
 
-bool writeLine(int handle, std::string_view text) {
-    std::string line(text);
-    line += "\r\n";
-    return platFileWrite(handle, line);
-}
-
 // Reads one line cut to the record capacity; end of file gives "".
 void readRecordLine(int handle, std::string& line) {
     if (!platFileReadLine(handle, line)) line.clear();
@@ -55,16 +53,11 @@ const char* freeKeptName() {
 bool writeWorkingCopy() {
     const auto& R = radioState;
     const auto& M = memoryState;
-    platFileDelete(kSaveTempName);  // a leftover of an interrupted save
-    const int file = platFileOpenWrite(kSaveTempName);
-    if (file <= 0) return false;
-    bool ok = writeLine(file, memoryFileHeader());
-    for (int b = kFirstBand; b <= kLastBand && ok; ++b) ok = writeLine(file, R.bandTable[b]);
-    for (int c = 0; c < kChannelCount && ok; ++c) ok = writeLine(file, M.memoryChannels[c]);
-    ok = ok && platFileSync(file);
-    platFileClose(file);
-    if (!ok) platFileDelete(kSaveTempName);
-    return ok;
+    std::vector<std::string> lines;
+    lines.push_back(memoryFileHeader());
+    for (int b = kFirstBand; b <= kLastBand; ++b) lines.push_back(R.bandTable[b]);
+    for (int c = 0; c < kChannelCount; ++c) lines.push_back(M.memoryChannels[c]);
+    return writeLinesFile(kSaveTempName, lines);
 }
 
 // Replaces savmem.dat, which holds something the load could not take whole,
@@ -78,16 +71,7 @@ bool replaceKeepingTheOld() {
     auto& M = memoryState;
     const char* kept = freeKeptName();
     if (kept == nullptr) return false;  // never overwrite an earlier kept file
-    if (!writeWorkingCopy()) return false;
-    if (!platFileRename(kMemoryFileName, kept)) {
-        platFileDelete(kSaveTempName);
-        return false;
-    }
-    if (!platFileRename(kSaveTempName, kMemoryFileName)) {
-        platFileRename(kept, kMemoryFileName);  // put the old file back where it was
-        platFileDelete(kSaveTempName);
-        return false;
-    }
+    if (!writeWorkingCopy() || !moveIntoPlace(kSaveTempName, kMemoryFileName, kept)) return false;
     M.saveFailed = 0;
     writeMemoryReport();
     return true;
@@ -151,10 +135,8 @@ std::string memoryFileHeader() {
 void writeMemoryFile() {
     auto& M = memoryState;
     M.saveFailed = 1;
-    if (M.saveRefused == 0 && writeWorkingCopy()) {
-        if (platFileRename(kSaveTempName, kMemoryFileName)) M.saveFailed = 0;
-        else platFileDelete(kSaveTempName);
-    }
+    if (M.saveRefused == 0 && writeWorkingCopy() && moveIntoPlace(kSaveTempName, kMemoryFileName, nullptr))
+        M.saveFailed = 0;
     // The report lists what the memory file holds: after a save that did not
     // reach the disk it would show channels as stored that are not, so the
     // last report stays as it was.

@@ -5,6 +5,7 @@
 #include "base/records.h"
 #include "base/text.h"
 #include "memory/memory_state.h"
+#include "memory/whole_file.h"
 #include "platform/platform.h"
 
 namespace {
@@ -15,12 +16,6 @@ constexpr const char* kReportFileName = "memory.txt";
 // never set by the program but may come from a channel written elsewhere.
 constexpr const char* kModeColumn[10] = {"",       "  LSB",  "  USB", "  CW", "  AM",
                                          "  FMN",  "  C4FM", "  FMW", "",     ""};
-
-bool writeLine(int handle, std::string_view text) {
-    std::string line(text);
-    line += "\r\n";
-    return platFileWrite(handle, line);
-}
 
 }  // namespace
 

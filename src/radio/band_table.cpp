@@ -141,9 +141,7 @@ void recallBand() {
         speakDigits(toneNumberText(R.toneCode));
     }
 
-    // The toggle flips the state, so start from the opposite of the wanted one.
-    R.preampOn = midText(r, kBandPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp(true);
+    setPreamp(midText(r, kBandPreampAt, 1) == "1", true);
 
     speakBand(R.band);
     setMode(true);

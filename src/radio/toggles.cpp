@@ -202,3 +202,9 @@ bool limitProgramTransmission() {
     toggleTransmit(true);
     return true;
 }
+
+void setPreamp(bool on, bool spoken) {
+    // togglePreamp flips preampOn, so it starts from the opposite.
+    radioState.preampOn = on ? 0 : 1;
+    togglePreamp(spoken);
+}

@@ -7,6 +7,10 @@
 // Preamp ("PA"), kept per band in character 30 of the band record; the
 // reduced-feature radio has none (preampOn 0, silent).
 void togglePreamp(bool spoken);
+// The preamp switched on or off as asked, with togglePreamp's words, command
+// and band-record flag, even when it already is so: a recalled band or
+// channel says and sends its own setting.
+void setPreamp(bool on, bool spoken);
 void toggleAttenuator(bool spoken);  // "RA01"/"RA00"
 // "NB1"/"NB0"; switched on, reads nbLevel ("NL") and gives the level keys to it.
 void toggleNoiseBlanker(bool spoken);

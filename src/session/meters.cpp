@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kSMeterX = 750;
 constexpr int kSMeterY = 45;
-constexpr int kSNinePlus = 30;        // sMeter from here on is above S9
 constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt6"
 constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
 
@@ -50,7 +49,7 @@ void showSMeter() {
     const int s = radioState.sMeter;
     std::string text = "S";
     // The two blanks erase an earlier "9+".
-    if (s > kSNinePlus - 1) text += "9+";
+    if (s >= kSNinePlus) text += "9+";
     else text += plainNumber(s < 0 ? 0 : s / kStepsPerSUnit) + "  ";
     printAt(kSMeterX, kSMeterY, text);
 }

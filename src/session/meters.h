@@ -6,6 +6,9 @@
 constexpr int kSwrFieldOffset = 3;
 constexpr int kAlcFieldOffset = 3;
 constexpr int kMeterFieldLength = 4;
+// sMeter from here on (the top of its 0..30 scale) is above S9: shown and
+// spoken as "9+".
+constexpr int kSNinePlus = 30;
 
 // Speaks swrText (the ratio in tenths) as a ratio: "SWR" until announced,
 // the ratio with one decimal or "gt6" above 6, "21" (to one); "na" when no

@@ -8,6 +8,7 @@
 
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "memory/whole_file.h"
 #include "platform/platform.h"
 #include "base/config_layout.h"
 #include "base/text.h"
@@ -129,20 +130,6 @@ std::vector<std::string> sampleLines() {
     return lines;
 }
 
-// Writes the lines, each ending in CR LF, to path and pushes them to the
-// disk; false, with nothing left behind, when that fails.
-bool writeLines(const char* path, const std::vector<std::string>& lines) {
-    platFileDelete(path);
-    const int file = platFileOpenWrite(path);
-    if (file <= 0) return false;
-    bool ok = true;
-    for (const std::string& line : lines) ok = ok && platFileWrite(file, line + "\r\n");
-    ok = ok && platFileSync(file);
-    platFileClose(file);
-    if (!ok) platFileDelete(path);
-    return ok;
-}
-
 }  // namespace
 
 FoundRadio searchForRadio(int skipPort) {
@@ -187,15 +174,6 @@ bool writeConfigPort(int port, int baud) {
     lines[1] = labelOf(lines[1], kSpeedLabelWidth, "SPEED=") + plainNumber(baud);
 
     // The new file is whole on the disk before the old one moves aside.
-    if (!writeLines(kConfigNewFile, lines)) return false;
-    if (existing && !platFileRename(kConfigFile, kConfigKeptFile)) {
-        platFileDelete(kConfigNewFile);
-        return false;
-    }
-    if (!platFileRename(kConfigNewFile, kConfigFile)) {
-        if (existing) platFileRename(kConfigKeptFile, kConfigFile);
-        platFileDelete(kConfigNewFile);
-        return false;
-    }
-    return true;
+    if (!writeLinesFile(kConfigNewFile, lines)) return false;
+    return moveIntoPlace(kConfigNewFile, kConfigFile, existing ? kConfigKeptFile : nullptr);
 }

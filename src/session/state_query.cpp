@@ -10,6 +10,7 @@
 #include "link/exchange.h"
 #include "link/serial_port.h"
 #include "radio/band_table.h"
+#include "radio/gains.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "radio/toggles.h"
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr int kDefaultAfGain = 80;      // set when the radio does not tell its AF gain
-constexpr int kPowerDigits = 3;
 
 // Offsets of the values after the answers' two letters.
 constexpr int kAfGainOffset = 3;        // "AG0" + 3 digits
@@ -50,9 +50,9 @@ int switchAnswer(std::string_view letters, int previous) {
 void readGains() {
     auto& R = radioState;
     queryRadio("AG0");
-    if (!replyNumber("AG", kAfGainOffset, 3, R.afGain)) {
+    if (!replyNumber("AG", kAfGainOffset, kLevelDigits, R.afGain)) {
         R.afGain = kDefaultAfGain;
-        sendText("AG0" + zeroPad(kDefaultAfGain, 3));
+        sendAfGain();
     }
     // RF gain to full; the reduced-feature radio has a scale of its own.
     if (reducedFeatureRadio()) {
@@ -64,20 +64,14 @@ void readGains() {
     }
 }
 
-// The band's preamp flag "1" ends with the preamp on, anything else off:
-// togglePreamp flips preampOn, so it is set to the opposite first.
-void restorePreamp() {
-    auto& R = radioState;
-    R.preampOn = midText(currentBandRecord(), kBandPreampAt, 1) == "1" ? 0 : 1;
-    togglePreamp(true);
-}
+// The band's preamp flag "1" ends with the preamp on, anything else off.
+void restorePreamp() { setPreamp(midText(currentBandRecord(), kBandPreampAt, 1) == "1", true); }
 
 void sendFixedSettings() {
-    auto& R = radioState;
     sendText("RA00");  // attenuator off
     sendText("NB0");   // noise blanker off
     sendText("FW1500");
-    sendText("PC" + zeroPad(R.txPower, kPowerDigits));
+    sendPower(false);
     sendText("FR0");   // receive on VFO A
 }
 
@@ -105,8 +99,7 @@ void readMirroredSettings() {
     queryRadio("ML");
     std::string level;
     // Only three digits are a level the monitor key can send back.
-    if (replyField("ML", kMonitorOffset, kMonitorLength, level) && static_cast<int>(level.size()) == kMonitorLength &&
-        allDigits(level)) {
+    if (replyDigits("ML", kMonitorOffset, kMonitorLength, level)) {
         R.monitorLevel = level;
         R.monitorOn = 1;
     } else {
