@@ -205,7 +205,7 @@ bool holdsAnswer(std::string_view text, std::string_view letters) {
 // [SECTION] Pass-through port
 // ---------------------------------------------------------------------------
 
-void servePassThrough(bool vfoAIsB) {
+void servePassThrough(std::string_view vfo) {
     auto& C = catState;
     C.bridgeScan = 0;
     C.bridgeMode.clear();
@@ -248,9 +248,9 @@ void servePassThrough(bool vfoAIsB) {
         from = end + 1;
         if (command.empty()) continue;  // a lone ";" asks nothing
         putText(C.cmdText, command);
-        // While split the operator listens on VFO B: the other program's
-        // VFO A commands go there.
-        if (vfoAIsB && startsWith(C.cmdText, "FA")) C.cmdText = "FB" + midText(C.cmdText, 3);
+        // The other program's VFO A commands go to the VFO the operator
+        // listens on (VFO B while split).
+        if (startsWith(C.cmdText, "FA")) C.cmdText = std::string(vfo) + midText(C.cmdText, 3);
         sendCommand();
         letters.push_back(leftText(C.cmdText, 2));
         // A mode setting has no answer; the poll brings the program's own mode in step.
