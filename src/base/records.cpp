@@ -89,6 +89,11 @@ std::string mhzText(std::string_view hzDigits) {
     return leftText(hzDigits, kMHzDigits) + "." + midText(hzDigits, kMHzDigits + 1);
 }
 
+std::string displayFrequency(std::string_view hzDigits) {
+    const std::string text = mhzText(hzDigits);
+    return text.substr(text.find_first_not_of('0'));  // never npos: the point is always there
+}
+
 std::string frequencyCommand(std::string_view vfo, long long hz) {
     if (hz < 0) hz = 0;
     return std::string(vfo) + zeroPad(hz, kFreqDigits);

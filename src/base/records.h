@@ -102,6 +102,9 @@ std::string frequencyDigitsOf(std::string_view text);
 // 11 Hz digits as megahertz with six decimals, "ddddd.dddddd", zeros kept:
 // the one place the digits are cut at the point.
 std::string mhzText(std::string_view hzDigits);
+// mhzText with its leading zeros removed, as the operator reads it:
+// "14.074000", ".500000".
+std::string displayFrequency(std::string_view hzDigits);
 // "FA" or "FB" followed by hz as exactly 11 digits with leading zeros: the
 // only place a frequency command is formed. A value outside the field's
 // range never widens or breaks the command (negative gives zeros).

@@ -131,7 +131,7 @@ void commitFrequencyEntry() {
     setMode(true);
     if (R.band == kNoBand) R.splitState = 0;
 
-    sendText(frequencyCommand(R.splitState == 0 ? "FA" : "FB", typedHz()));
+    sendText(frequencyCommand(listeningVfo(), typedHz()));
 
     // The band's own preamp setting; outside every band the preamp goes off
     // and no record is touched.

@@ -53,10 +53,9 @@ bool awaitedAnswerCame(const std::string& letters) {
     return holdsAnswer(catState.heldReply, letters);
 }
 
-// A mode-setting command ("MD" and a digit, with or without its ";"); the
-// bare "MD" asks for the mode.
+// A mode-setting command without its ";" ("MD" and a digit); the bare "MD"
+// asks for the mode.
 bool setsMode(std::string_view command) {
-    if (!command.empty() && command.back() == ';') command.remove_suffix(1);
     return startsWith(command, "MD") && command.size() > 2;
 }
 
@@ -84,6 +83,10 @@ void setSimulator(SimulatedAnswer answer) { simulator = answer; }
 void sendCommand() {
     auto& C = catState;
     capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
+    // An answer to a mode query sent before a mode command names the mode
+    // the radio had (frequency answers are judged the same way below).
+    if (C.cmdText == "MD") C.modeSetAfterQuery = 0;
+    else if (setsMode(C.cmdText)) C.modeSetAfterQuery = 1;
     C.cmdText += ";";
     if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
         static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength) {
@@ -93,10 +96,6 @@ void sendCommand() {
         C.freqReportSuperseded = 1;
         if (C.pollAwaitingReply == 1 && C.pollSelect == 1) C.staleFreqAnswer = 1;
     }
-    // The mode query's answers are judged the same way: one to a query sent
-    // before a mode command names the mode the radio had.
-    if (C.cmdText == "MD;") C.modeSetAfterQuery = 0;
-    else if (setsMode(C.cmdText)) C.modeSetAfterQuery = 1;
     putText(C.awaitedLetters, leftText(C.cmdText, 2));
     portWrite(C.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
     if (C.debugLog == 1) debugLine("TX=" + C.cmdText);
@@ -205,7 +204,7 @@ bool holdsAnswer(std::string_view text, std::string_view letters) {
 // [SECTION] Pass-through port
 // ---------------------------------------------------------------------------
 
-void servePassThrough(bool vfoAIsB) {
+void servePassThrough(std::string_view vfo) {
     auto& C = catState;
     C.bridgeScan = 0;
     C.bridgeMode.clear();
@@ -248,9 +247,9 @@ void servePassThrough(bool vfoAIsB) {
         from = end + 1;
         if (command.empty()) continue;  // a lone ";" asks nothing
         putText(C.cmdText, command);
-        // While split the operator listens on VFO B: the other program's
-        // VFO A commands go there.
-        if (vfoAIsB && startsWith(C.cmdText, "FA")) C.cmdText = "FB" + midText(C.cmdText, 3);
+        // The other program's VFO A commands go to the VFO the operator
+        // listens on (VFO B while split).
+        if (startsWith(C.cmdText, "FA")) C.cmdText = std::string(vfo) + midText(C.cmdText, 3);
         sendCommand();
         letters.push_back(leftText(C.cmdText, 2));
         // A mode setting has no answer; the poll brings the program's own mode in step.

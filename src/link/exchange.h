@@ -56,13 +56,13 @@ int replyValue(std::string_view letters, int offset, int length, int fallback);
 bool holdsAnswer(std::string_view text, std::string_view letters);
 // One exchange of the pass-through port, called by the poll while bridgePort
 // is above 0: takes what the other program sent; sends every complete
-// command in it (its "FA" commands as "FB" when vfoAIsB: while split the
-// operator listens on VFO B) (the rest waits in bridgeInbox); pauses for the answer to
+// command in it (its "FA" commands to vfo, the letters of the VFO the
+// operator listens on) (the rest waits in bridgeInbox); pauses for the answer to
 // the last one that has an answer; writes back the answers to those commands
 // and keeps any other answer for the poll. Leaves for the poll: bridgeScan
 // (0 when nothing was sent), replyText (what was written back), bridgeMode,
 // bridgeTransmit and bridgeAnswered.
-void servePassThrough(bool vfoAIsB);
+void servePassThrough(std::string_view vfo);
 // Debug log "debug.dat": created with its two header lines when debugLog is 1.
 void openDebugLog();
 // Appends one line (CR LF added) when the log is open.

@@ -114,13 +114,6 @@ void portClose(int number) {
     *slot = PortSlot{};  // closed on purpose: no reopening
 }
 
-void portSetReadTimeouts(int number, int mode) {
-    // The platform's reads always return at once with what is received, which
-    // is mode -1, the only mode the program asks for; nothing to set.
-    (void)number;
-    (void)mode;
-}
-
 void portSetLine(int number, int dataBits, int parity, int stopCode) {
     PortSlot* slot = slotOf(number);
     if (!slot || (slot->handle <= 0 && !slot->lost)) return;
@@ -160,7 +153,6 @@ void openPortSequence(int number) {
     const auto& C = catState;
     portClose(number);  // a port left open from an earlier connection is released first
     portOpen(number, C.baudRate);
-    portSetReadTimeouts(number, -1);
     portSetLine(number, C.portDataBits, C.portParity, C.portStopCode);
 }
 

@@ -14,8 +14,6 @@ constexpr int kPortSlots = kPlatSerialPorts;
 int portOpen(int number, int baud);
 // Closes the port in the slot and empties it; an empty slot is left alone.
 void portClose(int number);
-// Mode -1: reads return at once with whatever is received.
-void portSetReadTimeouts(int number, int mode);
 // Keeps the speed; data bits, parity, stop code (1 one stop bit, else two).
 void portSetLine(int number, int dataBits, int parity, int stopCode);
 // Received bytes waiting (clears line errors); 0 for an empty slot.
@@ -28,8 +26,8 @@ bool portWaitInput(int number, int timeoutMs);
 // Writes length characters of text; returns the count written.
 int portWrite(int number, const std::string& text, int length);
 // The open sequence used for the radio port and the pass-through port:
-// close, open at baudRate, reads that never wait, 8 data bits, no parity,
-// the configured stop code.
+// close, open at baudRate, 8 data bits, no parity, the configured stop code.
+// Nothing sets read timeouts: the platform's reads never wait.
 void openPortSequence(int number);
 // Closes every slot (tests).
 void closeAllPorts();

@@ -13,6 +13,8 @@ struct FontChoice {
     std::string face;
     int points = 0;
     int weight = 0;  // 100..900
+
+    bool operator==(const FontChoice&) const = default;
 };
 
 // The face as fonts are told apart: lower case.

@@ -190,7 +190,7 @@ bool platSpeechOpen() {
 bool platSpeechSay(const std::string& text) {
     if (!g.speechOpen || g.speechSaysLeft == 0) return false;
     if (g.speechSaysLeft > 0) --g.speechSaysLeft;
-    g.utterances.push_back({text, g.speechCancelled, g.nowMs});
+    g.utterances.push_back({text, g.speechCancelled});
     g.speechCancelled = false;
     return true;
 }

@@ -23,7 +23,6 @@ struct Prompt {
 struct Utterance {
     std::string text;
     bool cutPrevious;  // platSpeechCancel came since the utterance before
-    std::int64_t atMs;
 };
 
 struct Text {

@@ -62,8 +62,7 @@ private:
     // True when this text in this font already stands at x,y.
     bool shown(int x, int y, const std::string& text, const FontChoice& font) const {
         for (const Printed& p : printed)
-            if (p.x == x && p.y == y && p.text == text && p.font.face == font.face &&
-                p.font.points == font.points && p.font.weight == font.weight)
+            if (p.x == x && p.y == y && p.text == text && p.font == font)
                 return true;
         return false;
     }

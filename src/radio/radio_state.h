@@ -98,6 +98,10 @@ inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel;
 // "CT0" and "SQ0" commands that the mode change sends.
 inline bool takesFilterAndToneCommands() { return radioState.rigModel < kReducedModel; }
 
+// The VFO the operator listens on, as a command's letters: while split the
+// radio transmits on VFO A and the operator listens on VFO B.
+inline const char* listeningVfo() { return radioState.splitState > 0 ? "FB" : "FA"; }
+
 // The split digit of a band record: 0 simplex, 1 split not yet announced,
 // 2 split announced. The records keep both facts in one digit.
 inline int splitDigit() {

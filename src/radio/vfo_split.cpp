@@ -25,7 +25,7 @@ void moveFrequency(long long hz, bool spoken) {
 void sendWorkingFrequency() {
     // While split the operator listens on VFO B.
     const auto& R = radioState;
-    sendText(frequencyCommand(R.splitState > 0 ? "FB" : "FA", R.freqHz));
+    sendText(frequencyCommand(listeningVfo(), R.freqHz));
 }
 
 void zeroFrequency() {

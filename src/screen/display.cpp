@@ -19,6 +19,7 @@ constexpr const char* kHelpLine3 =
 constexpr int kFreqRow = 150;
 constexpr int kSplitMarkerX = 80;
 constexpr int kFreqX = 285;
+constexpr std::size_t kFreqTextWidth = kFreqDigits + 1;  // the MHz digits and the point
 constexpr int kStatusRow = 250;
 
 // One field of the status row: label when on, else a blank of the width
@@ -43,19 +44,15 @@ void selectSmallFont() { platTextFont(kFontFace, 20, 20); }
 
 void printAt(int x, int y, const std::string& text) { platTextAt(x, y, text); }
 
-std::string showFrequency(std::string_view hzDigits, bool split) {
+void showFrequency(std::string_view hzDigits, bool split) {
     const std::string digits(hzDigits);
-    if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return {};
+    if (static_cast<int>(digits.size()) != kFreqDigits || !allDigits(digits)) return;
 
     // 12 characters, MHz right-aligned: leading zeros become spaces.
-    std::string text = mhzText(digits);
-    for (char& c : text) {
-        if (c != '0') break;
-        c = ' ';
-    }
+    const std::string shown = displayFrequency(digits);
+    const std::string text = std::string(kFreqTextWidth - shown.size(), ' ') + shown;
     printAt(kSplitMarkerX, kFreqRow, split ? "B   " : "    ");
     printAt(kFreqX, kFreqRow, text + std::string(13, ' '));
-    return text;
 }
 
 void showStatusRow(const StatusRow& row) {

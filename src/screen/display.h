@@ -24,9 +24,8 @@ void selectSmallFont();
 void printAt(int x, int y, const std::string& text);
 // Draws 11 Hz digits at 285,150 (MHz right-aligned in 12 characters,
 // thirteen blanks after) and the split marker at 80,150 ("B   " when split,
-// else four blanks); returns the 12 characters drawn. Anything but 11
-// digits draws nothing and returns "".
-std::string showFrequency(std::string_view hzDigits, bool split);
+// else four blanks). Anything but 11 digits draws nothing.
+void showFrequency(std::string_view hzDigits, bool split);
 // Redraws the row of switched functions at y 250 (labels of those on,
 // blanks over the others), in the small font, then back to the big font.
 void showStatusRow(const StatusRow& row);

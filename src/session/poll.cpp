@@ -196,7 +196,7 @@ void servePassThroughPort() {
     const auto& C = catState;
     const std::int64_t start = platTickMs();
     for (;;) {
-        servePassThrough(radioState.splitState > 0);
+        servePassThrough(listeningVfo());
         followPassThrough();
         if (C.bridgeScan == 0 || C.bridgeAnswered == 0) return;
         if (platTickMs() - start >= kBridgeBudgetMs) return;
@@ -307,7 +307,7 @@ void pollTick() {
 
     C.pollAwaitingReply = 1;
     if (C.pollSelect == 0)
-        putText(C.cmdText, R.splitState > 0 ? "FB" : "FA");
+        putText(C.cmdText, listeningVfo());
     else
         putText(C.cmdText, modeQueryDue() ? "MD" : meterQuery());
     C.pollSelect = C.pollSelect == 0 ? 1 : 0;

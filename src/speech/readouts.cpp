@@ -8,10 +8,7 @@
 
 void speakFrequency(std::string_view hzDigits, bool vfoB) {
     // MHz with six decimals, leading zeros removed: "14.074000", ".500000".
-    const std::string text = mhzText(hzDigits);
-    std::size_t firstKept = 0;
-    while (firstKept < text.size() && text[firstKept] == '0') ++firstKept;
-    const std::string freqText = text.substr(firstKept);
+    const std::string freqText = displayFrequency(hzDigits);
 
     if (vfoB) playPrompt("vfob");
     const int point = findText(freqText, ".");

@@ -30,13 +30,13 @@ TEST_F(PassThroughTest, CommandInTwoPiecesIsSentOnTheSecondTick) {
     catState.debugLog = 1;
     openDebugLog();
     fake::feed(kBridgePort, "FA");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
     EXPECT_EQ(catState.bridgeInbox, "FA");
     EXPECT_EQ(catState.bridgeUsed, 0);
 
     fake::feed(kBridgePort, ";");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
     EXPECT_EQ(catState.bridgeUsed, 1);
@@ -45,13 +45,13 @@ TEST_F(PassThroughTest, CommandInTwoPiecesIsSentOnTheSecondTick) {
     EXPECT_NE(log.find("***VRX1=FA;\r\nTX=FA;\r\nRX=FA00014200000;\r\n***VTX1=FA00014200000;\r\n"),
               std::string::npos);
 
-    servePassThrough(false);  // nothing new: nothing sent again
+    servePassThrough("FA");  // nothing new: nothing sent again
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
 
     // While split the operator listens on VFO B: VFO A commands go there.
     radio.answers["FB;"] = "FB00014250000;";
     fake::feed(kBridgePort, "FA00014250000;FA;");
-    servePassThrough(true);
+    servePassThrough("FB");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FB00014250000;FB;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "FB00014250000;");
 }
@@ -96,7 +96,7 @@ TEST_F(PassThroughTest, ModeCommandIsSentOnceAndTheProgramFollows) {
 TEST_F(PassThroughTest, ModeQueryIsAnsweredBack) {
     radioState.mode = 3;
     fake::feed(kBridgePort, "MD;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "MD;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "MD2;");
     EXPECT_EQ(radioState.mode, 3);
@@ -109,14 +109,14 @@ TEST_F(PassThroughTest, CommandsThatArriveTogetherGoOutTogether) {
     radio.answers["ID;"] = "ID023;";
     fake::feed(kRadioPort, "SM00005;");
     fake::feed(kBridgePort, "FA00014074000;ID;FA");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA00014074000;ID;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
     EXPECT_EQ(catState.bridgeAnswered, 1);
     EXPECT_EQ(catState.heldReply, "SM00005;");
     EXPECT_EQ(catState.bridgeInbox, "FA");
     fake::feed(kBridgePort, ";");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
 }
@@ -142,43 +142,43 @@ TEST_F(PassThroughTest, FrequencyReadoutAfterAnotherProgramChangedBand) {
 // 4. Answers: nothing or ";" is not written back; an error answer is.
 TEST_F(PassThroughTest, EmptyAnswersAreNotWrittenBack) {
     fake::feed(kBridgePort, "PS;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "PS;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "");
     EXPECT_EQ(catState.bridgeInbox, "");
 
     radio.answers["PS;"] = ";";
     fake::feed(kBridgePort, "PS;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "");
 
     fake::feed(kBridgePort, "ID;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "?;");
 }
 
 // 5. A full text without ";" is dropped so the next command still works.
 TEST_F(PassThroughTest, OverflowWithoutTerminatorIsDiscarded) {
     fake::feed(kBridgePort, std::string(255, 'X'));
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
     EXPECT_EQ(catState.bridgeInbox, "");
 
     fake::feed(kBridgePort, "FA;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
 
     // Text built up over ticks whose ";" would fall past the capacity.
     fake::feed(kBridgePort, std::string(200, 'Y'));
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(catState.bridgeInbox.size(), 200u);
     fake::feed(kBridgePort, std::string(99, 'Y') + ";");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
     EXPECT_EQ(catState.bridgeInbox, "");
     fake::feed(kBridgePort, "FA;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA;");
 }
 
@@ -186,7 +186,7 @@ TEST_F(PassThroughTest, OverflowWithoutTerminatorIsDiscarded) {
 TEST_F(PassThroughTest, RadioPortIsNeverThePassThroughPort) {
     catState.bridgePort = kRadioPort;
     fake::feed(kRadioPort, "FA00007100000;");
-    servePassThrough(false);
+    servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "");
     EXPECT_EQ(fake::state().ports[kRadioPort].incoming, "FA00007100000;");  // left for the poll
     EXPECT_EQ(catState.bridgeUsed, 0);
