@@ -11,11 +11,10 @@
 
 namespace {
 
-// Model 24 numbers its menus with five digits and separates the value by a
+// The TS-890S numbers its menus with five digits and separates the value by a
 // blank; every other model uses three digits and "0000".
-constexpr int kFiveDigitMenuModel = 24;
 
-bool fiveDigitMenus() { return radioState.rigModel == kFiveDigitMenuModel; }
+bool fiveDigitMenus() { return radioState.rigModel == kTs890sModel; }
 
 // "EX", the number and the separator: the read query, and the set command
 // without its value.

@@ -103,7 +103,7 @@ void readMirroredSettings() {
         R.monitorLevel = level;
         R.monitorOn = 1;
     } else {
-        R.monitorLevel = R.rigModel == 22 ? "128" : "007";
+        R.monitorLevel = R.rigModel == kTs990sModel ? "128" : "007";
         R.monitorOn = 0;
     }
 
