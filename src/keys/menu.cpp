@@ -13,7 +13,6 @@ namespace {
 
 // The TS-890S numbers its menus with five digits and separates the value by a
 // blank; every other model uses three digits and "0000".
-
 bool fiveDigitMenus() { return radioState.rigModel == kTs890sModel; }
 
 // "EX", the number and the separator: the read query, and the set command
