@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 2: fake::feed(fuzz::kRadioPort, in.ConsumeRandomLengthString(kMaxPiece)); break;
         case 3: fuzz::tick(); break;
-        default: servePassThrough(radioState.splitState > 0); break;  // as the poll serves it
+        default: servePassThrough(listeningVfo()); break;  // as the poll serves it
         }
         afterEachStep(exempt);
     }
