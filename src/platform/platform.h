@@ -23,6 +23,9 @@ constexpr int kEventClose = 32770;
 // Input is waiting on a network socket (a listener has a connection to take,
 // or a connection has bytes or has closed). Not a Windows message number.
 constexpr int kEventNetwork = 32771;
+// A queued sound has begun to sound, or the last one queued has ended. Not a
+// Windows message number.
+constexpr int kEventSound = 32772;
 
 // Opens the single fixed-size window (not resizable) at screen position x,y.
 // Returns false when no window could be made (the program then runs blind).
@@ -48,23 +51,33 @@ void platTimerStop();
 // (the fake's script ran out); the real backend blocks until one arrives.
 // While network sockets are open the wait also wakes for them and returns
 // kEventNetwork (param 0), so a client is answered without waiting a tick.
+// While sounds are queued it also wakes, within a few milliseconds, when
+// one begins and when the last has ended, and returns kEventSound (param 0).
 bool platWaitEvent(int& kind, int& param);
 
 // ---------------------------------------------------------------------------
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
 
-// Plays a WAV file once. The path is looked up without regard to letter case.
-// wait true: returns when the sound has ended (with no audio device it still
-// takes the file's duration). wait false: starts it and returns. Starting any
-// sound stops one still sounding. A missing or unplayable file sounds nothing
-// and takes no time.
-void platPlayWav(const std::string& path, bool wait);
-// True while a sound started without waiting still sounds; false once it
-// has ended or been cut off, and always false without an audio device.
-bool platSoundPlaying();
-// The playing length of a WAV file in milliseconds, as a waiting play of it
-// takes with or without an audio device; 0 when missing or unplayable.
+// Sounds play from a queue that the sound device works through while the
+// program goes on: queuing never waits for a sound.
+//
+// Queues the WAV file at path (looked up without regard to letter case) to
+// sound after everything queued before it, the sounds of one queue joined
+// without a gap, and returns at once. A missing or unplayable file, or an
+// empty path, is queued as a sound of no length: it begins when the sound
+// before it has ended. Without an audio device every sound still takes its
+// file's length. Returns that length in milliseconds (0 for no sound).
+int platSoundQueue(const std::string& path);
+// How many of the sounds queued since the program started have begun to
+// sound; a sound dropped by platSoundStop counts as begun. Never decreases.
+std::int64_t platSoundStarted();
+// True while a queued sound has not finished sounding.
+bool platSoundBusy();
+// Silences the sound that is sounding at once and drops everything queued.
+void platSoundStop();
+// The playing length of a WAV file in milliseconds, with or without an
+// audio device; 0 when missing or unplayable.
 int platWavDurationMs(const std::string& path);
 
 // ---------------------------------------------------------------------------
