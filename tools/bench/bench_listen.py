@@ -502,8 +502,9 @@ def figure(values, unit="ms"):
     values = [v for v in values if v == v]
     if not values:
         return "-"
-    return "%.1f %s (%.1f - %.1f, n=%d)" % (statistics.median(values), unit, min(values),
-                                           max(values), len(values))
+    form = "%.2f" if unit == "%" else "%.1f"
+    return (form + " %s (" + form + " - " + form + ", n=%d)") % (
+        statistics.median(values), unit, min(values), max(values), len(values))
 
 
 def run(runs=3, parts=None, trials=3, idle_seconds=30):
