@@ -139,6 +139,7 @@ class Tap:
         tty.setraw(self.slave)
         os.symlink(os.ttyname(self.slave), link)
         self.received = []   # (monotonic time, command without ";")
+        self.error = None
         self.lock = threading.Lock()
         self.stopping = False
         self.thread = threading.Thread(target=self._serve, daemon=True)
@@ -149,15 +150,18 @@ class Tap:
         while not self.stopping:
             ready, _, _ = select.select([self.master, self.radio], [], [], 0.1)
             for fd in ready:
-                try:
-                    chunk = os.read(fd, 4096)
-                except OSError:
-                    return
-                now = time.monotonic()
                 other = self.radio if fd == self.master else self.master
                 try:
-                    os.write(other, chunk)
-                except OSError:
+                    chunk = os.read(fd, 4096)
+                    now = time.monotonic()
+                    left = chunk
+                    while left:
+                        left = left[os.write(other, left):]
+                except (BlockingIOError, InterruptedError):
+                    continue
+                except OSError as e:
+                    # The figures after this are not the program's: say so.
+                    self.error = "the tap between program and radio stopped: %s" % e
                     return
                 if fd == self.master:
                     pending += chunk.decode("latin-1")
@@ -223,7 +227,7 @@ class ListenSession(Session):
 class LogClock:
     """The speech log as it grows, each prompt name with the moment it
     appeared (the program writes it as the prompt starts); read every
-    millisecond."""
+    2 ms."""
 
     def __init__(self, path):
         self.path = path
@@ -248,7 +252,7 @@ class LogClock:
                 *lines, partial = (partial + data.decode("latin-1")).split("\n")
                 with self.lock:
                     self.words.extend((now, w.strip("\r")) for w in lines if w.strip("\r"))
-            time.sleep(0.001)
+            time.sleep(0.002)
 
     def since(self, t):
         with self.lock:
@@ -289,10 +293,19 @@ class FPoller(threading.Thread):
         self.client.close()
 
 
-def settle(s):
-    """Silence, the poll going again, and a second more (the sound device
-    stays open: it rests only after 5 s)."""
+def settle(s, rec):
+    """Silence, the poll going again, the sink silent for half a second (a
+    program that logs its prompts as it queues them is not silent when the
+    log says so), and a second more (the sound device stays open: it rests
+    only after 5 s)."""
     s.wait_for_silence(timeout=90)
+    end = time.monotonic() + 60
+    while time.monotonic() < end:
+        now = time.monotonic()
+        _, samples = rec.samples(now - 0.55, now - 0.05)
+        if not any(abs(v) > SILENT for v in samples):
+            break
+        time.sleep(0.1)
     time.sleep(1.0)
 
 
@@ -326,7 +339,7 @@ def part_readout(s, x, rec, port, trials, out):
     tap = s.tap
     time.sleep(2.0)
     for _ in range(trials):
-        settle(s)
+        settle(s, rec)
         rest_from = time.monotonic() - 1.0
         t = readout(s, x)
         end = sound_end(rec, t)
@@ -379,7 +392,7 @@ def part_passthrough(s, x, rec, trials, out):
         return
     for during in (False, True):
         for _ in range(trials):
-            settle(s)
+            settle(s, rec)
             if during:
                 t = readout(s, x)
                 time.sleep(max(0.0, t + 0.1 - time.monotonic()))
@@ -394,7 +407,7 @@ def part_passthrough(s, x, rec, trials, out):
 
 def part_key(s, x, rec, clock, prompts, trials, out):
     for _ in range(trials):
-        settle(s)
+        settle(s, rec)
         t = readout(s, x)
         time.sleep(max(0.0, t + 0.2 - time.monotonic()))
         tm = x.key("m")
@@ -425,7 +438,7 @@ def part_key(s, x, rec, clock, prompts, trials, out):
                                         "%.0f" % (1000 * (sound - tm)) if sound else "?"))
 
 
-def part_escape(s, x, rec, clock, prompts, trials, out):
+def part_escape(s, x, rec, prompts, trials, out):
     help_levels = [v for name, v in prompts.level.items() if name.startswith(("key", "help"))]
     tolerance = prompts.step * 2 // 5
 
@@ -433,7 +446,7 @@ def part_escape(s, x, rec, clock, prompts, trials, out):
         return any(abs(v - h) <= tolerance for h in help_levels)
 
     for _ in range(trials):
-        settle(s)
+        settle(s, rec)
         x.key("h")
         time.sleep(0.4)
         x.key("Shift_L")  # SDL could take a second H sent at once for a repeat
@@ -513,7 +526,7 @@ def run(runs=3, parts=None, trials=3, idle_seconds=30):
                            "poll_gap_max_ms", "poll_gap_rest_ms", "rigctl_idle_ms", "rigctl_idle_ok",
                            "rigctl_during_ms", "rigctl_during_ok", "key_command_ms", "key_logged_ms",
                            "key_sound_ms", "escape_ms", "idle_cpu_pct", "idle_cpu_client_pct")}
-    out.update(f_lost=0, key_timeouts=0, escape_timeouts=0)
+    out.update(f_lost=0, key_timeouts=0, escape_timeouts=0, parts_ended_early=[])
     rigvox_e2e.ensure_display()
     folder = tempfile.mkdtemp(prefix="rigvox-listen-")
     try:
@@ -534,14 +547,25 @@ def run(runs=3, parts=None, trials=3, idle_seconds=30):
                             s.radio_control("freq A 14074000")
                             s.radio_control("mode 1")
                             s.wait_for_radio(["FA", "FA"], since=s.radio_mark())
-                            if "readout" in parts:
-                                part_readout(s, x, rec, port, trials, out)
-                            if "passthrough" in parts:
-                                part_passthrough(s, x, rec, trials, out)
-                            if "key" in parts:
-                                part_key(s, x, rec, clock, prompts, trials, out)
-                            if "escape" in parts:
-                                part_escape(s, x, rec, clock, prompts, max(1, trials - 1), out)
+                            steps = [
+                                ("readout", lambda: part_readout(s, x, rec, port, trials, out)),
+                                ("passthrough", lambda: part_passthrough(s, x, rec, trials, out)),
+                                ("key", lambda: part_key(s, x, rec, clock, prompts, trials, out)),
+                                ("escape", lambda: part_escape(s, x, rec, prompts,
+                                                               max(1, trials - 1), out))]
+                            for name, step in steps:
+                                if name not in parts:
+                                    continue
+                                try:
+                                    step()
+                                except rigvox_e2e.HarnessError as e:
+                                    # A program that never falls silent ends this
+                                    # part, not the benchmark.
+                                    print("  %s: ended early, %s" % (name, str(e).splitlines()[0]))
+                                    out["parts_ended_early"].append(name)
+                            if s.tap.error:
+                                print("  " + s.tap.error)
+                                out["parts_ended_early"].append(s.tap.error)
                             clock.close()
                             x.close()
                     finally:
@@ -578,6 +602,8 @@ def report(out):
         ("idle CPU, no client", figure(out["idle_cpu_pct"], "%")),
         ("idle CPU, client asking f 10/s", figure(out["idle_cpu_client_pct"], "%")),
     ]
+    if out["parts_ended_early"]:
+        lines.append(("parts ended early", ", ".join(out["parts_ended_early"])))
     print("\nSummary (median, range)")
     for name, text in lines:
         if text.startswith("-"):
