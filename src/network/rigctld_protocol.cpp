@@ -346,14 +346,19 @@ NetRequest parseNetCommand(std::string_view line, std::size_t& at) {
         r.separator = line[at] == '+' ? '\n' : line[at];
         ++at;
     }
+    const std::size_t nameAt = at;
     const std::string_view name = nextWord(line, at);
     const CommandRow* found = nullptr;
     if (name.size() >= 2 && name[0] == '\\') {
         for (const CommandRow& row : kCommands)
             if (name.substr(1) == row.name) found = &row;
-    } else if (name.size() == 1) {
+    } else if (!name.empty()) {
         for (const CommandRow& row : kCommands)
             if (row.letter != 0 && name[0] == row.letter) found = &row;
+        // rigctld reads a short name as one letter, so letters run together
+        // ("fmv", as CQRLOG polls) are commands of their own: the next one
+        // starts right after this letter.
+        if (found) at = nameAt + 1;
     }
     if (!found) {
         // Nothing after an unknown name can be told apart from its arguments,

@@ -106,7 +106,8 @@ bool netLineIsText(std::string_view line);
 
 // Reads the command of line that starts at position at (blanks before it
 // are skipped) and moves at past its arguments: a further command may
-// follow on the same line ("+f +m +v", "F 14074000 M USB -1"). An unknown
+// follow on the same line ("+f +m +v", "F 14074000 M USB -1"), and
+// one-letter names may run together ("fmv" is f, m, v). An unknown
 // name, and send_morse's text, take the rest of the line. A trailing CR is
 // ignored. at reaches line.size() once nothing is left.
 NetRequest parseNetCommand(std::string_view line, std::size_t& at);

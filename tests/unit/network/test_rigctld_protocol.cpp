@@ -103,6 +103,10 @@ TEST(RigctldProtocol, LinesAndTheirArguments) {
              Many{"F 14074000 M USB -1 t", {kNetSetFreq, kNetSetMode, kNetGetPtt}},
              Many{"\\set_foo 1 T 1", {kNetUnknown}},
              Many{"b CQ T 1", {kNetSendMorse}},
+             Many{"fmv", {kNetGetFreq, kNetGetMode, kNetGetVfo}},  // letters run together, as rigctld reads them
+             Many{"+fmv\r", {kNetGetFreq, kNetGetMode, kNetGetVfo}},
+             Many{"fm;v", {kNetGetFreq, kNetGetMode, kNetGetVfo}},
+             Many{"lSTRENGTH fZv", {kNetGetLevel, kNetGetFreq, kNetUnknown}},
          }) {
         std::vector<NetCommand> got;
         std::size_t at = 0;
@@ -143,7 +147,7 @@ TEST(RigctldProtocol, AnswerForms) {
              Case{"\\get_vfo_info VFOA", kRprtOk, {"7100000", "LSB", "2400", "0", "0"}, "7100000\nLSB\n2400\n0\n0\n"},
              Case{"+\\get_vfo_info VFOB", kRprtOk, {"7100000", "LSB", "2400", "1", "0"},
                   "get_vfo_info: VFOB\nFreq: 7100000\nMode: LSB\nWidth: 2400\nSplit: 1\nSatMode: 0\nRPRT 0\n"},
-             Case{"+xyz", kRprtNotAvailable, {}, "RPRT -11\n"},
+             Case{"+yzx", kRprtNotAvailable, {}, "RPRT -11\n"},
          }) {
         std::string_view v[kNetMaxValues];
         for (std::size_t k = 0; k < c.values.size(); ++k) v[k] = c.values[k];
@@ -308,6 +312,9 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
         {"M USB 0", {"MD2", "SH07"}, "RPRT 0\n"},              // 0 is the normal 2.4 kHz
         {"M CW 777", {"MD3", "FW0600"}, "RPRT 0\n"},           // the nearest width the keys reach
         {"+m", {}, "get_mode:\nMode: CW\nPassband: 600\nRPRT 0\n"},
+        // CQRLOG's poll: rigctld's answers to f, m and v, the "+" for the first alone.
+        {"fmv", {}, "14074000\nCW\n600\nVFOA\n"},
+        {"+fmv", {}, "get_freq:\nFrequency: 14074000\nRPRT 0\nCW\n600\nVFOA\n"},
         {"M FM 15000", {}, "RPRT -9\n"},                       // no FM below 10 m, as the mode key
         {"X USB -1", {"MD2", "SH07"}, "RPRT 0\n"},
         {"T 3", {"TX1"}, "RPRT 0\n"},                          // data
