@@ -318,11 +318,13 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
         {"M FM 15000", {}, "RPRT -9\n"},                       // no FM below 10 m, as the mode key
         {"X USB -1", {"MD2", "SH07"}, "RPRT 0\n"},
         {"T 3", {"TX1"}, "RPRT 0\n"},                          // data
-        {"l SWR", {"RM1", "RM"}, "1.500000\n"},                // the SWR key's scale: 6 dots are 1.5
+        {"l SWR", {"RM"}, "1.500000\n"},                       // the SWR key's scale: 6 dots are 1.5
     }, askLine, sentNow);
-    // The ALC meter answers its own selection, its count of 30 dots moving with the voice.
+    // The ALC meter's count of 30 dots moves with the voice. This radio
+    // gives all its meters at once: nothing needs selecting.
+    fake::advance(1000);
     const std::string alc = ask("l ALC");
-    EXPECT_EQ(sent(), std::vector<std::string>{"RM3"});
+    EXPECT_EQ(sent(), std::vector<std::string>{"RM"});
     EXPECT_EQ(alc, std::to_string(radio.state.alcCount / 30.0) + "\n");
     expectRows({
         {"T 0", {"RX"}, "RPRT 0\n"},
@@ -369,6 +371,55 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
         {"b CQ", {}, "RPRT -11\n"},
         {"L AF 1", {"AG0255"}, "RPRT 0\n"},
     }, askLine, sentNow);
+}
+
+// Each model's meters in its own numbers and form: selected (or switched on)
+// where "RM" reads one meter, the tune sequence's SWR selected again after
+// another is read; while receiving, no reading is a reading of 0.
+TEST_F(NetMapping, EachModelsMetersInItsOwnNumbersAndForm) {
+    using Sent = std::vector<std::string>;
+    struct Case {
+        const char* model;
+        Sent swr, alc, alcWhileTuning;
+    };
+    for (const Case& c : {
+             Case{"019", {"RM1", "RM"}, {"RM3", "RM"}, {"RM3", "RM", "RM1"}},
+             Case{"020", {"RM1", "RM"}, {"RM3", "RM"}, {"RM3", "RM", "RM1"}},
+             Case{"022", {"RM21", "RM"}, {"RM11", "RM"}, {"RM11", "RM", "RM21"}},
+             Case{"024", {"RM21", "RM"}, {"RM11", "RM"}, {"RM11", "RM", "RM21"}},
+             Case{"021", {"RM"}, {"RM"}, {"RM"}},
+         }) {
+        vradio::ModelSpec spec;
+        ASSERT_TRUE(vradio::parseModel(c.model, spec));
+        radio = vradio::VirtualRadio(spec, 1);
+        radioState.rigModel = spec.id;
+        radio.state.swrCount = 12;
+        auto read = [this](const char* line) {
+            fake::advance(1000);  // past the time a level read is kept
+            return ask(line);
+        };
+        EXPECT_EQ(read("l SWR"), "1.000000\n") << c.model;  // receiving: nothing reflected
+        EXPECT_EQ(sent(), c.swr) << c.model;
+        EXPECT_EQ(ask("T 1"), "RPRT 0\n");
+        sent();
+        EXPECT_EQ(read("l SWR"), "2.000000\n") << c.model;
+        EXPECT_EQ(sent(), c.swr) << c.model;
+        const std::string alc = read("l ALC");
+        EXPECT_EQ(alc, std::to_string(radio.state.alcCount / 30.0) + "\n") << c.model;
+        EXPECT_GT(radio.state.alcCount, 0);
+        EXPECT_EQ(sent(), c.alc) << c.model;
+        radioState.tuning = 1;
+        read("l ALC");
+        EXPECT_EQ(sent(), c.alcWhileTuning) << c.model;
+        radioState.tuning = 0;
+        // A radio that gives no reading: 0 while receiving, an error while sending.
+        radio.setSilent(true);
+        EXPECT_EQ(read("l ALC"), "RPRT -6\n") << c.model;
+        EXPECT_EQ(ask("T 0"), "RPRT 0\n");
+        EXPECT_EQ(read("l ALC"), "0.000000\n") << c.model;
+        radio.setSilent(false);
+        sent();
+    }
 }
 
 // A poll answer that the client's read takes in is the poll's: it is
