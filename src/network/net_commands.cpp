@@ -117,6 +117,13 @@ NetServed servedNow() {
     }
     s.morse = radioSendsCwText();
     s.powerSwitch = powerSwitchAllowed();
+    // A client told of bands the radio lacks sends it there (a satellite
+    // program's 2 m downlink to an HF radio).
+    const ModelRow& model = modelRow(radioState.rigModel);
+    for (int i = 0; i < kModelRanges; ++i) {
+        s.receive[i] = model.receive[i];
+        s.transmit[i] = model.transmit[i];
+    }
     return s;
 }
 

@@ -159,10 +159,15 @@ TEST(RigctldProtocol, AnswerForms) {
     served.modes = kNetModeLsb | kNetModeUsb | kNetModeCw;
     served.getLevels = netLevelBit(kNetLevelSwr) | netLevelBit(kNetLevelStrength);
     served.morse = true;
+    served.receive[0] = {30000, 59999999};
+    served.transmit[0] = {1800000, 52000000, 100000, 25000};
     const std::string dump = netDumpState(served);
     EXPECT_EQ(dump.substr(0, 6), "1\n2\n0\n");
     EXPECT_EQ(dump.substr(dump.size() - 5), "done\n");
-    EXPECT_NE(dump.find("30000.000000 60000000.000000 0xe -1 -1 0x3 0x1\n"), std::string::npos);
+    // Each list ended by an empty range; no AM range without AM.
+    EXPECT_NE(dump.find("\n30000.000000 59999999.000000 0xe -1 -1 0x3 0x1\n0 0 0 0 0 0 0\n"
+                        "1800000.000000 52000000.000000 0xe 5000 100000 0x3 0x1\n0 0 0 0 0 0 0\n"),
+              std::string::npos);
     EXPECT_NE(dump.find("\n0x50000000\n"), std::string::npos);  // SWR and STRENGTH read
     EXPECT_EQ(dump.find("0x1 6000"), std::string::npos);           // no AM filter without AM
     EXPECT_EQ(netAnswer(parseNetLine("\\dump_state"), kRprtOk, dump), dump);
@@ -420,6 +425,26 @@ TEST_F(NetMapping, EachModelsMetersInItsOwnNumbersAndForm) {
         radio.setSilent(false);
         sent();
     }
+}
+
+// \dump_state tells a client the bands of the radio behind the port: no
+// 2 m or 70 cm for an HF radio, and each model's own power.
+TEST_F(NetMapping, DumpStateGivesTheConnectedModelsRanges) {
+    radioState.rigModel = kTs590sgModel;
+    std::string dump = ask("\\dump_state");
+    EXPECT_NE(dump.find("\n30000.000000 59999999.000000 0x2f -1 -1 0x3 0x1\n0 0 0 0 0 0 0\n"), std::string::npos);
+    EXPECT_NE(dump.find("\n1800000.000000 52000000.000000 0x1 5000 25000 0x3 0x1\n0 0 0 0 0 0 0\n"),
+              std::string::npos);
+    EXPECT_EQ(dump.find("144000000"), std::string::npos);
+    radioState.rigModel = kTs2000Model;
+    dump = ask("\\dump_state");
+    for (const char* range : {"\n142000000.000000 152000000.000000 0x2f -1 -1",
+                              "\n144000000.000000 148000000.000000 0x2e 5000 100000",
+                              "\n430000000.000000 450000000.000000 0x1 5000 12500"})
+        EXPECT_NE(dump.find(range), std::string::npos) << range;
+    radioState.rigModel = kTs990sModel;
+    EXPECT_NE(ask("\\dump_state").find("\n1800000.000000 54000000.000000 0x2e 5000 200000 0x3 0x1\n"),
+              std::string::npos);
 }
 
 // A poll answer that the client's read takes in is the poll's: it is
