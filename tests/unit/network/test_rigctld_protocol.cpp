@@ -16,6 +16,7 @@
 #include "platform/platform_fake.h"
 #include "radio/cw_text.h"
 #include "radio/radio_state.h"
+#include "session/announce.h"
 #include "session/poll.h"
 #include "session/session_state.h"
 #include "test_cat_radio.h"
@@ -445,6 +446,36 @@ TEST_F(NetMapping, DumpStateGivesTheConnectedModelsRanges) {
     radioState.rigModel = kTs990sModel;
     EXPECT_NE(ask("\\dump_state").find("\n1800000.000000 54000000.000000 0x2e 5000 200000 0x3 0x1\n"),
               std::string::npos);
+}
+
+// At the level "all" a program's change is spoken once it has stopped
+// changing: a stream of steps (a Doppler correction, 1 Hz a second) is
+// never read out step by step.
+TEST_F(NetMapping, AProgramsStreamOfStepsIsSpokenOnceItStops) {
+    sessionState.announceLevel = kAnnounceAll;
+    radioState.band = 6;
+    radio.state.vfoA = 14074000;
+    auto ticks = [this](int ms) {
+        std::vector<std::string> said;
+        for (int t = 0; t < ms; t += 50) {
+            fake::advance(50);
+            event(kEventTick);
+            for (const std::string& p : fake::takePrompts())
+                if (p != "delay") said.push_back(p);
+        }
+        return said;
+    };
+    ticks(1000);
+    acceptHeardState();
+    for (int step = 1; step <= 6; ++step) {
+        EXPECT_EQ(ask("F " + std::to_string(14074000 + step)), "RPRT 0\n");
+        EXPECT_EQ(ticks(1000), std::vector<std::string>{}) << step;
+    }
+    EXPECT_EQ(ticks(3000), (std::vector<std::string>{"1", "4", "point", "0", "7", "4", "0", "0", "6", "mhz"}));
+    EXPECT_EQ(ticks(3000), std::vector<std::string>{});
+    // A change at the radio's own dial is still spoken after half a second.
+    radio.setFrequency('A', 14100000);
+    EXPECT_FALSE(ticks(1000).empty());
 }
 
 // A poll answer that the client's read takes in is the poll's: it is
