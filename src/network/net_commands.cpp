@@ -222,6 +222,13 @@ void tuneWorkingFrequency(long long hz) {
 long long workingFrequency() {
     const auto& N = netState;
     if (N.setWorkingAtMs >= 0 && platTickMs() - N.setWorkingAtMs < kSettingSettlesMs) return N.setWorkingHz;
+    // A key or another program has just sent a frequency that the radio has
+    // not reported back yet: that one is where the radio is, so a client
+    // polling meanwhile never reads the one before and sends it back.
+    if (catState.freqReportSuperseded == 1) {
+        const std::string sent = frequencyField(radioState.splitState > 0);
+        if (static_cast<int>(sent.size()) == kFreqDigits && allDigits(sent)) return textInt(sent);
+    }
     return radioState.freqHz;
 }
 
