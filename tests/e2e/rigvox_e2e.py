@@ -305,7 +305,8 @@ _prompt_seconds = {}
 
 def prompt_seconds(name):
     """How long the built recording of a prompt name sounds (0 when there
-    is none), the time the program is held when it plays it waiting."""
+    is none): the speech log names a prompt as it begins, and the next one
+    begins when it has ended."""
     if name not in _prompt_seconds:
         file = name.lower()
         dot = file.rfind(".")
@@ -648,15 +649,16 @@ class Session:
         wait_until(quiet, timeout, "the program to fall silent")
 
     def wait_for_silence(self, margin=0.25, timeout=30):
-        """Waits until the last prompt logged has had the time to sound to
-        its end (the program is held meanwhile) and `margin` seconds more
-        have passed without a new one; then, while the virtual radio logs
-        what it receives, until it has received two poll queries after
-        that. Only the program's idle loop sends those, so whatever the key
-        that spoke the prompt does after its speech has then been done,
-        however late a busy machine lets the program get to it. A radio that
-        logs nothing for half a second (silent, unplugged, not yet opened)
-        gives no such sign, and the time alone decides."""
+        """Waits until the speech has ended: prompts play from a queue and the
+        log names each as it begins, so the speech is over once the last
+        prompt logged has had the time to sound to its end and `margin`
+        seconds more have passed without a new one. Then, while the virtual
+        radio logs what it receives, until it has received two poll queries
+        since that prompt began: the loop is running, so what the key does
+        once its speech has sounded (TX after "tx on") has been done, however
+        late a busy machine lets the program get to it. A radio that logs
+        nothing for half a second (silent, unplugged, not yet opened) gives
+        no such sign, and the time alone decides."""
         log = self.path("speech.log")
         watch = {"said": None}
 

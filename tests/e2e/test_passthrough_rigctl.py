@@ -112,8 +112,8 @@ class PassThroughRigctl(unittest.TestCase):
             self.fail("rigctl is not installed (Debian package libhamlib-utils)")
 
     def test_plain_rigctl_reads_and_sets_frequency_and_mode_through_the_program(self):
-        # Quiet: the radio turned at its front panel below is read by rigctl;
-        # an announcement would hold the program while rigctl waits.
+        # Quiet: the radio turned at its front panel below is read by rigctl,
+        # and its words would only lengthen the test.
         config = config_text(port=1, speed=9600, bridge=2, debug=1, announce="quiet") + "TXLIMIT=2\r\n"
         with BridgeSession(config=config,
                            radio=["--smeter", "12", "--delay", "10"]) as s:
