@@ -69,9 +69,9 @@ void queueSound(const std::string& path, const std::string& name) {
     serviceSpeech();  // a sound that begins at once is logged at once
 }
 
-// Says the words of the collected names as one utterance. cuttable: said
-// without waiting (the help): the next waiting utterance, or a key
-// (silenceHelp), silences it; one cuttable after another is queued, as the
+// Says the words of the collected names as one utterance. cuttable: the
+// help, which the next utterance that is not help silences (a key stops
+// everything, stopSpeech); one cuttable after another is queued, as the
 // whole help's sentences are. A service that has gone gets one new
 // connection (it may have been restarted); failing that, the prompts speak
 // from now on, this utterance included, so nothing is lost.
