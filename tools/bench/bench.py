@@ -597,6 +597,11 @@ class SpeechClock:
                     self.words.extend((now, w) for w in lines if w)
             time.sleep(0.0002)
 
+    def since(self, t):
+        """The words that appeared at or after t, the reply pauses left out."""
+        with self.lock:
+            return [(at, w) for at, w in self.words if at >= t and w != "delay"]
+
     def first_after(self, t, timeout=5, skip=("delay",)):
         end = time.monotonic() + timeout
         while time.monotonic() < end:

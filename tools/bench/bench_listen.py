@@ -57,6 +57,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tests",
 sys.path.insert(0, HERE)
 
 import rigvox_e2e  # noqa: E402
+from bench import SpeechClock  # noqa: E402
 from rigvox_e2e import BUILD, POLLS, RigctlClient, Session, config_text, free_port  # noqa: E402
 from bench import X, connected_session  # noqa: E402
 from sink import RATE, NullSink, SinkError  # noqa: E402
@@ -222,45 +223,6 @@ class ListenSession(Session):
                 self.tap = None
             rigvox_e2e._stop_process(self.socat)
             self.socat = None
-
-
-class LogClock:
-    """The speech log as it grows, each prompt name with the moment it
-    appeared (the program writes it as the prompt starts); read every
-    2 ms."""
-
-    def __init__(self, path):
-        self.path = path
-        self.words = []
-        self.lock = threading.Lock()
-        self.stopping = False
-        self.thread = threading.Thread(target=self._watch, daemon=True)
-        self.thread.start()
-
-    def _watch(self):
-        offset, partial = 0, ""
-        while not self.stopping:
-            try:
-                with open(self.path, "rb") as f:
-                    f.seek(offset)
-                    data = f.read()
-            except OSError:
-                data = b""
-            now = time.monotonic()
-            if data:
-                offset += len(data)
-                *lines, partial = (partial + data.decode("latin-1")).split("\n")
-                with self.lock:
-                    self.words.extend((now, w.strip("\r")) for w in lines if w.strip("\r"))
-            time.sleep(0.002)
-
-    def since(self, t):
-        with self.lock:
-            return [(at, w) for at, w in self.words if at >= t and w != "delay"]
-
-    def close(self):
-        self.stopping = True
-        self.thread.join(2)
 
 
 class FPoller(threading.Thread):
@@ -542,7 +504,7 @@ def run(runs=3, parts=None, trials=3, idle_seconds=30):
                     try:
                         with ListenSession(sink, os.path.join(folder, "wave"), port) as s:
                             x = X(s.wait_for_window())
-                            clock = LogClock(s.path("speech.log"))
+                            clock = SpeechClock(s.path("speech.log"))
                             connected_session(s)
                             s.radio_control("freq A 14074000")
                             s.radio_control("mode 1")
