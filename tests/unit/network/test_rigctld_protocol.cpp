@@ -2,6 +2,7 @@
 // arguments, the exact text of each answer form; and the command mapping:
 // each client line, through the real interpreter, gives the radio its
 // Kenwood commands in the key's own form and the client Hamlib's answer.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -488,6 +489,26 @@ TEST_F(NetMapping, AClientsReleaseGoesOutWhenTheRadioHasStoppedAnswering) {
     sessionState.connected = 0;  // the poll has heard nothing for two seconds
     expectRows({{"F 14074000", {}, "RPRT -6\n"}, {"T 0", {"RX"}, "RPRT 0\n"}}, askLine, sentNow);
     EXPECT_EQ(radioState.txState, 0);
+}
+
+// A frequency a key has sent is what a client reads until the radio reports
+// it: a client that read the old one would take the operator's tuning for
+// its own and send its own back (a satellite tracker's Doppler).
+TEST_F(NetMapping, AFrequencyAKeyJustSentIsWhatAClientReads) {
+    radioState.bandCoverage = "7";
+    for (int key : std::vector<int>{'E', '1', '4', kVkPeriod, '0', '7', '4', kVkEnter}) {
+        keysState.eventParam = key;
+        event(kEventKeyDown);
+        event(kEventKeyUp);
+    }
+    const std::vector<std::string> commands = sent();
+    ASSERT_NE(std::find(commands.begin(), commands.end(), "FA00014074000"), commands.end());
+    EXPECT_EQ(radioState.freqHz, 7100000);  // the radio has not reported it yet
+    EXPECT_EQ(ask("f"), "14074000\n");
+    event(kEventTick);  // the poll asks, the radio answers, the report is taken
+    event(kEventTick);
+    EXPECT_EQ(radioState.freqHz, 14074000);
+    EXPECT_EQ(ask("f"), "14074000\n");
 }
 
 TEST_F(NetMapping, APollAnswerTakenInByAClientsReadGoesToThePoll) {
