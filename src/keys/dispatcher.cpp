@@ -643,7 +643,12 @@ void handleEvent() {
     auto& K = keysState;
     serviceSpeech();
     switch (K.eventKind) {
-        case kEventClose: keysState.running = 0; break;
+        case kEventClose:
+            // Closing is the operator's last key: what was still being said
+            // is not heard out before the program ends.
+            stopSpeech();
+            keysState.running = 0;
+            break;
         case kEventKeyDown:
             keyDown();
             sendTransmitAfterSpeech();  // at once where nothing is left to sound
