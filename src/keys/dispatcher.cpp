@@ -246,27 +246,27 @@ void explainKey() {
     if (catState.debugLog == 1) logKey();
     normaliseKey();
     if (isLetter('H')) {
-        playPrompt("help", false);
+        playHelp("help");
         K.wholeHelpNext = 0;
         return;
     }
     const char* prompt = keyHelpPrompt(K.keyCode);
-    playPrompt(prompt != nullptr ? prompt : "keynone", false);
+    playHelp(prompt != nullptr ? prompt : "keynone");
 }
 
 // The whole help goes on: once the sentence before has sounded, the next
-// key's help, until the last. Each sentence is a prompt of its own, started
-// without waiting, so keys and the poll go on meanwhile.
+// key's help, until the last. One sentence at a time is queued, so a long
+// help is never held in memory whole.
 void readWholeHelp() {
     auto& K = keysState;
-    if (K.wholeHelpNext < 0 || platSoundPlaying()) return;
+    if (K.wholeHelpNext < 0 || speechBusy()) return;
     const char* sentence = keyHelpSentence(K.wholeHelpNext);
     if (sentence == nullptr) {
         K.wholeHelpNext = -1;
         return;
     }
     ++K.wholeHelpNext;
-    playPrompt(sentence, false);
+    playHelp(sentence);
 }
 
 }  // namespace
@@ -582,13 +582,18 @@ void keyDown() {
     auto& C = catState;
     auto& K = keysState;
     auto& R = radioState;
-    K.wholeHelpNext = -1;  // any key ends the whole help
-    silenceHelp();
     // Shift is followed even while another key is held: it turns "/" into "?".
     if (K.eventParam == kVkShift) K.shiftHeld = 1;
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
+    // A key silences what is being said, the whole help included, as a
+    // screen reader does: the operator has moved on, and the key's own
+    // answer starts at once. A modifier alone is not yet a key.
+    if (!isModifierKey()) {
+        K.wholeHelpNext = -1;
+        stopSpeech();
+    }
     // After H the next key is explained, not run, whatever state it meets.
     if (K.helpPending == 1 && !isModifierKey()) {
         explainKey();
@@ -615,7 +620,7 @@ void keyDown() {
     // H works without a radio and changes nothing: the next key is explained.
     if (isLetter('H')) {
         K.helpPending = 1;
-        playPrompt("helpkey", false);
+        playHelp("helpkey");
         return;
     }
     // A tone entry that got no digit is abandoned by the first other key.
@@ -623,14 +628,25 @@ void keyDown() {
     runKeyChain();
 }
 
+// What waits for the speech before it: the transmitter keyed once "tx on"
+// has sounded, the whole help's next sentence, and an announcement (which
+// waits while the whole help is read: it was asked for).
+void afterSpeech() {
+    sendTransmitAfterSpeech();
+    readWholeHelp();
+    announceSettledChanges(keysState.wholeHelpNext >= 0);
+}
+
 }  // namespace
 
 void handleEvent() {
     auto& K = keysState;
+    serviceSpeech();
     switch (K.eventKind) {
         case kEventClose: keysState.running = 0; break;
         case kEventKeyDown:
             keyDown();
+            sendTransmitAfterSpeech();  // at once where nothing is left to sound
             // A key cancels what waits to be announced: it spoke for itself,
             // or the operator has moved on.
             acceptHeardState();
@@ -641,14 +657,14 @@ void handleEvent() {
             break;
         case kEventTick:
             pollTick();
+            continueTune();
             // The limit says "transmit off" as Space does: heard, as a key is.
             if (limitProgramTransmission()) acceptHeardState();
             answerMorseWaits();
             sendNetAnswers();
-            readWholeHelp();
-            // Waits while the whole help is read: it was asked for.
-            announceSettledChanges(K.wholeHelpNext >= 0);
+            afterSpeech();
             break;
+        case kEventSound: afterSpeech(); break;
         case kEventNetwork: serveNetClients(); break;
         default: break;
     }

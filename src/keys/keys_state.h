@@ -1,6 +1,7 @@
 // State of the key dispatcher and of the multi-key commands it starts.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // adjustTarget values: the multi-key entry pending, and the control the Up
@@ -20,8 +21,16 @@ enum AdjustTarget {
     kTargetExtended = 14,
 };
 
+// The timed parts of the tune sequence, taken on the tick while the loop
+// goes on.
+enum class TuneStep {
+    kNone,          // nothing waits
+    kTunerRunning,  // the tuner was started with a time to tune; the carrier follows
+    kAfterReceive,  // "RX" sent at the end; the power goes back after the radio's pause
+};
+
 struct KeysState {
-    int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close, 32771 network input
+    int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close, 32771 network input, 32772 sound
     int eventParam = 0;       // virtual-key code of a key event
     int keyCode = 0;          // key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up
@@ -37,6 +46,8 @@ struct KeysState {
     std::string menuValue;    // extended-menu value digits
     int cwMessageOpen = 0;    // 1 from J to the Enter that sends the message or the key that ends it
     std::string cwMessage;    // the CW message typed so far (at most kCwTextCapacity characters)
+    TuneStep tuneStep = TuneStep::kNone;  // set by tuneKey, taken by continueTune
+    std::int64_t tuneStepDueMs = 0;       // platform clock when tuneStep is due
     int running = 1;          // message loop runs while not 0 (quit key, close box clear it)
 };
 

@@ -9,6 +9,7 @@
 #include "keys/dispatcher.h"
 #include "keys/keys_state.h"
 #include "link/exchange.h"
+#include "platform/platform.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
 #include "radio/panel.h"
@@ -18,12 +19,31 @@
 
 namespace {
 
-constexpr int kTimedTunePauses = 21; // pauses given to the tuner with tunerMode 2
-constexpr int kAfterTunePauses = 5;  // pauses after "RX" before the power goes back
+constexpr int kTimedTunePauses = 21; // reply pauses given to the tuner with tunerMode 2
+constexpr int kAfterTunePauses = 5;  // reply pauses after "RX" before the power goes back
 
-// End of the tune sequence: back to receive, power and mode restored.
+// A step of the tune sequence, due that many reply pauses from now.
+void scheduleTuneStep(TuneStep step, int pauses) {
+    auto& K = keysState;
+    K.tuneStep = step;
+    K.tuneStepDueMs = platTickMs() + static_cast<std::int64_t>(pauses) * replyPauseMs();
+}
+
+// The carrier: 5 W of AM keyed by command.
+void sendTuneCarrier() {
+    sendText("PC005");
+    sendText("MD5");
+    sendText("TX2");
+}
+
+// End of the tune sequence: back to receive, power and mode restored after
+// the radio's pause.
 void tuneOff() {
     auto& R = radioState;
+    auto& K = keysState;
+    // A tuner still tuning is stopped: a carrier must always have its way out.
+    if (K.tuneStep == TuneStep::kTunerRunning) sendText("AC110");
+    K.tuneStep = TuneStep::kNone;
     R.tuning = 0;
     playPrompt("off");
     if (R.swrSpeech == 2) R.swrSpeech = 1;
@@ -33,8 +53,8 @@ void tuneOff() {
     }
     if (!reducedFeatureRadio()) {
         sendText("RX");
-        for (int i = 0; i < kAfterTunePauses; ++i) waitForReply();
-        sendPower(false);  // the power goes back silently after tuning
+        scheduleTuneStep(TuneStep::kAfterReceive, kAfterTunePauses);
+        return;
     }
     setMode(true);
 }
@@ -52,13 +72,14 @@ void tuneKey() {
         }
         if (R.tuning == 1) return tuneOff();
         R.tuning = 1;
+        keysState.tuneStep = TuneStep::kNone;
         playPrompt("on");
         if (R.tunerMode == 0 || R.tunerMode == 2) {
             sendText("AC111");  // start the automatic tuner
             if (R.tunerMode == 0) return;
-            for (int i = 0; i < kTimedTunePauses; ++i) waitForReply();
-            playPrompt("ok");
-            sendText("AC110");
+            // The tuner's time runs on the tick: keys and the poll go on.
+            scheduleTuneStep(TuneStep::kTunerRunning, kTimedTunePauses);
+            return;
         }
     }
     if (R.tunerMode == 1 && R.tunerState == 0) {
@@ -67,17 +88,27 @@ void tuneKey() {
     }
     // The carrier: 5 W of AM keyed by command, or CW keyed by the operator
     // on the reduced radio.
-    if (!reducedFeatureRadio()) {
-        sendText("PC005");
-        sendText("MD5");
-        sendText("TX2");
-        return;
-    }
+    if (!reducedFeatureRadio()) return sendTuneCarrier();
     if (R.tuning == 1) return tuneOff();
     R.tuning = 1;
     playPrompt("on");
     sendText("MD3");
     playPrompt("presskey");
+}
+
+void continueTune() {
+    auto& K = keysState;
+    if (K.tuneStep == TuneStep::kNone || platTickMs() < K.tuneStepDueMs) return;
+    const TuneStep step = K.tuneStep;
+    K.tuneStep = TuneStep::kNone;
+    if (step == TuneStep::kTunerRunning) {
+        playPrompt("ok");
+        sendText("AC110");
+        sendTuneCarrier();
+        return;
+    }
+    sendPower(false);  // the power goes back silently after tuning
+    setMode(true);
 }
 
 void toneKey() {

@@ -4,6 +4,9 @@
 // T: the tune sequence by tunerMode (0 automatic tuner, 1 carrier only,
 // 2 timed tuning then carrier); a second T ends it, restoring power and mode.
 void tuneKey();
+// On every tick: the tune sequence's timed step once it is due (the carrier
+// after the tuner's time; the power and mode back after "RX").
+void continueTune();
 // I in FM: opens a tone entry ("ec"), or switches the tone off ("CT0").
 void toneKey();
 // Enter with ctcssOn 1 and no frequency entry: a two-digit tone number up

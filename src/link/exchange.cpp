@@ -106,7 +106,7 @@ void waitForReply() {
     notePrompt("delay");
     const std::string letters = C.awaitedLetters;
     C.awaitedLetters.clear();  // a second pause in a row waits out its whole length
-    const int pauseMs = platWavDurationMs(promptPath("delay"));
+    const int pauseMs = replyPauseMs();
     const std::int64_t start = platTickMs();
     // Time left of the pause. The clock counts whole milliseconds: one more
     // keeps a pause woken by other text from ending short of its length.
@@ -128,6 +128,8 @@ void waitForReply() {
         waitMs = remaining();
     }
 }
+
+int replyPauseMs() { return platWavDurationMs(promptPath("delay")); }
 
 void readReply() {
     auto& C = catState;

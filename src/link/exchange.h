@@ -22,6 +22,8 @@ void setSimulator(SimulatedAnswer answer);
 // lasts the whole length. Bytes that arrive meanwhile are held for the next
 // read.
 void waitForReply();
+// The whole length of the reply pause (delay.wav) in milliseconds.
+int replyPauseMs();
 // Fills replyText with what the radio has sent: what a pause held, then what
 // waits on the port (or the simulator's answer); logs "RX=". Never waits.
 void readReply();

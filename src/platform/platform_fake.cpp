@@ -158,24 +158,41 @@ bool platWaitEvent(int& kind, int& param) {
     return true;
 }
 
-void platPlayWav(const std::string& path, bool wait) {
-    g.prompts.push_back({path, wait, g.nowMs});
-    const std::string key = fake::lower(path);
-    g.asyncEndsMs = 0;  // any new sound cuts off one started without waiting
-    if (g.missingWavs.count(key)) return;
-    auto it = g.wavMs.find(key);
-    if (it == g.wavMs.end()) return;
-    if (wait)
-        g.nowMs += it->second;
-    else
-        g.asyncEndsMs = g.nowMs + it->second;
+namespace {
+void updateSounds() { g.sounds.update(g.nowMs, SoundQueue::kNoDevice); }
+}  // namespace
+
+int platSoundQueue(const std::string& path) {
+    int durationMs = 0;
+    if (!path.empty()) {
+        g.prompts.push_back({path, g.nowMs});
+        const std::string key = fake::lower(path);
+        auto it = g.wavMs.find(key);
+        if (!g.missingWavs.count(key) && it != g.wavMs.end()) durationMs = it->second;
+    }
+    g.sounds.add(g.nowMs, durationMs, 0);
+    updateSounds();
+    return durationMs;
 }
 
-bool platSoundPlaying() { return g.nowMs < g.asyncEndsMs; }
+std::int64_t platSoundStarted() {
+    updateSounds();
+    return g.sounds.started();
+}
+
+bool platSoundBusy() {
+    updateSounds();
+    return g.sounds.busy();
+}
+
+void platSoundStop() {
+    if (g.sounds.busy()) ++g.soundStops;
+    g.sounds.stop(g.nowMs);
+}
 
 int platWavDurationMs(const std::string& path) {
     const std::string key = fake::lower(path);
-    g.prompts.push_back({path, true, g.nowMs});
+    g.prompts.push_back({path, g.nowMs});
     if (g.missingWavs.count(key)) return 0;
     auto it = g.wavMs.find(key);
     return it == g.wavMs.end() ? 0 : it->second;

@@ -1,7 +1,7 @@
 // Test control of the fake platform backend: tests feed it events, serial
 // bytes, files, WAV durations and faults, and read back what the program
-// printed, played and wrote. Time is virtual: it moves only when a waiting
-// prompt plays or a test advances it.
+// printed, played and wrote. Time is virtual: it moves only when a test
+// advances it (or a reply pause waits for bytes due later).
 #pragma once
 
 #include <cstdint>
@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound_queue.h"
+
 namespace fake {
 
 struct Prompt {
-    std::string path;  // as passed to platPlayWav, e.g. "wave/on.wav"
-    bool wait;
-    std::int64_t atMs; // virtual time when it started
+    std::string path;  // as passed to platSoundQueue, e.g. "wave/on.wav"
+    std::int64_t atMs; // virtual time when it was queued
 };
 
 // A text handed to the system's speech.
@@ -99,12 +100,13 @@ struct State {
     bool speechCancelled = false;              // platSpeechCancel since the last say
     int speechCancels = 0;                     // platSpeechCancel calls on an open connection
     // lower-case path -> duration; absent = 0 ms. A duration asked for with
-    // platWavDurationMs is recorded among the prompts as a waiting one: the
+    // platWavDurationMs is recorded among the prompts too: the
     // reply pause asks for the length of "delay" and spends it watching the
     // radio port, and tests hear it in the spoken order.
     std::map<std::string, int> wavMs;
     std::set<std::string> missingWavs;         // lower-case paths that sound nothing
-    std::int64_t asyncEndsMs = 0;              // when the sound started without waiting ends
+    SoundQueue sounds;                         // what is queued, by the virtual clock
+    int soundStops = 0;                        // platSoundStop calls that silenced something
     // serial ports by number (handle = number)
     std::map<int, Port> ports;
     std::vector<Arrival> arrivals;             // feedAfter: delivered when the clock reaches them

@@ -7,6 +7,7 @@
 #include "platform/font_cache.h"
 #include "platform/platform_real.h"
 #include "platform/printed_texts.h"
+#include "platform/sound_queue.h"
 #include "platform/tick_timer.h"
 
 #include <SDL.h>
@@ -64,8 +65,7 @@ struct Backend {
     bool audioFailed = false;       // no usable device: waiting prompts sleep
     SDL_AudioDeviceID audio = 0;    // 0 = closed (resting, or never opened)
     SDL_AudioSpec audioSpec{};
-    bool asyncSounding = false;     // the last prompt was started without waiting
-    std::int64_t soundEndsMs = 0;   // when the last prompt queued has all sounded
+    SoundQueue sounds;              // what is queued, in bytes of the device's queue
     bool cleanupRegistered = false;
 };
 Backend b;
@@ -304,7 +304,6 @@ bool ensureAudio() {
         b.audioFailed = true;
         return false;
     }
-    b.asyncSounding = false;
     SDL_PauseAudioDevice(b.audio, 0);
     return true;
 }
@@ -313,7 +312,7 @@ bool ensureAudio() {
 // kAudioRestAfterMs). Pausing is not enough: SDL's audio thread goes on
 // feeding silence to a paused device.
 void restAudioWhenIdle() {
-    if (b.audio == 0 || platTickMs() < b.soundEndsMs + kAudioRestAfterMs) return;
+    if (b.audio == 0 || b.sounds.busy() || platTickMs() < b.sounds.endsMs() + kAudioRestAfterMs) return;
     if (SDL_GetQueuedAudioSize(b.audio) > 0) return;
     SDL_CloseAudioDevice(b.audio);
     b.audio = 0;
@@ -374,42 +373,16 @@ std::vector<Uint8> convertForDevice(const Wav& wav) {
     return out;
 }
 
-// Holds the program until the queued prompt has all but sounded: it returns
-// once no more than one device buffer of it is left in the queue, so the next
-// prompt of a sentence is queued behind the last of this one and follows it
-// without a gap (the device takes the queue a buffer at a time, and a queue
-// that ran dry would be made up with silence). A driver that swallows audio
-// at once (the dummy driver) still makes the prompt take about its length,
-// and a device that stopped consuming cannot hold the program for ever.
-void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
-    const SDL_AudioSpec& d = b.audioSpec;
-    const std::int64_t bufferMs = d.freq > 0 ? std::int64_t(d.samples) * 1000 / d.freq : 0;
-    const std::int64_t soonest = startMs + std::max<std::int64_t>(0, durationMs - 2 * bufferMs);
-    const std::int64_t latest = startMs + durationMs + 1000;
-    const int frameBytes = SDL_AUDIO_BITSIZE(d.format) / 8 * d.channels;
-    const std::int64_t bytesPerSecond = std::int64_t(frameBytes) * d.freq;
-    const Uint32 bufferBytes = static_cast<Uint32>(d.samples) * static_cast<Uint32>(frameBytes);
-    for (;;) {
-        const std::int64_t now = platTickMs();
-        const Uint32 queued = SDL_GetQueuedAudioSize(b.audio);
-        if (queued <= bufferBytes && now >= soonest) return;
-        if (now >= latest) {
-            SDL_ClearQueuedAudio(b.audio);
-            return;
-        }
-        // Asleep while the queue holds more than two buffers, for three
-        // quarters of the time it should take to get there (a device may
-        // take its buffers a little faster than its rate says); then watched
-        // closely, since it may take the next buffer at any moment.
-        std::int64_t sleep = soonest - now;
-        if (queued > 2 * bufferBytes && bytesPerSecond > 0)
-            sleep = std::int64_t(queued - 2 * bufferBytes) * 750 / bytesPerSecond;
-        else if (queued > bufferBytes)
-            sleep = 1;
-        sleep = std::clamp<std::int64_t>(sleep, 1, latest - now);
-        SDL_Delay(static_cast<Uint32>(sleep));
-    }
+// The bytes the device has taken of all ever queued (everything when there
+// is no device).
+std::uint64_t soundBytesTaken() {
+    if (b.audio == 0) return SoundQueue::kNoDevice;
+    const std::uint64_t waiting = SDL_GetQueuedAudioSize(b.audio);
+    const std::uint64_t added = b.sounds.unitsAdded();
+    return waiting < added ? added - waiting : 0;
 }
+
+void updateSounds() { b.sounds.update(platTickMs(), soundBytesTaken()); }
 
 }  // namespace
 
@@ -559,6 +532,24 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
     return false;
 }
 
+// True once for each round of changes in the sound queue: a sound began,
+// or the last one ended.
+bool soundChanged() {
+    updateSounds();
+    return b.sounds.takeChange();
+}
+
+// Time to the next tick or the next change in the sound queue, whichever
+// comes first; -1 for neither.
+std::int64_t msUntilWake() {
+    const std::int64_t now = platTickMs();
+    const std::int64_t tick = b.timer.msUntilDue(now);
+    const std::int64_t sound = b.sounds.msUntilChange(now);
+    if (tick < 0) return sound;
+    if (sound < 0) return tick;
+    return std::min(tick, sound);
+}
+
 }  // namespace
 
 bool platWaitEvent(int& kind, int& param) {
@@ -574,7 +565,12 @@ bool platWaitEvent(int& kind, int& param) {
         if (!b.timer.running()) return false;
         for (;;) {
             if (closeRequest()) return true;
-            const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+            if (soundChanged()) {
+                kind = kEventSound;
+                param = 0;
+                return true;
+            }
+            const std::int64_t wait = msUntilWake();
             if (wait > 0 && (platreal::netInputHeld() || waitSockets(-1, wait))) {
                 kind = kEventNetwork;
                 param = 0;
@@ -615,12 +611,17 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
+        if (soundChanged()) {
+            kind = kEventSound;
+            param = 0;
+            return true;
+        }
         // The handler has finished drawing: show it, then sleep until the
-        // next event, the next tick or a client's input (a socket with input
-        // waiting ends the sleep at once).
+        // next event, the next tick, the next sound's start or end, or a
+        // client's input (a socket with input waiting ends the sleep at once).
         if (b.dirty) present();
         restAudioWhenIdle();
-        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        const std::int64_t wait = msUntilWake();
         const bool x11 = b.window && b.displayFd >= 0;
         if (x11 && mustPump()) {
             // Drawing may have read events into Xlib's own queue, where
@@ -680,40 +681,36 @@ bool platWaitEvent(int& kind, int& param) {
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
 
-void platPlayWav(const std::string& path, bool wait) {
-    // What was drawn before a spoken answer should be on screen while it
-    // is spoken.
-    if (wait && b.dirty) present();
+int platSoundQueue(const std::string& path) {
+    updateSounds();
     Wav wav;
-    if (!loadWav(path, wav)) return;
-    const std::int64_t durationMs = wav.durationMs();
-    if (!ensureAudio()) {
-        // No sound device (headless machine): a waiting prompt still takes
-        // its time, because the reply pause depends on it.
-        if (wait && durationMs > 0) SDL_Delay(static_cast<Uint32>(durationMs));
-        return;
-    }
-    const std::vector<Uint8> sound = convertForDevice(wav);
-    // At most one prompt sounds at a time: a new one cuts off one started
-    // without waiting (the help text). A waiting prompt has left at most a
-    // buffer of its end, which the next prompt of the sentence follows.
-    if (b.asyncSounding) {
-        SDL_ClearQueuedAudio(b.audio);
-        b.soundEndsMs = 0;
-    }
-    b.asyncSounding = !wait;
-    if (sound.empty()) return;
-    const std::int64_t startMs = platTickMs();
-    // Queued behind what is left of the previous prompt, at most a buffer.
-    b.soundEndsMs = std::max(b.soundEndsMs, startMs) + durationMs;
-    if (SDL_QueueAudio(b.audio, sound.data(), static_cast<Uint32>(sound.size())) != 0) {
-        if (wait) SDL_Delay(static_cast<Uint32>(durationMs));
-        return;
-    }
-    if (wait) waitForPlayback(startMs, durationMs);
+    const std::int64_t durationMs = !path.empty() && loadWav(path, wav) ? wav.durationMs() : 0;
+    std::vector<Uint8> sound;
+    if (durationMs > 0 && ensureAudio()) sound = convertForDevice(wav);
+    // Behind whatever the device still holds, so a sentence is one sound.
+    // A sound the device cannot take still takes its time by the schedule.
+    std::uint64_t bytes = 0;
+    if (!sound.empty() && SDL_QueueAudio(b.audio, sound.data(), static_cast<Uint32>(sound.size())) == 0)
+        bytes = sound.size();
+    b.sounds.add(platTickMs(), durationMs, bytes);
+    updateSounds();
+    return static_cast<int>(durationMs);
 }
 
-bool platSoundPlaying() { return b.audio != 0 && b.asyncSounding && platTickMs() < b.soundEndsMs; }
+std::int64_t platSoundStarted() {
+    updateSounds();
+    return b.sounds.started();
+}
+
+bool platSoundBusy() {
+    updateSounds();
+    return b.sounds.busy();
+}
+
+void platSoundStop() {
+    if (b.audio != 0) SDL_ClearQueuedAudio(b.audio);
+    b.sounds.stop(platTickMs());
+}
 
 // ---------------------------------------------------------------------------
 // [SECTION] Key codes and test views

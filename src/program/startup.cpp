@@ -173,6 +173,19 @@ void finishSpeaking() {
     if (catState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
 }
 
+// The last words ("quit", "cfgnf") are heard out before the program ends;
+// a key or another close request cuts them short, and a sound device that
+// stops taking sound cannot hold the program for ever.
+void hearLastWords() {
+    constexpr std::int64_t kLongestLastWordsMs = 10000;
+    const std::int64_t until = platTickMs() + kLongestLastWordsMs;
+    while (speechBusy() && platTickMs() < until) {
+        int kind = 0, param = 0;
+        if (!platWaitEvent(kind, param) || kind == kEventKeyDown || kind == kEventClose) break;
+    }
+    stopSpeech();
+}
+
 }  // namespace
 
 bool readConfiguration() {
@@ -240,6 +253,7 @@ void shutdownProgram() {
     if (R.txState != 0 || R.tuning == 1) {
         sendText("RX");
         R.txState = 0;
+        R.txAfterSpeech.clear();
         R.tuning = 0;
     }
     // Nor keying CW text it was given (with break-in, that transmits).
@@ -251,9 +265,11 @@ void shutdownProgram() {
     saveMemoryFile();
     closeNetPort();
     platWindowClose();
+    // The radio's pause: the last command reaches it before the port closes.
     if (radioState.powerSwitching == 1) sendClosingPowerCommand();
-    playPrompt("delay");
+    waitForReply();
     portClose(C.comPort);
+    hearLastWords();
     closeVoice();
     closeDebugLog();
     closeSpeechLog();
@@ -288,6 +304,7 @@ int runProgram(int simulator) {
 
     if (!configured && !firstStart()) {
         // Nothing else of start-up or shutdown runs: no file written.
+        hearLastWords();
         closeVoice();
         platWindowClose();
         closeSpeechLog();

@@ -54,6 +54,7 @@ struct RadioState {
     int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
     int tuning = 0;                       // 1 while the tune sequence runs
     int txState = 0;                      // 1 = transmitting (Space, a network client or the pass-through)
+    std::string txAfterSpeech;            // the transmit command Space keys once "tx on" has sounded; "" = none
     int parkedSwrSpeech = 0;              // swrSpeech kept while transmitting, given back on release
     std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet

@@ -172,17 +172,22 @@ void setTransmitState(bool on) {
         R.swrSpeech = R.parkedSwrSpeech;
         R.parkedSwrSpeech = 0;
         R.txState = 0;
+        R.txAfterSpeech.clear();  // a transmission not yet keyed never will be
     }
 }
 
 void toggleTransmit(bool spoken, const char* txCommand) {
     auto& R = radioState;
     if (R.txState == 0) {
+        setTransmitState(true);
         if (spoken) {
+            // Keyed once "tx on" has sounded, so the words are not sent on
+            // the air (sendTransmitAfterSpeech).
             playPrompt("tx");
             playPrompt("on");
+            R.txAfterSpeech = txCommand;
+            return;
         }
-        setTransmitState(true);
         sendText(txCommand);
     } else {
         setTransmitState(false);
@@ -192,6 +197,13 @@ void toggleTransmit(bool spoken, const char* txCommand) {
             playPrompt("off");
         }
     }
+}
+
+void sendTransmitAfterSpeech() {
+    auto& R = radioState;
+    if (R.txAfterSpeech.empty() || speechBusy()) return;
+    sendText(R.txAfterSpeech);
+    R.txAfterSpeech.clear();
 }
 
 bool limitProgramTransmission() {

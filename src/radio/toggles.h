@@ -31,6 +31,9 @@ void toggleMonitor(bool spoken);
 // SWR speech given back). txCommand is "TX" for the key; a network client
 // may ask for "TX0" (microphone) or "TX1" (data).
 void toggleTransmit(bool spoken, const char* txCommand = "TX");
+// Keys the transmitter Space asked for once the speech before it has
+// sounded (nothing while speech is queued, or when Space was pressed again).
+void sendTransmitAfterSpeech();
 // On every tick: a transmission another program started (txByProgramAtMs)
 // that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
 // with "RX" and "tx" "off"; returns true then. The operator's own

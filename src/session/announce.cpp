@@ -90,7 +90,7 @@ void announceSettledChanges(bool readoutRunning) {
     // waits for its end and is then spoken as it stands. The system's speech
     // does not tell when help said without waiting has ended: until a key
     // or a readout silences it, it may still be speaking.
-    if (readoutRunning || platSoundPlaying() || speechState.cutNext == 1) return;
+    if (readoutRunning || speechBusy()) return;
     if (R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
     // Without a radio there is nothing to tell; the connection sequence
     // speaks the state and makes it heard.

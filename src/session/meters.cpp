@@ -66,7 +66,10 @@ void handleSwrReply() {
     // characters below; it is not a meter count.
     if (countRead && !reducedFeatureRadio())
         putText(R.swrText, plainNumber(swrTenths(textInt(field))));
-    if (R.swrSpeech <= 0) return;
+    // A reading is spoken only when nothing else is: one that comes while
+    // speech sounds is kept, and the next reading after it is spoken, so
+    // the operator never hears a backlog of old ratios.
+    if (R.swrSpeech <= 0 || speechBusy()) return;
 
     if (reducedFeatureRadio()) {
         // This radio's reading is spoken from the reply's own characters.
@@ -91,7 +94,8 @@ void handleAlcReply() {
     if (findText(catState.replyText, "RM3") == 0 || R.alcAnnounce <= 0) return;
     const int reading = replyValue("RM3", kAlcPollOffset, kAlcPollLength, 0);
     if (reading > R.alcValue) R.alcValue = reading;
-    if (R.quietTicks > kAlcQuietTicks) speakAlc();
+    // The peak is kept while speech sounds, and spoken after it.
+    if (R.quietTicks > kAlcQuietTicks && !speechBusy()) speakAlc();
 }
 
 void handleSMeterReply() {

@@ -52,6 +52,23 @@ void eachName(std::string_view names, Use use) {
     }
 }
 
+// Queues a sound and the name the speech log gives it when it begins ("":
+// none). A ring that is full (minutes of speech waiting) drops the prompt,
+// logged, rather than grow.
+void queueSound(const std::string& path, const std::string& name) {
+    auto& V = speechState;
+    serviceSpeech();
+    if (V.queuedCount == 0) V.queuedBase = platSoundStarted();
+    if (V.queuedCount >= SpeechState::kQueuedCapacity) {
+        if (!name.empty()) logPrompt(name);
+        return;
+    }
+    V.queuedNames[(V.queuedFirst + V.queuedCount) % SpeechState::kQueuedCapacity] = name;
+    ++V.queuedCount;
+    platSoundQueue(path);
+    serviceSpeech();  // a sound that begins at once is logged at once
+}
+
 // Says the words of the collected names as one utterance. cuttable: said
 // without waiting (the help): the next waiting utterance, or a key
 // (silenceHelp), silences it; one cuttable after another is queued, as the
@@ -83,22 +100,35 @@ void sayUtterance(bool cuttable) {
     V.systemVoice = 0;
     V.voiceLost = 1;
     V.cutNext = 0;
-    eachName(names, [&](std::string_view name) { platPlayWav(promptPath(name), !cuttable); });
+    // Logged already, as each was collected.
+    eachName(names, [&](std::string_view name) { queueSound(promptPath(name), ""); });
 }
 
-// Adds a prompt to the utterance being collected; one not waited for is
-// said at once, on its own.
-void collectPrompt(const std::string& key, bool wait) {
+// Adds a prompt to the utterance being collected; help is said at once, on
+// its own.
+void collectPrompt(const std::string& key, bool help) {
     auto& V = speechState;
     // A long run of prompts is said in pieces rather than cut short.
-    if (!wait || V.utterance.size() + key.size() + 1 > kTextCapacity) sayUtterance(false);
+    if (help || V.utterance.size() + key.size() + 1 > kTextCapacity) sayUtterance(false);
     if (V.systemVoice != 1) {  // the service was lost just now
-        platPlayWav(promptPath(key), wait);
+        queueSound(promptPath(key), "");
         return;
     }
     if (!V.utterance.empty()) V.utterance += ' ';
     V.utterance += key;
-    if (!wait) sayUtterance(true);
+    if (help) sayUtterance(true);
+}
+
+// Logs a prompt, or queues it to be logged as it begins to sound, then
+// queues its sound (an empty path: a silent step in the order of the log).
+void speakPrompt(std::string_view name, const std::string& key, bool help) {
+    if (speechState.systemVoice == 1) {
+        logPrompt(key);
+        if (key != kDelayName) return collectPrompt(key, help);
+        endUtterance();  // the pause is timed by the radio link, not said
+        return;
+    }
+    queueSound(key == kDelayName ? std::string() : promptPath(name), key);
 }
 
 }  // namespace
@@ -115,21 +145,55 @@ std::string promptPath(std::string_view name) {
     return path;
 }
 
-void playPrompt(std::string_view name, bool wait) {
+void playPrompt(std::string_view name) {
     if (name.empty()) return;
-    const std::string key = promptKey(name);
-    logPrompt(key);
-    if (speechState.systemVoice == 1) {
-        if (key != kDelayName) return collectPrompt(key, wait);
-        endUtterance();  // then the pause, timed by its recording as ever
-    }
-    platPlayWav(promptPath(name), wait);
+    speakPrompt(name, promptKey(name), false);
+}
+
+void playHelp(std::string_view name) {
+    if (name.empty()) return;
+    speakPrompt(name, promptKey(name), true);
 }
 
 void notePrompt(std::string_view name) {
     if (name.empty()) return;
-    logPrompt(promptKey(name));
-    endUtterance();
+    const std::string key = promptKey(name);
+    if (speechState.systemVoice == 1) {
+        logPrompt(key);
+        endUtterance();
+        return;
+    }
+    queueSound(std::string(), key);
+}
+
+void serviceSpeech() {
+    auto& V = speechState;
+    const std::int64_t started = platSoundStarted();
+    while (V.queuedCount > 0 && V.queuedBase < started) {
+        std::string& name = V.queuedNames[V.queuedFirst];
+        if (!name.empty()) logPrompt(name);
+        name.clear();
+        V.queuedFirst = (V.queuedFirst + 1) % SpeechState::kQueuedCapacity;
+        --V.queuedCount;
+        ++V.queuedBase;
+    }
+}
+
+void stopSpeech() {
+    auto& V = speechState;
+    serviceSpeech();  // what has begun was heard, if only in part
+    platSoundStop();
+    for (int i = 0; i < V.queuedCount; ++i)
+        V.queuedNames[(V.queuedFirst + i) % SpeechState::kQueuedCapacity].clear();
+    V.queuedCount = 0;
+    V.queuedBase = platSoundStarted();
+    if (V.systemVoice == 1) platSpeechCancel();
+    V.cutNext = 0;
+}
+
+bool speechBusy() {
+    serviceSpeech();
+    return speechState.queuedCount > 0 || platSoundBusy() || speechState.cutNext == 1;
 }
 
 void speakDigits(std::string_view text) {
@@ -137,7 +201,7 @@ void speakDigits(std::string_view text) {
     // numberText: blanks and "-" have no prompt.
     for (char c : text) {
         if (c == ' ' || c == '\t' || c == '-') continue;
-        playPrompt(std::string_view(&c, 1), true);
+        playPrompt(std::string_view(&c, 1));
     }
 }
 
@@ -154,12 +218,6 @@ bool openVoice() {
 
 void endUtterance() {
     if (speechState.systemVoice == 1) sayUtterance(false);
-}
-
-void silenceHelp() {
-    auto& V = speechState;
-    if (V.systemVoice == 1 && V.cutNext == 1) platSpeechCancel();
-    V.cutNext = 0;
 }
 
 void closeVoice() {

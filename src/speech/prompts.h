@@ -5,18 +5,32 @@
 #include <string>
 #include <string_view>
 
-// Plays prompt name (".wav" added when it has none, letter case ignored),
-// waiting for its end unless wait is false. Appends the name to the file
-// named by RIGVOX_SPEECH_LOG when set. While the system's speech is the
-// voice, the name is added to the utterance being collected instead (a
-// prompt played without waiting is said at once, queued after others so
-// said, and the next waiting utterance cuts them off); "delay" is never
-// spoken: it ends the utterance and keeps its length as silence.
-void playPrompt(std::string_view name, bool wait = true);
-// Writes name to the speech log as playPrompt does, without sounding it:
-// the reply pause ("delay", timed by the CAT link) is heard as silence. The
-// words collected so far are said first, not held back by the pause.
+// Speaking never waits: prompts go to a queue that the sound device plays
+// while the program goes on, one seamless sound per readout.
+//
+// Queues prompt name (".wav" added when it has none, letter case ignored).
+// The speech log (the file named by RIGVOX_SPEECH_LOG) gets the name when
+// it begins to sound; a prompt stopped before it began is not logged. While
+// the system's speech is the voice, the name is logged at once and added to
+// the utterance being collected instead. "delay" is never spoken: it ends
+// the utterance, and among the prompts it is a silent step of the log.
+void playPrompt(std::string_view name);
+// A help prompt: as playPrompt, but the system's speech says it at once, on
+// its own, and the next utterance cuts it off.
+void playHelp(std::string_view name);
+// Writes name to the speech log, in its place after what is queued, without
+// sounding it: the reply pause ("delay", timed by the CAT link) is silence.
+// The words collected so far are said first, not held back by the pause.
 void notePrompt(std::string_view name);
+// Logs the prompts that have begun to sound since the last call; the
+// program calls it on every event.
+void serviceSpeech();
+// Stops the speech, as a screen reader does for a key: the sound that is
+// sounding, everything queued behind it, and the system's speech.
+void stopSpeech();
+// True while a readout is sounding or queued, or help said by the system's
+// speech may still be sounding.
+bool speechBusy();
 // The file path a prompt name resolves to (waveDir + lower-case name [+ ".wav"]).
 std::string promptPath(std::string_view name);
 // The one name of a prompt: lower case, without ".wav" ("Power" and
@@ -39,10 +53,7 @@ void closeSpeechLog();
 // names' words as one utterance: the program calls it when an event has been
 // handled, the reply pause before it waits. A service lost while saying sets
 // voiceLost and the prompts speak from then on, this utterance included.
-// silenceHelp silences, with the system's speech, what was said without
-// waiting (the help): any key stops it; the prompts' help is cut by the
-// next prompt instead. closeVoice says what is left and disconnects.
+// closeVoice says what is left and disconnects.
 bool openVoice();
 void endUtterance();
-void silenceHelp();
 void closeVoice();

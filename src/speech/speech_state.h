@@ -2,6 +2,8 @@
 // system's speech, and the readout being collected for the system's speech.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 // rigvox.cfg "VOICE=" values.
@@ -15,7 +17,15 @@ struct SpeechState {
     int systemVoice = 0;              // 1 while readouts go to the system's speech (openVoice sets; a lost service clears)
     int voiceLost = 0;                // 1 once the system's speech was lost mid-run, until the program has logged it
     std::string utterance;            // prompt names collected for the system's speech and not yet said, blank-separated
-    int cutNext = 0;                  // 1 after help was said without waiting: the next utterance or key silences it
+    int cutNext = 0;                  // 1 after help was said by the system's speech: the next utterance or key silences it
+    // Prompts queued for the sound device that have not begun to sound, for
+    // the speech log, which names each as it begins. A ring in queue order;
+    // an empty name was logged already.
+    static constexpr int kQueuedCapacity = 512;
+    std::array<std::string, kQueuedCapacity> queuedNames{};
+    int queuedFirst = 0;              // ring index of the oldest
+    int queuedCount = 0;
+    std::int64_t queuedBase = 0;      // the platform's begun count when the oldest begins
 };
 
 extern SpeechState speechState;

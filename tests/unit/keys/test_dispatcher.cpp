@@ -576,7 +576,6 @@ TEST_F(DispatcherTest, HelpThenAKeyExplainsItWithoutRunningIt) {
     }
     EXPECT_EQ(keysState.running, 1);
     EXPECT_EQ(radioState.txState, 0);
-    for (const fake::Prompt& p : fake::state().prompts) EXPECT_FALSE(p.wait);
 
     // The keypad and bracket keys are explained as the keys they stand
     // for; Shift between H and the key does not count; a key without a

@@ -66,7 +66,8 @@ TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
     EXPECT_EQ(radioState.tuning, 0);
 }
 
-TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
+TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndModeAfterTheRadiosPause) {
+    fake::state().wavMs["wave/delay.wav"] = 100;
     radioState.tunerMode = 1;
     radioState.swrSpeech = 2;
     radioState.mode = 2;
@@ -76,31 +77,67 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndMode) {
     EXPECT_EQ(spoken(), (Prompts{"tune", "on", "atu", "off"}));
     EXPECT_EQ(radioState.tunerState, 0);
 
+    // The loop goes on through the five pauses after "RX"; then the power
+    // goes back, silently, and the mode.
     press('T');
-    const Commands commands = sent();
-    ASSERT_GE(commands.size(), 4u);
-    EXPECT_EQ(Commands(commands.begin(), commands.begin() + 4), (Commands{"RM1;", "RX;", "PC050;", "MD2;"}));
-    const Prompts prompts = spoken();
-    EXPECT_EQ(Prompts(prompts.begin(), prompts.begin() + 7),
-              (Prompts{"tune", "off", "delay", "delay", "delay", "delay", "delay"}));
-    EXPECT_EQ(count(prompts, "watts"), 0);  // the power goes back silently
+    EXPECT_EQ(sent(), (Commands{"RM1;", "RX;"}));
+    EXPECT_EQ(count(spoken(), "off"), 1);
     EXPECT_EQ(radioState.tuning, 0);
     EXPECT_EQ(radioState.swrSpeech, 1);
+    fake::advance(499);
+    press('O');  // any key meanwhile works: no "ton"
+    EXPECT_FALSE(contains(spoken(), "ton"));
+    forget();
+    fake::pushTick();
+    run();
+    EXPECT_TRUE(sentStarting("PC").empty());
+    fake::advance(1);
+    fake::pushTick();
+    run();
+    const Commands commands = sent();
+    EXPECT_TRUE(contains(commands, "PC050;") && contains(commands, "MD2;")) << commands.size();
+    EXPECT_EQ(count(spoken(), "watts"), 0);  // the power goes back silently
 }
 
-TEST_F(TransmitKeysTest, TimedTuningGivesTheTuner21PausesThenTheCarrier) {
+TEST_F(TransmitKeysTest, TimedTuningGivesTheTunerItsTimeOnTheTickThenTheCarrier) {
+    fake::state().wavMs["wave/delay.wav"] = 100;
     radioState.tunerMode = 2;
     press('T');
-    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;", "AC110;", "PC005;", "MD5;", "TX2;"}));
-    Prompts expected{"tune", "on"};
-    expected.insert(expected.end(), 21, "delay");
-    expected.push_back("ok");
-    EXPECT_EQ(spoken(), expected);
+    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
+    EXPECT_EQ(spoken(), (Prompts{"tune", "on", "delay"}));  // the pause's length asked
+    // 21 pauses of the tuner's time, while keys answer "tune on".
+    fake::advance(2099);
+    press('M');
+    EXPECT_EQ(spoken(), (Prompts{"ton"}));
+    fake::pushTick();
+    run();
+    EXPECT_TRUE(sentStarting("TX").empty());
+    fake::advance(1);
+    fake::pushTick();
+    run();
+    EXPECT_EQ(sentStarting("AC"), (Commands{"AC110;"}));
+    fake::pushTick();
+    run();
+    forget();
 
     press('T');
-    const Commands commands = sent();
-    EXPECT_EQ(Commands(commands.begin(), commands.begin() + 3), (Commands{"RM1;", "RX;", "PC100;"}));
-    EXPECT_EQ(count(spoken(), "delay"), 5);
+    EXPECT_EQ(sent(), (Commands{"RM1;", "RX;"}));
+    fake::advance(500);
+    fake::pushTick();
+    run();
+    EXPECT_EQ(sentStarting("PC"), (Commands{"PC100;"}));
+
+    // T while the tuner still tunes: the tuner is stopped and no carrier
+    // follows, ever.
+    press('T');
+    forget();
+    press('T');
+    EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "RX;"}));
+    fake::advance(5000);
+    fake::pushTick();
+    run();
+    EXPECT_TRUE(sentStarting("TX").empty());
+    EXPECT_EQ(radioState.tuning, 0);
 }
 
 TEST_F(TransmitKeysTest, ReducedRadioTunesWithACwCarrierKeyedByHand) {

@@ -1,6 +1,8 @@
-// The real WAV player: waiting prompts last as long as their sound, with or
-// without a sound device; a new prompt cuts off the one sounding; missing and
-// broken files take no time; names are found whatever their letter case.
+// The real WAV player's queue: queuing returns at once; each sound begins
+// when the one before has ended and lasts as long as its file, with or
+// without a sound device, and the event wait wakes for it; a stop silences
+// everything queued; missing and broken files take no time; names are found
+// whatever their letter case.
 // Each case runs in a fresh process, since the sound device is opened once.
 #include <gtest/gtest.h>
 
@@ -39,10 +41,19 @@ void makePromptFolder() {
     std::ofstream("wave/broken.wav") << "RIFF\x10\0\0\0WAVEfmt ";
 }
 
-std::int64_t msToPlay(const std::string& path, bool wait) {
+// Waits in the event wait until the queue has sounded; the time it took.
+std::int64_t msUntilQuiet() {
     const std::int64_t start = platTickMs();
-    platPlayWav(path, wait);
+    int kind = 0, param = 0;
+    while (platSoundBusy() && platTickMs() - start < 5000) platWaitEvent(kind, param);
     return platTickMs() - start;
+}
+
+// Queues path; exits with code when that took time.
+void queueAtOnce(const std::string& path, int code) {
+    const std::int64_t start = platTickMs();
+    platSoundQueue(path);
+    if (platTickMs() - start > 60) exit(code);
 }
 
 // The behaviour every sound set-up shares. Exits with the number of the
@@ -59,31 +70,47 @@ void checkPlayback() {
         platWavDurationMs("wave/absent.wav") != 0)
         exit(5);
 
-    // Missing, unreadable or non-WAV files: no sound, no time.
+    // Missing, unreadable or non-WAV files: no sound, no time, but each
+    // still counts as begun, in its turn.
+    std::int64_t begun = platSoundStarted();
     for (const char* path : {"wave/absent.wav", "wave/text.wav", "wave/broken.wav",
                              "nowhere/short.wav", "wave/empty.wav", ""})
-        if (msToPlay(path, true) > 60) exit(10);
+        if (platSoundQueue(path) != 0) exit(10);
+    if (msUntilQuiet() > 60 || platSoundStarted() != begun + 6) exit(11);
 
-    // A waiting prompt lasts as long as its sound, found whatever the case
+    // A queued prompt sounds as long as its file, found whatever the case
     // of the name, with either separator.
-    std::int64_t ms = msToPlay("wave/power.wav", true);
-    if (ms < 230 || ms > 1000) exit(20);
-    ms = msToPlay("WAVE\\POWER.WAV", true);
-    if (ms < 230 || ms > 1000) exit(21);
-    ms = msToPlay("wave/odd.wav", true);
-    if (ms < 330 || ms > 1200) exit(22);
+    for (const char* path : {"wave/power.wav", "WAVE\\POWER.WAV"}) {
+        queueAtOnce(path, 20);
+        const std::int64_t ms = msUntilQuiet();
+        if (ms < 230 || ms > 1000) exit(21);
+    }
+    queueAtOnce("wave/odd.wav", 22);
+    std::int64_t ms = msUntilQuiet();
+    if (ms < 330 || ms > 1200) exit(23);
 
-    // A sentence of prompts has no gaps to speak of.
+    // A sentence of prompts: queued at once, each begun in turn when the
+    // one before has ended, with no gaps to speak of.
+    begun = platSoundStarted();
     const std::int64_t start = platTickMs();
-    for (int i = 0; i < 4; ++i) platPlayWav("wave/short.wav", true);
+    for (int i = 0; i < 4; ++i) queueAtOnce("wave/short.wav", 30);
+    if (platSoundStarted() != begun + 1) exit(31);
+    int kind = 0, param = 0;
+    while (platSoundStarted() < begun + 4 && platTickMs() - start < 5000) platWaitEvent(kind, param);
     ms = platTickMs() - start;
-    if (ms < 700 || ms > 1400) exit(30);  // an extra pause per prompt would make 1600
+    if (ms < 530 || ms > 1100) exit(32);  // the fourth begins after three lengths
+    ms = platTickMs() - start + msUntilQuiet();
+    if (ms < 700 || ms > 1400) exit(33);  // an extra pause per prompt would make 1600
 
-    // The one prompt that does not wait returns at once; the next prompt
-    // cuts it off instead of waiting behind it.
-    if (msToPlay("wave/help.wav", false) > 60) exit(40);
-    ms = msToPlay("wave/short.wav", true);
-    if (ms > 1000) exit(41);
+    // A stop silences the long help at once and drops what waits behind it.
+    begun = platSoundStarted();
+    queueAtOnce("wave/help.wav", 40);
+    queueAtOnce("wave/short.wav", 41);
+    platSoundStop();
+    if (platSoundBusy() || platSoundStarted() != begun + 2) exit(42);
+    queueAtOnce("wave/short.wav", 43);
+    ms = msUntilQuiet();
+    if (ms > 1000) exit(44);
     exit(0);
 }
 

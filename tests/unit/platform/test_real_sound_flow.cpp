@@ -1,6 +1,6 @@
 // What the real WAV player actually sends to the sound device, recorded by
 // SDL's "disk" audio driver: every prompt of a sentence whole, to its last
-// sample, and the help text cut off by the next prompt; after a while without
+// sample, and the help text cut off by a stop; after a while without
 // a prompt the device rests (no audio thread left running) and the next
 // prompt opens it again and still arrives whole. (How short the seams
 // between prompts are and how soon the first sound comes are matters of
@@ -72,23 +72,31 @@ void playAndCheck() {
     writeLevelWav("wave/third.wav", 5513, 6000);
     writeLevelWav("wave/help.wav", 3 * kRate, 12000);
 
-    platPlayWav("wave/first.wav", true);
-    platPlayWav("wave/second.wav", true);
-    platPlayWav("wave/third.wav", true);
-    // The help text sounds on while the program goes on, until the next
-    // prompt cuts it off.
-    platPlayWav("wave/help.wav", false);
+    int kind = 0, param = 0;
+    auto untilQuiet = [&] {
+        const std::int64_t from = platTickMs();
+        while (platSoundBusy() && platTickMs() - from < 10000) platWaitEvent(kind, param);
+    };
+    platSoundQueue("wave/first.wav");
+    platSoundQueue("wave/second.wav");
+    platSoundQueue("wave/third.wav");
+    untilQuiet();
+    // The help text sounds on while the program goes on, until a key
+    // stops it and the key's prompt follows.
+    platSoundQueue("wave/help.wav");
     const std::int64_t start = platTickMs();
     while (platTickMs() - start < 300) {
     }
-    platPlayWav("wave/first.wav", true);
+    platSoundStop();
+    platSoundQueue("wave/first.wav");
+    untilQuiet();
     const std::int64_t end = platTickMs();
     while (platTickMs() - end < 200) {
     }
 
     const Recorded r = classify("out.raw");
     const long long factor = kDeviceRate / kRate;
-    // Every waiting prompt whole: first twice, third once at the mid level.
+    // Every prompt whole: first twice, third once at the mid level.
     const long long mid = (2 * 7025 + 5513) * factor;
     if (r.mid < mid - 16 || r.mid > mid + 16) exit(10);
     if (r.low < 8837 * factor - 16 || r.low > 8837 * factor + 16) exit(11);
@@ -99,12 +107,12 @@ void playAndCheck() {
     // ends (the disk driver starts a new file when it is opened again).
     const int playing = threadCount();
     platTimerStart(50);
-    int kind = 0, param = 0;
     const std::int64_t idle = platTickMs();
     while (platTickMs() - idle < 5300) platWaitEvent(kind, param);
     if (threadCount() != playing - 1) exit(30);
-    platPlayWav("wave/third.wav", true);
+    platSoundQueue("wave/third.wav");
     if (threadCount() != playing) exit(31);
+    untilQuiet();
     const std::int64_t after = platTickMs();
     while (platTickMs() - after < 200) {
     }

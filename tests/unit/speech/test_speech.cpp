@@ -1,4 +1,4 @@
-// The prompt player (file names, waiting, the speech log) and the seven
+// The prompt player (file names, the queue, the speech log) and the seven
 // readouts, heard as the prompt names the fake platform recorded.
 #include "test_cat_radio.h"
 #include "test_support.h"
@@ -52,34 +52,55 @@ TEST_F(SpeechTest, NamesResolveToLowerCaseWavFilesInThePromptFolder) {
     EXPECT_EQ(promptPath("nar.wav"), "prompts/nar.wav");
 }
 
-TEST_F(SpeechTest, WaitingPromptsTakeTheirLengthAndAMissingOneTakesNoTime) {
+// Prompts are queued without taking the program's time; the speech log
+// names each as it begins to sound, a missing one (no length) in its turn
+// and the reply pause in its place; a stop drops what has not begun, which
+// the log never names.
+TEST_F(SpeechTest, PromptsQueueWithoutWaitingAndTheLogNamesEachAsItBegins) {
     auto& F = fake::state();
+    F.env["RIGVOX_SPEECH_LOG"] = "speech.log";
     F.wavMs["wave/preamp.wav"] = 400;
     F.wavMs["wave/on.wav"] = 250;
     F.missingWavs.insert("wave/nb.wav");
     playPrompt("preamp");
-    playPrompt("nb");   // absent: silent, no time
-    playPrompt("ON");   // the sentence goes on
-    ASSERT_EQ(F.prompts.size(), 3u);
-    EXPECT_EQ(F.prompts[0].atMs, 0);
-    EXPECT_EQ(F.prompts[1].atMs, 400);
-    EXPECT_EQ(F.prompts[2].atMs, 400);
-    EXPECT_EQ(F.prompts[2].path, "wave/on.wav");
-    EXPECT_EQ(F.nowMs, 650);
+    playPrompt("nb");
+    notePrompt("delay");
+    playPrompt("ON");
+    EXPECT_EQ(paths(), (std::vector<std::string>{"wave/preamp.wav", "wave/nb.wav", "wave/on.wav"}));
+    EXPECT_EQ(F.nowMs, 0);
+    EXPECT_EQ(fake::fileContent("speech.log"), "preamp\n");
+    EXPECT_TRUE(speechBusy());
+    fake::advance(399);
+    serviceSpeech();
+    EXPECT_EQ(fake::fileContent("speech.log"), "preamp\n");
+    fake::advance(1);
+    serviceSpeech();
+    EXPECT_EQ(fake::fileContent("speech.log"), "preamp\nnb\ndelay\non\n");
+    fake::advance(250);
+    EXPECT_FALSE(speechBusy());
+
+    playPrompt("preamp");
+    playPrompt("on");
+    fake::advance(100);
+    stopSpeech();
+    EXPECT_FALSE(speechBusy());
+    EXPECT_EQ(F.soundStops, 1);
+    fake::advance(1000);
+    playPrompt("ok");  // the next readout begins at once
+    EXPECT_EQ(fake::fileContent("speech.log"), "preamp\nnb\ndelay\non\npreamp\nok\n");
 }
 
-TEST_F(SpeechTest, HelpStartsWithoutWaitingAndTheNextPromptStillPlays) {
+TEST_F(SpeechTest, TheReplyPauseIsTheRadiosTimeNotTheSpeechs) {
     auto& F = fake::state();
     F.wavMs["wave/help.wav"] = 9000;
     F.wavMs["wave/delay.wav"] = 100;
-    playPrompt("help.wav", false);
+    playHelp("help.wav");
     waitForReply();
     ASSERT_EQ(F.prompts.size(), 2u);
-    EXPECT_FALSE(F.prompts[0].wait);
-    EXPECT_TRUE(F.prompts[1].wait);
     EXPECT_EQ(F.prompts[1].path, "wave/delay.wav");
     EXPECT_EQ(F.prompts[1].atMs, 0);  // help did not hold the program
     EXPECT_EQ(F.nowMs, 100);
+    EXPECT_TRUE(speechBusy());
 }
 
 TEST_F(SpeechTest, DigitsAreSpokenOneCharacterAtATimeWithoutSignOrBlank) {
@@ -96,7 +117,7 @@ TEST_F(SpeechTest, SpeechLogNamesEachPromptOneWay) {
     fake::setFile("speech.log", "earlier\n");  // appended to, never replaced
     playPrompt("SWR");
     playPrompt("on.wav");
-    playPrompt("help.wav", false);
+    playHelp("help.wav");
     waitForReply();
     EXPECT_EQ(fake::fileContent("speech.log"), "earlier\nswr\non\nhelp\ndelay\n");
 }
@@ -353,13 +374,12 @@ TEST_F(SystemVoiceTest, AReadoutIsOneUtteranceOfItsPromptsWordsAndThePauseKeepsI
 TEST_F(SystemVoiceTest, HelpIsQueuedThenCutByASpokenReadoutOrAKeyAndALostServiceLeavesThePrompts) {
     auto& F = fake::state();
     playPrompt("ok");
-    playPrompt("help", false);  // said at once, after what was collected before it
-    playPrompt("keyf", false);  // the whole help's next sentence: after it, not over it
+    playHelp("help");  // said at once, after what was collected before it
+    playHelp("keyf");  // the whole help's next sentence: after it, not over it
     playPrompt("quit");         // a waiting readout silences the help first
     endUtterance();
-    playPrompt("helpkey", false);
-    silenceHelp();  // a key stops the help
-    silenceHelp();  // nothing left to stop
+    playHelp("helpkey");
+    stopSpeech();  // a key stops the help
     playPrompt("nc");
     endUtterance();
     ASSERT_EQ(F.utterances.size(), 6u);
