@@ -2,11 +2,13 @@
 # Speed benchmarks of the real program (not tests: figures with their goals):
 # idle CPU, key-to-command reaction, the flow of spoken prompts through the
 # sound device, poll fidelity, peak memory, start-up time, the exchanges with
-# a radio answering in 10 ms and plain rigctl through the pass-through port. Each is run
-# --runs times (default 3) and reported as a median; docs/benchmarks.md says
-# what each measures and holds the last figures.
+# a radio answering in 10 ms, plain rigctl through the pass-through port, and
+# what the poll, the ports and the keys get while a readout sounds on a real
+# sink (listen: a PulseAudio null sink, the benchmark's own server when none
+# runs). Each is run --runs times (default 3) and reported as a median;
+# docs/benchmarks.md says what each measures and holds the last figures.
 #
-#   tools/bench.sh [--runs N] [--json FILE] [idle|reaction|speech|poll|memory|startup|exchange|passthrough ...]
+#   tools/bench.sh [--runs N] [--json FILE] [idle|reaction|speech|poll|memory|startup|exchange|passthrough|listen ...]
 #
 # RIGVOX_BUILD chooses the build folder (default: build/ in the source); it
 # needs rigvox, virtual-radio and the recorded prompts (wave/). The window

@@ -69,6 +69,19 @@ int transmitCommand(std::string_view command) {
     return -1;
 }
 
+// Settings the radio does not answer: a frequency ("FA" or "FB" and its
+// digits), a mode ("MD" and a digit), transmit and receive, auto-information
+// ("AI" and a digit). Waiting for their answer would wait out the whole reply
+// pause while the other program's check of the setting ("ID;", written right
+// behind it but read apart from it) stood unread, and an answer with their
+// letters is the poll's, not theirs.
+bool unanswered(std::string_view command) {
+    if (command.size() > 2 && (startsWith(command, "FA") || startsWith(command, "FB") ||
+                               startsWith(command, "AI")))
+        return true;
+    return setsMode(command) || transmitCommand(command) >= 0;
+}
+
 // The radio's error answers: "?" (not understood or not now), "E", "O".
 bool errorAnswer(std::string_view answer) { return answer == "?;" || answer == "E;" || answer == "O;"; }
 
@@ -240,8 +253,8 @@ void servePassThrough(std::string_view vfo) {
     C.bridgeUsed = 1;
     if (C.debugLog == 1) debugLine("***VRX1=" + commands);
 
-    std::vector<std::string> letters;  // of the commands sent, as sent
-    std::string awaited;               // letters of the last one that has an answer
+    std::vector<std::string> letters;  // of the commands sent that have an answer, as sent
+    std::string awaited;               // letters of the last of them
     std::size_t from = 0;
     while (from < commands.size()) {
         const std::size_t end = commands.find(';', from);
@@ -253,12 +266,12 @@ void servePassThrough(std::string_view vfo) {
         // listens on (VFO B while split).
         if (startsWith(C.cmdText, "FA")) C.cmdText = std::string(vfo) + midText(C.cmdText, 3);
         sendCommand();
-        letters.push_back(leftText(C.cmdText, 2));
-        // A mode setting has no answer; the poll brings the program's own mode in step.
-        if (setsMode(command))
-            C.bridgeMode = midText(command, 3, 1);
-        else
+        // The poll brings the program's own mode in step with a mode setting.
+        if (setsMode(command)) C.bridgeMode = midText(command, 3, 1);
+        if (!unanswered(command)) {
+            letters.push_back(leftText(C.cmdText, 2));
             awaited = letters.back();
+        }
         const int transmit = transmitCommand(command);
         if (transmit >= 0) C.bridgeTransmit = transmit;
     }

@@ -264,12 +264,13 @@ void shutdownProgram() {
     if (startsWith(C.lastFreqReply, "F")) storeBand();
     saveMemoryFile();
     closeNetPort();
-    platWindowClose();
     // The radio's pause: the last command reaches it before the port closes.
     if (radioState.powerSwitching == 1) sendClosingPowerCommand();
     waitForReply();
     portClose(C.comPort);
+    // The window stays while the last words sound.
     hearLastWords();
+    platWindowClose();
     closeVoice();
     closeDebugLog();
     closeSpeechLog();

@@ -44,6 +44,9 @@ constexpr int kMeterSlotsPerModeQuery = 4;
 constexpr int kBridgeBudgetMs = 50;
 // How long the pass-through waits for the other program's next command after
 // handing it an answer: a program in the middle of a sequence sends it at once.
+// After settings alone, which have no answer, it waits up to the rest of the
+// tick's budget instead: the check that follows a setting ("ID;") may come
+// apart from it, and would otherwise wait for the next tick.
 constexpr int kBridgeNextCommandMs = 5;
 
 // ---------------------------------------------------------------------------
@@ -197,10 +200,12 @@ void servePassThroughPort() {
     const std::int64_t start = platTickMs();
     for (;;) {
         servePassThrough(listeningVfo());
+        const bool settingsAlone = C.bridgeAnswered == 1 && C.replyText.empty();  // nothing written back
         followPassThrough();
         if (C.bridgeScan == 0 || C.bridgeAnswered == 0) return;
-        if (platTickMs() - start >= kBridgeBudgetMs) return;
-        if (!portWaitInput(C.bridgePort, kBridgeNextCommandMs)) return;
+        const int left = kBridgeBudgetMs - static_cast<int>(platTickMs() - start);
+        if (left <= 0) return;
+        if (!portWaitInput(C.bridgePort, settingsAlone ? left : kBridgeNextCommandMs)) return;
     }
 }
 

@@ -3,10 +3,11 @@
 
     bench.py [--runs N] [--json FILE] [BENCHMARK ...]
 
-BENCHMARK is any of idle, reaction, speech, poll, memory, startup (default:
-all). Each is repeated and reported as a median with its spread; none of them
-is a pass/fail test (the goals are printed beside the figures). The program
-runs under $DISPLAY or an Xvfb of the end-to-end harness's own.
+BENCHMARK is any of idle, reaction, speech, poll, memory, startup, exchange,
+passthrough, listen (default: all). Each is repeated and reported as a median
+with its spread; none of them is a pass/fail test (the goals are printed
+beside the figures). The program runs under $DISPLAY or an Xvfb of the
+end-to-end harness's own.
 
   idle      CPU time (user + system, /proc) of the program polling the
             virtual radio at 20 queries a second, over a minute: without a
@@ -34,6 +35,10 @@ runs under $DISPLAY or an Xvfb of the end-to-end harness's own.
             command, or the first word of the answer in the speech log), for
             the keys that ask the radio (K, F11, N read-back) and for each
             query of the state query at connection, and the whole state query.
+  listen    while an F readout sounds on a real sink (a PulseAudio null
+            sink): network answers, poll gaps, rigctl through the
+            pass-through port, a key's command and prompt, Escape in the
+            whole help, idle CPU; see bench_listen.py.
   passthrough  plain rigctl (TS-590SG backend, no options) through the
             pass-through port and socat, against the virtual radio answering
             in 10 ms: f, F 14074000, m, M USB 2400, each timed as a whole
@@ -759,9 +764,20 @@ def bench_passthrough(runs, trials=5):
     return results
 
 
+def bench_listen(runs):
+    import bench_listen  # its own module: it needs PulseAudio, the others do not
+    try:
+        out = bench_listen.run(runs)
+    except bench_listen.SinkError as e:
+        print("  listen: skipped, %s" % e)
+        return {}
+    return dict(out.pop("summary"), figures=out)
+
+
 BENCHMARKS = {"idle": bench_idle, "reaction": bench_reaction, "speech": bench_speech,
               "poll": bench_poll, "memory": bench_memory, "startup": bench_startup,
-              "exchange": bench_exchange, "passthrough": bench_passthrough}
+              "exchange": bench_exchange, "passthrough": bench_passthrough,
+              "listen": bench_listen}
 
 
 def main():

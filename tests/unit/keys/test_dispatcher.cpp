@@ -617,6 +617,34 @@ TEST_F(DispatcherTest, HelpThenAKeyExplainsItWithoutRunningIt) {
     EXPECT_EQ(keysState.adjustTarget, kTargetAfGain);
 }
 
+// A key stops the readout sounding and what waits behind it, as a screen
+// reader does, and runs at once: its command goes out and its own answer
+// begins without waiting. Shift alone stops nothing; what never began is
+// never in the speech log.
+TEST_F(DispatcherTest, AKeyStopsTheReadoutAndRunsAtOnce) {
+    auto& F = fake::state();
+    F.env["RIGVOX_SPEECH_LOG"] = "speech.log";
+    for (const char* name : {"lsb", "usb", "cw", "am", "fm", "nar"}) F.wavMs["wave/" + std::string(name) + ".wav"] = 400;
+    radioState.mode = kModeLsb;
+    press('M');
+    EXPECT_EQ(fake::fileContent("speech.log"), "usb\n");
+    fake::advance(100);
+    press(kVkShift);
+    EXPECT_EQ(F.soundStops, 0);
+    forget();
+    press('M');
+    EXPECT_EQ(F.soundStops, 1);
+    EXPECT_EQ(sentStarting("MD"), (std::vector<std::string>{"MD3;"}));
+    EXPECT_EQ(fake::fileContent("speech.log"), "usb\ncw\n");
+    EXPECT_EQ(F.nowMs, 100);
+    // Two keys in a row: the first key's answer is dropped before it began.
+    playPrompt("preamp");
+    playPrompt("on");
+    press('M');
+    EXPECT_EQ(fake::fileContent("speech.log"), "usb\ncw\nam\n");
+    closeSpeechLog();
+}
+
 // Every key the program acts on has a row of the key table (tools/keys.txt),
 // so the help, the key card and the README cover it. A key acts when,
 // pressed at rest with a radio connected, it does anything but what a key

@@ -50,6 +50,36 @@ TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
     EXPECT_EQ(radioState.swrSpeech, 0);
 }
 
+// "tx on" is not sent on the air: TX goes out once it has sounded, while the
+// loop goes on; Space again before that transmits nothing at all.
+TEST_F(TransmitKeysTest, TransmitWaitsForTxOnToSoundAndASecondSpaceCancelsIt) {
+    fake::state().wavMs["wave/tx.wav"] = 300;
+    fake::state().wavMs["wave/on.wav"] = 300;
+    press(kVkSpace);
+    EXPECT_TRUE(sent().empty());
+    fake::advance(599);
+    fake::pushTick();
+    run();
+    EXPECT_TRUE(sentStarting("TX").empty());
+    fake::advance(1);
+    fake::pushEvent(kEventSound);
+    run();
+    EXPECT_EQ(sent(), (Commands{"TX;"}));
+    press(kVkSpace);
+    EXPECT_EQ(sent(), (Commands{"RX;"}));
+
+    press(kVkSpace);
+    fake::advance(200);
+    press(kVkSpace);
+    EXPECT_EQ(sent(), (Commands{"RX;"}));
+    fake::advance(5000);
+    fake::pushEvent(kEventSound);
+    fake::pushTick();
+    run();
+    EXPECT_TRUE(sentStarting("TX").empty());
+    EXPECT_EQ(radioState.txState, 0);
+}
+
 // --- tune --------------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {

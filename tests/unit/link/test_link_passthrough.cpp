@@ -121,6 +121,33 @@ TEST_F(PassThroughTest, CommandsThatArriveTogetherGoOutTogether) {
     EXPECT_EQ(fake::takeWritten(kBridgePort), "FA00014200000;");
 }
 
+// A setting read apart from its check (the pseudo-terminal handed over the
+// program's two writes one by one): the setting has no answer, so nothing
+// waits for one; its check is taken as soon as it comes, within the same
+// tick, and only the check's answer goes back, not a poll answer with the
+// setting's letters.
+TEST_F(PassThroughTest, SettingReadApartFromItsCheckIsAnsweredWithinTheTick) {
+    fake::state().wavMs["wave/delay.wav"] = 100;
+    radio.answers["ID;"] = "ID023;";
+    struct Case {
+        const char* setting;
+        int checkAfterMs;
+    } cases[] = {{"FA00014074000;", 1}, {"FB00007050000;", 20}, {"MD2;", 40}, {"RX;", 5}, {"AI0;", 30}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting);
+        catState.pollAwaitingReply = 0;
+        catState.pollSelect = 0;  // the poll's next query: the frequency
+        fake::feed(kBridgePort, c.setting);
+        fake::feedAfter(kRadioPort, "FA00014074000;", c.checkAfterMs / 2);  // late for its collection
+        fake::feedAfter(kBridgePort, "ID;", c.checkAfterMs);
+        const std::int64_t start = fake::state().nowMs;
+        pollTick();
+        EXPECT_EQ(cattest::takeCommands(), (std::vector<std::string>{c.setting, "ID;", "FA;"}));
+        EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
+        EXPECT_LT(fake::state().nowMs - start, 50);
+    }
+}
+
 // Another program tuned the radio to another band: the band follows, the
 // band records stay the operator's, and F (after the operator's key press)
 // speaks the frequency the radio reports.
