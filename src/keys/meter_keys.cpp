@@ -9,6 +9,7 @@
 #include "link/cat_state.h"
 #include "link/exchange.h"
 #include "radio/gains.h"
+#include "radio/models.h"
 #include "radio/radio_state.h"
 #include "session/meters.h"
 #include "speech/prompts.h"
@@ -59,8 +60,9 @@ void startAlcWatch() {
     R.micGain = replyValue("MG", kMicGainReplyOffset, kLevelDigits, R.micGain);
 
     R.alcValue = 0;
-    queryRadio("RM3");
-    R.alcValue = replyValue("RM3", kAlcFieldOffset, kMeterFieldLength, 0);
+    sendText(meterSelectCommand(kMeterAlc));
+    queryRadio("RM");
+    R.alcValue = replyValue(meterLetters(kMeterAlc), kAlcFieldOffset, kMeterFieldLength, 0);
 
     R.alcAnnounce = -1;  // the start value is spoken without "alc"
     speakAlc();

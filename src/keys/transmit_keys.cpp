@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/models.h"
 #include "radio/panel.h"
 #include "radio/radio_state.h"
 #include "radio/vfo_split.h"
@@ -65,7 +66,7 @@ void tuneKey() {
     auto& R = radioState;
     playPrompt("tune");
     if (!reducedFeatureRadio()) {
-        sendText("RM1");  // the radio's meter shows SWR
+        sendText(meterSelectCommand(kMeterSwr));  // the radio's meter shows SWR
         if (R.tunerState == 0 && R.tunerMode != 1) {
             sendText("AC110");
             R.tunerState = 1;

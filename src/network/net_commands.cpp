@@ -16,6 +16,7 @@
 #include "radio/cw_text.h"
 #include "radio/gains.h"
 #include "radio/mode_filter.h"
+#include "radio/models.h"
 #include "radio/panel.h"
 #include "radio/power_switch.h"
 #include "radio/radio_state.h"
@@ -44,9 +45,6 @@ constexpr int kS9Steps = 27;
 
 // The meters a client reads while transmitting: "RM" with the meter's digit
 // and its count, 0..30 dots across the radio's scale.
-constexpr int kMeterSwr = 1;
-constexpr int kMeterComp = 2;
-constexpr int kMeterAlc = 3;
 constexpr int kMeterCountOffset = 3;
 constexpr int kMeterCountDigits = 4;
 constexpr double kMeterFullScale = 30;
@@ -119,6 +117,13 @@ NetServed servedNow() {
     }
     s.morse = radioSendsCwText();
     s.powerSwitch = powerSwitchAllowed();
+    // A client told of bands the radio lacks sends it there (a satellite
+    // program's 2 m downlink to an HF radio).
+    const ModelRow& model = modelRow(radioState.rigModel);
+    for (int i = 0; i < kModelRanges; ++i) {
+        s.receive[i] = model.receive[i];
+        s.transmit[i] = model.transmit[i];
+    }
     return s;
 }
 
@@ -127,13 +132,15 @@ NetServed servedNow() {
 // The query pattern for a client. The read may also take the answer to the
 // poll's last query, which went out first: everything but the last whole
 // answer led by letters goes to the poll's own handling, as if the poll had
-// collected it. replyText then holds the client's answer alone; false when
-// it did not come whole.
-bool askRadio(std::string_view query, std::string_view letters) {
+// collected it. An answer of several pieces (every meter at once) is the
+// last pieces led by letters. replyText then holds the client's answer
+// alone; false when it did not come whole.
+bool askRadio(std::string_view query, std::string_view letters, int pieces = 1) {
     auto& C = catState;
     queryRadio(query);
     const std::string reply = C.replyText;
     std::string mine, others;
+    int held = 0;  // pieces in mine
     std::size_t at = 0;
     while (at < reply.size()) {
         const std::size_t end = reply.find(';', at);
@@ -141,8 +148,15 @@ bool askRadio(std::string_view query, std::string_view letters) {
         const std::string piece = reply.substr(at, next - at);
         at = next;
         if (end != std::string::npos && startsWith(piece, letters)) {
-            others += mine;  // an earlier answer with the same letters was the poll's
-            mine = piece;
+            if (held == pieces) {
+                // An earlier answer with the same letters was the poll's.
+                const std::size_t first = mine.find(';') + 1;
+                others += mine.substr(0, first);
+                mine.erase(0, first);
+                held -= 1;
+            }
+            mine += piece;
+            held += 1;
         } else {
             others += piece;
         }
@@ -174,23 +188,23 @@ bool askRadioNumber(const char* query, const char* letters, int offset, int widt
     return true;
 }
 
-// A meter's count (0..30): the SWR and compression meters are selected,
-// then read; the ALC meter answers its selection, as on F11. The tune
-// sequence and the ALC watch read "RM" as the meter they selected, which is
-// selected again.
-bool askMeterCount(int meter, int& count) {
+// A meter's count (0..30), read in the model's form: a radio that gives
+// every meter at once is only asked; any other has the meter selected first,
+// and the meter the tune sequence or the ALC watch reads selected again
+// after. While receiving there is nothing to measure: a radio that gives no
+// reading then reads 0. False when a transmitting radio gave no reading.
+bool askMeterCount(MeterKind kind, int& count) {
     const auto& R = radioState;
-    const std::string letters = "RM" + plainNumber(meter);
-    bool found = false;
-    if (meter == kMeterAlc) {
-        found = askRadioNumber("RM3", "RM3", kMeterCountOffset, kMeterCountDigits, count);
-    } else {
-        sendText(letters);
-        found = askRadioNumber("RM", letters.c_str(), kMeterCountOffset, kMeterCountDigits, count);
-    }
-    if (R.tuning == 1 && meter != kMeterSwr) sendText("RM1");
-    else if (R.alcAnnounce > 0 && meter != kMeterAlc) sendText("RM3");
-    return found;
+    const bool all = readsAllMeters();
+    if (!all) sendText(meterSelectCommand(kind));
+    std::string field;
+    const bool found = askRadio("RM", "RM", all ? kMeterKinds : 1) &&
+                       replyDigits(meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
+    if (!all && R.tuning == 1 && kind != kMeterSwr) sendText(meterSelectCommand(kMeterSwr));
+    else if (!all && R.alcAnnounce > 0 && kind != kMeterAlc) sendText(meterSelectCommand(kMeterAlc));
+    if (!found && (R.txState > 0 || R.tuning == 1)) return false;
+    count = found ? textInt(field) : 0;
+    return true;
 }
 
 // --- the two VFOs -------------------------------------------------------------
@@ -208,6 +222,13 @@ void tuneWorkingFrequency(long long hz) {
 long long workingFrequency() {
     const auto& N = netState;
     if (N.setWorkingAtMs >= 0 && platTickMs() - N.setWorkingAtMs < kSettingSettlesMs) return N.setWorkingHz;
+    // A key or another program has just sent a frequency that the radio has
+    // not reported back yet: that one is where the radio is, so a client
+    // polling meanwhile never reads the one before and sends it back.
+    if (catState.freqReportSuperseded == 1) {
+        const std::string sent = frequencyField(radioState.splitState > 0);
+        if (static_cast<int>(sent.size()) == kFreqDigits && allDigits(sent)) return textInt(sent);
+    }
     return radioState.freqHz;
 }
 

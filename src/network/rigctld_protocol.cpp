@@ -15,6 +15,8 @@ namespace {
 constexpr long long kLowestHz = 30000;
 constexpr long long kHighestHz = 450000000;
 constexpr int kWidestPassband = 100000;
+// The lowest power every model sets, in milliwatts.
+constexpr int kLowestMw = 5000;
 
 // One command of the protocol: its one-letter name (0 = long name only), its
 // long name, how many arguments it takes, whether a VFO may be named before
@@ -346,14 +348,19 @@ NetRequest parseNetCommand(std::string_view line, std::size_t& at) {
         r.separator = line[at] == '+' ? '\n' : line[at];
         ++at;
     }
+    const std::size_t nameAt = at;
     const std::string_view name = nextWord(line, at);
     const CommandRow* found = nullptr;
     if (name.size() >= 2 && name[0] == '\\') {
         for (const CommandRow& row : kCommands)
             if (name.substr(1) == row.name) found = &row;
-    } else if (name.size() == 1) {
+    } else if (!name.empty()) {
         for (const CommandRow& row : kCommands)
             if (row.letter != 0 && name[0] == row.letter) found = &row;
+        // rigctld reads a short name as one letter, so letters run together
+        // ("fmv", as CQRLOG polls) are commands of their own: the next one
+        // starts right after this letter.
+        if (found) at = nameAt + 1;
     }
     if (!found) {
         // Nothing after an unknown name can be told apart from its arguments,
@@ -452,20 +459,24 @@ std::string netDumpState(const NetServed& served) {
         "2\n"  // model: NET rigctl
         "0\n"; // ITU region
     // Receive ranges, then an empty one. VFO A and B (0x3), antenna 1.
-    for (const char* range : {"30000.000000 60000000.000000", "142000000.000000 152000000.000000",
-                              "420000000.000000 450000000.000000"}) {
-        std::snprintf(line, sizeof line, "%s 0x%x -1 -1 0x3 0x1\n", range, all);
+    for (const FreqRange& range : served.receive) {
+        if (range.lowHz == 0) break;
+        std::snprintf(line, sizeof line, "%lld.000000 %lld.000000 0x%x -1 -1 0x3 0x1\n", range.lowHz,
+                      range.highHz, all);
         out += line;
     }
     out += "0 0 0 0 0 0 0\n";
-    // Transmit ranges (power in milliwatts): AM carries a quarter.
-    std::snprintf(line, sizeof line, "1800000.000000 54000000.000000 0x%x 5000 100000 0x3 0x1\n", noAm);
-    out += line;
-    if ((all & kNetModeAm) != 0) out += "1800000.000000 54000000.000000 0x1 5000 25000 0x3 0x1\n";
-    std::snprintf(line, sizeof line, "144000000.000000 148000000.000000 0x%x 5000 100000 0x3 0x1\n", all);
-    out += line;
-    std::snprintf(line, sizeof line, "430000000.000000 450000000.000000 0x%x 5000 50000 0x3 0x1\n", all);
-    out += line;
+    // Transmit ranges, power in milliwatts, then an empty one.
+    for (const FreqRange& range : served.transmit) {
+        if (range.lowHz == 0) break;
+        std::snprintf(line, sizeof line, "%lld.000000 %lld.000000 0x%x %d %d 0x3 0x1\n", range.lowHz,
+                      range.highHz, noAm, kLowestMw, range.topMw);
+        out += line;
+        if ((all & kNetModeAm) == 0) continue;
+        std::snprintf(line, sizeof line, "%lld.000000 %lld.000000 0x1 %d %d 0x3 0x1\n", range.lowHz,
+                      range.highHz, kLowestMw, range.amTopMw);
+        out += line;
+    }
     out += "0 0 0 0 0 0 0\n";
     // Tuning steps the keys use.
     std::snprintf(line, sizeof line, "0x2 10\n0x%x 100\n0x%x 10000\n", all, all);

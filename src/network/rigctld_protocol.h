@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "radio/models.h"
+
 // The commands this program answers. Every other name is kNetUnknown.
 enum NetCommand {
     kNetUnknown,
@@ -74,6 +76,8 @@ struct NetServed {
     int attDb = 0;                  // the attenuator's one step; 0 = none
     bool morse = false;             // b, \stop_morse, \wait_morse
     bool powerSwitch = false;       // \set_powerstat
+    FreqRange receive[kModelRanges] = {};   // the radio's own ranges, rising; a zero range ends each list
+    FreqRange transmit[kModelRanges] = {};
 };
 
 // Longest line a client may send, its line end included.
@@ -106,7 +110,8 @@ bool netLineIsText(std::string_view line);
 
 // Reads the command of line that starts at position at (blanks before it
 // are skipped) and moves at past its arguments: a further command may
-// follow on the same line ("+f +m +v", "F 14074000 M USB -1"). An unknown
+// follow on the same line ("+f +m +v", "F 14074000 M USB -1"), and
+// one-letter names may run together ("fmv" is f, m, v). An unknown
 // name, and send_morse's text, take the rest of the line. A trailing CR is
 // ignored. at reaches line.size() once nothing is left.
 NetRequest parseNetCommand(std::string_view line, std::size_t& at);
@@ -133,7 +138,8 @@ std::string netAnswer(const NetRequest& request, int code, std::string_view valu
                       std::string_view value4 = {}, std::string_view value5 = {});
 
 // The \dump_state text, plain: what the NET rigctl client learns at
-// connection about the radio behind this port (its ranges, modes, filters,
+// connection about the radio behind this port (its receive and transmit
+// ranges, each transmit range for AM too at AM's power; modes, filters,
 // PTT by command, the levels and functions served), ended by "done".
 std::string netDumpState(const NetServed& served);
 // The \dump_caps text: Hamlib's capability lines ("Can send Morse:\tY") as

@@ -88,7 +88,9 @@ extern RadioState radioState;
 constexpr int kReducedModel = 100;  // rigModel of the reduced-feature radio
 // rigModel of the models whose commands differ from the common form (their "ID" answers).
 constexpr int kTs2000Model = 19;
+constexpr int kTs480Model = 20;
 constexpr int kTs590sModel = 21;
+constexpr int kTs590sgModel = 23;
 constexpr int kTs990sModel = 22;
 constexpr int kTs890sModel = 24;
 

@@ -25,6 +25,12 @@ constexpr std::int64_t kSettleMs = 500;
 // readout) would take a value it saw once for one that stood. Later reports
 // must show it still there.
 constexpr int kSteadyReportsSettled = 2;
+// Another program may move the radio in a steady stream of small steps (a
+// satellite program's Doppler correction, one a second), each of which
+// would be read out in full for seconds. Its change is spoken once no
+// further change of its own has come for this long: a stream stays silent
+// until it stops.
+constexpr std::int64_t kProgramSettleMs = 2000;
 
 struct LevelName {
     int level;
@@ -73,6 +79,7 @@ void noteChange(int origin) {
     auto& S = sessionState;
     if (origin > S.pendingChange) S.pendingChange = origin;
     S.lastChangeMs = platTickMs();
+    if (origin == kChangeByOtherProgram) S.lastProgramChangeMs = S.lastChangeMs;
     S.steadyReports = 0;
 }
 
@@ -86,6 +93,8 @@ void announceSettledChanges(bool readoutRunning) {
     const auto& R = radioState;
     if (S.pendingChange == kChangeNone) return;  // the idle tick stops here
     if (platTickMs() - S.lastChangeMs < kSettleMs || S.steadyReports < kSteadyReportsSettled) return;
+    // A change at the radio waits for the dial alone; one only a program made, for the program.
+    if (S.pendingChange == kChangeByOtherProgram && platTickMs() - S.lastProgramChangeMs < kProgramSettleMs) return;
     // A readout the operator asked for is never interrupted: the change
     // waits for its end and is then spoken as it stands. The system's speech
     // does not tell when help said without waiting has ended: until a key

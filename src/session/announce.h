@@ -16,8 +16,10 @@ void noteChange(int origin);
 // A frequency report that showed no change: what waits has been seen once
 // more as it stands.
 void noteSteadyReport();
-// Run on every tick. Once nothing has changed for half a second, and at
-// least two frequency reports since have shown no change, and no
+// Run on every tick. Once nothing has changed for half a second (when
+// only another program changed something, once it has made no change for
+// two seconds), and at least two frequency reports since have shown no
+// change, and no
 // readout is sounding (readoutRunning: one the keys run across ticks; also a
 // prompt still sounding, help said by the system's speech and not yet
 // silenced, the ALC watch, tuning), speaks what differs from

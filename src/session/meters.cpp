@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "radio/models.h"
 #include "radio/radio_state.h"
 #include "screen/display.h"
 #include "speech/prompts.h"
@@ -20,7 +21,7 @@ constexpr int kSwrTopTenths = 60;     // above a ratio of 6 the readout says "gt
 constexpr int kAlcQuietTicks = 10;    // ticks between two spoken ALC peaks
 
 // Reply fields, counted from the first letter of the marker.
-constexpr int kAlcPollOffset = 5;     // last two of the four "RM3" digits
+constexpr int kAlcPollOffset = 5;     // last two of the ALC meter's four digits
 constexpr int kAlcPollLength = 2;
 constexpr int kSMeterOffset = 5;      // "SM0" + four digits: characters 6 and 7
 constexpr int kReducedSMeterOffset = 3;  // "SM" + three digits: characters 4 and 5
@@ -60,7 +61,7 @@ void showSMeter() {
 void handleSwrReply() {
     auto& R = radioState;
     std::string field;
-    if (!replyField("RM1", kSwrFieldOffset, kMeterFieldLength, field)) return;
+    if (!replyField(meterLetters(kMeterSwr), kSwrFieldOffset, kMeterFieldLength, field)) return;
     const bool countRead = static_cast<int>(field.size()) == kMeterFieldLength && allDigits(field);
     // The reduced-feature radio's reading is spoken from its reply's own
     // characters below; it is not a meter count.
@@ -91,8 +92,9 @@ void handleSwrReply() {
 // ALC during the watch: keep the peak, speak it after a quiet spell.
 void handleAlcReply() {
     auto& R = radioState;
-    if (findText(catState.replyText, "RM3") == 0 || R.alcAnnounce <= 0) return;
-    const int reading = replyValue("RM3", kAlcPollOffset, kAlcPollLength, 0);
+    const std::string alc = meterLetters(kMeterAlc);
+    if (findText(catState.replyText, alc) == 0 || R.alcAnnounce <= 0) return;
+    const int reading = replyValue(alc, kAlcPollOffset, kAlcPollLength, 0);
     if (reading > R.alcValue) R.alcValue = reading;
     // The peak is kept while speech sounds, and spoken after it.
     if (R.quietTicks > kAlcQuietTicks && !speechBusy()) speakAlc();

@@ -2,7 +2,7 @@
 #pragma once
 
 // The four digits of a meter answer, counted from the first letter of its
-// marker: "RM1" (SWR) and "RM3" (ALC) + four digits.
+// marker: "RM" and the model's meter digit (meterLetters) + four digits.
 constexpr int kSwrFieldOffset = 3;
 constexpr int kAlcFieldOffset = 3;
 constexpr int kMeterFieldLength = 4;
@@ -17,7 +17,7 @@ void speakSwr();
 // Speaks alcValue, after "alc" at the start of a watch's readings
 // (alcAnnounce 1 becomes 2); restarts the quiet spell (quietTicks 0).
 void speakAlc();
-// Takes "RM1" (SWR), "RM3" (ALC peak) and "SM" (S-meter, shown at 750,45)
+// Takes the SWR, the ALC peak (in the model's "RM" digits) and "SM" (S-meter, shown at 750,45)
 // answers out of replyText, in that order, each when present.
 void handleMeterReply();
 

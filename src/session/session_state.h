@@ -33,6 +33,7 @@ struct SessionState {
     int heardTx = 0;            // 1 transmitting
     int pendingChange = kChangeNone;  // who changed something since, set by noteChange
     std::int64_t lastChangeMs = 0;    // platform clock of the latest change seen, for the settle time
+    std::int64_t lastProgramChangeMs = 0;  // platform clock of the latest change another program made (noteChange)
     int steadyReports = 0;      // frequency reports since then that showed no change, held at 2
     std::string awaitedFreq;    // 11 digits of a frequency a program sent, not yet reported ("" none)
     int awaitedReports = 0;     // reports left in which it may still show up

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "platform/platform.h"
+#include "radio/models.h"
 #include "radio/radio_state.h"
 
 namespace {
@@ -62,11 +63,12 @@ void simulatePollReply() {
     // pollSelect has already flipped: 1 means the frequency was asked last.
     if (C.pollSelect == 1) answer = C.lastFreqCmd;
     if (C.pollSelect == 0 && R.tuning == 0) answer = reducedFeatureRadio() ? "SM048" : "SM00014";
-    if (C.pollSelect == 0 && R.tuning == 1) answer = "RM10050";
+    const std::string swr = meterLetters(kMeterSwr) + "0050";
+    if (C.pollSelect == 0 && R.tuning == 1) answer = swr;
     if (C.pollSelect == 0 && R.alcAnnounce > 0) {
         // An SWR reading followed by an ALC reading of 0 to 30.
         const int n = roundToInt(kAlcDrawRange * simulatorRandom());
-        answer = "RM10050;RM300" + zeroPad(n, 2);
+        answer = swr + ";" + meterLetters(kMeterAlc) + "00" + zeroPad(n, 2);
     }
     putText(C.replyText, answer, kReplyCapacity);
 }

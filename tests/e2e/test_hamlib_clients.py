@@ -117,7 +117,9 @@ class HamlibClients(unittest.TestCase):
             sent = [c for c in commands(s.radio_log()[mark:]) if not c.startswith("RM")]
             self.assertEqual(sent, ["FA00014074000", "FA00014074055", "FA00014073945", "FA00014074000",
                                     "MD2", "SH07", "FT1", "MD2", "SH07", "FB00014075500", "TX", "RX"])
-            self.assertIn("RM1", s.radio_log()[mark:])
+            # This radio (a TS-590SG) gives its meters all at once: read, not selected.
+            self.assertIn("RM", s.radio_log()[mark:])
+            self.assertNotIn("RM1", s.radio_log()[mark:])
             self.assertEqual(spoken(s.speech_since(said)), [])
             s.close_window()
             self.assertEqual(s.wait_exit(), 0)
@@ -143,6 +145,8 @@ class HamlibClients(unittest.TestCase):
                              ["get_freq:", "Frequency: 7100000", "RPRT 0", "get_mode:", "Mode: LSB",
                               "Passband: 2400", "RPRT 0", "get_vfo:", "VFO: VFOA", "RPRT 0"])
             self.assertEqual(c.ask("|f"), ["get_freq:|Frequency: 7100000|RPRT 0"])
+            # CQRLOG 2.5's poll runs the letters together; rigctld reads f, m, v.
+            self.assertEqual(c.ask("fmv", 4), ["7100000", "LSB", "2400", "VFOA"])
             mark = s.radio_mark()
             self.assertEqual(c.ask("L KEYSPD 28"), ["RPRT 0"])
             s.wait_for_radio(["KS028"], since=mark)

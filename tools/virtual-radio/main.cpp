@@ -63,7 +63,7 @@ const char* const kHelp =
     "                         that VFO answered; the last value stays\n"
     "  mode D                 front-panel mode, MD digit 1..9\n"
     "  power on|off           front-panel power switch\n"
-    "  ptt on|off             transmit by the microphone (RM3 then reads ALC)\n"
+    "  ptt on|off             transmit by the microphone (the meters then read)\n"
     "  smeter N|auto          hold the S-meter at N (0..30) or let it move\n"
     "  swr N, alc N           meter counts 0..30 read while transmitting\n"
     "  menu NUMBER VALUE      front-panel setting of an extended menu\n"

@@ -456,9 +456,11 @@ void VirtualRadio::setMenu(std::string_view number, std::string_view value) {
     state.menus[std::string(number)] = std::string(value);
 }
 
-// SM0 (SM on the reduced-feature radio) reads the S-meter; RM reads the
-// selected meter, RM1/RM2 select one, RM3 selects the ALC meter and reads it;
-// SW reads the SWR on the reduced-feature radio, answered in the RM1 form.
+// SM0 (SM on the reduced-feature radio) reads the S-meter. RM reads the
+// meters in the model's form: all three at once on 021 and 023, otherwise the
+// selected one. "RMn" selects meter n silently; on 022 and 024 "RMn1"
+// switches it on instead (and "RMn0" off, which leaves the one read as it
+// is). SW reads the SWR on the reduced-feature radio, in the RM1 form.
 std::string VirtualRadio::meterQuery(std::string_view name, std::string_view params) {
     if (name == "SM") {
         if (model_.reduced ? !params.empty() : params != "0") return kError;
@@ -468,17 +470,18 @@ std::string VirtualRadio::meterQuery(std::string_view name, std::string_view par
     if (name == "SW") {
         if (!model_.reduced || !params.empty()) return kError;
         moveMeters();
-        return meterAnswer(1);
+        return meterAnswer(model_.swrMeter());
     }
     if (params.empty()) {
         moveMeters();
-        return meterAnswer(state.meter);
+        if (!model_.allMetersAtOnce()) return meterAnswer(state.meter);
+        return meterAnswer(1) + meterAnswer(2) + meterAnswer(3);
     }
-    if (params.size() != 1 || params[0] < '1' || params[0] > '3') return kError;
-    state.meter = params[0] - '0';
-    if (state.meter != 3) return "";
-    moveMeters();
-    return meterAnswer(3);
+    const bool switched = model_.switchedMeters();
+    if (params.size() != (switched ? 2u : 1u) || params[0] < '1' || params[0] > '3') return kError;
+    if (switched && params[1] != '0' && params[1] != '1') return kError;
+    if (!switched || params[1] == '1') state.meter = params[0] - '0';
+    return "";
 }
 
 std::string VirtualRadio::sMeterAnswer() {
@@ -493,9 +496,9 @@ std::string VirtualRadio::sMeterAnswer() {
 std::string VirtualRadio::meterAnswer(int meter) {
     int value = 0;
     if (state.transmitting()) {
-        if (meter == 1) value = state.swrCount;
-        if (meter == 2) value = state.processor ? 10 : 0;
-        if (meter == 3) value = state.alcCount;
+        if (meter == model_.swrMeter()) value = state.swrCount;
+        if (meter == model_.compMeter()) value = state.processor ? 10 : 0;
+        if (meter == model_.alcMeter()) value = state.alcCount;
     }
     return "RM" + std::to_string(meter) + pad(value, 4) + ";";
 }

@@ -28,6 +28,16 @@ struct ModelSpec {
     // text padded to 24; the reduced-feature radio none.
     bool bareCwText() const { return id == 24 || (id == 22 && firmware >= "1.10"); }
 
+    // Models 022 and 024 number their meters 1 ALC, 2 SWR, 3 COMP and switch
+    // one on with "RMn1"; the others number them 1 SWR, 2 COMP, 3 ALC and
+    // select one with "RMn".
+    bool switchedMeters() const { return id == 22 || id == 24; }
+    int swrMeter() const { return switchedMeters() ? 2 : 1; }
+    int compMeter() const { return switchedMeters() ? 3 : 2; }
+    int alcMeter() const { return switchedMeters() ? 1 : 3; }
+    // Models 021 and 023 answer "RM" with all three meters, in number order.
+    bool allMetersAtOnce() const { return id == 21 || id == 23; }
+
     // Model 024 numbers its menu with five digits, every other with three.
     bool fiveDigitMenu() const { return id == 24; }
     // Model 022 (TS-990S) puts the VFO digit "0" before the tone number of
@@ -85,7 +95,7 @@ struct RadioState {
     bool ptt = false;             // transmitting by the microphone (front panel)
     int highCut = 7;              // SHnn
     int filterWidth = 500;        // FWnnnn
-    int meter = 1;                // RM: 1 SWR, 2 compression, 3 ALC
+    int meter = 1;                // the meter "RM" reads, by the model's numbers (ModelSpec::swrMeter ...)
     int sMeter = 12;              // 0..30, three steps per S unit
     bool sMeterFixed = false;     // true: sMeter stays where it was put
     int swrCount = 3;             // 0..30 on the meter's scale (6 = 1.5, 12 = 2.0, 18 = 3.0)

@@ -16,6 +16,7 @@
 #include "platform/platform_fake.h"
 #include "radio/cw_text.h"
 #include "radio/radio_state.h"
+#include "session/announce.h"
 #include "session/poll.h"
 #include "session/session_state.h"
 #include "test_cat_radio.h"
@@ -103,6 +104,10 @@ TEST(RigctldProtocol, LinesAndTheirArguments) {
              Many{"F 14074000 M USB -1 t", {kNetSetFreq, kNetSetMode, kNetGetPtt}},
              Many{"\\set_foo 1 T 1", {kNetUnknown}},
              Many{"b CQ T 1", {kNetSendMorse}},
+             Many{"fmv", {kNetGetFreq, kNetGetMode, kNetGetVfo}},  // letters run together, as rigctld reads them
+             Many{"+fmv\r", {kNetGetFreq, kNetGetMode, kNetGetVfo}},
+             Many{"fm;v", {kNetGetFreq, kNetGetMode, kNetGetVfo}},
+             Many{"lSTRENGTH fZv", {kNetGetLevel, kNetGetFreq, kNetUnknown}},
          }) {
         std::vector<NetCommand> got;
         std::size_t at = 0;
@@ -143,7 +148,7 @@ TEST(RigctldProtocol, AnswerForms) {
              Case{"\\get_vfo_info VFOA", kRprtOk, {"7100000", "LSB", "2400", "0", "0"}, "7100000\nLSB\n2400\n0\n0\n"},
              Case{"+\\get_vfo_info VFOB", kRprtOk, {"7100000", "LSB", "2400", "1", "0"},
                   "get_vfo_info: VFOB\nFreq: 7100000\nMode: LSB\nWidth: 2400\nSplit: 1\nSatMode: 0\nRPRT 0\n"},
-             Case{"+xyz", kRprtNotAvailable, {}, "RPRT -11\n"},
+             Case{"+yzx", kRprtNotAvailable, {}, "RPRT -11\n"},
          }) {
         std::string_view v[kNetMaxValues];
         for (std::size_t k = 0; k < c.values.size(); ++k) v[k] = c.values[k];
@@ -155,10 +160,15 @@ TEST(RigctldProtocol, AnswerForms) {
     served.modes = kNetModeLsb | kNetModeUsb | kNetModeCw;
     served.getLevels = netLevelBit(kNetLevelSwr) | netLevelBit(kNetLevelStrength);
     served.morse = true;
+    served.receive[0] = {30000, 59999999};
+    served.transmit[0] = {1800000, 52000000, 100000, 25000};
     const std::string dump = netDumpState(served);
     EXPECT_EQ(dump.substr(0, 6), "1\n2\n0\n");
     EXPECT_EQ(dump.substr(dump.size() - 5), "done\n");
-    EXPECT_NE(dump.find("30000.000000 60000000.000000 0xe -1 -1 0x3 0x1\n"), std::string::npos);
+    // Each list ended by an empty range; no AM range without AM.
+    EXPECT_NE(dump.find("\n30000.000000 59999999.000000 0xe -1 -1 0x3 0x1\n0 0 0 0 0 0 0\n"
+                        "1800000.000000 52000000.000000 0xe 5000 100000 0x3 0x1\n0 0 0 0 0 0 0\n"),
+              std::string::npos);
     EXPECT_NE(dump.find("\n0x50000000\n"), std::string::npos);  // SWR and STRENGTH read
     EXPECT_EQ(dump.find("0x1 6000"), std::string::npos);           // no AM filter without AM
     EXPECT_EQ(netAnswer(parseNetLine("\\dump_state"), kRprtOk, dump), dump);
@@ -308,14 +318,19 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
         {"M USB 0", {"MD2", "SH07"}, "RPRT 0\n"},              // 0 is the normal 2.4 kHz
         {"M CW 777", {"MD3", "FW0600"}, "RPRT 0\n"},           // the nearest width the keys reach
         {"+m", {}, "get_mode:\nMode: CW\nPassband: 600\nRPRT 0\n"},
+        // CQRLOG's poll: rigctld's answers to f, m and v, the "+" for the first alone.
+        {"fmv", {}, "14074000\nCW\n600\nVFOA\n"},
+        {"+fmv", {}, "get_freq:\nFrequency: 14074000\nRPRT 0\nCW\n600\nVFOA\n"},
         {"M FM 15000", {}, "RPRT -9\n"},                       // no FM below 10 m, as the mode key
         {"X USB -1", {"MD2", "SH07"}, "RPRT 0\n"},
         {"T 3", {"TX1"}, "RPRT 0\n"},                          // data
-        {"l SWR", {"RM1", "RM"}, "1.500000\n"},                // the SWR key's scale: 6 dots are 1.5
+        {"l SWR", {"RM"}, "1.500000\n"},                       // the SWR key's scale: 6 dots are 1.5
     }, askLine, sentNow);
-    // The ALC meter answers its own selection, its count of 30 dots moving with the voice.
+    // The ALC meter's count of 30 dots moves with the voice. This radio
+    // gives all its meters at once: nothing needs selecting.
+    fake::advance(1000);
     const std::string alc = ask("l ALC");
-    EXPECT_EQ(sent(), std::vector<std::string>{"RM3"});
+    EXPECT_EQ(sent(), std::vector<std::string>{"RM"});
     EXPECT_EQ(alc, std::to_string(radio.state.alcCount / 30.0) + "\n");
     expectRows({
         {"T 0", {"RX"}, "RPRT 0\n"},
@@ -362,6 +377,105 @@ TEST_F(NetMapping, EachCommandInTheRadiosTermsAndHamlibsUnits) {
         {"b CQ", {}, "RPRT -11\n"},
         {"L AF 1", {"AG0255"}, "RPRT 0\n"},
     }, askLine, sentNow);
+}
+
+// Each model's meters in its own numbers and form: selected (or switched on)
+// where "RM" reads one meter, the tune sequence's SWR selected again after
+// another is read; while receiving, no reading is a reading of 0.
+TEST_F(NetMapping, EachModelsMetersInItsOwnNumbersAndForm) {
+    using Sent = std::vector<std::string>;
+    struct Case {
+        const char* model;
+        Sent swr, alc, alcWhileTuning;
+    };
+    for (const Case& c : {
+             Case{"019", {"RM1", "RM"}, {"RM3", "RM"}, {"RM3", "RM", "RM1"}},
+             Case{"020", {"RM1", "RM"}, {"RM3", "RM"}, {"RM3", "RM", "RM1"}},
+             Case{"022", {"RM21", "RM"}, {"RM11", "RM"}, {"RM11", "RM", "RM21"}},
+             Case{"024", {"RM21", "RM"}, {"RM11", "RM"}, {"RM11", "RM", "RM21"}},
+             Case{"021", {"RM"}, {"RM"}, {"RM"}},
+         }) {
+        vradio::ModelSpec spec;
+        ASSERT_TRUE(vradio::parseModel(c.model, spec));
+        radio = vradio::VirtualRadio(spec, 1);
+        radioState.rigModel = spec.id;
+        radio.state.swrCount = 12;
+        auto read = [this](const char* line) {
+            fake::advance(1000);  // past the time a level read is kept
+            return ask(line);
+        };
+        EXPECT_EQ(read("l SWR"), "1.000000\n") << c.model;  // receiving: nothing reflected
+        EXPECT_EQ(sent(), c.swr) << c.model;
+        EXPECT_EQ(ask("T 1"), "RPRT 0\n");
+        sent();
+        EXPECT_EQ(read("l SWR"), "2.000000\n") << c.model;
+        EXPECT_EQ(sent(), c.swr) << c.model;
+        const std::string alc = read("l ALC");
+        EXPECT_EQ(alc, std::to_string(radio.state.alcCount / 30.0) + "\n") << c.model;
+        EXPECT_GT(radio.state.alcCount, 0);
+        EXPECT_EQ(sent(), c.alc) << c.model;
+        radioState.tuning = 1;
+        read("l ALC");
+        EXPECT_EQ(sent(), c.alcWhileTuning) << c.model;
+        radioState.tuning = 0;
+        // A radio that gives no reading: 0 while receiving, an error while sending.
+        radio.setSilent(true);
+        EXPECT_EQ(read("l ALC"), "RPRT -6\n") << c.model;
+        EXPECT_EQ(ask("T 0"), "RPRT 0\n");
+        EXPECT_EQ(read("l ALC"), "0.000000\n") << c.model;
+        radio.setSilent(false);
+        sent();
+    }
+}
+
+// \dump_state tells a client the bands of the radio behind the port: no
+// 2 m or 70 cm for an HF radio, and each model's own power.
+TEST_F(NetMapping, DumpStateGivesTheConnectedModelsRanges) {
+    radioState.rigModel = kTs590sgModel;
+    std::string dump = ask("\\dump_state");
+    EXPECT_NE(dump.find("\n30000.000000 59999999.000000 0x2f -1 -1 0x3 0x1\n0 0 0 0 0 0 0\n"), std::string::npos);
+    EXPECT_NE(dump.find("\n1800000.000000 52000000.000000 0x1 5000 25000 0x3 0x1\n0 0 0 0 0 0 0\n"),
+              std::string::npos);
+    EXPECT_EQ(dump.find("144000000"), std::string::npos);
+    radioState.rigModel = kTs2000Model;
+    dump = ask("\\dump_state");
+    for (const char* range : {"\n142000000.000000 152000000.000000 0x2f -1 -1",
+                              "\n144000000.000000 148000000.000000 0x2e 5000 100000",
+                              "\n430000000.000000 450000000.000000 0x1 5000 12500"})
+        EXPECT_NE(dump.find(range), std::string::npos) << range;
+    radioState.rigModel = kTs990sModel;
+    EXPECT_NE(ask("\\dump_state").find("\n1800000.000000 54000000.000000 0x2e 5000 200000 0x3 0x1\n"),
+              std::string::npos);
+}
+
+// At the level "all" a program's change is spoken once it has stopped
+// changing: a stream of steps (a Doppler correction, 1 Hz a second) is
+// never read out step by step.
+TEST_F(NetMapping, AProgramsStreamOfStepsIsSpokenOnceItStops) {
+    sessionState.announceLevel = kAnnounceAll;
+    radioState.band = 6;
+    radio.state.vfoA = 14074000;
+    auto ticks = [this](int ms) {
+        std::vector<std::string> said;
+        for (int t = 0; t < ms; t += 50) {
+            fake::advance(50);
+            event(kEventTick);
+            for (const std::string& p : fake::takePrompts())
+                if (p != "delay") said.push_back(p);
+        }
+        return said;
+    };
+    ticks(1000);
+    acceptHeardState();
+    for (int step = 1; step <= 6; ++step) {
+        EXPECT_EQ(ask("F " + std::to_string(14074000 + step)), "RPRT 0\n");
+        EXPECT_EQ(ticks(1000), std::vector<std::string>{}) << step;
+    }
+    EXPECT_EQ(ticks(3000), (std::vector<std::string>{"1", "4", "point", "0", "7", "4", "0", "0", "6", "mhz"}));
+    EXPECT_EQ(ticks(3000), std::vector<std::string>{});
+    // A change at the radio's own dial is still spoken after half a second.
+    radio.setFrequency('A', 14100000);
+    EXPECT_FALSE(ticks(1000).empty());
 }
 
 // A poll answer that the client's read takes in is the poll's: it is

@@ -152,7 +152,7 @@ TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
         resetState();
         fake::reset();
         fake::setFile("rigvox.cfg", config(1, 1));
-        bool windowOpenAtPowerCommand = true;
+        bool windowOpenAtPowerCommand = false;
         std::size_t promptsAtPowerCommand = 0;
         fake::state().responder = [&](int port, const std::string& bytes) {
             if (bytes == "ID;") fake::feed(port, "ID023;");
@@ -169,11 +169,12 @@ TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
         const auto& f = fake::state();
         EXPECT_EQ(f.nextEvent, c.transmitting ? 2u : 1u);
         EXPECT_EQ(keysState.running, 0);
-        // Memory file saved (with its report), window closed before the power
-        // command, "delay" after it, port and log closed.
+        // Memory file saved (with its report), the power command, "delay"
+        // after it, port and log closed; the window stays until the last
+        // words have sounded.
         EXPECT_TRUE(fake::hasFile("savmem.dat"));
         EXPECT_TRUE(fake::hasFile("memory.txt"));
-        EXPECT_FALSE(windowOpenAtPowerCommand);
+        EXPECT_TRUE(windowOpenAtPowerCommand);
         EXPECT_FALSE(f.windowOpen);
         EXPECT_EQ(f.timerPeriodMs, 0);
         const auto prompts = fake::takePrompts();

@@ -201,11 +201,23 @@ TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
     radioState.alcAnnounce = 0;  // outside the watch ALC answers are ignored
     meterReply("RM30030;");
     EXPECT_EQ(radioState.alcValue, 20);
+
+    // The TS-890S counts its meters from the ALC: "RM1" is its ALC, "RM2"
+    // its SWR and "RM3" its compression, which is no ALC reading.
+    radioState.rigModel = kTs890sModel;
+    radioState.alcAnnounce = 2;
+    radioState.quietTicks = 11;
+    radioState.swrSpeech = 1;
+    radioState.tunerState = 2;
+    meterReply("RM10025;RM20012;RM30030;");
+    EXPECT_EQ(radioState.alcValue, 25);
+    EXPECT_EQ(radioState.swrText, "20");
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "point", "0", "2", "5"}));
 }
 
 TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
     radio.answers["MG;"] = "MG050;";
-    radio.answers["RM3;"] = "RM30003;";
+    radio.answers["RM;"] = "RM10000;RM20000;RM30003;";  // the TS-590SG gives all three
     sessionState.connected = 1;
     auto press = [](int key) {
         keysState.eventKind = kEventKeyDown;
@@ -227,7 +239,7 @@ TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
 
     press(vkF(11));  // ends the watch only
     EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "5", "2", "off"}));
-    EXPECT_EQ(takeCommands(), (Commands{"MG;", "RM3;", "MG051;", "MG052;"}));
+    EXPECT_EQ(takeCommands(), (Commands{"MG;", "RM3;", "RM;", "MG051;", "MG052;"}));
     EXPECT_EQ(radioState.alcAnnounce, 0);
     EXPECT_EQ(radioState.alcValue, 0);
 }

@@ -42,8 +42,8 @@ TEST(VirtualRadioQueries, EveryQueryOfTheCommandSetIsAnsweredInItsFormat) {
         {"PA;", "PA[01];"},      {"RA;", "RA0[01];"},       {"NB;", "NB[0-2];"},
         {"NT;", "NT[01][0-9];"}, {"BI;", "BI[01];"},        {"CT;", "CT[01];"},
         {"FT;", "FT[0-2];"},
-        {"FR;", "FR[0-2];"},     {"SM0;", "SM0[0-9]{4};"},  {"RM;", "RM[1-3][0-9]{4};"},
-        {"RM3;", "RM3[0-9]{4};"}, {"PS;", "PS1;"},          {"VN;", "VN.+;"},
+        {"FR;", "FR[0-2];"},     {"SM0;", "SM0[0-9]{4};"},  {"RM;", "(RM[1-3][0-9]{4};){1,3}"},
+        {"PS;", "PS1;"},          {"VN;", "VN.+;"},
     };
     for (const char* name : {"019", "020", "021", "022", "023", "024"}) {
         VirtualRadio radio(model(name));
@@ -309,25 +309,52 @@ TEST(VirtualRadioMeters, HeldSMeterStaysUntilReleased) {
     EXPECT_TRUE(moved);
 }
 
-TEST(VirtualRadioMeters, SwrAndAlcReadZeroOnReceiveAndCountWhileTransmitting) {
-    VirtualRadio radio;
-    EXPECT_EQ(radio.handle("RM1;RM;RM3;"), "RM10000;RM30000;");
-    radio.control("swr 9");
-    EXPECT_EQ(radio.handle("RM1;TX;RM;"), "RM10009;");
-    std::string alc = radio.handle("RM3;");
-    ASSERT_TRUE(matches(alc, "RM300[0-9]{2};")) << alc;
-    EXPECT_GT(std::stoi(alc.substr(3, 4)), 0);
-    EXPECT_TRUE(matches(radio.handle("RM;"), "RM300[0-9]{2};"));  // RM3 selected the ALC meter
-    EXPECT_EQ(radio.handle("RX;RM1;RM;"), "RM10000;");
-    // Transmitting by the microphone counts too.
-    radio.control("ptt on");
-    EXPECT_EQ(radio.handle("RM;"), "RM10009;");
-    radio.control("ptt off");
-    EXPECT_EQ(radio.handle("RM;"), "RM10000;");
+// Each model's meter form: 019 and 020 select a meter with "RMn" (1 SWR,
+// 2 COMP, 3 ALC) and read it with "RM"; 022 and 024 count 1 ALC, 2 SWR,
+// 3 COMP and switch one on with "RMn1"; 021 and 023 read all three at once.
+TEST(VirtualRadioMeters, EachModelReadsItsMetersInItsOwnFormZeroOnReceive) {
+    struct Case {
+        const char* model;
+        const char* swr;  // selects SWR, then reads
+        const char* alc;  // selects ALC, then reads
+        const char* swrReceiving;
+        const char* swrSending;  // count 9
+        const char* alcSending;  // pattern
+        const char* refused;     // the other form's selection
+    };
+    for (const Case& c : {
+             Case{"019", "RM1;RM;", "RM3;RM;", "RM10000;", "RM10009;", "RM300[0-9]{2};", "RM31;"},
+             Case{"020", "RM1;RM;", "RM3;RM;", "RM10000;", "RM10009;", "RM300[0-9]{2};", "RM21;"},
+             Case{"022", "RM21;RM;", "RM11;RM;", "RM20000;", "RM20009;", "RM100[0-9]{2};", "RM3;"},
+             Case{"024", "RM21;RM;", "RM11;RM;", "RM20000;", "RM20009;", "RM100[0-9]{2};", "RM1;"},
+             Case{"021", "RM1;RM;", "RM3;RM;", "RM10000;RM20000;RM30000;", "RM10009;RM20000;RM300[0-9]{2};",
+                  "RM10009;RM20000;RM300[0-9]{2};", "RM11;"},
+             Case{"023", "RM;", "RM;", "RM10000;RM20000;RM30000;", "RM10009;RM20000;RM300[0-9]{2};",
+                  "RM10009;RM20000;RM300[0-9]{2};", "RM40;"},
+         }) {
+        VirtualRadio radio(model(c.model));
+        radio.control("swr 9");
+        EXPECT_EQ(radio.handle(c.swr), c.swrReceiving) << c.model;
+        EXPECT_EQ(radio.handle(c.refused), "?;") << c.model;
+        const std::string swr = radio.handle(std::string("TX;") + c.swr);
+        EXPECT_TRUE(matches(swr, c.swrSending)) << c.model << " " << swr;
+        const std::string alc = radio.handle(c.alc);
+        EXPECT_TRUE(matches(alc, c.alcSending)) << c.model << " " << alc;
+        // A switched-off meter leaves the one read as it was.
+        if (std::string(c.model) == "024") {
+            EXPECT_TRUE(matches(radio.handle("RM10;RM;"), c.alcSending));
+        }
+        // Transmitting by the microphone counts too.
+        radio.handle("RX;");
+        radio.control("ptt on");
+        EXPECT_TRUE(matches(radio.handle(c.alc), c.alcSending)) << c.model;
+        radio.control("ptt off");
+        EXPECT_EQ(radio.handle(c.swr), c.swrReceiving) << c.model;
+    }
 }
 
 TEST(VirtualRadioMeters, TheTunerBringsTheSwrDownWhileTuning) {
-    VirtualRadio radio;
+    VirtualRadio radio(model("019"));
     EXPECT_EQ(radio.handle("AC110;AC111;AC;"), "AC111;");
     int previous = 99;
     for (int i = 0; i < 30; ++i) {
