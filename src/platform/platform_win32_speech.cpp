@@ -66,7 +66,10 @@ bool platSpeechSay(const std::string& text) {
 }
 
 void platSpeechCancel() {
-    if (voice != nullptr) voice->Speak(nullptr, SPF_PURGEBEFORESPEAK, nullptr);
+    // Every key cancels: the purge cuts off what is sounding and drops what
+    // is queued, and asynchronous it returns without waiting for the audio
+    // to stop.
+    if (voice != nullptr) voice->Speak(nullptr, SPF_PURGEBEFORESPEAK | SPF_ASYNC, nullptr);
 }
 
 void platSpeechClose() {

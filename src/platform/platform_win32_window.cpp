@@ -1,19 +1,23 @@
 // The real backend on Windows, first half: the window and its GDI text, key
-// and close messages, the periodic tick, and WAV playback through waveOut.
-// One thread: the tick is a deadline the message wait sleeps towards, and
-// sockets with input wake the same wait.
+// and close messages, the periodic tick, and the sound queue played through
+// waveOut. One thread: the tick and the next sound's beginning or end are
+// deadlines the message wait sleeps towards, and sockets with input and the
+// sound device's finished buffers wake the same wait.
 #include "platform/font_cache.h"
 #include "platform/platform.h"
 #include "platform/platform_win32.h"
 #include "platform/printed_texts.h"
+#include "platform/sound_queue.h"
 #include "platform/tick_timer.h"
 
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -26,13 +30,29 @@ namespace {
 // help lines): small enough that the longest help line fits the window.
 const FontChoice kDefaultFont{"Arial", 11, 400};
 constexpr const wchar_t* kWindowClass = L"RigvoxFrontPanel";
-// A prompt whose device stopped consuming holds the program at most this
-// long past its own length.
-constexpr DWORD kPlaybackSlackMs = 1000;
+// A device that stopped taking its queue holds a sound at most this long past
+// its own length; then it is reset. Measured per sound: a device that starts
+// late (Wine's does, by a little more at each seam) is not cut off at the end
+// of a long readout.
+constexpr std::int64_t kPlaybackSlackMs = 1000;
+// Sounds written to the device and not yet finished, at most: a sound queued
+// beyond them is silent (it still takes its length). Minutes of prompts.
+constexpr std::size_t kMaxSoundBuffers = 256;
+// A sound converted to the device's format is at most this large (as a
+// prompt file is): anything longer is not a prompt.
+constexpr std::size_t kMaxSoundBytes = std::size_t(64) << 20;
 
 struct QueuedEvent {
     int kind;
     int param;
+};
+
+// One queued sound in the device's format, as written to the device. Held
+// by pointer: the device keeps the header's address until it is done.
+struct SoundBuffer {
+    WAVEHDR header{};
+    std::vector<char> samples;
+    std::int64_t durationMs = 0;
 };
 
 struct Backend {
@@ -53,21 +73,24 @@ struct Backend {
     bool sessionEnding = false;      // log off or shut down: no more messages are taken
     // sound
     HWAVEOUT out = nullptr;
-    WAVEFORMATEX outFormat{};
+    WAVEFORMATEX outFormat{};        // the device's format: 16-bit PCM
     HANDLE outEvent = nullptr;       // signalled by the device when a buffer is done
-    WAVEHDR header{};
-    std::vector<char> sound;         // the samples of the prompt sounding
-    bool headerPrepared = false;
-    bool noAudioDevice = false;      // no device at all: waiting prompts sleep
+    // Written to the device in queue order and not yet seen done; the device
+    // finishes them in that order. Freed as they finish.
+    std::deque<std::unique_ptr<SoundBuffer>> buffers;
+    std::uint64_t buffersDone = 0;   // of all ever written, those finished (or reset)
+    std::int64_t frontSinceMs = 0;   // when the first of buffers became the one sounding
+    SoundQueue sounds;               // what is queued, in buffers of the device
+    bool noAudioDevice = false;      // no device at all: the schedule alone decides
 };
 Backend b;
 
-void stopSound();
+void resetDevice();
 
 void deleteFont(HFONT font) { DeleteObject(font); }
 
 void cleanup() {
-    stopSound();
+    resetDevice();
     if (b.out) waveOutClose(b.out);
     b.out = nullptr;
     if (b.outEvent) CloseHandle(b.outEvent);
@@ -246,21 +269,6 @@ DWORD waitHandles(DWORD count, const HANDLE* handles, DWORD timeout) {
     return WAIT_TIMEOUT;
 }
 
-// Sleeps for ms milliseconds, or until handle (if any) is signalled, while
-// still taking the window's messages: it stays painted, Windows does not
-// mark it "not responding" during a long spoken answer, and keys pressed
-// meanwhile wait in order in b.events. Returns true when handle was signalled.
-bool sleepTakingMessages(HANDLE handle, std::int64_t ms) {
-    const std::int64_t end = platTickMs() + ms;
-    for (;;) {
-        const std::int64_t left = end - platTickMs();
-        if (left <= 0) return false;
-        const DWORD r = waitHandles(handle ? 1 : 0, handle ? &handle : nullptr, static_cast<DWORD>(left));
-        if (handle && r == WAIT_OBJECT_0) return true;
-        pumpMessages();
-    }
-}
-
 // ---------------------------------------------------------------------------
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
@@ -348,18 +356,136 @@ bool loadWav(const std::string& path, Wav& wav) {
     return false;
 }
 
-void stopSound() {
-    if (!b.out || !b.headerPrepared) return;
-    waveOutReset(b.out);
-    waveOutUnprepareHeader(b.out, &b.header, sizeof b.header);
-    b.headerPrepared = false;
+// The format the device is opened in for a WAV: its rate and (at most two)
+// channels, 16-bit PCM, which every device plays.
+WAVEFORMATEX deviceFormatFor(const WAVEFORMATEX& wav) {
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = wav.nChannels >= 2 ? 2 : 1;
+    f.nSamplesPerSec = wav.nSamplesPerSec;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = static_cast<WORD>(f.nChannels * 2);
+    f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
+    return f;
 }
 
-// The device opened for the WAV's format (kept open while prompts share it).
-bool openDevice(const WAVEFORMATEX& format) {
+bool sameFormat(const WAVEFORMATEX& one, const WAVEFORMATEX& other) {
+    return one.wFormatTag == other.wFormatTag && one.nChannels == other.nChannels &&
+           one.nSamplesPerSec == other.nSamplesPerSec && one.wBitsPerSample == other.wBitsPerSample;
+}
+
+// Sample `channel` of the frame at p, from -1 to 1.
+float sampleAt(const char* frame, const WAVEFORMATEX& f, int channel) {
+    const char* p = frame + channel * (f.wBitsPerSample / 8);
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    switch (f.wBitsPerSample) {
+    case 8: return (u[0] - 128) / 128.0f;
+    case 16: return static_cast<std::int16_t>(le16(p)) / 32768.0f;
+    case 24: {
+        const std::uint32_t high = (std::uint32_t(u[0]) << 8) | (std::uint32_t(u[1]) << 16) | (std::uint32_t(u[2]) << 24);
+        return static_cast<std::int32_t>(high) / 2147483648.0f;
+    }
+    default:
+        if (f.wFormatTag == 3) {
+            float v;
+            std::memcpy(&v, p, sizeof v);
+            return v == v ? std::clamp(v, -1.0f, 1.0f) : 0.0f;  // NaN is silence
+        }
+        return static_cast<std::int32_t>(le32(p)) / 2147483648.0f;
+    }
+}
+
+// Sample `channel` of the frame at p, taken into a device of `channels`
+// channels: mono to both sides, more channels averaged to mono, or their
+// front pair kept for stereo.
+float mappedSample(const char* frame, const WAVEFORMATEX& f, int channels, int channel) {
+    if (f.nChannels == channels) return sampleAt(frame, f, channel);
+    if (channels == 2) return sampleAt(frame, f, f.nChannels == 1 ? 0 : channel);
+    float sum = 0;
+    for (int c = 0; c < f.nChannels; ++c) sum += sampleAt(frame, f, c);
+    return sum / f.nChannels;
+}
+
+// The WAV's sound in the device's format (16-bit PCM, rate changed by
+// linear interpolation, good enough for speech); empty when too large.
+std::vector<char> samplesForDevice(const Wav& wav) {
+    std::vector<char> out;
+    const WAVEFORMATEX& f = wav.format;
+    const WAVEFORMATEX& d = b.outFormat;
+    if (sameFormat(f, d)) {
+        out.assign(wav.data, wav.data + wav.length);
+        return out;
+    }
+    const std::uint64_t inFrames = wav.length / f.nBlockAlign;
+    const std::uint64_t outFrames = inFrames * d.nSamplesPerSec / f.nSamplesPerSec;
+    if (inFrames == 0 || outFrames * d.nBlockAlign > kMaxSoundBytes) return out;
+    out.resize(static_cast<std::size_t>(outFrames * d.nBlockAlign));
+    char* to = out.data();
+    const double step = static_cast<double>(f.nSamplesPerSec) / d.nSamplesPerSec;
+    for (std::uint64_t i = 0; i < outFrames; ++i) {
+        const double pos = static_cast<double>(i) * step;
+        const std::uint64_t k = std::min<std::uint64_t>(static_cast<std::uint64_t>(pos), inFrames - 1);
+        const std::uint64_t next = std::min<std::uint64_t>(k + 1, inFrames - 1);
+        const float frac = static_cast<float>(pos - static_cast<double>(k));
+        const char* a = wav.data + k * f.nBlockAlign;
+        const char* z = wav.data + next * f.nBlockAlign;
+        for (int c = 0; c < d.nChannels; ++c) {
+            const float v = mappedSample(a, f, d.nChannels, c) * (1 - frac) +
+                            mappedSample(z, f, d.nChannels, c) * frac;
+            const auto s16 = static_cast<std::int16_t>(std::lround(std::clamp(v * 32767.0f, -32768.0f, 32767.0f)));
+            to[0] = static_cast<char>(s16 & 0xFF);
+            to[1] = static_cast<char>((s16 >> 8) & 0xFF);
+            to += 2;
+        }
+    }
+    return out;
+}
+
+// Frees the buffers the device has finished, from the front: it finishes
+// them in the order they were written.
+void reapBuffers() {
+    while (!b.buffers.empty() && (b.buffers.front()->header.dwFlags & WHDR_DONE)) {
+        waveOutUnprepareHeader(b.out, &b.buffers.front()->header, sizeof(WAVEHDR));
+        b.buffers.pop_front();
+        ++b.buffersDone;
+        b.frontSinceMs = platTickMs();
+    }
+}
+
+// When the device is taken to have stopped if the sound it is on has not
+// finished; -1 when it holds none.
+std::int64_t deviceStallMs() {
+    if (b.buffers.empty()) return -1;
+    return b.frontSinceMs + b.buffers.front()->durationMs + kPlaybackSlackMs;
+}
+
+// Silences the device at once and frees everything written to it.
+void resetDevice() {
+    if (!b.out || b.buffers.empty()) return;
+    // Returns every buffer to the program marked done.
+    waveOutReset(b.out);
+    reapBuffers();
+    // A driver that left one unmarked has stopped with the rest all the same.
+    for (auto& buffer : b.buffers) waveOutUnprepareHeader(b.out, &buffer->header, sizeof(WAVEHDR));
+    b.buffersDone += b.buffers.size();
+    b.buffers.clear();
+}
+
+// Brings the queue's bookkeeping up to date with the clock and the device.
+void updateSounds() {
+    reapBuffers();
+    const std::int64_t now = platTickMs();
+    if (!b.buffers.empty() && now > deviceStallMs()) resetDevice();
+    b.sounds.update(now, b.buffersDone);
+}
+
+// The device open for a WAV of this format. An idle device is reopened when
+// the format differs; a busy one keeps its format, and the sound is
+// converted to it, so the queue plays on without a gap.
+bool openDevice(const WAVEFORMATEX& wavFormat) {
     if (b.noAudioDevice) return false;
-    if (b.out && std::memcmp(&b.outFormat, &format, sizeof format) == 0) return true;
-    stopSound();
+    const WAVEFORMATEX format = deviceFormatFor(wavFormat);
+    if (b.out && (sameFormat(b.outFormat, format) || !b.buffers.empty())) return true;
     if (b.out) waveOutClose(b.out);
     b.out = nullptr;
     registerCleanup();
@@ -375,7 +501,7 @@ bool openDevice(const WAVEFORMATEX& format) {
     if (r != MMSYSERR_NOERROR) {
         b.out = nullptr;
         // No device or no driver: the machine has no sound. A format the
-        // device refuses only silences this one prompt.
+        // device refuses only silences this one sound.
         if (r == MMSYSERR_NODRIVER || r == MMSYSERR_BADDEVICEID || r == MMSYSERR_NOTENABLED)
             b.noAudioDevice = true;
         return false;
@@ -384,17 +510,25 @@ bool openDevice(const WAVEFORMATEX& format) {
     return true;
 }
 
-// Holds the program until the prompt started at startMs has sounded, and at
-// least its own length: the reply pause is made of a silent prompt.
-void waitForPlayback(std::int64_t startMs, std::int64_t durationMs) {
-    const std::int64_t latest = startMs + durationMs + kPlaybackSlackMs;
-    while (!(b.header.dwFlags & WHDR_DONE)) {
-        const std::int64_t left = latest - platTickMs();
-        if (left <= 0) break;
-        sleepTakingMessages(b.outEvent, std::min<std::int64_t>(left, 100));
+// Writes the WAV's sound to the device behind what is queued there. False
+// when it does not sound (no device, or one that refuses it).
+bool writeSound(const Wav& wav, std::int64_t durationMs) {
+    if (wav.length == 0 || b.buffers.size() >= kMaxSoundBuffers || !openDevice(wav.format)) return false;
+    auto buffer = std::make_unique<SoundBuffer>();
+    buffer->samples = samplesForDevice(wav);
+    buffer->durationMs = durationMs;
+    if (buffer->samples.empty()) return false;
+    WAVEHDR& h = buffer->header;
+    h.lpData = buffer->samples.data();
+    h.dwBufferLength = static_cast<DWORD>(buffer->samples.size());
+    if (waveOutPrepareHeader(b.out, &h, sizeof h) != MMSYSERR_NOERROR) return false;
+    if (waveOutWrite(b.out, &h, sizeof h) != MMSYSERR_NOERROR) {
+        waveOutUnprepareHeader(b.out, &h, sizeof h);
+        return false;
     }
-    stopSound();
-    sleepTakingMessages(nullptr, startMs + durationMs - platTickMs());
+    if (b.buffers.empty()) b.frontSinceMs = platTickMs();
+    b.buffers.push_back(std::move(buffer));
+    return true;
 }
 
 }  // namespace
@@ -558,6 +692,14 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
+        // A queued sound begun, or the last ended: before the network, which
+        // may keep the wait from sleeping for a while.
+        updateSounds();
+        if (b.sounds.takeChange()) {
+            kind = kEventSound;
+            param = 0;
+            return true;
+        }
         // A socket's input, or client input the program already holds (it
         // answers a bounded amount per event and is not to sleep meanwhile).
         HANDLE net = platwin::networkEvent();
@@ -568,11 +710,22 @@ bool platWaitEvent(int& kind, int& param) {
             param = 0;
             return true;
         }
-        // Asleep until a message, a socket's input or the next tick.
-        HANDLE handles[2];
+        // Asleep until a message, a socket's input, the next tick, or the
+        // next sound due to begin or the last to end.
+        HANDLE handles[3];
         DWORD count = 0;
         DWORD timeout = INFINITE;
-        const std::int64_t wait = b.timer.msUntilDue(platTickMs());
+        const std::int64_t now = platTickMs();
+        std::int64_t wait = b.timer.msUntilDue(now);
+        const std::int64_t soundDue = b.sounds.dueMs();
+        if (soundDue >= 0) {
+            // Due by the schedule but held back by the device: its finished
+            // buffer wakes the wait, and a device that stopped is given up.
+            const std::int64_t soundWait =
+                std::max<std::int64_t>(1, soundDue > now ? soundDue - now : deviceStallMs() + 1 - now);
+            wait = wait < 0 ? soundWait : std::min(wait, soundWait);
+        }
+        if (!b.buffers.empty() && b.outEvent) handles[count++] = b.outEvent;
         if (wait >= 0) {
             LARGE_INTEGER due;
             due.QuadPart = -wait * 10000;  // relative, in 100 ns units
@@ -590,46 +743,32 @@ bool platWaitEvent(int& kind, int& param) {
 // [SECTION] Sound
 // ---------------------------------------------------------------------------
 
-void platPlayWav(const std::string& path, bool wait) {
-    // What was drawn before a spoken answer should be on screen while it is
-    // spoken.
-    if (wait && b.window) UpdateWindow(b.window);
+int platSoundQueue(const std::string& path) {
+    registerCleanup();
+    updateSounds();
     Wav wav;
-    if (!loadWav(path, wav)) return;
-    const std::int64_t durationMs = wav.durationMs();
-    // At most one prompt sounds at a time: a new one cuts off one started
-    // without waiting (the help text).
-    stopSound();
-    if (!openDevice(wav.format)) {
-        // No sound device (or one refusing this format): a waiting prompt
-        // still takes its time, because the reply pause depends on it.
-        if (wait) sleepTakingMessages(nullptr, durationMs);
-        return;
-    }
-    if (wav.length == 0) return;
-    b.sound.assign(wav.data, wav.data + wav.length);
-    b.header = WAVEHDR{};
-    b.header.lpData = b.sound.data();
-    b.header.dwBufferLength = static_cast<DWORD>(b.sound.size());
-    const std::int64_t startMs = platTickMs();
-    ResetEvent(b.outEvent);
-    if (waveOutPrepareHeader(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
-        if (wait) sleepTakingMessages(nullptr, durationMs);
-        return;
-    }
-    b.headerPrepared = true;
-    if (waveOutWrite(b.out, &b.header, sizeof b.header) != MMSYSERR_NOERROR) {
-        stopSound();
-        if (wait) sleepTakingMessages(nullptr, durationMs);
-        return;
-    }
-    if (wait) waitForPlayback(startMs, durationMs);
+    const bool loaded = !path.empty() && loadWav(path, wav);
+    const std::int64_t durationMs = loaded ? std::min<std::int64_t>(wav.durationMs(), 24LL * 3600 * 1000) : 0;
+    // One buffer of the device per sound that sounds; one that does not
+    // (no device, a refused format) takes its length by the schedule alone.
+    const std::uint64_t buffers = loaded && writeSound(wav, durationMs) ? 1 : 0;
+    b.sounds.add(platTickMs(), durationMs, buffers);
+    return static_cast<int>(durationMs);
 }
 
-bool platSoundPlaying() {
-    // A waiting prompt has ended before anybody can ask; the header is
-    // marked done by the device once the sound has all been played.
-    return b.out && b.headerPrepared && (b.header.dwFlags & WHDR_DONE) == 0;
+std::int64_t platSoundStarted() {
+    updateSounds();
+    return b.sounds.started();
+}
+
+bool platSoundBusy() {
+    updateSounds();
+    return b.sounds.busy();
+}
+
+void platSoundStop() {
+    resetDevice();
+    b.sounds.stop(platTickMs());
 }
 
 int platWavDurationMs(const std::string& path) {

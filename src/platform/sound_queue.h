@@ -66,11 +66,19 @@ public:
     // When the last sound queued ends by the schedule.
     std::int64_t endsMs() const { return endMs_; }
 
+    // When, by the schedule, the next sound is due to begin or the last to
+    // end; -1 when nothing is queued. After update, a time already past means
+    // the device holds the change back.
+    std::int64_t dueMs() const {
+        if (sounds_.empty()) return -1;
+        return begun_ < sounds_.size() ? sounds_[begun_].startMs : sounds_.back().endMs;
+    }
+
     // Milliseconds until a sound is due to begin or the last to end, -1 when
     // nothing is queued (call update first).
     std::int64_t msUntilChange(std::int64_t nowMs) const {
         if (sounds_.empty()) return -1;
-        const std::int64_t due = begun_ < sounds_.size() ? sounds_[begun_].startMs : sounds_.back().endMs;
+        const std::int64_t due = dueMs();
         return due > nowMs ? due - nowMs : kRecheckMs;
     }
 
