@@ -67,10 +67,11 @@ void handleSwrReply() {
     // characters below; it is not a meter count.
     if (countRead && !reducedFeatureRadio())
         putText(R.swrText, plainNumber(swrTenths(textInt(field))));
-    // A reading is spoken only when nothing else is: one that comes while
-    // speech sounds is kept, and the next reading after it is spoken, so
-    // the operator never hears a backlog of old ratios.
-    if (R.swrSpeech <= 0 || speechBusy()) return;
+    // Spoken only while tuning: a radio that gives all its meters at once
+    // also reports SWR to the ALC watch. And only when nothing else is
+    // being said: a reading that comes meanwhile is kept, and the next one
+    // after it is spoken, so the operator never hears a backlog of ratios.
+    if (R.swrSpeech <= 0 || R.tuning != 1 || speechBusy()) return;
 
     if (reducedFeatureRadio()) {
         // This radio's reading is spoken from the reply's own characters.
