@@ -307,14 +307,17 @@ class GpredictCycle(threading.Thread):
             time.sleep(max(0.0, self.cycle - (time.monotonic() - t)))
 
 
-def overwritten_entries(s, marks, typed_all):
+def overwritten_entries(s, marks, typed_all, dial_times):
     """For each typed entry (Hz, radio-log position at its Enter, position
-    5 s later): the first FA setting at the radio after the typed one that
-    lies more than 2 kHz from it (the client wrote over the entry), or
-    None."""
+    5 s later, the time of its Enter): the first FA setting at the radio
+    after the typed one that lies more than 2 kHz from it (the client wrote
+    over the entry), or None. An entry with a dial turn from 1 s before to
+    5 s after it is left out: a client that follows the dial is right to."""
     log = s.radio_log()
     out = []
-    for hz, a, b in marks:
+    for hz, a, b, at in marks:
+        if any(at - 1 <= d <= at + 5 for d in dial_times):
+            continue
         sets = [int(c[2:]) for c in log[a:b] if re.fullmatch(r"FA\d{11}", c)]
         typed = sets.index(hz) if hz in sets else None
         over = None
@@ -401,7 +404,7 @@ def run(args):
                 if args.program.endswith("gpredict") and rng.random() < 0.4:
                     mark = s.radio_mark()
                     op.step("entry")
-                    pending.append((op.entries[-1][1], mark, now() + 5))
+                    pending.append((op.entries[-1][1], mark, now() + 5, op.entries[-1][0]))
                 else:
                     op.step()
                 next_key = t + rng.uniform(1.5, 2.5)
@@ -433,8 +436,8 @@ def run(args):
                         folder, "dialog%d.png" % len(dialogs))], capture_output=True,
                         timeout=10)
             while pending and now() >= pending[0][2]:
-                hz, mark, _ = pending.pop(0)
-                marks.append((hz, mark, s.radio_mark()))
+                hz, mark, _, at = pending.pop(0)
+                marks.append((hz, mark, s.radio_mark(), at))
             if proc.poll() is not None:
                 result["program_exit"] = proc.returncode
                 break
@@ -459,7 +462,8 @@ def run(args):
         if args.program == "js8call":
             result["dialogs"] = dialogs
         if args.program.endswith("gpredict"):
-            over = overwritten_entries(s, marks, {hz for _, hz in op.entries})
+            dial_times = [t for t, what in op.events if what.startswith("dial")]
+            over = overwritten_entries(s, marks, {hz for _, hz in op.entries}, dial_times)
             result["entries_checked"] = len(over)
             result["entries_not_at_radio"] = sum(1 for _, seen, _ in over if not seen)
             result["entries_overwritten"] = sum(1 for _, _, o in over if o is not None)
