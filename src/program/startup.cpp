@@ -250,6 +250,8 @@ void shutdownProgram() {
     // A transmitter must never be left keyed by a program that is gone: the
     // close box and SIGTERM come here straight from transmit or tune, without
     // the quit key's own "RX".
+    // A tuner still given its time to tune is stopped first.
+    if (keysState.tuneStep == TuneStep::kTunerRunning) sendText("AC110");
     if (R.txState != 0 || R.tuning == 1) {
         sendText("RX");
         R.txState = 0;
