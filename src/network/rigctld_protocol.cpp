@@ -321,6 +321,13 @@ NetLineShape netLineShape(std::string_view line) {
         words[count++] = word;
     if (count == 0) return kNetLinePlain;
     if (count == 3 && words[2].substr(0, 5) == "HTTP/") return kNetLineWebRequest;
+    // A bare request line without a version (HTTP/0.9) is a web request too:
+    // what follows it must never be read as commands.
+    static constexpr std::string_view kMethods[] = {"GET", "HEAD", "POST", "PUT", "DELETE",
+                                                    "CONNECT", "OPTIONS", "TRACE", "PATCH"};
+    if (count >= 2 && words[1].substr(0, 1) == "/")
+        for (std::string_view method : kMethods)
+            if (words[0] == method) return kNetLineWebRequest;
     const std::string_view first = words[0];
     const std::size_t colon = first.find(':');
     if (colon == std::string_view::npos || colon == 0) return kNetLinePlain;

@@ -158,7 +158,8 @@ bool isNetModeName(std::string_view name);
 bool isNetVfoName(std::string_view name);
 
 // What a line looks like besides this protocol: a web browser's request line
-// ("POST / HTTP/1.1": three words, the third starting "HTTP/"), a header line
+// ("POST / HTTP/1.1": three words, the third starting "HTTP/"; or an HTTP
+// method and a path starting "/", with or without more), a header line
 // ("Host: 127.0.0.1": a name of letters, digits, "-" and "_" with ":" right
 // after it), or neither. Blanks around the line are ignored.
 enum NetLineShape { kNetLinePlain, kNetLineWebRequest, kNetLineHeader };

@@ -175,6 +175,9 @@ class RigctldPort(unittest.TestCase):
         web.send(b"POST / HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nContent-Type: text/plain\r\n"
                  b"Content-Length: 4\r\n\r\nT 1\n" % self.port)
         self.assertEqual(web.closed_after(), b"")
+        bare = Client(self.port)  # a request line with no version (HTTP/0.9)
+        bare.send(b"GET /\nT 1\n")
+        self.assertEqual(bare.closed_after(), b"")
         probe = Client(self.port)
         probe.send(b"\\probe\nOrigin: http://example.org\nT 1\n")
         self.assertEqual(probe.closed_after(), b"RPRT -11\n")

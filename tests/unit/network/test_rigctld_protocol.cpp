@@ -205,7 +205,11 @@ TEST(RigctldProtocol, WebRequestLinesAreRecognised) {
              Case{"+\\get_freq", kNetLinePlain},
              Case{"S 1 VFOB", kNetLinePlain},
              Case{"M USB HTTP", kNetLinePlain},
-             Case{"GET / HTTP/1.1 extra", kNetLinePlain},
+             Case{"GET / HTTP/1.1 extra", kNetLineWebRequest},
+             Case{"GET /", kNetLineWebRequest},                // HTTP/0.9: no version
+             Case{"HEAD /favicon.ico", kNetLineWebRequest},
+             Case{"GET index", kNetLinePlain},
+             Case{"get /", kNetLinePlain},                     // methods are upper case
              Case{": value", kNetLinePlain},
              Case{"1x: value", kNetLinePlain},
              Case{"a b: value", kNetLinePlain},
