@@ -238,7 +238,7 @@ void searchKey() {
 
 // The key after H: its help is spoken, the key itself does nothing. H again
 // starts the whole help: "help", then every key's help (readWholeHelp).
-// Help plays without waiting, so the next key cuts it short.
+// Like every readout, help is cut short by the next key.
 void explainKey() {
     auto& K = keysState;
     K.keyHeld = 1;

@@ -62,7 +62,7 @@ struct Backend {
     TickTimer timer;
     // sound
     bool audioTried = false;        // the sound system was started (or failed to start)
-    bool audioFailed = false;       // no usable device: waiting prompts sleep
+    bool audioFailed = false;       // no usable device: prompts take their length by the clock alone
     SDL_AudioDeviceID audio = 0;    // 0 = closed (resting, or never opened)
     SDL_AudioSpec audioSpec{};
     SoundQueue sounds;              // what is queued, in bytes of the device's queue

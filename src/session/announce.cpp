@@ -96,9 +96,9 @@ void announceSettledChanges(bool readoutRunning) {
     // A change at the radio waits for the dial alone; one only a program made, for the program.
     if (S.pendingChange == kChangeByOtherProgram && platTickMs() - S.lastProgramChangeMs < kProgramSettleMs) return;
     // A readout the operator asked for is never interrupted: the change
-    // waits for its end and is then spoken as it stands. The system's speech
-    // does not tell when help said without waiting has ended: until a key
-    // or a readout silences it, it may still be speaking.
+    // waits until nothing is left to say and is then spoken as it stands.
+    // The system's speech does not tell when help it said has ended: until
+    // a key or a readout silences it, it may still be speaking.
     if (readoutRunning || speechBusy()) return;
     if (R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
     // Without a radio there is nothing to tell; the connection sequence
