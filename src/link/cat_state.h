@@ -22,6 +22,7 @@ struct CatState {
     int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)
     std::string bridgeMode;     // mode digit of a mode command just forwarded ("" none), for the poll to follow
     int bridgeTransmit = -1;    // the last transmit command just forwarded: 1 "TX", 0 "RX", -1 none
+    int bridgeTune = -1;        // the last tuner command just forwarded: 1 starts tuning ("AC111"), 0 does not, -1 none
     int bridgeAnswered = 0;     // 1 when the commands just forwarded were answered before their pause ran out
     int bridgeUsed = 0;         // 1 from a pass-through command until the next key press
 

@@ -69,6 +69,15 @@ int transmitCommand(std::string_view command) {
     return -1;
 }
 
+// A tuner setting ("AC" and three digits): 1 when it starts tuning (the
+// third digit 1), which puts a carrier on the air; 0 otherwise; -1 neither.
+int tunerCommand(std::string_view command) {
+    if (!startsWith(command, "AC") || command.size() != 5) return -1;
+    for (std::size_t i = 2; i < 5; ++i)
+        if (command[i] < '0' || command[i] > '9') return -1;
+    return command[4] == '1' ? 1 : 0;
+}
+
 // Settings the radio does not answer: a frequency ("FA" or "FB" and its
 // digits), a mode ("MD" and a digit), transmit and receive, auto-information
 // ("AI" and a digit). Waiting for their answer would wait out the whole reply
@@ -224,6 +233,7 @@ void servePassThrough(std::string_view vfo) {
     C.bridgeScan = 0;
     C.bridgeMode.clear();
     C.bridgeTransmit = -1;
+    C.bridgeTune = -1;
     C.bridgeAnswered = 0;
     // The radio port named again as the pass-through port would feed the
     // radio's own answers back to it as commands.
@@ -274,6 +284,8 @@ void servePassThrough(std::string_view vfo) {
         }
         const int transmit = transmitCommand(command);
         if (transmit >= 0) C.bridgeTransmit = transmit;
+        const int tune = tunerCommand(command);
+        if (tune >= 0) C.bridgeTune = tune;
     }
 
     C.replyText.clear();

@@ -24,6 +24,7 @@ struct PortSlot {
     int baud = 0;                   // speed it was (or is to be) opened at
     int dataBits = 8, parity = 0, stopCode = 1;
     bool lost = false;              // wanted but not open; try to (re)open it
+    int goneCount = 0;              // times its device has gone since it was opened (portGoneCount)
     std::int64_t retryAtMs = 0;     // earliest time of the next open attempt
 };
 std::array<PortSlot, kPortSlots> portTable{};
@@ -59,6 +60,7 @@ int liveHandle(int number) {
         slot->handle = 0;
         slot->lost = true;
         slot->retryAtMs = now;
+        slot->goneCount += 1;
         debugLine(portLabel(number) + " gone; looked for once a second");
     }
     if (slot->handle == 0 && slot->lost && now >= slot->retryAtMs) {
@@ -129,6 +131,12 @@ int portBytesWaiting(int number) {
     if (handle <= 0) return 0;
     const int count = platSerialWaiting(handle);
     return count > 0 ? count : 0;
+}
+
+int portGoneCount(int number) {
+    liveHandle(number);  // notices a device that has just gone
+    const PortSlot* slot = slotOf(number);
+    return slot != nullptr ? slot->goneCount : 0;
 }
 
 int portRead(int number, std::string& text, int maximum) {

@@ -23,6 +23,10 @@ int portRead(int number, std::string& text, int maximum);
 // Sleeps until bytes are waiting on port number or timeoutMs have passed;
 // true when bytes are waiting. An empty slot sleeps the whole time.
 bool portWaitInput(int number, int timeoutMs);
+// How many times the device of port number has gone (unplugged, the other
+// end of a pseudo-terminal closed) since the port was opened; the port is
+// looked for again each time, and may be back already.
+int portGoneCount(int number);
 // Writes length characters of text; returns the count written.
 int portWrite(int number, const std::string& text, int length);
 // The open sequence used for the radio port and the pass-through port:

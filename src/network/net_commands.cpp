@@ -329,6 +329,8 @@ int setModeAndPassband(const NetRequest& r) {
 int setPtt(const NetRequest& r, int slot) {
     auto& R = radioState;
     const bool on = r.on > 0;
+    // A client that has gone keys nothing: nobody would be there to release it.
+    if (on && netState.clients[slot].hungUp == 1) return kRprtOk;
     // T 2 keys with the microphone, T 3 for data (the radio's rear input).
     const char* command = r.on == 2 ? "TX0" : r.on == 3 ? "TX1" : "TX";
     if (on != (R.txState > 0)) {
@@ -482,6 +484,7 @@ int setPowerstat(const NetRequest& r) {
 
 int sendMorse(const NetRequest& r, int slot) {
     if (!radioSendsCwText()) return kRprtNotAvailable;
+    if (netState.clients[slot].hungUp == 1) return kRprtOk;  // as for its PTT
     if (!queueCwText(r.text)) return kRprtRejected;  // no room for all of it
     netState.cwSlot = slot;
     return kRprtOk;
@@ -730,14 +733,11 @@ void writeWaiting(NetClient& c) {
     if (n > 0) c.outbox.erase(0, static_cast<std::size_t>(n));
 }
 
-// Closes the client in slot. A transmitter it keyed goes back to receive:
-// a client that vanished must not leave the radio sending.
-void dropClient(int slot) {
+// A transmitter the client in slot keyed goes back to receive, and a text it
+// left the keyer sending stops: a client that vanished must not leave the
+// radio sending.
+void releaseClientTransmission(int slot) {
     auto& N = netState;
-    NetClient& c = N.clients[slot];
-    platNetClose(c.handle);
-    c = NetClient{};
-    // Nor a text it left the keyer sending.
     if (N.cwSlot == slot) {
         N.cwSlot = -1;
         if (cwTextPending()) stopCwText();
@@ -749,6 +749,14 @@ void dropClient(int slot) {
             noteChange(kChangeByOtherProgram);
         }
     }
+}
+
+// Closes the client in slot, and ends what it keyed.
+void dropClient(int slot) {
+    NetClient& c = netState.clients[slot];
+    platNetClose(c.handle);
+    c = NetClient{};
+    releaseClientTransmission(slot);
 }
 
 // Answers "RPRT -8" and hangs up: the client does not speak this protocol.
@@ -796,9 +804,21 @@ bool serveLine(int slot, const std::string& line, std::int64_t untilMs) {
     return true;
 }
 
+// A client whose inbox is full is not read, so its hang-up would wait
+// behind its lines: the socket is asked instead. True when it is newly
+// found gone.
+bool noticeHangUpWhenFull(int slot) {
+    NetClient& c = netState.clients[slot];
+    if (c.hungUp == 1 || c.inbox.size() < kNetInputLimit || !platNetPeerGone(c.handle)) return false;
+    c.hungUp = 1;
+    return true;
+}
+
 // Reads what the client in slot sent, as far as its inbox has room: the
-// rest waits in the socket, whose input wakes the event wait again. False
-// when it had sent nothing.
+// rest waits in the socket, whose input wakes the event wait again. A
+// hang-up is noticed even with the inbox full, and ends what the client
+// keyed at once; the lines it sent before are still answered. False when it
+// had sent nothing.
 bool readClient(int slot) {
     NetClient& c = netState.clients[slot];
     std::string chunk;
@@ -814,6 +834,8 @@ bool readClient(int slot) {
         c.heardAtMs = platTickMs();
         if (n < want) break;  // a short read took all there was
     }
+    if (noticeHangUpWhenFull(slot)) heard = true;
+    if (c.hungUp == 1) releaseClientTransmission(slot);
     return heard;
 }
 
@@ -966,6 +988,15 @@ void sendNetAnswers() {
     if (N.listener <= 0) return;
     // Back to receive by whatever means: no client keyed what may be keyed next.
     if (radioState.txState == 0) N.pttSlot = -1;
+    // A client that hung up while its lines waited (behind \wait_morse, or
+    // filling its inbox) is noticed within the tick, not when they are done.
+    for (int slot = 0; slot < kNetClientSlots; ++slot) {
+        if (N.clients[slot].handle == 0) continue;
+        noticeHangUpWhenFull(slot);
+        if (N.clients[slot].hungUp == 0) continue;
+        releaseClientTransmission(slot);
+        if (N.clients[slot].morseWait == 1) dropClient(slot);  // nobody waits for the answer
+    }
     for (NetClient& c : N.clients)
         if (c.handle != 0) writeWaiting(c);
     // A connection that came while clients kept the wake-ups busy, or one

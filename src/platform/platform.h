@@ -178,6 +178,11 @@ int platNetRead(int handle, std::string& text, int maxBytes);
 // count written (possibly fewer, possibly 0), or -1 on a broken connection.
 int platNetWrite(int handle, const std::string& text);
 void platNetClose(int handle);
+// True once the peer has closed or reset the connection (or the handle is
+// not open), even while bytes it sent before are still unread; reads
+// nothing. A client whose unanswered lines fill the program's room is not
+// read, and must not hide its hang-up behind them.
+bool platNetPeerGone(int handle);
 // Whether the program holds client input it has read but not yet answered
 // (it answers a bounded amount per event). While held, the event wait does
 // not sleep: it gives waiting window events and a due tick first, then

@@ -368,6 +368,10 @@ int platNetWrite(int handle, const std::string& text) {
     s->written += text.substr(0, n);
     return static_cast<int>(n);
 }
+bool platNetPeerGone(int handle) {
+    const fake::Socket* s = socketOf(handle, false);
+    return !s || s->clientClosed;
+}
 void platNetClose(int handle) {
     auto it = g.sockets.find(handle);
     if (it != g.sockets.end()) it->second.open = false;

@@ -589,6 +589,26 @@ int platNetWrite(int handle, const std::string& text) {
     return static_cast<int>(done);
 }
 
+bool platNetPeerGone(int handle) {
+    const int fd = netFdOf(handle);
+    if (fd < 0) return true;
+#ifdef POLLRDHUP
+    // POLLRDHUP reports the peer's FIN though unread data lies before it.
+    struct pollfd p = {fd, POLLRDHUP, 0};
+    int r;
+    do r = ::poll(&p, 1, 0);
+    while (r < 0 && errno == EINTR);
+    return r > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    // Without POLLRDHUP the close shows only once the bytes before it are read.
+    char byte;
+    ssize_t n;
+    do n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
+    return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+#endif
+}
+
 void platNetClose(int handle) {
     const int fd = netFdOf(handle);
     if (fd < 0) return;

@@ -420,6 +420,15 @@ int platNetWrite(int handle, const std::string& text) {
     return static_cast<int>(done);
 }
 
+bool platNetPeerGone(int handle) {
+    NetSlot* n = netOf(handle);
+    if (!n) return true;
+    // WSAPoll gives POLLHUP for a graceful close or a reset, whatever is
+    // still unread.
+    WSAPOLLFD p = {n->sock, POLLRDNORM, 0};
+    return WSAPoll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
 void platNetClose(int handle) {
     NetSlot* n = netOf(handle);
     if (!n) return;

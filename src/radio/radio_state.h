@@ -57,6 +57,7 @@ struct RadioState {
     std::string txAfterSpeech;            // the transmit command Space keys once "tx on" has sounded; "" = none
     int parkedSwrSpeech = 0;              // swrSpeech kept while transmitting, given back on release
     std::int64_t txByProgramAtMs = -1;    // platform clock when another program keyed it; -1 = the operator did, or receiving
+    std::int64_t tuneByProgramAtMs = -1;  // platform clock when the pass-through program started the tuner ("AC111"); -1 = none
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken

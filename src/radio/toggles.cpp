@@ -19,6 +19,8 @@
 
 namespace {
 
+constexpr int kTuneStartReplyOffset = 4;  // "AC" + P1 P2 P3: P3 is 1 while the tuner tunes
+
 // The common switch: the function's name and "on" or "off" by the old state
 // when spoken, the state flipped (every value but 0 counts as on) and the
 // command sent. True when the function is now on.
@@ -206,10 +208,34 @@ void sendTransmitAfterSpeech() {
     R.txAfterSpeech.clear();
 }
 
+bool endProgramTuning(bool spoken) {
+    auto& R = radioState;
+    if (R.tuneByProgramAtMs < 0) return false;
+    R.tuneByProgramAtMs = -1;
+    // Most tunings end by themselves well within the limit: asked first, a
+    // finished one is not announced. No answer counts as still tuning.
+    queryRadio("AC");
+    if (replyValue("AC", kTuneStartReplyOffset, 1, 1) == 0) return false;
+    sendText("AC110");  // tuning stopped, tuner left in line, as T ends it
+    if (spoken) {
+        playPrompt("tune");
+        playPrompt("off");
+    }
+    return true;
+}
+
 bool limitProgramTransmission() {
     const auto& R = radioState;
-    if (R.txState == 0 || R.txByProgramAtMs < 0 || R.txLimitSeconds <= 0) return false;
-    if (platTickMs() - R.txByProgramAtMs < static_cast<std::int64_t>(R.txLimitSeconds) * 1000) return false;
+    if (R.txLimitSeconds <= 0) return false;
+    const std::int64_t limitMs = static_cast<std::int64_t>(R.txLimitSeconds) * 1000;
+    if (R.tuneByProgramAtMs >= 0 && platTickMs() - R.tuneByProgramAtMs >= limitMs) {
+        if (endProgramTuning(true)) {
+            if (catState.debugLog == 1) debugLine("Transmit limit reached: tuning stopped");
+            return true;
+        }
+    }
+    if (R.txState == 0 || R.txByProgramAtMs < 0) return false;
+    if (platTickMs() - R.txByProgramAtMs < limitMs) return false;
     if (catState.debugLog == 1) debugLine("Transmit limit reached: back to receive");
     toggleTransmit(true);
     return true;

@@ -36,9 +36,14 @@ void toggleTransmit(bool spoken, const char* txCommand = "TX");
 void sendTransmitAfterSpeech();
 // On every tick: a transmission another program started (txByProgramAtMs)
 // that has lasted txLimitSeconds (0 = no limit) ends as Space ends it,
-// with "RX" and "tx" "off"; returns true then. The operator's own
+// with "RX" and "tx" "off", and a tuning it started (tuneByProgramAtMs)
+// ends with endProgramTuning; returns true then. The operator's own
 // transmission is not limited.
 bool limitProgramTransmission();
+// Ends a tuning another program started (tuneByProgramAtMs), unless the
+// radio says it has ended: "AC" asked, then "AC110", and "tune" "off" when
+// spoken. True when it sent the stop. Clears tuneByProgramAtMs.
+bool endProgramTuning(bool spoken);
 
 // The transmit state alone, for Space and for what another program keys or
 // releases: on, SWR speech is parked in parkedSwrSpeech and the tuner state

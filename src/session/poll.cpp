@@ -173,11 +173,15 @@ void followPassThrough() {
     if (C.bridgeTransmit == 1 && R.txState == 0) {
         setTransmitState(true);
         R.txByProgramAtMs = platTickMs();
+        sessionState.bridgeKeyed = 1;
         noteChange(kChangeByOtherProgram);
     } else if (C.bridgeTransmit == 0) {
         if (R.txState > 0) noteChange(kChangeByOtherProgram);
         setTransmitState(false);
     }
+    // A tuner start puts a carrier on the air: the limit watches it too.
+    if (C.bridgeTune == 1) R.tuneByProgramAtMs = platTickMs();
+    if (C.bridgeTune == 0) R.tuneByProgramAtMs = -1;
     const int newMode = modeOfRadioDigit(C.bridgeMode);
     if (newMode > 0) {
         if (newMode != R.mode) noteChange(kChangeByOtherProgram);
@@ -192,12 +196,37 @@ void followPassThrough() {
     }
 }
 
+// The pass-through program has gone (its end of the port closed): a
+// transmission or a tuning it started ends, as a network client's does
+// when it hangs up. Nobody else would end it before the limit, if ever.
+void endPassThroughTransmission() {
+    auto& S = sessionState;
+    auto& R = radioState;
+    // Released meanwhile, or keyed again by the operator (not by a program).
+    if (R.txState == 0 || R.txByProgramAtMs < 0) S.bridgeKeyed = 0;
+    if (S.bridgeKeyed == 0 && R.tuneByProgramAtMs < 0) return;
+    if (catState.debugLog == 1) debugLine("Pass-through port gone: its transmission ended");
+    if (S.bridgeKeyed == 1) {
+        S.bridgeKeyed = 0;
+        toggleTransmit(false);
+        noteChange(kChangeByOtherProgram);
+    }
+    endProgramTuning(false);
+}
+
 // Serves the pass-through port: one exchange, and more while the radio
 // answers quickly and the other program has its next command ready, within
 // a tick's worth of time.
 void servePassThroughPort() {
     const auto& C = catState;
     const std::int64_t start = platTickMs();
+    if (radioState.txState == 0) sessionState.bridgeKeyed = 0;  // released by whatever means
+    // The other program's end closed, even if a new one is there already.
+    const int gone = portGoneCount(C.bridgePort);
+    if (gone != sessionState.bridgeGoneCount) {
+        sessionState.bridgeGoneCount = gone;
+        endPassThroughTransmission();
+    }
     for (;;) {
         servePassThrough(listeningVfo());
         const bool settingsAlone = C.bridgeAnswered == 1 && C.replyText.empty();  // nothing written back

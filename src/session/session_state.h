@@ -38,6 +38,8 @@ struct SessionState {
     std::string awaitedFreq;    // 11 digits of a frequency a program sent, not yet reported ("" none)
     int awaitedReports = 0;     // reports left in which it may still show up
     int meterSlots = 0;         // meter queries since the poll last asked the mode
+    int bridgeKeyed = 0;        // 1 while a transmission the pass-through program keyed is on (followPassThrough)
+    int bridgeGoneCount = 0;    // portGoneCount of the pass-through port when the poll last served it
 };
 
 extern SessionState sessionState;

@@ -5,7 +5,8 @@ and mode through the program over a socat null-modem pair; every command
 is answered, each with its own answer and never one to the program's
 polling, the radio receives each setting exactly as often as rigctl sent it,
 and the program follows what was set. A transmission rigctl keys ends by
-itself after the limit (TXLIMIT=2).
+itself after the limit (TXLIMIT=2), and at once when the port's other end
+goes away.
 
 What rigctl sent and received is read on its own side of the socat pair
 (socat -v logs every transfer): on a busy machine rigctl's own 500 ms
@@ -183,6 +184,29 @@ class PassThroughRigctl(unittest.TestCase):
             asked = [c for c in sent if len(c) == 2 and c not in ("TX", "RX")]
             self.assertGreater(len(asked), 20)
             self.assertEqual([a[:2] for a in received], asked)
+
+            # A program that keys the transmitter and vanishes with its
+            # cable ("Port 2 gone") takes the transmission with it, long
+            # before the limit.
+            mark = s.radio_mark()
+            end = os.open(s.path("client"), os.O_RDWR | os.O_NOCTTY)
+            try:
+                os.write(end, b"TX;")
+                s.wait_for_radio(["TX"], since=mark, timeout=10)
+            finally:
+                os.close(end)
+            time.sleep(0.3)
+            self.assertNotIn("RX", s.radio_log()[mark:])
+            gone = time.monotonic()
+            rigvox_e2e._stop_process(s.socat)
+            log = []
+            while "RX" not in log and time.monotonic() - gone < 5:
+                time.sleep(0.005)
+                log = s.radio_log()[mark:]
+            ended = time.monotonic() - gone
+            print("\npass-through port gone: RX %.0f ms after its end closed" % (ended * 1000), flush=True)
+            self.assertIn("RX", log)
+            self.assertLess(ended, 0.5)
 
 
 if __name__ == "__main__":

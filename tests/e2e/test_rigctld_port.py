@@ -217,16 +217,29 @@ class RigctldPort(unittest.TestCase):
         self.assertNotIn("RX", s.radio_log()[mark:])
         s.press("space", ["tx", "off"], ["RX"])
 
-        # A client lost while it holds PTT takes the transmission with it,
-        # at once and without a word.
+        # A client lost while it holds PTT and has the keyer sending takes
+        # both with it, at once and without a word: even when the lines it
+        # sent behind \wait_morse fill its room, so it is read no more.
         lost = Client(self.port)
         mark, said = s.radio_mark(), s.speech_mark()
         self.assertEqual(lost.ask("T 1"), ["RPRT 0"])
+        for _ in range(4):  # seconds of keying in the radio's buffer and the program's queue
+            self.assertEqual(lost.ask("b CQ CQ CQ DE TEST TEST TEST CQ CQ CQ DE TEST TEST TEST K"), ["RPRT 0"])
+        lost.send(b"\\wait_morse\n" + b"f\n" * 3000)
         s.wait_for_radio(["TX"], since=mark)
-        lost.close()
+        wait_until(lambda: any(c.startswith("KY ") for c in s.radio_log()[mark:]), 10, "the CW text")
+        time.sleep(0.3)  # the inbox is full, the rest waits in the socket
+        lost.sock.close()
         closed = time.monotonic()
-        s.wait_for_radio(["TX", "RX"], since=mark)
-        self.assertLess(time.monotonic() - closed, 1.0)
+        log = []
+        while "RX" not in log and time.monotonic() - closed < 5:
+            time.sleep(0.005)
+            log = s.radio_log()[mark:]
+        ended = time.monotonic() - closed
+        print("\nlost client with a full inbox: RX %.0f ms after its close" % (ended * 1000), flush=True)
+        self.assertIn("RX", log)
+        self.assertLess(ended, 0.25)
+        self.assertIn("KY0", s.radio_log()[mark:])
         self.assertNotIn("off", s.speech_since(said))
 
 

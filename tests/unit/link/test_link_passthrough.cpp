@@ -4,6 +4,8 @@
 #include "keys/frequency_entry.h"
 #include "link/exchange.h"
 #include "link/serial_port.h"
+#include "radio/radio_state.h"
+#include "radio/toggles.h"
 #include "session/poll.h"
 #include "test_cat_radio.h"
 
@@ -22,6 +24,7 @@ protected:
         radio.answers["FA;"] = "FA00014200000;";
         radio.answers["MD;"] = "MD2;";
         radio.answers["ID;"] = "?;";
+        radio.answers["SM0;"] = "SM00005;";  // the poll's meter query, so no tick is cut short
     }
 };
 
@@ -239,6 +242,64 @@ TEST_F(PassThroughTest, LatePollAnswerIsNotForwarded) {
     EXPECT_EQ(fake::takeWritten(kRadioPort), "ID;FA;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
     EXPECT_EQ(radioState.freqHz, 7100000);  // and it was shown
+}
+
+// 9. A transmission the other program keyed ends with it: once its end of
+// the port has gone, the next tick sends "RX", even with no limit.
+TEST_F(PassThroughTest, TransmissionEndsWhenTheOtherProgramGoes) {
+    radioState.txLimitSeconds = 0;
+    fake::feed(kBridgePort, "TX;");
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "TX;FA;");
+    ASSERT_EQ(radioState.txState, 1);
+    pollTick();  // still there: still transmitting
+    EXPECT_EQ(fake::takeWritten(kRadioPort).find("RX;"), std::string::npos);
+    fake::state().ports[kBridgePort].gone = true;
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort).rfind("RX;", 0), 0u);
+    EXPECT_EQ(radioState.txState, 0);
+    pollTick();  // released once
+    EXPECT_EQ(fake::takeWritten(kRadioPort).find("RX;"), std::string::npos);
+}
+
+// 10. Its tuner start is a transmission too: the limit stops a tuning still
+// running ("AC110"), not one the radio has ended; so does its going.
+TEST_F(PassThroughTest, TunerStartIsLimitedAndEndsWhenTheOtherProgramGoes) {
+    auto& R = radioState;
+    R.txLimitSeconds = 2;
+    radio.answers["AC;"] = "AC110;";  // tuned and done
+    fake::feed(kBridgePort, "AC111;");
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "AC111;FA;");
+    ASSERT_EQ(R.tuneByProgramAtMs, platTickMs());
+    fake::advance(2000);
+    EXPECT_FALSE(limitProgramTransmission());
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "AC;");
+    EXPECT_EQ(R.tuneByProgramAtMs, -1);
+
+    radio.answers["AC;"] = "AC111;";  // still tuning
+    pollTick();  // the poll answer the limit's query took in: this tick collects none
+    fake::feed(kBridgePort, "AC111;");
+    pollTick();
+    fake::takeWritten(kRadioPort);
+    ASSERT_EQ(R.tuneByProgramAtMs, platTickMs());
+    fake::advance(1999);
+    EXPECT_FALSE(limitProgramTransmission());
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "");
+    fake::advance(1);
+    EXPECT_TRUE(limitProgramTransmission());
+    EXPECT_EQ(fake::takeWritten(kRadioPort), "AC;AC110;");
+
+    R.txLimitSeconds = 0;
+    pollTick();  // as above
+    fake::feed(kBridgePort, "AC111;");
+    pollTick();
+    fake::takeWritten(kRadioPort);
+    ASSERT_EQ(R.tuneByProgramAtMs, platTickMs());
+    fake::state().ports[kBridgePort].gone = true;
+    pollTick();
+    EXPECT_EQ(fake::takeWritten(kRadioPort).rfind("AC;AC110;", 0), 0u);
+    EXPECT_EQ(R.tuneByProgramAtMs, -1);
 }
 
 }  // namespace

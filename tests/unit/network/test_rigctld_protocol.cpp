@@ -495,6 +495,39 @@ TEST_F(NetMapping, AClientsReleaseGoesOutWhenTheRadioHasStoppedAnswering) {
     EXPECT_EQ(radioState.txState, 0);
 }
 
+// A client that hangs up while its lines fill its inbox (they wait behind
+// \wait_morse, so it is read no more) is noticed on the next tick, not when
+// the keyer is done: its transmission and its CW text end then.
+TEST_F(NetMapping, AClientGoneBehindAFullInboxEndsItsTransmissionOnTheNextTick) {
+    ASSERT_EQ(ask("T 1"), "RPRT 0\n");
+    std::string more;
+    while (more.size() <= kNetInputLimit + 1000) more += "f\n";
+    fake::clientSend(client, "b " + std::string(60, 'E') + "\n\\wait_morse\n" + more);
+    event(kEventNetwork);  // answers up to \wait_morse
+    event(kEventNetwork);  // fills the inbox again
+    event(kEventTick);
+    const NetClient* held = nullptr;
+    for (const NetClient& c : netState.clients)
+        if (c.handle != 0) held = &c;
+    ASSERT_NE(held, nullptr);
+    ASSERT_EQ(held->inbox.size(), kNetInputLimit);
+    ASSERT_EQ(held->morseWait, 1);
+    ASSERT_TRUE(cwTextPending());
+    ASSERT_EQ(radioState.txState, 1);
+    sent();
+    fake::clientClose(client);
+    event(kEventTick);
+    const std::vector<std::string> commands = sent();
+    const auto at = [&](const char* c) { return std::find(commands.begin(), commands.end(), c) - commands.begin(); };
+    ASSERT_LT(at("KY0"), static_cast<long>(commands.size()));
+    ASSERT_LT(at("RX"), static_cast<long>(commands.size()));
+    for (std::size_t i = at("KY0") + 1; i < commands.size(); ++i)
+        EXPECT_NE(commands[i].substr(0, 2), "KY") << "CW text after the stop: " << commands[i];
+    EXPECT_EQ(radioState.txState, 0);
+    EXPECT_FALSE(cwTextPending());
+    EXPECT_EQ(held->handle, 0);  // nobody waits for its answers
+}
+
 // A frequency a key has sent is what a client reads until the radio reports
 // it: a client that read the old one would take the operator's tuning for
 // its own and send its own back (a satellite tracker's Doppler).
