@@ -849,6 +849,15 @@ class Session:
         """A position in the radio's command log, for wait_for_radio."""
         return len(self.radio_log())
 
+    def seconds_until_radio(self, command, since, timeout=5):
+        """Watches the radio's log closely from now until it holds command
+        after position `since`; the seconds that took (at least `timeout`
+        when it never came)."""
+        start = time.monotonic()
+        while command not in self.radio_log()[since:] and time.monotonic() - start < timeout:
+            time.sleep(0.005)
+        return time.monotonic() - start
+
     def wait_for_radio(self, commands, since=0, timeout=30):
         """Waits until the radio has received the commands in this order at
         or after position `since`; other commands (the polls) may come in
