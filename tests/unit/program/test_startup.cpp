@@ -146,12 +146,16 @@ TEST_F(StartupTest, ConfigurationIsReadBeforeInitialisationAndTheTimerStartsAfte
 // the whole shutdown without the quit key's "quit"; a radio left
 // transmitting by Space is first put back to receive.
 TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
-    struct Case { bool transmitting; const char* ending; };
-    for (const Case& c : {Case{false, "CT0;PS9;"}, Case{true, "CT0;TX;RX;PS9;"}}) {
-        SCOPED_TRACE(c.transmitting);
+    // The third case closes while "tx on" still sounds: the transmission
+    // Space asked for is never keyed, and the radio is put to receive.
+    struct Case { bool transmitting; int txOnMs; const char* ending; };
+    for (const Case& c : {Case{false, 0, "CT0;PS9;"}, Case{true, 0, "CT0;TX;RX;PS9;"},
+                          Case{true, 300, "CT0;RX;PS9;"}}) {
+        SCOPED_TRACE(c.txOnMs);
         resetState();
         fake::reset();
         fake::setFile("rigvox.cfg", config(1, 1));
+        fake::state().wavMs["wave/on.wav"] = c.txOnMs;
         bool windowOpenAtPowerCommand = false;
         std::size_t promptsAtPowerCommand = 0;
         fake::state().responder = [&](int port, const std::string& bytes) {
@@ -185,6 +189,9 @@ TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
         EXPECT_FALSE(fake::state().ports[kPort].open);
         const std::string written = fake::state().ports[kPort].written;
         EXPECT_TRUE(written.ends_with(c.ending)) << written;
+        if (c.txOnMs > 0) {
+            EXPECT_EQ(written.find("TX;"), std::string::npos) << written;
+        }
         const std::string log = fake::fileContent("debug.dat");
         EXPECT_TRUE(log.ends_with(c.transmitting ? "TX=RX;\r\nTX=PS9;\r\n" : "TX=CT0;\r\nTX=PS9;\r\n")) << log;
     }
