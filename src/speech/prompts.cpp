@@ -183,9 +183,7 @@ void stopSpeech() {
     auto& V = speechState;
     serviceSpeech();  // what has begun was heard, if only in part
     platSoundStop();
-    for (int i = 0; i < V.queuedCount; ++i)
-        V.queuedNames[(V.queuedFirst + i) % SpeechState::kQueuedCapacity].clear();
-    V.queuedCount = 0;
+    V.queuedCount = 0;  // the names left in the ring are written over, never logged
     V.queuedBase = platSoundStarted();
     if (V.systemVoice == 1) platSpeechCancel();
     V.cutNext = 0;
@@ -193,7 +191,7 @@ void stopSpeech() {
 
 bool speechBusy() {
     serviceSpeech();
-    return speechState.queuedCount > 0 || platSoundBusy() || speechState.cutNext == 1;
+    return platSoundBusy();
 }
 
 void speakDigits(std::string_view text) {

@@ -28,8 +28,8 @@ void serviceSpeech();
 // Stops the speech, as a screen reader does for a key: the sound that is
 // sounding, everything queued behind it, and the system's speech.
 void stopSpeech();
-// True while a readout is sounding or queued, or help said by the system's
-// speech may still be sounding.
+// True while recorded prompts are sounding or queued. (The system's speech
+// does not tell when it has finished; see speechState.cutNext for its help.)
 bool speechBusy();
 // The file path a prompt name resolves to (waveDir + lower-case name [+ ".wav"]).
 std::string promptPath(std::string_view name);
