@@ -61,7 +61,7 @@ from bench import SpeechClock  # noqa: E402
 from rigvox_e2e import BUILD, POLLS, RigctlClient, Session, config_text, free_port  # noqa: E402
 from bench import X, connected_session  # noqa: E402
 from sink import RATE, NullSink, SinkError  # noqa: E402
-from soak import proc_sample  # noqa: E402
+from soak import cpu_percent  # noqa: E402
 
 SILENT = 40          # a sample this close to 0 is silence
 RIGCTL_TIMEOUT = 30  # s, one rigctl run
@@ -452,20 +452,15 @@ def part_idle(sink, prompts_dir, seconds, out):
         connected_session(s)
         time.sleep(2)
         pid = s.proc.pid
-        cpu0, t0 = proc_sample(pid)[3], time.monotonic()
-        time.sleep(seconds)
-        cpu1, t1 = proc_sample(pid)[3], time.monotonic()
-        out["idle_cpu_pct"].append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+        out["idle_cpu_pct"].append(cpu_percent(pid, seconds)[0])
         poller = FPoller(port)
         poller.start()
         time.sleep(2)
-        cpu0, t0, n0 = proc_sample(pid)[3], time.monotonic(), len(poller.asks)
-        time.sleep(seconds)
-        cpu1, t1, n1 = proc_sample(pid)[3], time.monotonic(), len(poller.asks)
+        percent, rate = cpu_percent(pid, seconds, lambda: len(poller.asks))
         poller.stop()
-        out["idle_cpu_client_pct"].append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+        out["idle_cpu_client_pct"].append(percent)
         print("  idle: %.2f %% of a core without a client, %.2f %% with one asking f %.1f times a second"
-              % (out["idle_cpu_pct"][-1], out["idle_cpu_client_pct"][-1], (n1 - n0) / (t1 - t0)))
+              % (out["idle_cpu_pct"][-1], percent, rate))
 
 
 # ---------------------------------------------------------------------------

@@ -39,7 +39,7 @@ sys.path.insert(0, HERE)
 from bench import PtyRadio, X, arrival, connected_session, key_reactions, summary  # noqa: E402
 from rigvox_e2e import (RigctlClient as Client, Session, config_text, free_port,  # noqa: E402
                         prompt_seconds)
-from soak import proc_sample  # noqa: E402
+from soak import cpu_percent  # noqa: E402
 
 
 class Flooder(threading.Thread):
@@ -182,20 +182,15 @@ def bench_idle(runs, seconds):
                 connected_session(s)
                 time.sleep(2)
                 pid = s.proc.pid
-                cpu0, t0 = proc_sample(pid)[3], time.monotonic()
-                time.sleep(seconds)
-                cpu1, t1 = proc_sample(pid)[3], time.monotonic()
-                alone.append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+                alone.append(cpu_percent(pid, seconds)[0])
                 poller = Poller(port)
                 poller.start()
                 time.sleep(2)
-                cpu0, t0, r0 = proc_sample(pid)[3], time.monotonic(), poller.rounds
-                time.sleep(seconds)
-                cpu1, t1, r1 = proc_sample(pid)[3], time.monotonic(), poller.rounds
+                percent, rate = cpu_percent(pid, seconds, lambda: poller.rounds)
                 poller.stop()
-                polled.append(100.0 * (cpu1 - cpu0) / (t1 - t0))
+                polled.append(percent)
                 print("  idle %-8s %.2f %% of a core without a client, %.2f %% with one asking "
-                      "f m t %.1f times a second" % (mode, alone[-1], polled[-1], (r1 - r0) / (t1 - t0)))
+                      "f m t %.1f times a second" % (mode, alone[-1], polled[-1], rate))
         goal = "< 0.5 %" if mode == "headless" else "<= 1 %"
         results[mode] = {"percent": polled, "without": alone, "summary": summary(polled, "%", goal)}
     return results

@@ -53,6 +53,16 @@ class LineCounter:
         return self.lines
 
 
+def cpu_percent(pid, seconds, count=lambda: 0):
+    """The share of a core the process used over the next `seconds`, and how
+    often `count` (a running tally, such as a client's questions) went up
+    each second meanwhile."""
+    cpu0, t0, n0 = proc_sample(pid)[3], time.monotonic(), count()
+    time.sleep(seconds)
+    cpu1, t1, n1 = proc_sample(pid)[3], time.monotonic(), count()
+    return 100.0 * (cpu1 - cpu0) / (t1 - t0), (n1 - n0) / (t1 - t0)
+
+
 def proc_sample(pid):
     """VmRSS and VmHWM in kB, open descriptors, CPU seconds (user + system)."""
     fields = {}
