@@ -99,6 +99,27 @@ void platSpeechCancel();
 void platSpeechClose();
 
 // ---------------------------------------------------------------------------
+// [SECTION] Braille display and screen reader (BrlAPI on Linux, UI Automation
+// notifications on Windows)
+// ---------------------------------------------------------------------------
+
+// Opens the ways a readout's text leaves as text: the braille display
+// (braille, rigvox.cfg BRAILLE=on) and the screen reader's own voice
+// (screenReader). Call after platWindowOpen: the display belongs to the
+// window. Returns false when none of those asked for can be reached; the
+// program goes on without them.
+bool platAccessOpen(bool braille, bool screenReader);
+// One readout's text (UTF-8): shown on the braille display and handed to the
+// screen reader, replacing the one before.
+void platAccessReadout(const std::string& text);
+// The panel line (frequency, mode, split, the switched functions): what the
+// display shows while nothing new is read, and the window's value for a
+// screen reader's "read current window".
+void platAccessPanel(const std::string& line);
+// Gives the display back and ends the connection. Harmless when none is open.
+void platAccessClose();
+
+// ---------------------------------------------------------------------------
 // [SECTION] Serial devices
 // ---------------------------------------------------------------------------
 

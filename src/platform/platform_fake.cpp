@@ -85,6 +85,12 @@ std::vector<std::string> takeUtterances() {
     return texts;
 }
 
+std::vector<std::string> takeAccessReadouts() {
+    std::vector<std::string> texts;
+    texts.swap(g.accessReadouts);
+    return texts;
+}
+
 std::string textAt(int x, int y) {
     for (auto it = g.texts.rbegin(); it != g.texts.rend(); ++it)
         if (it->x == x && it->y == y) return it->text;
@@ -219,6 +225,18 @@ void platSpeechCancel() {
 }
 
 void platSpeechClose() { g.speechOpen = false; }
+
+bool platAccessOpen(bool braille, bool screenReader) {
+    g.accessOpen = (braille || screenReader) && g.accessReachable;
+    return g.accessOpen;
+}
+void platAccessReadout(const std::string& text) {
+    if (g.accessOpen) g.accessReadouts.push_back(text);
+}
+void platAccessPanel(const std::string& line) {
+    if (g.accessOpen) g.accessPanel = line;
+}
+void platAccessClose() { g.accessOpen = false; }
 
 std::vector<PlatSerialDevice> platSerialList() {
     std::vector<PlatSerialDevice> devices;

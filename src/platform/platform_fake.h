@@ -99,6 +99,11 @@ struct State {
     std::vector<Utterance> utterances;         // every text said, in order
     bool speechCancelled = false;              // platSpeechCancel since the last say
     int speechCancels = 0;                     // platSpeechCancel calls on an open connection
+    // braille display and screen reader
+    bool accessReachable = false;              // platAccessOpen succeeds
+    bool accessOpen = false;
+    std::vector<std::string> accessReadouts;   // texts handed to platAccessReadout
+    std::string accessPanel;                   // the last panel line given
     // lower-case path -> duration; absent = 0 ms. A duration asked for with
     // platWavDurationMs is recorded among the prompts too: the
     // reply pause asks for the length of "delay" and spends it watching the
@@ -155,6 +160,9 @@ std::vector<std::string> takePrompts();
 // Texts said through the system's speech since the last call, and clears
 // the list.
 std::vector<std::string> takeUtterances();
+// Readout texts handed to the braille display and screen reader since the
+// last call, and clears the list.
+std::vector<std::string> takeAccessReadouts();
 // The last text printed at x,y ("" when none).
 std::string textAt(int x, int y);
 
