@@ -1,5 +1,5 @@
-// The one event handler: the key-down preamble and the key chain, whose
-// order is the behaviour of every key.
+// The key-down preamble and the key chain, whose order is the behaviour of
+// every key.
 #include "keys/dispatcher.h"
 
 #include <string>
@@ -19,7 +19,6 @@
 #include "link/serial_port.h"
 #include "memory/channels.h"
 #include "memory/memory_state.h"
-#include "network/net_commands.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
@@ -30,7 +29,6 @@
 #include "radio/toggles.h"
 #include "radio/vfo_split.h"
 #include "session/announce.h"
-#include "session/poll.h"
 #include "session/radio_search.h"
 #include "session/session_state.h"
 #include "speech/prompts.h"
@@ -252,21 +250,6 @@ void explainKey() {
     }
     const char* prompt = keyHelpPrompt(K.keyCode);
     playHelp(prompt != nullptr ? prompt : "keynone");
-}
-
-// The whole help goes on: once the sentence before has sounded, the next
-// key's help, until the last. One sentence at a time is queued, so a long
-// help is never held in memory whole.
-void readWholeHelp() {
-    auto& K = keysState;
-    if (K.wholeHelpNext < 0 || speechBusy()) return;
-    const char* sentence = keyHelpSentence(K.wholeHelpNext);
-    if (sentence == nullptr) {
-        K.wholeHelpNext = -1;
-        return;
-    }
-    ++K.wholeHelpNext;
-    playHelp(sentence);
 }
 
 }  // namespace
@@ -577,7 +560,23 @@ void runKeyChain() {
     if (K.adjustTarget == kTargetTuning || K.adjustTarget == kTargetFilter) tuningKeys();
 }
 
-// The key-down procedure: the preamble, then the key chain.
+}  // namespace
+
+// The whole help goes on: once the sentence before has sounded, the next
+// key's help, until the last. One sentence at a time is queued, so a long
+// help is never held in memory whole.
+void readWholeHelp() {
+    auto& K = keysState;
+    if (K.wholeHelpNext < 0 || speechBusy()) return;
+    const char* sentence = keyHelpSentence(K.wholeHelpNext);
+    if (sentence == nullptr) {
+        K.wholeHelpNext = -1;
+        return;
+    }
+    ++K.wholeHelpNext;
+    playHelp(sentence);
+}
+
 void keyDown() {
     auto& C = catState;
     auto& K = keysState;
@@ -628,49 +627,8 @@ void keyDown() {
     runKeyChain();
 }
 
-// What waits for the speech before it: the transmitter keyed once "tx on"
-// has sounded, the whole help's next sentence, and an announcement (which
-// waits while the whole help is read: it was asked for).
-void afterSpeech() {
-    sendTransmitAfterSpeech();
-    readWholeHelp();
-    announceSettledChanges(keysState.wholeHelpNext >= 0);
-}
-
-}  // namespace
-
-void handleEvent() {
+void keyUp() {
     auto& K = keysState;
-    serviceSpeech();
-    switch (K.eventKind) {
-        case kEventClose:
-            // Closing is the operator's last key: what was still being said
-            // is not heard out before the program ends.
-            stopSpeech();
-            keysState.running = 0;
-            break;
-        case kEventKeyDown:
-            keyDown();
-            sendTransmitAfterSpeech();  // at once where nothing is left to sound
-            // A key cancels what waits to be announced: it spoke for itself,
-            // or the operator has moved on.
-            acceptHeardState();
-            break;
-        case kEventKeyUp:
-            K.keyHeld = 0;
-            if (K.eventParam == kVkShift) K.shiftHeld = 0;
-            break;
-        case kEventTick:
-            pollTick();
-            continueTune();
-            // The limit says "transmit off" as Space does: heard, as a key is.
-            if (limitProgramTransmission()) acceptHeardState();
-            answerMorseWaits();
-            sendNetAnswers();
-            afterSpeech();
-            break;
-        case kEventSound: afterSpeech(); break;
-        case kEventNetwork: serveNetClients(); break;
-        default: break;
-    }
+    K.keyHeld = 0;
+    if (K.eventParam == kVkShift) K.shiftHeld = 0;
 }

@@ -1,4 +1,4 @@
-// The one event handler and the key chain.
+// The key-down and key-up procedures and the key chain.
 #pragma once
 
 // Virtual-key codes of the keys the program uses.
@@ -12,11 +12,15 @@ enum VirtualKey {
 constexpr int vkLetter(char c) { return c; }
 constexpr int vkF(int n) { return kVkF1 + n - 1; }
 
-// The window's one event handler, for eventKind/eventParam: close
-// (running 0), key down (the key chain), key up (keyHeld 0), timer tick
-// (pollTick, the network answers written, the whole help read on), network
-// input (serveNetClients). Never re-entered.
-void handleEvent();
+// A key-down (eventParam): Shift followed, a held key's repeat ignored,
+// what sounds stopped, then the key explained after H or run down the key
+// chain. Speaks, sends and changes state through the key's command.
+void keyDown();
+// A key-up: the next key-down runs again; Shift is released.
+void keyUp();
+// The whole help goes on: once the sentence before has sounded, the next
+// key's help is queued, until the last (wholeHelpNext -1 then).
+void readWholeHelp();
 // Every digit key (keyCode '0'..'9'), when something is pending, goes to
 // the first entry that takes it: the bank digit, menu digits, channel store
 // or recall, typed frequency, band number (adjustTarget 1: 1..9 bands 1..9,

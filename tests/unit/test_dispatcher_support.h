@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "keys/dispatcher.h"
+#include "program/event_handler.h"
 #include "link/serial_port.h"
 #include "platform/platform.h"
 #include "platform/platform_fake.h"

@@ -16,6 +16,7 @@
 #include "base/records.h"
 #include "base/text.h"
 #include "keys/dispatcher.h"
+#include "program/event_handler.h"
 #include "keys/keys_state.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"

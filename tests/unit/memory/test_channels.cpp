@@ -7,6 +7,7 @@
 
 #include "base/records.h"
 #include "keys/dispatcher.h"
+#include "program/event_handler.h"
 #include "link/serial_port.h"
 #include "memory/channels.h"
 

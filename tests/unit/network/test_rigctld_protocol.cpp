@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "keys/dispatcher.h"
+#include "program/event_handler.h"
 #include "keys/keys_state.h"
 #include "link/serial_port.h"
 #include "network/net_commands.h"

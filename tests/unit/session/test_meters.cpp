@@ -6,6 +6,7 @@
 
 #include "keys/adjust_keys.h"
 #include "keys/dispatcher.h"
+#include "program/event_handler.h"
 #include "keys/keys_state.h"
 #include "keys/meter_keys.h"
 #include "link/serial_port.h"
