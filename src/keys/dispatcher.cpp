@@ -287,277 +287,346 @@ void onDigitKey() {
 
 namespace {
 
-// --- the key chain ----------------------------------------------------------
+// --- the rows' own commands -------------------------------------------------
 //
-// Each key runs down these rows in order. A row that ends the key returns;
-// the others act and let the key go on, so later rows may act on it too.
-// Rows 1 to 14a work without a radio; from row 15 on every key needs one.
-void runKeyChain() {
-    auto& K = keysState;
-    auto& M = memoryState;
-    auto& R = radioState;
+// Each returns whether the key ends with it or goes on down the chain.
 
-    // Row 1: X, T, S, U after B pick 6 m, 2 m, 70 cm, general coverage.
-    if (K.adjustTarget == kTargetBand && (isLetter('X') || isLetter('T') || isLetter('S') || isLetter('U'))) {
-        bandSelectLetter();
+enum class Next { kKeyDone, kGoOn };
+
+// A command that always ends the key.
+template <void (*Command)()>
+Next ends() {
+    Command();
+    return Next::kKeyDone;
+}
+
+// Keyer-speed mode is left quietly, break-in restored, by any key but K,
+// Up and Down.
+Next leaveKeyerQuietly() {
+    leaveKeyerMode();
+    if (radioState.breakInState == 1) sendText("BI1");
+    return Next::kGoOn;
+}
+
+// The ALC watch ends with any key but Up and Down; F11 ends only the watch.
+Next endAlcWatchFirst() {
+    endAlcWatch();
+    return isKey(vkF(11)) ? Next::kKeyDone : Next::kGoOn;
+}
+
+// U: the next stored channel of the bank last recalled.
+Next nextChannelKey() {
+    if (memoryState.recalledBank != kNoRecall) channelStep();
+    return Next::kKeyDone;
+}
+
+// Only U, S and F keep the last recall for U.
+Next forgetRecall() {
+    memoryState.recalledBank = kNoRecall;
+    return Next::kGoOn;
+}
+
+// Space: transmit on or off. CW text a client left the keyer sending stops
+// first, and Space then keys nothing.
+Next transmitKey() {
+    if (cwTextPending()) {
+        stopCwText();
+        if (radioState.txState == 0) {
+            playPrompt("tx");
+            playPrompt("off");
+            return Next::kKeyDone;
+        }
+    }
+    toggleTransmit(true);
+    return Next::kKeyDone;
+}
+
+// K: leaving keyer-speed mode ends the key; entering goes on (only the
+// channel command's cancel and the radio's absence can still act on it).
+Next keyerKey() {
+    const bool leaving = keysState.adjustTarget == kTargetKeyer;
+    keyerSpeedKey();
+    return leaving ? Next::kKeyDone : Next::kGoOn;
+}
+
+// A pending channel command ends with any key but a digit and B.
+Next cancelChannel() {
+    cancelChannelCommand();
+    return Next::kGoOn;
+}
+
+// A: AF gain on the Up and Down keys.
+Next afGainKey() {
+    keysState.adjustTarget = kTargetAfGain;
+    playPrompt("ag");
+    return Next::kKeyDone;
+}
+
+// C: channel store; the slot digit follows.
+Next storeChannelKey() {
+    memoryState.channelAction = 1;
+    playPrompt("sch");
+    return Next::kGoOn;
+}
+
+// G: channel recall from bank 0 unless B picks another.
+Next recallChannelKey() {
+    memoryState.channelBank = 0;
+    memoryState.channelAction = 2;
+    playPrompt("gch");
+    return Next::kGoOn;
+}
+
+// E: a typed frequency starts.
+Next typedFrequencyKey() {
+    startFrequencyEntry();
+    return Next::kGoOn;
+}
+
+// V: split on or off (outside every band the split key refuses and nothing
+// is sent). On, the working frequency goes to VFO B as the tuning row sends
+// it; off, VFO A has been given its frequency by the key.
+Next splitRow() {
+    const bool refused = !bandHasRecord(radioState.band);
+    const bool splitOn = splitKey(true);
+    if (refused) return Next::kKeyDone;
+    keysState.adjustTarget = kTargetTuning;
+    if (splitOn) tuningKeys();
+    return Next::kKeyDone;
+}
+
+// The receiver and transmitter switches, spoken.
+void preampKey() { togglePreamp(true); }
+void attenuatorKey() { toggleAttenuator(true); }
+void noiseBlankerKey() { toggleNoiseBlanker(true); }
+void noiseReductionKey() { toggleNoiseReduction(true); }
+void notchKey() { toggleNotch(true); }
+void voxKey() { toggleVox(true); }
+void tunerKey() { toggleTuner(true); }
+void monitorKey() { toggleMonitor(true); }
+void noFunction() {}
+
+// F7: the speech processor in SSB only; switched, the key goes on.
+Next processorKey() {
+    if (!isSsb()) {
+        playPrompt("na");
+        return Next::kKeyDone;
+    }
+    toggleProcessor(true);
+    return Next::kGoOn;
+}
+
+// - after B goes to 6 m.
+void sixMetreKey() {
+    storeBand();
+    radioState.band = kBand6m;
+    recallBand();
+    keysState.adjustTarget = kTargetTuning;
+}
+
+// Digits feed whichever entry is pending; only the menu entries stay open
+// afterwards.
+void digitRow() {
+    auto& K = keysState;
+    onDigitKey();
+    if (K.adjustTarget != kTargetMenuNumber && K.adjustTarget != kTargetMenuValue) K.adjustTarget = kTargetTuning;
+}
+
+// P: the power on the Up and Down keys.
+void powerKey() {
+    auto& K = keysState;
+    playPrompt("power");
+    K.adjustTarget = kTargetPower;
+    speakPower(radioState.txPower, reducedFeatureRadio());
+    // The reduced-feature radio's output is fixed: nothing to adjust, so the
+    // arrow keys go back to tuning.
+    if (reducedFeatureRadio()) K.adjustTarget = kTargetTuning;
+}
+
+// R: RF gain on the Up and Down keys.
+void rfGainKey() {
+    playPrompt("rf");
+    keysState.adjustTarget = kTargetRfGain;
+}
+
+// B: the bank digit of a channel command, or band select.
+void bankOrBandKey() {
+    auto& M = memoryState;
+    if (M.channelAction >= 1) {
+        playPrompt("bank");
+        M.channelBank = kBankDigitNext;
         return;
     }
-    // Row 2: O, the options readout.
-    if (isLetter('O')) {
-        optionsReadout();
-        return;
+    keysState.adjustTarget = kTargetBand;
+    playPrompt("band");
+    speakBand(radioState.band);
+    storeBand();
+}
+
+// W: the filter width on the Up and Down keys (SSB and CW).
+void filterWidthKey() {
+    const auto& R = radioState;
+    if (reducedFeatureRadio()) {
+        playPrompt("bw");
+        playPrompt("na");
+    } else if (R.mode <= kModeCw) {
+        keysState.adjustTarget = kTargetFilter;
+        speakBandwidth(R.mode, R.filterWidth);
     }
-    // Row 3: F9, the transmit monitor.
-    if (isKey(vkF(9))) {
-        toggleMonitor(true);
-        return;
+}
+
+// X: extended commands on or off.
+void extendedKey() {
+    auto& K = keysState;
+    playPrompt("extcm");
+    const bool on = K.adjustTarget != kTargetExtended;
+    K.adjustTarget = on ? kTargetExtended : kTargetTuning;
+    playPrompt(on ? "on" : "off");
+}
+
+// Up and Down step the chosen control; the tuning row may follow.
+Next upKey() {
+    stepUp();
+    return Next::kGoOn;
+}
+Next downKey() {
+    stepDown();
+    return Next::kGoOn;
+}
+
+// --- the states a row asks for ------------------------------------------
+
+bool inBandSelect() { return keysState.adjustTarget == kTargetBand; }
+bool keyerLeftByKey() { return keysState.adjustTarget == kTargetKeyer && !isLetter('K') && !isUpOrDown(); }
+bool alcWatchEndedByKey() { return radioState.alcAnnounce >= 1 && !isUpOrDown(); }
+bool recallForgottenByKey() { return !isLetter('S') && !isLetter('F'); }
+bool inFm() { return radioState.mode == kModeFmNarrow || radioState.mode == kModeFm; }
+bool toneEntryToCommit() { return radioState.ctcssOn == 1 && keysState.entryActive == 0; }
+bool channelCommandCancelledByKey() {
+    return memoryState.channelAction >= 1 && !isDigitKey() && !isLetter('B');
+}
+bool tuneCarrierOn() { return radioState.tuning == 1; }
+bool menuNumberOpen() { return keysState.adjustTarget == kTargetMenuNumber; }
+bool menuValueOpen() { return keysState.adjustTarget == kTargetMenuValue; }
+bool frequencyTyped() { return radioState.freqMHz != kNoTypedMHz; }
+bool sixMetresAfterBand() { return inBandSelect() && radioState.bandCoverage != "1"; }
+bool inExtendedCommand() { return keysState.adjustTarget == kTargetExtended; }
+bool inTuningOrFilter() {
+    return keysState.adjustTarget == kTargetTuning || keysState.adjustTarget == kTargetFilter;
+}
+
+// --- the key chain ------------------------------------------------------------
+//
+// Each key runs down these rows in order, and the first rows it matches
+// act: a row either ends the key or lets it go on, so later rows may act on
+// it too. A row for every key (kAnyKey) is work a key meets on its way,
+// unless a row above ended it: the readouts, the monitor and the band
+// letters above leave keyer-speed mode, the ALC watch and a pending channel
+// command as they are. A key that reaches the first row needing a radio
+// without one is refused there ("nc").
+
+constexpr int kAnyKey = -1;
+constexpr int kDigitKeys = -2;
+enum Radio : bool { kWithoutRadio = false, kNeedsRadio = true };
+
+struct KeyRow {
+    int key;              // the key, kAnyKey or kDigitKeys
+    bool (*when)();       // the state the row also needs; nullptr for none
+    Radio radio;          // whether the row needs an answering radio
+    Next (*run)();        // the row's command
+};
+
+constexpr KeyRow kKeyChain[] = {
+    {vkLetter('X'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 6 m after B
+    {vkLetter('T'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 2 m after B
+    {vkLetter('S'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 70 cm after B
+    {vkLetter('U'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // general coverage after B
+    {vkLetter('O'), nullptr, kWithoutRadio, ends<optionsReadout>},
+    {vkF(9), nullptr, kWithoutRadio, ends<monitorKey>},
+    {kAnyKey, keyerLeftByKey, kWithoutRadio, leaveKeyerQuietly},
+    {kAnyKey, alcWatchEndedByKey, kWithoutRadio, endAlcWatchFirst},
+    {vkLetter('U'), nullptr, kWithoutRadio, nextChannelKey},
+    {kAnyKey, recallForgottenByKey, kWithoutRadio, forgetRecall},
+    {vkLetter('L'), nullptr, kWithoutRadio, ends<levelReadout>},
+    {kVkSpace, nullptr, kWithoutRadio, transmitKey},
+    {vkLetter('K'), nullptr, kWithoutRadio, keyerKey},
+    {vkLetter('I'), inFm, kWithoutRadio, ends<toneKey>},
+    {kVkEnter, toneEntryToCommit, kWithoutRadio, ends<commitTone>},
+    {kAnyKey, channelCommandCancelledByKey, kWithoutRadio, cancelChannel},
+    {vkLetter('Q'), nullptr, kWithoutRadio, ends<quitKey>},
+    {vkLetter('D'), nullptr, kWithoutRadio, ends<searchKey>},
+    {vkLetter('Y'), nullptr, kWithoutRadio, ends<announceLevelKey>},
+    // A tune carrier always has its way out, answering radio or not.
+    {vkLetter('T'), tuneCarrierOn, kWithoutRadio, ends<tuneKey>},
+    {vkLetter('J'), nullptr, kNeedsRadio, ends<cwKey>},
+    {vkLetter('N'), nullptr, kNeedsRadio, ends<startMenuEntry>},
+    {vkLetter('A'), nullptr, kNeedsRadio, afGainKey},
+    {vkLetter('C'), nullptr, kNeedsRadio, storeChannelKey},
+    {vkLetter('G'), nullptr, kNeedsRadio, recallChannelKey},
+    {vkLetter('E'), nullptr, kNeedsRadio, typedFrequencyKey},
+    {kVkPeriod, nullptr, kNeedsRadio, ends<frequencyEntryPoint>},
+    {kVkEnter, menuNumberOpen, kNeedsRadio, ends<menuNumberEntered>},
+    {kVkEnter, menuValueOpen, kNeedsRadio, ends<menuValueEntered>},
+    {kVkEnter, frequencyTyped, kNeedsRadio, ends<commitFrequencyEntry>},
+    {vkLetter('V'), nullptr, kNeedsRadio, splitRow},
+    {vkLetter('Z'), nullptr, kNeedsRadio, ends<zeroKey>},
+    {vkF(1), nullptr, kNeedsRadio, ends<preampKey>},
+    {vkF(2), nullptr, kNeedsRadio, ends<attenuatorKey>},
+    {vkF(3), nullptr, kNeedsRadio, ends<noiseBlankerKey>},
+    {vkF(4), nullptr, kNeedsRadio, ends<noiseReductionKey>},
+    {vkF(5), nullptr, kNeedsRadio, ends<notchKey>},
+    {vkF(6), nullptr, kNeedsRadio, ends<noFunction>},
+    {vkF(7), nullptr, kNeedsRadio, processorKey},
+    {vkF(8), nullptr, kNeedsRadio, ends<voxKey>},
+    {vkF(12), nullptr, kNeedsRadio, ends<tunerKey>},
+    {kVkMinus, sixMetresAfterBand, kNeedsRadio, ends<sixMetreKey>},
+    {kDigitKeys, nullptr, kNeedsRadio, ends<digitRow>},
+    {vkLetter('F'), nullptr, kNeedsRadio, ends<frequencyReadout>},
+    {vkLetter('P'), nullptr, kNeedsRadio, ends<powerKey>},
+    {vkF(11), nullptr, kNeedsRadio, ends<startAlcWatch>},
+    {vkLetter('R'), nullptr, kNeedsRadio, ends<rfGainKey>},
+    {vkLetter('S'), nullptr, kNeedsRadio, ends<meterKey>},
+    {vkLetter('T'), nullptr, kNeedsRadio, ends<tuneKey>},
+    {vkLetter('B'), nullptr, kNeedsRadio, ends<bankOrBandKey>},
+    {vkLetter('W'), nullptr, kNeedsRadio, ends<filterWidthKey>},
+    {vkLetter('X'), nullptr, kNeedsRadio, ends<extendedKey>},
+    {kAnyKey, inExtendedCommand, kNeedsRadio, ends<extendedCommand>},  // the one key after X
+    {vkLetter('M'), nullptr, kNeedsRadio, ends<modeCycle>},
+    {kVkUp, nullptr, kNeedsRadio, upKey},
+    {kVkDown, nullptr, kNeedsRadio, downKey},
+    // The tuning step, then the frequency sent again for every key that
+    // gets here.
+    {kAnyKey, inTuningOrFilter, kNeedsRadio, ends<tuningKeys>},
+};
+
+// The refusal needs one boundary: every row without a radio comes first.
+constexpr bool radioRowsLast() {
+    bool needed = false;
+    for (const KeyRow& row : kKeyChain) {
+        if (needed && row.radio == kWithoutRadio) return false;
+        needed = needed || row.radio == kNeedsRadio;
     }
-    // Row 4: any key but K, Up and Down leaves keyer-speed mode quietly.
-    if (K.adjustTarget == kTargetKeyer && !isLetter('K') && !isUpOrDown()) {
-        leaveKeyerMode();
-        if (R.breakInState == 1) sendText("BI1");
-    }
-    // Row 5: any key but Up and Down ends the ALC watch; F11 ends only that.
-    if (R.alcAnnounce >= 1 && !isUpOrDown()) {
-        endAlcWatch();
-        if (isKey(vkF(11))) return;
-    }
-    // Row 6: U, the next stored channel of the bank last recalled.
-    if (isLetter('U')) {
-        if (M.recalledBank != kNoRecall) channelStep();
-        return;
-    }
-    // Row 7: only U, S and F keep the last recall for U.
-    if (!isLetter('S') && !isLetter('F')) M.recalledBank = kNoRecall;
-    // Row 8: L, the noise level for the Up and Down keys.
-    if (isLetter('L')) {
-        levelReadout();
-        return;
-    }
-    // Row 9: Space, transmit on or off. CW text a client left the keyer
-    // sending stops first, and Space then keys nothing.
-    if (isKey(kVkSpace)) {
-        if (cwTextPending()) {
-            stopCwText();
-            if (R.txState == 0) {
-                playPrompt("tx");
-                playPrompt("off");
+    return true;
+}
+static_assert(radioRowsLast(), "a row without a radio after one that needs it would never be reached unconnected");
+
+bool rowMatches(const KeyRow& row) {
+    const bool key = row.key == kAnyKey || (row.key == kDigitKeys ? isDigitKey() : isKey(row.key));
+    return key && (row.when == nullptr || row.when());
+}
+
+void runKeyChain() {
+    bool radioChecked = false;
+    for (const KeyRow& row : kKeyChain) {
+        if (row.radio == kNeedsRadio && !radioChecked) {
+            if (sessionState.connected == 0) {
+                playPrompt("nc");
                 return;
             }
+            radioChecked = true;
         }
-        toggleTransmit(true);
-        return;
+        if (rowMatches(row) && row.run() == Next::kKeyDone) return;
     }
-    // Row 10: K, keyer-speed mode; leaving ends the key, entering goes on
-    // (only rows 13 and 15 can still act on it).
-    if (isLetter('K')) {
-        const bool leaving = K.adjustTarget == kTargetKeyer;
-        keyerSpeedKey();
-        if (leaving) return;
-    }
-    // Row 11: I in FM, tone entry or tone off.
-    if (isLetter('I') && (R.mode == kModeFmNarrow || R.mode == kModeFm)) {
-        toneKey();
-        return;
-    }
-    // Row 12: Enter commits a tone entry unless a frequency entry is open.
-    if (isKey(kVkEnter) && R.ctcssOn == 1 && K.entryActive == 0) {
-        commitTone();
-        return;
-    }
-    // Row 13: any key but a digit and B cancels a pending channel command.
-    if (M.channelAction >= 1 && !isDigitKey() && !isLetter('B')) cancelChannelCommand();
-    // Row 14: Q, quit.
-    if (isLetter('Q')) {
-        quitKey();
-        return;
-    }
-    // Row 14a: D, the search for the radio, needs no radio.
-    if (isLetter('D')) {
-        searchKey();
-        return;
-    }
-    // Row 14b: Y, the announcement level, needs no radio either.
-    if (isLetter('Y')) {
-        announceLevelKey();
-        return;
-    }
-    // Row 14c: T while the tune carrier is on ends it, answering radio or
-    // not: a carrier must always have its way out.
-    if (isLetter('T') && radioState.tuning == 1) return tuneKey();
-    // Row 15: nothing below works without a radio.
-    if (sessionState.connected == 0) {
-        playPrompt("nc");
-        return;
-    }
-    // Row 15a: J, a CW message, or the keyer stopped while it sends.
-    if (isLetter('J')) return cwKey();
-    // Row 16: N, the extended menu.
-    if (isLetter('N')) {
-        startMenuEntry();
-        return;
-    }
-    // Row 17: A, AF gain on the Up and Down keys.
-    if (isLetter('A')) {
-        K.adjustTarget = kTargetAfGain;
-        playPrompt("ag");
-        return;
-    }
-    // Row 18: C, channel store; the slot digit follows.
-    if (isLetter('C')) {
-        M.channelAction = 1;
-        playPrompt("sch");
-    }
-    // Row 19: G, channel recall from bank 0 unless B picks another.
-    if (isLetter('G')) {
-        M.channelBank = 0;
-        M.channelAction = 2;
-        playPrompt("gch");
-    }
-    // Row 20: E, start a typed frequency.
-    if (isLetter('E')) startFrequencyEntry();
-    // Row 21: the point of a typed frequency.
-    if (isKey(kVkPeriod)) {
-        frequencyEntryPoint();
-        return;
-    }
-    // Row 22: Enter after the menu number.
-    if (isKey(kVkEnter) && K.adjustTarget == kTargetMenuNumber) {
-        menuNumberEntered();
-        return;
-    }
-    // Row 23: Enter after the menu value.
-    if (isKey(kVkEnter) && K.adjustTarget == kTargetMenuValue) {
-        menuValueEntered();
-        return;
-    }
-    // Row 24: Enter commits a typed frequency.
-    if (isKey(kVkEnter) && R.freqMHz != kNoTypedMHz) {
-        commitFrequencyEntry();
-        return;
-    }
-    // Row 25: V, split on or off (outside every band the split key refuses
-    // and nothing is sent). On, the working frequency goes to VFO B as row
-    // 47 sends it; off, VFO A has been given its frequency by the key.
-    if (isLetter('V')) {
-        const bool refused = !bandHasRecord(R.band);
-        const bool splitOn = splitKey(true);
-        if (refused) return;
-        K.adjustTarget = kTargetTuning;
-        if (splitOn) tuningKeys();
-        return;
-    }
-    // Row 26: Z, zero beat in CW, zero frequency otherwise.
-    if (isLetter('Z')) {
-        zeroKey();
-        return;
-    }
-    // Row 27: F1 to F5, the receiver switches.
-    if (isKey(vkF(1))) return togglePreamp(true);
-    if (isKey(vkF(2))) return toggleAttenuator(true);
-    if (isKey(vkF(3))) return toggleNoiseBlanker(true);
-    if (isKey(vkF(4))) return toggleNoiseReduction(true);
-    if (isKey(vkF(5))) return toggleNotch(true);
-    // Row 28: F6 has no function.
-    if (isKey(vkF(6))) return;
-    // Row 29: F7, the speech processor in SSB only.
-    if (isKey(vkF(7))) {
-        if (!isSsb()) {
-            playPrompt("na");
-            return;
-        }
-        toggleProcessor(true);
-    }
-    // Row 30: F8, VOX (break-in in CW).
-    if (isKey(vkF(8))) return toggleVox(true);
-    // Row 31: F12, the antenna tuner.
-    if (isKey(vkF(12))) return toggleTuner(true);
-    // Row 32: - after B goes to 6 m.
-    if (isKey(kVkMinus) && K.adjustTarget == kTargetBand && R.bandCoverage != "1") {
-        storeBand();
-        R.band = kBand6m;
-        recallBand();
-        K.adjustTarget = kTargetTuning;
-        return;
-    }
-    // Row 33: digits feed whichever entry is pending; only the menu entries
-    // stay open afterwards.
-    if (isDigitKey()) {
-        onDigitKey();
-        if (K.adjustTarget != kTargetMenuNumber && K.adjustTarget != kTargetMenuValue)
-            K.adjustTarget = kTargetTuning;
-        return;
-    }
-    // Row 35: F, the frequency readout (the other VFO after X).
-    if (isLetter('F')) return frequencyReadout();
-    // Row 36: P, the power on the Up and Down keys.
-    if (isLetter('P')) {
-        playPrompt("power");
-        K.adjustTarget = kTargetPower;
-        speakPower(R.txPower, reducedFeatureRadio());
-        // The reduced-feature radio's output is fixed: nothing to adjust,
-        // so the arrow keys go back to tuning.
-        if (reducedFeatureRadio()) K.adjustTarget = kTargetTuning;
-        return;
-    }
-    // Row 37: F11, microphone gain and the ALC watch.
-    if (isKey(vkF(11))) return startAlcWatch();
-    // Row 38: R, RF gain on the Up and Down keys.
-    if (isLetter('R')) {
-        playPrompt("rf");
-        K.adjustTarget = kTargetRfGain;
-        return;
-    }
-    // Row 39: S, the S-meter (the SWR while transmitting or tuning).
-    if (isLetter('S')) return meterKey();
-    // Row 40: T, the tune sequence.
-    if (isLetter('T')) return tuneKey();
-    // Row 41: B, the bank digit of a channel command, or band select.
-    if (isLetter('B')) {
-        if (M.channelAction >= 1) {
-            playPrompt("bank");
-            M.channelBank = kBankDigitNext;
-        } else {
-            K.adjustTarget = kTargetBand;
-            playPrompt("band");
-            speakBand(R.band);
-            storeBand();
-        }
-        return;
-    }
-    // Row 42: W, the filter width on the Up and Down keys (SSB and CW).
-    if (isLetter('W')) {
-        if (reducedFeatureRadio()) {
-            playPrompt("bw");
-            playPrompt("na");
-        } else if (R.mode <= kModeCw) {
-            K.adjustTarget = kTargetFilter;
-            speakBandwidth(R.mode, R.filterWidth);
-        }
-        return;
-    }
-    // Row 43: X, extended commands on or off.
-    if (isLetter('X')) {
-        playPrompt("extcm");
-        if (K.adjustTarget != kTargetExtended) {
-            K.adjustTarget = kTargetExtended;
-            playPrompt("on");
-        } else {
-            K.adjustTarget = kTargetTuning;
-            playPrompt("off");
-        }
-        return;
-    }
-    // Row 44: the one key after X.
-    if (K.adjustTarget == kTargetExtended) return extendedCommand();
-    // Row 45: M, the mode cycle.
-    if (isLetter('M')) return modeCycle();
-    // Row 46: Up and Down step the chosen control.
-    if (isKey(kVkUp)) stepUp();
-    if (isKey(kVkDown)) stepDown();
-    // Row 47: tuning and filter state: the tuning step, then the frequency
-    // sent again for every key that gets here.
-    if (K.adjustTarget == kTargetTuning || K.adjustTarget == kTargetFilter) tuningKeys();
 }
 
 }  // namespace
