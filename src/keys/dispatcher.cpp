@@ -115,11 +115,11 @@ void optionsReadout() {
     onlyIfOn(R.preampOn == 1, "preamp");
     onlyIfOn(R.attOn == 1, "at");
     onlyIfOn(R.nbOn == 1, "nb");
-    onlyIfOn(R.nrState == 1, "nr");
+    onlyIfOn(R.nrState == SwitchState::kOn, "nr");
     onlyIfOn(R.notchOn == 1, "notch");
-    onlyIfOn(R.procState == 1 && isSsb(), "spc");
-    onlyIfOn(R.breakInState == 1 && R.mode == kModeCw, "bkin");
-    onlyIfOn(R.voxState == 1, "vox");
+    onlyIfOn(R.procState == SwitchState::kOn && isSsb(), "spc");
+    onlyIfOn(R.breakInState == SwitchState::kOn && R.mode == kModeCw, "bkin");
+    onlyIfOn(R.voxState == SwitchState::kOn, "vox");
     onlyIfOn(R.monitorOn == 1, "mon");
     if (R.toneCode != kNoTone) {
         playPrompt("ctcss");
@@ -127,8 +127,9 @@ void optionsReadout() {
     }
     playPrompt("tuner");
     playPrompt("is");
-    if (R.tunerState == 1) playPrompt("on");
-    else if (R.tunerState == 0) playPrompt("off");
+    // A tuner whose SWR was announced is named without a state.
+    if (R.tunerState == TunerState::kOn) playPrompt("on");
+    else if (R.tunerState == TunerState::kOff) playPrompt("off");
 }
 
 // L: the level keys move the noise blanker or noise reduction level.
@@ -159,7 +160,7 @@ void keyerSpeedKey() {
         leaveKeyerMode();
         playPrompt("off");
         speakKeyerSpeed(R.keyerSpeed);
-        if (R.breakInState == 1) sendText("BI1");
+        if (R.breakInState == SwitchState::kOn) sendText("BI1");
         return;
     }
     R.savedMode = R.mode;
@@ -304,7 +305,7 @@ Next ends() {
 // Up and Down.
 Next leaveKeyerQuietly() {
     leaveKeyerMode();
-    if (radioState.breakInState == 1) sendText("BI1");
+    if (radioState.breakInState == SwitchState::kOn) sendText("BI1");
     return Next::kGoOn;
 }
 
@@ -498,7 +499,7 @@ Next downKey() {
 
 bool inBandSelect() { return keysState.adjustTarget == kTargetBand; }
 bool keyerLeftByKey() { return keysState.adjustTarget == kTargetKeyer && !isLetter('K') && !isUpOrDown(); }
-bool alcWatchEndedByKey() { return radioState.alcAnnounce >= 1 && !isUpOrDown(); }
+bool alcWatchEndedByKey() { return radioState.alcAnnounce != AlcWatch::kOff && !isUpOrDown(); }
 bool recallForgottenByKey() { return !isLetter('S') && !isLetter('F'); }
 bool inFm() { return radioState.mode == kModeFmNarrow || radioState.mode == kModeFm; }
 bool toneEntryToCommit() { return radioState.ctcssOn == 1 && keysState.entryActive == 0; }

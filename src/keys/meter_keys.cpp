@@ -64,21 +64,22 @@ void startAlcWatch() {
     queryRadio("RM");
     R.alcValue = replyValue(meterLetters(kMeterAlc), kAlcFieldOffset, kMeterFieldLength, 0);
 
-    R.alcAnnounce = -1;  // the start value is spoken without "alc"
+    // The start value is spoken without "alc": the watch is not on yet.
+    R.alcAnnounce = AlcWatch::kOff;
     speakAlc();
     waitForReply();
     R.alcValue = 0;
-    R.alcAnnounce = 1;
+    R.alcAnnounce = AlcWatch::kNameNext;
 }
 
 void endAlcWatch() {
     auto& R = radioState;
-    R.alcAnnounce = -1;
+    // The watch is off before the gain is spoken: it is said without "alc".
+    R.alcAnnounce = AlcWatch::kOff;
     playPrompt("micgain");
     playPrompt("lev");
     R.alcValue = R.micGain;
     speakAlc();
-    R.alcAnnounce = 0;
     R.alcValue = 0;
     playPrompt("off");
 }

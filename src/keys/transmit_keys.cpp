@@ -67,9 +67,9 @@ void tuneKey() {
     playPrompt("tune");
     if (!reducedFeatureRadio()) {
         sendText(meterSelectCommand(kMeterSwr));  // the radio's meter shows SWR
-        if (R.tunerState == 0 && R.tunerMode != 1) {
+        if (R.tunerState == TunerState::kOff && R.tunerMode != 1) {
             sendText("AC110");
-            R.tunerState = 1;
+            R.tunerState = TunerState::kOn;
         }
         if (R.tuning == 1) return tuneOff();
         R.tuning = 1;
@@ -83,7 +83,7 @@ void tuneKey() {
             return;
         }
     }
-    if (R.tunerMode == 1 && R.tunerState == 0) {
+    if (R.tunerMode == 1 && R.tunerState == TunerState::kOff) {
         playPrompt("atu");
         playPrompt("off");
     }

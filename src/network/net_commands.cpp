@@ -201,7 +201,7 @@ bool askMeterCount(MeterKind kind, int& count) {
     const bool found = askRadio("RM", "RM", all ? kMeterKinds : 1) &&
                        replyDigits(meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
     if (!all && R.tuning == 1 && kind != kMeterSwr) sendText(meterSelectCommand(kMeterSwr));
-    else if (!all && R.alcAnnounce > 0 && kind != kMeterAlc) sendText(meterSelectCommand(kMeterAlc));
+    else if (!all && R.alcAnnounce != AlcWatch::kOff && kind != kMeterAlc) sendText(meterSelectCommand(kMeterAlc));
     if (!found && (R.txState > 0 || R.tuning == 1)) return false;
     count = found ? textInt(field) : 0;
     return true;
@@ -429,12 +429,12 @@ bool funcIsOn(NetFunc func) {
     const auto& R = radioState;
     switch (func) {
     case kNetFuncNb: return R.nbOn == 1;
-    case kNetFuncNr: return R.nrState != 0;
+    case kNetFuncNr: return R.nrState == SwitchState::kOn;
     case kNetFuncAnf: return R.notchOn == 1;
-    case kNetFuncComp: return R.procState != 0;
-    case kNetFuncVox: return (R.mode == kModeCw ? R.breakInState : R.voxState) == 1;
+    case kNetFuncComp: return R.procState == SwitchState::kOn;
+    case kNetFuncVox: return (R.mode == kModeCw ? R.breakInState : R.voxState) == SwitchState::kOn;
     case kNetFuncMon: return R.monitorOn == 1;
-    case kNetFuncTuner: return R.tunerState != 0;
+    case kNetFuncTuner: return R.tunerState != TunerState::kOff;
     default: return false;
     }
 }
@@ -445,12 +445,6 @@ int setFunc(const NetRequest& r) {
     const bool on = r.on == 1;
     // The speech processor works in SSB only, as F7 says.
     if (r.func == kNetFuncComp && R.mode != kModeLsb && R.mode != kModeUsb) return kRprtRejected;
-    if (r.func == kNetFuncVox && (R.voxState == 2 || R.breakInState == 2)) {
-        // Undetermined since the connection: F8 only clears it, so the
-        // switch is then sent as asked.
-        toggleVox(false);
-        if (!on) sendText("VX0");
-    }
     if (on == funcIsOn(r.func)) return kRprtOk;
     switch (r.func) {
     case kNetFuncNb: toggleNoiseBlanker(false); break;

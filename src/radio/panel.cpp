@@ -18,17 +18,15 @@ void updateStatusRow() {
     const auto& R = radioState;
     const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
     StatusRow row;
-    // Only state 1 shows a label: the state 2 of the switches means "off,
-    // not yet spoken" or "not known".
     row.preamp = R.preampOn == 1;
     row.attenuator = R.attOn == 1;
     row.noiseBlanker = R.nbOn == 1;
-    row.noiseReduction = R.nrState == 1;
+    row.noiseReduction = R.nrState == SwitchState::kOn;
     row.notch = R.notchOn == 1;
-    row.processor = R.procState == 1 && ssb;
+    row.processor = R.procState == SwitchState::kOn && ssb;
     row.cw = R.mode == kModeCw;
-    row.breakIn = R.breakInState == 1;
-    row.vox = R.voxState == 1;
+    row.breakIn = R.breakInState == SwitchState::kOn;
+    row.vox = R.voxState == SwitchState::kOn;
     row.monitor = R.monitorOn == 1;
     if (R.toneCode != kNoTone) row.toneNumber = toneNumberText(R.toneCode);
     showStatusRow(row);

@@ -20,6 +20,19 @@ constexpr int kNoTypedMHz = 999;      // freqMHz while no typed frequency is pen
 constexpr int kNoSMeterReading = -1;  // sMeter before the radio has given a reading
 constexpr int kStepsPerSUnit = 3;     // sMeter runs 0..30, three steps per S unit
 
+// A switch of the radio whose state the program mirrors: the noise
+// reduction, the speech processor, VOX and CW break-in.
+enum class SwitchState { kOff, kOn };
+
+// The antenna tuner. Once the SWR has been spoken with its name ("swr",
+// "21"), later readings of the same tuning or transmission are spoken as
+// bare numbers; the tuner still counts as on.
+enum class TunerState { kOff, kOn, kSwrAnnounced };
+
+// The ALC watch of F11: off; on, with "alc" still to be said before the
+// next reading; on, "alc" said for this series of readings.
+enum class AlcWatch { kOff, kNameNext, kNameSaid };
+
 struct RadioState {
     int freqHz = 7100000;                 // working VFO A frequency in Hz
     int freqMHz = kNoTypedMHz;            // whole MHz typed in frequency entry
@@ -45,13 +58,14 @@ struct RadioState {
     int micGain = 0;
     int keyerSpeed = 15;                  // words per minute
     int preampOn = 0, attOn = 0, nbOn = 0, notchOn = 0;
-    int nrState = 0, procState = 0;       // 0 off, 1 on, 2 off without speech
-    int voxState = 0, breakInState = 0;   // 0 off, 1 on, 2 undetermined
+    SwitchState nrState = SwitchState::kOff, procState = SwitchState::kOff;
+    SwitchState voxState = SwitchState::kOff;      // VOX in the voice modes (the radio's VX switch)
+    SwitchState breakInState = SwitchState::kOff;  // break-in in CW (the same VX switch)
     int nbLevel = 0, nrLevel = 0;         // levels read from the radio
     int levelTarget = kLevelNone;         // level the L key adjusts: noise blanker or noise reduction
     int monitorOn = 0;
     std::string monitorLevel = "000";     // monitor level digits sent with "ML"
-    int tunerState = 0;                   // 0 off, 1 on, 2 SWR announced
+    TunerState tunerState = TunerState::kOff;  // set by F12, the tune key and the state query
     int tuning = 0;                       // 1 while the tune sequence runs
     int txState = 0;                      // 1 = transmitting (Space, a network client or the pass-through)
     std::string txAfterSpeech;            // the transmit command Space keys once "tx on" has sounded; "" = none
@@ -61,7 +75,7 @@ struct RadioState {
     int sMeter = kNoSMeterReading;        // last S-meter reading 0..30, kNoSMeterReading = none yet
     std::string swrText;                  // last SWR reading, the ratio in tenths ("15" = 1.5); empty = none yet
     int alcValue = -1;                    // ALC value to be spoken
-    int alcAnnounce = 0;                  // ALC watch state
+    AlcWatch alcAnnounce = AlcWatch::kOff;    // started and ended by F11, advanced by speakAlc
     int quietTicks = 0;                   // ticks since the last spoken ALC value, held at 20
     // CW text for the radio's keyer (cw_text): queued by a sender, fed to the
     // radio piece by piece by the poll, dropped by a stop or a lost link.

@@ -36,14 +36,12 @@ bool flipSwitch(int& state, bool spoken, std::string_view name, std::string_view
     return on;
 }
 
-// As flipSwitch, except that state 2 (on, not to be announced) switches off
-// without a word.
-bool flipQuietSwitch(int& state, bool spoken, std::string_view name, std::string_view onCommand,
-                     std::string_view offCommand) {
-    if (state != 2) return flipSwitch(state, spoken, name, onCommand, offCommand);
-    state = 0;
-    sendText(offCommand);
-    return false;
+bool flipSwitch(SwitchState& state, bool spoken, std::string_view name, std::string_view onCommand,
+                std::string_view offCommand) {
+    int on = state == SwitchState::kOn ? 1 : 0;
+    const bool nowOn = flipSwitch(on, spoken, name, onCommand, offCommand);
+    state = nowOn ? SwitchState::kOn : SwitchState::kOff;
+    return nowOn;
 }
 
 // The preamp state of the current band is kept in its record, so that each
@@ -91,7 +89,7 @@ void toggleNoiseBlanker(bool spoken) {
 
 void toggleNoiseReduction(bool spoken) {
     auto& R = radioState;
-    if (flipQuietSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
+    if (flipSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
         R.levelTarget = kLevelNoiseReduction;
         queryRadio("RL");
         R.nrLevel = replyValue("RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
@@ -110,19 +108,12 @@ void toggleNotch(bool spoken) {
 }
 
 void toggleProcessor(bool spoken) {
-    flipQuietSwitch(radioState.procState, spoken, "spc", "PR1", "PR0");
+    flipSwitch(radioState.procState, spoken, "spc", "PR1", "PR0");
     updateStatusRow();
 }
 
 void toggleVox(bool spoken) {
     auto& R = radioState;
-    // State 2 (undetermined at connection) only resets both to off.
-    if (R.voxState == 2 || R.breakInState == 2) {
-        R.voxState = 0;
-        R.breakInState = 0;
-        updateStatusRow();
-        return;
-    }
     // VOX and CW break-in share the radio's "VX" switch; the program keeps
     // their states apart by mode.
     const bool cw = R.mode == kModeCw;
@@ -133,14 +124,14 @@ void toggleVox(bool spoken) {
 void toggleTuner(bool spoken) {
     auto& R = radioState;
     if (spoken) playPrompt("tuner");
-    if (R.tunerState == 0) {
+    if (R.tunerState == TunerState::kOff) {
         sendText("AC110");
         if (spoken) playPrompt("on");
-        R.tunerState = 1;
+        R.tunerState = TunerState::kOn;
     } else {
         sendText("AC000");
         if (spoken) playPrompt("off");
-        R.tunerState = 0;
+        R.tunerState = TunerState::kOff;
     }
 }
 
@@ -169,7 +160,7 @@ void setTransmitState(bool on) {
         R.txState = 1;
         R.parkedSwrSpeech = R.swrSpeech;
         R.swrSpeech = 0;
-        R.tunerState = 0;
+        R.tunerState = TunerState::kOff;
     } else {
         R.swrSpeech = R.parkedSwrSpeech;
         R.parkedSwrSpeech = 0;

@@ -76,15 +76,16 @@ void handleSwrReply() {
     if (reducedFeatureRadio()) {
         // This radio's reading is spoken from the reply's own characters.
         const std::string& reply = catState.replyText;
-        if (R.tunerState < 2) playPrompt("swr");
+        const bool named = R.tunerState != TunerState::kSwrAnnounced;
+        if (named) playPrompt("swr");
         const std::string whole = midText(reply, 3, 1);
         const std::string tenth = midText(reply, 4, 1);
         // Only digits name recordings: a garbled character is not spoken.
         if (allDigits(whole)) speakDigits(whole);
         playPrompt("point");
         if (allDigits(tenth)) speakDigits(tenth);
-        if (R.tunerState < 2) playPrompt("21");
-        R.tunerState = 2;
+        if (named) playPrompt("21");
+        R.tunerState = TunerState::kSwrAnnounced;
         return;
     }
     speakSwr();
@@ -94,7 +95,7 @@ void handleSwrReply() {
 void handleAlcReply() {
     auto& R = radioState;
     const std::string alc = meterLetters(kMeterAlc);
-    if (findText(catState.replyText, alc) == 0 || R.alcAnnounce <= 0) return;
+    if (findText(catState.replyText, alc) == 0 || R.alcAnnounce == AlcWatch::kOff) return;
     const int reading = replyValue(alc, kAlcPollOffset, kAlcPollLength, 0);
     if (reading > R.alcValue) R.alcValue = reading;
     // The peak is kept while speech sounds, and spoken after it.
@@ -132,7 +133,8 @@ int swrTenths(int meterCount) {
 
 void speakSwr() {
     auto& R = radioState;
-    if (R.tunerState < 2) playPrompt("swr");
+    const bool named = R.tunerState != TunerState::kSwrAnnounced;
+    if (named) playPrompt("swr");
     if (R.swrText.empty()) {
         // No reading has come from the radio yet: say so rather than a ratio.
         playPrompt("na");
@@ -146,8 +148,8 @@ void speakSwr() {
         playPrompt("point");
         speakDigits(plainNumber(tenths < 10 ? 0 : tenths % 10));
     }
-    if (R.tunerState < 2 || R.txState > 0) playPrompt("21");
-    if (R.tunerState < 2) R.tunerState = 2;
+    if (named || R.txState > 0) playPrompt("21");
+    R.tunerState = TunerState::kSwrAnnounced;
 }
 
 void handleMeterReply() {
@@ -158,10 +160,10 @@ void handleMeterReply() {
 
 void speakAlc() {
     auto& R = radioState;
-    if (R.alcAnnounce == 1) {
+    if (R.alcAnnounce == AlcWatch::kNameNext) {
         // "alc" once at the start of a series of readings.
         playPrompt("alc");
-        R.alcAnnounce = 2;
+        R.alcAnnounce = AlcWatch::kNameSaid;
     }
     speakDigits(plainNumber(R.alcValue));
     R.quietTicks = 0;

@@ -12,10 +12,10 @@ constexpr int kSNinePlus = 30;
 
 // Speaks swrText (the ratio in tenths) as a ratio: "SWR" until announced,
 // the ratio with one decimal or "gt6" above 6, "21" (to one); "na" when no
-// reading has come. Marks the SWR announced (tunerState 2).
+// reading has come. Marks the SWR announced (TunerState::kSwrAnnounced).
 void speakSwr();
 // Speaks alcValue, after "alc" at the start of a watch's readings
-// (alcAnnounce 1 becomes 2); restarts the quiet spell (quietTicks 0).
+// ("alc" before the first reading of the watch); restarts the quiet spell (quietTicks 0).
 void speakAlc();
 // Takes the SWR, the ALC peak (in the model's "RM" digits) and "SM" (S-meter, shown at 750,45)
 // answers out of replyText, in that order, each when present.

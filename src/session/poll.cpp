@@ -275,7 +275,7 @@ bool collectAnswer() {
 // radio shortens.
 const char* meterQuery() {
     auto& R = radioState;
-    if (R.alcAnnounce > 0) return "RM";
+    if (R.alcAnnounce != AlcWatch::kOff) return "RM";
     if (R.tuning == 1) return reducedFeatureRadio() ? "SW" : "RM";
     return reducedFeatureRadio() ? "SM" : "SM0";
 }
@@ -286,7 +286,7 @@ const char* meterQuery() {
 bool modeQueryDue() {
     auto& N = sessionState;
     const auto& R = radioState;
-    if (N.announceLevel == kAnnounceQuiet || N.connected == 0 || R.alcAnnounce > 0 || R.tuning == 1) return false;
+    if (N.announceLevel == kAnnounceQuiet || N.connected == 0 || R.alcAnnounce != AlcWatch::kOff || R.tuning == 1) return false;
     N.meterSlots += 1;
     if (N.meterSlots < kMeterSlotsPerModeQuery) return false;
     N.meterSlots = 0;

@@ -65,7 +65,7 @@ void simulatePollReply() {
     if (C.pollSelect == 0 && R.tuning == 0) answer = reducedFeatureRadio() ? "SM048" : "SM00014";
     const std::string swr = meterLetters(kMeterSwr) + "0050";
     if (C.pollSelect == 0 && R.tuning == 1) answer = swr;
-    if (C.pollSelect == 0 && R.alcAnnounce > 0) {
+    if (C.pollSelect == 0 && R.alcAnnounce != AlcWatch::kOff) {
         // An SWR reading followed by an ALC reading of 0 to 30.
         const int n = roundToInt(kAlcDrawRange * simulatorRandom());
         answer = swr + ";" + meterLetters(kMeterAlc) + "00" + zeroPad(n, 2);

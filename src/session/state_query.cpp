@@ -41,10 +41,10 @@ std::string currentBandRecord() {
 }
 
 // The digit of a one-character switch answer is "1" for on.
-int switchAnswer(std::string_view letters, int previous) {
+SwitchState switchAnswer(std::string_view letters, SwitchState previous) {
     std::string field;
     if (!replyField(letters, kSwitchOffset, 1, field)) return previous;
-    return field == "1" ? 1 : 0;
+    return field == "1" ? SwitchState::kOn : SwitchState::kOff;
 }
 
 void readGains() {
@@ -78,7 +78,7 @@ void sendFixedSettings() {
 void readMirroredSettings() {
     auto& R = radioState;
     queryRadio("AC");
-    R.tunerState = replyValue("AC", kTunerOffset, 1, 0);
+    R.tunerState = replyValue("AC", kTunerOffset, 1, 0) == 0 ? TunerState::kOff : TunerState::kOn;
 
     queryRadio("VX");
     int vox = 0;
@@ -86,9 +86,9 @@ void readMirroredSettings() {
         if (vox > 1) vox = 0;
         // The radio's VX switch is break-in in CW and VOX in the voice modes.
         if (R.mode == kModeCw)
-            R.breakInState = vox;
+            R.breakInState = vox == 1 ? SwitchState::kOn : SwitchState::kOff;
         else
-            R.voxState = vox;
+            R.voxState = vox == 1 ? SwitchState::kOn : SwitchState::kOff;
     }
     updateStatusRow();
 

@@ -101,7 +101,7 @@ void runAction(FuzzedDataProvider& in) {
     case 12:
         R.tuning = R.tuning == 1 ? 0 : 1;    // SWR replies while tuning
         R.txState = in.ConsumeIntegralInRange(0, 1);
-        R.tunerState = in.ConsumeIntegralInRange(0, 2);
+        R.tunerState = static_cast<TunerState>(in.ConsumeIntegralInRange(0, 2));
         break;
     case 13: takeSplitDigit(in.ConsumeIntegralInRange(0, 2)); break;
     case 14: sessionState.connected = sessionState.connected == 1 ? 0 : 1; break;

@@ -156,7 +156,7 @@ TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
     }
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(radioState.monitorOn, 0);
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 }
 
 TEST_F(DispatcherTest, F6DoesNothingAtAll) {
@@ -173,7 +173,7 @@ TEST_F(DispatcherTest, F7WorksInSsbOnlyAndThenSendsTheFrequency) {
 
     radioState.mode = 2;
     press(vkF(7));
-    EXPECT_EQ(radioState.procState, 1);
+    EXPECT_EQ(radioState.procState, SwitchState::kOn);
     EXPECT_EQ(sent(), (std::vector<std::string>{"PR1;", "FA00007100000;"}));
 }
 
@@ -209,26 +209,25 @@ TEST_F(DispatcherTest, KeysFromRow15OnSayNcWithoutARadio) {
 TEST_F(DispatcherTest, OptionsReadoutNamesWhatIsOnInItsOrder) {
     auto& R = radioState;
     R.preampOn = R.attOn = R.nbOn = R.notchOn = R.monitorOn = 1;
-    R.nrState = R.procState = R.voxState = R.breakInState = 1;
+    R.nrState = R.procState = R.voxState = R.breakInState = SwitchState::kOn;
     R.mode = 2;
     R.toneCode = "012";
-    R.tunerState = 1;
+    R.tunerState = TunerState::kOn;
     press('O');
     EXPECT_EQ(spoken(), (Prompts{"options", "preamp", "on", "at", "on", "nb", "on", "nr", "on", "notch", "on",
                                  "spc", "on", "vox", "on", "mon", "on", "ctcss", "1", "2", "tuner", "is", "on"}));
 
-    // In CW break-in replaces the processor; state 2 is not "on"; a tuner
-    // whose SWR was announced is named without a state.
+    // In CW break-in replaces the processor; a tuner whose SWR was
+    // announced is named without a state.
     R = RadioState{};
     R.mode = 3;
-    R.procState = 1;
-    R.breakInState = 1;
-    R.nrState = 2;
-    R.tunerState = 2;
+    R.procState = SwitchState::kOn;
+    R.breakInState = SwitchState::kOn;
+    R.tunerState = TunerState::kSwrAnnounced;
     press('O');
     EXPECT_EQ(spoken(), (Prompts{"options", "bkin", "on", "tuner", "is"}));
-    R.tunerState = 0;
-    R.breakInState = 0;
+    R.tunerState = TunerState::kOff;
+    R.breakInState = SwitchState::kOff;
     press('O');
     EXPECT_EQ(spoken(), (Prompts{"options", "tuner", "is", "off"}));
     EXPECT_TRUE(sent().empty());
@@ -272,7 +271,7 @@ TEST_F(DispatcherTest, KeyerSpeedModeEntersInCwAndLeavesToTheSavedMode) {
         if (bytes == "KS;") fake::feed(port, "KS025;");
     };
     radioState.mode = 2;
-    radioState.breakInState = 1;
+    radioState.breakInState = SwitchState::kOn;
     press('K');
     EXPECT_EQ(keysState.adjustTarget, 11);
     EXPECT_EQ(radioState.mode, 3);
@@ -372,7 +371,7 @@ TEST_F(DispatcherTest, CwMessageCollectsSendsStopsAndEnds) {
 
 TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
     radioState.mode = 1;
-    radioState.breakInState = 1;
+    radioState.breakInState = SwitchState::kOn;
     press('K');
     forget();
     press(kVkUp);  // Up steps the speed and stays in the mode
@@ -388,17 +387,17 @@ TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
 }
 
 TEST_F(DispatcherTest, AnyKeyButUpAndDownEndsTheAlcWatchAndF11EndsOnlyThat) {
-    radioState.alcAnnounce = 1;
+    radioState.alcAnnounce = AlcWatch::kNameNext;
     radioState.micGain = 7;
     press(kVkUp);
-    EXPECT_EQ(radioState.alcAnnounce, 1);
+    EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
     forget();
 
     press('A');
     EXPECT_EQ(spoken(), (Prompts{"micgain", "lev", "7", "off", "ag"}));
-    EXPECT_EQ(radioState.alcAnnounce, 0);
+    EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kOff);
 
-    radioState.alcAnnounce = 2;
+    radioState.alcAnnounce = AlcWatch::kNameSaid;
     press(vkF(11));
     EXPECT_EQ(spoken(), (Prompts{"micgain", "lev", "7", "off"}));
     EXPECT_TRUE(sent().empty());  // no new watch started

@@ -28,14 +28,14 @@ protected:
 
 TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
     radioState.swrSpeech = 2;
-    radioState.tunerState = 2;
+    radioState.tunerState = TunerState::kSwrAnnounced;
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
     EXPECT_EQ(radioState.txState, 1);
     EXPECT_EQ(radioState.parkedSwrSpeech, 2);
     EXPECT_EQ(radioState.swrSpeech, 0);
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 
     press(kVkSpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
@@ -88,7 +88,7 @@ TEST_F(TransmitKeysTest, TuneWithTheAutomaticTunerOnly) {
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;", "AC111;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "on"}));
     EXPECT_EQ(radioState.tuning, 1);
-    EXPECT_EQ(radioState.tunerState, 1);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOn);
 
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "AC110;"}));
@@ -105,7 +105,7 @@ TEST_F(TransmitKeysTest, TuneWithACarrierOnlyRestoresPowerAndModeAfterTheRadiosP
     press('T');
     EXPECT_EQ(sent(), (Commands{"RM1;", "PC005;", "MD5;", "TX2;"}));
     EXPECT_EQ(spoken(), (Prompts{"tune", "on", "atu", "off"}));
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 
     // The loop goes on through the five pauses after "RX"; then the power
     // goes back, silently, and the mode.
@@ -213,13 +213,13 @@ TEST_F(TransmitKeysTest, F12SwitchesTheTuner) {
     press(vkF(12));
     EXPECT_EQ(sent(), (Commands{"AC110;"}));
     EXPECT_EQ(spoken(), (Prompts{"tuner", "on"}));
-    EXPECT_EQ(radioState.tunerState, 1);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOn);
 
-    radioState.tunerState = 2;
+    radioState.tunerState = TunerState::kSwrAnnounced;
     press(vkF(12));
     EXPECT_EQ(sent(), (Commands{"AC000;"}));
     EXPECT_EQ(spoken(), (Prompts{"tuner", "off"}));
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 }
 
 // --- split ------------------------------------------------------------------------------

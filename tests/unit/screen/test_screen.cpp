@@ -120,7 +120,7 @@ TEST_F(ScreenTest, StatusRowLabelsForFunctionsThatAreOn) {
     auto& R = radioState;
     R.mode = 2;
     R.preampOn = R.attOn = R.nbOn = R.notchOn = R.monitorOn = 1;
-    R.nrState = R.procState = R.voxState = 1;
+    R.nrState = R.procState = R.voxState = SwitchState::kOn;
     R.toneCode = "012";
     updateStatusRow();
     EXPECT_EQ(fake::textAt(40, 250), "preamp ");
@@ -143,7 +143,7 @@ TEST_F(ScreenTest, StatusRowLabelsForFunctionsThatAreOn) {
 TEST_F(ScreenTest, BreakInInCwAndVoxOtherwiseShareOneField) {
     auto& R = radioState;
     R.mode = 3;
-    R.breakInState = 1;
+    R.breakInState = SwitchState::kOn;
     updateStatusRow();
     EXPECT_EQ(fake::textAt(550, 250), "bin ");
 
@@ -151,26 +151,12 @@ TEST_F(ScreenTest, BreakInInCwAndVoxOtherwiseShareOneField) {
     updateStatusRow();
     EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
 
-    R.voxState = 1;
+    R.voxState = SwitchState::kOn;
     updateStatusRow();
     EXPECT_EQ(fake::textAt(550, 250), "vox");
 
     R.mode = 3;
-    R.breakInState = 0;  // VOX on is not break-in
-    updateStatusRow();
-    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
-}
-
-TEST_F(ScreenTest, OnlyStateOneShowsALabel) {
-    auto& R = radioState;
-    R.mode = 1;
-    R.nrState = R.procState = R.voxState = 2;
-    updateStatusRow();
-    EXPECT_EQ(fake::textAt(310, 250), std::string(3, ' '));
-    EXPECT_EQ(fake::textAt(460, 250), std::string(5, ' '));
-    EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
-    R.mode = 3;
-    R.breakInState = 2;
+    R.breakInState = SwitchState::kOff;  // VOX on is not break-in
     updateStatusRow();
     EXPECT_EQ(fake::textAt(550, 250), std::string(5, ' '));
 }

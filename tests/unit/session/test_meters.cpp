@@ -90,10 +90,10 @@ TEST_F(MetersTest, SMeterIgnoredWhileTuningOrFromOtherAnswers) {
 TEST_F(MetersTest, SwrSpokenIsWhatTheRadiosMeterScaleShows) {
     radioState.swrSpeech = 1;
     radioState.tuning = 1;
-    radioState.tunerState = 1;
+    radioState.tunerState = TunerState::kOn;
     meterReply("RM10006;");  // first reading: the full sentence
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
-    EXPECT_EQ(radioState.tunerState, 2);
+    EXPECT_EQ(radioState.tunerState, TunerState::kSwrAnnounced);
 
     // Afterwards the bare figures: the scale's marks (1.0 at 0, 1.5 at 6,
     // 2.0 at 12, 3.0 at 18, 10 at 30), straight lines between, "gt6" above 6.
@@ -118,7 +118,7 @@ TEST_F(MetersTest, SwrSpokenIsWhatTheRadiosMeterScaleShows) {
 
 TEST_F(MetersTest, SKeyWhileTransmittingOrTuningSpeaksTheSwr) {
     // Kept from the tune even with SWR speech off.
-    radioState.tunerState = 1;
+    radioState.tunerState = TunerState::kOn;
     meterReply("RM10012;");
     EXPECT_TRUE(fake::takePrompts().empty());
     meterReply("SM00030;");
@@ -143,7 +143,7 @@ TEST_F(MetersTest, NoReadingIsNotSpokenAsAPerfectMatchOrADeadBand) {
     radioState.txState = 1;
     meterKey();
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "na"}));
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 
     // A garbled count keeps the last reading.
     meterReply("RM10015;");
@@ -168,7 +168,7 @@ TEST_F(MetersTest, ReducedRadioSwrFromTheReplysCharacters) {
     radioState.tuning = 1;
     meterReply("RM15;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"swr", "1", "point", "5", "21"}));
-    EXPECT_EQ(radioState.tunerState, 2);
+    EXPECT_EQ(radioState.tunerState, TunerState::kSwrAnnounced);
     meterReply("RM15;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"1", "point", "5"}));
 }
@@ -186,7 +186,7 @@ TEST_F(MetersTest, ReducedRadioSwrSpeaksNoGarbledCharacter) {
 }
 
 TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
-    radioState.alcAnnounce = 1;
+    radioState.alcAnnounce = AlcWatch::kNameNext;
     radioState.alcValue = 0;
     radioState.quietTicks = 11;
     meterReply("RM30012;");
@@ -202,7 +202,7 @@ TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
     meterReply("RM30020;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"2", "0"}));
 
-    radioState.alcAnnounce = 0;  // outside the watch ALC answers are ignored
+    radioState.alcAnnounce = AlcWatch::kOff;  // outside the watch ALC answers are ignored
     meterReply("RM30030;");
     EXPECT_EQ(radioState.alcValue, 20);
 
@@ -210,10 +210,10 @@ TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
     // its SWR and "RM3" its compression, which is no ALC reading. The SWR
     // that comes with it is kept, not spoken: only tuning speaks it.
     radioState.rigModel = kTs890sModel;
-    radioState.alcAnnounce = 2;
+    radioState.alcAnnounce = AlcWatch::kNameSaid;
     radioState.quietTicks = 11;
     radioState.swrSpeech = 1;
-    radioState.tunerState = 2;
+    radioState.tunerState = TunerState::kSwrAnnounced;
     meterReply("RM10025;RM20012;RM30030;");
     EXPECT_EQ(radioState.alcValue, 25);
     EXPECT_EQ(radioState.swrText, "20");
@@ -234,18 +234,18 @@ TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
     press(vkF(11));  // the gain and ALC read, the start value spoken
     EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "delay", "delay", "3", "delay"}));
     EXPECT_EQ(keysState.adjustTarget, 12);
-    EXPECT_EQ(radioState.alcAnnounce, 1);
+    EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
     EXPECT_EQ(radioState.alcValue, 0);
 
     press(kVkUp);  // the arrows step the gain silently and keep the watch
     press(kVkUp);
     EXPECT_TRUE(fake::takePrompts().empty());
-    EXPECT_EQ(radioState.alcAnnounce, 1);
+    EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
 
     press(vkF(11));  // ends the watch only
     EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "5", "2", "off"}));
     EXPECT_EQ(takeCommands(), (Commands{"MG;", "RM3;", "RM;", "MG051;", "MG052;"}));
-    EXPECT_EQ(radioState.alcAnnounce, 0);
+    EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kOff);
     EXPECT_EQ(radioState.alcValue, 0);
 }
 

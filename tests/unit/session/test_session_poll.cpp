@@ -91,11 +91,13 @@ TEST_F(PollTest, SplitAsksVfoB) {
 // 3. Meter queries while tuning and during the ALC watch.
 TEST_F(PollTest, MeterQueryFollowsTuningAndAlcWatch) {
     struct Case {
-        int model, tuning, alc;
+        int model, tuning;
+        AlcWatch alc;
         const char* query;
     } cases[] = {
-        {23, 1, 0, "RM;"}, {100, 1, 0, "SW;"}, {23, 0, 1, "RM;"}, {23, 1, 2, "RM;"}, {100, 1, 1, "RM;"},
-        {100, 0, 1, "RM;"}, {23, 0, -1, "SM0;"},
+        {23, 1, AlcWatch::kOff, "RM;"},      {100, 1, AlcWatch::kOff, "SW;"},      {23, 0, AlcWatch::kNameNext, "RM;"},
+        {23, 1, AlcWatch::kNameSaid, "RM;"}, {100, 1, AlcWatch::kNameNext, "RM;"}, {100, 0, AlcWatch::kNameNext, "RM;"},
+        {23, 0, AlcWatch::kOff, "SM0;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);

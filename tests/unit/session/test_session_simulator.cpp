@@ -90,7 +90,7 @@ TEST_F(SimulatorTest, PollAnswers) {
     simulatePollReply();
     EXPECT_EQ(catState.replyText, "RM10050");
 
-    radioState.alcAnnounce = 1;
+    radioState.alcAnnounce = AlcWatch::kNameNext;
     simulatePollReply();
     EXPECT_EQ(catState.replyText.rfind("RM10050;RM300", 0), 0u);
 }
@@ -98,7 +98,7 @@ TEST_F(SimulatorTest, PollAnswers) {
 TEST_F(SimulatorTest, AlcDrawsCoverZeroToThirty) {
     fake::state().nowMs = 123456;
     seedSimulator();
-    radioState.alcAnnounce = 1;
+    radioState.alcAnnounce = AlcWatch::kNameNext;
     std::set<int> seen;
     for (int draw = 0; draw < 3000; ++draw) {
         simulatePollReply();

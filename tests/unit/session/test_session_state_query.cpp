@@ -51,7 +51,7 @@ TEST_F(StateQueryTest, FullFormOrderWithSilentRadio) {
     EXPECT_EQ(ownCommands(), Commands({"AG0;", "AG0080;", "RG255;", "RA00;", "NB0;", "FW1500;", "PC100;", "FR0;",
                                        "AC;", "VX;", "NR;", "ML;", "PR;", "RX0;"}));
     EXPECT_EQ(radioState.rfGain, 255);
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
     EXPECT_EQ(radioState.monitorLevel, "007");
     EXPECT_EQ(radioState.monitorOn, 0);
 }
@@ -60,18 +60,18 @@ TEST_F(StateQueryTest, AnsweredSettingsAreMirrored) {
     radio.answers = {{"AG0;", "AG0035;"}, {"AC;", "AC110;"}, {"VX;", "VX1;"},
                      {"NR;", "NR1;"},     {"ML;", "ML015;"}, {"PR;", "PR1;"}};
     radioState.mode = 2;
-    radioState.tunerState = 2;
+    radioState.tunerState = TunerState::kSwrAnnounced;
     queryRadioState();
     const Commands sent = ownCommands();
     EXPECT_EQ(sent.at(1), "RG255;");  // no default AF gain sent
     EXPECT_EQ(radioState.afGain, 35);
-    EXPECT_EQ(radioState.tunerState, 1);
-    EXPECT_EQ(radioState.voxState, 1);
-    EXPECT_EQ(radioState.breakInState, 0);
-    EXPECT_EQ(radioState.nrState, 1);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOn);
+    EXPECT_EQ(radioState.voxState, SwitchState::kOn);
+    EXPECT_EQ(radioState.breakInState, SwitchState::kOff);
+    EXPECT_EQ(radioState.nrState, SwitchState::kOn);
     EXPECT_EQ(radioState.monitorLevel, "015");
     EXPECT_EQ(radioState.monitorOn, 1);
-    EXPECT_EQ(radioState.procState, 1);
+    EXPECT_EQ(radioState.procState, SwitchState::kOn);
 }
 
 TEST_F(StateQueryTest, PowerIsSentAsThreeDigits) {
@@ -86,29 +86,29 @@ TEST_F(StateQueryTest, PowerIsSentAsThreeDigits) {
 // 3. Edge values of the read-back answers.
 TEST_F(StateQueryTest, TunerStateFromTheAnswer) {
     radio.answers["AC;"] = "AC100;";
-    radioState.tunerState = 2;
+    radioState.tunerState = TunerState::kSwrAnnounced;
     queryRadioState();
-    EXPECT_EQ(radioState.tunerState, 0);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOff);
     radio.answers["AC;"] = "SM00014;AC011;";  // another answer before it; p + 3 is the middle digit
     queryRadioState();
-    EXPECT_EQ(radioState.tunerState, 1);
+    EXPECT_EQ(radioState.tunerState, TunerState::kOn);
 }
 
 TEST_F(StateQueryTest, VoxAnswerGoesToBreakInInCwAndTwoStoresZero) {
     radio.answers["VX;"] = "VX2;";
-    radioState.voxState = 1;
+    radioState.voxState = SwitchState::kOn;
     queryRadioState();
-    EXPECT_EQ(radioState.voxState, 0);
+    EXPECT_EQ(radioState.voxState, SwitchState::kOff);
 
     radio.answers["VX;"] = "VX1;";
     radioState.mode = 3;
     queryRadioState();
-    EXPECT_EQ(radioState.breakInState, 1);
-    EXPECT_EQ(radioState.voxState, 0);
+    EXPECT_EQ(radioState.breakInState, SwitchState::kOn);
+    EXPECT_EQ(radioState.voxState, SwitchState::kOff);
 
     radio.answers.erase("VX;");  // no answer leaves it as it was
     queryRadioState();
-    EXPECT_EQ(radioState.breakInState, 1);
+    EXPECT_EQ(radioState.breakInState, SwitchState::kOn);
 }
 
 TEST_F(StateQueryTest, MonitorDefaultsByModel) {
@@ -130,11 +130,11 @@ TEST_F(StateQueryTest, MonitorDefaultsByModel) {
 
 TEST_F(StateQueryTest, SwitchAnswersOtherThanOneAreOff) {
     radio.answers = {{"NR;", "NR2;"}, {"PR;", "PR0;"}};
-    radioState.nrState = 1;
-    radioState.procState = 1;
+    radioState.nrState = SwitchState::kOn;
+    radioState.procState = SwitchState::kOn;
     queryRadioState();
-    EXPECT_EQ(radioState.nrState, 0);
-    EXPECT_EQ(radioState.procState, 0);
+    EXPECT_EQ(radioState.nrState, SwitchState::kOff);
+    EXPECT_EQ(radioState.procState, SwitchState::kOff);
 }
 
 // 4. Split comes back only in AM and FM narrow.

@@ -319,11 +319,11 @@ TEST_F(SpeechTest, ModesAreBareNamesInTheLogAndFmNarrowTakesTwo) {
 
 TEST_F(SpeechTest, AlcSaysItsWordOnceAtTheStartOfASeries) {
     auto& R = radioState;
-    R.alcAnnounce = 1;
+    R.alcAnnounce = AlcWatch::kNameNext;
     R.alcValue = 12;
     R.quietTicks = 20;
     speakAlc();
-    EXPECT_EQ(R.alcAnnounce, 2);
+    EXPECT_EQ(R.alcAnnounce, AlcWatch::kNameSaid);
     EXPECT_EQ(R.quietTicks, 0);
     R.alcValue = 3;
     speakAlc();
