@@ -48,6 +48,15 @@ CODES.update({chr(c): c for c in range(ord("A"), ord("Z") + 1)})
 CODES.update({str(d): 48 + d for d in range(10)})
 CODES.update({"F%d" % n: 111 + n for n in range(1, 13)})
 
+# The program's name (platform/platform.h) of each code of the index.
+CODE_NAMES = {32: "kKeySpace", 13: "kKeyEnter", 27: "kKeyEscape", 191: "kKeySlash", 188: "kKeyComma",
+              33: "kKeyPageUp", 34: "kKeyPageDown", 37: "kKeyLeft", 38: "kKeyUp", 39: "kKeyRight",
+              40: "kKeyDown", 187: "kKeyEquals", 189: "kKeyMinus", 190: "kKeyPeriod",
+              107: "kKeyPadPlus", 109: "kKeyPadMinus"}
+CODE_NAMES.update({c: "keyLetter('%s')" % chr(c) for c in range(ord("A"), ord("Z") + 1)})
+CODE_NAMES.update({48 + d: "keyDigit(%d)" % d for d in range(10)})
+CODE_NAMES.update({111 + n: "keyF(%d)" % n for n in range(1, 13)})
+
 CARD_INTRO = """Rigvox keys
 
 Every command is one key, or a key and then digits. Letters work with or
@@ -163,11 +172,11 @@ def make_words(sections, old_text):
 
 def make_index(sections):
     lines = ["// Made by tools/keycard.py from tools/keys.txt: edit there, then run it.",
-             "// The help prompt of each key, by the key's virtual-key code."]
+             "// The help prompt of each key, by the key's name."]
     for _, rows in sections:
         for row in rows:
             for code in row["codes"]:
-                lines.append('{%d, "%s"},' % (code, row["prompt"]))
+                lines.append('{%s, "%s"},' % (CODE_NAMES[code], row["prompt"]))
     return "\n".join(lines) + "\n"
 
 

@@ -20,14 +20,14 @@ namespace {
 char cwCharacterOfKey() {
     const auto& K = keysState;
     const int code = K.keyCode;
-    if (code >= kVkA && code <= kVkZ) return static_cast<char>(code);
-    if (code >= kVk0 && code <= kVk9) return static_cast<char>(code);
+    if (code >= kKeyA && code <= kKeyZ) return static_cast<char>(code);
+    if (code >= kKey0 && code <= kKey9) return static_cast<char>(code);
     switch (code) {
-    case kVkSpace: return ' ';
-    case kVkPeriod: return '.';
-    case kVkComma: return ',';
-    case kVkEquals: return '=';
-    case kVkSlash: return K.shiftHeld == 1 ? '?' : '/';
+    case kKeySpace: return ' ';
+    case kKeyPeriod: return '.';
+    case kKeyComma: return ',';
+    case kKeyEquals: return '=';
+    case kKeySlash: return K.shiftHeld == 1 ? '?' : '/';
     default: return '\0';
     }
 }
@@ -114,11 +114,11 @@ bool cwMessageKey() {
         addCharacter(c);
         return true;
     }
-    if (K.keyCode == kVkEnter) {
+    if (K.keyCode == kKeyEnter) {
         sendMessage();
         return true;
     }
     closeMessage();
     playPrompt("cancelled");
-    return K.keyCode == kVkEscape;
+    return K.keyCode == kKeyEscape;
 }

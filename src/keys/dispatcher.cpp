@@ -39,13 +39,13 @@ namespace {
 // --- key tests on keyCode -------------------------------------------------
 
 bool isKey(int vk) { return keysState.keyCode == vk; }
-bool isLetter(char c) { return keysState.keyCode == vkLetter(c); }
-bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk9; }
-bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
-bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
+bool isLetter(char c) { return keysState.keyCode == keyLetter(c); }
+bool isDigitKey() { return keysState.keyCode >= kKey0 && keysState.keyCode <= kKey9; }
+bool isFKey() { return keysState.keyCode >= kKeyF1 && keysState.keyCode <= kKeyF12; }
+bool isUpOrDown() { return isKey(kKeyUp) || isKey(kKeyDown); }
 bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
 // Keys that never act on their own: they neither run nor use up a help.
-bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin); }
+bool isModifierKey() { return isKey(kKeyShift) || isKey(kKeyCtrl) || isKey(kKeyInsert) || isKey(kKeyLeftWin); }
 
 // --- preamble --------------------------------------------------------------
 
@@ -53,12 +53,12 @@ bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInse
 void logKey() {
     const int code = keysState.keyCode;
     std::string line = "*";
-    if (code == kVkEnter) line += "C/R";
-    else if (code == kVkPeriod) line += ".";
-    else if (code == kVkSpace) line += "(sp)";
+    if (code == kKeyEnter) line += "C/R";
+    else if (code == kKeyPeriod) line += ".";
+    else if (code == kKeySpace) line += "(sp)";
     else {
         line += static_cast<char>(code);
-        if (code >= kVkPad0 && code <= kVkPad9) line += " (" + plainNumber(code - kVkPad0) + ")";
+        if (code >= kKeyPad0 && code <= kKeyPad9) line += " (" + plainNumber(code - kKeyPad0) + ")";
     }
     debugLine(line);
 }
@@ -66,11 +66,11 @@ void logKey() {
 // The keypad and the bracket keys act as the main keys they stand for.
 void normaliseKey() {
     auto& K = keysState;
-    if (K.keyCode == kVkCloseBracket) K.keyCode = kVkEquals;
-    if (K.keyCode == kVkOpenBracket) K.keyCode = kVkMinus;
+    if (K.keyCode == kKeyCloseBracket) K.keyCode = kKeyEquals;
+    if (K.keyCode == kKeyOpenBracket) K.keyCode = kKeyMinus;
     catState.cmdText.clear();
-    if (K.keyCode >= kVkPad0 && K.keyCode <= kVkPad9) K.keyCode = K.keyCode - kVkPad0 + kVk0;
-    if (K.keyCode == kVkPadPoint) K.keyCode = kVkPeriod;
+    if (K.keyCode >= kKeyPad0 && K.keyCode <= kKeyPad9) K.keyCode = K.keyCode - kKeyPad0 + kKey0;
+    if (K.keyCode == kKeyPadPoint) K.keyCode = kKeyPeriod;
 }
 
 // --- small commands of the chain -------------------------------------------
@@ -266,7 +266,7 @@ void onDigitKey() {
     if (!isDigitKey()) return;
     if (K.adjustTarget == kTargetTuning && K.entryActive == 0 && M.channelAction == 0 && R.ctcssOn == 0) return;
     catState.cmdText.clear();
-    const int d = K.keyCode - kVk0;
+    const int d = K.keyCode - kKey0;
 
     if (M.channelBank == kBankDigitNext) {
         chooseChannelBank(d);
@@ -312,7 +312,7 @@ Next leaveKeyerQuietly() {
 // The ALC watch ends with any key but Up and Down; F11 ends only the watch.
 Next endAlcWatchFirst() {
     endAlcWatch();
-    return isKey(vkF(11)) ? Next::kKeyDone : Next::kGoOn;
+    return isKey(keyF(11)) ? Next::kKeyDone : Next::kGoOn;
 }
 
 // U: the next stored channel of the bank last recalled.
@@ -538,63 +538,63 @@ struct KeyRow {
 };
 
 constexpr KeyRow kKeyChain[] = {
-    {vkLetter('X'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 6 m after B
-    {vkLetter('T'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 2 m after B
-    {vkLetter('S'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 70 cm after B
-    {vkLetter('U'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // general coverage after B
-    {vkLetter('O'), nullptr, kWithoutRadio, ends<optionsReadout>},
-    {vkF(9), nullptr, kWithoutRadio, ends<monitorKey>},
+    {keyLetter('X'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 6 m after B
+    {keyLetter('T'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 2 m after B
+    {keyLetter('S'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 70 cm after B
+    {keyLetter('U'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // general coverage after B
+    {keyLetter('O'), nullptr, kWithoutRadio, ends<optionsReadout>},
+    {keyF(9), nullptr, kWithoutRadio, ends<monitorKey>},
     {kAnyKey, keyerLeftByKey, kWithoutRadio, leaveKeyerQuietly},
     {kAnyKey, alcWatchEndedByKey, kWithoutRadio, endAlcWatchFirst},
-    {vkLetter('U'), nullptr, kWithoutRadio, nextChannelKey},
+    {keyLetter('U'), nullptr, kWithoutRadio, nextChannelKey},
     {kAnyKey, recallForgottenByKey, kWithoutRadio, forgetRecall},
-    {vkLetter('L'), nullptr, kWithoutRadio, ends<levelReadout>},
-    {kVkSpace, nullptr, kWithoutRadio, transmitKey},
-    {vkLetter('K'), nullptr, kWithoutRadio, keyerKey},
-    {vkLetter('I'), inFm, kWithoutRadio, ends<toneKey>},
-    {kVkEnter, toneEntryToCommit, kWithoutRadio, ends<commitTone>},
+    {keyLetter('L'), nullptr, kWithoutRadio, ends<levelReadout>},
+    {kKeySpace, nullptr, kWithoutRadio, transmitKey},
+    {keyLetter('K'), nullptr, kWithoutRadio, keyerKey},
+    {keyLetter('I'), inFm, kWithoutRadio, ends<toneKey>},
+    {kKeyEnter, toneEntryToCommit, kWithoutRadio, ends<commitTone>},
     {kAnyKey, channelCommandCancelledByKey, kWithoutRadio, cancelChannel},
-    {vkLetter('Q'), nullptr, kWithoutRadio, ends<quitKey>},
-    {vkLetter('D'), nullptr, kWithoutRadio, ends<searchKey>},
-    {vkLetter('Y'), nullptr, kWithoutRadio, ends<announceLevelKey>},
+    {keyLetter('Q'), nullptr, kWithoutRadio, ends<quitKey>},
+    {keyLetter('D'), nullptr, kWithoutRadio, ends<searchKey>},
+    {keyLetter('Y'), nullptr, kWithoutRadio, ends<announceLevelKey>},
     // A tune carrier always has its way out, answering radio or not.
-    {vkLetter('T'), tuneCarrierOn, kWithoutRadio, ends<tuneKey>},
-    {vkLetter('J'), nullptr, kNeedsRadio, ends<cwKey>},
-    {vkLetter('N'), nullptr, kNeedsRadio, ends<startMenuEntry>},
-    {vkLetter('A'), nullptr, kNeedsRadio, afGainKey},
-    {vkLetter('C'), nullptr, kNeedsRadio, storeChannelKey},
-    {vkLetter('G'), nullptr, kNeedsRadio, recallChannelKey},
-    {vkLetter('E'), nullptr, kNeedsRadio, typedFrequencyKey},
-    {kVkPeriod, nullptr, kNeedsRadio, ends<frequencyEntryPoint>},
-    {kVkEnter, menuNumberOpen, kNeedsRadio, ends<menuNumberEntered>},
-    {kVkEnter, menuValueOpen, kNeedsRadio, ends<menuValueEntered>},
-    {kVkEnter, frequencyTyped, kNeedsRadio, ends<commitFrequencyEntry>},
-    {vkLetter('V'), nullptr, kNeedsRadio, splitRow},
-    {vkLetter('Z'), nullptr, kNeedsRadio, ends<zeroKey>},
-    {vkF(1), nullptr, kNeedsRadio, ends<preampKey>},
-    {vkF(2), nullptr, kNeedsRadio, ends<attenuatorKey>},
-    {vkF(3), nullptr, kNeedsRadio, ends<noiseBlankerKey>},
-    {vkF(4), nullptr, kNeedsRadio, ends<noiseReductionKey>},
-    {vkF(5), nullptr, kNeedsRadio, ends<notchKey>},
-    {vkF(6), nullptr, kNeedsRadio, ends<noFunction>},
-    {vkF(7), nullptr, kNeedsRadio, processorKey},
-    {vkF(8), nullptr, kNeedsRadio, ends<voxKey>},
-    {vkF(12), nullptr, kNeedsRadio, ends<tunerKey>},
-    {kVkMinus, sixMetresAfterBand, kNeedsRadio, ends<sixMetreKey>},
+    {keyLetter('T'), tuneCarrierOn, kWithoutRadio, ends<tuneKey>},
+    {keyLetter('J'), nullptr, kNeedsRadio, ends<cwKey>},
+    {keyLetter('N'), nullptr, kNeedsRadio, ends<startMenuEntry>},
+    {keyLetter('A'), nullptr, kNeedsRadio, afGainKey},
+    {keyLetter('C'), nullptr, kNeedsRadio, storeChannelKey},
+    {keyLetter('G'), nullptr, kNeedsRadio, recallChannelKey},
+    {keyLetter('E'), nullptr, kNeedsRadio, typedFrequencyKey},
+    {kKeyPeriod, nullptr, kNeedsRadio, ends<frequencyEntryPoint>},
+    {kKeyEnter, menuNumberOpen, kNeedsRadio, ends<menuNumberEntered>},
+    {kKeyEnter, menuValueOpen, kNeedsRadio, ends<menuValueEntered>},
+    {kKeyEnter, frequencyTyped, kNeedsRadio, ends<commitFrequencyEntry>},
+    {keyLetter('V'), nullptr, kNeedsRadio, splitRow},
+    {keyLetter('Z'), nullptr, kNeedsRadio, ends<zeroKey>},
+    {keyF(1), nullptr, kNeedsRadio, ends<preampKey>},
+    {keyF(2), nullptr, kNeedsRadio, ends<attenuatorKey>},
+    {keyF(3), nullptr, kNeedsRadio, ends<noiseBlankerKey>},
+    {keyF(4), nullptr, kNeedsRadio, ends<noiseReductionKey>},
+    {keyF(5), nullptr, kNeedsRadio, ends<notchKey>},
+    {keyF(6), nullptr, kNeedsRadio, ends<noFunction>},
+    {keyF(7), nullptr, kNeedsRadio, processorKey},
+    {keyF(8), nullptr, kNeedsRadio, ends<voxKey>},
+    {keyF(12), nullptr, kNeedsRadio, ends<tunerKey>},
+    {kKeyMinus, sixMetresAfterBand, kNeedsRadio, ends<sixMetreKey>},
     {kDigitKeys, nullptr, kNeedsRadio, ends<digitRow>},
-    {vkLetter('F'), nullptr, kNeedsRadio, ends<frequencyReadout>},
-    {vkLetter('P'), nullptr, kNeedsRadio, ends<powerKey>},
-    {vkF(11), nullptr, kNeedsRadio, ends<startAlcWatch>},
-    {vkLetter('R'), nullptr, kNeedsRadio, ends<rfGainKey>},
-    {vkLetter('S'), nullptr, kNeedsRadio, ends<meterKey>},
-    {vkLetter('T'), nullptr, kNeedsRadio, ends<tuneKey>},
-    {vkLetter('B'), nullptr, kNeedsRadio, ends<bankOrBandKey>},
-    {vkLetter('W'), nullptr, kNeedsRadio, ends<filterWidthKey>},
-    {vkLetter('X'), nullptr, kNeedsRadio, ends<extendedKey>},
+    {keyLetter('F'), nullptr, kNeedsRadio, ends<frequencyReadout>},
+    {keyLetter('P'), nullptr, kNeedsRadio, ends<powerKey>},
+    {keyF(11), nullptr, kNeedsRadio, ends<startAlcWatch>},
+    {keyLetter('R'), nullptr, kNeedsRadio, ends<rfGainKey>},
+    {keyLetter('S'), nullptr, kNeedsRadio, ends<meterKey>},
+    {keyLetter('T'), nullptr, kNeedsRadio, ends<tuneKey>},
+    {keyLetter('B'), nullptr, kNeedsRadio, ends<bankOrBandKey>},
+    {keyLetter('W'), nullptr, kNeedsRadio, ends<filterWidthKey>},
+    {keyLetter('X'), nullptr, kNeedsRadio, ends<extendedKey>},
     {kAnyKey, inExtendedCommand, kNeedsRadio, ends<extendedCommand>},  // the one key after X
-    {vkLetter('M'), nullptr, kNeedsRadio, ends<modeCycle>},
-    {kVkUp, nullptr, kNeedsRadio, upKey},
-    {kVkDown, nullptr, kNeedsRadio, downKey},
+    {keyLetter('M'), nullptr, kNeedsRadio, ends<modeCycle>},
+    {kKeyUp, nullptr, kNeedsRadio, upKey},
+    {kKeyDown, nullptr, kNeedsRadio, downKey},
     // The tuning step, then the frequency sent again for every key that
     // gets here.
     {kAnyKey, inTuningOrFilter, kNeedsRadio, ends<tuningKeys>},
@@ -652,7 +652,7 @@ void keyDown() {
     auto& K = keysState;
     auto& R = radioState;
     // Shift is followed even while another key is held: it turns "/" into "?".
-    if (K.eventParam == kVkShift) K.shiftHeld = 1;
+    if (K.eventParam == kKeyShift) K.shiftHeld = 1;
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
@@ -673,7 +673,7 @@ void keyDown() {
         return;
     }
     // Shift alone does nothing and does not hold the next key back.
-    if (isKey(kVkShift)) return;
+    if (isKey(kKeyShift)) return;
     K.keyHeld = 1;
     C.bridgeUsed = 0;
     if (catState.debugLog == 1) logKey();
@@ -693,12 +693,12 @@ void keyDown() {
         return;
     }
     // A tone entry that got no digit is abandoned by the first other key.
-    if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kVkEnter) && !isDigitKey()) R.ctcssOn = 0;
+    if (R.ctcssOn == 1 && R.toneCode == kNoTone && !isKey(kKeyEnter) && !isDigitKey()) R.ctcssOn = 0;
     runKeyChain();
 }
 
 void keyUp() {
     auto& K = keysState;
     K.keyHeld = 0;
-    if (K.eventParam == kVkShift) K.shiftHeld = 0;
+    if (K.eventParam == kKeyShift) K.shiftHeld = 0;
 }

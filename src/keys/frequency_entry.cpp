@@ -86,8 +86,8 @@ void frequencyEntryPoint() {
 void frequencyEntryDigit() {
     auto& K = keysState;
     auto& R = radioState;
-    if (K.entryActive <= 0 || K.keyCode < kVk0 || K.keyCode > kVk9) return;
-    const int d = K.keyCode - kVk0;
+    if (K.entryActive <= 0 || K.keyCode < kKey0 || K.keyCode > kKey9) return;
+    const int d = K.keyCode - kKey0;
     if (K.entryPoint == 0) {
         R.freqMHz = R.freqMHz * 10 + d;
     } else {
@@ -171,17 +171,17 @@ void tuningKeys() {
     auto& R = radioState;
     long long hz = R.freqHz;
     switch (K.keyCode) {
-        case kVkEquals:
-        case kVkPadPlus: hz += 1000000; break;
-        case kVkMinus:
-        case kVkPadMinus: hz -= 1000000; break;
-        case kVkPageUp: hz += pageStepHz(); break;
-        case kVkPageDown: hz -= pageStepHz(); break;
-        case kVkRight:
+        case kKeyEquals:
+        case kKeyPadPlus: hz += 1000000; break;
+        case kKeyMinus:
+        case kKeyPadMinus: hz -= 1000000; break;
+        case kKeyPageUp: hz += pageStepHz(); break;
+        case kKeyPageDown: hz -= pageStepHz(); break;
+        case kKeyRight:
             if (R.mode == kModeFmNarrow) return squelchStep(kSquelchStep);
             hz += fineStepHz();
             break;
-        case kVkLeft:
+        case kKeyLeft:
             if (R.mode == kModeFmNarrow) return squelchStep(-kSquelchStep);
             hz -= fineStepHz();
             break;

@@ -4,8 +4,10 @@
 
 #include <span>
 
+#include "platform/platform.h"
+
 struct KeyHelp {
-    int keyCode;          // virtual-key code, as the key chain sees it
+    Key keyCode;          // the key, as the key chain sees it
     const char* prompt;   // the prompt that says what the key does
 };
 

@@ -31,8 +31,8 @@ enum class TuneStep {
 
 struct KeysState {
     int eventKind = 0;        // 256 key down, 257 key up, 275 tick, 32770 close, 32771 network input, 32772 sound
-    int eventParam = 0;       // virtual-key code of a key event
-    int keyCode = 0;          // key being handled, after normalisation
+    int eventParam = 0;       // the Key of a key event (platform/platform.h)
+    int keyCode = 0;          // the Key being handled, after normalisation
     int keyHeld = 0;          // 1 from a handled key-down to its key-up
     int shiftHeld = 0;        // 1 from a Shift key-down to its key-up ("/" is then "?" in a CW message)
     int adjustTarget = 0;     // pending entry / control stepped by Up and Down

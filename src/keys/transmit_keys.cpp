@@ -154,7 +154,7 @@ void commitTone() {
 void toneDigit() {
     auto& K = keysState;
     auto& R = radioState;
-    if (K.keyCode < kVk0 || K.keyCode > kVk9) return;
+    if (K.keyCode < kKey0 || K.keyCode > kKey9) return;
     // A committed tone is not an entry: a stray digit would make it typed
     // digits, and the next band store would drop the tone. I starts a new one.
     if (committedToneCode() != kNoTone) return;
@@ -162,5 +162,5 @@ void toneDigit() {
     R.toneCode += static_cast<char>(K.keyCode);
     capText(R.toneCode);
     R.toneDigitsTyped += 1;
-    speakDigits(plainNumber(K.keyCode - kVk0));
+    speakDigits(plainNumber(K.keyCode - kKey0));
 }

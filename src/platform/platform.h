@@ -27,6 +27,34 @@ constexpr int kEventNetwork = 32771;
 // Windows message number.
 constexpr int kEventSound = 32772;
 
+// The keys as the program names them. Each backend translates its system's
+// keys into these (the keypad by its place, whatever NumLock says); a key
+// with no name here arrives as kKeyUnknown. Letters and digits are their
+// upper-case characters; the numbers of the other keys are those the debug
+// log's key lines show, and all stay below 256.
+enum Key : int {
+    kKeyBackspace = 8, kKeyTab = 9, kKeyEnter = 13, kKeyShift = 16, kKeyCtrl = 17, kKeyAlt = 18,
+    kKeyPause = 19, kKeyCapsLock = 20, kKeyEscape = 27, kKeySpace = 32, kKeyPageUp = 33,
+    kKeyPageDown = 34, kKeyEnd = 35, kKeyHome = 36, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39,
+    kKeyDown = 40, kKeyPrintScreen = 44, kKeyInsert = 45, kKeyDelete = 46,
+    kKey0 = '0', kKey9 = '9', kKeyA = 'A', kKeyZ = 'Z',
+    kKeyLeftWin = 91, kKeyRightWin = 92, kKeyMenu = 93,
+    kKeyPad0 = 96, kKeyPad9 = 105, kKeyPadMultiply = 106, kKeyPadPlus = 107, kKeyPadMinus = 109,
+    kKeyPadPoint = 110, kKeyPadDivide = 111,
+    kKeyF1 = 112, kKeyF12 = 123, kKeyF24 = 135,
+    kKeyNumLock = 144, kKeyScrollLock = 145,
+    kKeySemicolon = 186, kKeyEquals = 187, kKeyComma = 188, kKeyMinus = 189, kKeyPeriod = 190,
+    kKeySlash = 191, kKeyGrave = 192, kKeyOpenBracket = 219, kKeyBackslash = 220,
+    kKeyCloseBracket = 221, kKeyApostrophe = 222,
+    kKeyUnknown = 255,
+};
+// The letter key c ('A'..'Z'), the digit key d (0..9), the keypad digit d,
+// the function key Fn (1..24).
+constexpr Key keyLetter(char c) { return static_cast<Key>(c); }
+constexpr Key keyDigit(int d) { return static_cast<Key>(kKey0 + d); }
+constexpr Key keyPadDigit(int d) { return static_cast<Key>(kKeyPad0 + d); }
+constexpr Key keyF(int n) { return static_cast<Key>(kKeyF1 + n - 1); }
+
 // Opens the single fixed-size window (not resizable) at screen position x,y.
 // Returns false when no window could be made (the program then runs blind).
 bool platWindowOpen(const std::string& title, int x, int y, int width, int height);
@@ -46,9 +74,9 @@ void platTimerStart(int periodMs);
 void platTimerStop();
 
 // Waits until an event is pending (sleeping, no busy loop) and returns it:
-// kind is one of the kEvent values, param the Windows virtual-key code for
-// key events. Returns false only when the backend has no more events to give
-// (the fake's script ran out); the real backend blocks until one arrives.
+// kind is one of the kEvent values, param the Key of a key event. Returns
+// false only when the backend has no more events to give (the fake's script
+// ran out); the real backend blocks until one arrives.
 // While network sockets are open the wait also wakes for them and returns
 // kEventNetwork (param 0), so a client is answered without waiting a tick.
 // While sounds are queued it also wakes, within a few milliseconds, when

@@ -47,9 +47,9 @@ void reset() {
 }
 
 void pushEvent(int kind, int param) { g.events.emplace_back(kind, param); }
-void pushKey(int vk) {
-    pushEvent(kEventKeyDown, vk);
-    pushEvent(kEventKeyUp, vk);
+void pushKey(int key) {
+    pushEvent(kEventKeyDown, key);
+    pushEvent(kEventKeyUp, key);
 }
 void pushTick() { pushEvent(kEventTick, 0); }
 void advance(std::int64_t ms) { g.nowMs += ms; }

@@ -142,7 +142,7 @@ State& state();
 void reset();
 
 void pushEvent(int kind, int param = 0);
-void pushKey(int vk);            // key down then key up
+void pushKey(int key);           // a Key (a letter or digit as its character): down, then up
 void pushTick();
 void advance(std::int64_t ms);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace platreal {
 
 // The path with '\' read as '/', found without regard to letter case: each
@@ -14,11 +16,10 @@ namespace platreal {
 // entry that differs from it only in case. Empty text when nothing matches.
 std::string findPathNoCase(const std::string& path);
 
-// Windows virtual-key code for an SDL key (SDL_Keycode, SDL_Scancode).
-// Letters give their upper-case code whatever Shift; keys without a code of
-// their own give kUnknownKey, which no key row uses.
-constexpr int kUnknownKey = 255;
-int virtualKey(int sdlKeycode, int sdlScancode);
+// The program's Key for an SDL key (SDL_Keycode, SDL_Scancode). Letters
+// give their upper-case key whatever Shift; keys without a name of their own
+// give kKeyUnknown, which no key row uses.
+Key keyFromSdl(int sdlKeycode, int sdlScancode);
 
 // The termios speed constant for a rate in baud, or -1 when the system has
 // no such standard rate.

@@ -251,7 +251,7 @@ bool translate(const SDL_Event& e, int& kind, int& param) {
         // Auto-repeat comes as further key-downs; the handler's held-key
         // lock ignores them, as it does on the system this program began on.
         kind = e.type == SDL_KEYDOWN ? kEventKeyDown : kEventKeyUp;
-        param = platreal::virtualKey(e.key.keysym.sym, e.key.keysym.scancode);
+        param = platreal::keyFromSdl(e.key.keysym.sym, e.key.keysym.scancode);
         return true;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -716,103 +716,95 @@ void platSoundStop() {
 // [SECTION] Key codes and test views
 // ---------------------------------------------------------------------------
 
-int platreal::virtualKey(int sdlKeycode, int sdlScancode) {
+Key platreal::keyFromSdl(int sdlKeycode, int sdlScancode) {
     // Keys whose place, not their label, decides: the keypad (its digits
     // whatever the NumLock state, which a blind operator cannot see),
     // function, editing and modifier keys.
     const SDL_Scancode sc = static_cast<SDL_Scancode>(sdlScancode);
+    if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return keyPadDigit(1 + (sc - SDL_SCANCODE_KP_1));
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return keyF(1 + (sc - SDL_SCANCODE_F1));
+    if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return keyF(13 + (sc - SDL_SCANCODE_F13));
     switch (sc) {
-    case SDL_SCANCODE_KP_0: return 96;
-    case SDL_SCANCODE_KP_1: return 97;
-    case SDL_SCANCODE_KP_2: return 98;
-    case SDL_SCANCODE_KP_3: return 99;
-    case SDL_SCANCODE_KP_4: return 100;
-    case SDL_SCANCODE_KP_5: return 101;
-    case SDL_SCANCODE_KP_6: return 102;
-    case SDL_SCANCODE_KP_7: return 103;
-    case SDL_SCANCODE_KP_8: return 104;
-    case SDL_SCANCODE_KP_9: return 105;
-    case SDL_SCANCODE_KP_MULTIPLY: return 106;
-    case SDL_SCANCODE_KP_PLUS: return 107;
-    case SDL_SCANCODE_KP_MINUS: return 109;
+    case SDL_SCANCODE_KP_0: return kKeyPad0;
+    case SDL_SCANCODE_KP_MULTIPLY: return kKeyPadMultiply;
+    case SDL_SCANCODE_KP_PLUS: return kKeyPadPlus;
+    case SDL_SCANCODE_KP_MINUS: return kKeyPadMinus;
     case SDL_SCANCODE_KP_PERIOD:
     case SDL_SCANCODE_KP_DECIMAL:
-    case SDL_SCANCODE_KP_COMMA: return 110;
-    case SDL_SCANCODE_KP_DIVIDE: return 111;
+    case SDL_SCANCODE_KP_COMMA: return kKeyPadPoint;
+    case SDL_SCANCODE_KP_DIVIDE: return kKeyPadDivide;
     case SDL_SCANCODE_KP_ENTER:
     case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_RETURN2: return 13;
-    case SDL_SCANCODE_BACKSPACE: return 8;
-    case SDL_SCANCODE_TAB: return 9;
+    case SDL_SCANCODE_RETURN2: return kKeyEnter;
+    case SDL_SCANCODE_BACKSPACE: return kKeyBackspace;
+    case SDL_SCANCODE_TAB: return kKeyTab;
     case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return 16;
+    case SDL_SCANCODE_RSHIFT: return kKeyShift;
     case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return 17;
+    case SDL_SCANCODE_RCTRL: return kKeyCtrl;
     case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: return 18;
-    case SDL_SCANCODE_PAUSE: return 19;
-    case SDL_SCANCODE_CAPSLOCK: return 20;
-    case SDL_SCANCODE_ESCAPE: return 27;
-    case SDL_SCANCODE_SPACE: return 32;
-    case SDL_SCANCODE_PAGEUP: return 33;
-    case SDL_SCANCODE_PAGEDOWN: return 34;
-    case SDL_SCANCODE_END: return 35;
-    case SDL_SCANCODE_HOME: return 36;
-    case SDL_SCANCODE_LEFT: return 37;
-    case SDL_SCANCODE_UP: return 38;
-    case SDL_SCANCODE_RIGHT: return 39;
-    case SDL_SCANCODE_DOWN: return 40;
-    case SDL_SCANCODE_PRINTSCREEN: return 44;
-    case SDL_SCANCODE_INSERT: return 45;
-    case SDL_SCANCODE_DELETE: return 46;
-    case SDL_SCANCODE_LGUI: return 91;
-    case SDL_SCANCODE_RGUI: return 92;
-    case SDL_SCANCODE_APPLICATION: return 93;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return 144;
-    case SDL_SCANCODE_SCROLLLOCK: return 145;
+    case SDL_SCANCODE_RALT: return kKeyAlt;
+    case SDL_SCANCODE_PAUSE: return kKeyPause;
+    case SDL_SCANCODE_CAPSLOCK: return kKeyCapsLock;
+    case SDL_SCANCODE_ESCAPE: return kKeyEscape;
+    case SDL_SCANCODE_SPACE: return kKeySpace;
+    case SDL_SCANCODE_PAGEUP: return kKeyPageUp;
+    case SDL_SCANCODE_PAGEDOWN: return kKeyPageDown;
+    case SDL_SCANCODE_END: return kKeyEnd;
+    case SDL_SCANCODE_HOME: return kKeyHome;
+    case SDL_SCANCODE_LEFT: return kKeyLeft;
+    case SDL_SCANCODE_UP: return kKeyUp;
+    case SDL_SCANCODE_RIGHT: return kKeyRight;
+    case SDL_SCANCODE_DOWN: return kKeyDown;
+    case SDL_SCANCODE_PRINTSCREEN: return kKeyPrintScreen;
+    case SDL_SCANCODE_INSERT: return kKeyInsert;
+    case SDL_SCANCODE_DELETE: return kKeyDelete;
+    case SDL_SCANCODE_LGUI: return kKeyLeftWin;
+    case SDL_SCANCODE_RGUI: return kKeyRightWin;
+    case SDL_SCANCODE_APPLICATION: return kKeyMenu;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return kKeyNumLock;
+    case SDL_SCANCODE_SCROLLLOCK: return kKeyScrollLock;
     default: break;
     }
-    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return 112 + (sc - SDL_SCANCODE_F1);
-    if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return 124 + (sc - SDL_SCANCODE_F13);
 
     // Letters, digits and punctuation by their label in the active layout.
     const int k = sdlKeycode;
-    if (k >= 'a' && k <= 'z') return k - 'a' + 'A';
-    if (k >= '0' && k <= '9') return k;
+    if (k >= 'a' && k <= 'z') return keyLetter(static_cast<char>(k - 'a' + 'A'));
+    if (k >= '0' && k <= '9') return keyDigit(k - '0');
     switch (k) {
-    case ';': return 186;
+    case ';': return kKeySemicolon;
     case '=':
-    case '+': return 187;
-    case ',': return 188;
+    case '+': return kKeyEquals;
+    case ',': return kKeyComma;
     case '-':
-    case '_': return 189;
-    case '.': return 190;
-    case '/': return 191;
-    case '`': return 192;
-    case '[': return 219;
-    case '\\': return 220;
-    case ']': return 221;
-    case '\'': return 222;
+    case '_': return kKeyMinus;
+    case '.': return kKeyPeriod;
+    case '/': return kKeySlash;
+    case '`': return kKeyGrave;
+    case '[': return kKeyOpenBracket;
+    case '\\': return kKeyBackslash;
+    case ']': return kKeyCloseBracket;
+    case '\'': return kKeyApostrophe;
     default: break;
     }
 
     // A layout without Latin labels: the key's place on a US keyboard.
-    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
-    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return keyLetter(static_cast<char>('A' + (sc - SDL_SCANCODE_A)));
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return keyDigit(1 + (sc - SDL_SCANCODE_1));
     switch (sc) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_SEMICOLON: return 186;
-    case SDL_SCANCODE_EQUALS: return 187;
-    case SDL_SCANCODE_COMMA: return 188;
-    case SDL_SCANCODE_MINUS: return 189;
-    case SDL_SCANCODE_PERIOD: return 190;
-    case SDL_SCANCODE_SLASH: return 191;
-    case SDL_SCANCODE_GRAVE: return 192;
-    case SDL_SCANCODE_LEFTBRACKET: return 219;
-    case SDL_SCANCODE_BACKSLASH: return 220;
-    case SDL_SCANCODE_RIGHTBRACKET: return 221;
-    case SDL_SCANCODE_APOSTROPHE: return 222;
-    default: return kUnknownKey;
+    case SDL_SCANCODE_0: return kKey0;
+    case SDL_SCANCODE_SEMICOLON: return kKeySemicolon;
+    case SDL_SCANCODE_EQUALS: return kKeyEquals;
+    case SDL_SCANCODE_COMMA: return kKeyComma;
+    case SDL_SCANCODE_MINUS: return kKeyMinus;
+    case SDL_SCANCODE_PERIOD: return kKeyPeriod;
+    case SDL_SCANCODE_SLASH: return kKeySlash;
+    case SDL_SCANCODE_GRAVE: return kKeyGrave;
+    case SDL_SCANCODE_LEFTBRACKET: return kKeyOpenBracket;
+    case SDL_SCANCODE_BACKSLASH: return kKeyBackslash;
+    case SDL_SCANCODE_RIGHTBRACKET: return kKeyCloseBracket;
+    case SDL_SCANCODE_APOSTROPHE: return kKeyApostrophe;
+    default: return kKeyUnknown;
     }
 }
 

@@ -133,30 +133,84 @@ HFONT currentFont() { return b.fonts.current(kDefaultFont, openFont); }
 // [SECTION] Messages
 // ---------------------------------------------------------------------------
 
-// The virtual-key code the handler sees. The keypad counts by its place, not
-// its NumLock state (which a blind operator cannot see): with NumLock off its
-// keys arrive as the editing keys, told apart from the real editing keys by
-// the missing extended-key flag.
-int virtualKey(WPARAM wParam, LPARAM lParam) {
-    const int key = static_cast<int>(wParam & 0xFF);
+// The program's Key for a Windows virtual key: letters, digits and function
+// keys by their range, the others by name; any other key is kKeyUnknown.
+Key keyFromVirtualKey(int vk) {
+    if (vk >= 'A' && vk <= 'Z') return keyLetter(static_cast<char>(vk));
+    if (vk >= '0' && vk <= '9') return keyDigit(vk - '0');
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return keyPadDigit(vk - VK_NUMPAD0);
+    if (vk >= VK_F1 && vk <= VK_F24) return keyF(1 + vk - VK_F1);
+    switch (vk) {
+    case VK_BACK: return kKeyBackspace;
+    case VK_TAB: return kKeyTab;
+    case VK_RETURN: return kKeyEnter;
+    case VK_SHIFT: return kKeyShift;
+    case VK_CONTROL: return kKeyCtrl;
+    case VK_MENU: return kKeyAlt;
+    case VK_PAUSE: return kKeyPause;
+    case VK_CAPITAL: return kKeyCapsLock;
+    case VK_ESCAPE: return kKeyEscape;
+    case VK_SPACE: return kKeySpace;
+    case VK_PRIOR: return kKeyPageUp;
+    case VK_NEXT: return kKeyPageDown;
+    case VK_END: return kKeyEnd;
+    case VK_HOME: return kKeyHome;
+    case VK_LEFT: return kKeyLeft;
+    case VK_UP: return kKeyUp;
+    case VK_RIGHT: return kKeyRight;
+    case VK_DOWN: return kKeyDown;
+    case VK_SNAPSHOT: return kKeyPrintScreen;
+    case VK_INSERT: return kKeyInsert;
+    case VK_DELETE: return kKeyDelete;
+    case VK_LWIN: return kKeyLeftWin;
+    case VK_RWIN: return kKeyRightWin;
+    case VK_APPS: return kKeyMenu;
+    case VK_MULTIPLY: return kKeyPadMultiply;
+    case VK_ADD: return kKeyPadPlus;
+    case VK_SUBTRACT: return kKeyPadMinus;
+    case VK_DECIMAL: return kKeyPadPoint;
+    case VK_DIVIDE: return kKeyPadDivide;
+    case VK_NUMLOCK: return kKeyNumLock;
+    case VK_SCROLL: return kKeyScrollLock;
+    case VK_OEM_1: return kKeySemicolon;
+    case VK_OEM_PLUS: return kKeyEquals;
+    case VK_OEM_COMMA: return kKeyComma;
+    case VK_OEM_MINUS: return kKeyMinus;
+    case VK_OEM_PERIOD: return kKeyPeriod;
+    case VK_OEM_2: return kKeySlash;
+    case VK_OEM_3: return kKeyGrave;
+    case VK_OEM_4: return kKeyOpenBracket;
+    case VK_OEM_5: return kKeyBackslash;
+    case VK_OEM_6: return kKeyCloseBracket;
+    case VK_OEM_7: return kKeyApostrophe;
+    default: return kKeyUnknown;
+    }
+}
+
+// The Key the handler sees. The keypad counts by its place, not its NumLock
+// state (which a blind operator cannot see): with NumLock off its keys
+// arrive as the editing keys, told apart from the real editing keys by the
+// missing extended-key flag.
+Key keyOfMessage(WPARAM wParam, LPARAM lParam) {
+    const int vk = static_cast<int>(wParam & 0xFF);
     const bool extended = (lParam & (1L << 24)) != 0;
     if (!extended) {
-        switch (key) {
-        case VK_INSERT: return VK_NUMPAD0;
-        case VK_END: return VK_NUMPAD1;
-        case VK_DOWN: return VK_NUMPAD2;
-        case VK_NEXT: return VK_NUMPAD3;
-        case VK_LEFT: return VK_NUMPAD4;
-        case VK_CLEAR: return VK_NUMPAD5;
-        case VK_RIGHT: return VK_NUMPAD6;
-        case VK_HOME: return VK_NUMPAD7;
-        case VK_UP: return VK_NUMPAD8;
-        case VK_PRIOR: return VK_NUMPAD9;
-        case VK_DELETE: return VK_DECIMAL;
+        switch (vk) {
+        case VK_INSERT: return kKeyPad0;
+        case VK_END: return keyPadDigit(1);
+        case VK_DOWN: return keyPadDigit(2);
+        case VK_NEXT: return keyPadDigit(3);
+        case VK_LEFT: return keyPadDigit(4);
+        case VK_CLEAR: return keyPadDigit(5);
+        case VK_RIGHT: return keyPadDigit(6);
+        case VK_HOME: return keyPadDigit(7);
+        case VK_UP: return keyPadDigit(8);
+        case VK_PRIOR: return kKeyPad9;
+        case VK_DELETE: return kKeyPadPoint;
         default: break;
         }
     }
-    return key;
+    return keyFromVirtualKey(vk);
 }
 
 void queueEvent(int kind, int param) { b.events.push_back({kind, param}); }
@@ -193,14 +247,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return DefWindowProcW(hwnd, message, wParam, lParam);
         // Auto-repeat comes as further key-downs; the handler's held-key
         // lock ignores them, as it does on Linux.
-        const int key = virtualKey(wParam, lParam);
+        const Key key = keyOfMessage(wParam, lParam);
         b.keyDown[key] = true;
         queueEvent(kEventKeyDown, key);
         return 0;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-        const int key = virtualKey(wParam, lParam);
+        const Key key = keyOfMessage(wParam, lParam);
         b.keyDown[key] = false;
         queueEvent(kEventKeyUp, key);
         return 0;  // not passed on: Alt and F10 would open the (absent) menu

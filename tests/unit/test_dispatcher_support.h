@@ -19,12 +19,12 @@ namespace keytest {
 
 constexpr int kRadioPort = 1;
 
-// The virtual-key code of a typed character: letters and digits as
+// The Key of a typed character: letters and digits as
 // themselves, "." the point key, "\n" Enter, " " Space.
 inline int keyOf(char c) {
     if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-    if (c == '.') return kVkPeriod;
-    if (c == '\n') return kVkEnter;
+    if (c == '.') return kKeyPeriod;
+    if (c == '\n') return kKeyEnter;
     return c;
 }
 

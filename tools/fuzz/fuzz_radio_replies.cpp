@@ -28,10 +28,10 @@ namespace {
 constexpr int kModels[] = {23, 100, 20, 24, 22, 19, 21};
 // Keys worth pressing: every letter command, the F keys, arrows, digits, Enter.
 constexpr int kKeys[] = {'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'K', 'L', 'M', 'N', 'O', 'P', 'R',
-                         'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '5', '9', kVkEnter,
-                         kVkSpace, kVkUp, kVkDown, kVkLeft, kVkRight, kVkPageUp, kVkPageDown, kVkPeriod,
-                         kVkEquals, kVkMinus, vkF(1), vkF(2), vkF(3), vkF(4), vkF(5), vkF(6), vkF(7), vkF(8),
-                         vkF(9), vkF(10), vkF(11), vkF(12), kVkPad0 + 4};
+                         'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', '0', '1', '2', '3', '5', '9', kKeyEnter,
+                         kKeySpace, kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeyPageUp, kKeyPageDown, kKeyPeriod,
+                         kKeyEquals, kKeyMinus, keyF(1), keyF(2), keyF(3), keyF(4), keyF(5), keyF(6), keyF(7), keyF(8),
+                         keyF(9), keyF(10), keyF(11), keyF(12), kKeyPad0 + 4};
 constexpr std::size_t kMaxAnswer = 300;  // longer than any text, to reach the cuts
 constexpr int kMaxActions = 48;
 
@@ -91,7 +91,7 @@ void runAction(FuzzedDataProvider& in) {
         R.mode = in.ConsumeBool() ? 5 : 7;  // FM: the squelch is read back
         setMode(true);
         break;
-    case 5: fuzz::pressKey(vkF(11)); break;  // ALC watch on or off
+    case 5: fuzz::pressKey(keyF(11)); break;  // ALC watch on or off
     case 6: fuzz::pressKey('K'); break;      // keyer speed read
     case 7: menuReadBack(in); break;
     case 8: toggleNoiseBlanker(true); break;     // "NL" read when switched on

@@ -14,7 +14,7 @@ using namespace keytest;
 namespace {
 
 // Keys without a command of their own.
-constexpr int kVkTab = 9, kVkEnd = 35, kVkHome = 36;
+constexpr int kKeyTab = 9, kKeyEnd = 35, kKeyHome = 36;
 
 class DispatcherTest : public KeyTest {
 protected:
@@ -51,12 +51,12 @@ TEST_F(DispatcherTest, HeldKeyRunsItsCommandOnce) {
 }
 
 TEST_F(DispatcherTest, ShiftDoesNotHoldTheNextKeyButCtrlInsertAndWindowsDo) {
-    down(kVkShift);
+    down(kKeyShift);
     down('A');
     EXPECT_EQ(spoken(), (Prompts{"ag"}));
     up('A');
 
-    for (int modifier : {int(kVkCtrl), int(kVkInsert), int(kVkLeftWin)}) {
+    for (int modifier : {int(kKeyCtrl), int(kKeyInsert), int(kKeyLeftWin)}) {
         SCOPED_TRACE(modifier);
         down(modifier);
         down('A');
@@ -78,7 +78,7 @@ TEST_F(DispatcherTest, KeypadDigitsAndPointActAsTheMainKeys) {
     catState.comPort = kRadioPort;
     radioState.bandCoverage = "7";
     sessionState.connected = 1;
-    for (int vk : {int('E'), kVkPad0 + 1, kVkPad0 + 4, int(kVkPadPoint), kVkPad0 + 2, kVkPad0 + 5, int(kVkEnter)})
+    for (int vk : {int('E'), kKeyPad0 + 1, kKeyPad0 + 4, int(kKeyPadPoint), kKeyPad0 + 2, kKeyPad0 + 5, int(kKeyEnter)})
         fake::pushKey(vk);
     run();
     EXPECT_EQ(sent(), mainCommands);
@@ -88,17 +88,17 @@ TEST_F(DispatcherTest, KeypadDigitsAndPointActAsTheMainKeys) {
 
 TEST_F(DispatcherTest, BracketsActAsMinusAndEquals) {
     radioState.freqHz = 14200000;
-    press(kVkCloseBracket);
+    press(kKeyCloseBracket);
     EXPECT_EQ(radioState.freqHz, 15200000);
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00015200000;"}));
-    press(kVkOpenBracket);
-    press(kVkOpenBracket);
+    press(kKeyOpenBracket);
+    press(kKeyOpenBracket);
     EXPECT_EQ(radioState.freqHz, 13200000);
 
     // After B the - key (and so [) reaches 6 m.
     press('B');
     forget();
-    press(kVkOpenBracket);
+    press(kKeyOpenBracket);
     EXPECT_EQ(radioState.band, 11);
     EXPECT_EQ(keysState.adjustTarget, 0);
     EXPECT_TRUE(contains(sent(), "FA00050150000;"));
@@ -108,8 +108,8 @@ TEST_F(DispatcherTest, DebugLogNamesEveryKeyAsPressed) {
     catState.debugLog = 1;
     openDebugLog();
     sessionState.connected = 0;  // only the log lines matter; keys answer "nc"
-    for (int vk : {int('A'), int(kVkEnter), int(kVkPeriod), int(kVkSpace), kVkPad0 + 5, int(kVkPadPoint),
-                   int(vkF(1))})
+    for (int vk : {int('A'), int(kKeyEnter), int(kKeyPeriod), int(kKeySpace), kKeyPad0 + 5, int(kKeyPadPoint),
+                   int(keyF(1))})
         fake::pushKey(vk);
     run();
     closeDebugLog();
@@ -130,7 +130,7 @@ TEST_F(DispatcherTest, DebugLogNamesEveryKeyAsPressed) {
 TEST_F(DispatcherTest, WhileTuningOnlyTAndSWork) {
     radioState.tuning = 1;
     type("AFZ");
-    press(kVkUp);
+    press(kKeyUp);
     EXPECT_EQ(spoken(), (Prompts{"ton", "ton", "ton", "ton"}));
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(keysState.adjustTarget, 0);
@@ -150,7 +150,7 @@ TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
     radioState.rigModel = 100;
     for (int n = 1; n <= 12; ++n) {
         SCOPED_TRACE(n);
-        down(vkF(n));  // no key-up: the next key still counts
+        down(keyF(n));  // no key-up: the next key still counts
         EXPECT_EQ(spoken(), (Prompts{"na"}));
         EXPECT_EQ(keysState.keyHeld, 0);
     }
@@ -160,19 +160,19 @@ TEST_F(DispatcherTest, EveryFKeyOnTheReducedRadioSaysNaWithoutHoldingTheKey) {
 }
 
 TEST_F(DispatcherTest, F6DoesNothingAtAll) {
-    press(vkF(6));
+    press(keyF(6));
     EXPECT_TRUE(sent().empty());
     EXPECT_TRUE(spoken().empty());
 }
 
 TEST_F(DispatcherTest, F7WorksInSsbOnlyAndThenSendsTheFrequency) {
     radioState.mode = 4;
-    press(vkF(7));
+    press(keyF(7));
     EXPECT_EQ(spoken(), (Prompts{"na"}));
     EXPECT_TRUE(sent().empty());
 
     radioState.mode = 2;
-    press(vkF(7));
+    press(keyF(7));
     EXPECT_EQ(radioState.procState, SwitchState::kOn);
     EXPECT_EQ(sent(), (std::vector<std::string>{"PR1;", "FA00007100000;"}));
 }
@@ -189,8 +189,8 @@ TEST_F(DispatcherTest, QuitWorksWithoutARadio) {
 
 TEST_F(DispatcherTest, KeysFromRow15OnSayNcWithoutARadio) {
     sessionState.connected = 0;
-    for (int vk : {int('N'), int('A'), int('E'), int(kVkEnter), int('Z'), int(vkF(1)), int('5'), int('F'),
-                   int('M'), int('B'), int(kVkUp), kVkHome}) {
+    for (int vk : {int('N'), int('A'), int('E'), int(kKeyEnter), int('Z'), int(keyF(1)), int('5'), int('F'),
+                   int('M'), int('B'), int(kKeyUp), kKeyHome}) {
         SCOPED_TRACE(vk);
         press(vk);
         EXPECT_EQ(spoken(), (Prompts{"nc"}));
@@ -236,13 +236,13 @@ TEST_F(DispatcherTest, OptionsReadoutNamesWhatIsOnInItsOrder) {
 TEST_F(DispatcherTest, F9TogglesTheMonitorAtTheRadiosLevel) {
     radioState.monitorLevel = "005";
     radioState.levelTarget = 2;
-    press(vkF(9));
+    press(keyF(9));
     EXPECT_EQ(radioState.monitorOn, 1);
     EXPECT_EQ(sent(), (std::vector<std::string>{"ML005;"}));
     EXPECT_EQ(spoken(), (Prompts{"mon", "on"}));
     EXPECT_EQ(radioState.levelTarget, 2);
 
-    press(vkF(9));
+    press(keyF(9));
     EXPECT_EQ(radioState.monitorOn, 0);
     EXPECT_EQ(sent(), (std::vector<std::string>{"ML000;"}));
     EXPECT_EQ(spoken(), (Prompts{"mon", "off"}));
@@ -315,17 +315,17 @@ TEST_F(DispatcherTest, CwMessageCollectsSendsStopsAndEnds) {
     };
     press('J');
     type("cq 5");
-    down(kVkShift);
-    press(kVkSlash);
-    up(kVkShift);
-    for (int vk : {int(kVkPeriod), int(kVkComma), int(kVkCloseBracket), int(kVkSlash)}) press(vk);
+    down(kKeyShift);
+    press(kKeySlash);
+    up(kKeyShift);
+    for (int vk : {int(kKeyPeriod), int(kKeyComma), int(kKeyCloseBracket), int(kKeySlash)}) press(vk);
     EXPECT_EQ(words(), (Prompts{"cwmessage", "c", "q", "space", "5", "question", "fullstop", "comma", "equals",
                                 "slash"}));
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(keysState.running, 1);  // Q was a letter, C no channel store
     EXPECT_EQ(memoryState.channelAction, 0);
 
-    press(kVkEnter);
+    press(kKeyEnter);
     EXPECT_EQ(sent(), (std::vector<std::string>{"KS;"}));
     EXPECT_EQ(words(), (Prompts{"sending"}));
     EXPECT_EQ(radioState.keyerSpeed, 12);
@@ -353,13 +353,13 @@ TEST_F(DispatcherTest, CwMessageCollectsSendsStopsAndEnds) {
 
     // Escape ends it unsent and does nothing more; F9 ends it, then runs.
     type("e");
-    press(kVkEscape);
+    press(kKeyEscape);
     EXPECT_EQ(words(), (Prompts{"e", "cancelled"}));
     EXPECT_TRUE(sent().empty());
     type("j\n");  // Enter on an empty message
     EXPECT_EQ(words(), (Prompts{"cwmessage", "cancelled"}));
     press('J');
-    press(vkF(9));
+    press(keyF(9));
     EXPECT_EQ(words(), (Prompts{"cwmessage", "cancelled", "mon", "on"}));
     EXPECT_EQ(keysState.cwMessageOpen, 0);
 
@@ -374,7 +374,7 @@ TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
     radioState.breakInState = SwitchState::kOn;
     press('K');
     forget();
-    press(kVkUp);  // Up steps the speed and stays in the mode
+    press(kKeyUp);  // Up steps the speed and stays in the mode
     EXPECT_EQ(keysState.adjustTarget, 11);
     forget();
     press('A');
@@ -389,7 +389,7 @@ TEST_F(DispatcherTest, AnotherKeyLeavesKeyerModeQuietlyAndRunsItsOwnCommand) {
 TEST_F(DispatcherTest, AnyKeyButUpAndDownEndsTheAlcWatchAndF11EndsOnlyThat) {
     radioState.alcAnnounce = AlcWatch::kNameNext;
     radioState.micGain = 7;
-    press(kVkUp);
+    press(kKeyUp);
     EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
     forget();
 
@@ -398,7 +398,7 @@ TEST_F(DispatcherTest, AnyKeyButUpAndDownEndsTheAlcWatchAndF11EndsOnlyThat) {
     EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kOff);
 
     radioState.alcAnnounce = AlcWatch::kNameSaid;
-    press(vkF(11));
+    press(keyF(11));
     EXPECT_EQ(spoken(), (Prompts{"micgain", "lev", "7", "off"}));
     EXPECT_TRUE(sent().empty());  // no new watch started
 }
@@ -491,7 +491,7 @@ TEST_F(DispatcherTest, ChannelStoreRecallAndStepThroughTheKeys) {
     EXPECT_EQ(M.recalledSlot, 6);
     EXPECT_EQ(M.recalledBank, 3);
     forget();
-    press(kVkHome);  // any other key drops it: U then does nothing
+    press(kKeyHome);  // any other key drops it: U then does nothing
     forget();
     press('U');
     EXPECT_TRUE(spoken().empty());
@@ -527,8 +527,8 @@ TEST_F(DispatcherTest, WidthKeyDependsOnModeAndRadio) {
 // nothing else pending ends in the last row, which sends the frequency again.
 TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     const std::string resend = "FA00007100000;";
-    const int stopping[] = {'O', vkF(9), 'U', 'L', kVkSpace, 'Q', 'N', 'A', kVkPeriod, 'Z', vkF(1), vkF(2),
-                            vkF(3), vkF(4), vkF(5), vkF(6), vkF(8), vkF(12), '5', 'F', 'P', vkF(11), 'R', 'S',
+    const int stopping[] = {'O', keyF(9), 'U', 'L', kKeySpace, 'Q', 'N', 'A', kKeyPeriod, 'Z', keyF(1), keyF(2),
+                            keyF(3), keyF(4), keyF(5), keyF(6), keyF(8), keyF(12), '5', 'F', 'P', keyF(11), 'R', 'S',
                             'T', 'B', 'W', 'X', 'M', 'H', 'D', 'J'};
     for (int vk : stopping) {
         SCOPED_TRACE(vk);
@@ -543,9 +543,9 @@ TEST_F(DispatcherTest, EveryRowStopsOrGoesOnAsTheChainSays) {
     } goingOn[] = {
         {'C', "FA00007100000;"}, {'G', "FA00007100000;"}, {'E', "FA00007100000;"},
         {'V', "FB00007100000;"},  // split on: the working frequency goes to VFO B
-        {vkF(7), "FA00007100000;"}, {'I', "FA00007100000;"},
-        {kVkHome, "FA00007100000;"}, {kVkEnter, "FA00007100000;"},  // no frequency typed
-        {kVkUp, "FA00007101000;"}, {kVkDown, "FA00007099000;"},
+        {keyF(7), "FA00007100000;"}, {'I', "FA00007100000;"},
+        {kKeyHome, "FA00007100000;"}, {kKeyEnter, "FA00007100000;"},  // no frequency typed
+        {kKeyUp, "FA00007101000;"}, {kKeyDown, "FA00007099000;"},
     };
     for (const auto& c : goingOn) {
         SCOPED_TRACE(c.vk);
@@ -580,12 +580,12 @@ TEST_F(DispatcherTest, HelpThenAKeyExplainsItWithoutRunningIt) {
     // for; Shift between H and the key does not count; a key without a
     // command says so.
     press('H');
-    press(kVkPad0 + 5);
-    down(kVkShift);
+    press(kKeyPad0 + 5);
+    down(kKeyShift);
     press('H');
-    press(kVkCloseBracket);
+    press(kKeyCloseBracket);
     press('H');
-    press(kVkHome);
+    press(kKeyHome);
     EXPECT_EQ(spoken(), (Prompts{"helpkey", "keydigits", "helpkey", "keyequalskey", "helpkey", "keynone"}));
 
     // A channel store waiting for its digit still waits after the help.
@@ -628,7 +628,7 @@ TEST_F(DispatcherTest, AKeyStopsTheReadoutAndRunsAtOnce) {
     press('M');
     EXPECT_EQ(fake::fileContent("speech.log"), "usb\n");
     fake::advance(100);
-    press(kVkShift);
+    press(kKeyShift);
     EXPECT_EQ(F.soundStops, 0);
     forget();
     press('M');
@@ -659,17 +659,17 @@ TEST_F(DispatcherTest, EveryKeyTheProgramActsOnHasARowOfTheKeyTable) {
     // The key chain sees the keypad's digits and point and the bracket keys
     // as the keys they stand for.
     auto asSeen = [](int vk) {
-        if (vk >= kVkPad0 && vk <= kVkPad9) return vk - kVkPad0 + kVk0;
-        if (vk == kVkPadPoint) return int(kVkPeriod);
-        if (vk == kVkOpenBracket) return int(kVkMinus);
-        if (vk == kVkCloseBracket) return int(kVkEquals);
+        if (vk >= kKeyPad0 && vk <= kKeyPad9) return vk - kKeyPad0 + kKey0;
+        if (vk == kKeyPadPoint) return int(kKeyPeriod);
+        if (vk == kKeyOpenBracket) return int(kKeyMinus);
+        if (vk == kKeyCloseBracket) return int(kKeyEquals);
         return vk;
     };
     int acting = 0;
     for (int mode : {int(kModeUsb), int(kModeFmNarrow)}) {
         const auto idle = effect(255, mode);  // a code no key has
         for (int vk = 1; vk < 255; ++vk) {
-            if (vk == kVkShift || vk == kVkCtrl || vk == kVkInsert || vk == kVkLeftWin) continue;
+            if (vk == kKeyShift || vk == kKeyCtrl || vk == kKeyInsert || vk == kKeyLeftWin) continue;
             if (effect(vk, mode) == idle) continue;
             ++acting;
             EXPECT_NE(keyHelpPrompt(asSeen(vk)), nullptr) << "key code " << vk << " acts but has no row";
@@ -679,13 +679,13 @@ TEST_F(DispatcherTest, EveryKeyTheProgramActsOnHasARowOfTheKeyTable) {
 }
 
 TEST_F(DispatcherTest, KeysWithoutACommandResendTheFrequencyOnlyWhileTuning) {
-    for (int vk : {kVkHome, kVkEnd, kVkTab}) press(vk);
+    for (int vk : {kKeyHome, kKeyEnd, kKeyTab}) press(vk);
     EXPECT_EQ(sent(), (std::vector<std::string>(3, "FA00007100000;")));
     keysState.adjustTarget = 2;
-    press(kVkHome);
+    press(kKeyHome);
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
     keysState.adjustTarget = 3;
-    press(kVkHome);
+    press(kKeyHome);
     EXPECT_TRUE(sent().empty());
     EXPECT_TRUE(spoken().empty());
 }
@@ -741,7 +741,7 @@ TEST_F(DispatcherTest, ChangesAtTheRadioWaitToSettleForKeysAndForReadouts) {
     radio.answers["FA;"] = "FA00014080000;";
     tickUntilAsked("FA;");
     tick(2);
-    press(kVkHome);
+    press(kKeyHome);
     EXPECT_EQ(sent().back(), "FA00014080000;");
     tick(20);
     EXPECT_TRUE(spoken().empty());
@@ -839,7 +839,7 @@ TEST_F(DispatcherTest, ExtendedStateSwapsFmWidthsOrRepeatsTheMode) {
     // Any other key only sends and speaks the current mode again.
     press('X');
     forget();
-    press(kVkHome);
+    press(kKeyHome);
     EXPECT_EQ(radioState.mode, 5);
     auto commands = sent();
     EXPECT_EQ(commands.front(), "MD4;");

@@ -10,8 +10,8 @@ using namespace keytest;
 
 namespace {
 
-constexpr int kVkEscape = 27;  // keys without a command of their own
-constexpr int kVkHome = 36;
+constexpr int kKeyEscape = 27;  // keys without a command of their own
+constexpr int kKeyHome = 36;
 
 class FrequencyEntryTest : public KeyTest {
 protected:
@@ -52,7 +52,7 @@ TEST_F(FrequencyEntryTest, EntrySpeaksEachKeyAndKeepsFreqHzForTheRadiosAnswer) {
     EXPECT_EQ(spoken(), (Prompts{"ef", "1", "4", "point", "2"}));
     // E goes on to the frequency send with the working frequency.
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00007100000;"}));
-    press(kVkEnter);
+    press(kKeyEnter);
     EXPECT_EQ(radioState.freqHz, 7100000);
     EXPECT_EQ(radioState.band, 6);
 }
@@ -237,12 +237,12 @@ TEST_F(FrequencyEntryTest, EachTuningKeyStepsByMode) {
     const struct {
         int mode, band, key, step;
     } cases[] = {
-        {2, 6, kVkEquals, 1000000},   {2, 6, kVkPadPlus, 1000000}, {2, 6, kVkMinus, -1000000},
-        {2, 6, kVkPadMinus, -1000000}, {2, 6, kVkPageUp, 10000},    {2, 6, kVkPageDown, -10000},
-        {5, 12, kVkPageUp, 12500},    {5, 13, kVkPageDown, -12500}, {5, 14, kVkPageUp, 12500},
-        {7, 12, kVkPageUp, 10000},    {5, 11, kVkPageUp, 10000},    {5, 99, kVkPageUp, 10000},
-        {3, 5, kVkRight, 10},         {3, 5, kVkLeft, -10},         {2, 6, kVkRight, 100},
-        {1, 4, kVkLeft, -100},        {4, 14, kVkRight, 100},       {7, 12, kVkLeft, -100},
+        {2, 6, kKeyEquals, 1000000},   {2, 6, kKeyPadPlus, 1000000}, {2, 6, kKeyMinus, -1000000},
+        {2, 6, kKeyPadMinus, -1000000}, {2, 6, kKeyPageUp, 10000},    {2, 6, kKeyPageDown, -10000},
+        {5, 12, kKeyPageUp, 12500},    {5, 13, kKeyPageDown, -12500}, {5, 14, kKeyPageUp, 12500},
+        {7, 12, kKeyPageUp, 10000},    {5, 11, kKeyPageUp, 10000},    {5, 99, kKeyPageUp, 10000},
+        {3, 5, kKeyRight, 10},         {3, 5, kKeyLeft, -10},         {2, 6, kKeyRight, 100},
+        {1, 4, kKeyLeft, -100},        {4, 14, kKeyRight, 100},       {7, 12, kKeyLeft, -100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " band " << c.band << " key " << c.key);
@@ -260,28 +260,28 @@ TEST_F(FrequencyEntryTest, LeftAndRightSetTheSquelchInFmNarrow) {
     radioState.mode = 5;
     radioState.band = 12;
     radioState.squelchLevel = 60;
-    press(kVkRight);
+    press(kKeyRight);
     EXPECT_EQ(radioState.squelchLevel, 65);
     EXPECT_EQ(sent(), (std::vector<std::string>{"SQ0065;"}));
     EXPECT_TRUE(spoken().empty());
     EXPECT_EQ(radioState.freqHz, 7100000);
 
     radioState.squelchLevel = 253;
-    press(kVkRight);
+    press(kKeyRight);
     EXPECT_EQ(radioState.squelchLevel, 255);
     EXPECT_EQ(spoken(), (Prompts{"max"}));
-    press(kVkRight);
+    press(kKeyRight);
     EXPECT_EQ(spoken(), (Prompts{"max"}));
     EXPECT_EQ(sent(), (std::vector<std::string>{"SQ0255;", "SQ0255;"}));
 
     radioState.squelchLevel = 3;
-    press(kVkLeft);
+    press(kKeyLeft);
     EXPECT_EQ(radioState.squelchLevel, 0);
     EXPECT_EQ(spoken(), (Prompts{"0"}));
     EXPECT_EQ(sent(), (std::vector<std::string>{"SQ0000;"}));
 
     radioState.squelchLevel = 6;
-    press(kVkLeft);
+    press(kKeyLeft);
     EXPECT_EQ(radioState.squelchLevel, 1);
     EXPECT_TRUE(spoken().empty());
 }
@@ -289,16 +289,16 @@ TEST_F(FrequencyEntryTest, LeftAndRightSetTheSquelchInFmNarrow) {
 TEST_F(FrequencyEntryTest, EveryKeyReachingTheLastRowResendsTheFrequency) {
     radioState.freqHz = 14074000;
     radioState.mode = 2;
-    for (int vk : {int('E'), int('C'), int('G'), int(kVkHome)}) {
+    for (int vk : {int('E'), int('C'), int('G'), int(kKeyHome)}) {
         SCOPED_TRACE(vk);
         press(vk);
         EXPECT_EQ(sentStarting("FA"), (std::vector<std::string>{"FA00014074000;"}));
-        press(kVkEscape);  // drop whatever the key left pending
+        press(kKeyEscape);  // drop whatever the key left pending
         forget();
     }
-    press(kVkUp);
+    press(kKeyUp);
     EXPECT_EQ(sentStarting("FA"), (std::vector<std::string>{"FA00014075000;"}));
-    press(kVkDown);
+    press(kKeyDown);
     EXPECT_EQ(sentStarting("FA"), (std::vector<std::string>{"FA00014074000;"}));
 }
 
@@ -307,7 +307,7 @@ TEST_F(FrequencyEntryTest, FrequencyIsHeldAtZeroHertzNeverNegative) {
     radioState.band = 14;
     // A step down past 0, a step down at 0, and a frequency left below zero
     // by whatever means: the send holds it at 0 Hz.
-    const std::pair<int, int> steps[] = {{500000, kVkMinus}, {0, kVkLeft}, {-700, kVkHome}};
+    const std::pair<int, int> steps[] = {{500000, kKeyMinus}, {0, kKeyLeft}, {-700, kKeyHome}};
     for (const auto& [hz, vk] : steps) {
         SCOPED_TRACE(hz);
         radioState.freqHz = hz;
@@ -318,7 +318,7 @@ TEST_F(FrequencyEntryTest, FrequencyIsHeldAtZeroHertzNeverNegative) {
     }
 
     radioState.freqHz = 1900000;
-    press(kVkMinus);
+    press(kKeyMinus);
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA00000900000;"}));
     EXPECT_TRUE(spoken().empty());
 }
@@ -329,7 +329,7 @@ TEST_F(FrequencyEntryTest, FrequencyCommandIsAlwaysElevenDigits) {
     EXPECT_EQ(frequencyCommand("FA", -1), "FA00000000000");
     EXPECT_EQ(frequencyCommand("FA", 2147483647), "FA02147483647");
     radioState.freqHz = 2147483000;
-    press(kVkEquals);
+    press(kKeyEquals);
     EXPECT_EQ(radioState.freqHz, 2147483647);
     EXPECT_EQ(spoken(), (Prompts{"max"}));
     EXPECT_EQ(sent(), (std::vector<std::string>{"FA02147483647;"}));

@@ -29,7 +29,7 @@ protected:
 TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
     radioState.swrSpeech = 2;
     radioState.tunerState = TunerState::kSwrAnnounced;
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_EQ(sent(), (Commands{"TX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "on"}));
     EXPECT_EQ(radioState.txState, 1);
@@ -37,16 +37,16 @@ TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
     EXPECT_EQ(radioState.swrSpeech, 0);
     EXPECT_EQ(radioState.tunerState, TunerState::kOff);
 
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
     EXPECT_EQ(spoken(), (Prompts{"tx", "off"}));
     EXPECT_EQ(radioState.txState, 0);
     EXPECT_EQ(radioState.swrSpeech, 2);
 
     radioState.swrSpeech = 0;
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_GT(radioState.txState, 0);  // transmitting even with no SWR speech to park
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_EQ(radioState.swrSpeech, 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(TransmitKeysTest, SpaceTwiceTransmitsAndGivesTheSwrSpeechBack) {
 TEST_F(TransmitKeysTest, TransmitWaitsForTxOnToSoundAndASecondSpaceCancelsIt) {
     fake::state().wavMs["wave/tx.wav"] = 300;
     fake::state().wavMs["wave/on.wav"] = 300;
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_TRUE(sent().empty());
     fake::advance(599);
     fake::pushTick();
@@ -65,12 +65,12 @@ TEST_F(TransmitKeysTest, TransmitWaitsForTxOnToSoundAndASecondSpaceCancelsIt) {
     fake::pushEvent(kEventSound);
     run();
     EXPECT_EQ(sent(), (Commands{"TX;"}));
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
 
-    press(kVkSpace);
+    press(kKeySpace);
     fake::advance(200);
-    press(kVkSpace);
+    press(kKeySpace);
     EXPECT_EQ(sent(), (Commands{"RX;"}));
     fake::advance(5000);
     fake::pushEvent(kEventSound);
@@ -192,7 +192,7 @@ TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
     radioState.tunerMode = 0;
     press('T');
     forget();
-    for (int vk : {int(kVkSpace), int('V'), int('F'), int(vkF(12)), int('Q')}) {
+    for (int vk : {int(kKeySpace), int('V'), int('F'), int(keyF(12)), int('Q')}) {
         SCOPED_TRACE(vk);
         press(vk);
         EXPECT_EQ(spoken(), (Prompts{"ton"}));
@@ -210,13 +210,13 @@ TEST_F(TransmitKeysTest, DuringTuningOtherKeysOnlySayTon) {
 // --- tuner ----------------------------------------------------------------------------
 
 TEST_F(TransmitKeysTest, F12SwitchesTheTuner) {
-    press(vkF(12));
+    press(keyF(12));
     EXPECT_EQ(sent(), (Commands{"AC110;"}));
     EXPECT_EQ(spoken(), (Prompts{"tuner", "on"}));
     EXPECT_EQ(radioState.tunerState, TunerState::kOn);
 
     radioState.tunerState = TunerState::kSwrAnnounced;
-    press(vkF(12));
+    press(keyF(12));
     EXPECT_EQ(sent(), (Commands{"AC000;"}));
     EXPECT_EQ(spoken(), (Prompts{"tuner", "off"}));
     EXPECT_EQ(radioState.tunerState, TunerState::kOff);
@@ -321,7 +321,7 @@ TEST_F(TransmitKeysTest, ToneNumbersCommitWithTheirCommands) {
         EXPECT_EQ(radioState.toneCode, "999");
         type(c.digits);
         EXPECT_EQ(spoken(), (Prompts{std::string(1, c.digits[0]), std::string(1, c.digits[1])}));
-        press(kVkEnter);
+        press(kKeyEnter);
         EXPECT_EQ(sent(), c.commands);
         EXPECT_EQ(spoken(), (Prompts{"ctcss", "on"}));
         EXPECT_EQ(radioState.toneCode, c.code);
@@ -411,7 +411,7 @@ TEST_F(TransmitKeysTest, WrongToneNumbersAreRejectedAndLeaveNoTone) {
         press('I');
         type(digits);
         forget();
-        press(kVkEnter);
+        press(kKeyEnter);
         EXPECT_EQ(spoken(), (Prompts{"invalid"}));
         EXPECT_TRUE(sent().empty());
         EXPECT_EQ(radioState.ctcssOn, 0);
@@ -444,7 +444,7 @@ TEST_F(TransmitKeysTest, AnotherKeyAbandonsAnEmptyToneEntry) {
     press('A');
     EXPECT_EQ(radioState.ctcssOn, 0);
     forget();
-    press(kVkEnter);  // nothing to commit now
+    press(kKeyEnter);  // nothing to commit now
     EXPECT_EQ(indexOf(spoken(), "invalid"), -1);
 }
 
@@ -453,7 +453,7 @@ TEST_F(TransmitKeysTest, EnterWhileAToneIsOnRejectsTheStoredCode) {
     radioState.band = 12;
     radioState.ctcssOn = 1;
     radioState.toneCode = "007";
-    press(kVkEnter);
+    press(kKeyEnter);
     EXPECT_EQ(spoken(), (Prompts{"invalid"}));
     EXPECT_EQ(radioState.ctcssOn, 0);
     EXPECT_TRUE(sent().empty());

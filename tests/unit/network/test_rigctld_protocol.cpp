@@ -534,7 +534,7 @@ TEST_F(NetMapping, AClientGoneBehindAFullInboxEndsItsTransmissionOnTheNextTick) 
 // its own and send its own back (a satellite tracker's Doppler).
 TEST_F(NetMapping, AFrequencyAKeyJustSentIsWhatAClientReads) {
     radioState.bandCoverage = "7";
-    for (int key : std::vector<int>{'E', '1', '4', kVkPeriod, '0', '7', '4', kVkEnter}) {
+    for (int key : std::vector<int>{'E', '1', '4', kKeyPeriod, '0', '7', '4', kKeyEnter}) {
         keysState.eventParam = key;
         event(kEventKeyDown);
         event(kEventKeyUp);

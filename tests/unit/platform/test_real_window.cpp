@@ -206,44 +206,44 @@ TEST_F(RealWindowTest, StoppedTimerGivesNoTicks) {
 }
 
 TEST(RealKeyCodes, LettersDigitsAndTheDispatcherTable) {
-    using platreal::virtualKey;
+    using platreal::keyFromSdl;
     // Letters by their upper-case code whatever Shift (SDL gives the same
     // keycode for a and A).
-    EXPECT_EQ(virtualKey(SDLK_a, SDL_SCANCODE_A), 65);
-    EXPECT_EQ(virtualKey(SDLK_z, SDL_SCANCODE_Z), 90);
-    for (int d = 0; d <= 9; ++d) EXPECT_EQ(virtualKey(SDLK_0 + d, SDL_SCANCODE_0), 48 + d);
+    EXPECT_EQ(keyFromSdl(SDLK_a, SDL_SCANCODE_A), kKeyA);
+    EXPECT_EQ(keyFromSdl(SDLK_z, SDL_SCANCODE_Z), kKeyZ);
+    for (int d = 0; d <= 9; ++d) EXPECT_EQ(keyFromSdl(SDLK_0 + d, SDL_SCANCODE_0), keyDigit(d));
     const SDL_Scancode keypad[] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2,
                                    SDL_SCANCODE_KP_3, SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5,
                                    SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7, SDL_SCANCODE_KP_8,
                                    SDL_SCANCODE_KP_9};
     for (int d = 0; d <= 9; ++d) {
-        EXPECT_EQ(virtualKey(SDLK_KP_0, keypad[d]), 96 + d);
+        EXPECT_EQ(keyFromSdl(SDLK_KP_0, keypad[d]), keyPadDigit(d));
         // NumLock off turns the keypad into arrows; it still gives digits.
-        EXPECT_EQ(virtualKey(SDLK_UP, keypad[d]), 96 + d);
+        EXPECT_EQ(keyFromSdl(SDLK_UP, keypad[d]), keyPadDigit(d));
     }
     struct Row {
         SDL_Keycode sym;
         SDL_Scancode sc;
-        int vk;
+        Key key;
     };
     const Row rows[] = {
-        {SDLK_RETURN, SDL_SCANCODE_RETURN, 13},     {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, 13},
-        {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, 16},     {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, 16},
-        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, 17},       {SDLK_RCTRL, SDL_SCANCODE_RCTRL, 17},
-        {SDLK_SPACE, SDL_SCANCODE_SPACE, 32},       {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, 33},
-        {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, 34}, {SDLK_LEFT, SDL_SCANCODE_LEFT, 37},
-        {SDLK_UP, SDL_SCANCODE_UP, 38},             {SDLK_RIGHT, SDL_SCANCODE_RIGHT, 39},
-        {SDLK_DOWN, SDL_SCANCODE_DOWN, 40},         {SDLK_INSERT, SDL_SCANCODE_INSERT, 45},
-        {SDLK_LGUI, SDL_SCANCODE_LGUI, 91},         {SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS, 107},
-        {SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS, 109}, {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, 110},
-        {SDLK_F1, SDL_SCANCODE_F1, 112},            {SDLK_F11, SDL_SCANCODE_F11, 122},
-        {SDLK_F12, SDL_SCANCODE_F12, 123},          {SDLK_EQUALS, SDL_SCANCODE_EQUALS, 187},
-        {SDLK_MINUS, SDL_SCANCODE_MINUS, 189},      {SDLK_PERIOD, SDL_SCANCODE_PERIOD, 190},
-        {SDLK_LEFTBRACKET, SDL_SCANCODE_LEFTBRACKET, 219},
-        {SDLK_RIGHTBRACKET, SDL_SCANCODE_RIGHTBRACKET, 221},
-        {SDLK_HOME, SDL_SCANCODE_HOME, 36},         {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, 27},
+        {SDLK_RETURN, SDL_SCANCODE_RETURN, kKeyEnter},     {SDLK_KP_ENTER, SDL_SCANCODE_KP_ENTER, kKeyEnter},
+        {SDLK_LSHIFT, SDL_SCANCODE_LSHIFT, kKeyShift},     {SDLK_RSHIFT, SDL_SCANCODE_RSHIFT, kKeyShift},
+        {SDLK_LCTRL, SDL_SCANCODE_LCTRL, kKeyCtrl},       {SDLK_RCTRL, SDL_SCANCODE_RCTRL, kKeyCtrl},
+        {SDLK_SPACE, SDL_SCANCODE_SPACE, kKeySpace},       {SDLK_PAGEUP, SDL_SCANCODE_PAGEUP, kKeyPageUp},
+        {SDLK_PAGEDOWN, SDL_SCANCODE_PAGEDOWN, kKeyPageDown}, {SDLK_LEFT, SDL_SCANCODE_LEFT, kKeyLeft},
+        {SDLK_UP, SDL_SCANCODE_UP, kKeyUp},             {SDLK_RIGHT, SDL_SCANCODE_RIGHT, kKeyRight},
+        {SDLK_DOWN, SDL_SCANCODE_DOWN, kKeyDown},         {SDLK_INSERT, SDL_SCANCODE_INSERT, kKeyInsert},
+        {SDLK_LGUI, SDL_SCANCODE_LGUI, kKeyLeftWin},         {SDLK_KP_PLUS, SDL_SCANCODE_KP_PLUS, kKeyPadPlus},
+        {SDLK_KP_MINUS, SDL_SCANCODE_KP_MINUS, kKeyPadMinus}, {SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, kKeyPadPoint},
+        {SDLK_F1, SDL_SCANCODE_F1, kKeyF1},            {SDLK_F11, SDL_SCANCODE_F11, keyF(11)},
+        {SDLK_F12, SDL_SCANCODE_F12, kKeyF12},          {SDLK_EQUALS, SDL_SCANCODE_EQUALS, kKeyEquals},
+        {SDLK_MINUS, SDL_SCANCODE_MINUS, kKeyMinus},      {SDLK_PERIOD, SDL_SCANCODE_PERIOD, kKeyPeriod},
+        {SDLK_LEFTBRACKET, SDL_SCANCODE_LEFTBRACKET, kKeyOpenBracket},
+        {SDLK_RIGHTBRACKET, SDL_SCANCODE_RIGHTBRACKET, kKeyCloseBracket},
+        {SDLK_HOME, SDL_SCANCODE_HOME, kKeyHome},         {SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, kKeyEscape},
     };
-    for (const Row& r : rows) EXPECT_EQ(virtualKey(r.sym, r.sc), r.vk) << SDL_GetKeyName(r.sym);
+    for (const Row& r : rows) EXPECT_EQ(keyFromSdl(r.sym, r.sc), r.key) << SDL_GetKeyName(r.sym);
 }
 
 // A port nobody listens on now.
@@ -334,15 +334,15 @@ TEST_F(RealWindowTest, NetworkInputWakesTheWaitAndAListenerOutOfDescriptorsRests
 }
 
 TEST(RealKeyCodes, OtherLayoutsAndUnknownKeys) {
-    using platreal::virtualKey;
+    using platreal::keyFromSdl;
     // A French layout: the key labelled A sits where Q is on a US keyboard.
-    EXPECT_EQ(virtualKey(SDLK_a, SDL_SCANCODE_Q), 65);
+    EXPECT_EQ(keyFromSdl(SDLK_a, SDL_SCANCODE_Q), kKeyA);
     // A Cyrillic label falls back on the key's US place.
-    EXPECT_EQ(virtualKey(0x444, SDL_SCANCODE_A), 65);
-    EXPECT_EQ(virtualKey(0x436, SDL_SCANCODE_SEMICOLON), 186);
+    EXPECT_EQ(keyFromSdl(0x444, SDL_SCANCODE_A), kKeyA);
+    EXPECT_EQ(keyFromSdl(0x436, SDL_SCANCODE_SEMICOLON), kKeySemicolon);
     // Keys without a code of their own get one that no command uses.
-    EXPECT_EQ(virtualKey(SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP), platreal::kUnknownKey);
-    EXPECT_EQ(virtualKey(0, SDL_SCANCODE_UNKNOWN), platreal::kUnknownKey);
+    EXPECT_EQ(keyFromSdl(SDLK_VOLUMEUP, SDL_SCANCODE_VOLUMEUP), kKeyUnknown);
+    EXPECT_EQ(keyFromSdl(0, SDL_SCANCODE_UNKNOWN), kKeyUnknown);
 }
 
 }  // namespace

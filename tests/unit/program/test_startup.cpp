@@ -165,9 +165,9 @@ TEST_F(StartupTest, ClosingTheWindowRunsTheFullShutdown) {
                 promptsAtPowerCommand = fake::state().prompts.size();
             }
         };
-        if (c.transmitting) fake::pushEvent(kEventKeyDown, kVkSpace);
+        if (c.transmitting) fake::pushEvent(kEventKeyDown, kKeySpace);
         fake::pushEvent(kEventClose);
-        fake::pushKey(vkLetter('S'));  // never handled: the loop has ended
+        fake::pushKey(keyLetter('S'));  // never handled: the loop has ended
         EXPECT_EQ(runProgram(0), 0);
 
         const auto& f = fake::state();
@@ -207,8 +207,8 @@ TEST_F(StartupTest, PlatformWithoutEventsEndsTheLoopWithTheFullShutdown) {
 
 TEST_F(StartupTest, QuitKeyEndsTheLoopAndLaterKeysAreNotHandled) {
     fake::setFile("rigvox.cfg", config());
-    fake::pushKey(vkLetter('Q'));
-    fake::pushKey(vkLetter('S'));
+    fake::pushKey(keyLetter('Q'));
+    fake::pushKey(keyLetter('S'));
     runProgram(0);
     EXPECT_EQ(keysState.running, 0);
     EXPECT_LE(fake::state().nextEvent, 2u);  // the Q down, perhaps its key-up

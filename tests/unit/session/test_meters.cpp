@@ -231,18 +231,18 @@ TEST_F(MetersTest, F11ThenUpTwiceThenF11) {
         keysState.eventKind = kEventKeyUp;
         handleEvent();
     };
-    press(vkF(11));  // the gain and ALC read, the start value spoken
+    press(keyF(11));  // the gain and ALC read, the start value spoken
     EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "delay", "delay", "3", "delay"}));
     EXPECT_EQ(keysState.adjustTarget, 12);
     EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
     EXPECT_EQ(radioState.alcValue, 0);
 
-    press(kVkUp);  // the arrows step the gain silently and keep the watch
-    press(kVkUp);
+    press(kKeyUp);  // the arrows step the gain silently and keep the watch
+    press(kKeyUp);
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kNameNext);
 
-    press(vkF(11));  // ends the watch only
+    press(keyF(11));  // ends the watch only
     EXPECT_EQ(fake::takePrompts(), (Prompts{"micgain", "lev", "5", "2", "off"}));
     EXPECT_EQ(takeCommands(), (Commands{"MG;", "RM3;", "RM;", "MG051;", "MG052;"}));
     EXPECT_EQ(radioState.alcAnnounce, AlcWatch::kOff);
