@@ -294,6 +294,9 @@ namespace {
 
 enum class Next { kKeyDone, kGoOn };
 
+// A key without a function: it ends here.
+Next keyDone() { return Next::kKeyDone; }
+
 // A command that always ends the key.
 template <void (*Command)()>
 Next ends() {
@@ -405,7 +408,6 @@ void notchKey() { toggleNotch(true); }
 void voxKey() { toggleVox(true); }
 void tunerKey() { toggleTuner(true); }
 void monitorKey() { toggleMonitor(true); }
-void noFunction() {}
 
 // F7: the speech processor in SSB only; switched, the key goes on.
 Next processorKey() {
@@ -445,9 +447,10 @@ void powerKey() {
 }
 
 // R: RF gain on the Up and Down keys.
-void rfGainKey() {
+Next rfGainKey() {
     playPrompt("rf");
     keysState.adjustTarget = kTargetRfGain;
+    return Next::kKeyDone;
 }
 
 // B: the bank digit of a channel command, or band select.
@@ -531,73 +534,75 @@ constexpr int kDigitKeys = -2;
 enum Radio : bool { kWithoutRadio = false, kNeedsRadio = true };
 
 struct KeyRow {
-    int key;              // the key, kAnyKey or kDigitKeys
-    bool (*when)();       // the state the row also needs; nullptr for none
-    Radio radio;          // whether the row needs an answering radio
-    Next (*run)();        // the row's command
+    int key;                   // the Key (a letter as its character), kAnyKey or kDigitKeys
+    bool (*when)() = nullptr;  // the state the row also needs; none when left out
+    Radio radio;               // whether the row needs an answering radio
+    Next (*run)();             // the row's command
 };
 
 constexpr KeyRow kKeyChain[] = {
-    {keyLetter('X'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 6 m after B
-    {keyLetter('T'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 2 m after B
-    {keyLetter('S'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // 70 cm after B
-    {keyLetter('U'), inBandSelect, kWithoutRadio, ends<bandSelectLetter>},  // general coverage after B
-    {keyLetter('O'), nullptr, kWithoutRadio, ends<optionsReadout>},
-    {keyF(9), nullptr, kWithoutRadio, ends<monitorKey>},
-    {kAnyKey, keyerLeftByKey, kWithoutRadio, leaveKeyerQuietly},
-    {kAnyKey, alcWatchEndedByKey, kWithoutRadio, endAlcWatchFirst},
-    {keyLetter('U'), nullptr, kWithoutRadio, nextChannelKey},
-    {kAnyKey, recallForgottenByKey, kWithoutRadio, forgetRecall},
-    {keyLetter('L'), nullptr, kWithoutRadio, ends<levelReadout>},
-    {kKeySpace, nullptr, kWithoutRadio, transmitKey},
-    {keyLetter('K'), nullptr, kWithoutRadio, keyerKey},
-    {keyLetter('I'), inFm, kWithoutRadio, ends<toneKey>},
-    {kKeyEnter, toneEntryToCommit, kWithoutRadio, ends<commitTone>},
-    {kAnyKey, channelCommandCancelledByKey, kWithoutRadio, cancelChannel},
-    {keyLetter('Q'), nullptr, kWithoutRadio, ends<quitKey>},
-    {keyLetter('D'), nullptr, kWithoutRadio, ends<searchKey>},
-    {keyLetter('Y'), nullptr, kWithoutRadio, ends<announceLevelKey>},
+    // After B: 6 m, 2 m, 70 cm, general coverage.
+    {.key = 'X', .when = inBandSelect, .radio = kWithoutRadio, .run = ends<bandSelectLetter>},
+    {.key = 'T', .when = inBandSelect, .radio = kWithoutRadio, .run = ends<bandSelectLetter>},
+    {.key = 'S', .when = inBandSelect, .radio = kWithoutRadio, .run = ends<bandSelectLetter>},
+    {.key = 'U', .when = inBandSelect, .radio = kWithoutRadio, .run = ends<bandSelectLetter>},
+    {.key = 'O', .radio = kWithoutRadio, .run = ends<optionsReadout>},
+    {.key = keyF(9), .radio = kWithoutRadio, .run = ends<monitorKey>},
+    {.key = kAnyKey, .when = keyerLeftByKey, .radio = kWithoutRadio, .run = leaveKeyerQuietly},
+    {.key = kAnyKey, .when = alcWatchEndedByKey, .radio = kWithoutRadio, .run = endAlcWatchFirst},
+    {.key = 'U', .radio = kWithoutRadio, .run = nextChannelKey},
+    {.key = kAnyKey, .when = recallForgottenByKey, .radio = kWithoutRadio, .run = forgetRecall},
+    {.key = 'L', .radio = kWithoutRadio, .run = ends<levelReadout>},
+    {.key = kKeySpace, .radio = kWithoutRadio, .run = transmitKey},
+    {.key = 'K', .radio = kWithoutRadio, .run = keyerKey},
+    {.key = 'I', .when = inFm, .radio = kWithoutRadio, .run = ends<toneKey>},
+    {.key = kKeyEnter, .when = toneEntryToCommit, .radio = kWithoutRadio, .run = ends<commitTone>},
+    {.key = kAnyKey, .when = channelCommandCancelledByKey, .radio = kWithoutRadio, .run = cancelChannel},
+    {.key = 'Q', .radio = kWithoutRadio, .run = ends<quitKey>},
+    {.key = 'D', .radio = kWithoutRadio, .run = ends<searchKey>},
+    {.key = 'Y', .radio = kWithoutRadio, .run = ends<announceLevelKey>},
     // A tune carrier always has its way out, answering radio or not.
-    {keyLetter('T'), tuneCarrierOn, kWithoutRadio, ends<tuneKey>},
-    {keyLetter('J'), nullptr, kNeedsRadio, ends<cwKey>},
-    {keyLetter('N'), nullptr, kNeedsRadio, ends<startMenuEntry>},
-    {keyLetter('A'), nullptr, kNeedsRadio, afGainKey},
-    {keyLetter('C'), nullptr, kNeedsRadio, storeChannelKey},
-    {keyLetter('G'), nullptr, kNeedsRadio, recallChannelKey},
-    {keyLetter('E'), nullptr, kNeedsRadio, typedFrequencyKey},
-    {kKeyPeriod, nullptr, kNeedsRadio, ends<frequencyEntryPoint>},
-    {kKeyEnter, menuNumberOpen, kNeedsRadio, ends<menuNumberEntered>},
-    {kKeyEnter, menuValueOpen, kNeedsRadio, ends<menuValueEntered>},
-    {kKeyEnter, frequencyTyped, kNeedsRadio, ends<commitFrequencyEntry>},
-    {keyLetter('V'), nullptr, kNeedsRadio, splitRow},
-    {keyLetter('Z'), nullptr, kNeedsRadio, ends<zeroKey>},
-    {keyF(1), nullptr, kNeedsRadio, ends<preampKey>},
-    {keyF(2), nullptr, kNeedsRadio, ends<attenuatorKey>},
-    {keyF(3), nullptr, kNeedsRadio, ends<noiseBlankerKey>},
-    {keyF(4), nullptr, kNeedsRadio, ends<noiseReductionKey>},
-    {keyF(5), nullptr, kNeedsRadio, ends<notchKey>},
-    {keyF(6), nullptr, kNeedsRadio, ends<noFunction>},
-    {keyF(7), nullptr, kNeedsRadio, processorKey},
-    {keyF(8), nullptr, kNeedsRadio, ends<voxKey>},
-    {keyF(12), nullptr, kNeedsRadio, ends<tunerKey>},
-    {kKeyMinus, sixMetresAfterBand, kNeedsRadio, ends<sixMetreKey>},
-    {kDigitKeys, nullptr, kNeedsRadio, ends<digitRow>},
-    {keyLetter('F'), nullptr, kNeedsRadio, ends<frequencyReadout>},
-    {keyLetter('P'), nullptr, kNeedsRadio, ends<powerKey>},
-    {keyF(11), nullptr, kNeedsRadio, ends<startAlcWatch>},
-    {keyLetter('R'), nullptr, kNeedsRadio, ends<rfGainKey>},
-    {keyLetter('S'), nullptr, kNeedsRadio, ends<meterKey>},
-    {keyLetter('T'), nullptr, kNeedsRadio, ends<tuneKey>},
-    {keyLetter('B'), nullptr, kNeedsRadio, ends<bankOrBandKey>},
-    {keyLetter('W'), nullptr, kNeedsRadio, ends<filterWidthKey>},
-    {keyLetter('X'), nullptr, kNeedsRadio, ends<extendedKey>},
-    {kAnyKey, inExtendedCommand, kNeedsRadio, ends<extendedCommand>},  // the one key after X
-    {keyLetter('M'), nullptr, kNeedsRadio, ends<modeCycle>},
-    {kKeyUp, nullptr, kNeedsRadio, upKey},
-    {kKeyDown, nullptr, kNeedsRadio, downKey},
+    {.key = 'T', .when = tuneCarrierOn, .radio = kWithoutRadio, .run = ends<tuneKey>},
+    {.key = 'J', .radio = kNeedsRadio, .run = ends<cwKey>},
+    {.key = 'N', .radio = kNeedsRadio, .run = ends<startMenuEntry>},
+    {.key = 'A', .radio = kNeedsRadio, .run = afGainKey},
+    {.key = 'C', .radio = kNeedsRadio, .run = storeChannelKey},
+    {.key = 'G', .radio = kNeedsRadio, .run = recallChannelKey},
+    {.key = 'E', .radio = kNeedsRadio, .run = typedFrequencyKey},
+    {.key = kKeyPeriod, .radio = kNeedsRadio, .run = ends<frequencyEntryPoint>},
+    {.key = kKeyEnter, .when = menuNumberOpen, .radio = kNeedsRadio, .run = ends<menuNumberEntered>},
+    {.key = kKeyEnter, .when = menuValueOpen, .radio = kNeedsRadio, .run = ends<menuValueEntered>},
+    {.key = kKeyEnter, .when = frequencyTyped, .radio = kNeedsRadio, .run = ends<commitFrequencyEntry>},
+    {.key = 'V', .radio = kNeedsRadio, .run = splitRow},
+    {.key = 'Z', .radio = kNeedsRadio, .run = ends<zeroKey>},
+    {.key = keyF(1), .radio = kNeedsRadio, .run = ends<preampKey>},
+    {.key = keyF(2), .radio = kNeedsRadio, .run = ends<attenuatorKey>},
+    {.key = keyF(3), .radio = kNeedsRadio, .run = ends<noiseBlankerKey>},
+    {.key = keyF(4), .radio = kNeedsRadio, .run = ends<noiseReductionKey>},
+    {.key = keyF(5), .radio = kNeedsRadio, .run = ends<notchKey>},
+    {.key = keyF(6), .radio = kNeedsRadio, .run = keyDone},
+    {.key = keyF(7), .radio = kNeedsRadio, .run = processorKey},
+    {.key = keyF(8), .radio = kNeedsRadio, .run = ends<voxKey>},
+    {.key = keyF(12), .radio = kNeedsRadio, .run = ends<tunerKey>},
+    {.key = kKeyMinus, .when = sixMetresAfterBand, .radio = kNeedsRadio, .run = ends<sixMetreKey>},
+    {.key = kDigitKeys, .radio = kNeedsRadio, .run = ends<digitRow>},
+    {.key = 'F', .radio = kNeedsRadio, .run = ends<frequencyReadout>},
+    {.key = 'P', .radio = kNeedsRadio, .run = ends<powerKey>},
+    {.key = keyF(11), .radio = kNeedsRadio, .run = ends<startAlcWatch>},
+    {.key = 'R', .radio = kNeedsRadio, .run = rfGainKey},
+    {.key = 'S', .radio = kNeedsRadio, .run = ends<meterKey>},
+    {.key = 'T', .radio = kNeedsRadio, .run = ends<tuneKey>},
+    {.key = 'B', .radio = kNeedsRadio, .run = ends<bankOrBandKey>},
+    {.key = 'W', .radio = kNeedsRadio, .run = ends<filterWidthKey>},
+    {.key = 'X', .radio = kNeedsRadio, .run = ends<extendedKey>},
+    // The one key after X.
+    {.key = kAnyKey, .when = inExtendedCommand, .radio = kNeedsRadio, .run = ends<extendedCommand>},
+    {.key = 'M', .radio = kNeedsRadio, .run = ends<modeCycle>},
+    {.key = kKeyUp, .radio = kNeedsRadio, .run = upKey},
+    {.key = kKeyDown, .radio = kNeedsRadio, .run = downKey},
     // The tuning step, then the frequency sent again for every key that
     // gets here.
-    {kAnyKey, inTuningOrFilter, kNeedsRadio, ends<tuningKeys>},
+    {.key = kAnyKey, .when = inTuningOrFilter, .radio = kNeedsRadio, .run = ends<tuningKeys>},
 };
 
 // The refusal needs one boundary: every row without a radio comes first.

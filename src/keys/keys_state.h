@@ -7,18 +7,9 @@
 // adjustTarget values: the multi-key entry pending, and the control the Up
 // and Down keys step.
 enum AdjustTarget {
-    kTargetTuning = 0,
-    kTargetBand = 1,
-    kTargetFilter = 2,
-    kTargetPower = 3,
-    kTargetRfGain = 4,
-    kTargetAfGain = 7,
-    kTargetMenuNumber = 8,
-    kTargetMenuValue = 9,
-    kTargetLevel = 10,
-    kTargetKeyer = 11,
-    kTargetMicGain = 12,
-    kTargetExtended = 14,
+    kTargetTuning = 0, kTargetBand = 1, kTargetFilter = 2, kTargetPower = 3, kTargetRfGain = 4,
+    kTargetAfGain = 7, kTargetMenuNumber = 8, kTargetMenuValue = 9, kTargetLevel = 10,
+    kTargetKeyer = 11, kTargetMicGain = 12, kTargetExtended = 14,
 };
 
 // The timed parts of the tune sequence, taken on the tick while the loop
