@@ -86,7 +86,7 @@ TEST_F(StartupTest, WithoutConfigurationEveryDeviceIsAskedOnlyForItsIdentity) {
 // Q, Escape and a close request (the close box and the signals come as one)
 // end the search as they come, whether the first start's or D's: no tick
 // more is taken for it, and the device being asked is closed with its
-// settings as they were, having heard nothing but "ID;".
+// settings as they were, having heard nothing but "ID;" at each speed.
 TEST_F(StartupTest, QEscapeOrCloseEndTheSearchAtOnceWithTheDeviceAsFound) {
     struct Case { bool keyD; int kind; int param; const char* said; };
     for (const Case& c : {Case{false, kEventClose, 0, nullptr}, Case{false, kEventKeyDown, vkLetter('Q'), "quit"},
@@ -103,7 +103,7 @@ TEST_F(StartupTest, QEscapeOrCloseEndTheSearchAtOnceWithTheDeviceAsFound) {
             fake::setFile("rigvox.cfg", config());  // port 3, where no radio answers
             fake::pushKey(vkLetter('D'));
         }
-        fake::pushTicks(3);
+        fake::pushTicks(5);  // time for a second speed
         fake::pushEvent(c.kind, c.param);
         const std::size_t taken = f.events.size();
         fake::pushTicks(c.keyD && c.kind == kEventKeyDown ? 2 : 50);
@@ -111,7 +111,7 @@ TEST_F(StartupTest, QEscapeOrCloseEndTheSearchAtOnceWithTheDeviceAsFound) {
         EXPECT_EQ(runProgram(0), 0);
 
         const fake::Port& p = f.ports[50];
-        EXPECT_EQ(p.written, "ID;");
+        EXPECT_EQ(p.written, "ID;ID;");
         EXPECT_FALSE(p.open);
         EXPECT_EQ(p.restores, 1);
         EXPECT_EQ(p.baud, 4800);
