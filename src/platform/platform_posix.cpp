@@ -280,6 +280,15 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
         closeFd(fd);
         return 0;
     }
+#ifdef TIOCGEXCL
+    // Root gets past another program's TIOCEXCL; the device is still that
+    // program's, and our close would clear its hold.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+        closeFd(fd);
+        return 0;
+    }
+#endif
     ::ioctl(fd, TIOCEXCL);
     const struct termios found = tio;
 

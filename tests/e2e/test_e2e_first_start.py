@@ -6,6 +6,7 @@ another device and rewrites the file, keeping the old one. The search
 leaves other programs' devices as it found them, takes no other Kenwood
 for the radio, and ends at once on a signal."""
 
+import fcntl
 import os
 import shutil
 import signal
@@ -179,8 +180,9 @@ class SearchLeavesOthersAlone(unittest.TestCase):
         self.addCleanup(os.unlink, lock)
 
     def test_held_devices_are_skipped_tried_ones_restored_and_other_kenwoods_passed(self):
-        # A terminal program holds the first device by its lock file; the
-        # second has a lock left by a program that has gone; the third is a
+        # A terminal program holds the first device by its lock file, and
+        # another holds the second for itself alone (TIOCEXCL); the third
+        # has a lock left by a program that has gone; the fourth is a
         # Kenwood of a kind Rigvox does not know, answering "ID017;".
         holder = subprocess.Popen(["sleep", "300"])
         self.addCleanup(holder.wait)
@@ -188,12 +190,14 @@ class SearchLeavesOthersAlone(unittest.TestCase):
         gone = subprocess.Popen(["true"])
         gone.wait()
         held, held_slave, held_path = self.device("usb-a-held")
+        exclusive, exclusive_slave, _ = self.device("usb-a2-exclusive")
+        fcntl.ioctl(exclusive_slave, termios.TIOCEXCL)
         stale, stale_slave, stale_path = self.device("usb-b-stale")
         other, other_slave, _ = self.device("usb-c-Kenwood-other")
         tty.setraw(other_slave)
         self.lock(held_path, holder.pid)
         self.lock(stale_path, gone.pid)
-        settings = {fd: termios.tcgetattr(fd) for fd in (held_slave, stale_slave)}
+        settings = {fd: termios.tcgetattr(fd) for fd in (held_slave, exclusive_slave, stale_slave)}
 
         heard_by_other = []
         done = threading.Event()
@@ -219,6 +223,7 @@ class SearchLeavesOthersAlone(unittest.TestCase):
         self.assertEqual(said[said.index("searching"):],
                          ["searching", "found", "0", "1", "7", "notsupported", "notfound"])
         self.assertEqual(read_all(held), b"")
+        self.assertEqual(read_all(exclusive), b"")
         self.assertEqual(read_all(stale), b"ID;" * 6)
         self.assertEqual(b"".join(heard_by_other), b"ID;")
         for fd, before in settings.items():
