@@ -9,8 +9,8 @@
 
 #include "link/cat_state.h"
 #include "link/exchange.h"
-#include "radio/radio_state.h"
 #include "memory/whole_file.h"
+#include "radio/radio_state.h"
 #include "platform/platform.h"
 #include "base/config_layout.h"
 #include "base/text.h"
