@@ -10,6 +10,9 @@
 void keyDown();
 // A key-up: the next key-down runs again; Shift is released.
 void keyUp();
+// The search D started goes a step further (on the tick, in place of the
+// poll); at its end the radio found is taken, or the old port looked for.
+void continueSearchKey();
 // The whole help goes on: once the sentence before has sounded, the next
 // key's help is queued, until the last (wholeHelpNext -1 then).
 void readWholeHelp();

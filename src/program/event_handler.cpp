@@ -10,6 +10,7 @@
 #include "radio/toggles.h"
 #include "session/announce.h"
 #include "session/poll.h"
+#include "session/radio_search.h"
 #include "speech/prompts.h"
 
 namespace {
@@ -32,11 +33,15 @@ void onKeyDown() {
     acceptHeardState();
 }
 
-// The tick: the radio's answers and the next query first, then the tune
-// sequence and the transmit limit that may end a transmission, then what
-// clients wait for, last what waits for the speech.
+// The tick: the radio's answers and the next query (or the search's next
+// step) first, then the tune sequence and the transmit limit that may end a
+// transmission, then what clients wait for, last what waits for the speech.
 void onTick() {
-    pollTick();
+    // While D's search holds the ports, the poll waits.
+    if (searchState.going)
+        continueSearchKey();
+    else
+        pollTick();
     continueTune();
     // The limit says "transmit off" as Space does: heard, as a key is.
     if (limitProgramTransmission()) acceptHeardState();
