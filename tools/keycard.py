@@ -38,7 +38,7 @@ README = "README.md"
 README_START = "<!-- BEGIN KEY TABLES: made by tools/keycard.py --readme from tools/keys.txt; edit there -->"
 README_END = "<!-- END KEY TABLES -->"
 
-# The key names of the CODES column and their virtual-key codes, as the
+# The key names of the CODES column and the numbers of their Key names, as the
 # program sees them once the keypad's digits and point and the bracket keys
 # are read as the keys they stand for.
 CODES = {"Space": 32, "Enter": 13, "Escape": 27, "Slash": 191, "Comma": 188, "PageUp": 33, "PageDown": 34, "Left": 37, "Up": 38,
@@ -70,7 +70,7 @@ class TableError(Exception):
 
 def read_table(path):
     """[(section title, [row, ...]), ...]; a row is a dict with key, codes
-    (list of virtual-key codes), does, heard and prompt (None for a row of
+    (list of key numbers), does, heard and prompt (None for a row of
     the card and README only)."""
     sections = []
     seen_codes = {}

@@ -667,8 +667,8 @@ TEST_F(DispatcherTest, EveryKeyTheProgramActsOnHasARowOfTheKeyTable) {
     };
     int acting = 0;
     for (int mode : {int(kModeUsb), int(kModeFmNarrow)}) {
-        const auto idle = effect(255, mode);  // a code no key has
-        for (int vk = 1; vk < 255; ++vk) {
+        const auto idle = effect(kKeyUnknown, mode);  // a key with no name of its own
+        for (int vk = 1; vk < kKeyUnknown; ++vk) {
             if (vk == kKeyShift || vk == kKeyCtrl || vk == kKeyInsert || vk == kKeyLeftWin) continue;
             if (effect(vk, mode) == idle) continue;
             ++acting;
