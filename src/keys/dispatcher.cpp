@@ -1,4 +1,4 @@
-// The key-down preamble and the key chain, whose order is the behaviour of
+// The key-down prelude and the key chain, whose order is the behaviour of
 // every key.
 #include "keys/dispatcher.h"
 
@@ -38,7 +38,7 @@ namespace {
 
 // --- key tests on keyCode -------------------------------------------------
 
-bool isKey(int vk) { return keysState.keyCode == vk; }
+bool isKey(int key) { return keysState.keyCode == key; }
 bool isLetter(char c) { return keysState.keyCode == keyLetter(c); }
 bool isDigitKey() { return keysState.keyCode >= kKey0 && keysState.keyCode <= kKey9; }
 bool isFKey() { return keysState.keyCode >= kKeyF1 && keysState.keyCode <= kKeyF12; }
@@ -47,7 +47,7 @@ bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb
 // Keys that never act on their own: they neither run nor use up a help.
 bool isModifierKey() { return isKey(kKeyShift) || isKey(kKeyCtrl) || isKey(kKeyInsert) || isKey(kKeyLeftWin); }
 
-// --- preamble --------------------------------------------------------------
+// --- the prelude's parts --------------------------------------------------------------
 
 // The debug log's line for the key as pressed (before normalisation).
 void logKey() {
@@ -671,6 +671,7 @@ void readWholeHelp() {
     playHelp(sentence);
 }
 
+// The prelude: what every key meets before the key chain, in this order.
 void keyDown() {
     auto& C = catState;
     auto& K = keysState;
