@@ -60,6 +60,9 @@ void initialiseProgram() {
     resetStartValues();
     loadMemoryFile();
     openPortSequence(C.comPort);
+    // A run that was killed (SIGKILL, a crash, the power cut) may have left
+    // the radio transmitting: receive comes first.
+    sendText("RX");
     if (powerSwitchAllowed()) switchRadioOn();
 
     // From here on the big font is in effect; the mode field at 50,45 is

@@ -107,8 +107,8 @@ class MemoryChannels(unittest.TestCase):
             self.s = s
             s.wait_for_window()
             s.wait_for_speech(["connected"], timeout=30)
-            self.assertEqual(commands(s.radio_log())[:5],
-                             ["FA00021300000", "ID", "MD3", "FW0600", "CT0"])
+            self.assertEqual(commands(s.radio_log())[:6],
+                             ["RX", "FA00021300000", "ID", "MD3", "FW0600", "CT0"])
             self.assertEqual(spoken(s.speech())[4:],
                              ["2", "1", "point", "3", "mhz", "cw", "preamp", "on",
                               "connected"])

@@ -95,7 +95,7 @@ TEST_F(StartupTest, FirstStartWritesTheConfigurationWhereTheRadioAnsweredAndGoes
     EXPECT_EQ(netState.rigctldPort, 4532);
     EXPECT_EQ(f.ports[1].opens, 1);
     EXPECT_EQ(f.ports[1].baud, 19200);
-    EXPECT_EQ(fake::takeWritten(1).substr(0, 14), "FA00007100000;");
+    EXPECT_EQ(fake::takeWritten(1).substr(0, 17), "RX;FA00007100000;");
 }
 
 // A rigvox.cfg that opens but is no configuration (empty, or all one line)
