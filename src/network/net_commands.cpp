@@ -129,52 +129,20 @@ NetServed servedNow() {
 
 // --- asking the radio for a client ------------------------------------------
 
-// The query pattern for a client. The read may also take the answer to the
-// poll's last query, which went out first: everything but the last whole
-// answer led by letters goes to the poll's own handling, as if the poll had
-// collected it. An answer of several pieces (every meter at once) is the
-// last pieces led by letters. replyText then holds the client's answer
-// alone; false when it did not come whole.
-bool askRadio(std::string_view query, std::string_view letters, int pieces = 1) {
-    auto& C = catState;
-    queryRadio(query);
-    const std::string reply = C.replyText;
-    std::string mine, others;
-    int held = 0;  // pieces in mine
-    std::size_t at = 0;
-    while (at < reply.size()) {
-        const std::size_t end = reply.find(';', at);
-        const std::size_t next = end == std::string::npos ? reply.size() : end + 1;
-        const std::string piece = reply.substr(at, next - at);
-        at = next;
-        if (end != std::string::npos && startsWith(piece, letters)) {
-            if (held == pieces) {
-                // An earlier answer with the same letters was the poll's.
-                const std::size_t first = mine.find(';') + 1;
-                others += mine.substr(0, first);
-                mine.erase(0, first);
-                held -= 1;
-            }
-            mine += piece;
-            held += 1;
-        } else {
-            others += piece;
-        }
-    }
-    if (!reply.empty()) sessionState.silentPolls = 0;  // the radio answered
-    if (C.pollAwaitingReply == 1 && !others.empty()) {
-        C.replyText = others;
-        takePollAnswer();
-    }
-    C.replyText = mine;
-    return !mine.empty();
+// The exchange for a client: the last pieces answers led by letters (every
+// meter at once comes as several), "" when none came whole. An answer to the
+// poll's query met on the way stays the poll's, as in every exchange.
+std::string askRadio(std::string_view query, std::string_view letters, int pieces = 1) {
+    const RadioAnswer answer = exchangeWithRadio(query, letters, pieces);
+    if (answer.heard) sessionState.silentPolls = 0;  // the radio answered
+    return answer.text;
 }
 
 // A VFO's frequency read from the radio ("FA" or "FB"). False when no whole
 // answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
     std::string digits;
-    if (!askRadio(letters, letters) || !replyDigits(letters, kFreqDigitsAt - 1, kFreqDigits, digits)) return false;
+    if (!replyDigits(askRadio(letters, letters), letters, kFreqDigitsAt - 1, kFreqDigits, digits)) return false;
     hz = static_cast<long long>(textValue(digits));
     return true;
 }
@@ -183,7 +151,7 @@ bool askRadioFrequency(const char* letters, long long& hz) {
 // when no whole number came.
 bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
     std::string field;
-    if (!askRadio(query, letters) || !replyDigits(letters, offset, width, field)) return false;
+    if (!replyDigits(askRadio(query, letters), letters, offset, width, field)) return false;
     value = textInt(field);
     return true;
 }
@@ -198,8 +166,7 @@ bool askMeterCount(MeterKind kind, int& count) {
     const bool all = readsAllMeters();
     if (!all) sendText(meterSelectCommand(kind));
     std::string field;
-    const bool found = askRadio("RM", "RM", all ? kMeterKinds : 1) &&
-                       replyDigits(meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
+    const bool found = replyDigits(askRadio("RM", "RM", all ? kMeterKinds : 1), meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
     if (!all && R.tuning == 1 && kind != kMeterSwr) sendText(meterSelectCommand(kMeterSwr));
     else if (!all && R.alcAnnounce > 0 && kind != kMeterAlc) sendText(meterSelectCommand(kMeterAlc));
     if (!found && (R.txState > 0 || R.tuning == 1)) return false;
@@ -524,7 +491,7 @@ bool askedLevel(NetLevel level, std::string& value) {
         value = shareText(n, kMicGainTop);
         break;
     case kNetLevelKeySpeed:
-        if (!askRadio("KS", "KS") || !takeKeyerSpeedAnswer()) return false;
+        if (!takeKeyerSpeedAnswer(askRadio("KS", "KS"))) return false;
         value = plainNumber(R.keyerSpeed);
         break;
     case kNetLevelNr:
@@ -957,7 +924,7 @@ void closeNetPort() {
 void serveNetClients() {
     auto& N = netState;
     // Between events no exchange is ever open; the check keeps it so.
-    if (N.listener <= 0 || catState.busy == 1) {
+    if (N.listener <= 0) {
         platNetInputHeld(false);  // the tick looks again
         return;
     }
