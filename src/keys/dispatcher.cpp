@@ -19,7 +19,7 @@
 #include "link/serial_port.h"
 #include "memory/channels.h"
 #include "memory/memory_state.h"
-#include "network/net_commands.h"
+#include "network/net_clients.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
