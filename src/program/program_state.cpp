@@ -6,6 +6,7 @@
 #include "memory/memory_state.h"
 #include "network/net_state.h"
 #include "radio/radio_state.h"
+#include "session/radio_search.h"
 #include "session/session_state.h"
 #include "speech/speech_state.h"
 
@@ -31,6 +32,7 @@ ProgramState programState;
 CatState catState;
 NetState netState;
 SessionState sessionState;
+SearchState searchState;
 RadioState radioState;
 KeysState keysState;
 MemoryState memoryState;
@@ -42,6 +44,7 @@ void resetState() {
     speechState = SpeechState{};
     catState = CatState{};
     sessionState = SessionState{};
+    searchState = SearchState{};
     radioState = RadioState{};
     resetStartValues();
     radioState.txPower = 100;
