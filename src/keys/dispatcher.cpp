@@ -68,7 +68,6 @@ void normaliseKey() {
     auto& K = keysState;
     if (K.keyCode == kKeyCloseBracket) K.keyCode = kKeyEquals;
     if (K.keyCode == kKeyOpenBracket) K.keyCode = kKeyMinus;
-    catState.cmdText.clear();
     if (K.keyCode >= kKeyPad0 && K.keyCode <= kKeyPad9) K.keyCode = K.keyCode - kKeyPad0 + kKey0;
     if (K.keyCode == kKeyPadPoint) K.keyCode = kKeyPeriod;
 }
@@ -284,7 +283,6 @@ void onDigitKey() {
     auto& M = memoryState;
     if (!isDigitKey()) return;
     if (K.adjustTarget == kTargetTuning && K.entryActive == 0 && M.channelAction == 0 && R.ctcssOn == 0) return;
-    catState.cmdText.clear();
     const int d = K.keyCode - kKey0;
 
     if (M.channelBank == kBankDigitNext) {

@@ -5,7 +5,7 @@
 #include "keys/dispatcher.h"
 #include "keys/keys_state.h"
 #include "keys/transmit_keys.h"
-#include "network/net_commands.h"
+#include "network/net_clients.h"
 #include "platform/platform.h"
 #include "radio/toggles.h"
 #include "session/announce.h"

@@ -95,7 +95,7 @@ void initialiseProgram() {
     if (reducedFeatureRadio()) {
         // The reduced-feature radio is asked for its firmware version (the
         // answer is not used) and has no tone commands.
-        queryRadio("VN");
+        exchangeWithRadio("VN");
         return;
     }
     restoreTone(R.bandTable[R.band]);

@@ -61,13 +61,12 @@ void sendRfGain() { sendSetting("RG", radioState.rfGain, kLevelDigits); }
 void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDigits); }
 
 void readKeyerSpeed() {
-    queryRadio("KS");
-    takeKeyerSpeedAnswer();
+    takeKeyerSpeedAnswer(exchangeWithRadio("KS").text);
 }
 
-bool takeKeyerSpeedAnswer() {
+bool takeKeyerSpeedAnswer(std::string_view answer) {
     std::string speed;
-    if (!replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) return false;
+    if (!replyDigits(answer, "KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) return false;
     radioState.keyerSpeed = textInt(speed);
     return true;
 }

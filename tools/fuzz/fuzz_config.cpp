@@ -10,7 +10,7 @@
 #include "fuzz_support.h"
 #include "memory/memory_file.h"
 #include "network/allow_list.h"
-#include "network/net_commands.h"
+#include "network/net_state.h"
 #include "program/startup.h"
 #include "virtual_radio.h"
 
