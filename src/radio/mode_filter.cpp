@@ -95,7 +95,7 @@ void readSquelch() {
     auto& R = radioState;
     readReply();  // whatever was waiting belongs to no one
     waitForReply();
-    if (takesFilterAndToneCommands()) sendText("SQ0");
+    if (!reducedFeatureRadio()) sendText("SQ0");
     waitForReply();
     readReply();
     const int level = replyValue("SQ", kSquelchReplyOffset, kLevelDigits, -1);
@@ -117,7 +117,7 @@ void applyMode(bool send, bool spoken) {
 
     // CTCSS belongs to FM narrow only.
     if (R.ctcssOn == 1 && R.mode != kModeFmNarrow) {
-        if (takesFilterAndToneCommands()) sendIf(send, "CT0");
+        if (!reducedFeatureRadio()) sendIf(send, "CT0");
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
     }
@@ -128,14 +128,14 @@ void applyMode(bool send, bool spoken) {
             if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
             else if (R.mode == kModeCw) R.filterWidth = R.cwWidth;
             else R.filterWidth = kAmFilter;
-            if (takesFilterAndToneCommands()) applyFilter(send, spoken);
+            if (!reducedFeatureRadio()) applyFilter(send, spoken);
         }
         printAt(kModeFieldX, kModeFieldY, row->screenText);
     }
 
     if (isFm(R.mode)) {
         R.filterWidth = kFmFilter;
-        if (takesFilterAndToneCommands()) applyFilter(send, spoken);
+        if (!reducedFeatureRadio()) applyFilter(send, spoken);
         if (send) readSquelch();  // a mode the radio already has was not set here: no answer is due
     }
 
