@@ -13,6 +13,9 @@ enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmN
 constexpr bool isModeNumber(int m) {
     return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
 }
+// The sidebands: the modes with a high-cut filter index, the speech
+// processor and VOX.
+constexpr bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
 
 // Band numbers: 1 = 160 m ... 10 = 10 m, 11 = 6 m, 12 = 2 m, 13 = 70 cm,
 // 14 = general coverage; kNoBand = a frequency outside every band, which has

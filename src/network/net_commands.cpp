@@ -437,7 +437,7 @@ int setFunc(const NetRequest& r) {
     auto& R = radioState;
     const bool on = r.on == 1;
     // The speech processor works in SSB only, as F7 says.
-    if (r.func == kNetFuncComp && R.mode != kModeLsb && R.mode != kModeUsb) return kRprtRejected;
+    if (r.func == kNetFuncComp && !isSsb(R.mode)) return kRprtRejected;
     if (r.func == kNetFuncVox && (R.voxState == 2 || R.breakInState == 2)) {
         // Undetermined since the connection: F8 only clears it, so the
         // switch is then sent as asked.

@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "base/named_values.h"
+
 struct ProgramState {
-    std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
+    std::string bannerText = std::string("*** Rigvox V ") + kVersionText + " ***";  // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
     std::string configNotes;         // optional config lines not understood, for the debug log once it opens
 };

@@ -61,16 +61,7 @@ const ModeRow* modeRow(int mode) {
     return nullptr;
 }
 
-bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
 bool isFm(int mode) { return mode == kModeFmNarrow || mode == kModeFm; }
-
-// The digit character of a small state value (split 0..2, mode 1..7) as the
-// band record keeps it.
-char digitChar(int value) {
-    if (value < 0) value = 0;
-    if (value > 9) value = 9;
-    return static_cast<char>('0' + value);
-}
 
 // CW widths the radio offers in steps of 100 Hz: the rules are applied in
 // this order so that 100 Hz steps run 50, 200 ... 600, 1000, 1500, 2000,
@@ -143,10 +134,7 @@ void applyMode(bool send, bool spoken) {
     if (R.band == kNoBand) return;
     if (C.bridgeUsed == 0 && bandHasRecord(R.band)) {
         std::string& record = R.bandTable[R.band];
-        std::string digits;  // split and mode, the record's first two characters
-        digits += digitChar(splitDigit());
-        digits += digitChar(R.mode);
-        putText(record, withField(record, kBandSplitAt, digits));
+        putText(record, withField(record, kBandSplitAt, splitModeDigits()));
     }
     updateStatusRow();
 }

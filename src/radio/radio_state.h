@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/named_values.h"
+#include "base/text.h"
 #include "radio/models.h"
 
 // levelTarget values: which noise level the L key and the arrows adjust.
@@ -97,6 +98,9 @@ inline int splitDigit() {
     const auto& R = radioState;
     return R.splitState == 0 ? 0 : R.splitAnnounced == 1 ? 2 : 1;
 }
+// The band record's first two characters as the state stands: the split
+// digit and the mode digit.
+inline std::string splitModeDigits() { return zeroPad(splitDigit(), 1) + zeroPad(radioState.mode, 1); }
 inline void takeSplitDigit(int digit) {
     auto& R = radioState;
     R.splitState = digit > 0 ? 1 : 0;
