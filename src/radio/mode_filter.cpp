@@ -34,14 +34,10 @@ constexpr int kFmOutsideBandsHz = 27000000; // and outside the bands from here u
 
 // Passbands in hertz: SSB high-cut index n is 1.0 kHz + n * 200 Hz; AM and
 // FM have one filter each.
-constexpr int kSsbIndexBaseHz = 1000;
-constexpr int kSsbIndexStepHz = 200;
-constexpr int kSsbNormalHz = 2400;
-constexpr int kCwNormalHz = 600;
-constexpr int kAmPassbandHz = 6000;
-constexpr int kFmNarrowPassbandHz = 10000;
-constexpr int kFmPassbandHz = 15000;
-constexpr int kFmWideAboveHz = 12500;
+constexpr int kSsbIndexBaseHz = 1000, kSsbIndexStepHz = 200;
+constexpr int kSsbNormalHz = 2400, kCwNormalHz = 600;
+constexpr int kAmPassbandHz = 6000, kFmNarrowPassbandHz = 10000, kFmPassbandHz = 15000;
+constexpr int kFmWideAboveHz = 12500;  // an FM passband above this asks for FM wide
 
 // The radio's numbering differs from the program's: AM is "MD5" and both FM
 // widths are "MD4"; the FM widths differ only in the "FW" sent after them.

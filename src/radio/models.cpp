@@ -1,5 +1,6 @@
-// The model table: one row per radio model, with the reason beside each
-// value that differs from the common Kenwood form.
+// The model table: one row per radio model, naming only what differs from
+// the common Kenwood form (ModelRow's start values), with the reason beside
+// each value.
 #include "radio/models.h"
 
 #include "base/text.h"
@@ -7,170 +8,79 @@
 
 namespace {
 
-constexpr int kW = 1000;  // milliwatts in a watt
-
-constexpr int kThreeDigitMenus = 3;
-constexpr int kCommonAttenuatorDb = 12;
+constexpr int kW = kMwPerWatt;
 constexpr int kFineAttenuatorDb = 6;
-constexpr const char* kCommonMonitorLevel = "007";  // within the 0..9 of most models' monitor
-constexpr const char* kStandby = "PS9";             // the closing command of most models: standby
-
-// HF and 6 m up to 52 MHz, 100 W (AM 25 W): the TS-480, TS-590S/SG and TS-890S.
-constexpr FreqRange kHfSixTo52{1800000, 52000000, 100 * kW, 25 * kW};
+constexpr const char* kStaysOn = "PS1";  // the closing command of the models left switched on
 
 constexpr ModelRow kModelRows[] = {
     {
-        .rigModel = kTs2000Model,
+        .rigModel = 19,
         .name = "TS-2000",
-        .reduced = false,
-        .idSharedWithReduced = false,
-        .toneForm = kToneTwoDigits,
-        .cwForm = kCwFormPadded,
-        .cwFormNewFirmware = kCwFormPadded,
-        .menuDigits = kThreeDigitMenus,
-        .sMeterScale = kSMeterThirty,
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = "PS1",  // it has no standby: it is left switched on
-        .attenuatorDb = kCommonAttenuatorDb,
-        .meterForm = kMetersSelected,
-        .meterNumbers = {1, 2, 3},
-        // HF to 60 MHz and the 2 m and 70 cm receivers (region 2).
+        .closingPowerCommand = kStaysOn,  // it is left on at quit
+        .meterForm = kMetersSelected,     // "RMn" chooses the meter "RM" reads
+        // HF to 60 MHz and the 2 m and 70 cm receivers; 70 cm at half power.
         .receive = {{300000, 60000000}, {142000000, 152000000}, {420000000, 450000000}},
-        // 160 m to 6 m, 2 m and 70 cm; 70 cm at half power.
         .transmit = {{1800000, 54000000, 100 * kW, 25 * kW},
                      {144000000, 148000000, 100 * kW, 25 * kW},
                      {430000000, 450000000, 50 * kW, 12500}},
     },
     {
-        .rigModel = kTs480Model,
+        .rigModel = 20,
         .name = "TS-480",
-        .reduced = false,
-        .idSharedWithReduced = true,  // the reduced-feature radio answers "ID020" too
-        .toneForm = kToneTwoDigits,
-        .cwForm = kCwFormPadded,
-        .cwFormNewFirmware = kCwFormPadded,
-        .menuDigits = kThreeDigitMenus,
-        .sMeterScale = kSMeterTwenty,  // its meter counts to 20 where the others count to 30
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = kStandby,
-        .attenuatorDb = kCommonAttenuatorDb,
-        .meterForm = kMetersSelected,
-        .meterNumbers = {1, 2, 3},
+        .idSharedWithReduced = true,       // the reduced-feature radio answers "ID020" too
+        .sMeterScale = kSMeterTwenty,      // its meter counts to 20 where the others count to 30
+        .meterForm = kMetersSelected,      // as the TS-2000
         .receive = {{100000, 59999999}},
-        .transmit = {kHfSixTo52},
     },
     {
         .rigModel = kReducedModel,
         .name = "reduced-feature radio",
         .reduced = true,
-        .idSharedWithReduced = false,
-        .toneForm = kToneNone,  // it takes no CTCSS commands
-        .cwForm = kCwFormNone,  // nor CW text
+        .toneForm = kToneNone,              // it takes no CTCSS commands
+        .cwForm = kCwFormNone,              // nor CW text
         .cwFormNewFirmware = kCwFormNone,
-        .menuDigits = kThreeDigitMenus,  // unused: it has no extended menu
-        .sMeterScale = kSMeterNinety,    // "SM" and three digits, three times as fine
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = kStandby,
-        .attenuatorDb = kCommonAttenuatorDb,
-        .meterForm = kMetersSelected,
-        .meterNumbers = {1, 2, 3},
-        .receive = {{100000, 59999999}},  // the TS-480's, whose "ID" it shares
-        .transmit = {kHfSixTo52},
+        .sMeterScale = kSMeterNinety,       // "SM" and three digits, three times as fine
+        .meterForm = kMetersSelected,       // the TS-480's, whose "ID" it shares
+        .receive = {{100000, 59999999}},
     },
     {
-        .rigModel = kTs590sModel,
+        .rigModel = 21,
         .name = "TS-590S",
-        .reduced = false,
-        .idSharedWithReduced = false,
-        .toneForm = kToneTwoDigits,
         .cwForm = kCwFormRightAligned,  // its firmware takes the piece at the field's end
         .cwFormNewFirmware = kCwFormRightAligned,
-        .menuDigits = kThreeDigitMenus,
-        .sMeterScale = kSMeterThirty,
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = kStandby,
-        .attenuatorDb = kCommonAttenuatorDb,
-        .meterForm = kMetersAllAtOnce,  // one "RM" answer holds all three meters
-        .meterNumbers = {1, 2, 3},
-        .receive = {{30000, 59999999}},
-        .transmit = {kHfSixTo52},
     },
     {
-        .rigModel = kTs590sgModel,
-        .name = "TS-590SG",
-        .reduced = false,
-        .idSharedWithReduced = false,
-        .toneForm = kToneTwoDigits,
-        .cwForm = kCwFormPadded,
-        .cwFormNewFirmware = kCwFormPadded,
-        .menuDigits = kThreeDigitMenus,
-        .sMeterScale = kSMeterThirty,
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = kStandby,
-        .attenuatorDb = kCommonAttenuatorDb,
-        .meterForm = kMetersAllAtOnce,  // as the TS-590S
-        .meterNumbers = {1, 2, 3},
-        .receive = {{30000, 59999999}},
-        .transmit = {kHfSixTo52},
+        .rigModel = 23,
+        .name = "TS-590SG",  // the common form throughout
     },
     {
-        .rigModel = kTs990sModel,
+        .rigModel = 22,
         .name = "TS-990S",
-        .reduced = false,
-        .idSharedWithReduced = false,
-        .toneForm = kToneVfoTwoDigits,  // main and sub receiver: it refuses the bare two digits
-        .cwForm = kCwFormPadded,
-        .cwFormNewFirmware = kCwFormBare,  // firmware 1.10 changed its "KY" form
-        .menuDigits = kThreeDigitMenus,
-        .sMeterScale = kSMeterThirty,
-        .monitorStartLevel = "128",  // the middle of its monitor's 0..255
-        .closingPowerCommand = kStandby,
+        .toneForm = kToneVfoTwoDigits,      // main and sub receiver: it refuses the bare two digits
+        .cwFormNewFirmware = kCwFormBare,   // firmware 1.10 changed its "KY" form
+        .monitorStartLevel = "128",         // the middle of its monitor's 0..255
         .attenuatorDb = kFineAttenuatorDb,  // its attenuator steps 6 dB at a time
         .meterForm = kMetersSwitchedOn,     // each meter is switched on by "RMn1"
         .meterNumbers = {2, 3, 1},          // it counts its meters from ALC
         .receive = {{300000, 60000000}},
-        .transmit = {{1800000, 54000000, 200 * kW, 50 * kW}},  // a 200 W radio
+        .transmit = {{1800000, 54000000, 200 * kW, 50 * kW}},  // a 200 W radio, 6 m to 54 MHz
     },
     {
-        .rigModel = kTs890sModel,
+        .rigModel = 24,
         .name = "TS-890S",
-        .reduced = false,
-        .idSharedWithReduced = false,
-        .toneForm = kToneTwoDigits,
         .cwForm = kCwFormBare,  // "KY2" from its first firmware
         .cwFormNewFirmware = kCwFormBare,
-        .menuDigits = 5,  // its menus are numbered in groups: five digits, then a blank
-        .sMeterScale = kSMeterThirty,
-        .monitorStartLevel = kCommonMonitorLevel,
-        .closingPowerCommand = "PS1",  // it has no standby: it is left switched on
+        .menuDigits = 5,                    // its menus are numbered in groups: five digits, then a blank
+        .closingPowerCommand = kStaysOn,    // as the TS-2000
         .attenuatorDb = kFineAttenuatorDb,  // as the TS-990S
         .meterForm = kMetersSwitchedOn,     // as the TS-990S
         .meterNumbers = {2, 3, 1},
         .receive = {{100000, 59999999}},
-        .transmit = {kHfSixTo52},
     },
 };
 
-// A radio whose "ID" has no row: the common forms; the TS-590S's meters and
-// ranges, which claim no band above 6 m for it.
-constexpr ModelRow kOtherModel = {
-    .rigModel = 0,
-    .name = "other Kenwood radio",
-    .reduced = false,
-    .idSharedWithReduced = false,
-    .toneForm = kToneTwoDigits,
-    .cwForm = kCwFormPadded,
-    .cwFormNewFirmware = kCwFormPadded,
-    .menuDigits = kThreeDigitMenus,
-    .sMeterScale = kSMeterThirty,
-    .monitorStartLevel = kCommonMonitorLevel,
-    .closingPowerCommand = kStandby,
-    .attenuatorDb = kCommonAttenuatorDb,
-    .meterForm = kMetersAllAtOnce,
-    .meterNumbers = {1, 2, 3},
-    .receive = {{30000, 59999999}},
-    .transmit = {kHfSixTo52},
-};
+// A radio whose "ID" has no row: the common form.
+constexpr ModelRow kOtherModel{};
 
 }  // namespace
 

@@ -5,18 +5,12 @@
 
 #include <string>
 
-// rigModel values: the number in the radio's "ID" answer. kReducedModel is
-// the program's own number for the reduced-feature radio, which answers
-// "ID" as a TS-480 does and is told apart by its "OM" answer.
-constexpr int kTs2000Model = 19;
-constexpr int kTs480Model = 20;
-constexpr int kTs590sModel = 21;
-constexpr int kTs990sModel = 22;
-constexpr int kTs590sgModel = 23;
-constexpr int kTs890sModel = 24;
+// rigModel is the number in the radio's "ID" answer; the table (models.cpp)
+// gives each number its name and is the one place that holds them.
+// kReducedModel is the program's own number for the reduced-feature radio,
+// which answers "ID" as a TS-480 does and is told apart by its "OM" answer.
 constexpr int kReducedModel = 100;
-// The model assumed until the radio answers "ID".
-constexpr int kAssumedModel = kTs590sgModel;
+constexpr int kAssumedModel = 23;  // the TS-590SG, until the radio answers "ID"
 
 // The transmit meters a reading asks for.
 enum MeterKind { kMeterSwr, kMeterComp, kMeterAlc };
@@ -62,27 +56,38 @@ struct FreqRange {
     int amTopMw = 0;
 };
 constexpr int kModelRanges = 3;
+constexpr int kMwPerWatt = 1000;
+// HF and 6 m up to 52 MHz, 100 W (AM 25 W): the common transmit range.
+constexpr FreqRange kHfSixTo52{1800000, 52000000, 100 * kMwPerWatt, 25 * kMwPerWatt};
 
-// One radio model. Each field is one difference; models.cpp says beside each
-// row's values why the model has them.
+// One radio model. The start values are the common Kenwood form, which a
+// radio without a row of its own is given; a row names only the fields in
+// which its model differs, each with the reason beside it (models.cpp).
 struct ModelRow {
-    int rigModel;                     // the "ID" answer (kReducedModel: the program's own number)
-    const char* name;                 // the maker's name, to tell the rows apart when reading them
-    bool reduced;                     // no F-key functions, extended menu, filter, CTCSS or squelch commands; fixed power
-    bool idSharedWithReduced;         // the reduced-feature radio answers "ID" with this model's number: "OM" tells
-    ToneForm toneForm;                // "TN"/"CN" field
-    CwTextForm cwForm;                // the "KY" form
-    CwTextForm cwFormNewFirmware;     // the "KY" form from firmware kCwFirmwareNewForm; the radio is asked "FV"
-                                      // only when it differs from cwForm
-    int menuDigits;                   // digits of an "EX" menu number; five-digit numbers end with a blank, not "0000"
-    SMeterScale sMeterScale;          // the S-meter answer's form and count
-    const char* monitorStartLevel;    // the "ML" level the monitor key sends when the radio did not tell its own
-    const char* closingPowerCommand;  // sent at quit with power switching on
-    int attenuatorDb;                 // the attenuator's first step ("RA01") in dB, as a network client is told
-    MeterForm meterForm;              // how "RM" gives the transmit meters
-    int meterNumbers[kMeterKinds];    // the "RM" digit of SWR, COMP and ALC
-    FreqRange receive[kModelRanges];  // the receive ranges a network client is told
-    FreqRange transmit[kModelRanges]; // the transmit ranges a network client is told, with their top power
+    int rigModel = 0;                                 // the "ID" answer (kReducedModel: the program's own number)
+    const char* name = "other Kenwood radio";         // the maker's name, to tell the rows apart when reading them
+    bool reduced = false;                             // no F-key functions, extended menu, filter, CTCSS or squelch
+                                                      // commands; fixed power
+    bool idSharedWithReduced = false;                 // the reduced-feature radio answers "ID" with this model's
+                                                      // number: "OM" tells them apart
+    ToneForm toneForm = kToneTwoDigits;               // the "TN"/"CN" field
+    CwTextForm cwForm = kCwFormPadded;                // the "KY" form
+    CwTextForm cwFormNewFirmware = kCwFormPadded;     // the "KY" form from firmware kCwFirmwareNewForm; the radio
+                                                      // is asked "FV" only when it differs from cwForm
+    int menuDigits = 3;                               // digits of an "EX" menu number; five-digit numbers end with
+                                                      // a blank, three-digit ones with "0000"
+    SMeterScale sMeterScale = kSMeterThirty;          // the S-meter answer's form and count
+    const char* monitorStartLevel = "007";            // the "ML" level the monitor key sends when the radio did not
+                                                      // tell its own: within the common monitor's 0..9
+    const char* closingPowerCommand = "PS9";          // sent at quit with power switching on: standby
+    int attenuatorDb = 12;                            // the attenuator's first step ("RA01") in dB, as a network
+                                                      // client is told
+    MeterForm meterForm = kMetersAllAtOnce;           // how "RM" gives the transmit meters
+    int meterNumbers[kMeterKinds] = {1, 2, 3};        // the "RM" digit of SWR, COMP and ALC
+    // The ranges a network client is told: receive, and transmit with the
+    // top power. The common ones claim no band above 6 m.
+    FreqRange receive[kModelRanges] = {{30000, 59999999}};
+    FreqRange transmit[kModelRanges] = {kHfSixTo52};
 };
 
 // The row of rigModel. A model without a row of its own gets the common

@@ -419,19 +419,19 @@ TEST_F(NetMapping, EachModelsMetersInItsOwnNumbersAndForm) {
 // \dump_state tells a client the bands of the radio behind the port: no
 // 2 m or 70 cm for an HF radio, and each model's own power.
 TEST_F(NetMapping, DumpStateGivesTheConnectedModelsRanges) {
-    radioState.rigModel = kTs590sgModel;
+    radioState.rigModel = 23;
     std::string dump = ask("\\dump_state");
     EXPECT_NE(dump.find("\n30000.000000 59999999.000000 0x2f -1 -1 0x3 0x1\n0 0 0 0 0 0 0\n"), std::string::npos);
     EXPECT_NE(dump.find("\n1800000.000000 52000000.000000 0x1 5000 25000 0x3 0x1\n0 0 0 0 0 0 0\n"),
               std::string::npos);
     EXPECT_EQ(dump.find("144000000"), std::string::npos);
-    radioState.rigModel = kTs2000Model;
+    radioState.rigModel = 19;
     dump = ask("\\dump_state");
     for (const char* range : {"\n142000000.000000 152000000.000000 0x2f -1 -1",
                               "\n144000000.000000 148000000.000000 0x2e 5000 100000",
                               "\n430000000.000000 450000000.000000 0x1 5000 12500"})
         EXPECT_NE(dump.find(range), std::string::npos) << range;
-    radioState.rigModel = kTs990sModel;
+    radioState.rigModel = 22;
     EXPECT_NE(ask("\\dump_state").find("\n1800000.000000 54000000.000000 0x2e 5000 200000 0x3 0x1\n"),
               std::string::npos);
 }
