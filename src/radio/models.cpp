@@ -90,6 +90,13 @@ const ModelRow& modelRow(int rigModel) {
     return kOtherModel;
 }
 
+bool knownRadioModel(int id) {
+    if (id == kReducedModel) return false;  // the program's own number, no "ID" answer
+    for (const ModelRow& row : kModelRows)
+        if (row.rigModel == id) return true;
+    return false;
+}
+
 const ModelRow& connectedModel() { return modelRow(radioState.rigModel); }
 
 bool reducedFeatureRadio() { return connectedModel().reduced; }

@@ -93,6 +93,10 @@ struct ModelRow {
 // The row of rigModel. A model without a row of its own gets the common
 // forms, and the TS-590S's meters and ranges.
 const ModelRow& modelRow(int rigModel);
+// True for an "ID" answer of a model with a row of its own (the reduced-
+// feature radio answers as the TS-480 does). Any other is no radio of ours:
+// only "ID" may be sent to it.
+bool knownRadioModel(int id);
 // The row of the radio connected now (rigModel).
 const ModelRow& connectedModel();
 // The connected radio is the reduced-feature radio (no F-key functions, no
