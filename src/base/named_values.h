@@ -13,8 +13,8 @@ enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmN
 constexpr bool isModeNumber(int m) {
     return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
 }
-// The sidebands: the modes with a high-cut filter index, the speech
-// processor and VOX.
+// The sidebands: the modes with a high-cut filter index and the speech
+// processor.
 constexpr bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
 
 // Band numbers: 1 = 160 m ... 10 = 10 m, 11 = 6 m, 12 = 2 m, 13 = 70 cm,

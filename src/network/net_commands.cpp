@@ -81,7 +81,6 @@ std::string shareText(int value, int top) {
 
 // --- what the port serves ---------------------------------------------------
 
-
 // What this radio and the configuration let the port serve; the reduced-
 // feature radio has no F-key functions, no filter or squelch commands and
 // fixed power, as its keys have.

@@ -84,14 +84,16 @@ struct ModelRow {
                                                       // client is told
     MeterForm meterForm = kMetersAllAtOnce;           // how "RM" gives the transmit meters
     int meterNumbers[kMeterKinds] = {1, 2, 3};        // the "RM" digit of SWR, COMP and ALC
-    // The ranges a network client is told: receive, and transmit with the
-    // top power. The common ones claim no band above 6 m.
+    // The ranges a network client is told: receive as Hamlib's backend for
+    // the model gives them (region 2); transmit, the amateur bands from 160 m
+    // up, one range per stretch of bands, with the top power. The common ones
+    // claim no band above 6 m.
     FreqRange receive[kModelRanges] = {{30000, 59999999}};
     FreqRange transmit[kModelRanges] = {kHfSixTo52};
 };
 
 // The row of rigModel. A model without a row of its own gets the common
-// forms, and the TS-590S's meters and ranges.
+// form (ModelRow's start values).
 const ModelRow& modelRow(int rigModel);
 // True for an "ID" answer of a model with a row of its own (the reduced-
 // feature radio answers as the TS-480 does). Any other is no radio of ours:
