@@ -349,6 +349,25 @@ void debugLine(std::string_view line) {
     platFileWrite(C.debugFile, text);  // a failed log write must not disturb the radio's work
 }
 
+void debugNotes(std::string_view notes) {
+    auto& C = catState;
+    std::string lines;
+    for (std::size_t from = 0, end = notes.find('\n'); end != std::string_view::npos;
+         from = end + 1, end = notes.find('\n', from)) {
+        lines += notes.substr(from, end - from);
+        lines += "\r\n";
+    }
+    if (lines.empty()) return;
+    if (C.debugFile > 0) {
+        platFileWrite(C.debugFile, lines);
+        return;
+    }
+    const int file = platFileOpenAppend(kDebugLogFile);
+    if (file <= 0) return;
+    platFileWrite(file, lines);
+    platFileClose(file);
+}
+
 void closeDebugLog() {
     auto& C = catState;
     if (C.debugFile <= 0) return;

@@ -70,3 +70,7 @@ void openDebugLog();
 // Appends one line (CR LF added) when the log is open.
 void debugLine(std::string_view line);
 void closeDebugLog();
+// A note on the configuration, written to debug.dat even when the log is
+// off (DEBUG=0): then added at the end of the file, which is created when
+// missing. Each line of notes (ending in "\n") is one log line.
+void debugNotes(std::string_view notes);

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "network/allow_list.h"
 #include "network/rigctld_protocol.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
@@ -906,8 +907,16 @@ int slotForNewcomer() {
 void acceptClients() {
     auto& N = netState;
     for (int i = 0; i < kAcceptsPerService; ++i) {
-        const int handle = platNetAccept(N.listener);
+        std::string peer;
+        const int handle = platNetAccept(N.listener, peer);
         if (handle <= 0) return;
+        // The port can key the transmitter: a client from elsewhere is shut
+        // out before a byte of it is read, and takes no client's slot.
+        if (!addressAllowed(N.rigctldAllow, peer)) {
+            platNetClose(handle);
+            if (catState.debugLog == 1) debugLine("RIGCTLD client " + peer + " not in RIGCTLD_ALLOW: closed");
+            continue;
+        }
         const int slot = slotForNewcomer();
         if (slot < 0) {
             platNetClose(handle);

@@ -33,6 +33,9 @@ struct NetState {
     // Configuration line "RIGCTLD=" (rigvox.cfg), written by readConfiguration.
     int rigctldPort = 0;                  // network port, 0 = none, -1 = line not understood
     std::string rigctldAddress = "127.0.0.1";  // address listened on (loopback unless named)
+    // Configuration line "RIGCTLD_ALLOW=": the clients' addresses and
+    // networks let in besides loopback (network/allow_list.h); empty = loopback only.
+    std::string rigctldAllow;
     int listener = 0;                     // listening socket, 0 = no port (openNetPort, closeNetPort)
     NetClient clients[kNetClientSlots];   // filled by serveNetClients as clients connect
     int nextSlot = 0;                     // the client answered first on the next event, in turn

@@ -3,11 +3,13 @@
 // decimal field.
 #include "radio/gains.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "base/text.h"
 #include "link/exchange.h"
+#include "radio/models.h"
 #include "radio/radio_state.h"
 #include "speech/readouts.h"
 
@@ -34,6 +36,15 @@ int heldPower(int watts) {
     const int top = powerTop();
     if (watts > top) watts = top;
     return watts < kPowerFloor ? kPowerFloor : watts;
+}
+
+bool holdPowerToModel() {
+    auto& R = radioState;
+    const int top = connectedModel().topWatts;
+    if (R.txPower <= top && R.powerCeiling <= top) return false;
+    R.txPower = std::min(R.txPower, top);
+    R.powerCeiling = std::min(R.powerCeiling, top);
+    return true;
 }
 
 int heldKeyerSpeed(int wpm) {

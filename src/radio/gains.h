@@ -27,6 +27,9 @@ constexpr int kKeyerReplyDigits = 3;
 int powerTop();
 // watts held within kPowerFloor..powerTop().
 int heldPower(int watts);
+// Holds txPower and powerCeiling to the connected model's (rigModel's) top
+// power. True when either was above it.
+bool holdPowerToModel();
 // wpm held within kKeyerSlowest..kKeyerFastest.
 int heldKeyerSpeed(int wpm);
 

@@ -31,6 +31,7 @@ constexpr ModelRow kModelRows[] = {
         .sMeterScale = kSMeterTwenty,      // its meter counts to 20 where the others count to 30
         .meterForm = kMetersSelected,      // as the TS-2000
         .receive = {{100000, 59999999}},
+        .topWatts = 200,  // the TS-480HX answers "ID" as the 100 W TS-480SAT does
     },
     {
         .rigModel = kReducedModel,
@@ -64,6 +65,7 @@ constexpr ModelRow kModelRows[] = {
         .meterNumbers = {2, 3, 1},          // it counts its meters from ALC
         .receive = {{300000, 60000000}},
         .transmit = {{1800000, 54000000, 200 * kW, 50 * kW}},  // a 200 W radio, 6 m to 54 MHz
+        .topWatts = 200,
     },
     {
         .rigModel = 24,

@@ -90,7 +90,14 @@ struct ModelRow {
     // claim no band above 6 m.
     FreqRange receive[kModelRanges] = {{30000, 59999999}};
     FreqRange transmit[kModelRanges] = {kHfSixTo52};
+    // The most "PC" sets, in watts, on the model's strongest version. The
+    // least is kPowerFloor on every model.
+    int topWatts = 100;
 };
+
+// The most watts any supported model gives: a configured power above it is
+// no radio's.
+constexpr int kHighestModelWatts = 200;
 
 // The row of rigModel. A model without a row of its own gets the common
 // form (ModelRow's start values).

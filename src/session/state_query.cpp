@@ -147,6 +147,10 @@ void checkRadioModel() {
         std::string field;
         if (replyField("OM", kSwitchOffset, 2, field) && field == "QC") R.rigModel = kReducedModel;
     }
+    // rigvox.cfg's power may be more than this radio gives: "PC" would be refused or misread.
+    if (holdPowerToModel())
+        debugNotes("rigvox.cfg power held to " + plainNumber(R.txPower) + " W, the most model " +
+                   plainNumber(R.rigModel) + " gives\n");
 }
 
 void queryRadioState() {

@@ -40,25 +40,26 @@ TEST_F(ModelTableTest, EachModelsRow) {
         bool allMeters;
         long long txTopHz;         // top of the last transmit range
         int txTopMw;
+        int topWatts;              // the most "PC" sets
     };
     const Case cases[] = {
         {19, "TS-2000", false, false, "12", kPadded, kPadded, 3, kSMeterThirty, "007", "PS1", 12, "RM1", false,
-         450000000, 50000},
+         450000000, 50000, 100},
         {20, "TS-480", false, true, "12", kPadded, kPadded, 3, kSMeterTwenty, "007", "PS9", 12, "RM1", false,
-         52000000, 100000},
+         52000000, 100000, 200},
         {21, "TS-590S", false, false, "12", kRightAligned, kRightAligned, 3, kSMeterThirty, "007", "PS9", 12, "RM1",
-         true, 52000000, 100000},
+         true, 52000000, 100000, 100},
         {22, "TS-990S", false, false, "012", kPadded, kBare, 3, kSMeterThirty, "128", "PS9", 6, "RM21", false,
-         54000000, 200000},
+         54000000, 200000, 200},
         {23, "TS-590SG", false, false, "12", kPadded, kPadded, 3, kSMeterThirty, "007", "PS9", 12, "RM1", true,
-         52000000, 100000},
+         52000000, 100000, 100},
         {24, "TS-890S", false, false, "12", kBare, kBare, 5, kSMeterThirty, "007", "PS1", 6, "RM21", false,
-         52000000, 100000},
+         52000000, 100000, 100},
         {100, "reduced-feature radio", true, false, "", "", "", 3, kSMeterNinety, "007", "PS9", 12, "RM1", false,
-         52000000, 100000},
-        // A model without a row: the common forms, the TS-590S's meters and ranges.
+         52000000, 100000, 100},
+        // A model without a row: the common form.
         {25, "other Kenwood radio", false, false, "12", kPadded, kPadded, 3, kSMeterThirty, "007", "PS9", 12, "RM1",
-         true, 52000000, 100000},
+         true, 52000000, 100000, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.model);
@@ -84,6 +85,8 @@ TEST_F(ModelTableTest, EachModelsRow) {
         EXPECT_EQ(row.attenuatorDb, c.attDb);
         EXPECT_EQ(meterSelectCommand(kMeterSwr), c.swrSelect);
         EXPECT_EQ(readsAllMeters(), c.allMeters);
+        EXPECT_EQ(row.topWatts, c.topWatts);
+        EXPECT_LE(row.topWatts, kHighestModelWatts);
 
         // Ranges run from the lowest up and end at the first empty one.
         int last = 0;
