@@ -45,7 +45,6 @@ bool isLetter(char c) { return keysState.keyCode == vkLetter(c); }
 bool isDigitKey() { return keysState.keyCode >= kVk0 && keysState.keyCode <= kVk9; }
 bool isFKey() { return keysState.keyCode >= kVkF1 && keysState.keyCode <= kVkF12; }
 bool isUpOrDown() { return isKey(kVkUp) || isKey(kVkDown); }
-bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
 // Keys that never act on their own: they neither run nor use up a help.
 bool isModifierKey() { return isKey(kVkShift) || isKey(kVkCtrl) || isKey(kVkInsert) || isKey(kVkLeftWin); }
 
@@ -118,7 +117,7 @@ void optionsReadout() {
     onlyIfOn(R.nbOn == 1, "nb");
     onlyIfOn(R.nrState == 1, "nr");
     onlyIfOn(R.notchOn == 1, "notch");
-    onlyIfOn(R.procState == 1 && isSsb(), "spc");
+    onlyIfOn(R.procState == 1 && isSsb(R.mode), "spc");
     onlyIfOn(R.breakInState == 1 && R.mode == kModeCw, "bkin");
     onlyIfOn(R.voxState == 1, "vox");
     onlyIfOn(R.monitorOn == 1, "mon");
@@ -496,7 +495,7 @@ void runKeyChain() {
     if (isKey(vkF(6))) return;
     // Row 29: F7, the speech processor in SSB only.
     if (isKey(vkF(7))) {
-        if (!isSsb()) {
+        if (!isSsb(radioState.mode)) {
             playPrompt("na");
             return;
         }

@@ -37,7 +37,6 @@
 namespace {
 
 constexpr const char* kCreditLine = "keyboard and voice front panel for Kenwood transceivers";
-constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
@@ -428,7 +427,7 @@ int runProgram(int simulator) {
     P.workText = kCreditLine;
     speechState.waveDir = "wave/";
 
-    platWindowOpen(kWindowTitle, kWindowX, kWindowY, kWindowWidth, kWindowHeight);
+    platWindowOpen(std::string("*** Kenwood Rigvox Front Panel v") + kVersionText + " ***", kWindowX, kWindowY, kWindowWidth, kWindowHeight);
 
     // The simulator is chosen by the build (rigvox-sim), never at run time.
     C.simMode = simulator == 1 ? 1 : 0;

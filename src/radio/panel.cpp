@@ -16,7 +16,7 @@ void updateFrequencyDisplay() {
 
 void updateStatusRow() {
     const auto& R = radioState;
-    const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
+    const bool ssb = isSsb(R.mode);
     StatusRow row;
     // Only state 1 shows a label: the state 2 of the switches means "off,
     // not yet spoken" or "not known".
