@@ -671,6 +671,15 @@ void handleEvent() {
             break;
         case kEventSound: afterSpeech(); break;
         case kEventNetwork: serveNetClients(); break;
+        case kEventBrailleRoute:
+            // A routing key over the frequency on the panel line starts a
+            // frequency entry, as E does; over anything else it does nothing.
+            if (K.eventParam >= panelFrequencyCells(panelLine())) break;
+            K.eventParam = 'E';
+            keyDown();
+            K.keyHeld = 0;  // no key-up follows
+            acceptHeardState();
+            break;
         default: break;
     }
 }

@@ -25,7 +25,9 @@
 #include "session/radio_search.h"
 #include "session/session_state.h"
 #include "session/simulator.h"
+#include "radio/panel.h"
 #include "speech/prompts.h"
+#include "speech/readout_text.h"
 #include "speech/speech_state.h"
 
 namespace {
@@ -56,6 +58,9 @@ constexpr int kHighestTcpPort = 65535;
 // "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
 // system's speech. Another value keeps the prompts and is logged.
 constexpr const char* kVoiceLabel = "VOICE=";
+// "BRAILLE=on": every readout's text also on the braille display; "off" (the
+// default) does not. Another value is noted for the debug log.
+constexpr const char* kBrailleLabel = "BRAILLE=";
 constexpr int kLongestTxLimit = 86400;     // seconds: a day
 constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
 
@@ -121,7 +126,18 @@ void readTxLimitValue(const std::string& line, const std::string& value) {
 
 void readVoiceValue(const std::string& value) {
     const std::string voice = lowerText(value);
-    speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
+    speechState.voiceChoice = voice == "system"         ? kVoiceSystem
+                              : voice == "prompts"      ? kVoicePrompts
+                              : voice == "screenreader" ? kVoiceScreenReader
+                                                        : kVoiceUnknown;
+}
+
+void readBrailleValue(const std::string& line, const std::string& value) {
+    const std::string braille = lowerText(value);
+    if (braille == "on" || braille == "off")
+        speechState.brailleChoice = braille == "on" ? 1 : 0;
+    else
+        putText(programState.configNotes, programState.configNotes + "BRAILLE not understood: " + line + "\n");
 }
 
 // "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
@@ -149,6 +165,8 @@ void readOptionalLines(int file) {
             readTxLimitValue(line, value);
         else if (labelledValue(kVoiceLabel, line, value))
             readVoiceValue(value);
+        else if (labelledValue(kBrailleLabel, line, value))
+            readBrailleValue(line, value);
         else if (labelledValue(kAnnounceLabel, line, value))
             readAnnounceValue(line, value);
         else if (line.find_first_not_of(" \t") != std::string::npos)
@@ -161,13 +179,20 @@ void readOptionalLines(int file) {
 void logConfigNotes(bool voiceReached) {
     if (catState.debugLog != 1) return;
     if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
-    if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+    const bool reader = speechState.voiceChoice == kVoiceScreenReader;
+    if (!voiceReached && !reader) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+    if (!voiceReached && reader) debugLine("VOICE=screenreader: no screen reader takes the texts; the prompts speak");
+    if (speechState.accessMissing == 1 && speechState.brailleChoice == 1)
+        debugLine("BRAILLE=on: no braille display can be reached (is BRLTTY running?); readouts are not shown");
+    speechState.accessMissing = 0;
 }
 
 // Says what an event left collected for the system's speech, and logs a
 // service that was lost meanwhile.
 void finishSpeaking() {
     endUtterance();
+    finishReadout();
+    updatePanelLine();
     if (speechState.voiceLost != 1) return;
     speechState.voiceLost = 0;
     if (catState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
@@ -237,6 +262,7 @@ bool readConfiguration() {
     sessionState.announceLevel = kAnnounceRadio;
     programState.configNotes.clear();
     speechState.voiceChoice = kVoicePrompts;
+    speechState.brailleChoice = 0;
     readOptionalLines(file);
 
     platFileClose(file);
@@ -276,6 +302,7 @@ void shutdownProgram() {
     closeVoice();
     closeDebugLog();
     closeSpeechLog();
+    closeTextLog();
 }
 
 int runProgram(int simulator) {
@@ -304,6 +331,7 @@ int runProgram(int simulator) {
     playPrompt("4");
     if (C.simMode == 1) playPrompt("sim");
     endUtterance();
+    finishReadout();
 
     if (!configured && !firstStart()) {
         // Nothing else of start-up or shutdown runs: no file written.
