@@ -167,7 +167,8 @@ bool accessEvent(int& kind, int& param) {
             return false;
         }
         if (got == 0) return false;
-        const brlapi_keyCode_t command = key & BRLAPI_KEY_CODE_MASK;
+        // The key without its flags (a key held, a chord): type and code.
+        const brlapi_keyCode_t command = key & (BRLAPI_KEY_TYPE_MASK | BRLAPI_KEY_CODE_MASK);
         if (command == (BRLAPI_KEY_TYPE_CMD | BRLAPI_KEY_CMD_FWINLT)) pan(false);
         if (command == (BRLAPI_KEY_TYPE_CMD | BRLAPI_KEY_CMD_FWINRT)) pan(true);
         if ((command & (BRLAPI_KEY_TYPE_MASK | BRLAPI_KEY_CMD_BLK_MASK)) ==
