@@ -2,6 +2,8 @@
 // the braille display and the screen reader.
 #include "speech/readout_text.h"
 
+#include <vector>
+
 #include "base/text.h"
 #include "platform/platform.h"
 #include "speech/prompts.h"
@@ -72,16 +74,25 @@ void logText(const std::string& text) {
 }  // namespace
 
 std::string writtenText(std::string_view names) {
+    // The names one by one, so that a point can look at what follows it.
+    std::vector<std::string_view> list;
+    while (!names.empty()) {
+        const std::size_t blank = names.find(' ');
+        if (blank != 0) list.push_back(names.substr(0, blank));
+        names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
+    }
+    auto digitAfter = [&list](std::size_t i) {
+        while (++i < list.size() && list[i] == "#") {}
+        const WrittenForm* form = i < list.size() ? writtenFormOf(list[i]) : nullptr;
+        return form && form->join == Join::kDigit;
+    };
     std::string text;
     Join last = Join::kWord;   // how the piece before was joined
     bool lastDigit = false;    // the piece before was a digit or a point after one
     bool numberStarts = false; // a "#" came since the last piece
     std::string_view lastName;
-    while (!names.empty()) {
-        const std::size_t blank = names.find(' ');
-        const std::string_view name = names.substr(0, blank);
-        names = blank == std::string_view::npos ? std::string_view() : names.substr(blank + 1);
-        if (name.empty()) continue;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::string_view name = list[i];
         if (name == "#") {
             numberStarts = true;
             continue;
@@ -93,15 +104,19 @@ std::string writtenText(std::string_view names) {
         if (name == "metres" && lastName == "70") piece = "cm";
         bool glue = false;
         if (join == Join::kDigit) glue = lastDigit && (!numberStarts || last == Join::kPoint);
+        bool pointIsDecimal = false;
         if (join == Join::kPoint) {
+            // A frequency under 1 MHz is said from its point: "0.5".
             glue = lastDigit && last == Join::kDigit;
-            if (!glue) piece = "point";
+            pointIsDecimal = glue || digitAfter(i);
+            if (!pointIsDecimal) piece = "point";
+            else if (!glue) piece = "0.";
         }
         if (join == Join::kAttached) glue = true;
         if (!text.empty() && !glue) text += ' ';
         text += piece;
-        lastDigit = join == Join::kDigit || (join == Join::kPoint && glue);
-        last = join == Join::kPoint && !glue ? Join::kWord : join;
+        lastDigit = join == Join::kDigit || pointIsDecimal;
+        last = join == Join::kPoint && !pointIsDecimal ? Join::kWord : join;
         lastName = name;
         numberStarts = false;
     }
