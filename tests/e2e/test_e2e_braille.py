@@ -73,6 +73,11 @@ class VirtualDisplay:
         with self.lock:
             return self.shown[-1] if self.shown else None
 
+    def last(self, predicate, before):
+        """The last text shown before position `before` for which predicate holds."""
+        with self.lock:
+            return next((t for t in reversed(self.shown[:before]) if predicate(t)), "")
+
     def mark(self):
         with self.lock:
             return len(self.shown)
@@ -178,6 +183,63 @@ class BrailleTest(unittest.TestCase):
 
             s.close_window()
             self.assertEqual(s.wait_exit(), 0)
+
+    def test_every_key_of_the_key_card_is_read_on_the_display(self):
+        # Each key, in an order that leaves no entry open for the next one.
+        # A key that answers gets its text on the display (as far as its
+        # cells go); the tuning keys answer with no words, and the panel line
+        # shows their new frequency. Space and T are left out: they key the
+        # transmitter; F6 and F10 have no command, and Q ends the program.
+        TEXT, PANEL_LINE, SILENT = "text", "panel", "silent"
+        steps = [("f", TEXT), ("e", TEXT), ("1", TEXT), ("4", TEXT), ("period", TEXT), ("2", TEXT),
+                 ("Return", TEXT), ("equal", TEXT), ("minus", TEXT), ("Prior", PANEL_LINE),
+                 ("Next", PANEL_LINE), ("Right", PANEL_LINE), ("Left", PANEL_LINE),
+                 ("Up", PANEL_LINE), ("Down", PANEL_LINE), ("z", TEXT), ("b", TEXT), ("4", TEXT),
+                 ("m", TEXT), ("w", TEXT), ("p", TEXT), ("Down", TEXT), ("a", TEXT), ("r", TEXT),
+                 ("F11", TEXT), ("k", TEXT), ("k", TEXT), ("s", TEXT), ("F12", TEXT),
+                 ("F12", TEXT), ("v", TEXT), ("v", TEXT), ("F1", TEXT), ("F1", TEXT),
+                 ("F2", TEXT), ("F2", TEXT), ("F3", TEXT), ("F3", TEXT), ("F4", TEXT), ("F4", TEXT),
+                 ("F5", TEXT), ("F5", TEXT), ("F7", TEXT), ("F8", TEXT), ("F8", TEXT), ("F9", TEXT),
+                 ("F9", TEXT), ("o", TEXT), ("n", TEXT), ("Escape", SILENT), ("c", TEXT), ("1", TEXT),
+                 ("g", TEXT), ("1", TEXT), ("j", TEXT), ("c", TEXT), ("q", TEXT), ("Return", TEXT),
+                 ("h", TEXT), ("f", TEXT), ("y", TEXT), ("y", TEXT), ("y", TEXT), ("x", TEXT),
+                 ("x", TEXT)]
+        d = self.display
+        text_log = os.path.join(self.dir, "text.log")
+
+        def texts():
+            if not os.path.exists(text_log):
+                return []
+            with open(text_log, encoding="utf-8") as f:
+                return f.read().splitlines()
+
+        def frequency(line):
+            return line.split(" MHz")[0]
+
+        self.maxDiff = None
+        unread = []
+        with self.session(text_log) as s:
+            s.wait_for_window()
+            d.wait_for(lambda t: PANEL.match(t), "the panel line")
+            for key, answer in steps:
+                before, mark = len(texts()), d.mark()
+                s.key(key)
+                try:
+                    if answer == TEXT:
+                        wait_until(lambda: len(texts()) > before, 15, "%s's text" % key)
+                        d.wait_for(lambda t: t == texts()[-1][:CELLS].rstrip(), "%s on the display" % key,
+                                   since=mark, timeout=15)
+                    elif answer == PANEL_LINE:
+                        old = frequency(d.last(PANEL.match, before=mark))
+                        d.wait_for(lambda t: PANEL.match(t) and frequency(t) != old,
+                                           "%s's frequency on the panel line" % key, since=mark, timeout=15)
+                    else:
+                        s.wait_for_silence()
+                except AssertionError as error:
+                    unread.append((key, str(error)[:200]))
+            s.close_window()
+            self.assertEqual(s.wait_exit(), 0)
+        self.assertEqual(unread, [])
 
     def test_without_brltty_nothing_is_said_and_the_debug_log_has_one_line(self):
         _stop_process(self.brltty)
