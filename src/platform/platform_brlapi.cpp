@@ -26,6 +26,7 @@ struct Braille {
     int offset = 0;                // first character shown of the text shown (panning)
     std::int64_t readoutUntil = 0; // clock time the readout gives way to the panel line
     std::string written;           // what the display shows now, written only when it changes
+    bool keysWaiting = false;      // the event wait saw the connection readable: keys to take
 };
 Braille br;
 
@@ -156,9 +157,15 @@ namespace platreal {
 
 int accessDescriptor() { return br.open ? br.fd : -1; }
 
+void accessInputReady() { br.keysWaiting = true; }
+
 bool accessEvent(int& kind, int& param) {
     if (!br.open) return false;
     if (!br.readout.empty() && platTickMs() >= br.readoutUntil) showPanel();
+    // Asked only when the connection had input: BrlAPI's own look costs a
+    // system call and a lock, and the loop comes here many times a tick.
+    if (!br.keysWaiting) return false;
+    br.keysWaiting = false;
     brlapi_keyCode_t key = 0;
     for (;;) {
         const int got = brlapi_readKey(0, &key);

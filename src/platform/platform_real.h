@@ -44,7 +44,9 @@ bool netInputHeld();
 unsigned long windowXid();
 // The braille display's connection for the event wait to watch, -1 = none.
 int accessDescriptor();
-// Takes the braille display's keys that have come: handles the panning
+// The event wait found that connection readable.
+void accessInputReady();
+// Takes the braille display's keys that have come (after accessInputReady): handles the panning
 // keys itself, and returns true with a routing key (kEventBrailleRoute).
 // Also brings the panel line back once a readout's time is up.
 bool accessEvent(int& kind, int& param);

@@ -534,6 +534,7 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
     if (ready < 0) return false;
     if (displayQuiet && displayFd >= 0) *displayQuiet = fds.back().revents == 0;
     if (ready == 0) return false;
+    if (braille >= 0 && fds[sockets.size()].revents != 0) platreal::accessInputReady();
     for (std::size_t i = 0; i < sockets.size(); ++i)
         if (fds[i].revents != 0) return true;
     return false;
