@@ -213,11 +213,9 @@ void quitKey() {
 }
 
 // D: while no radio answers, looks for it on every serial port but the
-// pass-through port. A radio found elsewhere than rigvox.cfg says (another
-// port, another speed) is used from now on and written into the file, the
-// old one kept as rigvox.cfg.bak. A connected radio is only confirmed.
+// pass-through port, a step on each tick (continueSearchKey). A connected
+// radio is only confirmed.
 void searchKey() {
-    auto& C = catState;
     if (sessionState.connected == 1) {
         playPrompt("connected");
         return;
@@ -225,15 +223,36 @@ void searchKey() {
     // A transmission the lost radio may still be keyed for ends first.
     if (radioState.txState != 0) toggleTransmit(true);
     // Our own hold on the configured port would keep the search out of it.
-    portClose(C.comPort);
-    const FoundRadio found = searchForRadio(C.bridgePort);
+    portClose(catState.comPort);
+    startRadioSearch(catState.bridgePort);
+}
+
+// The search's end: a radio found elsewhere than rigvox.cfg says (another
+// port, another speed) is used from now on and written into the file, the
+// old one kept as rigvox.cfg.bak. Found or not, the radio port is looked
+// for again as at start.
+void takeSearchResult(const FoundRadio& found) {
+    auto& C = catState;
     if (found.port != 0 && (found.port != C.comPort || found.baud != C.baudRate)) {
         if (!writeConfigPort(found.port, found.baud)) playPrompt("cfgnw");
         C.comPort = found.port;
         C.baudRate = found.baud;
     }
-    // Found or not, the radio port is looked for again as at start.
     openPortSequence(C.comPort);
+}
+
+// While the search goes on, the poll waits (the radio port is closed) and
+// only Q and Escape are taken: Q quits, the search ended by the shutdown;
+// Escape ends it ("cancelled"). True when the key was taken here.
+bool keyDuringSearch() {
+    if (!searchState.going || keysState.eventParam == vkLetter('Q')) return false;
+    if (keysState.eventParam == kVkEscape) {
+        stopRadioSearch();
+        stopSpeech();
+        playPrompt("cancelled");
+        takeSearchResult({});
+    }
+    return true;
 }
 
 // The key after H: its help is spoken, the key itself does nothing. H again
@@ -587,6 +606,7 @@ void keyDown() {
     // A held key repeats key-downs; it runs its command once.
     if (K.keyHeld == 1) return;
     K.keyCode = K.eventParam;
+    if (keyDuringSearch()) return;
     // A key silences what is being said, the whole help included, as a
     // screen reader does: the operator has moved on, and the key's own
     // answer starts at once. A modifier alone is not yet a key.
@@ -628,6 +648,12 @@ void keyDown() {
     runKeyChain();
 }
 
+// The search D started goes a step further.
+void continueSearchKey() {
+    const SearchStep step = stepRadioSearch();
+    if (step.ended) takeSearchResult(step.radio);
+}
+
 // What waits for the speech before it: the transmitter keyed once "tx on"
 // has sounded, the whole help's next sentence, and an announcement (which
 // waits while the whole help is read: it was asked for).
@@ -661,7 +687,10 @@ void handleEvent() {
             if (K.eventParam == kVkShift) K.shiftHeld = 0;
             break;
         case kEventTick:
-            pollTick();
+            if (searchState.going)
+                continueSearchKey();
+            else
+                pollTick();
             continueTune();
             // The limit says "transmit off" as Space does: heard, as a key is.
             if (limitProgramTransmission()) acceptHeardState();

@@ -132,9 +132,19 @@ constexpr int kPlatSerialPorts = 256;
 
 // Opens serial port number n (1..256) exclusively at the given speed, 8 data
 // bits, no parity, one stop bit, raw. Returns a handle above 0, or 0 when the
-// device is missing, held by another program or refuses the speed.
+// device is missing, held by another program or refuses the speed. Held
+// means: opened exclusively (Linux TIOCEXCL, Windows any open, which shares
+// nothing), or, on Linux, named by a lock file in /run/lock or /var/lock
+// ("LCK..ttyUSB0", "LCK..pts_3") that holds the number of a live process.
+// A lock whose process has gone, or that holds no number, is stale and does
+// not count. A port refused after the open leaves with its settings as found.
 int platSerialOpen(int portNumber, int baud);
 void platSerialClose(int handle);
+// Closes a port that was only tried (the radio search): what is still
+// unsent or unread is dropped, and every setting the port had before the
+// open comes back (Linux: the whole termios; Windows: the DCB and the
+// timeouts), so a device that is not ours is left as it was found.
+void platSerialCloseRestored(int handle);
 // Keeps the speed; sets data bits (5..8), parity (0 none, 1 odd, 2 even) and
 // stop bits (stopCode 1 = one, anything else = two).
 void platSerialSetLine(int handle, int dataBits, int parity, int stopCode);

@@ -52,6 +52,12 @@ void pushKey(int vk) {
     pushEvent(kEventKeyUp, vk);
 }
 void pushTick() { pushEvent(kEventTick, 0); }
+void pushTicks(int count, std::int64_t everyMs) {
+    for (int i = 0; i < count; ++i) {
+        g.tickAdvances[g.events.size()] = everyMs;
+        pushTick();
+    }
+}
 void advance(std::int64_t ms) { g.nowMs += ms; }
 
 void feed(int port, const std::string& bytes) { g.ports[port].incoming += bytes; }
@@ -160,6 +166,7 @@ bool platWaitEvent(int& kind, int& param) {
     }
     kind = g.events[g.nextEvent].first;
     param = g.events[g.nextEvent].second;
+    if (auto it = g.tickAdvances.find(g.nextEvent); it != g.tickAdvances.end()) g.nowMs += it->second;
     ++g.nextEvent;
     return true;
 }
@@ -270,6 +277,8 @@ int platSerialOpen(int portNumber, int baud) {
     auto& p = g.ports[portNumber];
     if (!p.openable || p.open || portNumber < 1) return 0;
     p.open = true;
+    const int found[4] = {p.baud, p.dataBits, p.parity, p.stopCode};
+    std::copy(found, found + 4, p.found);
     p.baud = baud;
     p.dataBits = 8;
     p.parity = 0;
@@ -281,6 +290,18 @@ int platSerialOpen(int portNumber, int baud) {
 void platSerialClose(int handle) {
     auto it = g.ports.find(handle);
     if (it != g.ports.end()) it->second.open = false;
+}
+void platSerialCloseRestored(int handle) {
+    auto it = g.ports.find(handle);
+    if (it == g.ports.end() || !it->second.open) return;
+    fake::Port& p = it->second;
+    p.incoming.clear();
+    p.baud = p.found[0];
+    p.dataBits = p.found[1];
+    p.parity = p.found[2];
+    p.stopCode = p.found[3];
+    ++p.restores;
+    p.open = false;
 }
 void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {
     auto it = g.ports.find(handle);

@@ -41,6 +41,8 @@ struct Port {
     std::string incoming;        // bytes waiting to be read
     int opens = 0;               // successful opens
     bool gone = false;           // the device has gone (platSerialGone reports it)
+    int found[4] = {0, 8, 0, 1}; // baud, data bits, parity, stop code before the last open
+    int restores = 0;            // platSerialCloseRestored calls that put them back
 };
 
 // Bytes that reach a port's input at a later virtual time (a radio that
@@ -89,6 +91,7 @@ struct State {
     // events and timer
     std::vector<std::pair<int, int>> events;  // queued (kind, param), taken from the front
     std::size_t nextEvent = 0;
+    std::map<std::size_t, std::int64_t> tickAdvances;  // event index -> ms the clock moves when it is taken
     int timerPeriodMs = 0;
     // sound
     std::vector<Prompt> prompts;
@@ -144,6 +147,9 @@ void reset();
 void pushEvent(int kind, int param = 0);
 void pushKey(int vk);            // key down then key up
 void pushTick();
+// count ticks, each moving the clock everyMs when the program takes it (the
+// timer's period: steps that wait on the clock see time pass).
+void pushTicks(int count, std::int64_t everyMs = 50);
 void advance(std::int64_t ms);
 
 // Bytes for the program to read from port n.

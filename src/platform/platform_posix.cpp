@@ -14,6 +14,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <strings.h>
 #include <sys/file.h>
@@ -24,6 +25,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
@@ -114,6 +116,7 @@ struct SerialSlot {
     int port = 0;        // the port number it was opened for
     bool viaLink = false;          // opened through comN, not the built-in port
     std::int64_t linkCheckMs = 0;  // next look for a comN that supersedes the built-in port
+    struct termios found {};       // the settings before our open, for a port only tried
     bool inUse() const { return fd >= 0; }
 };
 HandleSlots<SerialSlot> serialSlots;
@@ -197,11 +200,73 @@ long platreal::speedConstant(int baud) {
 
 namespace {
 
+// The path with every link followed, empty when it leads nowhere.
+std::string resolvedPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return {};
+    std::string text = real;
+    std::free(real);
+    return text;
+}
+
+// The process number in a lock file's text: ASCII digits (the usual form,
+// blanks around them) or, from old programs, a binary int of 4 bytes.
+// 0 when it holds neither.
+long lockOwner(const std::string& text) {
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at != std::string::npos && text[at] >= '0' && text[at] <= '9') {
+        long pid = 0;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && pid < 100000000; ++at)
+            pid = pid * 10 + (text[at] - '0');
+        return pid;
+    }
+    if (text.size() == sizeof(std::int32_t)) {
+        std::int32_t pid = 0;
+        std::memcpy(&pid, text.data(), sizeof pid);
+        return pid > 0 ? pid : 0;
+    }
+    return 0;
+}
+
+// True when another program has the device by the lock-file custom of
+// serial programs (minicom, picocom, ModemManager, lockdev): "LCK.." and the
+// device's name, in /run/lock or /var/lock, holding the number of a live
+// process. A lock of a process that has gone, or one that names none, is
+// stale: counting it would keep the port shut for good after a crash. A
+// lock we may not read is counted: its owner meant it. We make no lock of
+// our own: the flock and TIOCEXCL already keep others out, and a lock file
+// would outlive a killed Rigvox.
+bool heldByLockFile(const std::string& device) {
+    std::string real = resolvedPath(device);
+    if (real.empty()) real = device;
+    std::vector<std::string> names{real.substr(real.rfind('/') + 1)};
+    if (real.rfind("/dev/", 0) == 0) {
+        std::string nested = real.substr(5);  // "pts/3" is locked as "pts_3"
+        std::replace(nested.begin(), nested.end(), '/', '_');
+        if (nested != names[0]) names.push_back(nested);
+    }
+    for (const char* dir : {"/run/lock/", "/var/lock/"})
+        for (const std::string& name : names) {
+            const std::string path = dir + ("LCK.." + name);
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+            if (fd < 0) {
+                if (errno == EACCES) return true;
+                continue;
+            }
+            char text[64];
+            const ssize_t n = ::read(fd, text, sizeof text);
+            closeFd(fd);
+            const long pid = n > 0 ? lockOwner(std::string(text, static_cast<std::size_t>(n))) : 0;
+            if (pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) return true;
+        }
+    return false;
+}
+
 // Opens device for port number portNumber (0: a listed device opened by its
 // path, which has no number yet); the contract is platSerialOpen's.
 int openSerialDevice(const std::string& device, int portNumber, int baud) {
     const long speed = platreal::speedConstant(baud);
-    if (speed < 0) return 0;
+    if (speed < 0 || heldByLockFile(device)) return 0;
     int fd;
     do fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
@@ -215,7 +280,17 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
         closeFd(fd);
         return 0;
     }
+#ifdef TIOCGEXCL
+    // Root gets past another program's TIOCEXCL; the device is still that
+    // program's, and our close would clear its hold.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+        closeFd(fd);
+        return 0;
+    }
+#endif
     ::ioctl(fd, TIOCEXCL);
+    const struct termios found = tio;
 
     // Raw 8-bit bytes both ways (no line editing, echo, signals, case or
     // CR/LF translation, stripping or marking, no received XON/XOFF taken
@@ -237,22 +312,16 @@ int openSerialDevice(const std::string& device, int portNumber, int baud) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (!applySpeed(fd, tio, static_cast<speed_t>(speed))) {
+        // Part of the settings may have taken: the device goes back as found.
+        setAttributes(fd, found);
+        ::ioctl(fd, TIOCNXCL);
         closeFd(fd);
         return 0;
     }
 
     // A device opened by its path has no built-in port to be superseded.
     const bool viaLink = portNumber == 0 || device.rfind("/dev/", 0) != 0;
-    return serialSlots.add(SerialSlot{fd, false, portNumber, viaLink, monotonicMs() + 1000});
-}
-
-// The path with every link followed, empty when it leads nowhere.
-std::string resolvedPath(const std::string& path) {
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return {};
-    std::string text = real;
-    std::free(real);
-    return text;
+    return serialSlots.add(SerialSlot{fd, false, portNumber, viaLink, monotonicMs() + 1000, found});
 }
 
 // Where USB serial adapters and radios with a USB port of their own appear:
@@ -342,6 +411,16 @@ void platSerialClose(int handle) {
     ::ioctl(s->fd, TIOCNXCL);
     closeFd(s->fd);  // also drops the lock
     *s = SerialSlot{};
+}
+
+void platSerialCloseRestored(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    // Dropped first: bytes still queued would otherwise go out at the
+    // restored speed, and a drain could wait on a stuck device.
+    ::tcflush(s->fd, TCIOFLUSH);
+    setAttributes(s->fd, s->found);
+    platSerialClose(handle);
 }
 
 void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {

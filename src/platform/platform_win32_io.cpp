@@ -28,6 +28,8 @@ struct SerialSlot {
     HANDLE h = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE = free slot
     bool gone = false;                // the device failed (unplugged adapter)
     std::string early;                // bytes taken while waiting for input, not yet read
+    DCB foundState{};                 // the settings before our open, for a port only tried
+    COMMTIMEOUTS foundTimeouts{};
     bool inUse() const { return h != INVALID_HANDLE_VALUE; }
 };
 HandleSlots<SerialSlot> serialSlots;
@@ -73,7 +75,9 @@ int platSerialOpen(int portNumber, int baud) {
     // number out of range.
     const std::string name = portPlatformName(portNumber);
     if (name.empty() || baud <= 0) return 0;
-    // Share mode 0: exclusive, no other program can open the port meanwhile.
+    // Share mode 0: exclusive, no other program can open the port meanwhile;
+    // a port another program has open refuses us (ERROR_ACCESS_DENIED or a
+    // sharing violation), and is left alone.
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return 0;
@@ -88,7 +92,10 @@ int platSerialOpen(int portNumber, int baud) {
     // knows what the cable needs.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    bool ok = GetCommState(h, &dcb);
+    COMMTIMEOUTS foundTimeouts{};
+    const bool foundRead = GetCommState(h, &dcb) && GetCommTimeouts(h, &foundTimeouts);
+    const DCB foundState = dcb;
+    bool ok = foundRead;
     if (ok) {
         dcb.fBinary = TRUE;
         dcb.fParity = FALSE;
@@ -107,13 +114,19 @@ int platSerialOpen(int portNumber, int baud) {
     COMMTIMEOUTS timeouts = immediateReads();
     ok = ok && SetCommTimeouts(h, &timeouts);
     if (!ok) {
+        // Part of the settings may have taken: the port goes back as found.
+        if (foundRead) {
+            DCB back = foundState;
+            SetCommState(h, &back);
+            SetCommTimeouts(h, &foundTimeouts);
+        }
         CloseHandle(h);
         return 0;
     }
     DWORD errors = 0;
     ClearCommError(h, &errors, nullptr);
 
-    return serialSlots.add(SerialSlot{h, false, {}});
+    return serialSlots.add(SerialSlot{h, false, {}, foundState, foundTimeouts});
 }
 
 void platSerialClose(int handle) {
@@ -121,6 +134,17 @@ void platSerialClose(int handle) {
     if (!s) return;
     CloseHandle(s->h);
     *s = SerialSlot{};
+}
+
+void platSerialCloseRestored(int handle) {
+    SerialSlot* s = serialOf(handle);
+    if (!s) return;
+    // Dropped first: bytes still queued would otherwise go out at the
+    // restored speed.
+    PurgeComm(s->h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    SetCommState(s->h, &s->foundState);
+    SetCommTimeouts(s->h, &s->foundTimeouts);
+    platSerialClose(handle);
 }
 
 void platSerialSetLine(int handle, int dataBits, int parity, int stopCode) {

@@ -228,6 +228,15 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         // forced end) the close request is all that can still be made.
         if (wParam) beginSessionEnd();
         return 0;
+    case WM_GETOBJECT: {
+        // A screen reader asks for the window's element: its name and the panel line.
+        LRESULT answer = 0;
+        if (platwin::answerAutomation(hwnd, wParam, lParam, answer)) return answer;
+        break;
+    }
+    case WM_DESTROY:
+        platwin::endAutomation(hwnd);
+        return 0;
     case WM_ERASEBKGND:
         return 1;  // the canvas covers the whole client area
     case WM_PAINT: {
@@ -536,6 +545,8 @@ bool writeSound(const Wav& wav, std::int64_t durationMs) {
 // ---------------------------------------------------------------------------
 // [SECTION] Window and text
 // ---------------------------------------------------------------------------
+
+HWND platwin::frontPanelWindow() { return b.window; }
 
 bool platWindowOpen(const std::string& title, int x, int y, int width, int height) {
     platWindowClose();

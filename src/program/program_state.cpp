@@ -6,6 +6,7 @@
 #include "memory/memory_state.h"
 #include "network/net_commands.h"
 #include "radio/radio_state.h"
+#include "session/radio_search.h"
 #include "session/session_state.h"
 #include "speech/speech_state.h"
 
@@ -30,6 +31,7 @@ const char* const kFactoryBandRecords[kBandSlots] = {
 ProgramState programState;
 CatState catState;
 SessionState sessionState;
+SearchState searchState;
 RadioState radioState;
 KeysState keysState;
 MemoryState memoryState;
@@ -41,6 +43,7 @@ void resetState() {
     speechState = SpeechState{};
     catState = CatState{};
     sessionState = SessionState{};
+    searchState = SearchState{};
     radioState = RadioState{};
     resetStartValues();
     radioState.txPower = 100;

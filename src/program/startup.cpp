@@ -98,6 +98,30 @@ void readRigctldValue(const std::string& value) {
     N.rigctldPort = textInt(port);
 }
 
+// The first start's search, a step on each tick of the timer. Q and Escape
+// end it ("quit", "cancelled"), and so does a close request (the close box,
+// SIGTERM, SIGINT, SIGHUP), silently: each is taken as it comes, between
+// two steps, and the device being asked goes back as it was found.
+FoundRadio searchOnTicks() {
+    startRadioSearch(0);
+    platTimerStart(kTimerPeriodMs);
+    SearchStep step;
+    while (!step.ended) {
+        int kind = 0, param = 0;
+        if (!platWaitEvent(kind, param)) break;
+        serviceSpeech();
+        if (kind == kEventTick) step = stepRadioSearch();
+        if (kind == kEventClose || (kind == kEventKeyDown && (param == vkLetter('Q') || param == kVkEscape))) {
+            stopSpeech();
+            if (kind == kEventKeyDown) playPrompt(param == kVkEscape ? "cancelled" : "quit");
+            break;
+        }
+    }
+    stopRadioSearch();
+    platTimerStop();
+    return step.radio;
+}
+
 // Without rigvox.cfg: says so, looks for the radio, writes the file with
 // the port and speed it answered at, and reads it. False when no radio
 // answered or the file could not be made. A file that is there but cannot
@@ -105,7 +129,7 @@ void readRigctldValue(const std::string& value) {
 bool firstStart() {
     playPrompt("cfgnf");
     if (platFileExists(kConfigFile)) return false;
-    const FoundRadio found = searchForRadio(0);
+    const FoundRadio found = searchOnTicks();
     if (found.port == 0) return false;
     if (!writeConfigPort(found.port, found.baud) || !readConfiguration()) {
         playPrompt("cfgnw");
@@ -272,6 +296,9 @@ bool readConfiguration() {
 void shutdownProgram() {
     auto& C = catState;
     auto& R = radioState;
+
+    // A search cut short by Q or a close request leaves no device changed.
+    stopRadioSearch();
 
     // A transmitter must never be left keyed by a program that is gone: the
     // close box and SIGTERM come here straight from transmit or tune, without

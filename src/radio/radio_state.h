@@ -95,6 +95,11 @@ constexpr int kTs590sgModel = 23;
 constexpr int kTs990sModel = 22;
 constexpr int kTs890sModel = 24;
 
+// The models Rigvox knows by their "ID" answer; the reduced-feature radio
+// answers as the TS-480 does. Any other is no radio of ours: only "ID" may
+// be sent to it.
+inline bool knownRadioModel(int id) { return id >= kTs2000Model && id <= kTs890sModel; }
+
 // The reduced-feature radio (model number 100): no F-key functions, no
 // extended menu, no filter, CTCSS or squelch commands, fixed power.
 inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel; }

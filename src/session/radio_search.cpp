@@ -3,12 +3,14 @@
 #include "session/radio_search.h"
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "link/cat_state.h"
 #include "link/exchange.h"
 #include "memory/whole_file.h"
+#include "radio/radio_state.h"
 #include "platform/platform.h"
 #include "base/config_layout.h"
 #include "base/text.h"
@@ -23,7 +25,7 @@ constexpr int kSearchSpeeds[] = {115200, 57600, 38400, 19200, 9600, 4800};
 // baud; a device silent this long is taken to be no radio at this speed.
 constexpr int kAnswerWaitMs = 200;
 constexpr int kHighestConfigPort = 99;   // line 1 holds one or two digits
-constexpr int kReadChunk = 255;
+constexpr int kReadChunk = 4096;
 constexpr std::size_t kHeardCapacity = 64;  // enough for an answer among stray bytes
 constexpr const char* kIdentityQuery = "ID;";
 
@@ -37,60 +39,113 @@ constexpr const char* kSampleConfig =
 #include "sample_config.inc"
     ;
 
-// True when text holds an identity answer: "ID", three digits, ";".
-bool holdsIdentity(const std::string& text) {
+// The three digits of the first identity answer in text ("ID", three
+// digits, ";"); empty when there is none.
+std::string identityIn(const std::string& text) {
     for (std::size_t at = text.find("ID"); at != std::string::npos; at = text.find("ID", at + 1))
         if (at + 6 <= text.size() && allDigits(std::string_view(text).substr(at + 2, 3)) && text[at + 5] == ';')
-            return true;
-    return false;
+            return text.substr(at + 2, 3);
+    return {};
 }
 
-// Sends "ID;" and listens until the answer or the wait is over (sleeping
-// in the platform's serial wait). A radio that rejects the query ("?;", its
-// parser still held bytes of a try at a wrong speed) is asked once more.
-bool answersAsKenwood(int handle) {
-    std::string chunk;
-    platSerialRead(handle, chunk, 4096);  // whatever the device sent before we asked
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        std::string heard;
-        platSerialWrite(handle, kIdentityQuery);
-        const std::int64_t until = platTickMs() + kAnswerWaitMs;
-        for (std::int64_t left = kAnswerWaitMs; left > 0; left = until - platTickMs()) {
-            if (!platSerialWaitInput(handle, static_cast<int>(left))) break;
-            platSerialRead(handle, chunk, kReadChunk);
-            heard += chunk;
-            if (heard.size() > kHeardCapacity) heard.erase(0, heard.size() - kHeardCapacity);
-            if (holdsIdentity(heard)) return true;
-            if (heard.find("?;") != std::string::npos) break;
-        }
-        if (heard.find("?;") == std::string::npos) return false;
-    }
-    return false;
+// The device open now goes back as it was found.
+void closeTried() {
+    auto& S = searchState;
+    if (S.handle != 0) platSerialCloseRestored(S.handle);
+    S.handle = 0;
 }
 
-// The speed at which the device at path answers as a Kenwood; 0 when it
-// answers at none, or cannot be opened (missing, or held by another
-// program). It is opened once and stepped through the speeds: every open
-// may pulse the modem lines, which some radios take as a key.
-int probeDevice(const std::string& path) {
+// Sends "ID;", whatever the device sent before dropped; the answer is taken
+// on a later tick.
+void askIdentity() {
+    auto& S = searchState;
+    std::string early;
+    platSerialRead(S.handle, early, kReadChunk);
+    S.heard.clear();
+    platSerialWrite(S.handle, kIdentityQuery);
+    S.askedAtMs = platTickMs();
+    ++S.asks;
+}
+
+// Asks the device at path at the current speed, or the next it takes; false
+// when no speed is left. It is opened once and stepped through the speeds:
+// every open may pulse the modem lines, which some radios take as a key.
+bool askAtSomeSpeed(const std::string& path) {
     const auto& C = catState;
-    int handle = 0;
-    int found = 0;
-    for (int baud : kSearchSpeeds) {
-        if (handle == 0) {
-            handle = platSerialOpenPath(path, baud);
-            if (handle == 0) continue;  // a device may refuse one speed and take the next
-            platSerialSetLine(handle, C.portDataBits, C.portParity, C.portStopCode);
-        } else if (!platSerialSetSpeed(handle, baud)) {
+    auto& S = searchState;
+    for (; S.speed < std::size(kSearchSpeeds); ++S.speed) {
+        const int baud = kSearchSpeeds[S.speed];
+        if (S.handle == 0) {
+            S.handle = platSerialOpenPath(path, baud);
+            if (S.handle == 0) continue;  // a device may refuse one speed and take the next
+            platSerialSetLine(S.handle, C.portDataBits, C.portParity, C.portStopCode);
+        } else if (!platSerialSetSpeed(S.handle, baud)) {
             continue;
         }
-        if (answersAsKenwood(handle)) {
-            found = baud;
-            break;
-        }
+        S.asks = 0;
+        askIdentity();
+        return true;
     }
-    if (handle != 0) platSerialClose(handle);
-    return found;
+    return false;
+}
+
+// Asks the current device (from its current speed on) or the first one
+// after it that may be asked; false when every device has been asked. A
+// device missing or held by another program cannot be opened and is passed.
+bool askOnward() {
+    auto& S = searchState;
+    for (; S.device < S.devices.size(); ++S.device, S.speed = 0) {
+        const PlatSerialDevice& d = S.devices[S.device];
+        if (d.number > kHighestConfigPort || (d.number != 0 && d.number == S.skipPort)) continue;
+        if (askAtSomeSpeed(d.path)) return true;
+        closeTried();
+    }
+    return false;
+}
+
+// The device's bytes since the question, the newest kept. One read a tick:
+// a device that never stops sending cannot hold the loop.
+void takeAnswerBytes() {
+    auto& S = searchState;
+    std::string chunk;
+    platSerialRead(S.handle, chunk, kReadChunk);
+    S.heard += chunk;
+    if (S.heard.size() > kHeardCapacity) S.heard.erase(0, S.heard.size() - kHeardCapacity);
+}
+
+// A radio Rigvox knows answered: the search ends with it.
+SearchStep endWithRadio() {
+    auto& S = searchState;
+    const PlatSerialDevice device = S.devices[S.device];
+    const int baud = kSearchSpeeds[S.speed];
+    closeTried();
+    S = SearchState{};
+    debugLine("Search: a radio answered on " + device.path + " at" + numberText(baud) + " Baud");
+    const int port = device.number != 0 ? device.number : platSerialGiveNumber(device.path);
+    if (port == 0) {
+        // The radio is there, but no link to it can be made here.
+        playPrompt("cfgnw");
+        return {true, {}};
+    }
+    playPrompt("found");
+    playPrompt("port");
+    speakDigits(plainNumber(port));
+    speakDigits(plainNumber(baud));
+    playPrompt("baud");
+    return {true, {port, baud}};
+}
+
+// A Kenwood Rigvox does not know answered: it is named and left alone,
+// asked nothing more, and the search goes on with the next device.
+void passUnknownModel(const std::string& model) {
+    auto& S = searchState;
+    debugLine("Search: an unsupported Kenwood, ID" + model + ", answered on " + S.devices[S.device].path);
+    playPrompt("found");
+    speakDigits(model);
+    playPrompt("notsupported");
+    closeTried();
+    ++S.device;
+    S.speed = 0;
 }
 
 // The first width characters of an old line as its label, or the usual one.
@@ -132,33 +187,46 @@ std::vector<std::string> sampleLines() {
 
 }  // namespace
 
-FoundRadio searchForRadio(int skipPort) {
+void startRadioSearch(int skipPort) {
+    auto& S = searchState;
+    stopRadioSearch();
     playPrompt("searching");
-    FoundRadio found;
-    for (const PlatSerialDevice& device : platSerialList()) {
-        if (device.number > kHighestConfigPort || (device.number != 0 && device.number == skipPort)) continue;
-        const int baud = probeDevice(device.path);
-        if (baud == 0) continue;
-        debugLine("Search: a radio answered on " + device.path + " at" + numberText(baud) + " Baud");
-        const int port = device.number != 0 ? device.number : platSerialGiveNumber(device.path);
-        if (port == 0) {
-            // The radio is there, but no link to it can be made here.
-            playPrompt("cfgnw");
+    S.going = true;
+    S.skipPort = skipPort;
+    S.devices = platSerialList();
+    askOnward();
+}
+
+SearchStep stepRadioSearch() {
+    auto& S = searchState;
+    if (!S.going) return {true, {}};
+    if (S.handle != 0) {
+        takeAnswerBytes();
+        const std::string model = identityIn(S.heard);
+        const bool rejected = S.heard.find("?;") != std::string::npos;
+        if (!model.empty() && knownRadioModel(textInt(model))) return endWithRadio();
+        if (!model.empty()) {
+            passUnknownModel(model);
+        } else if (rejected && S.asks < 2) {
+            // A radio whose parser still held bytes of a try at a wrong
+            // speed rejects the question ("?;"): it is asked once more.
+            askIdentity();
             return {};
+        } else if (rejected || platTickMs() - S.askedAtMs >= kAnswerWaitMs) {
+            ++S.speed;  // no radio at this speed
+        } else {
+            return {};  // the answer may still come
         }
-        found = {port, baud};
-        break;
     }
-    if (found.port == 0) {
-        playPrompt("notfound");
-        return found;
-    }
-    playPrompt("found");
-    playPrompt("port");
-    speakDigits(plainNumber(found.port));
-    speakDigits(plainNumber(found.baud));
-    playPrompt("baud");
-    return found;
+    if (askOnward()) return {};
+    S = SearchState{};
+    playPrompt("notfound");
+    return {true, {}};
+}
+
+void stopRadioSearch() {
+    closeTried();
+    searchState = SearchState{};
 }
 
 bool writeConfigPort(int port, int baud) {

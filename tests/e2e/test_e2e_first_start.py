@@ -2,11 +2,20 @@
 """The first start, without rigvox.cfg: the program looks for the radio on
 every serial device, writes rigvox.cfg with the port and speed where it
 answered, and connects. Later, while no radio answers, D finds it again on
-another device and rewrites the file, keeping the old one."""
+another device and rewrites the file, keeping the old one. The search
+leaves other programs' devices as it found them, takes no other Kenwood
+for the radio, and ends at once on a signal."""
 
+import fcntl
 import os
 import shutil
+import signal
+import subprocess
+import sys
 import tempfile
+import termios
+import threading
+import time
 import tty
 import unittest
 
@@ -125,6 +134,118 @@ class FirstStart(unittest.TestCase):
             s.wait_for_speech(["quit"])
             self.assertEqual(s.wait_exit(30), 0)
             self.assertEqual(s.radio_log()[-1], "RX")
+
+
+def line_editing_pty():
+    """A pseudo-terminal set up as a person's terminal: 9600 baud, line
+    editing and echo. Returns (master, slave, slave path)."""
+    master, slave = os.openpty()
+    attrs = termios.tcgetattr(slave)
+    attrs[3] |= termios.ICANON | termios.ECHO
+    attrs[4] = attrs[5] = termios.B9600
+    termios.tcsetattr(slave, termios.TCSANOW, attrs)
+    os.set_blocking(master, False)
+    return master, slave, os.ttyname(slave)
+
+
+def read_all(fd):
+    heard = b""
+    while True:
+        try:
+            chunk = os.read(fd, 4096)
+        except (BlockingIOError, OSError):
+            return heard
+        if not chunk:
+            return heard
+        heard += chunk
+
+
+class SearchLeavesOthersAlone(unittest.TestCase):
+    def setUp(self):
+        self.by_id = tempfile.mkdtemp(prefix="rigvox-e2e-devices-")
+        self.addCleanup(shutil.rmtree, self.by_id, ignore_errors=True)
+
+    def device(self, name):
+        master, slave, path = line_editing_pty()
+        self.addCleanup(os.close, master)
+        self.addCleanup(os.close, slave)
+        os.symlink(path, os.path.join(self.by_id, name))
+        return master, slave, path
+
+    def lock(self, path, pid):
+        """The lock file serial programs make for a device they hold."""
+        lock = "/run/lock/LCK.." + path[len("/dev/"):].replace("/", "_")
+        with open(lock, "w") as f:
+            f.write("%10d\n" % pid)
+        self.addCleanup(os.unlink, lock)
+
+    def test_held_devices_are_skipped_tried_ones_restored_and_other_kenwoods_passed(self):
+        # A terminal program holds the first device by its lock file, and
+        # another holds the second for itself alone (TIOCEXCL); the third
+        # has a lock left by a program that has gone; the fourth is a
+        # Kenwood of a kind Rigvox does not know, answering "ID017;".
+        holder = subprocess.Popen(["sleep", "300"])
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.kill)
+        gone = subprocess.Popen(["true"])
+        gone.wait()
+        held, held_slave, held_path = self.device("usb-a-held")
+        exclusive, exclusive_slave, _ = self.device("usb-a2-exclusive")
+        fcntl.ioctl(exclusive_slave, termios.TIOCEXCL)
+        stale, stale_slave, stale_path = self.device("usb-b-stale")
+        other, other_slave, _ = self.device("usb-c-Kenwood-other")
+        tty.setraw(other_slave)
+        self.lock(held_path, holder.pid)
+        self.lock(stale_path, gone.pid)
+        settings = {fd: termios.tcgetattr(fd) for fd in (held_slave, exclusive_slave, stale_slave)}
+
+        heard_by_other = []
+        done = threading.Event()
+
+        def answer_as_another_kenwood():
+            os.set_blocking(other, True)
+            while not done.is_set():
+                try:
+                    chunk = os.read(other, 64)
+                except OSError:
+                    return
+                heard_by_other.append(chunk)
+                if b"ID;" in b"".join(heard_by_other):
+                    os.write(other, b"ID017;")
+
+        answerer = threading.Thread(target=answer_as_another_kenwood, daemon=True)
+        answerer.start()
+        with Session(config=None, env={"RIGVOX_SERIAL_DEVICES": os.path.join(self.by_id, "*")}) as s:
+            self.assertEqual(s.wait_exit(60), 0)
+            said = s.speech()
+            self.assertFalse(os.path.exists(s.path("rigvox.cfg")))
+        done.set()
+        self.assertEqual(said[said.index("searching"):],
+                         ["searching", "found", "0", "1", "7", "notsupported", "notfound"])
+        self.assertEqual(read_all(held), b"")
+        self.assertEqual(read_all(exclusive), b"")
+        self.assertEqual(read_all(stale), b"ID;" * 6)
+        self.assertEqual(b"".join(heard_by_other), b"ID;")
+        for fd, before in settings.items():
+            self.assertEqual(termios.tcgetattr(fd), before)
+
+    def test_a_signal_ends_the_search_at_once_with_the_device_as_found(self):
+        devices = [self.device("usb-silent-%02d" % n) for n in range(15)]
+        first, first_slave, _ = devices[0]
+        settings = [termios.tcgetattr(slave) for _, slave, _ in devices]
+        with Session(config=None, env={"RIGVOX_SERIAL_DEVICES": os.path.join(self.by_id, "*")}) as s:
+            s.wait_for_speech(["cfgnf", "searching"], timeout=30)
+            wait_until(lambda: b"ID;" in read_all(first), 30, "the first device to be asked")
+            time.sleep(0.1)  # somewhere in the wait for its answer
+            asked_at = time.monotonic()
+            s.proc.send_signal(signal.SIGTERM)
+            self.assertEqual(s.wait_exit(10), 0)
+            ended_in = time.monotonic() - asked_at
+        sys.stderr.write("SIGTERM to exit during the search: %.0f ms\n" % (ended_in * 1000))
+        # Well below the whole search's 15 devices x 6 speeds x 200 ms.
+        self.assertLess(ended_in, 2.0)
+        for (_, slave, path), before in zip(devices, settings):
+            self.assertEqual(termios.tcgetattr(slave), before, path)
 
 
 if __name__ == "__main__":

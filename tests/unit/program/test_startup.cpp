@@ -1,5 +1,7 @@
 // The whole run: start-up order, the missing configuration file, the message
 // loop and the shutdown steps.
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "keys/dispatcher.h"
 #include "link/serial_port.h"
 #include "program/startup.h"
+#include "session/radio_search.h"
 #include "test_support.h"
 
 namespace {
@@ -24,31 +27,49 @@ class StartupTest : public RigvoxTest {};
 }  // namespace
 
 // Without rigvox.cfg every listed device is asked for its identity at each
-// speed, fastest first, with "ID;" and nothing else. A device held by
-// another program is left alone, and one whose number line 1 cannot hold is
-// not asked. When none answers as a Kenwood, the program ends with no file
-// written.
+// speed, fastest first, with "ID;" and nothing else, a step on each tick. A
+// device held by another program is left alone, and one whose number line
+// 1 cannot hold is not asked. A Kenwood that Rigvox does not know is named,
+// asked nothing more, and passed. Every device tried goes back to the
+// settings it had. When no known radio answers, the program ends with no
+// file written.
 TEST_F(StartupTest, WithoutConfigurationEveryDeviceIsAskedOnlyForItsIdentity) {
     auto& f = fake::state();
-    f.serialDevices = {{2, "com2", 2}, {120, "com120", 120}, {0, "/dev/ttyUSB0", 50}, {0, "/dev/ttyACM0", 51}};
+    f.serialDevices = {{2, "com2", 2}, {120, "com120", 120}, {0, "/dev/ttyUSB0", 50}, {0, "/dev/ttyACM0", 51},
+                       {0, "/dev/ttyACM1", 52}};
     f.ports[51].openable = false;
+    for (int port : {2, 50, 52}) {
+        f.ports[port].baud = 9600;
+        f.ports[port].dataBits = 7;
+        f.ports[port].parity = 2;
+    }
     std::map<int, std::vector<int>> speedsAsked;
     f.responder = [&](int port, const std::string& bytes) {
         EXPECT_EQ(bytes, "ID;");
         speedsAsked[port].push_back(fake::state().ports[port].baud);
         if (port == 50) fake::feed(port, "$GPGGA,1;\r\n");  // a chatty device that is no radio
+        if (port == 52) fake::feedAfter(port, "ID017;", 20);   // a Kenwood of another kind
     };
+    fake::pushTicks(100);
     EXPECT_EQ(runProgram(0), 0);
-    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf", "searching", "notfound"}));
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf", "searching", "found", "0", "1",
+                                            "7", "notsupported", "notfound"}));
     const std::vector<int> speeds{115200, 57600, 38400, 19200, 9600, 4800};
     EXPECT_EQ(speedsAsked[2], speeds);
     EXPECT_EQ(speedsAsked[50], speeds);
+    EXPECT_EQ(speedsAsked[52], std::vector<int>{115200});
     EXPECT_EQ(speedsAsked.count(51) + speedsAsked.count(120), 0u);
-    for (int port : {2, 50}) {
-        EXPECT_EQ(f.ports[port].opens, 1) << port;  // opened once, stepped through the speeds
-        EXPECT_EQ(f.ports[port].stopCode, 2) << port;
-        EXPECT_FALSE(f.ports[port].open) << port;
+    for (int port : {2, 50, 52}) {
+        const fake::Port& p = f.ports[port];
+        EXPECT_EQ(p.opens, 1) << port;  // opened once, stepped through the speeds
+        EXPECT_EQ(p.restores, 1) << port;
+        EXPECT_FALSE(p.open) << port;
+        EXPECT_EQ(p.baud, 9600) << port;
+        EXPECT_EQ(p.dataBits, 7) << port;
+        EXPECT_EQ(p.parity, 2) << port;
+        EXPECT_EQ(p.stopCode, 1) << port;
     }
+    EXPECT_EQ(f.ports[52].written, "ID;");  // nothing but the question, once
     EXPECT_TRUE(f.files.empty());
     EXPECT_TRUE(f.serialLinks.empty());
     EXPECT_FALSE(f.windowOpen);
@@ -57,8 +78,61 @@ TEST_F(StartupTest, WithoutConfigurationEveryDeviceIsAskedOnlyForItsIdentity) {
     // The simulator build searches the same way.
     resetState();
     fake::reset();
+    fake::pushTicks(5);
     EXPECT_EQ(runProgram(1), 0);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "sim", "cfgnf", "searching", "notfound"}));
+}
+
+// Q, Escape and a close request (the close box and the signals come as one)
+// end the search as they come, whether the first start's or D's: no tick
+// more is taken for it, and the device being asked is closed with its
+// settings as they were, having heard nothing but "ID;" at each speed.
+TEST_F(StartupTest, QEscapeOrCloseEndTheSearchAtOnceWithTheDeviceAsFound) {
+    struct Case { bool keyD; int kind; int param; const char* said; };
+    for (const Case& c : {Case{false, kEventClose, 0, nullptr}, Case{false, kEventKeyDown, vkLetter('Q'), "quit"},
+                          Case{false, kEventKeyDown, kVkEscape, "cancelled"}, Case{true, kEventClose, 0, nullptr},
+                          Case{true, kEventKeyDown, kVkEscape, "cancelled"}}) {
+        SCOPED_TRACE(std::to_string(c.keyD) + " " + std::to_string(c.param));
+        resetState();
+        fake::reset();
+        auto& f = fake::state();
+        f.serialDevices = {{0, "/dev/ttyUSB0", 50}};
+        f.ports[50].baud = 4800;
+        f.ports[50].stopCode = 2;
+        if (c.keyD) {
+            fake::setFile("rigvox.cfg", config());  // port 3, where no radio answers
+            fake::pushKey(vkLetter('D'));
+        }
+        fake::pushTicks(5);  // time for a second speed
+        fake::pushEvent(c.kind, c.param);
+        const std::size_t taken = f.events.size();
+        fake::pushTicks(c.keyD && c.kind == kEventKeyDown ? 2 : 50);
+        if (c.keyD && c.kind == kEventKeyDown) fake::pushEvent(kEventClose);
+        EXPECT_EQ(runProgram(0), 0);
+
+        const fake::Port& p = f.ports[50];
+        EXPECT_EQ(p.written, "ID;ID;");
+        EXPECT_FALSE(p.open);
+        EXPECT_EQ(p.restores, 1);
+        EXPECT_EQ(p.baud, 4800);
+        EXPECT_EQ(p.stopCode, 2);
+        EXPECT_FALSE(searchState.going);
+        const Prompts said = fake::takePrompts();
+        const auto searching = std::find(said.begin(), said.end(), "searching");
+        ASSERT_NE(searching, said.end());
+        EXPECT_EQ(std::find(searching, said.end(), "notfound"), said.end());
+        if (c.said != nullptr) {
+            EXPECT_EQ(*std::next(searching), c.said);
+        }
+        if (!c.keyD) {
+            EXPECT_EQ(f.nextEvent, taken);  // nothing after the key or close request
+            EXPECT_TRUE(f.files.empty());
+        } else if (c.kind == kEventKeyDown) {
+            // Escape: the poll goes on with the configured port.
+            EXPECT_EQ(f.nextEvent, f.events.size());
+            EXPECT_EQ(f.ports[kPort].opens, 2);
+        }
+    }
 }
 
 // A radio on a device without a number: it answers at 19200 baud (after a
@@ -76,6 +150,7 @@ TEST_F(StartupTest, FirstStartWritesTheConfigurationWhereTheRadioAnsweredAndGoes
         if (port != 60 || bytes != "ID;" || fake::state().ports[60].baud != 19200) return;
         fake::feedAfter(60, ++asksAt19200 == 1 ? "?;" : "ID023;", 30);
     };
+    fake::pushTicks(60);
     EXPECT_EQ(runProgram(0), 0);
     const Prompts said = fake::takePrompts();
     ASSERT_GE(said.size(), 17u);
