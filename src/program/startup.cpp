@@ -207,7 +207,7 @@ void logConfigNotes(bool voiceReached) {
     if (!voiceReached && !reader) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
     if (!voiceReached && reader) debugLine("VOICE=screenreader: no screen reader takes the texts; the prompts speak");
     if (speechState.accessMissing == 1 && speechState.brailleChoice == 1)
-        debugLine("BRAILLE=on: no braille display can be reached (is BRLTTY running?); readouts are not shown");
+        debugLine("BRAILLE=on: no braille display or screen reader takes the readouts (no BRLTTY running?); they are not shown");
     speechState.accessMissing = 0;
 }
 
