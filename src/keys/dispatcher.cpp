@@ -35,6 +35,7 @@
 #include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -279,13 +280,19 @@ void explainKey() {
 void readWholeHelp() {
     auto& K = keysState;
     if (K.wholeHelpNext < 0 || speechBusy()) return;
-    const char* sentence = keyHelpSentence(K.wholeHelpNext);
-    if (sentence == nullptr) {
-        K.wholeHelpNext = -1;
-        return;
-    }
-    ++K.wholeHelpNext;
-    playHelp(sentence);
+    // The screen reader's voice does not tell when it has finished, and each
+    // text it is given replaces the one before: it gets the whole help as
+    // one text.
+    const bool all = speechState.readerVoice == 1;
+    do {
+        const char* sentence = keyHelpSentence(K.wholeHelpNext);
+        if (sentence == nullptr) {
+            K.wholeHelpNext = -1;
+            return;
+        }
+        ++K.wholeHelpNext;
+        playHelp(sentence);
+    } while (all);
 }
 
 }  // namespace

@@ -125,8 +125,10 @@ std::string writtenText(std::string_view names) {
 
 void collectReadout(std::string_view key) {
     auto& V = speechState;
-    // A long run (the whole help) goes out in pieces rather than cut short.
-    if (V.readoutNames.size() + key.size() + 1 > kTextCapacity) finishReadout();
+    // Room for the whole help, which the screen reader gets as one text; a
+    // longer run goes out in pieces rather than cut short.
+    constexpr std::size_t kReadoutNamesCapacity = 4096;
+    if (V.readoutNames.size() + key.size() + 1 > kReadoutNamesCapacity) finishReadout();
     if (!V.readoutNames.empty()) V.readoutNames += ' ';
     V.readoutNames += key;
 }

@@ -25,7 +25,7 @@ struct SpeechState {
     int accessOpen = 0;               // 1 while the display or screen reader takes texts (openVoice sets, closeVoice clears)
     int readerVoice = 0;              // 1 while the screen reader speaks the texts: no prompts sound (openVoice sets)
     int accessMissing = 0;            // 1 when BRAILLE=on or VOICE=screenreader found nothing to take the texts, until logged
-    std::string readoutNames;         // prompt names of the readout being collected, blank-separated; "#" starts a number
+    std::string readoutNames;         // prompt names of the readout being collected, blank-separated; "#" starts a number (at most 4096 characters)
     std::string panelLine;            // the panel line last given to the display, "" before the first
     // Prompts queued for the sound device that have not begun to sound, for
     // the speech log, which names each as it begins. A ring in queue order;

@@ -101,7 +101,8 @@ class BrailleTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="rigvox-braille-")
         self.display = VirtualDisplay(os.path.join(self.dir, "vr.sock"))
-        # A BrlAPI socket number nobody else uses (BRLTTY refuses one in use).
+        # A BrlAPI socket number nobody else uses (BRLTTY refuses one in use);
+        # its socket is /var/lib/BrlAPI/<number>.
         number = next(n for n in (random.randint(1000, 60000) for _ in range(100))
                       if not os.path.exists("/var/lib/BrlAPI/%d" % n))
         self.host = ":%d" % number
@@ -114,6 +115,9 @@ class BrailleTest(unittest.TestCase):
             stdin=subprocess.DEVNULL, stdout=self.brltty_log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent)
         wait_until(lambda: self.display.conn is not None, 30, "BRLTTY to reach the display")
+        # BrlAPI's socket comes a little later than the display; the program
+        # looks for it once, at start.
+        wait_until(lambda: os.path.exists("/var/lib/BrlAPI/%d" % number), 30, "BrlAPI's socket")
 
     def tearDown(self):
         _stop_process(self.brltty)

@@ -7,6 +7,8 @@
 #include "test_support.h"
 
 #include "base/records.h"
+#include "keys/dispatcher.h"
+#include "keys/keys_state.h"
 #include "keys/meter_keys.h"
 #include "link/exchange.h"
 #include "radio/band_table.h"
@@ -531,6 +533,15 @@ TEST_F(SpeechTest, WithTheScreenReaderNoPromptSoundsAndWithoutItThePromptsSpeak)
     EXPECT_TRUE(paths().empty());
     EXPECT_FALSE(speechBusy());
     EXPECT_EQ(fake::takeAccessReadouts(), (std::vector<std::string>{"OK"}));
+    // The whole help (H twice) is one text: the next would replace it.
+    keysState.wholeHelpNext = 0;
+    keysState.eventKind = kEventSound;
+    handleEvent();
+    finishReadout();
+    const auto help = fake::takeAccessReadouts();
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].rfind("F, reads the frequency", 0), 0u);
+    EXPECT_NE(help[0].find("Q, quits"), std::string::npos);
     closeVoice();
     EXPECT_FALSE(F.accessOpen);
 }
