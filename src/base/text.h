@@ -7,7 +7,7 @@
 #include <string_view>
 
 constexpr int kTextCapacity = 255;   // capacity of every program text
-constexpr int kReplyCapacity = 256;  // capacity of replyText
+constexpr int kReplyCapacity = 256;  // capacity of a reply read from the radio
 
 // dst = src cut to capacity characters.
 void putText(std::string& dst, std::string_view src, int capacity = kTextCapacity);

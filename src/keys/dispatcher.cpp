@@ -19,7 +19,7 @@
 #include "link/serial_port.h"
 #include "memory/channels.h"
 #include "memory/memory_state.h"
-#include "network/net_commands.h"
+#include "network/net_clients.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
@@ -71,7 +71,6 @@ void normaliseKey() {
     auto& K = keysState;
     if (K.keyCode == kVkCloseBracket) K.keyCode = kVkEquals;
     if (K.keyCode == kVkOpenBracket) K.keyCode = kVkMinus;
-    catState.cmdText.clear();
     if (K.keyCode >= kVkPad0 && K.keyCode <= kVkPad9) K.keyCode = K.keyCode - kVkPad0 + kVk0;
     if (K.keyCode == kVkPadPoint) K.keyCode = kVkPeriod;
 }
@@ -307,7 +306,6 @@ void onDigitKey() {
     auto& M = memoryState;
     if (!isDigitKey()) return;
     if (K.adjustTarget == kTargetTuning && K.entryActive == 0 && M.channelAction == 0 && R.ctcssOn == 0) return;
-    catState.cmdText.clear();
     const int d = K.keyCode - kVk0;
 
     if (M.channelBank == kBankDigitNext) {

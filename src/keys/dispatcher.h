@@ -20,6 +20,6 @@ void handleEvent();
 // Every digit key (keyCode '0'..'9'), when something is pending, goes to
 // the first entry that takes it: the bank digit, menu digits, channel store
 // or recall, typed frequency, band number (adjustTarget 1: 1..9 bands 1..9,
-// 0 band 10, then recallBand), CTCSS tone. Clears cmdText first. Speaks,
+// 0 band 10, then recallBand), CTCSS tone. Speaks,
 // sends and changes state through the branch that takes the digit.
 void onDigitKey();

@@ -4,7 +4,6 @@
 
 #include "base/text.h"
 #include "keys/keys_state.h"
-#include "link/cat_state.h"
 #include "link/exchange.h"
 #include "radio/radio_state.h"
 #include "speech/prompts.h"
@@ -21,13 +20,10 @@ std::string menuCommand() {
     return "EX" + keysState.menuNumber + (fiveDigitMenus() ? " " : "0000");
 }
 
-// Speaks the value characters of the "EX" answer in replyText: digits as
-// their prompts, "." as "point", anything else (letters, blanks) skipped.
-void speakMenuReply() {
-    const int at = findText(catState.replyText, "EX");
-    if (at == 0) return;
-    const std::string reply = midText(catState.replyText, at);
-    const int last = findText(reply, ";") - 1;
+// Speaks the value characters of the "EX" answer: digits as their prompts,
+// "." as "point", anything else (letters, blanks, the closing ";") skipped.
+void speakMenuReply(std::string_view reply) {
+    const int last = static_cast<int>(reply.size());
     const int first = fiveDigitMenus() ? 9 : 10;  // first value character after "EX"
     for (int i = first; i <= last; ++i) {
         const std::string c = midText(reply, i, 1);
@@ -80,13 +76,10 @@ void menuNumberEntered() {
 
 void menuValueEntered() {
     auto& K = keysState;
-    auto& C = catState;
-    C.busy = 1;  // the poll must not take the menu's answer
     if (K.menuValue.empty()) {
+        // Time for the radio to settle; what it sent meanwhile is not the answer.
         waitForReply();
-        readReply();  // whatever the radio sent before the query is not the answer
-        queryRadio(menuCommand());
-        speakMenuReply();
+        speakMenuReply(exchangeWithRadio(menuCommand()).text);
     } else if (static_cast<int>(K.menuValue.size()) > kMenuValueMaxDigits) {
         playPrompt("invalid");
     } else {
@@ -94,5 +87,4 @@ void menuValueEntered() {
         playPrompt("ok");
     }
     K.adjustTarget = kTargetTuning;
-    C.busy = 0;
 }

@@ -15,8 +15,7 @@ void menuNumberEntered();
 // Enter with adjustTarget 9: an empty value reads the setting back ("EX"
 // query, value characters spoken, "point" for "."); otherwise sends the set
 // command and speaks "ok", or "invalid" unsent for a value longer than
-// kMenuValueMaxDigits. busy is 1 during the exchange; adjustTarget and busy
-// end at 0 on every path.
+// kMenuValueMaxDigits. adjustTarget ends at 0 on every path.
 void menuValueEntered();
 // A digit (keyCode) while adjustTarget is 8 or 9 (from onDigitKey): appended
 // to menuNumber or menuValue and spoken.

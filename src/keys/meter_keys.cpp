@@ -6,7 +6,6 @@
 
 #include "base/text.h"
 #include "keys/keys_state.h"
-#include "link/cat_state.h"
 #include "link/exchange.h"
 #include "radio/gains.h"
 #include "radio/models.h"
@@ -17,10 +16,8 @@
 namespace {
 
 // Speaks sMeter as "s" and the S unit ("9" "plus" from kSNinePlus; "na"
-// while the radio has given no reading); drops the reply the poll was
-// waiting for so that the next tick asks afresh.
+// while the radio has given no reading).
 void speakSMeter() {
-    auto& C = catState;
     const int sMeter = radioState.sMeter;
     playPrompt("s");
     if (sMeter == kNoSMeterReading) {
@@ -33,10 +30,6 @@ void speakSMeter() {
     } else {
         speakDigits(plainNumber(sMeter < 0 ? 0 : sMeter / kStepsPerSUnit));
     }
-    // The answer the poll is waiting for arrived during the speech and is
-    // stale: drop it and let the next tick ask again.
-    C.replyText.clear();
-    C.pollAwaitingReply = 0;
 }
 
 }  // namespace
@@ -56,13 +49,11 @@ void startAlcWatch() {
 
     // A missing answer keeps the gain the program knew: stepping from a
     // made-up value would change the radio's gain by more than one step.
-    queryRadio("MG");
-    R.micGain = replyValue("MG", kMicGainReplyOffset, kLevelDigits, R.micGain);
+    R.micGain = replyValue(exchangeWithRadio("MG").text, "MG", kMicGainReplyOffset, kLevelDigits, R.micGain);
 
     R.alcValue = 0;
     sendText(meterSelectCommand(kMeterAlc));
-    queryRadio("RM");
-    R.alcValue = replyValue(meterLetters(kMeterAlc), kAlcFieldOffset, kMeterFieldLength, 0);
+    R.alcValue = replyValue(exchangeWithRadio("RM").text, meterLetters(kMeterAlc), kAlcFieldOffset, kMeterFieldLength, 0);
 
     R.alcAnnounce = -1;  // the start value is spoken without "alc"
     speakAlc();

@@ -1,29 +1,21 @@
-// State of the CAT link: the command and reply texts, the frequency commands
+// State of the CAT link: the command sent last and the bytes held, the frequency commands
 // sent, the pass-through port, and the ports' configuration.
 #pragma once
 
 #include <string>
 
 struct CatState {
-    std::string cmdText;        // command to send (";" appended by sendCommand)
-    std::string replyText;      // last text read from the radio or the simulator (capacity 256)
+    std::string lastCommand;    // the command sent last, with its ";" (what the simulator answers)
     std::string lastFreqCmd;    // last frequency-setting command sent, with ";"
     std::string lastFreqReply;  // first 13 characters of the last accepted frequency answer
     int freqReportSuperseded = 0; // 1 from a frequency command the program sent until the next accepted answer
     int staleFreqAnswer = 0;    // 1 when the poll's frequency query went out before that command: its answer is old
     int modeSetAfterQuery = 0;  // 1 from a mode command sent until the next "MD" query: an answer to an earlier one is old
-    std::string heldReply;      // radio bytes a reply pause took in and nobody has read yet (capacity 255)
+    std::string heldReply;      // radio bytes a reply pause took in, or an exchange kept for the poll, not yet read (capacity 255)
     std::string awaitedLetters; // letters of the command sent last; its answer ends the next reply pause ("" none)
     int pollAwaitingReply = 0;  // 1 = a poll answer is to be collected on this tick
     int pollSelect = 0;         // next poll query: 0 frequency, 1 meter
-    int busy = 0;               // 1 = timer ticks do nothing (menu exchange)
     std::string bridgeInbox;    // pass-through text accumulated until a ";"
-    std::string bridgeChunk;    // last piece read from the pass-through port
-    int bridgeScan = 0;         // position of the last ";" of the commands served (1-based, 0 = none served)
-    std::string bridgeMode;     // mode digit of a mode command just forwarded ("" none), for the poll to follow
-    int bridgeTransmit = -1;    // the last transmit command just forwarded: 1 "TX", 0 "RX", -1 none
-    int bridgeTune = -1;        // the last tuner command just forwarded: 1 starts tuning ("AC111"), 0 does not, -1 none
-    int bridgeAnswered = 0;     // 1 when the commands just forwarded were answered before their pause ran out
     int bridgeUsed = 0;         // 1 from a pass-through command until the next key press
 
     // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.

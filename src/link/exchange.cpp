@@ -1,4 +1,5 @@
-// Command exchange with the radio: sendCommand, the reply pause, readReply, reply picking, the debug log and the pass-through port.
+// Command exchange with the radio: sending, the reply pause, the one exchange procedure, the reply splitter and
+// pickers, the debug log and the pass-through port.
 #include "link/exchange.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ bool leadsWithNumber(std::string_view text) {
 // The offline simulator's answers while simMode is 1 (setSimulator).
 SimulatedAnswer simulator = nullptr;
 
-std::string simulatedAnswer() { return simulator ? simulator() : std::string(); }
+std::string simulatedAnswer() { return simulator ? simulator(catState.lastCommand) : std::string(); }
 
 // Takes what waits on the radio port into heldReply, as far as it has room.
 // False when nothing could be taken.
@@ -97,31 +98,62 @@ bool errorAnswer(std::string_view answer) { return answer == "?;" || answer == "
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// [SECTION] Sending, pausing and reading
+// [SECTION] Sending, pausing and the exchange
 // ---------------------------------------------------------------------------
 
 void setSimulator(SimulatedAnswer answer) { simulator = answer; }
 
-void sendCommand() {
+namespace {
+
+// The one place a command gets its ";".
+bool sendCommand(std::string_view command) {
     auto& C = catState;
-    capText(C.cmdText, kTextCapacity - 1);  // the terminator always fits
+    std::string text(command);
+    capText(text, kTextCapacity - 1);  // the terminator always fits
     // An answer to a mode query sent before a mode command names the mode
     // the radio had (frequency answers are judged the same way below).
-    if (C.cmdText == "MD") C.modeSetAfterQuery = 0;
-    else if (setsMode(C.cmdText)) C.modeSetAfterQuery = 1;
-    C.cmdText += ";";
-    if ((startsWith(C.cmdText, "FA") || startsWith(C.cmdText, "FB")) &&
-        static_cast<int>(C.cmdText.size()) > kFrequencyQueryLength) {
-        C.lastFreqCmd = C.cmdText;
+    if (text == "MD") C.modeSetAfterQuery = 0;
+    else if (setsMode(text)) C.modeSetAfterQuery = 1;
+    text += ";";
+    if ((startsWith(text, "FA") || startsWith(text, "FB")) &&
+        static_cast<int>(text.size()) > kFrequencyQueryLength) {
+        C.lastFreqCmd = text;
         // The radio's last report no longer says where it is, and the answer
         // to a poll frequency query sent before this names the old frequency.
         C.freqReportSuperseded = 1;
         if (C.pollAwaitingReply == 1 && C.pollSelect == 1) C.staleFreqAnswer = 1;
     }
-    putText(C.awaitedLetters, leftText(C.cmdText, 2));
-    portWrite(C.comPort, C.cmdText, static_cast<int>(C.cmdText.size()));
-    if (C.debugLog == 1) debugLine("TX=" + C.cmdText);
+    putText(C.awaitedLetters, leftText(text, 2));
+    C.lastCommand = text;
+    const int length = static_cast<int>(text.size());
+    const bool written = portWrite(C.comPort, text, length) == length;
+    if (C.debugLog == 1) debugLine("TX=" + text);
+    return written || C.simMode == 1;
 }
+
+// What came since the command went out: the simulator's answer, or the
+// radio bytes the pause held and what waits on the port; logs "RX=".
+std::string readReply() {
+    auto& C = catState;
+    C.awaitedLetters.clear();
+    std::string reply = C.simMode == 1 ? simulatedAnswer() : takeRadioBytes();
+    capText(reply, kReplyCapacity);
+    if (C.debugLog == 1 && !reply.empty()) debugLine("RX=" + reply);
+    return reply;
+}
+
+// Answers nobody asked for in this exchange: the poll collects them as its
+// own while it awaits an answer or serves the pass-through port (it then
+// takes whatever comes); otherwise they belong to no one.
+void holdForPoll(const std::string& others) {
+    auto& C = catState;
+    if (others.empty() || (C.pollAwaitingReply == 0 && C.bridgePort <= 0)) return;
+    putText(C.heldReply, others + C.heldReply, kPortReadMaximum);
+}
+
+}  // namespace
+
+bool sendText(std::string_view command) { return sendCommand(command); }
 
 void waitForReply() {
     auto& C = catState;
@@ -153,94 +185,133 @@ void waitForReply() {
 
 int replyPauseMs() { return platWavDurationMs(promptPath("delay")); }
 
-void readReply() {
+RadioAnswer exchangeWithRadio(std::string_view command, std::string_view letters, int pieces) {
     auto& C = catState;
-    C.replyText.clear();
-    C.awaitedLetters.clear();
-    if (C.simMode == 1)
-        putText(C.replyText, simulatedAnswer(), kReplyCapacity);
-    else
-        takeRadioBytes();
-    if (C.debugLog == 1 && !C.replyText.empty()) debugLine("RX=" + C.replyText);
+    const std::string wanted(letters.empty() ? leftText(command, 2) : std::string(letters));
+    // What was held before the command went out cannot be its answer, and
+    // must not end the pause early: it is sorted with the reply afterwards.
+    const std::string before = C.heldReply;
+    C.heldReply.clear();
+    RadioAnswer result;
+    const bool written = sendCommand(command);
+    // A command the radio never got has no answer; the pause still runs, so
+    // a port that comes back in the meantime (a cable plugged in) is heard
+    // at the same pace as a silent radio.
+    waitForReply();
+    if (!written) {
+        C.awaitedLetters.clear();
+        holdForPoll(before + takeRadioBytes());
+        result.status = AnswerStatus::kWriteFailed;
+        return result;
+    }
+    const std::string reply = readReply();
+    result.heard = !reply.empty();
+    // The last pieces answers led by the letters are the caller's: an
+    // earlier one with the same letters answered the poll's query.
+    std::string others = before, refusal;
+    std::vector<std::string_view> mine;
+    std::size_t at = 0;
+    AnswerPiece piece;
+    while (nextAnswer(reply, at, piece)) {
+        // The simulator's answer is complete as it comes, ";" or not.
+        if (C.simMode == 1) piece.whole = true;
+        // Line noise before an answer is dropped with it.
+        const std::size_t p = piece.whole && !wanted.empty() ? piece.text.find(wanted) : std::string_view::npos;
+        if (p != std::string_view::npos) {
+            mine.push_back(piece.text.substr(p));
+            continue;
+        }
+        if (piece.whole && errorAnswer(piece.text) && refusal.empty()) refusal = piece.text;
+        else others += piece.text;
+    }
+    const std::size_t keep = pieces < 1 ? mine.size() : static_cast<std::size_t>(pieces);
+    const std::size_t first = mine.size() > keep ? mine.size() - keep : 0;
+    std::string early;
+    for (std::size_t i = 0; i < first; ++i) early += mine[i];
+    for (std::size_t i = first; i < mine.size(); ++i) result.text += mine[i];
+    holdForPoll(early + others);
+    if (!result.text.empty()) result.status = AnswerStatus::kAnswered;
+    else if (!refusal.empty()) result.status = AnswerStatus::kRefused;
+    return result;
 }
 
 int radioBytesWaiting() { return static_cast<int>(catState.heldReply.size()) + portBytesWaiting(catState.comPort); }
 
-void takeRadioBytes() {
+std::string takeRadioBytes() {
     auto& C = catState;
     std::string rest;
     const int room = kPortReadMaximum - static_cast<int>(C.heldReply.size());
     if (room > 0 && portBytesWaiting(C.comPort) > 0) portRead(C.comPort, rest, room);
-    putText(C.replyText, C.heldReply + rest, kReplyCapacity);
+    std::string bytes = C.heldReply + rest;
     C.heldReply.clear();
+    capText(bytes, kReplyCapacity);
+    return bytes;
 }
 
-void sendText(std::string_view text) {
-    putText(catState.cmdText, text);
-    sendCommand();
-}
+// ---------------------------------------------------------------------------
+// [SECTION] Splitting and picking replies
+// ---------------------------------------------------------------------------
 
-void queryRadio(std::string_view text) {
-    sendText(text);
-    waitForReply();
-    readReply();
-}
-
-bool replyField(std::string_view letters, int offset, int length, std::string& field) {
-    field.clear();
-    const int p = findText(catState.replyText, letters);
-    if (p == 0) return false;
-    field = midText(catState.replyText, p + offset, length);
+bool nextAnswer(std::string_view text, std::size_t& at, AnswerPiece& piece) {
+    if (at >= text.size()) return false;
+    const std::size_t end = text.find(';', at);
+    piece.whole = end != std::string_view::npos;
+    const std::size_t next = piece.whole ? end + 1 : text.size();
+    piece.text = text.substr(at, next - at);
+    at = next;
     return true;
 }
 
-bool replyNumber(std::string_view letters, int offset, int length, int& value) {
+std::string_view answerLedBy(std::string_view text, std::string_view letters) {
+    std::size_t at = 0;
+    AnswerPiece piece;
+    while (nextAnswer(text, at, piece))
+        if (piece.whole && !letters.empty() && startsWith(piece.text, letters)) return piece.text;
+    return {};
+}
+
+bool holdsAnswer(std::string_view text, std::string_view letters) { return !answerLedBy(text, letters).empty(); }
+
+bool replyField(std::string_view reply, std::string_view letters, int offset, int length, std::string& field) {
+    field.clear();
+    const int p = findText(reply, letters);
+    if (p == 0) return false;
+    field = midText(reply, p + offset, length);
+    return true;
+}
+
+bool replyNumber(std::string_view reply, std::string_view letters, int offset, int length, int& value) {
     std::string field;
-    if (!replyField(letters, offset, length, field) || !leadsWithNumber(field)) return false;
+    if (!replyField(reply, letters, offset, length, field) || !leadsWithNumber(field)) return false;
     value = textInt(field);
     return true;
 }
 
-bool replyDigits(std::string_view letters, int offset, int length, std::string& field) {
-    return replyField(letters, offset, length, field) && static_cast<int>(field.size()) == length &&
+bool replyDigits(std::string_view reply, std::string_view letters, int offset, int length, std::string& field) {
+    return replyField(reply, letters, offset, length, field) && static_cast<int>(field.size()) == length &&
            allDigits(field);
 }
 
-int replyValue(std::string_view letters, int offset, int length, int fallback) {
+int replyValue(std::string_view reply, std::string_view letters, int offset, int length, int fallback) {
     int value = fallback;
-    replyNumber(letters, offset, length, value);
+    replyNumber(reply, letters, offset, length, value);
     return value;
-}
-
-bool holdsAnswer(std::string_view text, std::string_view letters) {
-    if (letters.empty()) return false;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const std::size_t end = text.find(';', from);
-        if (end == std::string_view::npos) return false;  // the last reply is not complete yet
-        if (text.substr(from, end - from).substr(0, letters.size()) == letters) return true;
-        from = end + 1;
-    }
-    return false;
 }
 
 // ---------------------------------------------------------------------------
 // [SECTION] Pass-through port
 // ---------------------------------------------------------------------------
 
-void servePassThrough(std::string_view vfo) {
+namespace {
+
+// Takes the complete commands the other program has sent so far out of
+// bridgeInbox ("" while none is complete).
+std::string takeBridgeCommands() {
     auto& C = catState;
-    C.bridgeScan = 0;
-    C.bridgeMode.clear();
-    C.bridgeTransmit = -1;
-    C.bridgeTune = -1;
-    C.bridgeAnswered = 0;
-    // The radio port named again as the pass-through port would feed the
-    // radio's own answers back to it as commands.
-    if (C.bridgePort == C.comPort) return;
     if (portBytesWaiting(C.bridgePort) > 0) {
-        portRead(C.bridgePort, C.bridgeChunk, kPortReadMaximum);
-        C.bridgeInbox += C.bridgeChunk;
+        std::string chunk;
+        portRead(C.bridgePort, chunk, kPortReadMaximum);
+        C.bridgeInbox += chunk;
     }
     const std::size_t last =
         C.bridgeInbox.empty() ? std::string::npos : C.bridgeInbox.rfind(';', kTextCapacity - 1);
@@ -248,77 +319,81 @@ void servePassThrough(std::string_view vfo) {
         // A full text without a ";" can never complete a command: kept, it
         // would block the pass-through for good, so it is dropped and the
         // other program's next command starts clean.
-        if (static_cast<int>(C.bridgeInbox.size()) >= kTextCapacity) {
-            C.bridgeInbox.clear();
-            C.bridgeChunk.clear();
-        }
-        return;
+        if (static_cast<int>(C.bridgeInbox.size()) >= kTextCapacity) C.bridgeInbox.clear();
+        return {};
     }
-    // Every complete command goes out now: a program that writes a setting
-    // and its check ("FA...;ID;") together waits for the answer to the last.
-    const std::string commands = C.bridgeInbox.substr(0, last + 1);
+    std::string commands = C.bridgeInbox.substr(0, last + 1);
     C.bridgeInbox.erase(0, last + 1);
     capText(C.bridgeInbox);  // what follows waits for the next exchange, within a text's room
-    C.bridgeScan = static_cast<int>(last) + 1;
-    C.bridgeUsed = 1;
-    if (C.debugLog == 1) debugLine("***VRX1=" + commands);
+    return commands;
+}
 
-    std::vector<std::string> letters;  // of the commands sent that have an answer, as sent
-    std::string awaited;               // letters of the last of them
-    std::size_t from = 0;
-    while (from < commands.size()) {
-        const std::size_t end = commands.find(';', from);
-        const std::string command = commands.substr(from, end - from);
-        from = end + 1;
+// Sends the other program's commands; returns the letters of those that
+// have an answer, as sent, and notes in result what the poll must follow.
+std::vector<std::string> sendBridgeCommands(const std::string& commands, std::string_view vfo,
+                                            PassThroughResult& result) {
+    std::vector<std::string> letters;
+    std::size_t at = 0;
+    AnswerPiece piece;
+    while (nextAnswer(commands, at, piece)) {
+        const std::string command(piece.text.substr(0, piece.text.size() - 1));
         if (command.empty()) continue;  // a lone ";" asks nothing
-        putText(C.cmdText, command);
         // The other program's VFO A commands go to the VFO the operator
         // listens on (VFO B while split).
-        if (startsWith(C.cmdText, "FA")) C.cmdText = std::string(vfo) + midText(C.cmdText, 3);
-        sendCommand();
+        std::string sent = command;
+        if (startsWith(sent, "FA")) sent = std::string(vfo) + midText(sent, 3);
+        sendCommand(sent);
         // The poll brings the program's own mode in step with a mode setting.
-        if (setsMode(command)) C.bridgeMode = midText(command, 3, 1);
-        if (!unanswered(command)) {
-            letters.push_back(leftText(C.cmdText, 2));
-            awaited = letters.back();
-        }
+        if (setsMode(command)) result.mode = midText(command, 3, 1);
+        if (!unanswered(command)) letters.push_back(leftText(sent, 2));
         const int transmit = transmitCommand(command);
-        if (transmit >= 0) C.bridgeTransmit = transmit;
+        if (transmit >= 0) result.transmit = transmit;
         const int tune = tunerCommand(command);
-        if (tune >= 0) C.bridgeTune = tune;
+        if (tune >= 0) result.tune = tune;
     }
+    return letters;
+}
 
-    C.replyText.clear();
-    if (awaited.empty()) {
-        C.bridgeAnswered = 1;  // nothing to wait for
-        return;
+}  // namespace
+
+PassThroughResult servePassThrough(std::string_view vfo) {
+    auto& C = catState;
+    PassThroughResult result;
+    // The radio port named again as the pass-through port would feed the
+    // radio's own answers back to it as commands.
+    if (C.bridgePort == C.comPort) return result;
+    const std::string commands = takeBridgeCommands();
+    if (commands.empty()) return result;
+    // Every complete command goes out now: a program that writes a setting
+    // and its check ("FA...;ID;") together waits for the answer to the last.
+    result.scan = static_cast<int>(commands.size());
+    C.bridgeUsed = 1;
+    if (C.debugLog == 1) debugLine("***VRX1=" + commands);
+    const std::vector<std::string> letters = sendBridgeCommands(commands, vfo, result);
+    if (letters.empty()) {
+        result.answered = true;  // nothing to wait for
+        return result;
     }
-    C.awaitedLetters = awaited;
+    C.awaitedLetters = letters.back();
     waitForReply();
-    readReply();
+    const std::string reply = readReply();
 
     // The answers to these commands go back; anything else (a poll answer
     // that came late, the start of one still coming) stays for the poll.
-    std::string forward, keep;
+    std::string keep;
     std::size_t at = 0;
-    while (at < C.replyText.size()) {
-        const std::size_t end = C.replyText.find(';', at);
-        if (end == std::string::npos) {
-            keep += C.replyText.substr(at);
-            break;
-        }
-        const std::string answer = C.replyText.substr(at, end + 1 - at);
-        at = end + 1;
-        bool ours = errorAnswer(answer);
-        for (const std::string& l : letters) ours = ours || startsWith(answer, l);
-        (ours ? forward : keep) += answer;
+    AnswerPiece piece;
+    while (nextAnswer(reply, at, piece)) {
+        bool ours = piece.whole && errorAnswer(piece.text);
+        for (const std::string& l : letters) ours = ours || (piece.whole && startsWith(piece.text, l));
+        (ours ? result.forwarded : keep) += piece.text;
     }
-    putText(C.heldReply, keep + C.heldReply, kPortReadMaximum);
-    C.replyText = forward;
-    C.bridgeAnswered = holdsAnswer(forward, awaited) ? 1 : 0;
-    if (forward.empty() || forward == ";") return;
-    if (C.debugLog == 1) debugLine("***VTX1=" + forward);
-    portWrite(C.bridgePort, forward, static_cast<int>(forward.size()));
+    holdForPoll(keep);
+    result.answered = holdsAnswer(result.forwarded, letters.back());
+    if (result.forwarded.empty()) return result;
+    if (C.debugLog == 1) debugLine("***VTX1=" + result.forwarded);
+    portWrite(C.bridgePort, result.forwarded, static_cast<int>(result.forwarded.size()));
+    return result;
 }
 
 // ---------------------------------------------------------------------------
@@ -347,6 +422,25 @@ void debugLine(std::string_view line) {
     std::string text(line);
     text += "\r\n";
     platFileWrite(C.debugFile, text);  // a failed log write must not disturb the radio's work
+}
+
+void debugNotes(std::string_view notes) {
+    auto& C = catState;
+    std::string lines;
+    for (std::size_t from = 0, end = notes.find('\n'); end != std::string_view::npos;
+         from = end + 1, end = notes.find('\n', from)) {
+        lines += notes.substr(from, end - from);
+        lines += "\r\n";
+    }
+    if (lines.empty()) return;
+    if (C.debugFile > 0) {
+        platFileWrite(C.debugFile, lines);
+        return;
+    }
+    const int file = platFileOpenAppend(kDebugLogFile);
+    if (file <= 0) return;
+    platFileWrite(file, lines);
+    platFileClose(file);
 }
 
 void closeDebugLog() {

@@ -79,6 +79,8 @@ int liveHandle(int number) {
 
 }  // namespace
 
+bool portSpeedKnown(int baud) { return speedTaken(baud); }
+
 int portOpen(int number, int baud) {
     PortSlot* slot = slotOf(number);
     if (!slot) return 0;

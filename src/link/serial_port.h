@@ -12,6 +12,8 @@ constexpr int kPortSlots = kPlatSerialPorts;
 // it; a speed outside the list both systems take is refused for good. Both
 // are written to the debug log.
 int portOpen(int number, int baud);
+// True for a speed in the list every serial port of both systems takes.
+bool portSpeedKnown(int baud);
 // Closes the port in the slot and empties it; an empty slot is left alone.
 void portClose(int number);
 // Keeps the speed; data bits, parity, stop code (1 one stop bit, else two).

@@ -1,6 +1,6 @@
-// The rigctld-compatible network port: accepting clients, cutting their
-// text into lines, and answering each command from the program's state, by
-// asking the radio, or by running the procedure the matching key runs.
+// What each command of the rigctld-compatible port does: answered from the
+// program's state, by asking the radio, or by running the procedure the
+// matching key runs.
 #include "network/net_commands.h"
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "link/cat_state.h"
 #include "link/exchange.h"
+#include "network/net_state.h"
 #include "network/rigctld_protocol.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
@@ -27,16 +28,8 @@
 #include "session/poll.h"
 #include "session/session_state.h"
 
-NetState netState;
-
 namespace {
 
-constexpr int kReadChunk = 1024;
-constexpr int kAcceptsPerService = 16;
-// Client lines are answered for at most this long per event (the line that
-// runs past it is finished): a key's first command reaches the radio within
-// the longest single line, however much clients send.
-constexpr std::int64_t kServiceMs = 10;
 
 // The S-meter as Hamlib's STRENGTH, in dB relative to S9: three steps of
 // sMeter make one S unit of 6 dB, and 27 steps are S9.
@@ -129,52 +122,20 @@ NetServed servedNow() {
 
 // --- asking the radio for a client ------------------------------------------
 
-// The query pattern for a client. The read may also take the answer to the
-// poll's last query, which went out first: everything but the last whole
-// answer led by letters goes to the poll's own handling, as if the poll had
-// collected it. An answer of several pieces (every meter at once) is the
-// last pieces led by letters. replyText then holds the client's answer
-// alone; false when it did not come whole.
-bool askRadio(std::string_view query, std::string_view letters, int pieces = 1) {
-    auto& C = catState;
-    queryRadio(query);
-    const std::string reply = C.replyText;
-    std::string mine, others;
-    int held = 0;  // pieces in mine
-    std::size_t at = 0;
-    while (at < reply.size()) {
-        const std::size_t end = reply.find(';', at);
-        const std::size_t next = end == std::string::npos ? reply.size() : end + 1;
-        const std::string piece = reply.substr(at, next - at);
-        at = next;
-        if (end != std::string::npos && startsWith(piece, letters)) {
-            if (held == pieces) {
-                // An earlier answer with the same letters was the poll's.
-                const std::size_t first = mine.find(';') + 1;
-                others += mine.substr(0, first);
-                mine.erase(0, first);
-                held -= 1;
-            }
-            mine += piece;
-            held += 1;
-        } else {
-            others += piece;
-        }
-    }
-    if (!reply.empty()) sessionState.silentPolls = 0;  // the radio answered
-    if (C.pollAwaitingReply == 1 && !others.empty()) {
-        C.replyText = others;
-        takePollAnswer();
-    }
-    C.replyText = mine;
-    return !mine.empty();
+// The exchange for a client: the last pieces answers led by letters (every
+// meter at once comes as several), "" when none came whole. An answer to the
+// poll's query met on the way stays the poll's, as in every exchange.
+std::string askRadio(std::string_view query, std::string_view letters, int pieces = 1) {
+    const RadioAnswer answer = exchangeWithRadio(query, letters, pieces);
+    if (answer.heard) sessionState.silentPolls = 0;  // the radio answered
+    return answer.text;
 }
 
 // A VFO's frequency read from the radio ("FA" or "FB"). False when no whole
 // answer came.
 bool askRadioFrequency(const char* letters, long long& hz) {
     std::string digits;
-    if (!askRadio(letters, letters) || !replyDigits(letters, kFreqDigitsAt - 1, kFreqDigits, digits)) return false;
+    if (!replyDigits(askRadio(letters, letters), letters, kFreqDigitsAt - 1, kFreqDigits, digits)) return false;
     hz = static_cast<long long>(textValue(digits));
     return true;
 }
@@ -183,7 +144,7 @@ bool askRadioFrequency(const char* letters, long long& hz) {
 // when no whole number came.
 bool askRadioNumber(const char* query, const char* letters, int offset, int width, int& value) {
     std::string field;
-    if (!askRadio(query, letters) || !replyDigits(letters, offset, width, field)) return false;
+    if (!replyDigits(askRadio(query, letters), letters, offset, width, field)) return false;
     value = textInt(field);
     return true;
 }
@@ -198,8 +159,7 @@ bool askMeterCount(MeterKind kind, int& count) {
     const bool all = readsAllMeters();
     if (!all) sendText(meterSelectCommand(kind));
     std::string field;
-    const bool found = askRadio("RM", "RM", all ? kMeterKinds : 1) &&
-                       replyDigits(meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
+    const bool found = replyDigits(askRadio("RM", "RM", all ? kMeterKinds : 1), meterLetters(kind), kMeterCountOffset, kMeterCountDigits, field);
     if (!all && R.tuning == 1 && kind != kMeterSwr) sendText(meterSelectCommand(kMeterSwr));
     else if (!all && R.alcAnnounce > 0 && kind != kMeterAlc) sendText(meterSelectCommand(kMeterAlc));
     if (!found && (R.txState > 0 || R.tuning == 1)) return false;
@@ -381,39 +341,41 @@ int setSplit(const NetRequest& r) {
     return kRprtOk;
 }
 
+// The levels a client sets as a fraction 0..1 of a fixed range: the state
+// that keeps each, the top of its range, and the send of its key.
+struct FractionLevel {
+    NetLevel level;
+    int RadioState::*value;
+    int top;
+    void (*send)();
+};
+constexpr FractionLevel kFractionLevels[] = {
+    {kNetLevelAf, &RadioState::afGain, kGainTop, sendAfGain},
+    {kNetLevelRf, &RadioState::rfGain, kGainTop, sendRfGain},
+    {kNetLevelSql, &RadioState::squelchLevel, kGainTop, sendSquelch},
+    {kNetLevelMicGain, &RadioState::micGain, kMicGainTop, sendMicGain},
+    {kNetLevelNr, &RadioState::nrLevel, kNoiseLevelTop, sendNrLevel},
+};
+
 // A level set as its key sets it, held in the key's range. A level value
 // is a fraction 0..1 of the key's range, or a whole number (dB, wpm).
 int setLevel(const NetRequest& r) {
     auto& R = radioState;
     const double v = r.levelValue;
+    for (const FractionLevel& f : kFractionLevels) {
+        if (f.level != r.level) continue;
+        R.*f.value = roundToInt(v * f.top);
+        f.send();
+        return kRprtOk;
+    }
     switch (r.level) {
-    case kNetLevelAf:
-        R.afGain = roundToInt(v * kGainTop);
-        sendAfGain();
-        return kRprtOk;
-    case kNetLevelRf:
-        R.rfGain = roundToInt(v * kGainTop);
-        sendRfGain();
-        return kRprtOk;
-    case kNetLevelSql:
-        R.squelchLevel = roundToInt(v * kGainTop);
-        sendSquelch();
-        return kRprtOk;
     case kNetLevelRfPower:
         R.txPower = heldPower(roundToInt(v * R.powerCeiling));
         sendPower(false);
         return kRprtOk;
-    case kNetLevelMicGain:
-        R.micGain = roundToInt(v * kMicGainTop);
-        sendMicGain();
-        return kRprtOk;
     case kNetLevelKeySpeed:
         R.keyerSpeed = heldKeyerSpeed(roundToInt(v));
         sendKeyerSpeed();
-        return kRprtOk;
-    case kNetLevelNr:
-        R.nrLevel = roundToInt(v * kNoiseLevelTop);
-        sendNrLevel();
         return kRprtOk;
     case kNetLevelPreamp:
         if ((v > 0) != (R.preampOn == 1)) togglePreamp(false);
@@ -503,6 +465,36 @@ void keepLevel(NetLevel level, const std::string& value) {
     N.levelAtMs[level] = platTickMs();
 }
 
+// The levels a client reads from the radio as a number: the query (its
+// answer led by the same letters), the number's place and width, the state
+// that keeps it and the top of its range.
+struct AskedNumber {
+    NetLevel level;
+    const char* query;
+    int offset, width;
+    int RadioState::*value;
+    int top;
+};
+constexpr AskedNumber kAskedNumbers[] = {
+    {kNetLevelSql, "SQ0", kSquelchReplyOffset, kLevelDigits, &RadioState::squelchLevel, kGainTop},
+    {kNetLevelMicGain, "MG", kMicGainReplyOffset, kLevelDigits, &RadioState::micGain, kMicGainTop},
+    {kNetLevelNr, "RL", kNrLevelReplyOffset, kNrLevelDigits, &RadioState::nrLevel, kNoiseLevelTop},
+};
+
+// A level of kAskedNumbers asked; false when it is none of them, or no
+// whole number came.
+bool askedNumber(NetLevel level, std::string& value) {
+    for (const AskedNumber& a : kAskedNumbers) {
+        if (a.level != level) continue;
+        int n = 0;
+        if (!askRadioNumber(a.query, a.query, a.offset, a.width, n)) return false;
+        radioState.*a.value = n;
+        value = shareText(n, a.top);
+        return true;
+    }
+    return false;
+}
+
 // The value of a level the program does not keep in step with the radio:
 // asked, and kept a while. False when the radio gave no answer.
 bool askedLevel(NetLevel level, std::string& value) {
@@ -514,23 +506,13 @@ bool askedLevel(NetLevel level, std::string& value) {
     int n = 0;
     switch (level) {
     case kNetLevelSql:
-        if (!askRadioNumber("SQ0", "SQ0", kSquelchReplyOffset, kLevelDigits, n)) return false;
-        R.squelchLevel = n;
-        value = shareText(n, kGainTop);
-        break;
     case kNetLevelMicGain:
-        if (!askRadioNumber("MG", "MG", kMicGainReplyOffset, kLevelDigits, n)) return false;
-        R.micGain = n;
-        value = shareText(n, kMicGainTop);
+    case kNetLevelNr:
+        if (!askedNumber(level, value)) return false;
         break;
     case kNetLevelKeySpeed:
-        if (!askRadio("KS", "KS") || !takeKeyerSpeedAnswer()) return false;
+        if (!takeKeyerSpeedAnswer(askRadio("KS", "KS"))) return false;
         value = plainNumber(R.keyerSpeed);
-        break;
-    case kNetLevelNr:
-        if (!askRadioNumber("RL", "RL", kNrLevelReplyOffset, kNrLevelDigits, n)) return false;
-        R.nrLevel = n;
-        value = shareText(n, kNoiseLevelTop);
         break;
     case kNetLevelSwr:
         // The ratio the SWR key speaks, from the same scale.
@@ -538,11 +520,8 @@ bool askedLevel(NetLevel level, std::string& value) {
         value = fractionText(swrTenths(n) / 10.0);
         break;
     case kNetLevelComp:
-        if (!askMeterCount(kMeterComp, n)) return false;
-        value = fractionText(n > kMeterFullScale ? 1 : n / kMeterFullScale);
-        break;
     case kNetLevelAlc:
-        if (!askMeterCount(kMeterAlc, n)) return false;
+        if (!askMeterCount(level == kNetLevelComp ? kMeterComp : kMeterAlc, n)) return false;
         value = fractionText(n > kMeterFullScale ? 1 : n / kMeterFullScale);
         break;
     default: return false;
@@ -696,11 +675,8 @@ std::string answerCommand(const NetRequest& r, int slot, bool& quit, bool& wait)
     return netAnswer(r, code);
 }
 
-// The answers to the commands of one line, in order, until the platform
-// clock reaches untilMs: the rest of the line goes back to the front of the
-// client's inbox and takes its next turn. A \wait_morse whose text is
-// still going out holds its answer in the client's slot, and the rest of
-// the line waits in the inbox with the lines after it.
+}  // namespace
+
 std::string answerLine(const std::string& line, int slot, bool& quit, std::int64_t untilMs) {
     NetClient& c = netState.clients[slot];
     std::string out;
@@ -725,17 +701,6 @@ std::string answerLine(const std::string& line, int slot, bool& quit, std::int64
     return out;
 }
 
-// --- connections --------------------------------------------------------------
-
-void writeWaiting(NetClient& c) {
-    if (c.outbox.empty()) return;
-    const int n = platNetWrite(c.handle, c.outbox);
-    if (n > 0) c.outbox.erase(0, static_cast<std::size_t>(n));
-}
-
-// A transmitter the client in slot keyed goes back to receive, and a text it
-// left the keyer sending stops: a client that vanished must not leave the
-// radio sending.
 void releaseClientTransmission(int slot) {
     auto& N = netState;
     if (N.cwSlot == slot) {
@@ -751,257 +716,3 @@ void releaseClientTransmission(int slot) {
     }
 }
 
-// Closes the client in slot, and ends what it keyed.
-void dropClient(int slot) {
-    NetClient& c = netState.clients[slot];
-    platNetClose(c.handle);
-    c = NetClient{};
-    releaseClientTransmission(slot);
-}
-
-// Answers "RPRT -8" and hangs up: the client does not speak this protocol.
-void refuseClient(int slot) {
-    NetClient& c = netState.clients[slot];
-    c.outbox += "RPRT " + plainNumber(kRprtProtocol) + "\n";
-    writeWaiting(c);
-    dropClient(slot);
-}
-
-// A web page can make the browser send a request to this port, with
-// commands in its body: the connection is closed before any of it acts.
-// Clients probe with unknown commands, so only a header before the first
-// valid command counts.
-bool webRequest(const NetClient& c, const std::string& line) {
-    const NetLineShape shape = netLineShape(line);
-    return shape == kNetLineWebRequest || (shape == kNetLineHeader && c.spoke == 0);
-}
-
-// Answers one whole line, as far as answerLine gets by untilMs; false when
-// the client was dropped.
-bool serveLine(int slot, const std::string& line, std::int64_t untilMs) {
-    NetClient& c = netState.clients[slot];
-    if (!netLineIsText(line)) {
-        refuseClient(slot);  // not this protocol
-        return false;
-    }
-    std::string trimmed = line;
-    while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == ' ' || trimmed.back() == '\t'))
-        trimmed.pop_back();
-    if (trimmed.find_first_not_of(" \t") == std::string::npos) return true;  // empty lines are skipped
-    if (catState.debugLog == 1) debugLine("***NRX=" + leftText(trimmed, kTextCapacity));
-    if (webRequest(c, trimmed)) {
-        if (catState.debugLog == 1) debugLine("RIGCTLD web request refused");
-        dropClient(slot);
-        return false;
-    }
-    bool quit = false;
-    c.outbox += answerLine(trimmed, slot, quit, untilMs);
-    writeWaiting(c);
-    if (quit || c.outbox.size() > kNetOutputLimit) {
-        dropClient(slot);
-        return false;
-    }
-    return true;
-}
-
-// A client whose inbox is full is not read, so its hang-up would wait
-// behind its lines: the socket is asked instead. True when it is newly
-// found gone.
-bool noticeHangUpWhenFull(int slot) {
-    NetClient& c = netState.clients[slot];
-    if (c.hungUp == 1 || c.inbox.size() < kNetInputLimit || !platNetPeerGone(c.handle)) return false;
-    c.hungUp = 1;
-    return true;
-}
-
-// Reads what the client in slot sent, as far as its inbox has room: the
-// rest waits in the socket, whose input wakes the event wait again. A
-// hang-up is noticed even with the inbox full, and ends what the client
-// keyed at once; the lines it sent before are still answered. False when it
-// had sent nothing.
-bool readClient(int slot) {
-    NetClient& c = netState.clients[slot];
-    std::string chunk;
-    bool heard = false;
-    while (c.hungUp == 0 && c.inbox.size() < kNetInputLimit) {
-        const int room = static_cast<int>(kNetInputLimit - c.inbox.size());
-        const int want = room < kReadChunk ? room : kReadChunk;
-        const int n = platNetRead(c.handle, chunk, want);
-        if (n < 0) c.hungUp = 1;  // gone: what it sent before is still answered
-        if (n != 0) heard = true;
-        if (n <= 0) break;
-        c.inbox += chunk;
-        c.heardAtMs = platTickMs();
-        if (n < want) break;  // a short read took all there was
-    }
-    if (noticeHangUpWhenFull(slot)) heard = true;
-    if (c.hungUp == 1) releaseClientTransmission(slot);
-    return heard;
-}
-
-// Answers the next whole line of the client in slot (as far as untilMs
-// allows). False when it had none, or waits for its CW text; a client that
-// hung up is then dropped, with a line it had not finished.
-bool serveNextLine(int slot, std::int64_t untilMs) {
-    NetClient& c = netState.clients[slot];
-    if (c.handle == 0) return false;
-    if (c.morseWait == 1) {
-        if (c.hungUp == 1) dropClient(slot);  // nobody waits for the answer: the text stops
-        return false;
-    }
-    const std::size_t end = c.inbox.find('\n');
-    const bool overlong = end == std::string::npos ? c.inbox.size() >= kNetLineLimit : end >= kNetLineLimit;
-    if (overlong) {
-        refuseClient(slot);  // no line of this protocol is that long
-        return true;
-    }
-    if (end == std::string::npos) {
-        if (c.hungUp == 1) dropClient(slot);
-        return false;
-    }
-    const std::string line = c.inbox.substr(0, end);
-    c.inbox.erase(0, end + 1);
-    serveLine(slot, line, untilMs);
-    return true;
-}
-
-// True while a client has a line to answer now (or is to be dropped).
-bool inputHeld() {
-    for (const NetClient& c : netState.clients) {
-        if (c.handle == 0) continue;
-        if (c.hungUp == 1) return true;
-        if (c.morseWait == 0 && (c.inbox.find('\n') != std::string::npos || c.inbox.size() >= kNetLineLimit))
-            return true;
-    }
-    return false;
-}
-
-// Answers the clients' lines in turn, one line of each client in a round,
-// until none has a whole line or the time is up. With a radio that answers
-// in 70 ms one command that waits for it takes the whole time, so a key
-// waits at most for that one (a line of several commands is cut there).
-void serveWaitingLines() {
-    auto& N = netState;
-    const std::int64_t untilMs = platTickMs() + kServiceMs;
-    for (bool served = true; served;) {
-        served = false;
-        for (int k = 0; k < kNetClientSlots; ++k) {
-            const int slot = (N.nextSlot + k) % kNetClientSlots;
-            if (!serveNextLine(slot, untilMs)) continue;
-            served = true;
-            if (platTickMs() >= untilMs) {
-                N.nextSlot = (slot + 1) % kNetClientSlots;
-                return;
-            }
-        }
-    }
-}
-
-// The slot for a new connection: a free one, or the one of the client
-// heard from longest ago that holds no PTT, dropped to make room.
-int slotForNewcomer() {
-    const auto& N = netState;
-    int idlest = -1;
-    for (int slot = 0; slot < kNetClientSlots; ++slot) {
-        if (N.clients[slot].handle == 0) return slot;
-        if (slot != N.pttSlot && (idlest < 0 || N.clients[slot].heardAtMs < N.clients[idlest].heardAtMs))
-            idlest = slot;
-    }
-    if (idlest >= 0) dropClient(idlest);
-    return idlest;
-}
-
-void acceptClients() {
-    auto& N = netState;
-    for (int i = 0; i < kAcceptsPerService; ++i) {
-        const int handle = platNetAccept(N.listener);
-        if (handle <= 0) return;
-        const int slot = slotForNewcomer();
-        if (slot < 0) {
-            platNetClose(handle);
-            continue;
-        }
-        N.clients[slot] = NetClient{};
-        N.clients[slot].handle = handle;
-        N.clients[slot].heardAtMs = platTickMs();
-    }
-}
-
-}  // namespace
-
-void openNetPort() {
-    auto& N = netState;
-    const auto& C = catState;
-    if (N.rigctldPort < 0 && C.debugLog == 1) debugLine("RIGCTLD line not understood: no network port");
-    if (N.rigctldPort <= 0 || N.listener > 0) return;
-    N.listener = platNetListen(N.rigctldAddress, N.rigctldPort);
-    if (N.listener <= 0) {
-        N.listener = 0;
-        if (C.debugLog == 1)
-            debugLine("RIGCTLD port " + N.rigctldAddress + ":" + plainNumber(N.rigctldPort) + " not opened");
-    }
-}
-
-void closeNetPort() {
-    auto& N = netState;
-    for (int slot = 0; slot < kNetClientSlots; ++slot)
-        if (N.clients[slot].handle != 0) {
-            writeWaiting(N.clients[slot]);
-            dropClient(slot);
-        }
-    if (N.listener > 0) platNetClose(N.listener);
-    N.listener = 0;
-    platNetInputHeld(false);
-}
-
-void serveNetClients() {
-    auto& N = netState;
-    // Between events no exchange is ever open; the check keeps it so.
-    if (N.listener <= 0 || catState.busy == 1) {
-        platNetInputHeld(false);  // the tick looks again
-        return;
-    }
-    bool heard = false;
-    for (int slot = 0; slot < kNetClientSlots; ++slot)
-        if (N.clients[slot].handle != 0 && readClient(slot)) heard = true;
-    // The wake-up was the listener's when no client had anything to say; a
-    // connection that came with a client's bytes waits for the tick.
-    if (!heard) acceptClients();
-    serveWaitingLines();
-    platNetInputHeld(inputHeld());
-}
-
-void answerMorseWaits() {
-    auto& N = netState;
-    if (cwTextPending()) return;
-    for (NetClient& c : N.clients) {
-        if (c.handle == 0 || c.morseWait == 0) continue;
-        c.morseWait = 0;
-        c.outbox += c.morseAnswer;
-        c.morseAnswer.clear();
-        writeWaiting(c);
-    }
-}
-
-void sendNetAnswers() {
-    auto& N = netState;
-    if (N.listener <= 0) return;
-    // Back to receive by whatever means: no client keyed what may be keyed next.
-    if (radioState.txState == 0) N.pttSlot = -1;
-    // A client that hung up while its lines waited (behind \wait_morse, or
-    // filling its inbox) is noticed within the tick, not when they are done.
-    for (int slot = 0; slot < kNetClientSlots; ++slot) {
-        if (N.clients[slot].handle == 0) continue;
-        noticeHangUpWhenFull(slot);
-        if (N.clients[slot].hungUp == 0) continue;
-        releaseClientTransmission(slot);
-        if (N.clients[slot].morseWait == 1) dropClient(slot);  // nobody waits for the answer
-    }
-    for (NetClient& c : N.clients)
-        if (c.handle != 0) writeWaiting(c);
-    // A connection that came while clients kept the wake-ups busy, or one
-    // the listener could not take (out of descriptors): the event wait no
-    // longer watches a listener that failed.
-    acceptClients();
-    platNetInputHeld(inputHeld());
-}

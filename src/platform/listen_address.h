@@ -1,4 +1,5 @@
-// The network listen's address, parsed one way for every backend. Include
+// The network listen's address, parsed one way for every backend, and a
+// client's address as text. Include
 // it after the system's socket headers (POSIX <arpa/inet.h>, Winsock's
 // <ws2tcpip.h>): it names only what both declare alike.
 #pragma once
@@ -22,4 +23,17 @@ inline int listenAddress(const std::string& address, int port, sockaddr_storage&
         return static_cast<int>(sizeof *v6);
     }
     return 0;
+}
+
+// A connected peer's address as text without port or brackets; empty for
+// an address of another family.
+inline std::string peerAddress(const sockaddr_storage& from) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (from.ss_family == AF_INET &&
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&from)->sin_addr, text, sizeof text))
+        return text;
+    if (from.ss_family == AF_INET6 &&
+        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&from)->sin6_addr, text, sizeof text))
+        return text;
+    return std::string();
 }

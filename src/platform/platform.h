@@ -203,8 +203,10 @@ int platNetListen(const std::string& address, int port);
 // taken. A listener whose connection cannot be taken for want of resources
 // (too many open files) is left out of the event wait until a later call
 // takes one or finds none pending, so the wait does not wake for it again
-// and again: the program calls this on every tick as well.
-int platNetAccept(int listener);
+// and again: the program calls this on every tick as well. peer becomes the
+// client's address as text ("192.168.1.20", "::1"; an IPv4 client of an
+// IPv6 listener as "::ffff:192.168.1.20"), empty when none is taken.
+int platNetAccept(int listener, std::string& peer);
 // Takes at most maxBytes waiting bytes without waiting; text becomes exactly
 // the bytes taken. Returns the count (0 when nothing is waiting), or -1 once
 // the peer has closed or the connection failed.
@@ -242,6 +244,8 @@ bool platFileSync(int handle);
 void platFileClose(int handle);
 bool platFileDelete(const std::string& path);  // false when absent
 bool platFileRename(const std::string& from, const std::string& to);
+// True when the name is taken: a file, a folder, or a link even when what it
+// leads to is missing.
 bool platFileExists(const std::string& path);
 
 // ---------------------------------------------------------------------------

@@ -103,11 +103,12 @@ std::string textAt(int x, int y) {
     return {};
 }
 
-int connectClient(int port) {
+int connectClient(int port, const std::string& address) {
     for (auto& [handle, socket] : g.sockets)
         if (socket.listener && socket.open && socket.port == port) {
             const int connection = g.nextSocket++;
             g.sockets[connection] = Socket{};
+            g.sockets[connection].address = address;
             // g.sockets may have moved: find the listener again.
             g.sockets[handle].pending.push_back(connection);
             return connection;
@@ -381,11 +382,13 @@ int platNetListen(const std::string& address, int port) {
     s.port = port;
     return handle;
 }
-int platNetAccept(int listener) {
+int platNetAccept(int listener, std::string& peer) {
+    peer.clear();
     fake::Socket* s = socketOf(listener, true);
     if (!s || s->pending.empty()) return 0;
     const int connection = s->pending.front();
     s->pending.erase(s->pending.begin());
+    peer = g.sockets[connection].address;
     return connection;
 }
 int platNetRead(int handle, std::string& text, int maxBytes) {
@@ -497,7 +500,7 @@ bool platFileRename(const std::string& from, const std::string& to) {
     ++g.renames[to];
     return true;
 }
-bool platFileExists(const std::string& path) { return g.files.count(path) > 0; }
+bool platFileExists(const std::string& path) { return g.files.count(path) > 0 || g.danglingLinks.count(path) > 0; }
 
 std::int64_t platTickMs() { return g.nowMs; }
 PlatDateTime platLocalDateTime() { return {7, 12, 2026, 9, 5, 3}; }

@@ -69,7 +69,7 @@ struct File {
 // Tests play the client: they connect, send bytes and read the answers.
 struct Socket {
     bool listener = false;
-    std::string address;          // listener: as passed to platNetListen
+    std::string address;          // listener: as passed to platNetListen; connection: the client's address
     int port = 0;
     std::vector<int> pending;     // listener: connections not yet accepted
     std::string incoming;         // connection: bytes from the client, not yet read
@@ -131,6 +131,7 @@ struct State {
     // files
     std::map<std::string, File> files;
     std::set<std::string> unwritablePaths;     // open for writing fails
+    std::set<std::string> danglingLinks;       // links to nothing: they exist, but open for reading fails
     bool readOnlyDirectory = false;            // every create, rename and delete fails
     long long diskSpace = -1;                  // bytes left for writes; -1 = unlimited
     bool failSync = false;
@@ -172,9 +173,10 @@ std::vector<std::string> takeAccessReadouts();
 // The last text printed at x,y ("" when none).
 std::string textAt(int x, int y);
 
-// A client connecting to the listener on port: the connection's handle (as
-// platNetAccept will give it), or 0 when nothing listens there.
-int connectClient(int port);
+// A client connecting from address to the listener on port: the
+// connection's handle (as platNetAccept will give it), or 0 when nothing
+// listens there.
+int connectClient(int port, const std::string& address = "127.0.0.1");
 // Bytes a client sends, and what the program has written to it (cleared).
 void clientSend(int connection, const std::string& bytes);
 std::string clientTake(int connection);

@@ -607,13 +607,17 @@ int platNetListen(const std::string& address, int port) {
     return netAddSlot(fd);
 }
 
-int platNetAccept(int listener) {
+int platNetAccept(int listener, std::string& peer) {
+    peer.clear();
     const int lfd = netFdOf(listener);
     if (lfd < 0) return 0;
     for (;;) {
-        const int fd = ::accept4(lfd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_storage from{};
+        socklen_t fromLength = sizeof from;
+        const int fd = ::accept4(lfd, reinterpret_cast<sockaddr*>(&from), &fromLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
             netSlots.find(listener)->resting = false;
+            peer = peerAddress(from);
             // Answers are short lines a client waits for: send each at once.
             const int on = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -789,8 +793,10 @@ bool platFileRename(const std::string& from, const std::string& to) {
 }
 
 bool platFileExists(const std::string& path) {
+    // lstat: a link whose target is missing (a drive not mounted) is still
+    // there, and must not be taken for a free name and written through.
     struct stat st;
-    return ::stat(slashes(path).c_str(), &st) == 0;
+    return ::lstat(slashes(path).c_str(), &st) == 0;
 }
 
 // ---------------------------------------------------------------------------

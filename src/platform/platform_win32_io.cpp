@@ -376,12 +376,15 @@ int platNetListen(const std::string& address, int port) {
     return addSocket(sock);
 }
 
-int platNetAccept(int listener) {
+int platNetAccept(int listener, std::string& peer) {
+    peer.clear();
     NetSlot* n = netOf(listener);
     if (!n) return 0;
     SOCKET sock = INVALID_SOCKET;
+    sockaddr_storage from{};
     for (;;) {
-        sock = accept(n->sock, nullptr, nullptr);
+        int fromLength = sizeof from;
+        sock = accept(n->sock, reinterpret_cast<sockaddr*>(&from), &fromLength);
         // A connection reset while it waited is skipped; the next may be good.
         if (sock != INVALID_SOCKET || WSAGetLastError() != WSAECONNRESET) break;
     }
@@ -402,6 +405,7 @@ int platNetAccept(int listener) {
         closesocket(sock);
         return 0;
     }
+    peer = peerAddress(from);
     return addSocket(sock);
 }
 

@@ -53,19 +53,16 @@ void initialiseProgram() {
     auto& R = radioState;
 
     showBannerAndHelp(P.bannerText + "  " + P.workText);
-    if (C.debugLog == 1) {
-        openDebugLog();
-        // Optional configuration lines that were skipped, one log line each.
-        std::size_t from = 0;
-        for (std::size_t end = P.configNotes.find('\n'); end != std::string::npos;
-             end = P.configNotes.find('\n', from)) {
-            debugLine(P.configNotes.substr(from, end - from));
-            from = end + 1;
-        }
-    }
+    if (C.debugLog == 1) openDebugLog();
+    // Configuration lines not understood reach debug.dat, log or no log:
+    // their numbers alone are said.
+    debugNotes(P.configNotes);
     resetStartValues();
     loadMemoryFile();
     openPortSequence(C.comPort);
+    // A run that was killed (SIGKILL, a crash, the power cut) may have left
+    // the radio transmitting: receive comes first.
+    sendText("RX");
     if (powerSwitchAllowed()) switchRadioOn();
 
     // From here on the big font is in effect; the mode field at 50,45 is
@@ -98,7 +95,7 @@ void initialiseProgram() {
     if (reducedFeatureRadio()) {
         // The reduced-feature radio is asked for its firmware version (the
         // answer is not used) and has no tone commands.
-        queryRadio("VN");
+        exchangeWithRadio("VN");
         return;
     }
     restoreTone(R.bandTable[R.band]);

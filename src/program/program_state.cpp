@@ -4,7 +4,7 @@
 #include "keys/keys_state.h"
 #include "link/cat_state.h"
 #include "memory/memory_state.h"
-#include "network/net_commands.h"
+#include "network/net_state.h"
 #include "radio/radio_state.h"
 #include "session/radio_search.h"
 #include "session/session_state.h"
@@ -30,6 +30,7 @@ const char* const kFactoryBandRecords[kBandSlots] = {
 
 ProgramState programState;
 CatState catState;
+NetState netState;
 SessionState sessionState;
 SearchState searchState;
 RadioState radioState;

@@ -4,10 +4,17 @@
 
 #include <string>
 
+constexpr int kConfigLinesRead = 9 + 32;  // the nine and the optional lines; a longer file is not a configuration
+
 struct ProgramState {
     std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
-    std::string configNotes;         // optional config lines not understood, for the debug log once it opens
+    // Written by readConfiguration: the lines of rigvox.cfg not understood,
+    // each with the value used instead, for debug.dat (one line per note)...
+    std::string configNotes;
+    int badConfigLines[kConfigLinesRead] = {};  // ...and their numbers, each once, said at start
+    int badConfigLineCount = 0;
+    int netPortLocalOnly = 0;        // 1: RIGCTLD named an address beyond loopback with no RIGCTLD_ALLOW
 };
 
 extern ProgramState programState;

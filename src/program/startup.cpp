@@ -2,6 +2,8 @@
 // shutdown steps.
 #include "program/startup.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "base/config_layout.h"
@@ -13,12 +15,16 @@
 #include "link/exchange.h"
 #include "link/serial_port.h"
 #include "memory/memory_file.h"
-#include "network/net_commands.h"
+#include "network/allow_list.h"
+#include "network/net_clients.h"
+#include "network/net_state.h"
 #include "platform/platform.h"
 #include "program/initialise.h"
 #include "program/program_state.h"
 #include "radio/band_table.h"
 #include "radio/cw_text.h"
+#include "radio/gains.h"
+#include "radio/models.h"
 #include "radio/power_switch.h"
 #include "radio/radio_state.h"
 #include "session/announce.h"
@@ -39,13 +45,40 @@ constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
 constexpr int kDefaultTxLimitSeconds = 180;
 
-// The next line of the open configuration file, within a text's capacity.
-// A line past the end of the file reads as empty text.
-std::string readConfigLine(int file) {
-    std::string line;
-    if (!platFileReadLine(file, line)) line.clear();
+constexpr int kConfigNotesCapacity = kConfigLinesRead * (kTextCapacity + 64);
+constexpr const char* kConfigBadFile = "rigvox.cfg.bad";  // a damaged rigvox.cfg, kept for its owner
+
+// The next line of the open configuration file, within a text's capacity;
+// false past the end of the file, where it reads as empty text.
+bool readConfigLine(int file, std::string& line) {
+    const bool there = platFileReadLine(file, line);
+    if (!there) line.clear();
     capText(line);
-    return line;
+    return there;
+}
+
+// Line number of rigvox.cfg was not understood: its number is said at start
+// (once, however much is wrong in it), and the debug log gets the line and
+// what is used instead.
+void noteConfigLine(int number, const std::string& line, const std::string& used) {
+    auto& P = programState;
+    const bool counted = P.badConfigLineCount > 0 && P.badConfigLines[P.badConfigLineCount - 1] == number;
+    if (!counted && P.badConfigLineCount < kConfigLinesRead) P.badConfigLines[P.badConfigLineCount++] = number;
+    putText(P.configNotes,
+            P.configNotes + "rigvox.cfg line " + plainNumber(number) + " not understood: \"" + line + "\"; " + used + "\n",
+            kConfigNotesCapacity);
+}
+
+// A switch of one character at position at of its line, one of allowed.
+// Another character (or none, in a line that is there) is noted, and the
+// switch is off (0).
+int readSwitchLine(int file, int number, int at, std::string_view allowed) {
+    std::string line;
+    const bool there = readConfigLine(file, line);
+    const std::string value = midText(line, at, 1);
+    if (value.size() == 1 && allowed.find(value[0]) != std::string_view::npos) return textInt(value);
+    if (there) noteConfigLine(number, line, "0 (off) used");
+    return 0;
 }
 
 int lengthOf(const std::string& line) { return static_cast<int>(line.size()); }
@@ -62,7 +95,9 @@ constexpr const char* kVoiceLabel = "VOICE=";
 // default) does not. Another value is noted for the debug log.
 constexpr const char* kBrailleLabel = "BRAILLE=";
 constexpr int kLongestTxLimit = 86400;     // seconds: a day
-constexpr int kOptionalLinesRead = 32;     // a longer file is not a configuration
+// "RIGCTLD_ALLOW=" and the clients let in besides this computer's own
+// programs: addresses and networks (network/allow_list.h).
+constexpr const char* kAllowLabel = "RIGCTLD_ALLOW=";
 
 // The value of line when it starts with label (in any letter case), blanks
 // after it dropped; false when it does not.
@@ -122,13 +157,27 @@ FoundRadio searchOnTicks() {
     return step.radio;
 }
 
-// Without rigvox.cfg: says so, looks for the radio, writes the file with
-// the port and speed it answered at, and reads it. False when no radio
-// answered or the file could not be made. A file that is there but cannot
-// be read is never replaced: then only "cfgnf" is said.
+// True when rigvox.cfg opens for reading (whatever it holds).
+bool configFileOpens() {
+    const int file = platFileOpenRead(kConfigFile);
+    if (file > 0) platFileClose(file);
+    return file > 0;
+}
+
+// Without a usable rigvox.cfg: says so, looks for the radio, writes the file
+// with the port and speed it answered at, and reads it. False when no radio
+// answered or the file could not be made. A file that opens but is no
+// configuration (empty, or all one line) is kept as rigvox.cfg.bad and
+// "cfgbad" said. A name that is there but cannot be read (unreadable, or a
+// link to a drive not mounted) is never replaced: then only "cfgnf" is said.
 bool firstStart() {
-    playPrompt("cfgnf");
-    if (platFileExists(kConfigFile)) return false;
+    if (configFileOpens()) {
+        playPrompt("cfgbad");
+        if (!platFileRename(kConfigFile, kConfigBadFile)) return false;
+    } else {
+        playPrompt("cfgnf");
+        if (platFileExists(kConfigFile)) return false;
+    }
     const FoundRadio found = searchOnTicks();
     if (found.port == 0) return false;
     if (!writeConfigPort(found.port, found.baud) || !readConfiguration()) {
@@ -139,13 +188,12 @@ bool firstStart() {
 }
 
 // "TXLIMIT=" and whole seconds, 0 for no limit. Anything else keeps the
-// limit as it was and is noted for the debug log.
-void readTxLimitValue(const std::string& line, const std::string& value) {
-    auto& P = programState;
+// limit as it was and is noted.
+void readTxLimitValue(int number, const std::string& line, const std::string& value) {
     if (!value.empty() && value.size() <= 5 && allDigits(value) && textInt(value) <= kLongestTxLimit)
         radioState.txLimitSeconds = textInt(value);
     else
-        putText(P.configNotes, P.configNotes + "TXLIMIT not understood: " + line + "\n");
+        noteConfigLine(number, line, "TXLIMIT=" + plainNumber(radioState.txLimitSeconds) + " used");
 }
 
 void readVoiceValue(const std::string& value) {
@@ -156,53 +204,105 @@ void readVoiceValue(const std::string& value) {
                                                         : kVoiceUnknown;
 }
 
-void readBrailleValue(const std::string& line, const std::string& value) {
+// "BRAILLE=on" or "off"; anything else keeps it off and is noted.
+void readBrailleValue(int number, const std::string& line, const std::string& value) {
     const std::string braille = lowerText(value);
     if (braille == "on" || braille == "off")
         speechState.brailleChoice = braille == "on" ? 1 : 0;
     else
-        putText(programState.configNotes, programState.configNotes + "BRAILLE not understood: " + line + "\n");
+        noteConfigLine(number, line, "BRAILLE=off used");
 }
 
 // "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
-// keeps the level as it was and is noted for the debug log.
-void readAnnounceValue(const std::string& line, const std::string& value) {
-    auto& P = programState;
+// keeps the level as it was and is noted.
+void readAnnounceValue(int number, const std::string& line, const std::string& value) {
     const int level = announceLevelNamed(value);
     if (level >= 0)
         sessionState.announceLevel = level;
     else
-        putText(P.configNotes, P.configNotes + "ANNOUNCE not understood: " + line + "\n");
+        noteConfigLine(number, line, "ANNOUNCE=radio used");
 }
 
-// The optional lines, up to the end of the file: each known one is read,
-// any other noted for the debug log and skipped.
+// "RIGCTLD_ALLOW=" and the list. A list that does not read lets in no one
+// but this computer's own programs, and is noted.
+void readAllowValue(int number, const std::string& line, const std::string& value) {
+    if (allowListValid(value))
+        netState.rigctldAllow = value;
+    else
+        noteConfigLine(number, line, "only programs on this computer let in");
+}
+
+// The optional lines from line 10 to the end of the file: each known one is
+// read, any other noted and skipped. The first line of a name counts: a
+// later one that would undo it is noted and skipped.
 void readOptionalLines(int file) {
-    auto& P = programState;
+    const char* const labels[] = {kRigctldLabel, kTxLimitLabel, kVoiceLabel, kAnnounceLabel, kBrailleLabel, kAllowLabel};
+    bool seen[std::size(labels)] = {};
     std::string line;
-    for (int i = 0; i < kOptionalLinesRead && platFileReadLine(file, line); ++i) {
-        capText(line);
+    for (int number = 10; number <= kConfigLinesRead && readConfigLine(file, line); ++number) {
         std::string value;
-        if (labelledValue(kRigctldLabel, line, value))
+        std::size_t known = 0;
+        while (known < std::size(labels) && !labelledValue(labels[known], line, value)) ++known;
+        if (known == std::size(labels)) {
+            if (line.find_first_not_of(" \t") != std::string::npos) noteConfigLine(number, line, "skipped");
+            continue;
+        }
+        if (seen[known]) {
+            noteConfigLine(number, line, "a line before it names the same; skipped");
+            continue;
+        }
+        seen[known] = true;
+        if (labels[known] == kRigctldLabel) {
             readRigctldValue(value);
-        else if (labelledValue(kTxLimitLabel, line, value))
-            readTxLimitValue(line, value);
-        else if (labelledValue(kVoiceLabel, line, value))
+            if (netState.rigctldPort < 0) noteConfigLine(number, line, "no network port");
+        } else if (labels[known] == kTxLimitLabel) {
+            readTxLimitValue(number, line, value);
+        } else if (labels[known] == kVoiceLabel) {
             readVoiceValue(value);
-        else if (labelledValue(kBrailleLabel, line, value))
-            readBrailleValue(line, value);
-        else if (labelledValue(kAnnounceLabel, line, value))
-            readAnnounceValue(line, value);
-        else if (line.find_first_not_of(" \t") != std::string::npos)
-            putText(P.configNotes, P.configNotes + "Line not understood: " + line + "\n");
+            if (speechState.voiceChoice == kVoiceUnknown) noteConfigLine(number, line, "the prompts speak");
+        } else if (labels[known] == kAnnounceLabel) {
+            readAnnounceValue(number, line, value);
+        } else if (labels[known] == kBrailleLabel) {
+            readBrailleValue(number, line, value);
+        } else {
+            readAllowValue(number, line, value);
+        }
     }
 }
 
-// In the debug log: optional lines not understood, and a voice other than
-// the one rigvox.cfg asked for.
+// A network port on an address beyond this computer opens to every machine
+// that can reach it, and a client can key the transmitter: without a list
+// of the clients let in, only this computer's loopback is listened on.
+void keepNetPortLocalWithoutAllowList() {
+    auto& N = netState;
+    if (N.rigctldPort <= 0 || !N.rigctldAllow.empty() || !addressValid(N.rigctldAddress) ||
+        loopbackAddress(N.rigctldAddress))
+        return;
+    const std::string named = N.rigctldAddress;
+    N.rigctldAddress = named.find(':') == std::string::npos ? "127.0.0.1" : "::1";
+    programState.netPortLocalOnly = 1;
+    putText(programState.configNotes,
+            programState.configNotes + "RIGCTLD names " + named +
+                ", beyond this computer, and no RIGCTLD_ALLOW line names the clients let in: listening on " +
+                N.rigctldAddress + " only\n",
+            kConfigNotesCapacity);
+}
+
+// Says "cfg" and the number of each line of rigvox.cfg not understood, then
+// "netlocal" when the network port was kept to this computer.
+void sayConfigNotes() {
+    const auto& P = programState;
+    for (int i = 0; i < P.badConfigLineCount; ++i) {
+        playPrompt("cfg");
+        speakDigits(plainNumber(P.badConfigLines[i]));
+    }
+    if (P.netPortLocalOnly == 1) playPrompt("netlocal");
+    endUtterance();
+}
+
+// In the debug log: a voice other than the one rigvox.cfg asked for.
 void logConfigNotes(bool voiceReached) {
     if (catState.debugLog != 1) return;
-    if (speechState.voiceChoice == kVoiceUnknown) debugLine("VOICE line not understood: the prompts speak");
     const bool reader = speechState.voiceChoice == kVoiceScreenReader;
     if (!voiceReached && !reader) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
     if (!voiceReached && reader) debugLine("VOICE=screenreader: no screen reader takes the texts; the prompts speak");
@@ -240,54 +340,69 @@ void hearLastWords() {
 bool readConfiguration() {
     auto& R = radioState;
     auto& C = catState;
+    auto& P = programState;
     std::string line;
 
     const int file = platFileOpenRead(kConfigFile);
     if (file <= 0) return false;
+    P.configNotes.clear();
+    P.badConfigLineCount = 0;
+    P.netPortLocalOnly = 0;
 
     // Line 1: port label of 4 characters, then 1 or 2 digits. Only the length
-    // tells a two-digit port from a one-digit one.
-    line = readConfigLine(file);
+    // tells a two-digit port from a one-digit one. A file without a second
+    // line (empty, or all one line) is no configuration.
+    readConfigLine(file, line);
+    std::string speedLine;
+    if (!readConfigLine(file, speedLine)) {
+        platFileClose(file);
+        return false;
+    }
     C.comPort = textInt(rightText(line, lengthOf(line) == kPortLabelWidth + 2 ? 2 : 1));
+    if (C.comPort < 1) noteConfigLine(1, line, "no radio port");
 
     // Line 2: label of 6 characters, the speed after it.
-    line = readConfigLine(file);
-    C.baudRate = textInt(midText(line, kSpeedLabelWidth + 1));
+    C.baudRate = textInt(midText(speedLine, kSpeedLabelWidth + 1));
+    if (!portSpeedKnown(C.baudRate)) noteConfigLine(2, speedLine, "the radio port stays closed");
 
     // Line 3: label of 6 characters and 1 to 3 digits of watts; any other
-    // length keeps the default.
-    line = readConfigLine(file);
+    // length keeps the default. Watts no radio gives are held to the widest
+    // range; the connected model's own holds them again.
+    const bool powerThere = readConfigLine(file, line);
     R.txPower = kDefaultTxPower;
-    if (lengthOf(line) >= 7 && lengthOf(line) <= 9) R.txPower = textInt(rightText(line, lengthOf(line) - 6));
+    if (lengthOf(line) >= 7 && lengthOf(line) <= 9) {
+        const int watts = textInt(rightText(line, lengthOf(line) - 6));
+        R.txPower = std::clamp(watts, kPowerFloor, kHighestModelWatts);
+        if (R.txPower != watts || !allDigits(rightText(line, lengthOf(line) - 6)))
+            noteConfigLine(3, line, plainNumber(R.txPower) + " W used");
+    } else if (powerThere) {
+        noteConfigLine(3, line, plainNumber(R.txPower) + " W used");
+    }
     R.powerCeiling = R.txPower > 100 ? R.txPower : 100;
 
-    line = readConfigLine(file);
-    R.swrSpeech = textInt(midText(line, 5, 1));
+    R.swrSpeech = readSwitchLine(file, 4, 5, "01");
+    R.tunerMode = readSwitchLine(file, 5, 5, "012");
 
-    line = readConfigLine(file);
-    R.tunerMode = textInt(midText(line, 5, 1));
-
-    line = readConfigLine(file);
+    readConfigLine(file, line);
     R.bandCoverage = midText(line, 9, 1);
 
-    line = readConfigLine(file);
-    radioState.powerSwitching = textInt(midText(line, 8, 1));
+    radioState.powerSwitching = readSwitchLine(file, 7, 8, "01");
 
     // Line 8: pass-through port, two digits only in a line of exactly 9.
-    line = readConfigLine(file);
+    readConfigLine(file, line);
     C.bridgePort = textInt(rightText(line, lengthOf(line) == 9 ? 2 : 1));
 
-    line = readConfigLine(file);
-    C.debugLog = textInt(midText(line, 7, 1));
+    C.debugLog = readSwitchLine(file, 9, 7, "01");
 
     netState.rigctldPort = 0;
     netState.rigctldAddress = "127.0.0.1";
+    netState.rigctldAllow.clear();
     R.txLimitSeconds = kDefaultTxLimitSeconds;
     sessionState.announceLevel = kAnnounceRadio;
-    programState.configNotes.clear();
     speechState.voiceChoice = kVoicePrompts;
     speechState.brailleChoice = 0;
     readOptionalLines(file);
+    keepNetPortLocalWithoutAllowList();
 
     platFileClose(file);
     return true;
@@ -359,6 +474,7 @@ int runProgram(int simulator) {
     if (C.simMode == 1) playPrompt("sim");
     endUtterance();
     finishReadout();
+    if (configured) sayConfigNotes();
 
     if (!configured && !firstStart()) {
         // Nothing else of start-up or shutdown runs: no file written.

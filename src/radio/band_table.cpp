@@ -14,10 +14,7 @@
 
 namespace {
 
-void send(std::string_view command) {
-    putText(catState.cmdText, command);
-    sendCommand();
-}
+void send(std::string_view command) { sendText(command); }
 
 // The record of band b (1..14), replaced by the factory record when it is
 // damaged, so a bad memory file can never send garbage to the radio.

@@ -57,9 +57,8 @@ CwTextForm formOfRadio() {
     const int model = radioState.rigModel;
     int firmware = 0;
     if (model == kTs990sModel) {
-        queryRadio("FV");
         std::string field;
-        if (replyField("FV", kFirmwareOffset, kFirmwareLength, field)) firmware = firmwareOfField(field);
+        if (replyField(exchangeWithRadio("FV").text, "FV", kFirmwareOffset, kFirmwareLength, field)) firmware = firmwareOfField(field);
     }
     return cwTextForm(model, firmware);
 }
@@ -173,9 +172,8 @@ void serviceCwText() {
     if (!radioSendsCwText()) return clearCwQueue();
     if (platTickMs() < R.cwAskAtMs) return;
     if (R.cwForm == kCwFormNone) R.cwForm = formOfRadio();
-    queryRadio("KY");
     std::string state;
-    if (!replyField("KY", kKyStateOffset, 1, state) || (state != "0" && state != "1" && state != "2"))
+    if (!replyField(exchangeWithRadio("KY").text, "KY", kKyStateOffset, 1, state) || (state != "0" && state != "1" && state != "2"))
         return clearCwQueue();  // the radio takes no text now: nothing is kept to send later
     if (state == "1") {
         R.cwAskAtMs = platTickMs() + kCwFullWaitMs;

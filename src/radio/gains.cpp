@@ -3,11 +3,13 @@
 // decimal field.
 #include "radio/gains.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "base/text.h"
 #include "link/exchange.h"
+#include "radio/models.h"
 #include "radio/radio_state.h"
 #include "speech/readouts.h"
 
@@ -36,6 +38,15 @@ int heldPower(int watts) {
     return watts < kPowerFloor ? kPowerFloor : watts;
 }
 
+bool holdPowerToModel() {
+    auto& R = radioState;
+    const int top = modelRow(R.rigModel).topWatts;
+    if (R.txPower <= top && R.powerCeiling <= top) return false;
+    R.txPower = std::min(R.txPower, top);
+    R.powerCeiling = std::min(R.powerCeiling, top);
+    return true;
+}
+
 int heldKeyerSpeed(int wpm) {
     if (wpm > kKeyerFastest) return kKeyerFastest;
     return wpm < kKeyerSlowest ? kKeyerSlowest : wpm;
@@ -50,13 +61,12 @@ void sendRfGain() { sendSetting("RG", radioState.rfGain, kLevelDigits); }
 void sendKeyerSpeed() { sendSetting("KS0", radioState.keyerSpeed, kKeyerSpeedDigits); }
 
 void readKeyerSpeed() {
-    queryRadio("KS");
-    takeKeyerSpeedAnswer();
+    takeKeyerSpeedAnswer(exchangeWithRadio("KS").text);
 }
 
-bool takeKeyerSpeedAnswer() {
+bool takeKeyerSpeedAnswer(std::string_view answer) {
     std::string speed;
-    if (!replyDigits("KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) return false;
+    if (!replyDigits(answer, "KS", kKeyerReplyOffset, kKeyerReplyDigits, speed)) return false;
     radioState.keyerSpeed = textInt(speed);
     return true;
 }

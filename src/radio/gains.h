@@ -1,6 +1,8 @@
 // Gains and levels: their limits, format and send.
 #pragma once
 
+#include <string_view>
+
 // The limits every path holds a level to: the keys' steps and a network
 // client's settings alike.
 constexpr int kGainTop = 255;        // AF and RF gain, squelch: 0..255
@@ -27,6 +29,9 @@ constexpr int kKeyerReplyDigits = 3;
 int powerTop();
 // watts held within kPowerFloor..powerTop().
 int heldPower(int watts);
+// Holds txPower and powerCeiling to the connected model's (rigModel's) top
+// power. True when either was above it.
+bool holdPowerToModel();
 // wpm held within kKeyerSlowest..kKeyerFastest.
 int heldKeyerSpeed(int wpm);
 
@@ -38,10 +43,10 @@ void sendRfGain();
 void sendKeyerSpeed();
 // Asks "KS" and takes its answer (takeKeyerSpeedAnswer).
 void readKeyerSpeed();
-// Keeps the speed of the "KS" answer in replyText in keyerSpeed when it has
+// Keeps the speed of the "KS" answer in keyerSpeed when it has
 // all three digits and returns true; a partial or missing answer keeps the
 // speed we had and returns false.
-bool takeKeyerSpeedAnswer();
+bool takeKeyerSpeedAnswer(std::string_view answer);
 void sendSquelch();
 // "NL" + 3 digits (nbLevel), "RL" + 2 digits (nrLevel).
 void sendNbLevel();

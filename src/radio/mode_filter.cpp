@@ -93,12 +93,12 @@ int snapCwWidth(int width) {
 // Selecting FM asks for the squelch level, which the FM keys then step.
 void readSquelch() {
     auto& R = radioState;
-    readReply();  // whatever was waiting belongs to no one
+    // Time for the radio to take the mode first.
     waitForReply();
-    if (takesFilterAndToneCommands()) sendText("SQ0");
-    waitForReply();
-    readReply();
-    const int level = replyValue("SQ", kSquelchReplyOffset, kLevelDigits, -1);
+    std::string answer;
+    if (takesFilterAndToneCommands()) answer = exchangeWithRadio("SQ0").text;
+    else waitForReply();  // the radio's time all the same
+    const int level = replyValue(answer, "SQ", kSquelchReplyOffset, kLevelDigits, -1);
     if (level < 0) return;  // no answer: keep the last level
     R.squelchLevel = level == 0 ? kDefaultSquelch : level;
 }

@@ -15,14 +15,14 @@ constexpr ModelRow kModelRows[] = {
     {kTs2000Model, kMetersSelected, {1, 2, 3},
      {{300000, 60000000}, {142000000, 152000000}, {420000000, 450000000}},
      {{1800000, 54000000, 100 * kW, 25 * kW}, {144000000, 148000000, 100 * kW, 25 * kW},
-      {430000000, 450000000, 50 * kW, 12500}}},
-    {kTs480Model, kMetersSelected, {1, 2, 3}, {{100000, 59999999}}, {kHfSixTo52}},
+      {430000000, 450000000, 50 * kW, 12500}}, 100},
+    {kTs480Model, kMetersSelected, {1, 2, 3}, {{100000, 59999999}}, {kHfSixTo52}, 200},
     // The reduced-feature radio answers "ID" as a TS-480 does.
-    {kReducedModel, kMetersSelected, {1, 2, 3}, {{100000, 59999999}}, {kHfSixTo52}},
-    {kTs590sModel, kMetersAllAtOnce, {1, 2, 3}, {{30000, 59999999}}, {kHfSixTo52}},
-    {kTs590sgModel, kMetersAllAtOnce, {1, 2, 3}, {{30000, 59999999}}, {kHfSixTo52}},
-    {kTs990sModel, kMetersSwitchedOn, {2, 3, 1}, {{300000, 60000000}}, {{1800000, 54000000, 200 * kW, 50 * kW}}},
-    {kTs890sModel, kMetersSwitchedOn, {2, 3, 1}, {{100000, 59999999}}, {kHfSixTo52}},
+    {kReducedModel, kMetersSelected, {1, 2, 3}, {{100000, 59999999}}, {kHfSixTo52}, 100},
+    {kTs590sModel, kMetersAllAtOnce, {1, 2, 3}, {{30000, 59999999}}, {kHfSixTo52}, 100},
+    {kTs590sgModel, kMetersAllAtOnce, {1, 2, 3}, {{30000, 59999999}}, {kHfSixTo52}, 100},
+    {kTs990sModel, kMetersSwitchedOn, {2, 3, 1}, {{300000, 60000000}}, {{1800000, 54000000, 200 * kW, 50 * kW}}, 200},
+    {kTs890sModel, kMetersSwitchedOn, {2, 3, 1}, {{100000, 59999999}}, {kHfSixTo52}, 100},
 };
 
 }  // namespace

@@ -32,7 +32,15 @@ struct ModelRow {
     int meterNumbers[kMeterKinds];    // the "RM" digit of SWR, COMP and ALC: the TS-990S and TS-890S count from ALC
     FreqRange receive[kModelRanges];  // the ranges Hamlib's backend gives it (region 2)
     FreqRange transmit[kModelRanges]; // its amateur bands from 160 m up, one range per stretch of bands
+    // The most "PC" sets, in watts, on the model's strongest version (the
+    // TS-480HX answers "ID" as the 100 W TS-480SAT does, so the TS-480 row
+    // allows 200). The least is kPowerFloor on every model.
+    int topWatts;
 };
+
+// The most watts any supported model gives: a configured power above it is
+// no radio's.
+constexpr int kHighestModelWatts = 200;
 
 // The row of rigModel. A model without a row of its own gets the TS-590S's:
 // the common Kenwood meter form, and no band above 6 m claimed for it.

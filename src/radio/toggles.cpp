@@ -80,8 +80,7 @@ void toggleNoiseBlanker(bool spoken) {
     if (on) {
         R.levelTarget = kLevelNoiseBlanker;
         // The level the arrow keys will step starts from the radio's own.
-        queryRadio("NL");
-        R.nbLevel = replyValue("NL", kNbLevelReplyOffset, kLevelDigits, R.nbLevel);
+        R.nbLevel = replyValue(exchangeWithRadio("NL").text, "NL", kNbLevelReplyOffset, kLevelDigits, R.nbLevel);
     } else if (R.levelTarget == kLevelNoiseBlanker) {
         R.levelTarget = kLevelNone;
     }
@@ -93,8 +92,7 @@ void toggleNoiseReduction(bool spoken) {
     auto& R = radioState;
     if (flipQuietSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
         R.levelTarget = kLevelNoiseReduction;
-        queryRadio("RL");
-        R.nrLevel = replyValue("RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
+        R.nrLevel = replyValue(exchangeWithRadio("RL").text, "RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
     } else if (R.levelTarget == kLevelNoiseReduction) {
         R.levelTarget = kLevelNone;
     }
@@ -102,9 +100,6 @@ void toggleNoiseReduction(bool spoken) {
 }
 
 void toggleNotch(bool spoken) {
-    // The notch key also releases the poll should a menu exchange have left
-    // it stopped.
-    catState.busy = 0;
     flipSwitch(radioState.notchOn, spoken, "notch", "NT10", "NT00");
     updateStatusRow();
 }
@@ -214,8 +209,7 @@ bool endProgramTuning(bool spoken) {
     R.tuneByProgramAtMs = -1;
     // Most tunings end by themselves well within the limit: asked first, a
     // finished one is not announced. No answer counts as still tuning.
-    queryRadio("AC");
-    if (replyValue("AC", kTuneStartReplyOffset, 1, 1) == 0) return false;
+    if (replyValue(exchangeWithRadio("AC").text, "AC", kTuneStartReplyOffset, 1, 1) == 0) return false;
     sendText("AC110");  // tuning stopped, tuner left in line, as T ends it
     if (spoken) {
         playPrompt("tune");

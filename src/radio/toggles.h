@@ -16,7 +16,7 @@ void toggleAttenuator(bool spoken);  // "RA01"/"RA00"
 void toggleNoiseBlanker(bool spoken);
 // "NR1"/"NR0"; switched on, reads nrLevel ("RL"); state 2 switches off silently.
 void toggleNoiseReduction(bool spoken);
-void toggleNotch(bool spoken);  // "NT10"/"NT00"; also clears busy
+void toggleNotch(bool spoken);  // "NT10"/"NT00"
 // "PR1"/"PR0"; state 2 switches off silently.
 void toggleProcessor(bool spoken);
 // "VX1"/"VX0" as VOX, or as break-in in CW; state 2 only clears both.

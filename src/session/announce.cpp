@@ -7,7 +7,6 @@
 
 #include "base/named_values.h"
 #include "base/text.h"
-#include "link/cat_state.h"
 #include "platform/platform.h"
 #include "radio/band_table.h"
 #include "radio/radio_state.h"
@@ -100,7 +99,7 @@ void announceSettledChanges(bool readoutRunning) {
     // The system's speech does not tell when help it said has ended: until
     // a key or a readout silences it, it may still be speaking.
     if (readoutRunning || speechBusy() || speechState.cutNext == 1) return;
-    if (R.alcAnnounce > 0 || R.tuning == 1 || catState.busy == 1) return;
+    if (R.alcAnnounce > 0 || R.tuning == 1) return;
     // Without a radio there is nothing to tell; the connection sequence
     // speaks the state and makes it heard.
     if (S.connected == 0) return;

@@ -4,9 +4,9 @@
 
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "base/text.h"
-#include "link/cat_state.h"
 #include "link/exchange.h"
 #include "radio/models.h"
 #include "radio/radio_state.h"
@@ -31,14 +31,14 @@ constexpr int kSMeterLength = 2;
 // fine, model 20 two thirds as fine.
 // An answer without digits where the reading stands ("SM;", as radios that
 // cannot read the meter answer) is no reading: false, value untouched.
-bool sMeterFromReply(int& value) {
+bool sMeterFromReply(std::string_view answer, int& value) {
     const auto& R = radioState;
     int reading = 0;
     if (reducedFeatureRadio()) {
-        if (!replyNumber("SM", kReducedSMeterOffset, kSMeterLength, reading)) return false;
+        if (!replyNumber(answer, "SM", kReducedSMeterOffset, kSMeterLength, reading)) return false;
         reading /= 3;
         if (reading >= 28 && reading <= 31) reading = 27;  // this radio's top readings are S9
-    } else if (!replyNumber("SM", kSMeterOffset, kSMeterLength, reading)) {
+    } else if (!replyNumber(answer, "SM", kSMeterOffset, kSMeterLength, reading)) {
         return false;
     }
     if (R.rigModel == 20) reading = reading / 2 + reading;
@@ -58,10 +58,10 @@ void showSMeter() {
 // SWR while tuning: every reading is kept (the S key speaks the last one)
 // and spoken when the configuration asks for it. A garbled count keeps the
 // last reading rather than claiming a perfect match.
-void handleSwrReply() {
+void handleSwrReply(std::string_view answer) {
     auto& R = radioState;
     std::string field;
-    if (!replyField(meterLetters(kMeterSwr), kSwrFieldOffset, kMeterFieldLength, field)) return;
+    if (!replyField(answer, meterLetters(kMeterSwr), kSwrFieldOffset, kMeterFieldLength, field)) return;
     const bool countRead = static_cast<int>(field.size()) == kMeterFieldLength && allDigits(field);
     // The reduced-feature radio's reading is spoken from its reply's own
     // characters below; it is not a meter count.
@@ -75,10 +75,9 @@ void handleSwrReply() {
 
     if (reducedFeatureRadio()) {
         // This radio's reading is spoken from the reply's own characters.
-        const std::string& reply = catState.replyText;
         if (R.tunerState < 2) playPrompt("swr");
-        const std::string whole = midText(reply, 3, 1);
-        const std::string tenth = midText(reply, 4, 1);
+        const std::string whole = midText(answer, 3, 1);
+        const std::string tenth = midText(answer, 4, 1);
         // Only digits name recordings: a garbled character is not spoken.
         if (allDigits(whole)) speakDigits(whole);
         playPrompt("point");
@@ -91,20 +90,20 @@ void handleSwrReply() {
 }
 
 // ALC during the watch: keep the peak, speak it after a quiet spell.
-void handleAlcReply() {
+void handleAlcReply(std::string_view answer) {
     auto& R = radioState;
     const std::string alc = meterLetters(kMeterAlc);
-    if (findText(catState.replyText, alc) == 0 || R.alcAnnounce <= 0) return;
-    const int reading = replyValue(alc, kAlcPollOffset, kAlcPollLength, 0);
+    if (findText(answer, alc) == 0 || R.alcAnnounce <= 0) return;
+    const int reading = replyValue(answer, alc, kAlcPollOffset, kAlcPollLength, 0);
     if (reading > R.alcValue) R.alcValue = reading;
     // The peak is kept while speech sounds, and spoken after it.
     if (R.quietTicks > kAlcQuietTicks && !speechBusy()) speakAlc();
 }
 
-void handleSMeterReply() {
+void handleSMeterReply(std::string_view answer) {
     auto& R = radioState;
-    if (!startsWith(catState.replyText, "SM") || R.tuning != 0) return;
-    if (!sMeterFromReply(R.sMeter)) return;
+    if (!startsWith(answer, "SM") || R.tuning != 0) return;
+    if (!sMeterFromReply(answer, R.sMeter)) return;
     showSMeter();
 }
 
@@ -150,10 +149,10 @@ void speakSwr() {
     if (R.tunerState < 2) R.tunerState = 2;
 }
 
-void handleMeterReply() {
-    handleSwrReply();
-    handleAlcReply();
-    handleSMeterReply();
+void handleMeterReply(std::string_view answer) {
+    handleSwrReply(answer);
+    handleAlcReply(answer);
+    handleSMeterReply(answer);
 }
 
 void speakAlc() {

@@ -91,18 +91,21 @@ bool commandedFrequency(const std::string& digits) {
     return commanded;
 }
 
-// A frequency answer in replyText ("FA" or "FB", 11 digits, ";"): the band
+// A frequency answer ("FA" or "FB", 11 digits, ";"): the band
 // follows it, the window shows it, a split just switched on is announced;
 // the first one after a (re)connection then runs the connection sequence, so
 // that sequence already names the radio's frequency and band. Anything else
 // (cut short, run together, line noise in the digits) changes nothing and
-// never reaches the band record.
-void followFrequencyAnswer() {
+// never reaches the band record. True when the answer was followed.
+bool followFrequencyAnswer(std::string_view answer) {
     auto& C = catState;
     auto& R = radioState;
-    const std::string digits = frequencyDigitsOf(C.replyText);
-    if (findText(C.replyText, ";") != kFreqAnswerEnd || !allDigits(digits)) return;
-    const std::string report = leftText(C.replyText, kFreqAnswerLength);
+    std::size_t at = 0;
+    AnswerPiece first;
+    if (!nextAnswer(answer, at, first) || !first.whole || first.text.size() != kFreqAnswerEnd) return false;
+    const std::string digits = frequencyDigitsOf(first.text);
+    if (!allDigits(digits)) return false;
+    const std::string report = leftText(first.text, kFreqAnswerLength);
     // The operator's own commands are heard already (acceptHeardState after
     // every key); another program's are told apart from the radio's dial.
     const bool commanded = commandedFrequency(digits);
@@ -121,8 +124,8 @@ void followFrequencyAnswer() {
         R.splitAnnounced = 1;
     }
     C.pollAwaitingReply = 0;
-    C.replyText.clear();
     if (sessionState.connected == 0) connectRadio();
+    return true;
 }
 
 // The program's mode for the mode digit of a forwarded "MD" command; 0 when
@@ -138,16 +141,16 @@ int modeOfRadioDigit(std::string_view digit) {
     return 0;
 }
 
-// An answer to the poll's mode query in replyText: a mode switched at the
+// An answer to the poll's mode query: a mode switched at the
 // radio is followed and announced. An answer to a query sent before the
 // program's own mode command names the old mode and is passed over; a mode
 // the program has no name for (FSK, CW reverse) changes nothing, and both
 // FM widths are the radio's one FM.
-void followModeAnswer() {
+void followModeAnswer(std::string_view answer) {
     const auto& C = catState;
     const auto& R = radioState;
     std::string digit;
-    if (!holdsAnswer(C.replyText, "MD") || !replyField("MD", kModeAnswerDigitAt, 1, digit)) return;
+    if (!holdsAnswer(answer, "MD") || !replyField(answer, "MD", kModeAnswerDigitAt, 1, digit)) return;
     if (C.modeSetAfterQuery == 1) return;
     const int mode = modeOfRadioDigit(digit);
     if (mode == 0 || mode == R.mode || (mode == kModeFmNarrow && R.mode == kModeFm)) return;
@@ -160,40 +163,34 @@ void followModeAnswer() {
 // program's own mode (screen, filter, status row) follow, without sending the
 // radio a setting it already has; a frequency answer passing by is shown as
 // a poll answer would be.
-void followPassThrough() {
-    auto& C = catState;
+void followPassThrough(const PassThroughResult& served) {
     auto& R = radioState;
-    if (C.bridgeScan == 0) return;
+    if (served.scan == 0) return;
     // The radio answered, so the link is alive. Under a steady stream of
     // commands the poll's own collections may come up empty.
-    if (!C.replyText.empty()) sessionState.silentPolls = 0;
-    const std::string forwarded = C.replyText;
+    if (!served.forwarded.empty()) sessionState.silentPolls = 0;
     // The other program keyed or released the transmitter: Space releases
     // what it keyed, and the limit ends it if it does not.
-    if (C.bridgeTransmit == 1 && R.txState == 0) {
+    if (served.transmit == 1 && R.txState == 0) {
         setTransmitState(true);
         R.txByProgramAtMs = platTickMs();
         sessionState.bridgeKeyed = 1;
         noteChange(kChangeByOtherProgram);
-    } else if (C.bridgeTransmit == 0) {
+    } else if (served.transmit == 0) {
         if (R.txState > 0) noteChange(kChangeByOtherProgram);
         setTransmitState(false);
     }
     // A tuner start puts a carrier on the air: the limit watches it too.
-    if (C.bridgeTune == 1) R.tuneByProgramAtMs = platTickMs();
-    if (C.bridgeTune == 0) R.tuneByProgramAtMs = -1;
-    const int newMode = modeOfRadioDigit(C.bridgeMode);
+    if (served.tune == 1) R.tuneByProgramAtMs = platTickMs();
+    if (served.tune == 0) R.tuneByProgramAtMs = -1;
+    const int newMode = modeOfRadioDigit(served.mode);
     if (newMode > 0) {
         if (newMode != R.mode) noteChange(kChangeByOtherProgram);
         R.mode = newMode;
         followMode();
     }
-    const int s = findText(forwarded, ";") + 1;
-    const int f = findText(forwarded, "FA");
-    if (f > 0 && s > f) {
-        C.replyText = midText(forwarded, f, s - f);
-        followFrequencyAnswer();
-    }
+    const std::string_view frequency = answerLedBy(served.forwarded, "FA");
+    if (!frequency.empty()) followFrequencyAnswer(frequency);
 }
 
 // The pass-through program has gone (its end of the port closed): a
@@ -228,10 +225,10 @@ void servePassThroughPort() {
         endPassThroughTransmission();
     }
     for (;;) {
-        servePassThrough(listeningVfo());
-        const bool settingsAlone = C.bridgeAnswered == 1 && C.replyText.empty();  // nothing written back
-        followPassThrough();
-        if (C.bridgeScan == 0 || C.bridgeAnswered == 0) return;
+        const PassThroughResult served = servePassThrough(listeningVfo());
+        const bool settingsAlone = served.answered && served.forwarded.empty();  // nothing written back
+        followPassThrough(served);
+        if (served.scan == 0 || !served.answered) return;
         const int left = kBridgeBudgetMs - static_cast<int>(platTickMs() - start);
         if (left <= 0) return;
         if (!portWaitInput(C.bridgePort, settingsAlone ? left : kBridgeNextCommandMs)) return;
@@ -261,12 +258,9 @@ bool collectAnswer() {
         }
         return false;
     }
-    if (C.simMode == 1)
-        simulatePollReply();
-    else
-        takeRadioBytes();
-    if (C.debugLog == 1) debugLine("RX=" + C.replyText);
-    takePollAnswer();
+    const std::string answer = C.simMode == 1 ? simulatePollReply() : takeRadioBytes();
+    if (C.debugLog == 1) debugLine("RX=" + answer);
+    takePollAnswer(answer);
     return true;
 }
 
@@ -295,7 +289,7 @@ bool modeQueryDue() {
 
 }  // namespace
 
-void takePollAnswer() {
+void takePollAnswer(std::string_view answer) {
     auto& C = catState;
     C.pollAwaitingReply = 0;
     sessionState.silentPolls = 0;
@@ -305,21 +299,18 @@ void takePollAnswer() {
     const bool stale = C.staleFreqAnswer == 1;
     C.staleFreqAnswer = 0;
     // Answers are recognised by content, not matched to queries, so a late one is still used.
-    if (startsWith(C.replyText, "FA") || startsWith(C.replyText, "FB")) {
-        if (stale)
-            C.replyText.clear();
-        else
-            followFrequencyAnswer();
+    if (startsWith(answer, "FA") || startsWith(answer, "FB")) {
+        // A followed answer was the whole of it: the connection sequence it
+        // may run has asked the radio for more since.
+        if (stale || followFrequencyAnswer(answer)) return;
     }
-    handleMeterReply();
-    // Last: following a mode may read the squelch, which empties replyText.
-    if (startsWith(C.replyText, "MD")) followModeAnswer();
+    handleMeterReply(answer);
+    if (startsWith(answer, "MD")) followModeAnswer(answer);
 }
 
 void pollTick() {
     auto& C = catState;
     auto& R = radioState;
-    if (C.busy == 1) return;  // another exchange owns the radio port
     R.quietTicks += 1;
     if (R.quietTicks > kQuietTicksHeld) R.quietTicks = kQuietTicksHeld;
 
@@ -340,10 +331,7 @@ void pollTick() {
     else dropCwText();
 
     C.pollAwaitingReply = 1;
-    if (C.pollSelect == 0)
-        putText(C.cmdText, listeningVfo());
-    else
-        putText(C.cmdText, modeQueryDue() ? "MD" : meterQuery());
+    const std::string query = C.pollSelect == 0 ? listeningVfo() : modeQueryDue() ? "MD" : meterQuery();
     C.pollSelect = C.pollSelect == 0 ? 1 : 0;
-    sendCommand();
+    sendText(query);
 }

@@ -40,11 +40,18 @@ constexpr const char* kSampleConfig =
     ;
 
 // The three digits of the first identity answer in text ("ID", three
-// digits, ";"); empty when there is none.
+// digits, ";", after whatever noise a wrong speed made of the bytes before
+// it); empty when there is none.
 std::string identityIn(const std::string& text) {
-    for (std::size_t at = text.find("ID"); at != std::string::npos; at = text.find("ID", at + 1))
-        if (at + 6 <= text.size() && allDigits(std::string_view(text).substr(at + 2, 3)) && text[at + 5] == ';')
-            return text.substr(at + 2, 3);
+    constexpr std::size_t kIdentityLength = 6;  // "ID" + 3 digits + ";"
+    std::size_t at = 0;
+    AnswerPiece piece;
+    while (nextAnswer(text, at, piece)) {
+        const std::size_t id = piece.text.rfind("ID");
+        if (piece.whole && id != std::string_view::npos && piece.text.size() - id == kIdentityLength &&
+            allDigits(piece.text.substr(id + 2, 3)))
+            return std::string(piece.text.substr(id + 2, 3));
+    }
     return {};
 }
 

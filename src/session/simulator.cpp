@@ -14,7 +14,7 @@ namespace {
 // State of the linear congruential generator; seeded once at start-up.
 std::uint32_t randomState = 0;
 
-// The canned answers of readReply by the command's two letters.
+// The canned answers by the command's two letters.
 struct CannedAnswer {
     const char* letters;
     const char* answer;
@@ -37,16 +37,16 @@ double simulatorRandom() {
     return static_cast<double>((randomState >> 16) & 32767u) / 32768.0;
 }
 
-std::string simulatedAnswer() {
+std::string simulatedAnswer(std::string_view command) {
     const auto& C = catState;
     const auto& R = radioState;
-    const std::string letters = leftText(C.cmdText, 2);
+    const std::string letters = leftText(command, 2);
     std::string answer;
     if (letters == "FA") {
         // The frequency set last, as the radio would report it, without its ";".
         answer = leftText(C.lastFreqCmd, static_cast<int>(C.lastFreqCmd.size()) - 1);
     } else if (letters == "EX") {
-        answer = leftText(C.cmdText, 9) + "19.3;";
+        answer = leftText(command, 9) + "19.3;";
     } else if (letters == "MD") {
         answer = "MD" + plainNumber(R.mode);
     } else {
@@ -56,9 +56,9 @@ std::string simulatedAnswer() {
     return answer;
 }
 
-void simulatePollReply() {
-    auto& C = catState;
-    auto& R = radioState;
+std::string simulatePollReply() {
+    const auto& C = catState;
+    const auto& R = radioState;
     std::string answer;
     // pollSelect has already flipped: 1 means the frequency was asked last.
     if (C.pollSelect == 1) answer = C.lastFreqCmd;
@@ -70,5 +70,5 @@ void simulatePollReply() {
         const int n = roundToInt(kAlcDrawRange * simulatorRandom());
         answer = swr + ";" + meterLetters(kMeterAlc) + "00" + zeroPad(n, 2);
     }
-    putText(C.replyText, answer, kReplyCapacity);
+    return answer;
 }

@@ -40,17 +40,17 @@ std::string currentBandRecord() {
     return R.bandTable[R.band];
 }
 
-// The digit of a one-character switch answer is "1" for on.
+// Asks a one-character switch; its digit "1" is on. Without an answer the
+// switch keeps previous.
 int switchAnswer(std::string_view letters, int previous) {
     std::string field;
-    if (!replyField(letters, kSwitchOffset, 1, field)) return previous;
+    if (!replyField(exchangeWithRadio(letters).text, letters, kSwitchOffset, 1, field)) return previous;
     return field == "1" ? 1 : 0;
 }
 
 void readGains() {
     auto& R = radioState;
-    queryRadio("AG0");
-    if (!replyNumber("AG", kAfGainOffset, kLevelDigits, R.afGain)) {
+    if (!replyNumber(exchangeWithRadio("AG0").text, "AG", kAfGainOffset, kLevelDigits, R.afGain)) {
         R.afGain = kDefaultAfGain;
         sendAfGain();
     }
@@ -77,12 +77,10 @@ void sendFixedSettings() {
 
 void readMirroredSettings() {
     auto& R = radioState;
-    queryRadio("AC");
-    R.tunerState = replyValue("AC", kTunerOffset, 1, 0);
+    R.tunerState = replyValue(exchangeWithRadio("AC").text, "AC", kTunerOffset, 1, 0);
 
-    queryRadio("VX");
     int vox = 0;
-    if (replyNumber("VX", kSwitchOffset, 1, vox)) {
+    if (replyNumber(exchangeWithRadio("VX").text, "VX", kSwitchOffset, 1, vox)) {
         if (vox > 1) vox = 0;
         // The radio's VX switch is break-in in CW and VOX in the voice modes.
         if (R.mode == kModeCw)
@@ -92,14 +90,12 @@ void readMirroredSettings() {
     }
     updateStatusRow();
 
-    queryRadio("NR");
     R.nrState = switchAnswer("NR", R.nrState);
     updateStatusRow();
 
-    queryRadio("ML");
     std::string level;
     // Only three digits are a level the monitor key can send back.
-    if (replyDigits("ML", kMonitorOffset, kMonitorLength, level)) {
+    if (replyDigits(exchangeWithRadio("ML").text, "ML", kMonitorOffset, kMonitorLength, level)) {
         R.monitorLevel = level;
         R.monitorOn = 1;
     } else {
@@ -107,7 +103,6 @@ void readMirroredSettings() {
         R.monitorOn = 0;
     }
 
-    queryRadio("PR");
     R.procState = switchAnswer("PR", R.procState);
 }
 
@@ -138,16 +133,18 @@ void restoreToneAndSplit() {
 
 void checkRadioModel() {
     auto& R = radioState;
-    queryRadio("ID");
     int model = 0;
-    if (!replyNumber("ID", kModelOffset, kModelDigits, model)) return;
+    if (!replyNumber(exchangeWithRadio("ID").text, "ID", kModelOffset, kModelDigits, model)) return;
     R.rigModel = model;
     sessionState.modelAnswered = 1;
     if (R.rigModel == kQcQueryModel) {
-        queryRadio("OM");
         std::string field;
-        if (replyField("OM", kSwitchOffset, 2, field) && field == "QC") R.rigModel = kReducedModel;
+        if (replyField(exchangeWithRadio("OM").text, "OM", kSwitchOffset, 2, field) && field == "QC") R.rigModel = kReducedModel;
     }
+    // rigvox.cfg's power may be more than this radio gives: "PC" would be refused or misread.
+    if (holdPowerToModel())
+        debugNotes("rigvox.cfg power held to " + plainNumber(R.txPower) + " W, the most model " +
+                   plainNumber(R.rigModel) + " gives\n");
 }
 
 void queryRadioState() {

@@ -26,14 +26,15 @@ class Connection(unittest.TestCase):
             self.assertEqual(spoken(s.speech()),
                              ["rigvox", "3", "point", "4", "7", "point", "1", "mhz", "lsb",
                               "preamp", "off", "connected"])
-            # Start-up tunes band 4, asks the model, sets LSB with its filter
-            # and no tone; the first frequency answer brings the state query.
-            # The radio logs what it reads a moment after the program spoke.
+            # Start-up puts the radio to receive (a killed run may have left
+            # it keyed), tunes band 4, asks the model, sets LSB with its
+            # filter and no tone; the first frequency answer brings the state
+            # query. The radio logs what it reads a moment after the program spoke.
             s.wait_for_radio(STATE_QUERY)
             log = s.radio_log()
-            self.assertEqual(log[:5], ["FA00007100000", "ID", "MD1", "SH07", "CT0"])
-            self.assertEqual(log[5], "FA")
-            self.assertEqual(log[6:6 + len(STATE_QUERY)], STATE_QUERY)
+            self.assertEqual(log[:6], ["RX", "FA00007100000", "ID", "MD1", "SH07", "CT0"])
+            self.assertEqual(log[6], "FA")
+            self.assertEqual(log[7:7 + len(STATE_QUERY)], STATE_QUERY)
 
             # The next frequency answer is shown.
             at_7100 = s.wait_for_screen(FREQUENCY, lambda p: dark(p) > 500,

@@ -96,7 +96,7 @@ class MemoryChannels(unittest.TestCase):
             debug = crlf_lines(s.read_file("debug.dat"))
             self.assertRegex(debug[0], r"^RIGVOX 3\.4a  \d\d-\d\d-\d{4}   \d\d:\d\d:\d\d$")
             self.assertEqual(debug[1], "Comport= 1  Speed= 9600 Baud")
-            self.assertEqual(debug[2:6], ["TX=FA00007100000;", "TX=ID;", "RX=ID023;", "TX=MD1;"])
+            self.assertEqual(debug[2:7], ["TX=RX;", "TX=FA00007100000;", "TX=ID;", "RX=ID023;", "TX=MD1;"])
             for line in ("*E", "*C/R", "*.", "*C", "*5", "TX=FA00021300000;", "TX=MD3;"):
                 self.assertIn(line, debug)
             self.assertEqual(debug[-2:], ["*Q", "TX=RX;"])
@@ -107,8 +107,8 @@ class MemoryChannels(unittest.TestCase):
             self.s = s
             s.wait_for_window()
             s.wait_for_speech(["connected"], timeout=30)
-            self.assertEqual(commands(s.radio_log())[:5],
-                             ["FA00021300000", "ID", "MD3", "FW0600", "CT0"])
+            self.assertEqual(commands(s.radio_log())[:6],
+                             ["RX", "FA00021300000", "ID", "MD3", "FW0600", "CT0"])
             self.assertEqual(spoken(s.speech())[4:],
                              ["2", "1", "point", "3", "mhz", "cw", "preamp", "on",
                               "connected"])

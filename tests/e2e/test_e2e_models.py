@@ -73,8 +73,8 @@ class Models(unittest.TestCase):
         # Start-up finds the model by "OM", asks "VN" and sends no filter or
         # tone command; the state query is AF and RF gain only.
         log = s.radio_log()
-        self.assertEqual(log[:5], ["FA00007100000", "ID", "OM", "MD1", "VN"])
-        self.assertEqual(commands(log), ["FA00007100000", "ID", "OM", "MD1", "VN", "AG0",
+        self.assertEqual(log[:6], ["RX", "FA00007100000", "ID", "OM", "MD1", "VN"])
+        self.assertEqual(commands(log), ["RX", "FA00007100000", "ID", "OM", "MD1", "VN", "AG0",
                                          "RG054"])
         self.assertEqual(spoken(s.speech())[4:], ["7", "point", "1", "mhz", "lsb",
                                                   "connected"])

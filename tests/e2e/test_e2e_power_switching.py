@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Power switching (configuration line 7 = 1): the radio is woken and
-switched on before anything else at start, and sent the closing power
+switched on at start, right after the receive command, and sent the closing power
 command at the end: "PS9" (off) for most models, "PS1" for models 019 and
 024, whether the program ends by Q or by the window's close box."""
 
@@ -18,7 +18,7 @@ class PowerSwitching(unittest.TestCase):
             # so it answers the model query and connects.
             s.wait_for_speech(["connected"], timeout=30)
             log = s.radio_log()
-            self.assertEqual(log[:4], ["Poweron", "PS1", "FA00007100000", "ID"])
+            self.assertEqual(log[:5], ["RX", "Poweron", "PS1", "FA00007100000", "ID"])
             # Six pauses after switching on, besides the one for "Poweron"
             # and the one for "ID", before the greeting's frequency.
             self.assertEqual(s.speech()[4:12], ["delay"] * 8)

@@ -9,6 +9,8 @@
 
 #include "fuzz_support.h"
 #include "memory/memory_file.h"
+#include "network/allow_list.h"
+#include "network/net_state.h"
 #include "program/startup.h"
 #include "virtual_radio.h"
 
@@ -54,6 +56,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(catState.bridgePort >= -9 && catState.bridgePort <= 99, "pass-through port number beyond two digits",
                std::to_string(catState.bridgePort));
     for (const auto& [number, port] : fake::state().ports) fuzz::checkRadioCommands(port.written);
+    // The network port listens beyond loopback only with a list of the
+    // clients let in, and this computer's own programs are always among them.
+    const NetState& N = netState;
+    FUZZ_CHECK(N.rigctldPort <= 0 || !addressValid(N.rigctldAddress) || loopbackAddress(N.rigctldAddress) ||
+                   allowListValid(N.rigctldAllow),
+               "network port beyond loopback without an allow-list", N.rigctldAddress + " / " + N.rigctldAllow);
+    FUZZ_CHECK(addressAllowed(N.rigctldAllow, "127.0.0.1") && addressAllowed(N.rigctldAllow, "::1"),
+               "loopback shut out", N.rigctldAllow);
+    // The whole input as a list and as a client's address: the matcher reads
+    // any text.
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    allowListValid(input);
+    addressAllowed(input, "192.168.1.20");
+    addressAllowed("10.0.0.0/8, fd00::/8, 192.168.1.20", input);
     fuzz::checkPrompts();
     fuzz::checkTexts();
 

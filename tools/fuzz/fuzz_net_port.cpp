@@ -12,7 +12,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "network/net_commands.h"
+#include "network/net_clients.h"
+#include "network/net_state.h"
 #include "network/rigctld_protocol.h"
 
 namespace {

@@ -96,8 +96,8 @@ void runAction(FuzzedDataProvider& in) {
     case 7: menuReadBack(in); break;
     case 8: toggleNoiseBlanker(true); break;     // "NL" read when switched on
     case 9: toggleNoiseReduction(true); break;   // "RL" read when switched on
-    case 10: readReply(); break;
-    case 11: handleMeterReply(); break;
+    case 10: exchangeWithRadio(in.ConsumeBool() ? "AG0" : "RM", {}, in.ConsumeIntegralInRange(0, 3)); break;
+    case 11: handleMeterReply(takeRadioBytes()); break;
     case 12:
         R.tuning = R.tuning == 1 ? 0 : 1;    // SWR replies while tuning
         R.txState = in.ConsumeIntegralInRange(0, 1);

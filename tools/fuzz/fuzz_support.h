@@ -22,7 +22,9 @@
 #include "link/serial_port.h"
 #include "memory/channels.h"
 #include "memory/memory_state.h"
+#include "network/net_clients.h"
 #include "network/net_commands.h"
+#include "network/net_state.h"
 #include "platform/platform.h"
 #include "platform/platform_fake.h"
 #include "program/program_state.h"
@@ -137,12 +139,11 @@ inline void checkState(bool tables = true, bool bandMayBeZero = false, bool from
     checkText(programState.workText, "workText");
     checkText(speechState.waveDir, "waveDir");
     checkText(radioState.bandCoverage, "bandCoverage");
-    checkText(C.cmdText, "cmdText");
-    checkText(C.replyText, "replyText", kReplyCapacity);
+    checkText(C.lastCommand, "lastCommand");
+    checkText(C.heldReply, "heldReply");
     checkText(C.lastFreqCmd, "lastFreqCmd");
     checkText(C.lastFreqReply, "lastFreqReply");
     checkText(C.bridgeInbox, "bridgeInbox");
-    checkText(C.bridgeChunk, "bridgeChunk");
     checkText(R.toneCode, "toneCode");
     checkText(R.monitorLevel, "monitorLevel");
     checkText(R.swrText, "swrText");

@@ -109,5 +109,8 @@ write("fuzz_config", "two_digit_ports_crlf",
 write("fuzz_config", "bridge_and_debug",
       "\n".join(["COM=1", "SPEED=9600", "POWER=50", "SWR=0", "ATU=1", "MAXBAND=6", "ON/OFF=0", "BRIDGE=2",
                  "DEBUG=1"]) + "\n")
+write("fuzz_config", "allow_list",
+      "\r\n".join(["COM=1", "SPEED=9600", "POWER=100", "SWR=1", "ATU=0", "MAXBAND=7", "ON/OFF=0", "BRIDGE=0",
+                   "DEBUG=1", "RIGCTLD=0.0.0.0:4532", "RIGCTLD_ALLOW=192.168.1.0/24, fd00::/8 10.1.2.3"]) + "\r\n")
 write("fuzz_config", "seven_lines", "\n".join(["COM=3", "SPEED=38400", "POWER=5", "SWR=1", "ATU=0",
                                                 "MAXBAND=7", "ON/OFF=1"]))

@@ -1,6 +1,5 @@
 // The extended menu: opening it, the number length per model, the read-back
-// spoken from the radio's answer, the set command and its bound, and the
-// busy flag that keeps the poll away from the menu's exchange.
+// spoken from the radio's answer, the set command and its bound.
 #include "test_support.h"
 
 #include <map>
@@ -16,7 +15,6 @@ constexpr int kRadioPort = 1;
 class MenuTest : public RigvoxTest {
 protected:
     std::map<std::string, std::string> answers;  // command written -> reply fed back
-    std::vector<int> busyAtWrite;                 // busy when each command went out
 
     void SetUp() override {
         RigvoxTest::SetUp();
@@ -26,7 +24,6 @@ protected:
         fake::takeWritten(kRadioPort);
         fake::state().responder = [this](int port, const std::string& bytes) {
             if (port != kRadioPort) return;
-            busyAtWrite.push_back(catState.busy);
             auto it = answers.find(bytes);
             if (it != answers.end()) fake::feed(port, it->second);
         };
@@ -87,8 +84,6 @@ TEST_F(MenuTest, SetSendsTheValueAndSaysOk) {
     EXPECT_EQ(sent(), "EX01200001;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"mn", "0", "1", "2", "mp", "1", "ok"}));
     EXPECT_EQ(keysState.adjustTarget, 0);
-    EXPECT_EQ(catState.busy, 0);
-    EXPECT_EQ(busyAtWrite, (std::vector<int>{1}));
 
     radioState.rigModel = 24;
     openWithNumber("00101");
@@ -110,7 +105,6 @@ TEST_F(MenuTest, ValuesLongerThanTheBoundAreRefusedUnsent) {
     EXPECT_TRUE(sent().empty());
     EXPECT_EQ(fake::takePrompts(), (Prompts{"invalid"}));
     EXPECT_EQ(keysState.adjustTarget, 0);
-    EXPECT_EQ(catState.busy, 0);
 }
 
 TEST_F(MenuTest, ReadBackSpeaksDigitsAndPointAndSkipsLetters) {
@@ -122,8 +116,6 @@ TEST_F(MenuTest, ReadBackSpeaksDigitsAndPointAndSkipsLetters) {
     EXPECT_EQ(sent(), "EX0120000;");
     EXPECT_EQ(fake::takePrompts(), (Prompts{"delay", "delay", "1", "point", "5", "3"}));
     EXPECT_EQ(keysState.adjustTarget, 0);
-    EXPECT_EQ(catState.busy, 0);
-    EXPECT_EQ(busyAtWrite, (std::vector<int>{1}));
 }
 
 TEST_F(MenuTest, ReadBackOnTheFiveDigitModel) {
@@ -144,7 +136,6 @@ TEST_F(MenuTest, ReadBackWithoutAnAnswerEndsQuietly) {
         menuValueEntered();
         EXPECT_EQ(fake::takePrompts(), (Prompts{"delay", "delay"}));
         EXPECT_EQ(keysState.adjustTarget, 0);
-        EXPECT_EQ(catState.busy, 0);
         answers.clear();  // second round: the radio does not answer at all
     }
 }

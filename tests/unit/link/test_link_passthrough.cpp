@@ -112,10 +112,11 @@ TEST_F(PassThroughTest, CommandsThatArriveTogetherGoOutTogether) {
     radio.answers["ID;"] = "ID023;";
     fake::feed(kRadioPort, "SM00005;");
     fake::feed(kBridgePort, "FA00014074000;ID;FA");
-    servePassThrough("FA");
+    const PassThroughResult served = servePassThrough("FA");
     EXPECT_EQ(fake::takeWritten(kRadioPort), "FA00014074000;ID;");
     EXPECT_EQ(fake::takeWritten(kBridgePort), "ID023;");
-    EXPECT_EQ(catState.bridgeAnswered, 1);
+    EXPECT_TRUE(served.answered);
+    EXPECT_EQ(served.forwarded, "ID023;");
     EXPECT_EQ(catState.heldReply, "SM00005;");
     EXPECT_EQ(catState.bridgeInbox, "FA");
     fake::feed(kBridgePort, ";");

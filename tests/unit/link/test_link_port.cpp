@@ -54,11 +54,9 @@ TEST_F(PortTest, UnopenedPortIsTriedOnceASecondAndABadSpeedIsLogged) {
     EXPECT_FALSE(port.open);
     fake::feed(3, "FA00007100000;");
     EXPECT_EQ(portBytesWaiting(3), 0);
-    catState.cmdText = "FA";
-    sendCommand();
+    EXPECT_EQ(exchangeWithRadio("FA").status, AnswerStatus::kWriteFailed);
     EXPECT_EQ(fake::takeWritten(3), "");
-    readReply();
-    EXPECT_EQ(catState.replyText, "");
+    EXPECT_EQ(takeRadioBytes(), "");
 
     port.openable = true;  // plugged in
     fake::advance(999);
@@ -68,8 +66,7 @@ TEST_F(PortTest, UnopenedPortIsTriedOnceASecondAndABadSpeedIsLogged) {
     EXPECT_EQ(port.opens, 1);
     EXPECT_EQ(port.baud, 9600);
     EXPECT_EQ(port.stopCode, 2);
-    catState.cmdText = "FA";
-    sendCommand();
+    sendText("FA");
     EXPECT_EQ(fake::takeWritten(3), "FA;");
 
     for (int speed : {0, 9601, 14400}) {

@@ -375,12 +375,11 @@ TEST_F(ChannelTest, StepWithoutARecalledChannelDoesNothing) {
 // --- the digit router -----------------------------------------------------------
 
 TEST_F(ChannelTest, DigitWithNothingPendingOrANonDigitKeyDoesNothing) {
-    catState.cmdText = "kept";
     digit('5');
     keysState.keyCode = 'A';
     memoryState.channelAction = 1;
     onDigitKey();
-    EXPECT_EQ(catState.cmdText, "kept");
+    EXPECT_TRUE(commands().empty());
     EXPECT_TRUE(fake::takePrompts().empty());
     EXPECT_EQ(memoryState.memoryChannels[5], "9");
 }

@@ -11,8 +11,10 @@
 
 #include "keys/dispatcher.h"
 #include "keys/keys_state.h"
+#include "link/exchange.h"
 #include "link/serial_port.h"
-#include "network/net_commands.h"
+#include "network/net_clients.h"
+#include "network/net_state.h"
 #include "network/rigctld_protocol.h"
 #include "platform/platform_fake.h"
 #include "radio/cw_text.h"
@@ -548,16 +550,16 @@ TEST_F(NetMapping, AFrequencyAKeyJustSentIsWhatAClientReads) {
     EXPECT_EQ(ask("f"), "14074000\n");
 }
 
-TEST_F(NetMapping, APollAnswerTakenInByAClientsReadGoesToThePoll) {
+TEST_F(NetMapping, APollAnswerMetByAClientsReadGoesToThePoll) {
     radio.state.vfoA = 14200000;
     event(kEventTick);  // the poll asks "FA"
     ASSERT_EQ(sent(), std::vector<std::string>{"FA"});
     ASSERT_EQ(catState.pollAwaitingReply, 1);
     EXPECT_EQ(ask("f VFOB"), "7100000\n");
-    EXPECT_EQ(catState.pollAwaitingReply, 0);
+    EXPECT_EQ(radioBytesWaiting(), 14);  // "FA00014200000;", held on the link for the poll
+    event(kEventTick);  // the next tick collects it, follows it and asks again at once
     EXPECT_EQ(radioState.freqHz, 14200000);
     EXPECT_EQ(radioState.band, 6);
-    event(kEventTick);  // and the next tick asks again at once
     EXPECT_EQ(sent(), (std::vector<std::string>{"FB", "SM0"}));
 }
 

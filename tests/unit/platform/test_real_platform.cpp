@@ -139,6 +139,11 @@ TEST_F(RealPlatformTest, WriteAppendRenameDelete) {
     EXPECT_TRUE(platFileDelete("old.dat"));
     EXPECT_FALSE(platFileExists("old.dat"));
     EXPECT_FALSE(platFileDelete("old.dat"));
+
+    // A link to nothing (a drive not mounted) is there, though it cannot be read.
+    fs::create_symlink("/nonexistent-drive/rigvox.cfg", "rigvox.cfg");
+    EXPECT_TRUE(platFileExists("rigvox.cfg"));
+    EXPECT_EQ(platFileOpenRead("rigvox.cfg"), 0);
 }
 
 TEST_F(RealPlatformTest, OpenFailuresGiveHandleZero) {

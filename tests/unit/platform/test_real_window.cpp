@@ -288,13 +288,14 @@ TEST_F(RealWindowTest, NetworkInputWakesTheWaitAndAListenerOutOfDescriptorsRests
 
     platTimerStart(50);
     int network = 0, ticks = 0, taken = 0;
+    std::string peer;
     const std::int64_t start = platTickMs();
     while (platTickMs() - start < 300) {
         int kind = 0, param = 0;
         ASSERT_TRUE(platWaitEvent(kind, param));
         if (kind == kEventNetwork) ++network;
         if (kind == kEventTick) ++ticks;
-        taken += platNetAccept(listener) > 0 ? 1 : 0;  // as the program does for both
+        taken += platNetAccept(listener, peer) > 0 ? 1 : 0;  // as the program does for both
     }
     ::setrlimit(RLIMIT_NOFILE, &limits);
     EXPECT_EQ(taken, 0);
@@ -303,8 +304,9 @@ TEST_F(RealWindowTest, NetworkInputWakesTheWaitAndAListenerOutOfDescriptorsRests
 
     // With descriptors again the next accept takes it, and the connection's
     // bytes wake the wait.
-    const int connection = platNetAccept(listener);
+    const int connection = platNetAccept(listener, peer);
     ASSERT_GT(connection, 0);
+    EXPECT_EQ(peer, "127.0.0.1");  // the address the allow-list is matched against
     ASSERT_EQ(::write(client, "f\n", 2), 2);
     int kind = 0, param = 0;
     do ASSERT_TRUE(platWaitEvent(kind, param));

@@ -102,34 +102,50 @@ TEST_F(ConfigTest, SpeedIsEverythingFromCharacterSeven) {
     }
 }
 
+// Watts no radio gives are held to the widest range (5 to 200 W); a line
+// not understood is noted as line 3.
 TEST_F(ConfigTest, PowerLineLengthsAndTheCeiling) {
-    struct Case { const char* line; int power; int ceiling; };
+    struct Case { const char* line; int power; int ceiling; bool noted; };
     for (const Case& c : {
-             Case{"POWER=150", 150, 150},  // 9: three digits
-             Case{"POWER=200", 200, 200},
-             Case{"POWER=100", 100, 100},
-             Case{"POWER=050", 50, 100},
-             Case{"POWER=50", 50, 100},    // 8: two digits
-             Case{"POWER=5", 5, 100},      // 7: one digit
-             Case{"POWER=", 100, 100},     // 6: default
-             Case{"POW", 100, 100},
-             Case{"", 100, 100},
-             Case{"POWER=1500", 100, 100}, // 10: default
-             Case{"POWER=ab", 0, 100},     // caught by the rule, not a number
+             Case{"POWER=150", 150, 150, false},  // 9: three digits
+             Case{"POWER=200", 200, 200, false},
+             Case{"POWER=100", 100, 100, false},
+             Case{"POWER=050", 50, 100, false},
+             Case{"POWER=50", 50, 100, false},    // 8: two digits
+             Case{"POWER=5", 5, 100, false},      // 7: one digit
+             Case{"POWER=", 100, 100, true},      // 6: default
+             Case{"POW", 100, 100, true},
+             Case{"", 100, 100, true},
+             Case{"POWER=1500", 100, 100, true},  // 10: default
+             Case{"POWER=ab", 5, 100, true},      // caught by the rule, not a number: the least
+             Case{"POWER=999", 200, 200, true},   // held to the most any model gives
+             Case{"POWER=-50", 5, 100, true},     // never "PC000"
+             Case{"POWER=1", 5, 100, true},
          }) {
         radioState.txPower = 33;
         radioState.powerCeiling = 44;
         ASSERT_TRUE(readWithLine(3, c.line));
         EXPECT_EQ(radioState.txPower, c.power) << '"' << c.line << '"';
         EXPECT_EQ(radioState.powerCeiling, c.ceiling) << '"' << c.line << '"';
+        EXPECT_EQ(programState.badConfigLineCount, c.noted ? 1 : 0) << '"' << c.line << '"';
+        if (c.noted) EXPECT_EQ(programState.badConfigLines[0], 3);
     }
 }
 
 TEST_F(ConfigTest, SingleCharacterSwitchesAreTakenAtTheirPosition) {
     ASSERT_TRUE(readWithLine(4, "SWR=0"));
     EXPECT_EQ(radioState.swrSpeech, 0);
-    ASSERT_TRUE(readWithLine(4, "SWR=35"));  // only character 5
-    EXPECT_EQ(radioState.swrSpeech, 3);
+    ASSERT_TRUE(readWithLine(4, "SWR=15"));  // only character 5
+    EXPECT_EQ(radioState.swrSpeech, 1);
+    // A switch it cannot be is off, and its line noted.
+    for (int line : {4, 5, 7, 9}) {
+        ASSERT_TRUE(readWithLine(line, "XXXXXXXXX"));
+        EXPECT_EQ(programState.badConfigLineCount, 1) << line;
+        EXPECT_EQ(programState.badConfigLines[0], line);
+        if (line == 4) EXPECT_EQ(radioState.swrSpeech, 0);
+    }
+    ASSERT_TRUE(readWithLine(5, "ATU=3"));
+    EXPECT_EQ(radioState.tunerMode, 0);
     ASSERT_TRUE(readWithLine(5, "TUNE1"));
     EXPECT_EQ(radioState.tunerMode, 1);
     ASSERT_TRUE(readWithLine(6, "BANDCOV=6"));
@@ -186,10 +202,12 @@ TEST_F(ConfigTest, MissingLinesReadAsEmptyText) {
     EXPECT_EQ(radioState.bandCoverage, "");
     EXPECT_EQ(catState.bridgePort, 0);
 
-    fake::setFile("rigvox.cfg", "");  // an empty file is still a file
-    ASSERT_TRUE(readConfiguration());
-    EXPECT_EQ(catState.comPort, 0);
-    EXPECT_EQ(catState.baudRate, 0);
+    // An empty file, or one line with or without its end, is no configuration.
+    for (const char* text : {"", "COM=3", "COM=3\r\n", "COM=3SPEED=4800POWER=100SWR=1ATU=0MAXBAND=7"}) {
+        fake::setFile("rigvox.cfg", text);
+        EXPECT_FALSE(readConfiguration()) << '"' << text << '"';
+        EXPECT_EQ(catState.comPort, 3);
+    }
 }
 
 TEST_F(ConfigTest, LineEndingsOfEveryKindAndExtraLines) {
@@ -262,11 +280,14 @@ TEST_F(ConfigTest, TheShippedSampleReadsAsDocumented) {
 }
 
 TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndTheAnnouncementLevel) {
-    struct Case { const char* line; int port; const char* address; };
+    struct Case { const char* line; int port; const char* address; int localOnly = 0; };
     for (const Case& c : {
              Case{"RIGCTLD=4532", 4532, "127.0.0.1"},         // loopback only
              Case{"rigctld=4532 ", 4532, "127.0.0.1"},
-             Case{"RIGCTLD=192.168.1.5:4533", 4533, "192.168.1.5"},
+             // Beyond this computer only with RIGCTLD_ALLOW (below).
+             Case{"RIGCTLD=192.168.1.5:4533", 4533, "127.0.0.1", 1},
+             Case{"RIGCTLD=[::]:4533", 4533, "::1", 1},
+             Case{"RIGCTLD=127.0.0.2:4533", 4533, "127.0.0.2"},
              Case{"RIGCTLD=[::1]:65535", 65535, "::1"},
              Case{"RIGCTLD=0", 0, "127.0.0.1"},               // no port
              Case{"", 0, "127.0.0.1"},
@@ -281,7 +302,30 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndThe
         ASSERT_TRUE(readConfiguration());
         EXPECT_EQ(netState.rigctldPort, c.port) << '"' << c.line << '"';
         EXPECT_EQ(netState.rigctldAddress, c.address) << '"' << c.line << '"';
+        EXPECT_EQ(programState.netPortLocalOnly, c.localOnly) << '"' << c.line << '"';
+        EXPECT_EQ(programState.badConfigLineCount, c.port < 0 || c.line == std::string("PORT=4532") ? 1 : 0) << c.line;
         EXPECT_EQ(catState.debugLog, 1);  // the nine lines read as before
+    }
+    // With the clients named the address stands; a list that does not read
+    // is noted, and keeps the port to this computer.
+    struct Allowed { const char* line; const char* address; const char* allow; int localOnly; };
+    for (const Allowed& c : {
+             Allowed{"RIGCTLD_ALLOW=192.168.1.0/24, fd00::/8", "0.0.0.0", "192.168.1.0/24, fd00::/8", 0},
+             Allowed{"rigctld_allow=10.1.2.3", "0.0.0.0", "10.1.2.3", 0},
+             Allowed{"RIGCTLD_ALLOW=192.168.1.0/33", "127.0.0.1", "", 1},
+             Allowed{"RIGCTLD_ALLOW=", "127.0.0.1", "", 1},
+             Allowed{"RIGCTLD_ALLOW=everyone", "127.0.0.1", "", 1},
+         }) {
+        auto lines = typicalLines();
+        lines.push_back(c.line);
+        lines.push_back("RIGCTLD=0.0.0.0:4532");
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(netState.rigctldAddress, c.address) << c.line;
+        EXPECT_EQ(netState.rigctldAllow, c.allow) << c.line;
+        EXPECT_EQ(programState.netPortLocalOnly, c.localOnly) << c.line;
+        EXPECT_EQ(programState.badConfigLineCount, c.localOnly) << c.line;  // line 10 when the list is bad
+        EXPECT_EQ(programState.configNotes.find("listening on 127.0.0.1 only") != std::string::npos, c.localOnly == 1);
     }
     // Nine lines: no port, the default limit, changes at the radio announced.
     fake::setFile("rigvox.cfg", joined(typicalLines()));
@@ -315,6 +359,21 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndThe
         EXPECT_EQ(sessionState.announceLevel, c.level) << '"' << c.line << '"';
         EXPECT_EQ(netState.rigctldPort, 4533) << '"' << c.line << '"';
         EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
+        ASSERT_EQ(programState.badConfigLineCount, c.noted ? 1 : 0) << '"' << c.line << '"';
+        if (c.noted) EXPECT_EQ(programState.badConfigLines[0], row % 2 == 0 ? 10 : 11) << '"' << c.line << '"';
+    }
+
+    // A second line of a name counts for nothing: the first stands.
+    for (const auto& optional : {std::vector<std::string>{"TXLIMIT=60", "RIGCTLD=4532", "TXLIMIT=0"},
+                                 std::vector<std::string>{"TXLIMIT=60", "RIGCTLD=4532", "txlimit=abc", "RIGCTLD=0"}}) {
+        auto lines = typicalLines();
+        lines.insert(lines.end(), optional.begin(), optional.end());
+        fake::setFile("rigvox.cfg", joined(lines));
+        ASSERT_TRUE(readConfiguration());
+        EXPECT_EQ(radioState.txLimitSeconds, 60);
+        EXPECT_EQ(netState.rigctldPort, 4532);
+        EXPECT_EQ(programState.badConfigLineCount, static_cast<int>(optional.size()) - 2);
+        EXPECT_EQ(programState.badConfigLines[0], 12);
     }
 
     struct VoiceCase { const char* line; int voice; int braille; bool noted; };
@@ -323,8 +382,8 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndThe
              VoiceCase{"voice=System\t", kVoiceSystem, 0, false},
              VoiceCase{"VOICE=prompts", kVoicePrompts, 0, false},
              VoiceCase{"VOICE=screenreader", kVoiceScreenReader, 0, false},
-             VoiceCase{"VOICE=robot", kVoiceUnknown, 0, false},  // not understood: the prompts
-             VoiceCase{"VOICE=", kVoiceUnknown, 0, false},
+             VoiceCase{"VOICE=robot", kVoiceUnknown, 0, true},  // not understood: the prompts
+             VoiceCase{"VOICE=", kVoiceUnknown, 0, true},
              VoiceCase{"BRAILLE=on", kVoicePrompts, 1, false},
              VoiceCase{"braille=ON ", kVoicePrompts, 1, false},
              VoiceCase{"BRAILLE=off", kVoicePrompts, 0, false},

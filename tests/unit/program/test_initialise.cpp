@@ -59,9 +59,10 @@ protected:
 
 TEST_F(InitialiseTest, FirstRunWithoutMemoryFileOrRadio) {
     initialiseProgram();
-    // 7.1 MHz of the 40 m record, the model query, LSB with its filter (the
+    // Receive first (a killed run may have left the radio keyed), 7.1 MHz
+    // of the 40 m record, the model query, LSB with its filter (the
     // mode command of the record), and no tone.
-    EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"}));
+    EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"}));
     const auto& R = radioState;
     EXPECT_EQ(radioState.rigModel, 23);
     EXPECT_EQ(R.band, 4);
@@ -159,8 +160,9 @@ TEST_F(InitialiseTest, TheSavedBandIsTuned) {
         fake::setFile("savmem.dat", memoryFile(c.band));
         initialiseProgram();
         const auto commands = commandsOn(kPort);
+        ASSERT_GE(commands.size(), 2u);
         ASSERT_FALSE(commands.empty());
-        EXPECT_EQ(commands.front(), c.command);
+        EXPECT_EQ(commands[1], c.command);  // after the receive command
         EXPECT_EQ(radioState.band, c.band);
         EXPECT_EQ(radioState.freqHz, c.hz);
     }
@@ -169,7 +171,7 @@ TEST_F(InitialiseTest, TheSavedBandIsTuned) {
 TEST_F(InitialiseTest, ARecordWithoutToneSendsCt0) {
     fake::setFile("savmem.dat", memoryFile(4, 4, "02A00007050000B000071000009991"));
     initialiseProgram();
-    EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007050000;", "ID;", "MD2;", "SH07;", "CT0;"}));
+    EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007050000;", "ID;", "MD2;", "SH07;", "CT0;"}));
     EXPECT_EQ(radioState.toneCode, "999");
     EXPECT_EQ(radioState.ctcssOn, 0);
 }
@@ -177,7 +179,7 @@ TEST_F(InitialiseTest, ARecordWithoutToneSendsCt0) {
 TEST_F(InitialiseTest, ToneBelow42SendsTnAndCn) {
     fake::setFile("savmem.dat", memoryFile(4, 4, "01A00007100000B000071000000120"));
     initialiseProgram();
-    EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "TN12;", "CN12;", "CT1;"}));
+    EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007100000;", "ID;", "MD1;", "SH07;", "TN12;", "CN12;", "CT1;"}));
     EXPECT_EQ(radioState.toneCode, "012");
     EXPECT_EQ(radioState.ctcssOn, 1);
 }
@@ -192,7 +194,7 @@ TEST_F(InitialiseTest, ToneFrom42OnSendsTnOnly) {
         initialiseProgram();
         const std::string number = std::string(tone).substr(1);
         EXPECT_EQ(commandsOn(kPort),
-                  (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "TN" + number + ";", "CT1;"}));
+                  (Commands{"RX;", "FA00007100000;", "ID;", "MD1;", "SH07;", "TN" + number + ";", "CT1;"}));
         EXPECT_EQ(radioState.toneCode, tone);
     }
 }
@@ -205,7 +207,7 @@ TEST_F(InitialiseTest, SplitFlagAndModeComeFromTheRecord) {
     EXPECT_EQ(radioState.mode, 3);
     EXPECT_EQ(radioState.savedMode, 3);
     // Only VFO A is tuned here; split is restored at the first poll answer.
-    EXPECT_EQ(commandsOn(kPort), (Commands{"FA00010110000;", "ID;", "MD3;", "FW0600;", "CT0;"}));
+    EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00010110000;", "ID;", "MD3;", "FW0600;", "CT0;"}));
 }
 
 TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
@@ -217,9 +219,11 @@ TEST_F(InitialiseTest, PowerSwitchingWakesTheRadioFirstThenWaitsSixPauses) {
     };
     initialiseProgram();
     ASSERT_GE(sent.size(), 3u);
-    EXPECT_EQ(sent[0], (std::pair<std::string, std::size_t>{"Poweron;", 0}));
-    EXPECT_EQ(sent[1], (std::pair<std::string, std::size_t>{"PS1;", 1}));
-    EXPECT_EQ(sent[2], (std::pair<std::string, std::size_t>{"FA00007100000;", 7}));
+    ASSERT_GE(sent.size(), 4u);
+    EXPECT_EQ(sent[0], (std::pair<std::string, std::size_t>{"RX;", 0}));
+    EXPECT_EQ(sent[1], (std::pair<std::string, std::size_t>{"Poweron;", 0}));
+    EXPECT_EQ(sent[2], (std::pair<std::string, std::size_t>{"PS1;", 1}));
+    EXPECT_EQ(sent[3], (std::pair<std::string, std::size_t>{"FA00007100000;", 7}));
     EXPECT_EQ(fake::takePrompts(), Prompts(8, "delay"));  // 1 + 6 + the model query's
 }
 
@@ -259,7 +263,7 @@ TEST_F(InitialiseTest, Model20AnsweringQcIsTheReducedRadio) {
     EXPECT_EQ(radioState.rigModel, 100);
     // No filter command on the reduced radio, its version asked, and no tone
     // command even though the record holds a tone.
-    EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "OM;", "MD1;", "VN;"}));
+    EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007100000;", "ID;", "OM;", "MD1;", "VN;"}));
     EXPECT_EQ(radioState.ctcssOn, 0);
     EXPECT_EQ(fake::takePrompts(), Prompts(3, "delay"));
 }
@@ -273,7 +277,7 @@ TEST_F(InitialiseTest, Model20WithAnotherOmAnswerStays20) {
         answer({{"ID;", "ID020;"}, {"OM;", om}});
         initialiseProgram();
         EXPECT_EQ(radioState.rigModel, 20) << om;
-        EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "OM;", "MD1;", "SH07;", "CT0;"})) << om;
+        EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007100000;", "ID;", "OM;", "MD1;", "SH07;", "CT0;"})) << om;
     }
 }
 
@@ -295,6 +299,7 @@ TEST_F(InitialiseTest, DebugLogGetsItsHeaderThenTheCommands) {
     EXPECT_TRUE(startsWith(log,
                            "RIGVOX 3.4a  07-12-2026   09:05:03\r\n"
                            "Comport= 5  Speed= 9600 Baud\r\n"
+                           "TX=RX;\r\n"
                            "TX=FA00007100000;\r\n"
                            "TX=ID;\r\n"))
         << log;
@@ -311,7 +316,7 @@ TEST_F(InitialiseTest, HeaderWithoutBandCharacterStartsOn40m) {
     fake::setFile("savmem.dat", file);
     initialiseProgram();
     EXPECT_EQ(radioState.band, 4);
-    EXPECT_EQ(commandsOn(kPort).front(), "FA00007100000;");
+    EXPECT_EQ(commandsOn(kPort)[1], "FA00007100000;");
 }
 
 TEST_F(InitialiseTest, BandBeyondTheTableFromABadFileStartsOn40m) {
@@ -321,7 +326,7 @@ TEST_F(InitialiseTest, BandBeyondTheTableFromABadFileStartsOn40m) {
     fake::setFile("savmem.dat", file);
     initialiseProgram();
     EXPECT_EQ(radioState.band, 4);
-    EXPECT_EQ(commandsOn(kPort).front(), "FA00007100000;");
+    EXPECT_EQ(commandsOn(kPort)[1], "FA00007100000;");
 }
 
 TEST_F(InitialiseTest, DamagedRecordOfTheCurrentBandFallsBackToItsFactoryRecord) {
@@ -333,7 +338,7 @@ TEST_F(InitialiseTest, DamagedRecordOfTheCurrentBandFallsBackToItsFactoryRecord)
         catState.baudRate = 9600;
         fake::setFile("savmem.dat", memoryFile(4, 4, bad));
         initialiseProgram();
-        EXPECT_EQ(commandsOn(kPort), (Commands{"FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"})) << bad;
+        EXPECT_EQ(commandsOn(kPort), (Commands{"RX;", "FA00007100000;", "ID;", "MD1;", "SH07;", "CT0;"})) << bad;
         EXPECT_EQ(radioState.bandTable[4], kFactoryBandRecords[4]) << bad;
     }
 }

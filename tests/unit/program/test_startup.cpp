@@ -170,7 +170,79 @@ TEST_F(StartupTest, FirstStartWritesTheConfigurationWhereTheRadioAnsweredAndGoes
     EXPECT_EQ(netState.rigctldPort, 4532);
     EXPECT_EQ(f.ports[1].opens, 1);
     EXPECT_EQ(f.ports[1].baud, 19200);
-    EXPECT_EQ(fake::takeWritten(1).substr(0, 14), "FA00007100000;");
+    EXPECT_EQ(fake::takeWritten(1).substr(0, 17), "RX;FA00007100000;");
+}
+
+// A rigvox.cfg that opens but is no configuration (empty, or all one line)
+// is kept as rigvox.cfg.bad and the radio searched for as on a first start.
+// A rigvox.cfg that is a link to nothing (a drive not mounted) is missing to
+// the reader, but is never written through nor moved: only "cfgnf" is said.
+TEST_F(StartupTest, ADamagedConfigurationIsKeptAsideAndALinkToNothingIsLeftAlone) {
+    for (const std::string damaged : {std::string(), "COM=1SPEED=9600POWER=100" + std::string(400, 'x')}) {
+        resetState();
+        fake::reset();
+        auto& f = fake::state();
+        f.serialDevices = {{1, "com1", 1}};
+        f.responder = [](int port, const std::string& bytes) {
+            if (bytes == "ID;" && fake::state().ports[port].baud == 9600) fake::feedAfter(port, "ID021;", 20);
+        };
+        fake::setFile("rigvox.cfg", damaged);
+        fake::pushTicks(100);  // the search's steps
+        EXPECT_EQ(runProgram(0), 0);
+        const Prompts said = fake::takePrompts();
+        ASSERT_GE(said.size(), 7u);
+        EXPECT_EQ(Prompts(said.begin(), said.begin() + 7),
+                  (Prompts{"rigvox", "3", "point", "4", "cfgbad", "searching", "found"}));
+        EXPECT_EQ(fake::fileContent("rigvox.cfg.bad"), damaged);
+        EXPECT_EQ(fake::fileContent("rigvox.cfg").substr(0, 19), "COM=1\r\nSPEED=9600\r\n");
+        EXPECT_FALSE(fake::hasFile("rigvox.cfg.bak"));
+        EXPECT_EQ(catState.comPort, 1);  // and the start went on with it
+    }
+
+    resetState();
+    fake::reset();
+    auto& f = fake::state();
+    f.danglingLinks = {"rigvox.cfg"};
+    f.serialDevices = {{1, "com1", 1}};
+    f.responder = [](int port, const std::string&) { fake::feed(port, "ID021;"); };
+    EXPECT_EQ(runProgram(0), 0);
+    EXPECT_EQ(fake::takePrompts(), (Prompts{"rigvox", "3", "point", "4", "cfgnf"}));
+    EXPECT_TRUE(f.files.empty());  // nothing written, through the link or beside it
+    EXPECT_TRUE(f.renames.empty());
+    EXPECT_EQ(f.danglingLinks.count("rigvox.cfg"), 1u);
+    EXPECT_EQ(f.ports[1].opens, 0);
+}
+
+// Each line not understood is said at start as "cfg" and its number, once,
+// after the greeting; the start goes on with safe values, and debug.dat
+// names each line and the value used though the log is off. The power is
+// held again to the connected model's range, and noted.
+TEST_F(StartupTest, LinesNotUnderstoodAreSaidByNumberAndNotedWithTheValueUsed) {
+    fake::setFile("rigvox.cfg",
+                  "COM=3\r\nSPEED=9600\r\nPOWER=999\r\nSWR=0\r\nTUN=0\r\nBANDCOV=7\r\nPOWERS=0\r\nBRIDGE=0\r\n"
+                  "DEBUG=0\r\nTXLIMIT=abc\r\nANNOUNCE=LOUD\r\nRIGCTLD=0.0.0.0:4532\r\nTXLIMIT=0\r\n");
+    fake::state().responder = [](int port, const std::string& bytes) {
+        if (bytes.find("ID;") != std::string::npos) fake::feed(port, "ID021;");
+    };
+    EXPECT_EQ(runProgram(0), 0);
+    const Prompts said = fake::takePrompts();
+    ASSERT_GE(said.size(), 15u);
+    EXPECT_EQ(Prompts(said.begin(), said.begin() + 15),
+              (Prompts{"rigvox", "3", "point", "4", "cfg", "3", "cfg", "1", "0", "cfg", "1", "1", "cfg", "1", "3"}));
+    EXPECT_EQ(said[15], "netlocal");
+    EXPECT_EQ(radioState.txLimitSeconds, 180);
+    EXPECT_EQ(sessionState.announceLevel, kAnnounceRadio);
+    EXPECT_EQ(radioState.txPower, 100);  // the TS-590S gives 100 W at most
+    EXPECT_EQ(radioState.powerCeiling, 100);
+    EXPECT_EQ(fake::state().sockets.begin()->second.address, "127.0.0.1");
+    const std::string log = fake::fileContent("debug.dat");
+    for (const char* note : {"line 3 not understood: \"POWER=999\"; 200 W used",
+                             "line 10 not understood: \"TXLIMIT=abc\"; TXLIMIT=180 used",
+                             "line 11 not understood: \"ANNOUNCE=LOUD\"; ANNOUNCE=radio used",
+                             "listening on 127.0.0.1 only", "line 13 not understood: \"TXLIMIT=0\"",
+                             "power held to 100 W, the most model 21 gives"})
+        EXPECT_NE(log.find(note), std::string::npos) << note << "\n" << log;
+    EXPECT_EQ(log.find("TX="), std::string::npos);  // notes only: the log itself is off
 }
 
 TEST_F(StartupTest, WindowAndGreetingComeFirst) {

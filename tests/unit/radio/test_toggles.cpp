@@ -179,10 +179,4 @@ TEST_F(TogglesTest, ReducedRadioHasNoPreamp) {
     EXPECT_EQ(radioState.bandTable[4], record);
 }
 
-TEST_F(TogglesTest, NotchReleasesTheStoppedPoll) {
-    catState.busy = 1;
-    toggleNotch(true);
-    EXPECT_EQ(catState.busy, 0);
-}
-
 }  // namespace

@@ -1,4 +1,4 @@
-// The poll cycle: alternate queries, collection, the link watchdog and the busy gate.
+// The poll cycle: alternate queries, collection and the link watchdog.
 #include <string>
 #include <vector>
 
@@ -234,23 +234,6 @@ TEST_F(PollTest, SplitJustSwitchedOnIsAnnouncedOnce) {
     pollTick();
     EXPECT_EQ(catState.lastFreqReply, "FB00007150000");
     EXPECT_TRUE(fake::takePrompts().empty());
-}
-
-// 6. Busy ticks do nothing at all.
-TEST_F(PollTest, BusyTicksDoNothing) {
-    pollTick();
-    takeCommands();
-    radioState.quietTicks = 5;
-    catState.busy = 1;
-    for (int tick = 0; tick < 3; ++tick) pollTick();
-    EXPECT_EQ(takeCommands(), Commands{});
-    EXPECT_EQ(waiting(), "FA00007100000;");
-    EXPECT_EQ(catState.pollAwaitingReply, 1);
-    EXPECT_EQ(radioState.quietTicks, 5);
-    catState.busy = 0;
-    pollTick();
-    EXPECT_EQ(waiting(), "SM00014;");
-    EXPECT_EQ(radioState.quietTicks, 6);
 }
 
 TEST_F(PollTest, QuietTicksHeldAtTwenty) {

@@ -21,19 +21,14 @@ protected:
     }
     void TearDown() override { setSimulator(nullptr); }
 
-    // The answer readReply gives after command was sent.
-    static std::string answerTo(const std::string& command) {
-        catState.cmdText = command;
-        sendCommand();
-        readReply();
-        return catState.replyText;
-    }
+    // The answer an exchange gives to command.
+    static std::string answerTo(const std::string& command) { return exchangeWithRadio(command).text; }
 };
 
-// 1. Answers in readReply, chosen by the command's first two letters.
-TEST_F(SimulatorTest, ReadReplyAnswers) {
+// 1. Answers to exchanges, chosen by the command's first two letters.
+TEST_F(SimulatorTest, ExchangeAnswers) {
     EXPECT_EQ(answerTo("AG0"), "AG090;");
-    EXPECT_EQ(replyValue("AG", 3, 3, 80), 90);
+    EXPECT_EQ(replyValue(answerTo("AG0"), "AG", 3, 3, 80), 90);
     EXPECT_EQ(answerTo("SQ0"), "SQ0050;");
     EXPECT_EQ(answerTo("NL"), "NL005;");
     EXPECT_EQ(answerTo("RL"), "RL08;");
@@ -45,7 +40,7 @@ TEST_F(SimulatorTest, ReadReplyAnswers) {
     EXPECT_EQ(answerTo("ML"), "ML009");
     EXPECT_EQ(answerTo("VN"), "VN--FW--;");
     EXPECT_EQ(answerTo("EX0120000"), "EX012000019.3;");
-    EXPECT_EQ(answerTo("EX012"), "EX012;19.3;");  // the first 9 characters, ";" included
+    EXPECT_EQ(simulatedAnswer("EX012;"), "EX012;19.3;");  // the first 9 characters, ";" included
     radioState.mode = 3;
     EXPECT_EQ(answerTo("MD"), "MD3");
     radioState.mode = 7;
@@ -76,23 +71,18 @@ TEST_F(SimulatorTest, AnswersAreLoggedLikeTheRadios) {
 TEST_F(SimulatorTest, PollAnswers) {
     catState.lastFreqCmd = "FA00014200000;";
     catState.pollSelect = 1;
-    simulatePollReply();
-    EXPECT_EQ(catState.replyText, "FA00014200000;");
+    EXPECT_EQ(simulatePollReply(), "FA00014200000;");
 
     catState.pollSelect = 0;
-    simulatePollReply();
-    EXPECT_EQ(catState.replyText, "SM00014");
+    EXPECT_EQ(simulatePollReply(), "SM00014");
     radioState.rigModel = 100;
-    simulatePollReply();
-    EXPECT_EQ(catState.replyText, "SM048");
+    EXPECT_EQ(simulatePollReply(), "SM048");
 
     radioState.tuning = 1;
-    simulatePollReply();
-    EXPECT_EQ(catState.replyText, "RM10050");
+    EXPECT_EQ(simulatePollReply(), "RM10050");
 
     radioState.alcAnnounce = 1;
-    simulatePollReply();
-    EXPECT_EQ(catState.replyText.rfind("RM10050;RM300", 0), 0u);
+    EXPECT_EQ(simulatePollReply().rfind("RM10050;RM300", 0), 0u);
 }
 
 TEST_F(SimulatorTest, AlcDrawsCoverZeroToThirty) {
@@ -101,8 +91,7 @@ TEST_F(SimulatorTest, AlcDrawsCoverZeroToThirty) {
     radioState.alcAnnounce = 1;
     std::set<int> seen;
     for (int draw = 0; draw < 3000; ++draw) {
-        simulatePollReply();
-        const std::string& reply = catState.replyText;
+        const std::string reply = simulatePollReply();
         ASSERT_EQ(reply.size(), 15u) << reply;
         ASSERT_EQ(leftText(reply, 13), "RM10050;RM300");
         ASSERT_TRUE(allDigits(rightText(reply, 2))) << reply;
@@ -151,8 +140,7 @@ TEST_F(SimulatorTest, PollCollectsSimulatedAnswers) {
 TEST_F(SimulatorTest, FirstPollAnswerConnectsTheReducedRadio) {
     radioState.rigModel = 100;  // what "ID020;" and "OMQC;" make of every simulated run
     sessionState.modelAnswered = 1;
-    catState.cmdText = "FA00007100000";  // the frequency command of the start
-    sendCommand();
+    sendText("FA00007100000");  // the frequency command of the start
     pollTick();  // asks for the frequency
     EXPECT_EQ(sessionState.connected, 0);
     pollTick();  // the answer runs the state query
@@ -160,7 +148,7 @@ TEST_F(SimulatorTest, FirstPollAnswerConnectsTheReducedRadio) {
     EXPECT_EQ(radioState.afGain, 90);  // "AG090;"
     EXPECT_EQ(radioState.rfGain, 40);
     EXPECT_EQ(fake::takePrompts(), (Prompts{"7", "point", "1", "mhz", "lsb", "delay", "connected"}));
-    EXPECT_EQ(catState.cmdText, "SM;");  // and the poll goes on with the reduced radio's S-meter
+    EXPECT_EQ(catState.lastCommand, "SM;");  // and the poll goes on with the reduced radio's S-meter
 }
 
 }  // namespace
