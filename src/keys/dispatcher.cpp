@@ -35,6 +35,7 @@
 #include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -277,13 +278,19 @@ void explainKey() {
 void readWholeHelp() {
     auto& K = keysState;
     if (K.wholeHelpNext < 0 || speechBusy()) return;
-    const char* sentence = keyHelpSentence(K.wholeHelpNext);
-    if (sentence == nullptr) {
-        K.wholeHelpNext = -1;
-        return;
-    }
-    ++K.wholeHelpNext;
-    playHelp(sentence);
+    // The screen reader's voice does not tell when it has finished, and each
+    // text it is given replaces the one before: it gets the whole help as
+    // one text.
+    const bool all = speechState.readerVoice == 1;
+    do {
+        const char* sentence = keyHelpSentence(K.wholeHelpNext);
+        if (sentence == nullptr) {
+            K.wholeHelpNext = -1;
+            return;
+        }
+        ++K.wholeHelpNext;
+        playHelp(sentence);
+    } while (all);
 }
 
 }  // namespace
@@ -697,6 +704,15 @@ void handleEvent() {
             break;
         case kEventSound: afterSpeech(); break;
         case kEventNetwork: serveNetClients(); break;
+        case kEventBrailleRoute:
+            // A routing key over the frequency on the panel line starts a
+            // frequency entry, as E does; over anything else it does nothing.
+            if (K.eventParam >= panelFrequencyCells(panelLine())) break;
+            K.eventParam = 'E';
+            keyDown();
+            K.keyHeld = 0;  // no key-up follows
+            acceptHeardState();
+            break;
         default: break;
     }
 }
