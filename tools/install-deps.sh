@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ccache
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libspeechd-dev
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libspeechd-dev libbrlapi-dev brltty
   libgtest-dev
   espeak-ng sox
   xvfb xauth xdotool imagemagick python3 socat libhamlib-utils python3-hamlib desktop-file-utils

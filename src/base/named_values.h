@@ -13,19 +13,17 @@ enum ModeNumber { kModeLsb = 1, kModeUsb = 2, kModeCw = 3, kModeAm = 4, kModeFmN
 constexpr bool isModeNumber(int m) {
     return m == kModeLsb || m == kModeUsb || m == kModeCw || m == kModeAm || m == kModeFmNarrow || m == kModeFm;
 }
+// The sidebands: the modes with a high-cut filter index and the speech
+// processor.
+constexpr bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
 
 // Band numbers: 1 = 160 m ... 10 = 10 m, 11 = 6 m, 12 = 2 m, 13 = 70 cm,
 // 14 = general coverage; kNoBand = a frequency outside every band, which has
 // no record in the band table.
-constexpr int kFirstBand = 1;
-constexpr int kBand12m = 9;
-constexpr int kBand10m = 10;
-constexpr int kBand6m = 11;
-constexpr int kBand2m = 12;
-constexpr int kBand70cm = 13;
-constexpr int kBandGeneral = 14;
-constexpr int kLastBand = kBandGeneral;
-constexpr int kNoBand = 99;
+enum BandNumber {
+    kFirstBand = 1, kBand12m = 9, kBand10m = 10, kBand6m = 11, kBand2m = 12, kBand70cm = 13, kBandGeneral = 14,
+    kLastBand = kBandGeneral, kNoBand = 99,
+};
 constexpr int kBandSlots = kLastBand + 1;  // size of a table indexed by band: slot 0 unused
 constexpr int kDefaultBand = 4;  // 40 m, when the memory file names no band
 // Bands with a record in the band table.

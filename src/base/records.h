@@ -37,10 +37,8 @@ constexpr int kToneWidth = 3;
 //   3..4   band number, two digits ("99" outside every band)
 //   5..32  characters 3..30 of the band record
 constexpr int kChannelLength = 32;
-constexpr int kChannelSplitAt = 1;
-constexpr int kChannelModeAt = 2;
-constexpr int kChannelBandAt = 3;
-constexpr int kChannelBandWidth = 2;
+constexpr int kChannelSplitAt = 1, kChannelModeAt = 2;
+constexpr int kChannelBandAt = 3, kChannelBandWidth = 2;
 constexpr int kChannelShift = 2;  // a band-record field from character 3 on sits this much further on
 constexpr int kChannelVfoAAt = kBandVfoAAt + kChannelShift;
 constexpr int kChannelVfoBAt = kBandVfoBAt + kChannelShift;

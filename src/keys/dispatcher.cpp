@@ -33,6 +33,7 @@
 #include "session/session_state.h"
 #include "speech/prompts.h"
 #include "speech/readouts.h"
+#include "speech/speech_state.h"
 
 namespace {
 
@@ -43,7 +44,6 @@ bool isLetter(char c) { return keysState.keyCode == keyLetter(c); }
 bool isDigitKey() { return keysState.keyCode >= kKey0 && keysState.keyCode <= kKey9; }
 bool isFKey() { return keysState.keyCode >= kKeyF1 && keysState.keyCode <= kKeyF12; }
 bool isUpOrDown() { return isKey(kKeyUp) || isKey(kKeyDown); }
-bool isSsb() { return radioState.mode == kModeLsb || radioState.mode == kModeUsb; }
 // Keys that never act on their own: they neither run nor use up a help.
 bool isModifierKey() { return isKey(kKeyShift) || isKey(kKeyCtrl) || isKey(kKeyInsert) || isKey(kKeyLeftWin); }
 
@@ -116,7 +116,7 @@ void optionsReadout() {
     onlyIfOn(R.nbOn == 1, "nb");
     onlyIfOn(R.nrState == SwitchState::kOn, "nr");
     onlyIfOn(R.notchOn == 1, "notch");
-    onlyIfOn(R.procState == SwitchState::kOn && isSsb(), "spc");
+    onlyIfOn(R.procState == SwitchState::kOn && isSsb(R.mode), "spc");
     onlyIfOn(R.breakInState == SwitchState::kOn && R.mode == kModeCw, "bkin");
     onlyIfOn(R.voxState == SwitchState::kOn, "vox");
     onlyIfOn(R.monitorOn == 1, "mon");
@@ -428,7 +428,7 @@ void monitorKey() { toggleMonitor(true); }
 
 // F7: the speech processor in SSB only; switched, the key goes on.
 Next processorKey() {
-    if (!isSsb()) {
+    if (!isSsb(radioState.mode)) {
         playPrompt("na");
         return Next::kKeyDone;
     }
@@ -660,13 +660,19 @@ void runKeyChain() {
 void readWholeHelp() {
     auto& K = keysState;
     if (K.wholeHelpNext < 0 || speechBusy()) return;
-    const char* sentence = keyHelpSentence(K.wholeHelpNext);
-    if (sentence == nullptr) {
-        K.wholeHelpNext = -1;
-        return;
-    }
-    ++K.wholeHelpNext;
-    playHelp(sentence);
+    // The screen reader's voice does not tell when it has finished, and each
+    // text it is given replaces the one before: it gets the whole help as
+    // one text.
+    const bool all = speechState.readerVoice == 1;
+    do {
+        const char* sentence = keyHelpSentence(K.wholeHelpNext);
+        if (sentence == nullptr) {
+            K.wholeHelpNext = -1;
+            return;
+        }
+        ++K.wholeHelpNext;
+        playHelp(sentence);
+    } while (all);
 }
 
 // The prelude: what every key meets before the key chain, in this order.

@@ -10,9 +10,9 @@
 
 namespace {
 
-// The TS-890S numbers its menus with five digits and separates the value by a
-// blank; every other model uses three digits and "0000".
-bool fiveDigitMenus() { return radioState.rigModel == kTs890sModel; }
+// A model with five-digit menu numbers separates the value by a blank; the
+// three-digit numbers are followed by "0000".
+bool fiveDigitMenus() { return connectedModel().menuDigits == 5; }
 
 // "EX", the number and the separator: the read query, and the set command
 // without its value.
@@ -64,8 +64,7 @@ void menuDigit() {
 void menuNumberEntered() {
     auto& K = keysState;
     K.adjustTarget = kTargetMenuValue;
-    const std::size_t wanted = fiveDigitMenus() ? 5 : 3;
-    if (K.menuNumber.size() != wanted) {
+    if (static_cast<int>(K.menuNumber.size()) != connectedModel().menuDigits) {
         playPrompt("invalid");
         K.adjustTarget = kTargetTuning;
         return;

@@ -107,7 +107,7 @@ void recallChannel(int slot) {
     } else {
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
-        if (takesFilterAndToneCommands()) sendText("CT0");
+        if (!reducedFeatureRadio()) sendText("CT0");
     }
 
     takeSplitDigit(textInt(splitFlag));

@@ -42,11 +42,8 @@ constexpr int kMeterCountOffset = 3;
 constexpr int kMeterCountDigits = 4;
 constexpr double kMeterFullScale = 30;
 
-// The preamp's and the attenuator's one step in dB. The attenuator's first
-// step ("RA01") is 6 dB on the TS-990S and TS-890S, 12 dB elsewhere.
+// The preamp's one step in dB; the attenuator's is the model's.
 constexpr int kPreampDb = 12;
-constexpr int kAttenuatorDb = 12;
-constexpr int kFineAttenuatorDb = 6;
 
 // How long a reading of the VFO the poll does not follow is used: a client
 // polling it ten times a second must not hold the program in a reply pause
@@ -77,11 +74,6 @@ std::string shareText(int value, int top) {
 
 // --- what the port serves ---------------------------------------------------
 
-int attenuatorDb() {
-    const int model = radioState.rigModel;
-    return model == kTs990sModel || model == kTs890sModel ? kFineAttenuatorDb : kAttenuatorDb;
-}
-
 // What this radio and the configuration let the port serve; the reduced-
 // feature radio has no F-key functions, no filter or squelch commands and
 // fixed power, as its keys have.
@@ -106,13 +98,13 @@ NetServed servedNow() {
             s.setFuncs |= netFuncBit(func);
         }
         s.preampDb = kPreampDb;
-        s.attDb = attenuatorDb();
+        s.attDb = connectedModel().attenuatorDb;
     }
     s.morse = radioSendsCwText();
     s.powerSwitch = powerSwitchAllowed();
     // A client told of bands the radio lacks sends it there (a satellite
     // program's 2 m downlink to an HF radio).
-    const ModelRow& model = modelRow(radioState.rigModel);
+    const ModelRow& model = connectedModel();
     for (int i = 0; i < kModelRanges; ++i) {
         s.receive[i] = model.receive[i];
         s.transmit[i] = model.transmit[i];
@@ -406,7 +398,7 @@ int setFunc(const NetRequest& r) {
     auto& R = radioState;
     const bool on = r.on == 1;
     // The speech processor works in SSB only, as F7 says.
-    if (r.func == kNetFuncComp && R.mode != kModeLsb && R.mode != kModeUsb) return kRprtRejected;
+    if (r.func == kNetFuncComp && !isSsb(R.mode)) return kRprtRejected;
     if (on == funcIsOn(r.func)) return kRprtOk;
     switch (r.func) {
     case kNetFuncNb: toggleNoiseBlanker(false); break;
@@ -533,7 +525,7 @@ std::string answerLevel(const NetRequest& r) {
     case kNetLevelRf: value = shareText(R.rfGain, kGainTop); break;
     case kNetLevelRfPower: value = shareText(R.txPower, R.powerCeiling); break;
     case kNetLevelPreamp: value = plainNumber(R.preampOn == 1 ? kPreampDb : 0); break;
-    case kNetLevelAtt: value = plainNumber(R.attOn == 1 ? attenuatorDb() : 0); break;
+    case kNetLevelAtt: value = plainNumber(R.attOn == 1 ? connectedModel().attenuatorDb : 0); break;
     case kNetLevelStrength:
         // Nothing read since the connection: no figure to give.
         if (R.sMeter == kNoSMeterReading) return netAnswer(r, kRprtNotAvailable);

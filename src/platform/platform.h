@@ -26,6 +26,10 @@ constexpr int kEventNetwork = 32771;
 // A queued sound has begun to sound, or the last one queued has ended. Not a
 // Windows message number.
 constexpr int kEventSound = 32772;
+// A routing key of the braille display was pressed while it showed the panel
+// line; param is the cell's place in that line (0 = its first character).
+// Not a Windows message number; a backend without such keys never gives it.
+constexpr int kEventBrailleRoute = 32773;
 
 // The keys as the program names them. Each backend translates its system's
 // keys into these (the keypad by its place, whatever NumLock says); a key

@@ -40,4 +40,16 @@ void netDescriptors(std::vector<int>& fds);
 // As last set by platNetInputHeld: the event wait must not sleep.
 bool netInputHeld();
 
+// The X window id of the program's window, 0 when it has none (no window,
+// not X11): the braille display is taken for it.
+unsigned long windowXid();
+// The braille display's connection for the event wait to watch, -1 = none.
+int accessDescriptor();
+// The event wait found that connection readable.
+void accessInputReady();
+// Takes the braille display's keys that have come (after accessInputReady): handles the panning
+// keys itself, and returns true with a routing key (kEventBrailleRoute).
+// Also brings the panel line back once a readout's time is up.
+bool accessEvent(int& kind, int& param);
+
 }  // namespace platreal

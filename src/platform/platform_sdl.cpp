@@ -52,6 +52,7 @@ struct Backend {
     bool dirty = false;             // canvas changed since last shown
     bool driverWaits = false;       // the video driver can sleep until an event comes
     int displayFd = -1;             // the X server connection, -1 = none (not X11)
+    unsigned long windowXid = 0;    // the window's X id, 0 = none (not X11)
     bool displayLost = false;       // the X server went away: SDL's video is not called again
     bool displayQuiet = false;      // the last sleep found nothing to read from the X server, and nothing drawn since
     std::int64_t pumpedMs = 0;      // clock time SDL's event queue was last filled from the window system
@@ -415,6 +416,7 @@ bool platWindowOpen(const std::string& title, int x, int y, int width, int heigh
     if (SDL_GetWindowWMInfo(b.window, &info) && info.subsystem == SDL_SYSWM_X11 &&
         info.info.x11.display) {
         b.displayFd = ConnectionNumber(info.info.x11.display);
+        b.windowXid = static_cast<unsigned long>(info.info.x11.window);
         catchDisplayLoss(info.info.x11.display);
     }
     SDL_StopTextInput();  // keys only: no input method, no text events
@@ -445,6 +447,7 @@ void platWindowClose() {
     if (b.window && !b.displayLost) SDL_DestroyWindow(b.window);
     b.window = nullptr;
     b.displayFd = -1;
+    b.windowXid = 0;
     b.dirty = false;
 }
 
@@ -515,6 +518,10 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
     platreal::netDescriptors(sockets);
     fds.clear();
     for (int fd : sockets) fds.push_back({fd, POLLIN, 0});
+    // A braille key ends the sleep too; the loop then takes it
+    // (accessEvent) as it does the display's events.
+    const int braille = platreal::accessDescriptor();
+    if (braille >= 0) fds.push_back({braille, POLLIN, 0});
     if (displayFd >= 0) fds.push_back({displayFd, POLLIN, 0});
     const int timeout = timeoutMs < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(timeoutMs, INT_MAX));
     if (fds.empty()) {
@@ -527,6 +534,7 @@ bool waitSockets(int displayFd, std::int64_t timeoutMs, bool* displayQuiet = nul
     if (ready < 0) return false;
     if (displayQuiet && displayFd >= 0) *displayQuiet = fds.back().revents == 0;
     if (ready == 0) return false;
+    if (braille >= 0 && fds[sockets.size()].revents != 0) platreal::accessInputReady();
     for (std::size_t i = 0; i < sockets.size(); ++i)
         if (fds[i].revents != 0) return true;
     return false;
@@ -565,6 +573,7 @@ bool platWaitEvent(int& kind, int& param) {
         if (!b.timer.running()) return false;
         for (;;) {
             if (closeRequest()) return true;
+            if (platreal::accessEvent(kind, param)) return true;
             if (soundChanged()) {
                 kind = kEventSound;
                 param = 0;
@@ -604,6 +613,8 @@ bool platWaitEvent(int& kind, int& param) {
         if (mustPump()) pump();
         while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             if (translate(e, kind, param)) return true;
+        // The braille display's keys, as the window's.
+        if (platreal::accessEvent(kind, param)) return true;
         // Then at most one tick, however many fell due while the last
         // handler ran.
         if (b.timer.takeTick(platTickMs())) {
@@ -807,6 +818,8 @@ Key platreal::keyFromSdl(int sdlKeycode, int sdlScancode) {
     default: return kKeyUnknown;
     }
 }
+
+unsigned long platreal::windowXid() { return b.windowXid; }
 
 long platreal::canvasPixel(int x, int y) {
     if (!b.canvas || x < 0 || y < 0 || x >= b.canvas->w || y >= b.canvas->h) return -1;

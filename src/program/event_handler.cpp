@@ -7,6 +7,7 @@
 #include "keys/transmit_keys.h"
 #include "network/net_clients.h"
 #include "platform/platform.h"
+#include "radio/panel.h"
 #include "radio/toggles.h"
 #include "session/announce.h"
 #include "session/poll.h"
@@ -50,6 +51,17 @@ void onTick() {
     afterSpeech();
 }
 
+// A routing key over the frequency on the panel line starts a frequency
+// entry, as E does; over anything else it does nothing.
+void onBrailleRoute() {
+    auto& K = keysState;
+    if (K.eventParam >= panelFrequencyCells(panelLine())) return;
+    K.eventParam = keyLetter('E');
+    keyDown();
+    K.keyHeld = 0;  // no key-up follows
+    acceptHeardState();
+}
+
 }  // namespace
 
 void handleEvent() {
@@ -64,6 +76,7 @@ void handleEvent() {
         case kEventKeyDown: onKeyDown(); break;
         case kEventKeyUp: keyUp(); break;
         case kEventTick: onTick(); break;
+        case kEventBrailleRoute: onBrailleRoute(); break;
         case kEventSound: afterSpeech(); break;
         case kEventNetwork: serveNetClients(); break;
         default: break;

@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int kDefaultModel = 23;
 constexpr int kPowerOnPauses = 6;
 
 // Power-on: the wake-up text, the power command, then time for the radio to
@@ -81,9 +80,9 @@ void initialiseProgram() {
     R.freqHz = roundToInt(static_cast<double>(hz));
     sendText(frequencyCommand("FA", hz));
 
-    // Without an answer the model stays 23; a radio switched on later is
+    // Without an answer the model stays the assumed one; a radio switched on later is
     // asked again when it connects.
-    R.rigModel = kDefaultModel;
+    R.rigModel = kAssumedModel;
     checkRadioModel();
 
     const std::string& record = R.bandTable[R.band];

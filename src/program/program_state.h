@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "base/named_values.h"
+
 constexpr int kConfigLinesRead = 9 + 32;  // the nine and the optional lines; a longer file is not a configuration
 
 struct ProgramState {
-    std::string bannerText = "*** Rigvox V 3.4a ***";       // title line, shown by initialisation
+    std::string bannerText = std::string("*** Rigvox V ") + kVersionText + " ***";  // title line, shown by initialisation
     std::string workText = "keyboard and voice front panel for Kenwood transceivers"; // credit line
     // Written by readConfiguration: the lines of rigvox.cfg not understood,
     // each with the value used instead, for debug.dat (one line per note)...

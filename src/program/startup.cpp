@@ -31,13 +31,14 @@
 #include "session/radio_search.h"
 #include "session/session_state.h"
 #include "session/simulator.h"
+#include "radio/panel.h"
 #include "speech/prompts.h"
+#include "speech/readout_text.h"
 #include "speech/speech_state.h"
 
 namespace {
 
 constexpr const char* kCreditLine = "keyboard and voice front panel for Kenwood transceivers";
-constexpr const char* kWindowTitle = "*** Kenwood Rigvox Front Panel v3.4a ***";
 constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
 constexpr int kTimerPeriodMs = 50;
 constexpr int kDefaultTxPower = 100;
@@ -89,6 +90,9 @@ constexpr int kHighestTcpPort = 65535;
 // "VOICE=prompts" (the default) or "VOICE=system": readouts as text to the
 // system's speech. Another value keeps the prompts and is logged.
 constexpr const char* kVoiceLabel = "VOICE=";
+// "BRAILLE=on": every readout's text also on the braille display; "off" (the
+// default) does not. Another value is noted for the debug log.
+constexpr const char* kBrailleLabel = "BRAILLE=";
 constexpr int kLongestTxLimit = 86400;     // seconds: a day
 // "RIGCTLD_ALLOW=" and the clients let in besides this computer's own
 // programs: addresses and networks (network/allow_list.h).
@@ -193,7 +197,19 @@ void readTxLimitValue(int number, const std::string& line, const std::string& va
 
 void readVoiceValue(const std::string& value) {
     const std::string voice = lowerText(value);
-    speechState.voiceChoice = voice == "system" ? kVoiceSystem : voice == "prompts" ? kVoicePrompts : kVoiceUnknown;
+    speechState.voiceChoice = voice == "system"         ? kVoiceSystem
+                              : voice == "prompts"      ? kVoicePrompts
+                              : voice == "screenreader" ? kVoiceScreenReader
+                                                        : kVoiceUnknown;
+}
+
+// "BRAILLE=on" or "off"; anything else keeps it off and is noted.
+void readBrailleValue(int number, const std::string& line, const std::string& value) {
+    const std::string braille = lowerText(value);
+    if (braille == "on" || braille == "off")
+        speechState.brailleChoice = braille == "on" ? 1 : 0;
+    else
+        noteConfigLine(number, line, "BRAILLE=off used");
 }
 
 // "ANNOUNCE=" and the level at start: quiet, radio or all. Anything else
@@ -219,7 +235,7 @@ void readAllowValue(int number, const std::string& line, const std::string& valu
 // read, any other noted and skipped. The first line of a name counts: a
 // later one that would undo it is noted and skipped.
 void readOptionalLines(int file) {
-    const char* const labels[] = {kRigctldLabel, kTxLimitLabel, kVoiceLabel, kAnnounceLabel, kAllowLabel};
+    const char* const labels[] = {kRigctldLabel, kTxLimitLabel, kVoiceLabel, kAnnounceLabel, kBrailleLabel, kAllowLabel};
     bool seen[std::size(labels)] = {};
     std::string line;
     for (int number = 10; number <= kConfigLinesRead && readConfigLine(file, line); ++number) {
@@ -245,6 +261,8 @@ void readOptionalLines(int file) {
             if (speechState.voiceChoice == kVoiceUnknown) noteConfigLine(number, line, "the prompts speak");
         } else if (labels[known] == kAnnounceLabel) {
             readAnnounceValue(number, line, value);
+        } else if (labels[known] == kBrailleLabel) {
+            readBrailleValue(number, line, value);
         } else {
             readAllowValue(number, line, value);
         }
@@ -284,13 +302,20 @@ void sayConfigNotes() {
 // In the debug log: a voice other than the one rigvox.cfg asked for.
 void logConfigNotes(bool voiceReached) {
     if (catState.debugLog != 1) return;
-    if (!voiceReached) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+    const bool reader = speechState.voiceChoice == kVoiceScreenReader;
+    if (!voiceReached && !reader) debugLine("VOICE=system: the system's speech could not be reached; the prompts speak");
+    if (!voiceReached && reader) debugLine("VOICE=screenreader: no screen reader takes the texts; the prompts speak");
+    if (speechState.accessMissing == 1 && speechState.brailleChoice == 1)
+        debugLine("BRAILLE=on: no braille display or screen reader takes the readouts (no BRLTTY running?); they are not shown");
+    speechState.accessMissing = 0;
 }
 
 // Says what an event left collected for the system's speech, and logs a
 // service that was lost meanwhile.
 void finishSpeaking() {
     endUtterance();
+    finishReadout();
+    updatePanelLine();
     if (speechState.voiceLost != 1) return;
     speechState.voiceLost = 0;
     if (catState.debugLog == 1) debugLine("VOICE=system: the system's speech was lost; the prompts speak");
@@ -374,6 +399,7 @@ bool readConfiguration() {
     R.txLimitSeconds = kDefaultTxLimitSeconds;
     sessionState.announceLevel = kAnnounceRadio;
     speechState.voiceChoice = kVoicePrompts;
+    speechState.brailleChoice = 0;
     readOptionalLines(file);
     keepNetPortLocalWithoutAllowList();
 
@@ -417,6 +443,7 @@ void shutdownProgram() {
     closeVoice();
     closeDebugLog();
     closeSpeechLog();
+    closeTextLog();
 }
 
 int runProgram(int simulator) {
@@ -428,7 +455,7 @@ int runProgram(int simulator) {
     P.workText = kCreditLine;
     speechState.waveDir = "wave/";
 
-    platWindowOpen(kWindowTitle, kWindowX, kWindowY, kWindowWidth, kWindowHeight);
+    platWindowOpen(std::string("*** Kenwood Rigvox Front Panel v") + kVersionText + " ***", kWindowX, kWindowY, kWindowWidth, kWindowHeight);
 
     // The simulator is chosen by the build (rigvox-sim), never at run time.
     C.simMode = simulator == 1 ? 1 : 0;
@@ -445,6 +472,7 @@ int runProgram(int simulator) {
     playPrompt("4");
     if (C.simMode == 1) playPrompt("sim");
     endUtterance();
+    finishReadout();
     if (configured) sayConfigNotes();
 
     if (!configured && !firstStart()) {

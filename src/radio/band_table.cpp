@@ -14,8 +14,6 @@
 
 namespace {
 
-void send(std::string_view command) { sendText(command); }
-
 // The record of band b (1..14), replaced by the factory record when it is
 // damaged, so a bad memory file can never send garbage to the radio.
 std::string& recordOf(int b) {
@@ -23,9 +21,6 @@ std::string& recordOf(int b) {
     if (!bandRecordUsable(r)) r = kFactoryBandRecords[b];
     return r;
 }
-
-// The one-character digit of a state value, "0" + value.
-std::string digitOf(int value) { return zeroPad(value, 1); }
 
 // The top of 70 cm: the widest allocation (430 to 450 MHz), so that a radio
 // reporting any of it keeps the 70 cm record. Frequency entry stops at 439
@@ -88,7 +83,7 @@ bool checkBand() {
 void storeBand() {
     auto& R = radioState;
     const auto& C = catState;
-    const std::string prefix = digitOf(splitDigit()) + digitOf(R.mode);
+    const std::string prefix = splitModeDigits();
     if (!checkBand()) return;
     if (!bandHasRecord(R.band) || C.bridgeUsed != 0) return;
 
@@ -112,20 +107,20 @@ void recallBand() {
         // before anything else goes out.
         playPrompt("split");
         playPrompt("off");
-        send("FT0");
-        send("FR0");
+        sendText("FT0");
+        sendText("FR0");
         R.splitState = 0;
     }
     R.quietTicks = 0;
 
     R.mode = textInt(midText(r, kBandModeAt, 1));
-    send(frequencyCommand("FA", recordHz(r, kBandVfoAAt)));
+    sendText(frequencyCommand("FA", recordHz(r, kBandVfoAAt)));
 
     takeSplitDigit(textInt(midText(r, kBandSplitAt, 1)));
     if (R.splitState > 0) {
-        send(frequencyCommand("FB", recordHz(r, kBandVfoBAt)));
+        sendText(frequencyCommand("FB", recordHz(r, kBandVfoBAt)));
         playPrompt("split");
-        send("FT1");
+        sendText("FT1");
     }
 
     const std::string tone = midText(r, kBandToneAt, kToneWidth);

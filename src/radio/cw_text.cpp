@@ -52,15 +52,16 @@ int dotsOf(char c) {
     return 0;
 }
 
-// The form of the radio connected now; a TS-990S is asked its firmware.
+// The form of the radio connected now; a model whose form changed with its
+// firmware is asked the firmware.
 CwTextForm formOfRadio() {
-    const int model = radioState.rigModel;
+    const ModelRow& model = connectedModel();
     int firmware = 0;
-    if (model == kTs990sModel) {
+    if (model.cwFormNewFirmware != model.cwForm) {
         std::string field;
         if (replyField(exchangeWithRadio("FV").text, "FV", kFirmwareOffset, kFirmwareLength, field)) firmware = firmwareOfField(field);
     }
-    return cwTextForm(model, firmware);
+    return cwTextForm(model.rigModel, firmware);
 }
 
 // Forgets the queue and the keying time. The form stays: it is the
@@ -86,12 +87,8 @@ int cwKeyingMs(std::string_view text, int wpm) {
 }
 
 CwTextForm cwTextForm(int rigModel, int firmware) {
-    if (rigModel == kReducedModel) return kCwFormNone;
-    if (rigModel == kTs590sModel) return kCwFormRightAligned;
-    if (rigModel == kTs890sModel) return kCwFormBare;
-    // An older TS-990S, and one whose firmware did not say, takes the padded form.
-    if (rigModel == kTs990sModel && firmware >= kCwFirmwareNewForm) return kCwFormBare;
-    return kCwFormPadded;
+    const ModelRow& model = modelRow(rigModel);
+    return firmware >= kCwFirmwareNewForm ? model.cwFormNewFirmware : model.cwForm;
 }
 
 std::string cwTextCommand(CwTextForm form, std::string_view piece) {

@@ -7,20 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "radio/models.h"
+
 constexpr int kCwPieceLength = 24;          // characters in one "KY" command at most
 constexpr int kCwTextCapacity = 1024;       // characters queued at most
-constexpr int kCwFirmwareNewForm = 110;     // TS-990S firmware (hundredths) from which it takes "KY2"
 
-// How a model takes text into its keyer buffer.
-enum CwTextForm {
-    kCwFormNone,          // no CW text (the reduced-feature radio)
-    kCwFormRightAligned,  // "KY " and the piece right-aligned in 24 characters (TS-590S)
-    kCwFormPadded,        // "KY " and the piece left-aligned, padded to 24 (TS-2000, TS-480, TS-590SG, older TS-990S)
-    kCwFormBare,          // "KY2" and the piece as it is (TS-890S, TS-990S from firmware 1.10)
-};
-
-// The form for rigModel with the firmware version in hundredths ("1.10" is
-// 110; 0 when not known, taken as older than every change).
+// The form for rigModel (its row's) with the firmware version in hundredths
+// ("1.10" is 110; 0 when not known, taken as older than every change).
 CwTextForm cwTextForm(int rigModel, int firmware);
 // The command (without ";") that puts piece (1..kCwPieceLength characters of
 // cwCharacters, not starting with a blank) into the keyer buffer in form;

@@ -40,7 +40,7 @@ int heldPower(int watts) {
 
 bool holdPowerToModel() {
     auto& R = radioState;
-    const int top = modelRow(R.rigModel).topWatts;
+    const int top = connectedModel().topWatts;
     if (R.txPower <= top && R.powerCeiling <= top) return false;
     R.txPower = std::min(R.txPower, top);
     R.powerCeiling = std::min(R.powerCeiling, top);

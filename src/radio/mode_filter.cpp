@@ -34,14 +34,10 @@ constexpr int kFmOutsideBandsHz = 27000000; // and outside the bands from here u
 
 // Passbands in hertz: SSB high-cut index n is 1.0 kHz + n * 200 Hz; AM and
 // FM have one filter each.
-constexpr int kSsbIndexBaseHz = 1000;
-constexpr int kSsbIndexStepHz = 200;
-constexpr int kSsbNormalHz = 2400;
-constexpr int kCwNormalHz = 600;
-constexpr int kAmPassbandHz = 6000;
-constexpr int kFmNarrowPassbandHz = 10000;
-constexpr int kFmPassbandHz = 15000;
-constexpr int kFmWideAboveHz = 12500;
+constexpr int kSsbIndexBaseHz = 1000, kSsbIndexStepHz = 200;
+constexpr int kSsbNormalHz = 2400, kCwNormalHz = 600;
+constexpr int kAmPassbandHz = 6000, kFmNarrowPassbandHz = 10000, kFmPassbandHz = 15000;
+constexpr int kFmWideAboveHz = 12500;  // an FM passband above this asks for FM wide
 
 // The radio's numbering differs from the program's: AM is "MD5" and both FM
 // widths are "MD4"; the FM widths differ only in the "FW" sent after them.
@@ -61,16 +57,7 @@ const ModeRow* modeRow(int mode) {
     return nullptr;
 }
 
-bool isSsb(int mode) { return mode == kModeLsb || mode == kModeUsb; }
 bool isFm(int mode) { return mode == kModeFmNarrow || mode == kModeFm; }
-
-// The digit character of a small state value (split 0..2, mode 1..7) as the
-// band record keeps it.
-char digitChar(int value) {
-    if (value < 0) value = 0;
-    if (value > 9) value = 9;
-    return static_cast<char>('0' + value);
-}
 
 // CW widths the radio offers in steps of 100 Hz: the rules are applied in
 // this order so that 100 Hz steps run 50, 200 ... 600, 1000, 1500, 2000,
@@ -96,7 +83,7 @@ void readSquelch() {
     // Time for the radio to take the mode first.
     waitForReply();
     std::string answer;
-    if (takesFilterAndToneCommands()) answer = exchangeWithRadio("SQ0").text;
+    if (!reducedFeatureRadio()) answer = exchangeWithRadio("SQ0").text;
     else waitForReply();  // the radio's time all the same
     const int level = replyValue(answer, "SQ", kSquelchReplyOffset, kLevelDigits, -1);
     if (level < 0) return;  // no answer: keep the last level
@@ -117,7 +104,7 @@ void applyMode(bool send, bool spoken) {
 
     // CTCSS belongs to FM narrow only.
     if (R.ctcssOn == 1 && R.mode != kModeFmNarrow) {
-        if (takesFilterAndToneCommands()) sendIf(send, "CT0");
+        if (!reducedFeatureRadio()) sendIf(send, "CT0");
         R.ctcssOn = 0;
         R.toneCode = kNoTone;
     }
@@ -128,14 +115,14 @@ void applyMode(bool send, bool spoken) {
             if (isSsb(R.mode)) R.filterWidth = R.ssbWidth;
             else if (R.mode == kModeCw) R.filterWidth = R.cwWidth;
             else R.filterWidth = kAmFilter;
-            if (takesFilterAndToneCommands()) applyFilter(send, spoken);
+            if (!reducedFeatureRadio()) applyFilter(send, spoken);
         }
         printAt(kModeFieldX, kModeFieldY, row->screenText);
     }
 
     if (isFm(R.mode)) {
         R.filterWidth = kFmFilter;
-        if (takesFilterAndToneCommands()) applyFilter(send, spoken);
+        if (!reducedFeatureRadio()) applyFilter(send, spoken);
         if (send) readSquelch();  // a mode the radio already has was not set here: no answer is due
     }
 
@@ -143,10 +130,7 @@ void applyMode(bool send, bool spoken) {
     if (R.band == kNoBand) return;
     if (C.bridgeUsed == 0 && bandHasRecord(R.band)) {
         std::string& record = R.bandTable[R.band];
-        std::string digits;  // split and mode, the record's first two characters
-        digits += digitChar(splitDigit());
-        digits += digitChar(R.mode);
-        putText(record, withField(record, kBandSplitAt, digits));
+        putText(record, withField(record, kBandSplitAt, splitModeDigits()));
     }
     updateStatusRow();
 }

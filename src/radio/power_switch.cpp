@@ -14,7 +14,4 @@ void sendPowerOn() {
 
 void sendPowerOff() { sendText("PS0"); }
 
-void sendClosingPowerCommand() {
-    const int model = radioState.rigModel;
-    sendText(model == kTs2000Model || model == kTs890sModel ? "PS1" : "PS9");
-}
+void sendClosingPowerCommand() { sendText(connectedModel().closingPowerCommand); }

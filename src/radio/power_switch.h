@@ -8,6 +8,6 @@ bool powerSwitchAllowed();
 void sendPowerOn();
 // Switches the radio off: "PS0".
 void sendPowerOff();
-// The power command sent when the program ends: models 19 and 24 take
-// "PS1" as their closing command; the others are put to standby with "PS9".
+// The power command sent when the program ends: the connected model's
+// closing command ("PS9", standby, on most; "PS1" on those without it).
 void sendClosingPowerCommand();

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "base/named_values.h"
+#include "base/text.h"
+#include "radio/models.h"
 
 // levelTarget values: which noise level the L key and the arrows adjust.
 constexpr int kLevelNone = 0;
@@ -84,7 +86,7 @@ struct RadioState {
     std::int64_t cwAskAtMs = 0;           // platform clock before which "KY;" is not asked again (buffer full)
     int cwForm = 0;                       // CwTextForm of the radio connected now; 0 = not yet asked since the link came
     std::int64_t cwKeyedUntilMs = 0;      // platform clock until which the keyer may still key what it took
-    int rigModel = 23;                    // model from the "ID" answer; kReducedModel = reduced-feature radio
+    int rigModel = kAssumedModel;         // model from the "ID" answer (models.h); kReducedModel = reduced-feature radio
 
     // Configuration (rigvox.cfg), written by readConfiguration; resetStartValues keeps it.
     int swrSpeech = 0;                    // line 4: above 0 = SWR spoken while tuning or transmitting
@@ -100,27 +102,6 @@ struct RadioState {
 
 extern RadioState radioState;
 
-constexpr int kReducedModel = 100;  // rigModel of the reduced-feature radio
-// rigModel of the models whose commands differ from the common form (their "ID" answers).
-constexpr int kTs2000Model = 19;
-constexpr int kTs480Model = 20;
-constexpr int kTs590sModel = 21;
-constexpr int kTs590sgModel = 23;
-constexpr int kTs990sModel = 22;
-constexpr int kTs890sModel = 24;
-
-// The models Rigvox knows by their "ID" answer; the reduced-feature radio
-// answers as the TS-480 does. Any other is no radio of ours: only "ID" may
-// be sent to it.
-inline bool knownRadioModel(int id) { return id >= kTs2000Model && id <= kTs890sModel; }
-
-// The reduced-feature radio (model number 100): no F-key functions, no
-// extended menu, no filter, CTCSS or squelch commands, fixed power.
-inline bool reducedFeatureRadio() { return radioState.rigModel == kReducedModel; }
-// The models numbered below the reduced-feature radio take the filter,
-// "CT0" and "SQ0" commands that the mode change sends.
-inline bool takesFilterAndToneCommands() { return radioState.rigModel < kReducedModel; }
-
 // The VFO the operator listens on, as a command's letters: while split the
 // radio transmits on VFO A and the operator listens on VFO B.
 inline const char* listeningVfo() { return radioState.splitState > 0 ? "FB" : "FA"; }
@@ -131,6 +112,9 @@ inline int splitDigit() {
     const auto& R = radioState;
     return R.splitState == 0 ? 0 : R.splitAnnounced == 1 ? 2 : 1;
 }
+// The band record's first two characters as the state stands: the split
+// digit and the mode digit.
+inline std::string splitModeDigits() { return zeroPad(splitDigit(), 1) + zeroPad(radioState.mode, 1); }
 inline void takeSplitDigit(int digit) {
     auto& R = radioState;
     R.splitState = digit > 0 ? 1 : 0;

@@ -22,8 +22,9 @@ namespace {
 constexpr int kTuneStartReplyOffset = 4;  // "AC" + P1 P2 P3: P3 is 1 while the tuner tunes
 
 // The common switch: the function's name and "on" or "off" by the old state
-// when spoken, the state flipped (every value but 0 counts as on) and the
-// command sent. True when the function is now on.
+// when spoken, the state flipped (every value but 0 counts as on), the
+// command sent and the status row, which shows the switch, redrawn. True
+// when the function is now on.
 bool flipSwitch(int& state, bool spoken, std::string_view name, std::string_view onCommand,
                 std::string_view offCommand) {
     const bool on = state == 0;
@@ -33,15 +34,21 @@ bool flipSwitch(int& state, bool spoken, std::string_view name, std::string_view
     }
     state = on ? 1 : 0;
     sendText(on ? onCommand : offCommand);
+    updateStatusRow();
     return on;
 }
 
 bool flipSwitch(SwitchState& state, bool spoken, std::string_view name, std::string_view onCommand,
                 std::string_view offCommand) {
-    int on = state == SwitchState::kOn ? 1 : 0;
-    const bool nowOn = flipSwitch(on, spoken, name, onCommand, offCommand);
-    state = nowOn ? SwitchState::kOn : SwitchState::kOff;
-    return nowOn;
+    const bool on = state == SwitchState::kOff;
+    if (spoken) {
+        playPrompt(name);
+        playPrompt(on ? "on" : "off");
+    }
+    state = on ? SwitchState::kOn : SwitchState::kOff;
+    sendText(on ? onCommand : offCommand);
+    updateStatusRow();
+    return on;
 }
 
 // The preamp state of the current band is kept in its record, so that each
@@ -54,6 +61,20 @@ void storePreampFlag() {
     record = withField(record, kBandPreampAt, R.preampOn == 1 ? "1" : "0");
 }
 
+// A noise function switched on becomes what the arrow keys step (target),
+// and its level starts from the radio's own answer to query; switched off,
+// the arrows leave it.
+void followNoiseLevel(bool on, int target, std::string_view query, int offset, int digits, int& level) {
+    auto& R = radioState;
+    if (on) {
+        R.levelTarget = target;
+        // The level the arrow keys will step starts from the radio's own.
+        level = replyValue(exchangeWithRadio(query).text, query, offset, digits, level);
+    } else if (R.levelTarget == target) {
+        R.levelTarget = kLevelNone;
+    }
+}
+
 }  // namespace
 
 void togglePreamp(bool spoken) {
@@ -64,48 +85,28 @@ void togglePreamp(bool spoken) {
     }
     flipSwitch(R.preampOn, spoken, "preamp", "PA1", "PA0");
     storePreampFlag();
-    updateStatusRow();
 }
 
-void toggleAttenuator(bool spoken) {
-    flipSwitch(radioState.attOn, spoken, "at", "RA01", "RA00");
-    updateStatusRow();
-}
+void toggleAttenuator(bool spoken) { flipSwitch(radioState.attOn, spoken, "at", "RA01", "RA00"); }
 
 void toggleNoiseBlanker(bool spoken) {
     auto& R = radioState;
     const bool on = flipSwitch(R.nbOn, spoken, "nb", "NB1", "NB0");
-    if (on) {
-        R.levelTarget = kLevelNoiseBlanker;
-        // The level the arrow keys will step starts from the radio's own.
-        R.nbLevel = replyValue(exchangeWithRadio("NL").text, "NL", kNbLevelReplyOffset, kLevelDigits, R.nbLevel);
-    } else if (R.levelTarget == kLevelNoiseBlanker) {
-        R.levelTarget = kLevelNone;
-    }
+    followNoiseLevel(on, kLevelNoiseBlanker, "NL", kNbLevelReplyOffset, kLevelDigits, R.nbLevel);
     R.quietTicks = 0;
-    updateStatusRow();
 }
 
 void toggleNoiseReduction(bool spoken) {
     auto& R = radioState;
-    if (flipSwitch(R.nrState, spoken, "nr", "NR1", "NR0")) {
-        R.levelTarget = kLevelNoiseReduction;
-        R.nrLevel = replyValue(exchangeWithRadio("RL").text, "RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
-    } else if (R.levelTarget == kLevelNoiseReduction) {
-        R.levelTarget = kLevelNone;
-    }
-    updateStatusRow();
+    const bool on = flipSwitch(R.nrState, spoken, "nr", "NR1", "NR0");
+    followNoiseLevel(on, kLevelNoiseReduction, "RL", kNrLevelReplyOffset, kNrLevelDigits, R.nrLevel);
 }
 
 void toggleNotch(bool spoken) {
     flipSwitch(radioState.notchOn, spoken, "notch", "NT10", "NT00");
-    updateStatusRow();
 }
 
-void toggleProcessor(bool spoken) {
-    flipSwitch(radioState.procState, spoken, "spc", "PR1", "PR0");
-    updateStatusRow();
-}
+void toggleProcessor(bool spoken) { flipSwitch(radioState.procState, spoken, "spc", "PR1", "PR0"); }
 
 void toggleVox(bool spoken) {
     auto& R = radioState;
@@ -113,7 +114,6 @@ void toggleVox(bool spoken) {
     // their states apart by mode.
     const bool cw = R.mode == kModeCw;
     flipSwitch(cw ? R.breakInState : R.voxState, spoken, cw ? "bkin" : "vox", "VX1", "VX0");
-    updateStatusRow();
 }
 
 void toggleTuner(bool spoken) {

@@ -41,7 +41,7 @@ void stepTuning(bool up) {
 
 void stepFilter(bool up) {
     auto& R = radioState;
-    const bool ssb = R.mode == kModeLsb || R.mode == kModeUsb;
+    const bool ssb = isSsb(R.mode);
     R.filterWidth += direction(up) * (ssb ? kSsbFilterStep : kFilterStepHz);
     setFilter();  // clamps, snaps, says the limit and sends
 }

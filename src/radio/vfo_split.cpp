@@ -84,12 +84,10 @@ bool splitKey(bool spoken) {
 }
 
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel) {
-    if (!isCommittedTone(toneCode) || rigModel == kReducedModel) return {};
+    const ToneForm form = modelRow(rigModel).toneForm;
+    if (!isCommittedTone(toneCode) || form == kToneNone) return {};
     const std::string number = toneNumberText(toneCode);
-    // The TS-990S has a main and a sub receiver: its tone commands name the
-    // VFO ("TN0" + number), and it refuses the two-digit form every other
-    // model takes.
-    const std::string field = rigModel == kTs990sModel ? "0" + number : number;
+    const std::string field = form == kToneVfoTwoDigits ? "0" + number : number;
     std::vector<std::string> commands{"TN" + field};
     if (textInt(number) < kHighestToneNumber) commands.push_back("CN" + field);
     commands.push_back("CT1");

@@ -38,11 +38,11 @@ std::string committedToneCode();
 bool splitKey(bool spoken);
 
 // The commands that switch the radio's CTCSS tone on at toneCode, in the
-// form rigModel takes: "TN" and "CN" with the two-digit tone number, or with
-// the VFO digit "0" in front on the TS-990S (model 22); no "CN" from the
-// highest tone number on, which has none; then "CT1". None for a code that
-// is no committed tone (isCommittedTone) and none for the reduced-feature
-// radio, which has no tone commands. The one place a tone command is formed.
+// tone form of rigModel's row: "TN" and "CN" with the two-digit tone number,
+// or with the VFO digit "0" in front; no "CN" from the highest tone number
+// on, which has none; then "CT1". None for a code that is no committed tone
+// (isCommittedTone) and none for a model without tone commands. The one
+// place a tone command is formed.
 std::vector<std::string> toneOnCommands(std::string_view toneCode, int rigModel);
 // Sends toneOnCommands(toneCode) for the connected model. Changes no state.
 void sendToneOn(std::string_view toneCode);

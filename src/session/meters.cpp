@@ -27,21 +27,20 @@ constexpr int kSMeterOffset = 5;      // "SM0" + four digits: characters 6 and 7
 constexpr int kReducedSMeterOffset = 3;  // "SM" + three digits: characters 4 and 5
 constexpr int kSMeterLength = 2;
 
-// The S-meter as the common 0..30 scale: model 100 counts three times as
-// fine, model 20 two thirds as fine.
+// The S-meter as the common 0..30 scale, from the connected model's scale.
 // An answer without digits where the reading stands ("SM;", as radios that
 // cannot read the meter answer) is no reading: false, value untouched.
 bool sMeterFromReply(std::string_view answer, int& value) {
-    const auto& R = radioState;
+    const SMeterScale scale = connectedModel().sMeterScale;
     int reading = 0;
-    if (reducedFeatureRadio()) {
+    if (scale == kSMeterNinety) {
         if (!replyNumber(answer, "SM", kReducedSMeterOffset, kSMeterLength, reading)) return false;
         reading /= 3;
-        if (reading >= 28 && reading <= 31) reading = 27;  // this radio's top readings are S9
+        if (reading >= 28 && reading <= 31) reading = 27;  // this scale's top readings are S9
     } else if (!replyNumber(answer, "SM", kSMeterOffset, kSMeterLength, reading)) {
         return false;
     }
-    if (R.rigModel == 20) reading = reading / 2 + reading;
+    if (scale == kSMeterTwenty) reading = reading / 2 + reading;
     value = reading < 0 ? 0 : reading;
     return true;
 }

@@ -31,7 +31,6 @@ constexpr int kMonitorOffset = 2;       // "ML" + 3 digits
 constexpr int kMonitorLength = 3;
 constexpr int kModelOffset = 2;         // "ID" + 3 digits
 constexpr int kModelDigits = 3;
-constexpr int kQcQueryModel = 20;       // the model number the reduced-feature radio shares
 
 // The current band's record, empty outside the 14 bands (band 99).
 std::string currentBandRecord() {
@@ -100,7 +99,7 @@ void readMirroredSettings() {
         R.monitorLevel = level;
         R.monitorOn = 1;
     } else {
-        R.monitorLevel = R.rigModel == kTs990sModel ? "128" : "007";
+        R.monitorLevel = connectedModel().monitorStartLevel;
         R.monitorOn = 0;
     }
 
@@ -138,7 +137,7 @@ void checkRadioModel() {
     if (!replyNumber(exchangeWithRadio("ID").text, "ID", kModelOffset, kModelDigits, model)) return;
     R.rigModel = model;
     sessionState.modelAnswered = 1;
-    if (R.rigModel == kQcQueryModel) {
+    if (connectedModel().idSharedWithReduced) {
         std::string field;
         if (replyField(exchangeWithRadio("OM").text, "OM", kSwitchOffset, 2, field) && field == "QC") R.rigModel = kReducedModel;
     }

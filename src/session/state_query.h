@@ -6,6 +6,7 @@
 // status row and (re)opens the pass-through port.
 void queryRadioState();
 // The model check: asks "ID" and takes the model from the answer, then asks
-// a model 20 "OM", where "QC" means the reduced-feature radio. Without an
+// "OM" of a model whose "ID" the reduced-feature radio shares: "QC" means
+// the reduced-feature radio. Without an
 // "ID" answer rigModel stays as it was. Sets modelAnswered.
 void checkRadioModel();

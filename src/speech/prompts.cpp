@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "platform/platform.h"
+#include "speech/readout_text.h"
 #include "speech/speech_state.h"
 
 namespace {
@@ -122,6 +123,13 @@ void collectPrompt(const std::string& key, bool help) {
 // Logs a prompt, or queues it to be logged as it begins to sound, then
 // queues its sound (an empty path: a silent step in the order of the log).
 void speakPrompt(std::string_view name, const std::string& key, bool help) {
+    if (key != kDelayName) collectReadout(key);
+    if (speechState.readerVoice == 1) {
+        // The screen reader says the readout's text: the prompts stay silent
+        // and are logged as they are collected.
+        logPrompt(key);
+        return;
+    }
     if (speechState.systemVoice == 1) {
         logPrompt(key);
         if (key != kDelayName) return collectPrompt(key, help);
@@ -197,6 +205,7 @@ bool speechBusy() {
 void speakDigits(std::string_view text) {
     // Numbers are spoken without sign and without the leading blank of
     // numberText: blanks and "-" have no prompt.
+    markNumberStart();
     for (char c : text) {
         if (c == ' ' || c == '\t' || c == '-') continue;
         playPrompt(std::string_view(&c, 1));
@@ -208,7 +217,17 @@ bool openVoice() {
     V.systemVoice = 0;
     V.utterance.clear();
     V.cutNext = 0;
-    if (V.voiceChoice != kVoiceSystem) return true;
+    V.readerVoice = 0;
+    V.accessOpen = 0;
+    V.accessMissing = 0;
+    V.panelLine.clear();
+    const bool reader = V.voiceChoice == kVoiceScreenReader;
+    if (V.brailleChoice == 1 || reader) {
+        V.accessOpen = platAccessOpen(V.brailleChoice == 1, reader) ? 1 : 0;
+        V.accessMissing = V.accessOpen == 1 ? 0 : 1;
+        V.readerVoice = reader && V.accessOpen == 1 ? 1 : 0;
+    }
+    if (V.voiceChoice != kVoiceSystem) return !reader || V.readerVoice == 1;
     if (!platSpeechOpen()) return false;
     V.systemVoice = 1;
     return true;
@@ -223,6 +242,10 @@ void closeVoice() {
     endUtterance();
     if (V.systemVoice == 1) platSpeechClose();
     V.systemVoice = 0;
+    finishReadout();
+    if (V.accessOpen == 1) platAccessClose();
+    V.accessOpen = 0;
+    V.readerVoice = 0;
 }
 
 void closeSpeechLog() {

@@ -49,11 +49,16 @@ void closeSpeechLog();
 
 // The system's speech (rigvox.cfg "VOICE=system"). openVoice connects to it
 // when the configuration asks for it; false when it was asked for and could
-// not be reached, and the prompts speak. endUtterance says the collected
+// not be reached, and the prompts speak. It also opens the braille display
+// and the screen reader (BRAILLE=on, VOICE=screenreader; after the window
+// is open): with VOICE=screenreader and a screen reader reached no prompt
+// sounds, and false when none was reached, and the prompts speak; a display
+// or screen reader asked for and not reached sets accessMissing. endUtterance says the collected
 // names' words as one utterance: the program calls it when an event has been
 // handled, the reply pause before it waits. A service lost while saying sets
 // voiceLost and the prompts speak from then on, this utterance included.
-// closeVoice says what is left and disconnects.
+// closeVoice says what is left, hands out the last readout's text, and
+// disconnects both.
 bool openVoice();
 void endUtterance();
 void closeVoice();

@@ -25,7 +25,7 @@ void speakFrequency(std::string_view hzDigits, bool vfoB) {
 
 void speakBandwidth(int mode, int filterWidth) {
     playPrompt("bw");
-    if (mode == kModeLsb || mode == kModeUsb) {
+    if (isSsb(mode)) {
         // High-cut index 0..12 stands for 1.0 to 3.4 kHz in 200 Hz steps.
         const int index = filterWidth;
         speakDigits(index <= 4 ? "1" : index <= 9 ? "2" : "3");

@@ -376,19 +376,26 @@ TEST_F(ConfigTest, OptionalLinesNameTheNetworkPortTheTransmitLimitTheVoiceAndThe
         EXPECT_EQ(programState.badConfigLines[0], 12);
     }
 
-    struct VoiceCase { const char* line; int voice; };
+    struct VoiceCase { const char* line; int voice; int braille; bool noted; };
     for (const VoiceCase& c : {
-             VoiceCase{"VOICE=system", kVoiceSystem},
-             VoiceCase{"voice=System\t", kVoiceSystem},
-             VoiceCase{"VOICE=prompts", kVoicePrompts},
-             VoiceCase{"VOICE=robot", kVoiceUnknown},  // not understood: the prompts
-             VoiceCase{"VOICE=", kVoiceUnknown},
+             VoiceCase{"VOICE=system", kVoiceSystem, 0, false},
+             VoiceCase{"voice=System\t", kVoiceSystem, 0, false},
+             VoiceCase{"VOICE=prompts", kVoicePrompts, 0, false},
+             VoiceCase{"VOICE=screenreader", kVoiceScreenReader, 0, false},
+             VoiceCase{"VOICE=robot", kVoiceUnknown, 0, true},  // not understood: the prompts
+             VoiceCase{"VOICE=", kVoiceUnknown, 0, true},
+             VoiceCase{"BRAILLE=on", kVoicePrompts, 1, false},
+             VoiceCase{"braille=ON ", kVoicePrompts, 1, false},
+             VoiceCase{"BRAILLE=off", kVoicePrompts, 0, false},
+             VoiceCase{"BRAILLE=yes", kVoicePrompts, 0, true},
          }) {
         auto lines = typicalLines();
         lines.push_back(c.line);
         fake::setFile("rigvox.cfg", joined(lines));
         ASSERT_TRUE(readConfiguration());
         EXPECT_EQ(speechState.voiceChoice, c.voice) << '"' << c.line << '"';
+        EXPECT_EQ(speechState.brailleChoice, c.braille) << '"' << c.line << '"';
+        EXPECT_EQ(programState.configNotes.find(c.line) != std::string::npos, c.noted) << '"' << c.line << '"';
     }
 
     // Either order, blank lines between, and a line naming nothing known kept

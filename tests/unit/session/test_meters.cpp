@@ -206,7 +206,7 @@ TEST_F(MetersTest, AlcPeakKeptAndSpokenAfterAQuietSpell) {
     // The TS-890S counts its meters from the ALC: "RM1" is its ALC, "RM2"
     // its SWR and "RM3" its compression, which is no ALC reading. The SWR
     // that comes with it is kept, not spoken: only tuning speaks it.
-    radioState.rigModel = kTs890sModel;
+    radioState.rigModel = 24;
     radioState.alcAnnounce = AlcWatch::kNameSaid;
     radioState.quietTicks = 11;
     radioState.swrSpeech = 1;

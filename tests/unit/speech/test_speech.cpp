@@ -1,14 +1,24 @@
-// The prompt player (file names, the queue, the speech log) and the seven
-// readouts, heard as the prompt names the fake platform recorded.
+// The prompt player (file names, the queue, the speech log), the seven
+// readouts, heard as the prompt names the fake platform recorded, and the
+// readouts' written text for the braille display and the screen reader.
+#include <functional>
+
 #include "test_cat_radio.h"
 #include "test_support.h"
 
 #include "base/records.h"
+#include "keys/dispatcher.h"
+#include "keys/keys_state.h"
+#include "keys/meter_keys.h"
 #include "link/exchange.h"
+#include "program/event_handler.h"
 #include "radio/band_table.h"
 #include "session/meters.h"
+#include "radio/panel.h"
+#include "radio/toggles.h"
 #include "session/poll.h"
 #include "speech/prompts.h"
+#include "speech/readout_text.h"
 #include "speech/readouts.h"
 #include "speech/speech_state.h"
 
@@ -414,3 +424,125 @@ TEST_F(SystemVoiceTest, HelpIsQueuedThenCutByASpokenReadoutOrAKeyAndALostService
 }
 
 }  // namespace
+
+// --- the written text (braille display, screen reader, text log) ------------
+
+class ReadoutTextTest : public SpeechTest {
+protected:
+    void SetUp() override {
+        SpeechTest::SetUp();
+        fake::state().accessReachable = true;
+        speechState.brailleChoice = 1;
+        ASSERT_TRUE(openVoice());
+    }
+    void TearDown() override {
+        closeTextLog();
+        SpeechTest::TearDown();
+    }
+};
+
+// One row per kind of readout, each said as the program says it: the text
+// is written as people write it, never the prompt names.
+TEST_F(ReadoutTextTest, EachKindOfReadoutHasItsWrittenText) {
+    auto& R = radioState;
+    const std::vector<std::pair<std::function<void()>, std::string>> rows = {
+        {[] { speakFrequency("00014074000", false); speakMode(kModeUsb); }, "14.074 MHz USB"},
+        {[] { speakFrequency("00145000000", true); }, "VFO B 145 MHz"},
+        {[] { speakFrequency("00000500000", false); }, "0.5 MHz"},
+        {[] { speakMode(kModeFmNarrow); }, "FM narrow"},
+        {[] { speakBandwidth(kModeUsb, 7); }, "bandwidth 2.4 kHz"},
+        {[] { speakBandwidth(kModeCw, 500); }, "bandwidth 500 Hz"},
+        {[] { speakBandwidth(kModeCw, 1800); }, "bandwidth 1.8 kHz"},
+        {[] { speakPower(100, false); }, "100 W"},
+        {[] { speakPower(0, true); }, "4.5 W"},
+        {[] { speakBand(kBandGeneral); }, "general coverage"},
+        {[] { speakBand(kBand70cm); }, "70 cm"},
+        {[] { speakBand(kBand12m); }, "12 m"},
+        {[] { speakKeyerSpeed(25); }, "25 WPM"},
+        {[] { setPreamp(true, true); }, "preamp on"},
+        {[&R] { R.sMeter = kSNinePlus; meterKey(); }, "S 9 plus"},
+        {[&R] { R.txState = 1; R.swrText = "15"; meterKey(); R.txState = 0; }, "SWR 1.5:1"},
+        {[] { playPrompt("tx"); playPrompt("on"); }, "tx on"},
+        {[] {  // a channel recalled: its number, then what it holds
+             speakDigits("12"); speakFrequency("00145000000", false); speakMode(kModeFmNarrow);
+             playPrompt("ctcss"); speakDigits("12"); },
+         "12 145 MHz FM narrow tone 12"},
+        {[] { playPrompt("found"); playPrompt("port"); speakDigits("3"); speakDigits("9600"); playPrompt("baud"); },
+         "radio found port 3 9600 baud"},
+        {[] { playPrompt("nc"); }, "no connection"},
+        {[] { playPrompt("cwmessage"); playPrompt("q"); }, "C W message Q"},
+        {[] { playHelp("keyf"); }, "F, reads the frequency and mode; Up and Down tune again."},
+        {[] { notePrompt("delay"); }, ""},  // the reply pause alone: no readout
+    };
+    for (const auto& [say, text] : rows) {
+        say();
+        finishReadout();
+        const auto given = fake::takeAccessReadouts();
+        EXPECT_EQ(given, text.empty() ? std::vector<std::string>{} : std::vector<std::string>{text});
+    }
+}
+
+// Each readout goes out once, when the event is done: the text log has it
+// as a line, the speech log gains nothing; the panel line is given only
+// when it changes.
+TEST_F(ReadoutTextTest, TextsGoOutOnceToTheDisplayAndTheTextLogAndThePanelOnlyWhenChanged) {
+    auto& F = fake::state();
+    F.env["RIGVOX_TEXT_LOG"] = "text.log";
+    F.env["RIGVOX_SPEECH_LOG"] = "speech.log";
+    speakFrequency("00007100000", false);
+    waitForReply();  // the reply pause does not split the text
+    speakMode(kModeLsb);
+    EXPECT_TRUE(F.accessReadouts.empty());
+    finishReadout();
+    finishReadout();
+    EXPECT_EQ(fake::takeAccessReadouts(), (std::vector<std::string>{"7.1 MHz LSB"}));
+    EXPECT_EQ(fake::fileContent("text.log"), "7.1 MHz LSB\n");
+    fake::advance(10000);
+    serviceSpeech();
+    // BRAILLE=on: the prompts still sound, and only they are in the speech log.
+    EXPECT_EQ(fake::fileContent("speech.log"), "7\npoint\n1\nmhz\ndelay\nlsb\n");
+
+    catState.lastFreqReply = "FA00014074000;";
+    radioState.mode = kModeUsb;
+    radioState.splitState = 1;
+    radioState.preampOn = 1;
+    updatePanelLine();
+    EXPECT_EQ(F.accessPanel, "14.074 MHz USB split preamp");
+    F.accessPanel.clear();
+    updatePanelLine();
+    EXPECT_EQ(F.accessPanel, "");  // unchanged: not given again
+    EXPECT_EQ(panelFrequencyCells("14.074 MHz USB"), 10);
+}
+
+// VOICE=screenreader: the screen reader speaks the texts and no prompt
+// sounds; where none can be reached the prompts speak.
+TEST_F(SpeechTest, WithTheScreenReaderNoPromptSoundsAndWithoutItThePromptsSpeak) {
+    auto& F = fake::state();
+    speechState.voiceChoice = kVoiceScreenReader;
+    EXPECT_FALSE(openVoice());
+    playPrompt("ok");
+    finishReadout();
+    EXPECT_EQ(paths().size(), 1u);
+    EXPECT_TRUE(F.accessReadouts.empty());
+    EXPECT_EQ(speechState.accessMissing, 1);
+
+    fake::takePrompts();
+    F.accessReachable = true;
+    EXPECT_TRUE(openVoice());
+    playPrompt("ok");
+    finishReadout();
+    EXPECT_TRUE(paths().empty());
+    EXPECT_FALSE(speechBusy());
+    EXPECT_EQ(fake::takeAccessReadouts(), (std::vector<std::string>{"OK"}));
+    // The whole help (H twice) is one text: the next would replace it.
+    keysState.wholeHelpNext = 0;
+    keysState.eventKind = kEventSound;
+    handleEvent();
+    finishReadout();
+    const auto help = fake::takeAccessReadouts();
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].rfind("F, reads the frequency", 0), 0u);
+    EXPECT_NE(help[0].find("Q, quits"), std::string::npos);
+    closeVoice();
+    EXPECT_FALSE(F.accessOpen);
+}
