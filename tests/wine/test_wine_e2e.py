@@ -121,7 +121,7 @@ class WindowsOnly(unittest.TestCase):
         with WineSession(config=config_text(port=12), radio=["--smeter", "12", "--rtscts"]) as s:
             s.wait_for_window()
             s.wait_for_speech(["connected"], timeout=30)
-            self.assertEqual(s.radio_log()[:2], ["FA00007100000", "ID"])
+            self.assertEqual(s.radio_log()[:3], ["RX", "FA00007100000", "ID"])
             fd = os.open(s.radio_pty, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
             try:
                 self.assertTrue(termios.tcgetattr(fd)[2] & termios.CRTSCTS)
