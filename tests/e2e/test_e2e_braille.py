@@ -97,6 +97,14 @@ class VirtualDisplay:
         self.conn.sendall(command.encode() + b"\n")
 
 
+def text_lines(path):
+    """The readout texts the program logged so far, one a line."""
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        return f.read().splitlines()
+
+
 class BrailleTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="rigvox-braille-")
@@ -135,10 +143,7 @@ class BrailleTest(unittest.TestCase):
         text_log = os.path.join(self.dir, "text.log")
 
         def texts():
-            if not os.path.exists(text_log):
-                return []
-            with open(text_log, encoding="utf-8") as f:
-                return f.read().splitlines()
+            return text_lines(text_log)
 
         def readout_of(action, what):
             """Runs action; returns the one new text of the text log, once
@@ -212,10 +217,7 @@ class BrailleTest(unittest.TestCase):
         text_log = os.path.join(self.dir, "text.log")
 
         def texts():
-            if not os.path.exists(text_log):
-                return []
-            with open(text_log, encoding="utf-8") as f:
-                return f.read().splitlines()
+            return text_lines(text_log)
 
         def frequency(line):
             return line.split(" MHz")[0]
