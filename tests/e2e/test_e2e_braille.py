@@ -123,6 +123,9 @@ class BrailleTest(unittest.TestCase):
             stdin=subprocess.DEVNULL, stdout=self.brltty_log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent)
         wait_until(lambda: self.display.conn is not None, 30, "BRLTTY to reach the display")
+        # Its first output ("no screen") tells that the driver has taken the
+        # display's size: a client asking before then is told no display.
+        wait_until(lambda: self.display.shown, 30, "BRLTTY's first output")
         # BrlAPI's socket comes a little later than the display; the program
         # looks for it once, at start.
         wait_until(lambda: os.path.exists("/var/lib/BrlAPI/%d" % number), 30, "BrlAPI's socket")
