@@ -10,6 +10,7 @@
 #include "radio/radio_state.h"
 #include "screen/display.h"
 #include "speech/readout_text.h"
+#include "speech/speech_state.h"
 
 void updateFrequencyDisplay() {
     showFrequency(frequencyDigitsOf(catState.lastFreqReply), radioState.splitState > 0);
@@ -90,4 +91,9 @@ int panelFrequencyCells(const std::string& line) {
     return at == std::string::npos ? 0 : static_cast<int>(at + std::string_view(kMhzSuffix).size());
 }
 
-void updatePanelLine() { givePanelLine(panelLine()); }
+// Runs after every event: without a display or screen reader the line is
+// not built at all.
+void updatePanelLine() {
+    if (speechState.accessOpen != 1) return;
+    givePanelLine(panelLine());
+}
